@@ -1,0 +1,80 @@
+#include "context_help.h"
+
+#include <cstring>
+#include <string_view>
+
+#include "screen.h"
+
+std::FILE* help_file = nullptr;
+
+namespace {
+
+// One line of the file, at most 80 characters: longer lines come in pieces.
+char help_line[81];
+
+constexpr int body_rows = 17;   // window rows 3..19
+constexpr int text_width = 68;  // inside the frame
+
+// Reads the next piece into help_line without its line end. A line of
+// exactly 80 characters leaves only its line end for the next read; that
+// remnant is not a line of its own and is skipped.
+bool next_help_line() {
+  static bool last_was_full = false;
+  for (;;) {
+    if (!std::fgets(help_line, sizeof help_line, help_file)) {
+      last_was_full = false;
+      return false;
+    }
+    std::size_t n = std::strlen(help_line);
+    bool had_end = n > 0 && help_line[n - 1] == '\n';
+    while (n > 0 && (help_line[n - 1] == '\n' || help_line[n - 1] == '\r')) help_line[--n] = '\0';
+    bool remnant = last_was_full && had_end && n == 0;
+    last_was_full = !had_end && n == sizeof help_line - 1;
+    if (!remnant) return true;
+  }
+}
+
+// Long lines would run over the frame and wrap: they are cut at its edge.
+std::string_view inside_frame(const char* text) {
+  std::string_view s(text);
+  return s.substr(0, std::min<std::size_t>(s.size(), text_width));
+}
+
+void show_topic_text() {
+  set_colour(COLOR_BOX);
+  print_at_plain(2, 2, inside_frame(help_line));
+  for (int row = 3; row < 3 + body_rows; ++row) {
+    if (!next_help_line() || help_line[0] == '#') break;
+    print_at_plain(2, row, inside_frame(help_line));
+  }
+  goto_xy(2, 2);
+}
+
+bool find_topic(int topic) {
+  std::rewind(help_file);
+  while (next_help_line()) {
+    if (help_topic_number(help_line) == topic) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+int help_topic_number(const char* line) {
+  if (line[0] != '#') return -1;
+  int number = 0;
+  for (int i = 1; i <= 4 && line[i] >= '0' && line[i] <= '9'; ++i) number = number * 10 + (line[i] - '0');
+  return number;
+}
+
+void show_help(int topic) {
+  std::uint8_t colour = current_colour();
+  open_modal_window();
+  draw_box(1, 1, 68, 18);
+  if (help_file && find_topic(topic)) show_topic_text();
+  set_colour(COLOR_SCREEN);
+  while (read_key() != key::esc) {
+  }
+  close_modal_window();
+  set_colour(colour);
+}

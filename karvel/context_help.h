@@ -1,0 +1,15 @@
+#pragma once
+// Context help: numbered topics of the text file "help.txt".
+
+#include <cstdio>
+
+// The help file, opened by the shell at start-up and kept open.
+extern std::FILE* help_file;
+
+// The topic number of a header line ("#" and up to four digits), or -1 when
+// the line is not a header.
+int help_topic_number(const char* line);
+
+// Shows the topic in a framed window until Esc; the caller's screen, window
+// and colour are as before afterwards.
+void show_help(int topic);

@@ -1,0 +1,43 @@
+#include "platform.h"
+
+namespace platform {
+
+Services& services() {
+  static Services instance;
+  return instance;
+}
+
+void present() {
+  Services& s = services();
+  if (s.display) s.display->present(s.screen);
+}
+
+std::uint8_t next_key_byte() {
+  present();
+  return services().keys->read();
+}
+
+bool key_byte_waiting() {
+  present();
+  return services().keys->waiting();
+}
+
+void sleep_ms(int ms) {
+  present();
+  if (ms > 0) services().clock->sleep_ms(ms);
+}
+
+std::uint64_t now_ms() { return services().clock->now_ms(); }
+
+void run_viewer(const std::string& file) {
+  Services& s = services();
+  present();
+  if (s.display) s.display->suspend();
+  if (s.runner) s.runner->run_viewer(file);
+  if (s.display) {
+    s.display->resume(s.screen);
+    s.display->present(s.screen);
+  }
+}
+
+}  // namespace platform

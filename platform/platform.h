@@ -1,0 +1,73 @@
+#pragma once
+// The services the programs take from the operating system, each behind a
+// small interface with a real back end and a twin for tests: the display
+// and keyboard (a terminal, or scripted keys with no display), the clock
+// (steady time, or a virtual clock), and the starting of outside programs.
+// One instance of each is active at a time; the screen model is shared.
+
+#include <cstdint>
+#include <string>
+
+#include "screen_model.h"
+
+namespace platform {
+
+class Display {
+ public:
+  virtual ~Display() = default;
+  // Copies what changed in the model to the real screen.
+  virtual void present(ScreenModel& model) = 0;
+  // Gives the terminal to an outside program, and takes it back.
+  virtual void suspend() {}
+  virtual void resume(ScreenModel& model) { model.damage_all(); }
+};
+
+// Key bytes as the programs read them: an ordinary key is its CP866 code, an
+// extended key is 0 followed by its scan code.
+class KeyInput {
+ public:
+  virtual ~KeyInput() = default;
+  virtual bool waiting() = 0;
+  virtual std::uint8_t read() = 0;  // blocks until a key byte is there
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual std::uint64_t now_ms() = 0;  // monotonic
+  virtual void sleep_ms(int ms) = 0;
+};
+
+class ProgramRunner {
+ public:
+  virtual ~ProgramRunner() = default;
+  // Runs an outside file viewer on the file and waits for it to end.
+  virtual void run_viewer(const std::string& file) = 0;
+};
+
+struct Services {
+  ScreenModel screen;
+  Display* display = nullptr;
+  KeyInput* keys = nullptr;
+  Clock* clock = nullptr;
+  ProgramRunner* runner = nullptr;
+};
+
+Services& services();
+
+// The operations below show the screen as it stands before they wait, so
+// that everything drawn so far is visible while the program waits.
+void present();
+std::uint8_t next_key_byte();
+bool key_byte_waiting();
+void sleep_ms(int ms);
+std::uint64_t now_ms();
+void run_viewer(const std::string& file);
+
+// Real back ends: the terminal (ncursesw), the steady clock, the shell.
+// start_terminal returns false when there is no terminal to draw on.
+bool start_terminal();
+void stop_terminal();
+void use_system_services();
+
+}  // namespace platform

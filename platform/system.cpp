@@ -1,0 +1,78 @@
+// The steady clock and the outside viewer on a POSIX system.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <string_view>
+
+#include "platform.h"
+
+namespace platform {
+namespace {
+
+class SteadyClock : public Clock {
+ public:
+  std::uint64_t now_ms() override {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  }
+  void sleep_ms(int ms) override {
+    timespec left{ms / 1000, (ms % 1000) * 1000000L};
+    while (nanosleep(&left, &left) != 0 && errno == EINTR) {
+    }
+  }
+};
+
+bool on_search_path(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (!path) return false;
+  std::string_view rest(path);
+  for (;;) {
+    std::size_t colon = rest.find(':');
+    std::string_view dir = rest.substr(0, colon);
+    std::string candidate(dir.empty() ? std::string_view(".") : dir);
+    candidate.push_back('/');
+    candidate.append(program);
+    if (access(candidate.c_str(), X_OK) == 0) return true;
+    if (colon == std::string_view::npos) return false;
+    rest.remove_prefix(colon + 1);
+  }
+}
+
+// The help menu names the DOS viewer "hiew"; where it is missing, a pager
+// the system has shows the same file. The file name is passed as one
+// argument, never through a shell.
+class ViewerRunner : public ProgramRunner {
+ public:
+  void run_viewer(const std::string& file) override {
+    const char* viewers[] = {"hiew", "less", "more"};
+    for (const char* viewer : viewers) {
+      if (!on_search_path(viewer)) continue;
+      pid_t child = fork();
+      if (child < 0) return;
+      if (child == 0) {
+        execlp(viewer, viewer, file.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      int status = 0;
+      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      }
+      return;
+    }
+  }
+};
+
+}  // namespace
+
+void use_system_services() {
+  static SteadyClock clock;
+  static ViewerRunner runner;
+  services().clock = &clock;
+  services().runner = &runner;
+}
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+#include "twins.h"
+
+namespace platform {
+
+void ScriptedKeys::add(std::initializer_list<int> bytes, std::uint64_t after_ms) {
+  std::uint64_t base = queue_.empty() ? (clock_ ? clock_->now_ms() : 0) : queue_.back().due;
+  for (int b : bytes) queue_.push_back(Entry{static_cast<std::uint8_t>(b), base + after_ms});
+}
+
+void ScriptedKeys::add_text(const std::string& cp866_bytes) {
+  for (char c : cp866_bytes) add({static_cast<unsigned char>(c)});
+}
+
+bool ScriptedKeys::waiting() {
+  if (queue_.empty()) return false;
+  return !clock_ || queue_.front().due <= clock_->now_ms();
+}
+
+std::uint8_t ScriptedKeys::read() {
+  if (queue_.empty()) throw ScriptExhausted();
+  Entry e = queue_.front();
+  queue_.pop_front();
+  if (clock_ && e.due > clock_->now_ms()) clock_->advance(e.due - clock_->now_ms());
+  return e.byte;
+}
+
+TestServices::TestServices() : saved_() {
+  Services& s = services();
+  saved_.display = s.display;
+  saved_.keys = s.keys;
+  saved_.clock = s.clock;
+  saved_.runner = s.runner;
+  s.screen = ScreenModel();
+  s.display = &display;
+  s.keys = &keys;
+  s.clock = &clock;
+  s.runner = &runner;
+}
+
+TestServices::~TestServices() {
+  Services& s = services();
+  s.display = saved_.display;
+  s.keys = saved_.keys;
+  s.clock = saved_.clock;
+  s.runner = saved_.runner;
+}
+
+}  // namespace platform

@@ -1,0 +1,87 @@
+#pragma once
+// In-memory twins of the platform services, for tests: keys from a script,
+// a virtual clock that advances only when the program waits, and a viewer
+// runner that records what it was asked to show.
+
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+namespace platform {
+
+// Thrown when a program asks for a key after the script has run out, so a
+// test can run a loop that never returns on its own (the main menu) and
+// still get control back.
+struct ScriptExhausted : std::runtime_error {
+  ScriptExhausted() : std::runtime_error("key script exhausted") {}
+};
+
+class VirtualClock : public Clock {
+ public:
+  std::uint64_t now_ms() override { return now_; }
+  void sleep_ms(int ms) override { now_ += ms > 0 ? ms : 0; slept_ += ms > 0 ? ms : 0; }
+  void advance(std::uint64_t ms) { now_ += ms; }
+  std::uint64_t slept() const { return slept_; }
+
+ private:
+  std::uint64_t now_ = 1000000;
+  std::uint64_t slept_ = 0;
+};
+
+class ScriptedKeys : public KeyInput {
+ public:
+  explicit ScriptedKeys(VirtualClock* clock = nullptr) : clock_(clock) {}
+  // Each byte is due at once; `after_ms` makes the next ones due only that
+  // much virtual time later (a key pressed while a screen polls).
+  void add(std::initializer_list<int> bytes, std::uint64_t after_ms = 0);
+  void add_text(const std::string& cp866_bytes);
+  bool waiting() override;
+  std::uint8_t read() override;
+  std::size_t left() const { return queue_.size(); }
+
+ private:
+  struct Entry {
+    std::uint8_t byte;
+    std::uint64_t due;
+  };
+  std::deque<Entry> queue_;
+  VirtualClock* clock_;
+};
+
+class RecordingRunner : public ProgramRunner {
+ public:
+  void run_viewer(const std::string& file) override { shown.push_back(file); }
+  std::vector<std::string> shown;
+};
+
+// Counts presents, so tests can see that output reached the display.
+class CountingDisplay : public Display {
+ public:
+  void present(ScreenModel& model) override {
+    ++presents;
+    model.clear_damage();
+  }
+  int presents = 0;
+};
+
+// Installs all twins for one test and puts the old services back after.
+class TestServices {
+ public:
+  TestServices();
+  ~TestServices();
+  VirtualClock clock;
+  ScriptedKeys keys{&clock};
+  RecordingRunner runner;
+  CountingDisplay display;
+  ScreenModel& screen() { return services().screen; }
+
+ private:
+  Services saved_;
+};
+
+}  // namespace platform

@@ -1,0 +1,3 @@
+#include "settings_state.h"
+
+SettingsState settings_state;

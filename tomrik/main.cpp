@@ -1,0 +1,18 @@
+#include <cstdio>
+
+#include "platform.h"
+#include "profile.h"
+#include "shell.h"
+
+int main() {
+  platform::use_system_services();
+  if (!platform::start_terminal()) {
+    std::fprintf(stderr, "tomrik: cannot use this terminal\n");
+    return 1;
+  }
+  use_profile(tomrik_profile);
+  tomrik_main();
+  platform::present();
+  platform::stop_terminal();
+  return 0;
+}

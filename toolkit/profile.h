@@ -1,0 +1,45 @@
+#pragma once
+// What differs between the two programs, chosen once at start-up: the colour
+// set, the key table, a few behaviours of the toolkit, and the menu tables.
+
+#include <cstdint>
+
+struct ColourSet {
+  std::uint8_t screen, box, select, alert, denied, done;
+};
+
+struct MenuDef {
+  const char* title;
+  int column;        // of the title, and of the pull-down box
+  int width;         // inner width of the box
+  int count;         // entries
+  const char* entries[16];
+  unsigned submenu_marks;  // bit j-1: entry j ends with the triangle
+};
+
+struct Profile {
+  const char* name;
+  ColourSet colours;
+  bool full_key_table;       // Insert, Home, End, PgUp and PgDn exist
+  bool grid_homes_cursor;    // grid navigation first puts the cursor at (1,1)
+  bool grid_returns_tab;     // Tab ends grid navigation
+  bool frame_rectangles;     // draw_frame also draws rectangles
+  bool has_screen_save;      // save_screen / restore_screen exist
+  MenuDef menus[5];
+  int exit_entry;            // the File menu's exit entry
+  void (*draw_link_status)();  // the right end of the menu bar
+};
+
+const Profile& profile();
+void use_profile(const Profile& p);
+
+extern const Profile karvel_profile;
+extern const Profile tomrik_profile;
+
+// The colour constants of the active program.
+#define COLOR_SCREEN (profile().colours.screen)
+#define COLOR_BOX (profile().colours.box)
+#define COLOR_SELECT (profile().colours.select)
+#define COLOR_ALERT (profile().colours.alert)
+#define COLOR_DENIED (profile().colours.denied)
+#define COLOR_DONE (profile().colours.done)

@@ -1,0 +1,178 @@
+#include "screen.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "platform.h"
+
+namespace {
+
+platform::ScreenModel& console() { return platform::services().screen; }
+
+// One save buffer, columns 1..76 of every row; saves do not nest.
+constexpr platform::Rect save_area{1, 1, 76, 25};
+platform::Cell save_buffer[76 * 25];
+
+}  // namespace
+
+void set_colour(std::uint8_t colour) { console().set_colour(colour); }
+std::uint8_t current_colour() { return console().colour(); }
+void goto_xy(int column, int row) { console().goto_xy(column, row); }
+void put_text(std::string_view text) { console().write(text); }
+void put_char(std::uint8_t ch) { console().put(ch); }
+void put_blanks(int count) {
+  for (int i = 0; i < count; ++i) console().put(' ');
+}
+
+void print_at(int column, int row, std::string_view text, std::uint8_t colour) {
+  goto_xy(column, row);
+  set_colour(colour);
+  put_text(text);
+  set_colour(COLOR_SCREEN);
+}
+
+void print_at_plain(int column, int row, std::string_view text) {
+  goto_xy(column, row);
+  put_text(text);
+}
+
+void draw_box(int column, int row, int width, int height) {
+  if (width < 0 || height < 0) return;
+  std::string line;
+  set_colour(COLOR_BOX);
+  line.assign(1, static_cast<char>(boxch::top_left));
+  line.append(width, static_cast<char>(boxch::horizontal));
+  line.push_back(static_cast<char>(boxch::top_right));
+  print_at_plain(column, row, line);
+  line.assign(1, static_cast<char>(boxch::vertical));
+  line.append(width, ' ');
+  line.push_back(static_cast<char>(boxch::vertical));
+  for (int i = 1; i <= height; ++i) print_at_plain(column, row + i, line);
+  line.assign(1, static_cast<char>(boxch::bottom_left));
+  line.append(width, static_cast<char>(boxch::horizontal));
+  line.push_back(static_cast<char>(boxch::bottom_right));
+  print_at_plain(column, row + height + 1, line);
+  set_colour(COLOR_SCREEN);
+}
+
+void erase_box(int column, int row, int width, int height) {
+  if (width < 0 || height < 0) return;
+  std::string blanks(width + 2, ' ');
+  set_colour(COLOR_SCREEN);
+  for (int i = 0; i < height + 2; ++i) print_at_plain(column, row + i, blanks);
+  goto_xy(1, 1);
+}
+
+void draw_frame(int x1, int y1, int x2, int y2, std::uint8_t line_char) {
+  if (x1 == x2 && y1 < y2) {
+    for (int y = y1; y <= y2; ++y) {
+      goto_xy(x1, y);
+      put_char(line_char);
+    }
+  } else if (y1 == y2 && x1 < x2) {
+    goto_xy(x1, y1);
+    for (int x = x1; x <= x2; ++x) put_char(line_char);
+  } else if (x1 < x2 && y1 < y2 && profile().frame_rectangles) {
+    bool dbl = line_char == boxch::d_horizontal || line_char == boxch::d_vertical;
+    std::uint8_t h = dbl ? boxch::d_horizontal : boxch::horizontal;
+    std::uint8_t v = dbl ? boxch::d_vertical : boxch::vertical;
+    draw_frame(x1 + 1, y1, x2 - 1, y1, h);
+    draw_frame(x1 + 1, y2, x2 - 1, y2, h);
+    draw_frame(x1, y1 + 1, x1, y2 - 1, v);
+    draw_frame(x2, y1 + 1, x2, y2 - 1, v);
+    auto corner = [](int x, int y, std::uint8_t c) {
+      goto_xy(x, y);
+      put_char(c);
+    };
+    corner(x1, y1, dbl ? boxch::d_top_left : boxch::top_left);
+    corner(x2, y1, dbl ? boxch::d_top_right : boxch::top_right);
+    corner(x1, y2, dbl ? boxch::d_bottom_left : boxch::bottom_left);
+    corner(x2, y2, dbl ? boxch::d_bottom_right : boxch::bottom_right);
+  }
+}
+
+void wait_ms(int milliseconds) { platform::sleep_ms(milliseconds); }
+
+void save_screen() { console().read_rect(save_area, save_buffer); }
+void restore_screen() { console().write_rect(save_area, save_buffer); }
+
+void set_window(int x1, int y1, int x2, int y2) { console().set_window(x1, y1, x2, y2); }
+
+void clear_screen() { console().clear_window(); }
+
+int read_key() { return platform::next_key_byte(); }
+bool key_waiting() { return platform::key_byte_waiting(); }
+
+void drain_keys() {
+  while (key_waiting()) read_key();
+}
+
+long read_number() {
+  std::string digits;
+  for (;;) {
+    int k = read_key();
+    if (k == key::extended) {
+      read_key();  // the scan code of an arrow or function key: not a digit
+      continue;
+    }
+    if (k == key::enter) break;
+    if (k == key::backspace) {
+      if (!digits.empty()) {
+        digits.pop_back();
+        put_text("\b \b");
+      }
+      continue;
+    }
+    // Nine digits always fit a long: longer input is not echoed.
+    if (k >= '0' && k <= '9' && digits.size() < 9) {
+      digits.push_back(static_cast<char>(k));
+      put_char(static_cast<std::uint8_t>(k));
+    }
+  }
+  long value = 0;
+  for (char c : digits) value = value * 10 + (c - '0');
+  return value;
+}
+
+void grid_goto(const int* grid) {
+  int columns = grid[2], rows = grid[3];
+  int column = std::clamp(grid[0], 1, columns), row = std::clamp(grid[1], 1, rows);
+  goto_xy(grid[4 + column - 1], grid[4 + columns + row - 1]);
+}
+
+int grid_navigate(int* grid) {
+  if (profile().grid_homes_cursor) goto_xy(1, 1);
+  int& column = grid[0];
+  int& row = grid[1];
+  const int columns = grid[2], rows = grid[3];
+  for (;;) {
+    grid_goto(grid);
+    int k = read_key();
+    if (k == key::extended) {
+      int scan = read_key();
+      switch (scan) {
+        case key::left: column = column <= 1 ? columns : column - 1; break;
+        case key::right: column = column >= columns ? 1 : column + 1; break;
+        case key::up: row = row <= 1 ? rows : row - 1; break;
+        case key::down: row = row >= rows ? 1 : row + 1; break;
+        default: return scan;
+      }
+      continue;
+    }
+    if (k == key::esc) return key::esc;
+    if (k == key::enter) return key::enter;
+    if (k == key::tab && profile().grid_returns_tab) return key::tab;
+  }
+}
+
+void open_modal_window() {
+  save_screen();
+  set_window(5, 3, 75, 23);
+}
+
+void close_modal_window() {
+  drain_keys();
+  set_window(1, 1, 80, 25);
+  restore_screen();
+}

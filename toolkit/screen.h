@@ -1,0 +1,57 @@
+#pragma once
+// Screen primitives: every window, menu, field and hint line is drawn with
+// these. Positions are (column, row), 1-based, relative to the current text
+// window; texts are CP866 byte strings.
+
+#include <cstdint>
+#include <string_view>
+
+#include "keys.h"
+#include "profile.h"
+
+// CP866 box and line characters.
+namespace boxch {
+constexpr std::uint8_t top_left = 218, top_right = 191, bottom_left = 192, bottom_right = 217;
+constexpr std::uint8_t horizontal = 196, vertical = 179;
+constexpr std::uint8_t d_top_left = 201, d_top_right = 187, d_bottom_left = 200, d_bottom_right = 188;
+constexpr std::uint8_t d_horizontal = 205, d_vertical = 186;
+constexpr std::uint8_t d_t_down = 203, t_down_double = 209, d_t_right = 204, d_cross = 206;
+constexpr std::uint8_t cross_double = 216, d_t_left = 185, d_t_up = 202, t_up_double = 207;
+constexpr std::uint8_t triangle_right = 16;
+}  // namespace boxch
+
+void print_at(int column, int row, std::string_view text, std::uint8_t colour);
+void print_at_plain(int column, int row, std::string_view text);
+void draw_box(int column, int row, int width, int height);
+void erase_box(int column, int row, int width, int height);
+void draw_frame(int x1, int y1, int x2, int y2, std::uint8_t line_char);
+void wait_ms(int milliseconds);
+void save_screen();
+void restore_screen();
+void set_window(int x1, int y1, int x2, int y2);
+void clear_screen();
+int read_key();
+bool key_waiting();
+long read_number();
+
+// A grid_cursor record: current column, current row, column count, row
+// count, then the screen column of each grid column and the screen row of
+// each grid row.
+void grid_goto(const int* grid);
+int grid_navigate(int* grid);
+
+// Bare console operations the primitives are made of; screens that place
+// joints or write at the cursor use them too.
+void set_colour(std::uint8_t colour);
+std::uint8_t current_colour();
+void goto_xy(int column, int row);
+void put_text(std::string_view text);
+void put_char(std::uint8_t ch);
+void put_blanks(int count);
+// Throws away every key that is waiting, as modal boxes do before closing.
+void drain_keys();
+
+// The modal box pattern: save the screen and open the window 5,3..75,23;
+// close it again, emptying the key queue and putting the screen back.
+void open_modal_window();
+void close_modal_window();

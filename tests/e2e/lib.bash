@@ -1,0 +1,61 @@
+# Helpers for the end-to-end scenarios: each runs a real program in its own
+# tmux server on an 80 x 25 pane and reads the screen back.
+set -u
+
+BIN=$(cd "$1" && pwd)
+SOCK="e2e_$$_$RANDOM"
+WORK=$(mktemp -d)
+FAILED=0
+
+tm() { tmux -L "$SOCK" -f /dev/null "$@"; }
+
+cleanup() {
+  tm kill-server 2>/dev/null
+  [ -n "${SIM_PID:-}" ] && kill "$SIM_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# start_program "command line": runs it in the pane; the pane stays after the
+# program ends so that its end can be seen.
+start_program() {
+  tm new-session -d -x 80 -y 25 -e LANG=C.UTF-8 -e LC_ALL=C.UTF-8 -e TERM=xterm-256color \
+    "$1; echo PROGRAM-ENDED; sleep 30"
+}
+
+screen_text() { tm capture-pane -p; }
+screen_escapes() { tm capture-pane -p -e; }
+row() { screen_text | sed -n "${1}p"; }
+
+# wait_for TEXT [seconds]: until the screen shows the text.
+wait_for() {
+  local text=$1 limit=${2:-5} i
+  for ((i = 0; i < limit * 20; i++)); do
+    screen_text | grep -qF -- "$text" && return 0
+    sleep 0.05
+  done
+  echo "FAIL: screen never showed: $text"
+  screen_text | sed 's/^/    | /'
+  FAILED=1
+  return 1
+}
+
+# expect_row N TEXT: row N starts with TEXT.
+expect_row() {
+  local got
+  got=$(row "$1")
+  if [[ "$got" != "$2"* ]]; then
+    echo "FAIL: row $1 is '$got', expected it to start with '$2'"
+    FAILED=1
+  fi
+}
+
+keys() { tm send-keys "$@"; sleep 0.15; }
+
+finish() {
+  if [ "$FAILED" -ne 0 ]; then
+    echo "scenario failed"
+    exit 1
+  fi
+  echo "scenario passed"
+}

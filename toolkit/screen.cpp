@@ -135,11 +135,11 @@ long read_number() {
   return value;
 }
 
-void grid_goto(const int* grid) {
-  int columns = grid[2], rows = grid[3];
-  int column = std::clamp(grid[0], 1, columns), row = std::clamp(grid[1], 1, rows);
-  goto_xy(grid[4 + column - 1], grid[4 + columns + row - 1]);
-}
+int grid_cell_column(const int* grid) { return grid[4 + std::clamp(grid[0], 1, grid[2]) - 1]; }
+
+int grid_cell_row(const int* grid) { return grid[4 + grid[2] + std::clamp(grid[1], 1, grid[3]) - 1]; }
+
+void grid_goto(const int* grid) { goto_xy(grid_cell_column(grid), grid_cell_row(grid)); }
 
 int grid_navigate(int* grid) {
   if (profile().grid_homes_cursor) goto_xy(1, 1);

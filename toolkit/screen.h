@@ -38,6 +38,9 @@ long read_number();
 // count, then the screen column of each grid column and the screen row of
 // each grid row.
 void grid_goto(const int* grid);
+// The screen position of the grid's current cell.
+int grid_cell_column(const int* grid);
+int grid_cell_row(const int* grid);
 int grid_navigate(int* grid);
 
 // Bare console operations the primitives are made of; screens that place

@@ -1,0 +1,492 @@
+#include "field_editors.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "cp866.h"
+#include "hints.h"
+#include "link.h"
+#include "screen.h"
+
+const DigitPair dial_digit_map[] = {{0, ' '}, {1, '1'},  {2, '2'},  {3, '3'},  {4, '4'}, {5, '5'}, {6, '6'},
+                                    {7, '7'}, {8, '8'},  {9, '9'},  {10, '0'}, {11, '*'}, {12, '#'}, {-1, 0}};
+const DigitPair phone_digit_map[] = {{1, '1'},  {2, '2'},  {3, '3'},  {4, '4'},  {5, '5'},  {6, '6'},
+                                     {7, '7'},  {8, '8'},  {9, '9'},  {10, '0'}, {11, '*'}, {12, '#'},
+                                     {70, 'F'}, {70, 'f'}, {80, 'P'}, {80, 'p'}, {84, 'T'}, {84, 't'},
+                                     {-1, 0}};
+
+char digit_char(const DigitPair* table, int code) {
+  for (; table->code != -1; ++table)
+    if (table->code == code) return table->ch;
+  return ' ';
+}
+
+int digit_code(const DigitPair* table, int ch) {
+  for (; table->code != -1; ++table)
+    if (static_cast<unsigned char>(table->ch) == ch) return table->code;
+  return -1;
+}
+
+int access_pending = 0;
+
+namespace {
+
+int byte_value(int i) { return link_buffer[i] & 0xFF; }
+int word_value() { return byte_value(0) + 256 * byte_value(1); }
+
+std::string formatted(const char* format, int value) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+// How a one-byte choice field looks and what Space does to it.
+struct ChoiceKind {
+  std::string (*text)(int value);
+  int (*next)(int value);
+  void (*hint)();
+  bool blank_on_failed_read;  // prints its blanks when the read fails
+  std::string failed_text;
+};
+
+int toggle(int value) { return (value + 1) & 1; }
+
+std::string yes_no_text(int v) { return v == 0 ? " Нет"_cp : "  Да"_cp; }
+std::string baud_text(int v) {
+  static const char* const names[4] = {" 9600", "19200", "38400", "57600"};
+  return v >= 0 && v < 4 ? names[v] : "";
+}
+std::string port_bus_text(int v) { return v == 0 ? "Порт1"_cp : v == 1 ? " Шина"_cp : ""; }
+std::string allowed_text(int v) { return v == 0 ? "Запрещено"_cp : "Разрешено"_cp; }
+std::string dial_mode_text(int v) { return v == 0 ? " Импульсный "_cp : " Тональный  "_cp; }
+std::string hold_sound_text(int v) {
+  if (v == 0) return "   Нет  "_cp;
+  if (v == 1) return "   КПВ  "_cp;
+  if (v == 2) return " Музыка "_cp;
+  return "";
+}
+std::string line_ref_text(int v) {
+  return v >= 1 && v <= link_state.city_line_count ? formatted("%d", v) : std::string(" ");
+}
+
+const ChoiceKind yes_no_kind{yes_no_text, toggle, hint_space_enter, false, ""};
+const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) & 3; }, hint_space_enter, false, ""};
+const ChoiceKind port_bus_kind{port_bus_text, nullptr, nullptr, false, ""};
+const ChoiceKind allowed_kind{allowed_text, toggle, nullptr, false, ""};
+const ChoiceKind dial_mode_kind{dial_mode_text, toggle, nullptr, false, ""};
+const ChoiceKind hold_sound_kind{hold_sound_text, [](int v) { return v + 1 >= 3 ? 0 : v + 1; }, nullptr, false, ""};
+const ChoiceKind line_ref_kind{line_ref_text,
+                               [](int v) { return v + 1 > link_state.city_line_count ? 0 : v + 1; }, nullptr,
+                               true, " "};
+
+// Prints a text at the field's cell and leaves the cursor on the cell.
+void print_field(const int* grid, const std::string& text, std::uint8_t colour) {
+  grid_goto(grid);
+  set_colour(colour);
+  put_text(text);
+  grid_goto(grid);
+}
+
+// The show half every field shares: read, print by the field's rule, put the
+// cursor back on the cell in the screen colour.
+template <typename Render>
+int show_field(const int* grid, int address, int count, std::uint8_t colour, Render render,
+               const std::string& failed_text = "") {
+  grid_goto(grid);
+  set_colour(colour);
+  int status = link_read_block(address, count);
+  put_text(status == 0 ? render() : failed_text);
+  grid_goto(grid);
+  set_colour(COLOR_SCREEN);
+  return status;
+}
+
+int show_choice(const int* grid, int address, std::uint8_t colour, const ChoiceKind& kind) {
+  return show_field(
+      grid, address, 1, colour, [&] { return kind.text(byte_value(0)); },
+      kind.blank_on_failed_read ? kind.failed_text : "");
+}
+
+// Reads the scan code after an extended-key prefix, so that it is never
+// taken for an ordinary key.
+int read_plain_key(int& scan) {
+  int k = read_key();
+  scan = -1;
+  if (k == key::extended) scan = read_key();
+  return k;
+}
+
+int edit_choice(const int* grid, int address, const ChoiceKind& kind, bool follow_speed = false) {
+  if (ask_access_code() != 0) return -1;
+  if (kind.hint) kind.hint();
+  int status = show_choice(grid, address, COLOR_BOX, kind);
+  if (status != 0 && !kind.blank_on_failed_read) return status;
+  bool written = false;
+  for (;;) {
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) break;
+    if (k == key::space) {
+      link_buffer[0] = kind.next(byte_value(0)) & 0xFF;
+      print_field(grid, kind.text(byte_value(0)), COLOR_BOX);
+    } else if (k == key::enter) {
+      written = true;
+      int write_status = link_write_block(address, 1);
+      // The station changes its speed as soon as it has the byte, so its
+      // answer to the check byte may be lost: the speed is followed anyway.
+      if (write_status != 0 && !follow_speed) return write_status;
+      break;
+    }
+  }
+  if (follow_speed && written && address == 0x8029) {
+    link_state.speed_index = byte_value(0) & 3;
+    link_open_port();
+    link_rts_on();
+    wait_ms(100);
+  }
+  return show_choice(grid, address, COLOR_SCREEN, kind);
+}
+
+// Typed numbers: the field is blanked, digits are echoed as typed, and a
+// value outside its limits is never written. A digit past the field's width
+// starts again without being echoed, so the echo never leaves the field.
+struct TypedKind {
+  int width;
+  int bytes;
+  int base;  // stored value = typed value - base
+};
+
+int edit_typed(const int* grid, int address, int minimum, int maximum, const TypedKind& kind) {
+  if (ask_access_code() != 0) return -1;
+  hint_digits_enter();
+  const std::string blanks(kind.width, ' ');
+  auto restart = [&](int& typed, int& digits) {
+    print_field(grid, blanks, COLOR_BOX);
+    typed = 0;
+    digits = 0;
+  };
+  int typed = 0, digits = 0;
+  restart(typed, digits);
+  for (;;) {
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) break;
+    if (k >= '0' && k <= '9') {
+      if (digits == kind.width) {
+        restart(typed, digits);
+        continue;
+      }
+      set_colour(COLOR_BOX);
+      put_char(static_cast<std::uint8_t>(k));
+      typed = typed * 10 + (k - '0');
+      ++digits;
+      if (typed > maximum) restart(typed, digits);
+    } else if (k == key::enter) {
+      if (typed < minimum || typed > maximum) {
+        restart(typed, digits);
+        continue;
+      }
+      int stored = typed - kind.base;
+      link_buffer[0] = stored & 0xFF;
+      if (kind.bytes == 2) link_buffer[1] = (stored >> 8) & 0xFF;
+      int status = link_write_block(address, kind.bytes);
+      if (status != 0) return status;
+      break;
+    }
+  }
+  return 0;
+}
+
+int subscriber_base(int kind) { return kind == 2 ? 210 : kind == 3 ? 200 : 100; }
+
+std::string digits_text(int count, const DigitPair* table) {
+  std::string s;
+  for (int i = 0; i < count; ++i) s.push_back(digit_char(table, byte_value(i)));
+  return s;
+}
+
+std::string plain_text(int count) {
+  std::string s;
+  for (int i = 0; i < count; ++i) s.push_back(byte_value(i) < 32 ? ' ' : static_cast<char>(byte_value(i)));
+  return s;
+}
+
+// Deletes the character at p: the rest moves left and the end marker at
+// element `count` empties the last place.
+void delete_at(int p, int count) {
+  for (int i = p; i < count; ++i) link_buffer[i] = link_buffer[i + 1];
+}
+
+// The buffer has 256 entries and the field needs one more for its end
+// marker, so a field is at most 255 bytes long.
+int field_length(int count) { return std::clamp(count, 1, 255); }
+
+}  // namespace
+
+int show_yes_no(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, yes_no_kind); }
+int edit_yes_no(const int* grid, int address) { return edit_choice(grid, address, yes_no_kind); }
+int show_baud(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, baud_kind); }
+int edit_baud(const int* grid, int address) { return edit_choice(grid, address, baud_kind, true); }
+int show_port_bus(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, port_bus_kind); }
+int show_allowed(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, allowed_kind); }
+int edit_allowed(const int* grid, int address) { return edit_choice(grid, address, allowed_kind); }
+int show_dial_mode(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, dial_mode_kind); }
+int edit_dial_mode(const int* grid, int address) { return edit_choice(grid, address, dial_mode_kind); }
+int show_hold_sound(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, hold_sound_kind); }
+int edit_hold_sound(const int* grid, int address) { return edit_choice(grid, address, hold_sound_kind); }
+int show_line_ref(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, line_ref_kind); }
+int edit_line_ref(const int* grid, int address) { return edit_choice(grid, address, line_ref_kind); }
+
+int show_number(const int* grid, int address, std::uint8_t colour) {
+  return show_field(grid, address, 1, colour,
+                    [] { return byte_value(0) == 0 ? std::string(4, ' ') : formatted("%4d", byte_value(0)); });
+}
+
+int edit_number(const int* grid, int address, int minimum, int maximum) {
+  int status = edit_typed(grid, address, minimum, std::min(maximum, 255), {4, 1, 0});
+  if (status != 0) return status;
+  return show_number(grid, address, COLOR_SCREEN);
+}
+
+int show_number16(const int* grid, int address, std::uint8_t colour) {
+  return show_field(grid, address, 2, colour,
+                    [] { return word_value() == 0 ? std::string(5, ' ') : formatted("%5d", word_value()); });
+}
+
+int edit_number16(const int* grid, int address, int minimum, int maximum) {
+  int status = edit_typed(grid, address, minimum, std::min(maximum, 65535), {5, 2, 0});
+  if (status != 0) return status;
+  return show_number16(grid, address, COLOR_SCREEN);
+}
+
+int show_port_ref(const int* grid, int address, std::uint8_t colour) {
+  return show_field(
+      grid, address, 1, colour,
+      [] {
+        int v = byte_value(0);
+        return v >= 1 && v <= link_state.port_count ? formatted("%2d", v) : std::string(2, ' ');
+      },
+      std::string(2, ' '));
+}
+
+int edit_port_ref(const int* grid, int address) {
+  int status = edit_typed(grid, address, 0, link_state.port_count, {2, 1, 0});
+  if (status != 0) return status;
+  return show_port_ref(grid, address, COLOR_SCREEN);
+}
+
+int show_subscriber_ref(const int* grid, int address, std::uint8_t colour, int kind) {
+  int base = subscriber_base(kind);
+  return show_field(
+      grid, address, 1, colour,
+      [base] {
+        int v = byte_value(0);
+        return v >= 1 && v <= link_state.port_count ? formatted("%3d", v + base) : std::string(3, ' ');
+      },
+      std::string(3, ' '));
+}
+
+int edit_subscriber_ref(const int* grid, int address, int kind) {
+  int base = subscriber_base(kind);
+  int status = edit_typed(grid, address, base + 1, base + link_state.port_count, {3, 1, base});
+  if (status != 0) return status;
+  return show_subscriber_ref(grid, address, COLOR_SCREEN, kind);
+}
+
+int show_digits(const int* grid, int address, std::uint8_t colour, int count, const DigitPair* table) {
+  count = field_length(count);
+  return show_field(grid, address, count, colour, [&] { return digits_text(count, table); });
+}
+
+int edit_digits(const int* grid, int address, int count, const DigitPair* table) {
+  count = field_length(count);
+  if (ask_access_code() != 0) return -1;
+  hint_digit_string();
+  int status = show_digits(grid, address, COLOR_BOX, count, table);
+  if (status != 0) return status;
+  const int column = grid_cell_column(grid), row = grid_cell_row(grid);
+  int p = 0;
+  link_buffer[count] = 0;
+  auto reprint_from = [&](int from) {
+    goto_xy(column + from, row);
+    for (int i = from; i < count; ++i) put_char(static_cast<std::uint8_t>(digit_char(table, byte_value(i))));
+  };
+  set_colour(COLOR_BOX);
+  goto_xy(column, row);
+  for (;;) {
+    int scan;
+    int k = read_plain_key(scan);
+    set_colour(COLOR_BOX);
+    if (k == key::esc) break;
+    if (k == key::enter) {
+      status = link_write_block(address, count);
+      if (status != 0) return status;
+      break;
+    }
+    if (k == key::backspace) {
+      if (p > 0) {
+        --p;
+        delete_at(p, count);
+        reprint_from(p);
+      }
+    } else if (k == key::extended) {
+      if (scan == key::left && p > 0) --p;
+      if (scan == key::right && link_buffer[p] != 0 && p + 1 < count) ++p;
+      if (scan == key::del) {
+        delete_at(p, count);
+        reprint_from(p);
+      }
+    } else if (int code = digit_code(table, k); code >= 0) {
+      link_buffer[p] = code;
+      goto_xy(column + p, row);
+      put_char(static_cast<std::uint8_t>(digit_char(table, code)));
+      if (p < count - 1) ++p;
+    }
+    goto_xy(column + p, row);
+  }
+  status = show_digits(grid, address, COLOR_SCREEN, count, table);
+  set_colour(COLOR_SCREEN);
+  return status;
+}
+
+int show_text(const int* grid, int address, std::uint8_t colour, int count) {
+  count = field_length(count);
+  return show_field(grid, address, count, colour, [&] { return plain_text(count); });
+}
+
+int edit_text(const int* grid, int address, int count) {
+  count = field_length(count);
+  if (ask_access_code() != 0) return -1;
+  int status = show_text(grid, address, COLOR_BOX, count);
+  if (status != 0) return status;
+  const int column = grid_cell_column(grid), row = grid_cell_row(grid);
+  int p = 0;
+  link_buffer[count] = 0;
+  auto reprint_from = [&](int from) {
+    goto_xy(column + from, row);
+    for (int i = from; i < count; ++i) put_char(byte_value(i) < 32 ? ' ' : static_cast<std::uint8_t>(byte_value(i)));
+  };
+  // A trace of the keys on row 24, as the station's engineers know it.
+  auto trace = [](int column_at, const char* format, int value) {
+    print_at(column_at, 24, formatted(format, value), COLOR_SCREEN);
+  };
+  goto_xy(column, row);
+  for (;;) {
+    int k = read_key();
+    trace(1, "ch=%4X                                ", k);
+    int scan = -1;
+    if (k == key::extended) {
+      scan = read_key();
+      trace(10, "ch=%4X", scan);
+    }
+    set_colour(COLOR_BOX);
+    if (k == key::esc) break;
+    if (k == key::enter) {
+      status = link_write_block(address, count);
+      break;
+    }
+    if (k == key::extended) {
+      if (scan == key::left && p > 0) --p;
+      if (scan == key::right && link_buffer[p] != 0 && p < count) ++p;
+      if (scan == key::del && p < count) {
+        delete_at(p, count);
+        reprint_from(p);
+      }
+    } else if (k == key::backspace) {
+      if (p > 0) {
+        --p;
+        delete_at(p, count);
+        reprint_from(p);
+      }
+    } else if (k >= 32 && p < count) {
+      for (int i = count - 1; i > p; --i) link_buffer[i] = link_buffer[i - 1];
+      link_buffer[p] = k;
+      reprint_from(p);
+      ++p;
+    }
+    trace(20, "cntx=%2d", p);
+    set_colour(COLOR_BOX);
+    goto_xy(column + p, row);
+  }
+  show_text(grid, address, COLOR_SCREEN, count);
+  set_colour(COLOR_SCREEN);
+  return status;
+}
+
+void load_access_level(int parameter) {
+  link_read_block(0xED00 + parameter, 1);
+  access_pending = byte_value(0);
+}
+
+int ask_access_code() {
+  // Levels 1..7 name a code; a level whose low three bits are 0 names none
+  // and asks for nothing.
+  int level = access_pending & 7;
+  access_pending = level == 0 ? 0 : link_state.access_code_table[level];
+  if (access_pending != 0) {
+    open_modal_window();
+    draw_box(20, 10, 30, 3);
+    print_at(23, 12, "Введите код доступа:"_cp, COLOR_BOX);
+    goto_xy(45, 12);
+    set_colour(COLOR_BOX);
+    if (read_number() == access_pending) access_pending = 0;
+    set_colour(COLOR_SCREEN);
+    close_modal_window();
+  }
+  if (access_pending != 0) {
+    show_access_denied();
+    access_pending = 0;
+    return -1;
+  }
+  access_pending = 0;
+  return 0;
+}
+
+void show_access_denied() {
+  save_screen();
+  set_window(5, 3, 75, 23);
+  draw_box(15, 10, 40, 5);
+  print_at(23, 12, std::string(24, ' '), COLOR_DENIED);
+  print_at(23, 13, "  Неверный код доступа  "_cp, COLOR_DENIED);
+  print_at(23, 14, std::string(24, ' '), COLOR_DENIED);
+  wait_ms(1500);
+  set_window(1, 1, 80, 25);
+  restore_screen();
+}
+
+void show_record_cell(const int* grid, const int* record, int value, const CellRule& rule, std::uint8_t colour) {
+  if (record[0] == 0) return;
+  print_field(grid, rule.text(value), colour);
+  set_colour(COLOR_SCREEN);
+}
+
+int edit_record_cell(const int* grid, const int* record, int& value, const CellRule& rule) {
+  if (record[0] == 0) return 0;
+  for (;;) {
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc || k == key::enter) return k;
+    if (k == key::space) {
+      value = rule.next(value);
+      show_record_cell(grid, record, value, rule, COLOR_BOX);
+    }
+  }
+}
+
+void show_bit_yes_no(const int* grid, int value, int bit, std::uint8_t colour) {
+  bool set = bit >= 1 && bit <= 8 && (value >> (bit - 1)) & 1;
+  print_field(grid, set ? " Да"_cp : "Нет"_cp, colour);
+  set_colour(COLOR_SCREEN);
+}
+
+int edit_bit_yes_no(const int* grid, int& value, int bit) {
+  for (;;) {
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc || k == key::enter) return k;
+    if (k == key::space && bit >= 1 && bit <= 8) {
+      value = (value ^ (1 << (bit - 1))) & 0xFF;
+      show_bit_yes_no(grid, value, bit, COLOR_BOX);
+    }
+  }
+}

@@ -138,7 +138,9 @@ int edit_choice(const int* grid, int address, const ChoiceKind& kind, bool follo
       break;
     }
   }
-  if (follow_speed && written && address == 0x8029) {
+  // Only a connected station has a speed to follow; in file mode there is
+  // no port to switch.
+  if (follow_speed && written && address == 0x8029 && link_state.station_connected) {
     link_state.speed_index = byte_value(0) & 3;
     link_open_port();
     link_rts_on();

@@ -1,0 +1,426 @@
+// The viewer of the call records in "tarif.dat": sixteen rows at a time,
+// filtered by subscriber, city line and the beginning of the number, with a
+// text report of the filtered list.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "call_records.h"
+#include "link/link_state.h"
+#include "platform/cp866.h"
+#include "screens.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+constexpr int rows = 16;
+constexpr int pattern_column = 34;
+
+struct ViewerState {
+  std::FILE* file = nullptr;
+  CallRecord slots[rows + 2];  // 0: backward search and report, 1..16 rows, 17 look-ahead
+  int record_of_row[rows + 1] = {};
+  int cursor_row = 1;
+  int current = 1;
+};
+ViewerState viewer;
+
+// Without a connection the station's counts are unknown; the filter then
+// offers the model's full range.
+int subscriber_limit() { return link_state.subscriber_count > 0 ? link_state.subscriber_count : 16; }
+int line_limit() { return link_state.city_line_count > 0 ? link_state.city_line_count : 4; }
+
+std::string format(const char* pattern, int a, int b = 0, int c = 0) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, a, b, c);
+  return text;
+}
+
+void put_at(int column, int row, std::uint8_t ch) {
+  goto_xy(column, row);
+  put_char(ch);
+}
+
+// ------------------------------------------------------------------ screen
+
+void draw_frame_lines() {
+  for (int y : {5, 7, 24}) draw_frame(4, y, 77, y, boxch::d_horizontal);
+  draw_frame(3, 6, 3, 23, boxch::d_vertical);
+  draw_frame(78, 6, 78, 23, boxch::d_vertical);
+  for (int x : {13, 21, 32, 43, 54}) draw_frame(x, 6, x, 23, boxch::vertical);
+  struct Joints {
+    int y;
+    std::uint8_t left, single, right;
+  };
+  for (const Joints& j : {Joints{5, boxch::d_top_left, boxch::t_down_double, boxch::d_top_right},
+                          Joints{7, boxch::d_t_right, boxch::cross_double, boxch::d_t_left},
+                          Joints{24, boxch::d_bottom_left, boxch::t_up_double, boxch::d_bottom_right}}) {
+    put_at(3, j.y, j.left);
+    for (int x : {13, 21, 32, 43, 54}) put_at(x, j.y, j.single);
+    put_at(78, j.y, j.right);
+  }
+  // Row 7 joints where the single lines start below the heading line.
+  print_at_plain(5, 6, "Абонент"_cp);
+  print_at_plain(15, 6, "Линия"_cp);
+  print_at_plain(25, 6, "Дата"_cp);
+  print_at_plain(36, 6, "Время"_cp);
+  print_at_plain(45, 6, "Длительн"_cp);
+  print_at_plain(63, 6, "Номер"_cp);
+}
+
+std::string subscriber_text() {
+  int code = record_filter.bytes[0];
+  return code == 0 ? " Все "_cp : format(" %3d ", code + 10);
+}
+
+std::string line_text() {
+  int line = record_filter.bytes[1];
+  return line == 0 ? " Все "_cp : format(" %3d ", line);
+}
+
+std::string pattern_text() {
+  std::string s;
+  for (int i = 0; i < pattern_places; ++i) {
+    std::uint8_t b = record_filter.bytes[number_first + i];
+    s.push_back(b == 0 ? ' ' : static_cast<char>(b));
+  }
+  return s;
+}
+
+void draw_filter_values() {
+  print_at(46, 2, subscriber_text(), COLOR_BOX);
+  print_at(62, 2, line_text(), COLOR_BOX);
+  print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
+}
+
+void draw_screen() {
+  set_colour(COLOR_SCREEN);
+  clear_screen();
+  print_at_plain(12, 2, "Информация о разговорах абонента: "_cp);
+  print_at_plain(53, 2, "по линии: "_cp);
+  print_at_plain(12, 4, "По городскому номеру: "_cp);
+  draw_frame_lines();
+  draw_filter_values();
+}
+
+void hint_line(std::initializer_list<std::pair<const char*, const char*>> pieces) {
+  goto_xy(1, 25);
+  for (const auto& [key_text, description] : pieces) {
+    set_colour(COLOR_SELECT);
+    put_text(key_text);
+    set_colour(COLOR_BOX);
+    put_text(description);
+  }
+  set_colour(COLOR_SCREEN);
+}
+
+std::string number_text(const CallRecord& r) {
+  std::string s;
+  for (int i = number_first; i < call_record_size; ++i) {
+    char c = number_character(r.bytes[i]);
+    s.push_back(c ? c : ' ');
+  }
+  return s;
+}
+
+void draw_row(int row, const CallRecord* r) {
+  const int y = row + 7;
+  if (!r || r->bytes[0] == 0) {
+    for (int x : {8, 17}) print_at_plain(x, y, "  ");
+    print_at_plain(23, y, "        ");
+    print_at_plain(34, y, "        ");
+    print_at_plain(45, y, "        ");
+    print_at_plain(56, y, std::string(21, ' '));
+    return;
+  }
+  const std::uint8_t* b = r->bytes;
+  print_at_plain(8, y, format("%2d", b[0] + 10));
+  print_at_plain(17, y, format("%2d", b[1]));
+  print_at_plain(23, y, format("%02d-%02d-%02d", b[2], b[3], b[4]));
+  print_at_plain(34, y, format("%02d:%02d:%02d", b[5], b[6], b[7]));
+  print_at_plain(45, y, format("%02d:%02d:%02d", b[8], b[9], b[10]));
+  print_at_plain(56, y, number_text(*r));
+}
+
+// ------------------------------------------------------------ filter input
+
+// Returns false when Esc ended the viewer.
+bool filter_input() {
+  hint_line({{" ПРОБЕЛ "_cp, " - Выбор     "_cp}, {" ENTER ", " - Ввод     "_cp}});
+  struct Stepper {
+    int index;
+    int column;
+    int (*limit)();
+    std::string (*text)();
+  };
+  for (const Stepper& s : {Stepper{0, 46, subscriber_limit, subscriber_text}, Stepper{1, 62, line_limit, line_text}}) {
+    std::uint8_t& value = record_filter.bytes[s.index];
+    for (;;) {
+      goto_xy(s.column + 1, 2);
+      int k = read_key();
+      if (k == key::extended) {
+        read_key();
+        continue;
+      }
+      if (k == key::esc) return false;
+      if (k == key::enter) break;
+      if (k == key::space) {
+        value = value + 1 > s.limit() ? 0 : value + 1;
+        print_at(s.column, 2, s.text(), COLOR_BOX);
+      }
+    }
+  }
+  std::uint8_t* pattern = record_filter.bytes + number_first;
+  int p = 0;
+  for (;;) {
+    goto_xy(pattern_column + p, 4);
+    int k = read_key();
+    if (k == key::enter) break;
+    if (k == key::extended) {
+      int scan = read_key();
+      if (scan == key::right && p < pattern_places - 1 && pattern[p] != 0) ++p;
+      if (scan == key::left && p > 0) --p;
+      if (scan == key::del) {
+        for (int i = p; i < pattern_places - 1; ++i) pattern[i] = pattern[i + 1];
+        pattern[pattern_places - 1] = 0;
+      }
+    } else if ((k >= '0' && k <= '9') || k == '*' || k == '#' || k == '?') {
+      for (int i = pattern_places - 1; i > p; --i) pattern[i] = pattern[i - 1];
+      pattern[p] = static_cast<std::uint8_t>(k);
+      if (p < pattern_places - 1) ++p;
+    }
+    print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
+  }
+  hint_line({{" СТРЕЛКИ "_cp, " - Просмотр   "_cp}, {" ESC ", " - Выход   "_cp}, {" F9 ", " - Печать  "_cp}});
+  return true;
+}
+
+// --------------------------------------------------------------- searching
+
+// A read that fails to seek is told about and ends the search, as the end
+// of the file does.
+RecordRead read_record(int n, CallRecord& out) {
+  RecordRead result = read_call_record(viewer.file, n, out);
+  if (result == RecordRead::seek_failed) {
+    print_at_plain(57, 25, "Ошибка выполнения fseek"_cp);
+    read_key();
+  }
+  return result;
+}
+
+int search_forward(int n, int slot) {
+  for (;; ++n) {
+    print_at_plain(57, 25, std::string(22, ' '));
+    CallRecord r;
+    if (read_record(n, r) != RecordRead::ok) {
+      viewer.slots[slot] = CallRecord();
+      return 0;
+    }
+    if (call_record_matches(r, record_filter)) {
+      viewer.slots[slot] = r;
+      return n;
+    }
+  }
+}
+
+int search_backward(int n) {
+  for (; n >= 1; --n) {
+    CallRecord r;
+    if (read_record(n, r) != RecordRead::ok) return 0;
+    if (call_record_matches(r, record_filter)) {
+      viewer.slots[0] = r;
+      return n;
+    }
+  }
+  return 0;
+}
+
+void clear_page() {
+  for (int row = 1; row <= rows; ++row) {
+    viewer.slots[row] = CallRecord();
+    viewer.record_of_row[row] = 0;
+    draw_row(row, nullptr);
+  }
+}
+
+void fill_page(int row, int n) {
+  for (int r = row; r <= rows; ++r) {
+    int found = search_forward(n, r);
+    if (found == 0) {
+      for (int rest = r; rest <= rows; ++rest) {
+        viewer.record_of_row[rest] = 0;
+        viewer.slots[rest] = CallRecord();
+        draw_row(rest, nullptr);
+      }
+      return;
+    }
+    draw_row(r, &viewer.slots[r]);
+    viewer.record_of_row[r] = found;
+    viewer.cursor_row = r;
+    n = found + 1;
+  }
+}
+
+void refill_from_start() {
+  clear_page();
+  viewer.cursor_row = 1;
+  fill_page(1, 1);
+  if (viewer.record_of_row[viewer.cursor_row]) viewer.current = viewer.record_of_row[viewer.cursor_row];
+}
+
+// ------------------------------------------------------------------ report
+
+// Reads one word typed in the field; Esc gives up (an empty answer).
+std::string read_file_name() {
+  std::string name;
+  print_at(9, 13, std::string(25, ' '), COLOR_SELECT);
+  goto_xy(9, 13);
+  for (;;) {
+    int k = read_key();
+    if (k == key::extended) {
+      read_key();
+      continue;
+    }
+    if (k == key::esc) return "";
+    if (k == key::enter) {
+      if (!name.empty()) return name;
+      continue;
+    }
+    if (k == key::backspace) {
+      if (!name.empty()) {
+        name.pop_back();
+        print_at(9 + static_cast<int>(name.size()), 13, " ", COLOR_SELECT);
+        goto_xy(9 + static_cast<int>(name.size()), 13);
+      }
+      continue;
+    }
+    if (k > 32 && name.size() < 25) {
+      name.push_back(static_cast<char>(k));
+      set_colour(COLOR_SELECT);
+      put_char(static_cast<std::uint8_t>(k));
+      set_colour(COLOR_SCREEN);
+    }
+  }
+}
+
+std::FILE* ask_report_file() {
+  save_screen();
+  draw_box(7, 10, 27, 4);
+  print_at(9, 12, "    Введите имя файла    "_cp, COLOR_BOX);
+  std::FILE* report = nullptr;
+  for (;;) {
+    std::string name = read_file_name();
+    if (name.empty()) break;  // Esc: no report
+    // Typed names are CP866 bytes; the file system speaks UTF-8.
+    report = std::fopen(cp866::to_utf8(name).c_str(), "ab");
+    if (report) break;
+    print_at(33, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
+    read_key();
+    print_at(33, 4, std::string(22, ' '), COLOR_SCREEN);
+  }
+  restore_screen();
+  return report;
+}
+
+void put_line(std::FILE* f, const std::string& text) {
+  std::fputs(text.c_str(), f);
+  std::fputs("\r\n", f);
+}
+
+void write_report() {
+  std::FILE* report = ask_report_file();
+  if (!report) return;
+  const std::uint8_t* f = record_filter.bytes;
+  put_line(report, "");
+  put_line(report, "          Информация о разговорах абонента: "_cp +
+                       (f[0] == 0 ? std::string("Все"_cp) : format("%d", f[0] + 10)) + "   по линии: "_cp +
+                       (f[1] == 0 ? std::string("Все"_cp) : format("%d", f[1])));
+  put_line(report, "");
+  put_line(report, std::string("   Абонент   "_cp) + "Линия     "_cp + "Дата      "_cp + "Время   "_cp +
+                       "Длительн  "_cp + "Номер телефона"_cp);
+  for (int n = 1;; ++n) {
+    CallRecord r;
+    if (read_record(n, r) != RecordRead::ok) break;
+    if (!call_record_matches(r, record_filter)) continue;
+    const std::uint8_t* b = r.bytes;
+    std::string line = "     " + format("%2d", b[0] + 10) + "         " + format("%d", b[1]) + "    " +
+                       format("%02d-%02d-%02d", b[2], b[3], b[4]) + "  " + format("%02d:%02d:%02d", b[5], b[6], b[7]) +
+                       "  " + format("%02d:%02d:%02d", b[8], b[9], b[10]) + "  ";
+    for (int i = number_first; i < call_record_size; ++i)
+      if (char c = number_character(b[i])) line.push_back(c);
+    put_line(report, line);
+  }
+  put_line(report, "");
+  put_line(report, "");
+  std::fclose(report);
+}
+
+void show_open_failure() {
+  save_screen();
+  draw_box(10, 10, 60, 4);
+  print_at(20, 12, "   Ошибка открытия файла тарификации!   "_cp, COLOR_ALERT);
+  print_at(20, 13, " Для продолжения нажмите любую клавишу. "_cp, COLOR_ALERT);
+  read_key();
+  restore_screen();
+}
+
+void close_file() {
+  if (viewer.file) std::fclose(viewer.file);
+  viewer.file = nullptr;
+}
+
+// Returns when the user leaves.
+void browse() {
+  for (;;) {
+    goto_xy(8, viewer.cursor_row + 7);
+    int k = read_key();
+    if (k == key::esc) {
+      record_filter = CallRecord();
+      return;
+    }
+    if (k != key::extended) continue;
+    int scan = read_key();
+    int& row = viewer.cursor_row;
+    if (scan == key::up) {
+      if (row > 1) {
+        --row;
+      } else if (viewer.current > 1) {
+        int found = search_backward(viewer.current - 1);
+        if (found) {
+          fill_page(1, found);
+          row = 1;
+        }
+      }
+    } else if (scan == key::down) {
+      if (row < rows) {
+        if (viewer.record_of_row[row + 1]) ++row;
+      } else if (search_forward(viewer.current + 1, rows + 1)) {
+        fill_page(1, viewer.record_of_row[2]);
+        row = rows;
+      }
+    } else if (scan == key::f9) {
+      write_report();
+      draw_screen();
+      if (!filter_input()) return;
+      refill_from_start();
+    }
+    if (viewer.record_of_row[row]) viewer.current = viewer.record_of_row[row];
+  }
+}
+
+}  // namespace
+
+void call_record_viewer() {
+  viewer = ViewerState();
+  draw_screen();
+  if (!filter_input()) return;
+  viewer.file = std::fopen("tarif.dat", "rb");
+  if (!viewer.file) {
+    show_open_failure();
+    return;
+  }
+  refill_from_start();
+  browse();
+  close_file();
+  set_colour(COLOR_SCREEN);
+}

@@ -15,6 +15,5 @@ void special_cell_screen() {}
 void number_control_screen(int) {}
 void command8_paths_screen() {}
 void station_display_screen() {}
-void call_record_viewer() {}
 void storage_device_screen() {}
 void software_version_screen() {}

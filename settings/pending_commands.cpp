@@ -4,7 +4,5 @@
 #include "settings_commands.h"
 
 void link_connect() {}
-void load_settings_file() {}
-void save_settings_file() {}
 void station_to_file() {}
 void file_to_station() {}

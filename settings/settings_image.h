@@ -24,3 +24,11 @@ extern SettingsImage settings_image;
 // copied.
 bool karvel_image_read(int address, int count, int* buffer);
 bool karvel_image_write(int address, int count, const int* buffer);
+
+// The karvel identity: bytes 0..7 of the image are ASCII characters; byte 3
+// gives city_line_count, bytes 4 and 5 port_count, byte 7
+// channel_row_count, each a digit. True when the bytes have that form.
+bool karvel_identity_valid(const std::uint8_t* image);
+// Takes station_identity (bytes 0, 2..7), the counts and first_line_port
+// (offset 0x1F) from an image into the link state.
+void take_karvel_identity(const std::uint8_t* image);

@@ -1,0 +1,41 @@
+// Messages of the file commands at the dialog's name field, and the result
+// line of the transfers.
+#include "cp866.h"
+#include "profile.h"
+#include "screen.h"
+#include "transfer_frame.h"
+
+namespace {
+
+void message_at_field(const char* text, int blank_width) {
+  print_at(34, 4, text, COLOR_ALERT);
+  read_key();
+  print_at(34, 4, std::string(blank_width, ' '), COLOR_BOX);
+}
+
+}  // namespace
+
+void show_open_error() { message_at_field(" Ошибка открытия файла! "_cp, 24); }
+void show_file_not_suitable() { message_at_field(" Файл не подходит к станции! "_cp, 29); }
+
+int read_plain_key() {
+  int k = read_key();
+  if (k == key::extended) {
+    read_key();
+    return 0;
+  }
+  return k;
+}
+
+int show_result(const char* text, int column, int width, std::uint8_t colour) {
+  std::string line(text);
+  int left = width > static_cast<int>(line.size()) ? (width - static_cast<int>(line.size())) / 2 : 0;
+  line.insert(0, left, ' ');
+  if (static_cast<int>(line.size()) < width) line.resize(width, ' ');
+  print_at(column, 4, line, colour);
+  int k = read_plain_key();
+  print_at(column, 4, std::string(width, ' '), COLOR_BOX);
+  return k;
+}
+
+bool record_station() { return &profile() == &tomrik_profile; }

@@ -1,0 +1,273 @@
+#include "settings_files.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include "cp866.h"
+#include "profile.h"
+#include "screen.h"
+#include "settings_state.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int max_names = 64;
+constexpr int name_slot = 12;       // characters of a listed or current name
+constexpr int typed_limit = 13;     // characters a typed name may reach
+constexpr int field_column = 34;    // the name field of the dialog, row 4
+constexpr int field_width = 14;
+
+bool glob(const char* p, const char* s) {
+  for (; *p; ++p, ++s) {
+    if (*p == '*') {
+      for (const char* t = s;; ++t) {
+        if (glob(p + 1, t)) return true;
+        if (!*t) return false;
+      }
+    }
+    if (!*s) return false;
+    if (*p != '?' && std::tolower(static_cast<unsigned char>(*p)) != std::tolower(static_cast<unsigned char>(*s)))
+      return false;
+  }
+  return *s == 0;
+}
+
+// The CP866 form of a directory entry's name, cut to a slot. Bytes the
+// console would take as cursor moves are shown as "?", so such a name
+// cannot be opened by mistake under another name.
+std::string listed_name(const std::string& os_name) {
+  std::string name = cp866::from_utf8(os_name);
+  for (char& c : name)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  if (name.size() > name_slot) name.resize(name_slot);
+  return name;
+}
+
+void set_current_name(const std::string& name) {
+  std::size_t n = std::min<std::size_t>(name.size(), name_slot);
+  std::memset(settings_state.file_name, 0, sizeof settings_state.file_name);
+  std::memcpy(settings_state.file_name, name.data(), n);
+  settings_state.name_too_long = name.size() > name_slot;
+}
+
+std::string pattern_extension(const char* pattern) {
+  const char* dot = std::strrchr(pattern, '.');
+  return dot ? std::string(dot) : std::string();
+}
+
+struct Dialog {
+  std::vector<std::string> names;
+  int selection = 0;
+
+  int last() const { return static_cast<int>(names.size()) - 1; }
+
+  void paint(int n, std::uint8_t colour) {
+    if (n < 0 || n > last()) return;
+    print_at(20 + 15 * (n / 16), 6 + n % 16, names[n], colour);
+  }
+
+  void blank_field() { print_at(field_column, 4, std::string(field_width, ' '), COLOR_BOX); }
+
+  void show_selection_in_field() {
+    blank_field();
+    if (selection <= last()) print_at(field_column, 4, names[selection], COLOR_BOX);
+  }
+
+  void move_to(int next) {
+    next = std::clamp(next, 0, std::max(0, last()));
+    paint(selection, COLOR_BOX);
+    selection = next;
+    paint(selection, COLOR_SELECT);
+    show_selection_in_field();
+  }
+
+  void echo(std::string_view text) {
+    std::uint8_t old = current_colour();
+    set_colour(COLOR_BOX);
+    put_text(text);
+    set_colour(old);
+  }
+
+  // Typing a name that began with `first`. 0 a name was chosen, -1 Esc,
+  // 1 the name was dropped and the list keys apply again.
+  int type_name(int first, const char* pattern) {
+    blank_field();
+    goto_xy(field_column, 4);
+    std::string name(1, static_cast<char>(std::tolower(first)));
+    echo(name);
+    for (;;) {
+      if (static_cast<int>(name.size()) >= typed_limit) {
+        if (name.find('.') != std::string::npos) {
+          show_selection_in_field();
+          return 1;
+        }
+        break;
+      }
+      int k = read_key();
+      if (k == key::extended) {
+        read_key();
+        continue;
+      }
+      if (k == key::esc) {
+        blank_field();
+        return -1;
+      }
+      if (k == key::enter) break;
+      if (k == key::backspace) {
+        if (!name.empty()) {
+          name.pop_back();
+          echo("\b \b");
+        }
+        continue;
+      }
+      if (std::isalnum(k) || k == '_' || k == '.') {
+        name.push_back(static_cast<char>(k));
+        echo(std::string(1, static_cast<char>(k)));
+      }
+    }
+    if (name.find('.') == std::string::npos) name += pattern_extension(pattern);
+    set_current_name(name);
+    return 0;
+  }
+
+  int run(const char* pattern) {
+    print_at(20, 4, "Текущий файл: "_cp, COLOR_BOX);
+    names = list_settings_files(pattern);
+    for (int n = 0; n <= last(); ++n) paint(n, COLOR_BOX);
+    char count[40];
+    std::snprintf(count, sizeof count, "%d", static_cast<int>(names.size()));
+    print_at(20, 23, std::string("Колличество файлов: "_cp) + count, COLOR_BOX);
+    if (&profile() == &tomrik_profile) {
+      print_at(60, 23, " ESC ", COLOR_SELECT);
+      print_at(65, 23, " - Выход "_cp, COLOR_BOX);
+    } else {
+      print_at(45, 23, "ENTER", COLOR_SELECT);
+      print_at(50, 23, " - Выполнить "_cp, COLOR_BOX);
+      print_at(63, 23, " ESC ", COLOR_SELECT);
+      print_at(68, 23, " - Выход "_cp, COLOR_BOX);
+    }
+    selection = 0;
+    paint(0, COLOR_SELECT);
+    if (!names.empty()) print_at(field_column, 4, names[0], COLOR_BOX);
+    for (;;) {
+      int k = read_key();
+      if (k == key::extended) {
+        int scan = read_key();
+        if (scan == key::up) move_to(selection - 1);
+        if (scan == key::down) move_to(selection + 1);
+        if (scan == key::left) move_to(selection - 16);
+        if (scan == key::right) move_to(selection + 16);
+        continue;
+      }
+      if (k == key::esc) return 27;
+      if (k == key::enter) {
+        set_current_name(selection <= last() ? names[selection] : std::string());
+        return 0;
+      }
+      if ((k >= 'A' && k <= 'Z') || (k >= 'a' && k <= 'z')) {
+        int result = type_name(k, pattern);
+        if (result != 1) return result;
+      }
+    }
+  }
+};
+
+bool regular_file(const fs::directory_entry& entry) {
+  std::error_code ec;
+  return entry.is_regular_file(ec);
+}
+
+}  // namespace
+
+bool matches_pattern(const std::string& name, const char* pattern) { return glob(pattern, name.c_str()); }
+
+std::vector<std::string> list_settings_files(const char* pattern) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  fs::directory_iterator it(".", ec), end;
+  for (; !ec && it != end && static_cast<int>(names.size()) < max_names; it.increment(ec)) {
+    std::string os_name = it->path().filename().string();
+    if (os_name.empty() || os_name[0] == '.') continue;  // hidden, as the system's own files
+    if (!matches_pattern(os_name, pattern) || !regular_file(*it)) continue;
+    names.push_back(listed_name(os_name));
+  }
+  return names;
+}
+
+int settings_file_dialog(const char* pattern) {
+  Dialog dialog;
+  return dialog.run(pattern);
+}
+
+std::string settings_file_path() { return cp866::to_utf8(settings_state.file_name); }
+
+FileRead read_settings_file(std::uint8_t* out, int size) {
+  if (settings_state.name_too_long || settings_state.file_name[0] == 0) return FileRead::cannot_open;
+  std::string path = settings_file_path();
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return FileRead::cannot_open;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return FileRead::cannot_open;
+  // One byte more than an image tells a longer file from a complete one.
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size) + 1);
+  std::size_t got = std::fread(data.data(), 1, data.size(), f);
+  bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return FileRead::cannot_open;
+  if (got != static_cast<std::size_t>(size)) return FileRead::wrong_size;
+  std::memcpy(out, data.data(), static_cast<std::size_t>(size));
+  return FileRead::ok;
+}
+
+bool SettingsFileWriter::begin() {
+  discard();
+  if (settings_state.name_too_long || settings_state.file_name[0] == 0) return false;
+  target_ = settings_file_path();
+  std::error_code ec;
+  fs::file_status status = fs::symlink_status(target_, ec);
+  if (fs::exists(status)) {
+    // An existing name must be a file that may be written: a directory, a
+    // device or a write-protected file stays as it is. Opening for update
+    // changes nothing in the file.
+    if (!fs::is_regular_file(fs::status(target_, ec))) return false;
+    std::FILE* probe = std::fopen(target_.c_str(), "r+b");
+    if (!probe) return false;
+    std::fclose(probe);
+  }
+  for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
+    temporary_ = "." + target_ + "." + std::to_string(attempt) + ".new";
+    file_ = std::fopen(temporary_.c_str(), "wbx");
+  }
+  if (!file_) temporary_.clear();
+  return file_ != nullptr;
+}
+
+bool SettingsFileWriter::commit(const std::uint8_t* image, int size) {
+  if (!file_) return false;
+  std::size_t blocks = static_cast<std::size_t>(size) / 256;
+  bool ok = std::fwrite(image, 256, blocks, file_) == blocks;
+  ok = std::fflush(file_) == 0 && ok;
+  ok = std::fclose(file_) == 0 && ok;
+  file_ = nullptr;
+  if (ok) ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+  if (!ok) std::remove(temporary_.c_str());
+  temporary_.clear();
+  return ok;
+}
+
+void SettingsFileWriter::discard() {
+  if (file_) {
+    std::fclose(file_);
+    file_ = nullptr;
+  }
+  if (!temporary_.empty()) {
+    std::remove(temporary_.c_str());
+    temporary_.clear();
+  }
+}

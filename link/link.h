@@ -23,6 +23,10 @@ int link_send_key(int command, int code);      // karvel
 int link_read_record(int* record, int group, int index);         // tomrik
 int link_write_record(const int* record, int group, int index);  // tomrik
 
+// The block read of the speed search: it goes to the station although the
+// link does not count as connected yet (karvel).
+int link_probe_block(int address, int count);
+
 // The check byte over the sum of a frame's bytes.
 int link_check_byte(int sum);
 

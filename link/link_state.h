@@ -2,6 +2,12 @@
 // Program-wide state of the station link: which port and speed, whether a
 // station answered, and what it said about itself.
 
+// The event log view of karvel turns keys pressed while it polls into key
+// frames: the hook gets the key read between poll rounds (it reads the scan
+// code of an extended key itself), sends its frames with link_send_key and
+// returns how many it sent, with the result of the last one in last_result.
+using LinkKeyFrames = int (*)(int key, int& last_result);
+
 struct LinkState {
   int port_index = 0;   // 0 = "COM1", 1 = "COM2"
   int speed_index = 0;  // karvel: 0..3 = 9600, 19200, 38400, 57600
@@ -15,6 +21,8 @@ struct LinkState {
   int channel_row_count = 0; // karvel
   int first_line_port = 0;   // karvel
   int access_code_table[8] = {};  // karvel, entries 1..7
+  int trace_flag = 0;        // karvel: link_poll_event appends its frames to "cmd.ttt"
+  LinkKeyFrames key_frames = nullptr;  // karvel: set while the event log view polls
 };
 extern LinkState link_state;
 

@@ -1,8 +1,6 @@
 // Commands whose screens are not built yet: they return at once, so the menu
 // entries behind them are already wired.
-#include "link_connect.h"
 #include "settings_commands.h"
 
-void link_connect() {}
 void station_to_file() {}
 void file_to_station() {}

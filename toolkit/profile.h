@@ -17,6 +17,19 @@ struct MenuDef {
   unsigned submenu_marks;  // bit j-1: entry j ends with the triangle
 };
 
+// How the program talks to its station model.
+struct LinkDialect {
+  bool memory_window;       // karvel: memory blocks, line test, speed search; tomrik: records at 4800
+  int read_timeout_ms;      // a one-byte read gives up after this long
+  int rts_settle_ms;        // the wait after raising RTS, before the receive purge
+  bool read_failure_is_timeout;  // link_get_byte reports a failed read as a time-out
+  int message_width;        // error box texts are centred in this many characters
+  int message_column;       // and start at this column
+  bool message_blank_rows;  // blank rows frame the heading and message
+  bool wrong_answer_message;     // code 8 has a message
+  int identity_length;      // characters of station_identity
+};
+
 struct Profile {
   const char* name;
   ColourSet colours;
@@ -28,6 +41,7 @@ struct Profile {
   MenuDef menus[5];
   int exit_entry;            // the File menu's exit entry
   void (*draw_link_status)();  // the right end of the menu bar
+  LinkDialect link;
 };
 
 const Profile& profile();

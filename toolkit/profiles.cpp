@@ -42,6 +42,7 @@ const Profile karvel_profile = {
     },
     6,
     draw_karvel_link_status,
+    {true, 200, 100, false, 48, 17, true, true, 7},
 };
 
 const Profile tomrik_profile = {
@@ -81,4 +82,5 @@ const Profile tomrik_profile = {
     },
     5,
     draw_tomrik_link_status,
+    {false, 51, 1000, true, 46, 18, false, false, 4},
 };

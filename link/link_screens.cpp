@@ -1,0 +1,203 @@
+// The screens of the station link: the error box and the port set-up.
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "cp866.h"
+#include "link.h"
+#include "link_connect.h"
+#include "profile.h"
+#include "screen.h"
+
+namespace {
+
+std::string centred(std::string_view text, int width) {
+  std::string line(text.substr(0, width));
+  int left = (width - static_cast<int>(line.size())) / 2;
+  line.insert(0, left, ' ');
+  line.resize(width, ' ');
+  return line;
+}
+
+const char* error_message(int code) {
+  switch (code) {
+    case 1: return "Нет ответа от внешнего устройства."_cp;
+    case 2: return "Не установлена синхронизация."_cp;
+    case 3: return "Неверное подтверждение."_cp;
+    case 4: return "Не совпала контрольная сумма."_cp;
+    case 5: return "Не выбран порт обмена"_cp;
+    case 6: return "COM-порт занят другим приложением"_cp;
+    case 7: return "Ошибка системы"_cp;
+    case 8: return profile().link.wrong_answer_message ? "Неверный ответ устройства"_cp : nullptr;
+    case key::esc: return "Прерывание цикла обмена"_cp;
+    default: return nullptr;
+  }
+}
+
+const char* const speed_names[4] = {" 9600", "19200", "38400", "57600"};
+
+// The digit value of an identity character; anything but a digit counts as
+// 0, so a garbled identity never sizes an editor past its tables.
+int digit(int ch) { return ch >= '0' && ch <= '9' ? ch - '0' : 0; }
+
+// The port choice window.
+// karvel's rows first; tomrik's box is lower and shorter.
+struct PortWindow {
+  int top() const { return karvel_rows() ? 9 : 10; }
+  static bool karvel_rows() { return profile().link.memory_window; }
+  int title_row() const { return karvel_rows() ? 11 : 12; }
+  int port_row() const { return karvel_rows() ? 13 : 14; }
+  int keys_row() const { return karvel_rows() ? 17 : 16; }
+  int box_height() const { return karvel_rows() ? 10 : 7; }
+
+  void draw() const {
+    draw_box(10, top(), 60, box_height());
+    print_at(20, title_row(), "*****   Инициализация COM порта   *****"_cp, COLOR_BOX);
+    print_at(20, port_row(), "  Порт:           "_cp, COLOR_BOX);
+    paint_port(0);
+    paint_port(1);
+    print_at(12, keys_row(), "Стрелки"_cp, COLOR_SELECT);
+    print_at(19, keys_row(), " - Выбор порта    "_cp, COLOR_BOX);
+    print_at(42, keys_row(), "ENTER", COLOR_SELECT);
+    print_at(48, keys_row(), " - Инициализация порта"_cp, COLOR_BOX);
+  }
+  void paint_port(int index) const {
+    print_at(index == 0 ? 28 : 38, port_row(), index == 0 ? "COM1" : "COM2",
+             index == link_state.port_index ? COLOR_SELECT : COLOR_BOX);
+  }
+  void close() const { erase_box(10, top(), 60, box_height()); }
+
+  // The user's choice: true for Enter, false for Esc.
+  bool choose() const {
+    for (;;) {
+      int k = read_key();
+      if (k == key::esc) return false;
+      if (k == key::enter) return true;
+      if (k != key::extended) continue;
+      int scan = read_key();
+      if (scan == key::up || scan == key::down || scan == key::left || scan == key::right) {
+        int old = link_state.port_index;
+        link_state.port_index = 1 - old;
+        paint_port(old);
+        paint_port(link_state.port_index);
+      }
+    }
+  }
+};
+
+// The karvel speed search: true once the station answered the line test and
+// a block read at one of the four speeds.
+bool find_speed() {
+  link_state.speed_index = 0;
+  int answers = 0;
+  for (int attempt = 1; attempt <= 12; ++attempt) {
+    if (link_open_port() != 0) return false;
+    link_rts_on();
+    int echo = 0;
+    bool answered = link_put_byte(0xBA) == 0 && link_get_byte(echo) == 0;
+    if (answered) ++answers;
+    char line[64];
+    std::snprintf(line, sizeof line, "Попытка связаться: %2d   Скорость: "_cp, attempt);
+    goto_xy(1, 25);
+    put_text(line);
+    put_text(speed_names[link_state.speed_index & 3]);
+    if (answered && echo == 0xBA && link_probe_block(0x8000, 8) == 0) {
+      link_rts_off();
+      return true;
+    }
+    link_state.speed_index = (link_state.speed_index + 1) % 4;
+    link_rts_off();
+    wait_ms(1400);
+  }
+  link_error_box(answers == 0 ? 1 : 2);
+  return false;
+}
+
+void show_connected_box() {
+  draw_box(15, 10, 50, 4);
+  const char* lines[4] = {"", "Связь с устройством установлена"_cp, "Для продолжения нажмите любую клавишу"_cp, ""};
+  for (int i = 0; i < 4; ++i) print_at(17, 11 + i, centred(lines[i], 48), COLOR_DONE);
+  read_key();
+}
+
+void connect_karvel(const PortWindow& window) {
+  if (!find_speed()) return;
+  link_rts_on();
+  wait_ms(500);
+  link_state.station_connected = 1;
+  link_state.file_mode = 0;
+  if (link_read_block(0x8000, 8) != 0) {
+    link_state.station_connected = 0;
+    link_error_box(8);
+    window.close();
+    return;
+  }
+  const int identity_bytes[7] = {0, 2, 3, 4, 5, 6, 7};
+  for (int i = 0; i < 7; ++i) link_state.station_identity[i] = static_cast<char>(link_buffer[identity_bytes[i]]);
+  link_state.station_identity[7] = 0;
+  link_state.city_line_count = digit(link_buffer[3]);
+  link_state.port_count = 10 * digit(link_buffer[4]) + digit(link_buffer[5]);
+  link_state.channel_row_count = digit(link_buffer[7]);
+  if (link_read_block(0x801F, 1) == 0) link_state.first_line_port = link_buffer[0];
+  if (link_read_block(0x80F0, 16) == 0)
+    for (int k = 1; k <= 7; ++k) link_state.access_code_table[k] = link_buffer[2 * (k - 1)] * 256 + link_buffer[2 * (k - 1) + 1];
+  show_connected_box();
+  window.close();
+}
+
+void connect_tomrik(const PortWindow& window) {
+  if (link_open_port() != 0) return;
+  link_rts_on();
+  int record[256] = {};
+  int result = 1;
+  for (int attempt = 1; attempt <= 4; ++attempt) {
+    result = link_read_record(record, 0x80, 1);
+    wait_ms(50);
+    if (result == 0) break;
+  }
+  if (result != 0) {
+    link_state.station_connected = 0;
+    link_error_box(result);
+    return;
+  }
+  link_state.station_connected = 1;
+  // A record shorter than the identity leaves the rest of it zero.
+  for (int i = 0; i < 4; ++i) link_state.station_identity[i] = static_cast<char>(record[0] > i ? record[1 + i] : 0);
+  link_state.station_identity[4] = 0;
+  link_state.city_line_count = digit(link_state.station_identity[1]);
+  link_state.subscriber_count = 10 * digit(link_state.station_identity[2]) + digit(link_state.station_identity[3]);
+  window.close();
+}
+
+}  // namespace
+
+void link_error_box(int code) {
+  const LinkDialect& d = profile().link;
+  const char* message = error_message(code);
+  std::uint8_t message_colour = code == key::esc ? COLOR_SELECT : COLOR_ALERT;
+  draw_box(15, 10, 50, 4);
+  if (d.message_blank_rows) {
+    print_at(d.message_column, 11, std::string(d.message_width, ' '), COLOR_ALERT);
+    print_at(d.message_column, 14, std::string(d.message_width, ' '), COLOR_ALERT);
+  }
+  print_at(d.message_column, 12, centred("Ошибка обмена по последовательному каналу!"_cp, d.message_width), COLOR_ALERT);
+  if (message) print_at(d.message_column, 13, centred(message, d.message_width), message_colour);
+  read_key();
+  erase_box(15, 10, 50, 4);
+}
+
+void link_connect() {
+  link_state.port_index = 0;
+  link_state.station_connected = 0;
+  if (PortWindow::karvel_rows()) link_state.file_mode = 0;
+  PortWindow window{};
+  window.draw();
+  if (!window.choose()) {
+    window.close();
+    return;
+  }
+  if (profile().link.memory_window)
+    connect_karvel(window);
+  else
+    connect_tomrik(window);
+}

@@ -1,0 +1,169 @@
+// The file-list dialog: the list, the moving selection, typed names and
+// their 13-character rule, and the two kinds of Esc.
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "settings/settings_files.h"
+#include "settings_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::colour_at;
+using test::utf8_at;
+
+struct Dialog : test::SettingsFixture {
+  void make(const std::vector<std::string>& names) {
+    for (auto& n : names) write_file(n, {1});
+  }
+  int run() {
+    draw_box(18, 3, 59, 20);
+    return settings_file_dialog("*.set");
+  }
+  std::string chosen() const { return settings_state.file_name; }
+  // The listed name in slot n, as the dialog placed it.
+  std::string slot(int n, int length = 5) { return utf8_at(20 + 15 * (n / 16), 6 + n % 16, length); }
+};
+
+TEST_F(Dialog, ListsMatchingFilesOnlyAndShowsTheKarvelKeys) {
+  make({"a.set", "B.SET", "c.dat", "dset", ".hidden.set"});
+  fs::create_directory("dir.set");
+  keys({key::esc});
+  EXPECT_EQ(run(), 27);
+  EXPECT_EQ(utf8_at(20, 4, 14), "Текущий файл: ");
+  EXPECT_EQ(utf8_at(20, 23, 21), "Колличество файлов: 2");
+  std::set<std::string> listed = {slot(0), slot(1)};
+  EXPECT_EQ(listed, (std::set<std::string>{"a.set", "B.SET"}));
+  EXPECT_EQ(utf8_at(20, 8, 5), "     ");
+  EXPECT_EQ(utf8_at(45, 23, 5), "ENTER");
+  EXPECT_EQ(colour_at(45, 23), 0x2E);
+  EXPECT_EQ(utf8_at(50, 23, 13), " - Выполнить ");
+  EXPECT_EQ(utf8_at(63, 23, 14), " ESC  - Выход ");
+  // Name 0 is selected: highlighted and shown in the name field.
+  EXPECT_EQ(colour_at(20, 6), 0x2E);
+  EXPECT_EQ(colour_at(20, 7), 0x70);
+  EXPECT_EQ(utf8_at(34, 4, 5), slot(0));
+}
+
+TEST_F(Dialog, TomrikShowsOnlyTheEscKey) {
+  use_profile(tomrik_profile);
+  keys({key::esc});
+  EXPECT_EQ(run(), 27);
+  EXPECT_EQ(utf8_at(20, 23, 21), "Колличество файлов: 0");
+  EXPECT_EQ(utf8_at(60, 23, 14), " ESC  - Выход ");
+  EXPECT_EQ(colour_at(60, 23), 0x20);
+  EXPECT_EQ(utf8_at(45, 23, 5), "     ");
+}
+
+TEST_F(Dialog, SeventyFilesShowSixtyFourInFourColumnsAndLongNamesAreCut) {
+  for (int i = 0; i < 69; ++i) write_file("f" + std::to_string(100 + i) + ".set", {});
+  write_file("averyverylongname.set", {});
+  std::vector<std::string> names = list_settings_files("*.set");
+  ASSERT_EQ(names.size(), 64u);
+  keys({key::esc});
+  run();
+  EXPECT_EQ(utf8_at(20, 23, 22), "Колличество файлов: 64");
+  for (int n = 0; n < 64; ++n) EXPECT_EQ(slot(n, static_cast<int>(names[n].size())), names[n]) << n;
+  for (auto& n : names) EXPECT_LE(n.size(), 12u);
+  // A cut name shows its first 12 characters, if it was among the 64.
+  for (auto& n : names)
+    if (n[0] == 'a') EXPECT_EQ(n, "averyverylon");
+}
+
+TEST_F(Dialog, ArrowsMoveTheSelectionWithinTheListAndShowIt) {
+  for (int i = 0; i < 20; ++i) write_file("n" + std::to_string(10 + i) + ".set", {});
+  std::vector<std::string> names = list_settings_files("*.set");
+  // Up at the first name stays; Right jumps a column; Right again is
+  // clamped to the last name (19); Left goes back 16; Down one more.
+  keys({0, key::up, 0, key::right});
+  keys({0, key::right, 0, key::left, 0, key::down, key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), names[4]);
+  EXPECT_EQ(colour_at(20, 10), 0x2E);  // name 4
+  EXPECT_EQ(colour_at(20, 9), 0x70);   // name 3, repainted
+  EXPECT_EQ(colour_at(35, 9), 0x70);   // name 19, repainted
+  EXPECT_EQ(utf8_at(34, 4, 14), names[4] + std::string(14 - names[4].size(), ' '));
+}
+
+TEST_F(Dialog, EmptyListEnterChoosesAnEmptyNameAndArrowsAreHarmless) {
+  keys({0, key::down, 0, key::right, 0, key::left, key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), "");
+}
+
+TEST_F(Dialog, TypedNamesGetTheExtensionUnlessTheyHaveADot) {
+  type("abc");
+  keys({key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), "abc.set");
+  type("abc.dat");
+  keys({key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), "abc.dat");
+}
+
+TEST_F(Dialog, TheFirstLetterIsSmallLaterCapitalsStayAndBackspaceEdits) {
+  make({"zz.set"});
+  type("QwEx");
+  keys({key::backspace, '_', '9', 0, key::up, '-', '!', key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), "qwE_9.set");
+  // The echo is the name as stored, in the box colour.
+  EXPECT_EQ(utf8_at(34, 4, 14), "qwE_9         ");
+  EXPECT_EQ(colour_at(34, 4), 0x70);
+}
+
+TEST_F(Dialog, EscWhileTypingBlanksTheFieldAndKeepsTheName) {
+  std::strcpy(settings_state.file_name, "old.set");
+  type("new");
+  keys({key::esc});
+  EXPECT_EQ(run(), -1);
+  EXPECT_EQ(utf8_at(34, 4, 14), std::string(14, ' '));
+  EXPECT_EQ(chosen(), "old.set");
+  keys({key::esc});
+  EXPECT_EQ(run(), 27);
+  EXPECT_EQ(chosen(), "old.set");
+}
+
+TEST_F(Dialog, ThirteenCharactersEndANameOrDropIt) {
+  // Without a dot the 13th character ends the name as Enter would; the
+  // extension makes it longer than a file name may be.
+  type("abcdefghijklm");
+  EXPECT_EQ(run(), 0);
+  EXPECT_TRUE(settings_state.name_too_long);
+  EXPECT_EQ(chosen(), "abcdefghijkl");
+  EXPECT_EQ(services.keys.left(), 0u);
+
+  // With a dot the name is dropped and the list keys work again.
+  make({"only.set"});
+  type("abcdefgh.setx");
+  keys({key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), "only.set");
+  EXPECT_FALSE(settings_state.name_too_long);
+
+  // Eight characters and the extension still fit.
+  type("abcdefgh");
+  keys({key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), "abcdefgh.set");
+  EXPECT_FALSE(settings_state.name_too_long);
+}
+
+TEST_F(Dialog, OtherKeysAreIgnoredAtTheList) {
+  make({"a.set"});
+  keys({'1', '.', ' ', 0, key::f1, key::enter});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(chosen(), "a.set");
+}
+
+TEST_F(Dialog, PatternsMatchLikeTheDirectorySearch) {
+  EXPECT_TRUE(matches_pattern("Station.SET", "*.set"));
+  EXPECT_TRUE(matches_pattern(".set", "*.set"));
+  EXPECT_FALSE(matches_pattern("a.set.bak", "*.set"));
+  EXPECT_FALSE(matches_pattern("aset", "*.set"));
+  EXPECT_TRUE(matches_pattern("a1.set", "a?.set"));
+}
+
+}  // namespace

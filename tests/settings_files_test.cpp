@@ -1,0 +1,185 @@
+// Loading a karvel settings file for editing and saving the edited image:
+// what reaches the image, the identity taken from the file, and every way a
+// file can be wrong without harm to the user's data.
+#include <sys/stat.h>
+
+#include <cstring>
+
+#include "settings/settings_commands.h"
+#include "settings/settings_files.h"
+#include "settings_test_support.h"
+#include "toolkit/menu.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::utf8_at;
+
+// Keeps a copy of the field texts as each key is read, to see messages
+// that are blanked again once their key has come.
+class FieldSpy : public platform::KeyInput {
+ public:
+  explicit FieldSpy(platform::KeyInput* keys) : keys_(keys) {}
+  bool waiting() override { return keys_->waiting(); }
+  std::uint8_t read() override {
+    seen.push_back(utf8_at(20, 4, 58));
+    return keys_->read();
+  }
+  bool saw(const std::string& text) const {
+    for (auto& s : seen)
+      if (s.find(text) != std::string::npos) return true;
+    return false;
+  }
+  std::vector<std::string> seen;
+
+ private:
+  platform::KeyInput* keys_;
+};
+
+struct Files : test::SettingsFixture {
+  FieldSpy spy{&services.keys};
+  void SetUp() override {
+    SettingsFixture::SetUp();
+    platform::services().keys = &spy;
+  }
+  // Types a name in the dialog.
+  void choose(const std::string& name) {
+    type(name);
+    keys({key::enter});
+  }
+  std::vector<std::uint8_t> image() const {
+    return std::vector<std::uint8_t>(settings_image.karvel, settings_image.karvel + karvel_image_size);
+  }
+  void load_ok(const std::string& name) {
+    choose(name);
+    load_settings_file();
+    ASSERT_EQ(link_state.file_mode, 1);
+  }
+};
+
+TEST_F(Files, LoadTakesTheImageAndTheIdentityAndEntersFileMode) {
+  auto file = karvel_file("K-T216A4");
+  write_file("st.set", file);
+  link_state.station_connected = 1;
+  link_state.access_code_table[3] = 1234;
+  load_ok("st");
+  EXPECT_EQ(image(), file);
+  EXPECT_EQ(link_state.station_connected, 0);
+  EXPECT_STREQ(link_state.station_identity, "KT216A4");
+  EXPECT_EQ(link_state.city_line_count, 2);
+  EXPECT_EQ(link_state.port_count, 16);
+  EXPECT_EQ(link_state.channel_row_count, 4);
+  EXPECT_EQ(link_state.first_line_port, 0x11);
+  EXPECT_EQ(link_state.access_code_table[3], 1234);  // not taken from a file
+  EXPECT_STREQ(settings_state.file_name, "st.set");
+  EXPECT_EQ(utf8_at(18, 3, 61), std::string(61, ' '));  // the window is gone
+}
+
+TEST_F(Files, TheMenuBarShowsTheLoadedFileAndItsIdentity) {
+  write_file("office.set", karvel_file("K-T216A4"));
+  load_ok("office");
+  menu_state = MenuState();
+  draw_menu_bar();
+  EXPECT_EQ(utf8_at(59, 1, 10), "office.set");
+  EXPECT_EQ(utf8_at(73, 1, 7), "KT216A4");
+}
+
+TEST_F(Files, EscAtTheLoadDialogKeepsAnImageWithUnsavedEdits) {
+  write_file("first.set", karvel_file());
+  load_ok("first");
+  settings_image.karvel[0x100] ^= 0xFF;  // an edit not saved yet
+  auto edited = image();
+  // Another load: a name that cannot be opened, then Esc at the list.
+  choose("missing");
+  keys({'x', key::esc});
+  load_settings_file();
+  EXPECT_EQ(image(), edited);
+  EXPECT_EQ(link_state.file_mode, 1);
+  EXPECT_STREQ(settings_state.file_name, "first.set");
+  EXPECT_TRUE(spy.saw(" Ошибка открытия файла! "));
+}
+
+TEST_F(Files, FilesThatCannotBeOpenedGiveTheOpenError) {
+  fs::create_directory("dir.set");
+  mkfifo("pipe.set", 0600);
+  write_file("abcdefghi.set", karvel_file());  // longer than a name may be
+  for (const char* name : {"missing", "dir", "pipe", "abcdefghi"}) {
+    spy.seen.clear();
+    choose(name);
+    keys({'x', key::esc});
+    load_settings_file();
+    EXPECT_TRUE(spy.saw(" Ошибка открытия файла! ")) << name;
+    EXPECT_EQ(link_state.file_mode, 0) << name;
+    EXPECT_EQ(image(), std::vector<std::uint8_t>(karvel_image_size, 0)) << name;
+  }
+  EXPECT_TRUE(fs::is_directory("dir.set"));
+}
+
+TEST_F(Files, FilesOfTheWrongSizeOrModelAreRefused) {
+  auto good = karvel_file();
+  write_file("empty.set", {});
+  write_file("short.set", std::vector<std::uint8_t>(good.begin(), good.begin() + 16000));
+  auto longer = good;
+  longer.push_back(0);
+  write_file("long.set", longer);
+  std::vector<std::uint8_t> tomrik(tomrik_image_size, 0);
+  std::memcpy(tomrik.data(), "T416", 4);
+  write_file("tomrik.set", tomrik);
+  auto garbled = good;
+  garbled[4] = 0x07;  // not a digit: the port count would be nonsense
+  write_file("garbled.set", garbled);
+  for (const char* name : {"empty", "short", "long", "tomrik", "garbled"}) {
+    spy.seen.clear();
+    choose(name);
+    keys({'x', key::esc});
+    load_settings_file();
+    EXPECT_TRUE(spy.saw(" Файл не подходит к станции! ")) << name;
+    EXPECT_EQ(link_state.file_mode, 0) << name;
+    EXPECT_EQ(link_state.port_count, 0) << name;
+  }
+}
+
+TEST_F(Files, SaveWritesTheWholeImageAndReplacesTheOldFile) {
+  write_file("st.set", karvel_file());
+  load_ok("st");
+  settings_image.karvel[0x7FFF] = 0x5A;
+  auto edited = image();
+  keys({key::enter, 'y', 'x'});  // the loaded file is name 0 of the list
+  save_settings_file();
+  EXPECT_EQ(read_file("st.set"), edited);
+  EXPECT_TRUE(spy.saw("Записать отредактированный файл st.set [Y/N]"));
+  EXPECT_TRUE(spy.saw("Файл записан. Для продолжения нажмите любую клавишу."));
+  EXPECT_EQ(directory_names(), std::vector<std::string>{"st.set"});  // no temporary file left
+}
+
+TEST_F(Files, SaveDeclinedOrCancelledWritesNothing) {
+  write_file("st.set", {1, 2, 3});
+  choose("st");
+  keys({'n', 'x'});
+  save_settings_file();
+  EXPECT_TRUE(spy.saw("Файл не записан. Для продолжения нажмите любую клавишу."));
+  // Esc while typing ends the save command too.
+  type("other");
+  keys({key::esc, 'x'});
+  save_settings_file();
+  keys({key::esc, 'x'});
+  save_settings_file();
+  EXPECT_EQ(read_file("st.set"), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(directory_names(), std::vector<std::string>{"st.set"});
+}
+
+TEST_F(Files, SaveOverADirectoryOrUnderATooLongNameFailsAndTriesAgain) {
+  fs::create_directory("dir.set");
+  choose("dir");
+  keys({'y', 'x'});           // the open error, then the dialog again
+  choose("abcdefghi");        // longer than 12 with the extension
+  keys({'y', 'x'});
+  keys({key::esc, 'x'});
+  save_settings_file();
+  EXPECT_TRUE(spy.saw(" Ошибка открытия файла! "));
+  EXPECT_TRUE(spy.saw("Файл не записан."));
+  EXPECT_TRUE(fs::is_directory("dir.set"));
+  EXPECT_EQ(directory_names(), std::vector<std::string>{"dir.set"});
+}
+
+}  // namespace

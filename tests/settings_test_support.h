@@ -1,0 +1,74 @@
+#pragma once
+// A fixture for the settings commands: scripted keys, a temporary current
+// directory, and the program-wide state cleared before each test.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "link/link_state.h"
+#include "settings/settings_image.h"
+#include "settings/settings_state.h"
+#include "test_support.h"
+#include "toolkit/profile.h"
+#include "toolkit/screen.h"
+
+namespace test {
+
+namespace fs = std::filesystem;
+
+struct SettingsFixture : ::testing::Test {
+  platform::TestServices services;
+  fs::path old_dir = fs::current_path();
+  fs::path dir;
+
+  void SetUp() override {
+    static int serial = 0;
+    dir = fs::temp_directory_path() / ("settings_test_" + std::to_string(getpid()) + "_" + std::to_string(++serial));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    use_profile(karvel_profile);
+    link_state = LinkState();
+    settings_state = SettingsState();
+    settings_image = SettingsImage();
+  }
+  void TearDown() override {
+    fs::current_path(old_dir);
+    fs::remove_all(dir);
+  }
+
+  void keys(std::initializer_list<int> k) { services.keys.add(k); }
+  void type(const std::string& text) { services.keys.add_text(text); }
+
+  static void write_file(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream f(name, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  static std::vector<std::uint8_t> read_file(const std::string& name) {
+    std::ifstream f(name, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(f), {});
+  }
+  // The names in the directory, temporary ones included.
+  std::vector<std::string> directory_names() const {
+    std::vector<std::string> names;
+    for (auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    return names;
+  }
+  // A karvel image with a valid identity and a pattern in every block.
+  static std::vector<std::uint8_t> karvel_file(const char* identity = "K-T216A4") {
+    std::vector<std::uint8_t> image(karvel_image_size);
+    for (int i = 0; i < karvel_image_size; ++i) image[i] = static_cast<std::uint8_t>((i * 7 + i / 256) & 0xFF);
+    for (int i = 0; i < 8; ++i) image[i] = static_cast<std::uint8_t>(identity[i]);
+    image[0x1F] = 0x11;
+    return image;
+  }
+};
+
+}  // namespace test

@@ -264,3 +264,30 @@ TEST_F(Trace, ATraceFileThatCannotBeOpenedIsToldAndThePollGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+// With nothing on the line every operation gives up within its time-outs:
+// the single repeats of command and poll bytes, the thirteen
+// synchronisation attempts of tomrik, and never more.
+TEST_F(Events, OnASilentLineNoOperationWaitsLongerThanItsTimeOuts) {
+  auto took = [&](auto operation) {
+    auto start = services.clock.now_ms();
+    operation();
+    return services.clock.now_ms() - start;
+  };
+  test::BoxWatcher boxes;
+  test::UseKeys use(boxes);
+  wire->play({});
+  EXPECT_EQ(took([] { link_read_block(0x8000, 255); }), 2 * 200u);
+  EXPECT_EQ(took([] { link_write_block(0x8000, 255); }), 2 * 200u);
+  EXPECT_EQ(took([&] { link_poll_event(frame); }), 60 + 2 * 200u);
+  EXPECT_EQ(took([] { link_send_key(0x81, 0x11); }), 200u);
+  use_profile(tomrik_profile);
+  int record[256] = {3, 1, 2, 3};
+  EXPECT_EQ(took([&] { link_read_record(record, 1, 1); }), 13 * 51u);
+  EXPECT_EQ(took([&] { link_write_record(record, 1, 1); }), 13 * 51u);
+  EXPECT_EQ(took([&] { link_poll_event(frame); }), 60 + 2 * 51u);
+}
+
+}  // namespace

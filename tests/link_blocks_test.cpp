@@ -11,25 +11,12 @@ namespace {
 using test::silent;
 using test::Step;
 
-struct KarvelBlocks : ::testing::Test {
-  platform::TestServices services;
+struct KarvelBlocks : test::ScriptedLink {
   test::BoxWatcher boxes;
-  test::ScriptedWire* wire = nullptr;
-
   void SetUp() override {
-    use_profile(karvel_profile);
-    link_state = LinkState();
+    use_line(karvel_profile);
     settings_image = SettingsImage();
-    auto w = std::make_unique<test::ScriptedWire>(services.clock);
-    wire = w.get();
-    w->open("COM1", 9600);
-    link_use_port(std::move(w));
     platform::services().keys = &boxes;
-    link_state.station_connected = 1;
-  }
-  void TearDown() override {
-    link_use_port(nullptr);
-    link_state = LinkState();
   }
   std::vector<std::string> box(const char* message) { return {message}; }
   const std::vector<std::string> no_box{};

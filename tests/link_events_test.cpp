@@ -15,25 +15,9 @@ namespace {
 using test::silent;
 using test::Step;
 
-struct Events : ::testing::Test {
-  platform::TestServices services;
-  test::ScriptedWire* wire = nullptr;
+struct Events : test::ScriptedLink {
   int frame[259] = {};
-
-  void SetUp() override {
-    use_profile(karvel_profile);
-    link_state = LinkState();
-    auto w = std::make_unique<test::ScriptedWire>(services.clock);
-    wire = w.get();
-    w->open("COM1", 9600);
-    link_use_port(std::move(w));
-    link_state.station_connected = 1;
-  }
-  void TearDown() override {
-    link_use_port(nullptr);
-    link_state = LinkState();
-    use_profile(karvel_profile);
-  }
+  void SetUp() override { use_line(karvel_profile); }
 };
 
 // The wire of one event frame after `idle` polls answered "nothing".

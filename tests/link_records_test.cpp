@@ -10,25 +10,9 @@ namespace {
 using test::silent;
 using test::Step;
 
-struct Records : ::testing::Test {
-  platform::TestServices services;
-  test::ScriptedWire* wire = nullptr;
+struct Records : test::ScriptedLink {
   int record[256] = {};
-
-  void SetUp() override {
-    use_profile(tomrik_profile);
-    link_state = LinkState();
-    auto w = std::make_unique<test::ScriptedWire>(services.clock);
-    wire = w.get();
-    w->open("COM1", 4800);
-    link_use_port(std::move(w));
-    link_state.station_connected = 1;
-  }
-  void TearDown() override {
-    link_use_port(nullptr);
-    link_state = LinkState();
-    use_profile(karvel_profile);
-  }
+  void SetUp() override { use_line(tomrik_profile); }
 };
 
 // Synchronisation answers, then a read of `data` from record (group, index).

@@ -10,22 +10,8 @@ namespace {
 
 using test::silent;
 
-struct LinkScreens : ::testing::Test {
-  platform::TestServices services;
-  test::ScriptedWire* wire = nullptr;
-
-  void SetUp() override {
-    use_profile(karvel_profile);
-    link_state = LinkState();
-    auto w = std::make_unique<test::ScriptedWire>(services.clock);
-    wire = w.get();
-    link_use_port(std::move(w));
-  }
-  void TearDown() override {
-    link_use_port(nullptr);
-    link_state = LinkState();
-    use_profile(karvel_profile);
-  }
+struct LinkScreens : test::ScriptedLink {
+  void SetUp() override { use_line(karvel_profile, false); }
   // Shows the box and reads the screen while it waits for its key.
   struct Shown {
     std::string rows[6];

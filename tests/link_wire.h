@@ -4,7 +4,10 @@
 // function; the virtual clock runs the read time-outs. A box watcher stands
 // in for the keyboard and notes each link error box as it waits for its key.
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -140,6 +143,29 @@ class UseKeys {
 
  private:
   platform::KeyInput* saved_;
+};
+
+// A test of the link on a scripted line, in one program's profile; the
+// line is open and the station taken as connected unless the test says
+// otherwise.
+struct ScriptedLink : ::testing::Test {
+  platform::TestServices services;
+  ScriptedWire* wire = nullptr;
+
+  void use_line(const Profile& program, bool open_and_connected = true) {
+    use_profile(program);
+    link_state = LinkState();
+    auto w = std::make_unique<ScriptedWire>(services.clock);
+    wire = w.get();
+    if (open_and_connected) w->open("COM1", program.link.memory_window ? 9600 : 4800);
+    link_use_port(std::move(w));
+    link_state.station_connected = open_and_connected;
+  }
+  void TearDown() override {
+    link_use_port(nullptr);
+    link_state = LinkState();
+    use_profile(karvel_profile);
+  }
 };
 
 // The check byte of a frame with these bytes.

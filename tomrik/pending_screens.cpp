@@ -16,4 +16,3 @@ void number_control_screen(int) {}
 void command8_paths_screen() {}
 void station_display_screen() {}
 void storage_device_screen() {}
-void software_version_screen() {}

@@ -1,0 +1,130 @@
+// The tomrik whole-configuration transfers: the records of the image table,
+// one after another, with a bar of 43 cells.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "cp866.h"
+#include "link.h"
+#include "screen.h"
+#include "settings_files.h"
+#include "settings_image.h"
+#include "settings_state.h"
+#include "tomrik_records.h"
+#include "tomrik_transfers.h"
+#include "transfer_frame.h"
+
+namespace {
+
+constexpr int field_column = 34;
+constexpr int field_width = 43;
+
+class MarkBar {
+ public:
+  MarkBar() { print_at(field_column, 4, std::string(tomrik_bar_cells, static_cast<char>(176)), COLOR_BOX); }
+  void mark(int times = 1) {
+    for (; times > 0; --times, ++count_)
+      if (count_ <= tomrik_bar_cells) print_at(field_column + count_ - 1, 4, std::string(1, static_cast<char>(178)), COLOR_BOX);
+  }
+  void fill() {
+    while (count_ < tomrik_bar_cells + 1) {
+      mark();
+      wait_ms(100);
+    }
+  }
+
+ private:
+  int count_ = 1;
+};
+
+std::vector<TomrikRecordStep> plan_for_station() {
+  return tomrik_record_plan(link_state.city_line_count, link_state.subscriber_count);
+}
+
+std::string station_to_file_question() {
+  return std::string("Записать установки в файл "_cp) + settings_state.file_name + " Y/N";
+}
+
+std::string file_to_station_question() { return "Загрузить установки в станцию?  Y/N "_cp; }
+
+int open_error_at_field() {
+  print_at(field_column, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
+  int k = read_plain_key();
+  print_at(field_column, 4, std::string(22, ' '), COLOR_BOX);
+  return k;
+}
+
+// A record is taken only from a successful read, and only as many bytes as
+// the station sent; the rest of its place stays zero. A failed read of any
+// record but the phone book cells leaves the file as it was.
+int station_to_file_transfer() {
+  static std::uint8_t incoming[tomrik_image_size];
+  static int record[256];
+  SettingsFileWriter writer;
+  if (!writer.begin()) {
+    open_error_at_field();
+    return key::esc;
+  }
+  std::memset(incoming, 0, sizeof incoming);
+  MarkBar bar;
+  int failures = 0;
+  for (const TomrikRecordStep& step : plan_for_station()) {
+    record[0] = 0;
+    if (link_read_record(record, step.group, step.index) == 0) {
+      int n = std::clamp(record[0], 0, step.size);
+      for (int i = 0; i < n; ++i) incoming[step.offset + i] = static_cast<std::uint8_t>(record[1 + i]);
+    } else if (!step.optional) {
+      ++failures;
+    }
+    bar.mark(step.marks_after);
+  }
+  bar.fill();
+  if (failures > 0) {
+    writer.discard();
+    return show_result(" Процесс записи установок в файл прерван "_cp, field_column, field_width, COLOR_ALERT);
+  }
+  std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
+  if (!writer.commit(settings_image.tomrik, tomrik_image_size)) return open_error_at_field();
+  return show_result("Установки записаны в файл"_cp, field_column, field_width, COLOR_SELECT);
+}
+
+int file_to_station_transfer() {
+  static std::uint8_t incoming[tomrik_image_size];
+  static int record[256];
+  FileRead read = read_settings_file(incoming, tomrik_image_size);
+  if (read == FileRead::cannot_open) {
+    open_error_at_field();
+    return 0;
+  }
+  bool suits = read == FileRead::ok;
+  for (int i = 0; suits && i < 4; ++i) suits = incoming[i] == static_cast<std::uint8_t>(link_state.station_identity[i]);
+  if (!suits)
+    return show_result("Файл не подходит конфигурации станции"_cp, field_column, field_width, COLOR_SELECT);
+  std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
+  MarkBar bar;
+  int failures = 0;
+  for (const TomrikRecordStep& step : plan_for_station()) {
+    // The identity record is the station's own.
+    if (step.group != 0x80) {
+      record[0] = step.size;
+      for (int i = 0; i < step.size; ++i) record[1 + i] = settings_image.tomrik[step.offset + i];
+      if (link_write_record(record, step.group, step.index) != 0) ++failures;
+      if (step.write_wait_ms > 0) wait_ms(step.write_wait_ms);
+    }
+    bar.mark(step.marks_after);
+  }
+  bar.fill();
+  if (failures > 0)
+    return show_result("Установки загружены в станцию не полностью"_cp, field_column, field_width, COLOR_ALERT);
+  return show_result("Установки загружены в станцию"_cp, field_column, field_width, COLOR_SELECT);
+}
+
+}  // namespace
+
+void tomrik_station_to_file() {
+  run_transfer_command({false, field_column, station_to_file_question, station_to_file_transfer});
+}
+
+void tomrik_file_to_station() {
+  run_transfer_command({false, field_column, file_to_station_question, file_to_station_transfer});
+}

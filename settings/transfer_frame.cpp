@@ -1,0 +1,29 @@
+#include "transfer_frame.h"
+
+#include "cp866.h"
+#include "link.h"
+#include "profile.h"
+#include "screen.h"
+#include "settings_files.h"
+
+void run_transfer_command(const TransferCommand& command) {
+  if (command.clear_screen_first) clear_screen();
+  if (!link_state.station_connected) {
+    link_error_box(5);
+    return;
+  }
+  draw_box(18, 3, 59, 20);
+  link_rts_on();
+  for (;;) {
+    int result = settings_file_dialog("*.set");
+    if (result == 27) break;
+    if (result == -1) continue;
+    std::string question = command.question();
+    print_at(command.question_column, 4, question, COLOR_BOX);
+    int end_key = read_plain_key();
+    if (end_key == 'Y' || end_key == 'y') end_key = command.transfer();
+    print_at(command.question_column, 4, std::string(question.size(), ' '), COLOR_BOX);
+    if (end_key == key::esc) break;
+  }
+  erase_box(18, 3, 59, 20);
+}

@@ -1,0 +1,310 @@
+// The tomrik transfers against an in-process record station: where each
+// record lands in the image, the order of the records, the bar marks, the
+// identity check, and records that fail. Also the software version screen.
+#include <algorithm>
+#include <memory>
+
+#include "link/link_port.h"
+#include "settings/settings_commands.h"
+#include "settings_station.h"
+#include "settings_test_support.h"
+#include "tomrik/screens.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::utf8_at;
+using Record = std::pair<int, int>;
+using Bytes = std::vector<std::uint8_t>;
+
+class LineSpy : public platform::KeyInput {
+ public:
+  explicit LineSpy(platform::KeyInput* keys) : keys_(keys) {}
+  bool waiting() override { return keys_->waiting(); }
+  std::uint8_t read() override {
+    lines.push_back(utf8_at(34, 4, 43));
+    return keys_->read();
+  }
+  std::vector<std::string> lines;
+
+ private:
+  platform::KeyInput* keys_;
+};
+
+int filled_marks() {
+  int n = 0;
+  for (int c = 34; c <= 76; ++c) n += test::screen().cell(c, 4).ch == 178;
+  return n;
+}
+
+// Notes the bar at every pause, so the fill at the end can be seen before
+// the result text covers the line.
+class PauseSpy : public platform::Clock {
+ public:
+  explicit PauseSpy(platform::VirtualClock& clock) : clock_(clock) {}
+  std::uint64_t now_ms() override { return clock_.now_ms(); }
+  void sleep_ms(int ms) override {
+    marks.push_back(filled_marks());
+    clock_.sleep_ms(ms);
+  }
+  std::vector<int> marks;
+
+ private:
+  platform::VirtualClock& clock_;
+};
+
+std::vector<std::uint8_t> record_value(int group, int index, int size) {
+  std::vector<std::uint8_t> v;
+  for (int k = 0; k < size; ++k) v.push_back(static_cast<std::uint8_t>(group * 31 + index * 7 + k + 1));
+  return v;
+}
+
+struct TomrikTransfer : test::SettingsFixture {
+  LineSpy spy{&services.keys};
+  PauseSpy pauses{services.clock};
+  test::StationTwin* station = nullptr;
+
+  void SetUp() override {
+    SettingsFixture::SetUp();
+    use_profile(tomrik_profile);
+    platform::services().keys = &spy;
+    platform::services().clock = &pauses;
+    auto s = std::make_unique<test::StationTwin>();
+    station = s.get();
+    s->open("COM1", 4800);
+    link_use_port(std::move(s));
+    // Every record the station has, 8 bytes each; the image takes what its
+    // table gives the record.
+    for (int g = 1; g <= 0x13; ++g)
+      for (int i = 1; i <= 12; ++i) station->records[{g, i}] = record_value(g, i, 8);
+    for (int g = 0x14; g <= 0x22; ++g)
+      for (int s = 1; s <= 16; ++s) station->records[{g, s}] = record_value(g, s, 8);
+    for (int k = 1; k <= 8; ++k) station->records[{0x28, k}] = record_value(0x28, k, 8);
+    for (int k = 1; k <= 6; ++k) station->records[{0x29, k}] = record_value(0x29, k, 8);
+    for (int k = 0; k <= 127; ++k) station->records[{0x0E, k}] = record_value(0x0E, k, 8);
+    for (int k = 0; k <= 15; ++k) station->records[{0x0F, k}] = record_value(0x0F, k, 8);
+    for (int g = 0x81; g <= 0x83; ++g) station->records[{g, 1}] = record_value(g, 1, 1);
+    set_identity("T416");
+    link_state.station_connected = 1;
+  }
+  void TearDown() override {
+    link_use_port(nullptr);
+    SettingsFixture::TearDown();
+  }
+  void set_identity(const char* id) {
+    station->records[{0x80, 1}] = std::vector<std::uint8_t>(id, id + 4);
+    std::copy(id, id + 4, link_state.station_identity);
+    link_state.city_line_count = id[1] - '0';
+    link_state.subscriber_count = 10 * (id[2] - '0') + (id[3] - '0');
+  }
+  void choose(const std::string& name) {
+    type(name);
+    keys({key::enter});
+  }
+  int marks() const { return filled_marks(); }
+  int most_marks() const { return pauses.marks.empty() ? 0 : *std::max_element(pauses.marks.begin(), pauses.marks.end()); }
+  bool saw(const std::string& text) const {
+    for (auto& l : spy.lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
+  // The image bytes of a record as the table places them.
+  static void expect_at(const std::vector<std::uint8_t>& image, int offset, int group, int index, int size) {
+    auto v = record_value(group, index, size);
+    EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + offset, image.begin() + offset + size), v)
+        << "record " << group << "," << index;
+  }
+};
+
+TEST_F(TomrikTransfer, StationToFilePlacesEachRecordAsTheTableSays) {
+  choose("t");
+  keys({'y', key::esc});
+  station_to_file();
+  auto image = read_file("t.set");
+  ASSERT_EQ(image.size(), 2048u);
+  EXPECT_EQ(std::string(image.begin(), image.begin() + 4), "T416");
+  expect_at(image, 0x010, 0x81, 1, 1);
+  expect_at(image, 0x030, 0x83, 1, 1);
+  expect_at(image, 0x083, 0x01, 4, 1);
+  expect_at(image, 0x0B1, 0x0D, 2, 1);   // pauses: line, line + 4, line + 8
+  expect_at(image, 0x0D1, 0x0D, 6, 1);
+  expect_at(image, 0x113, 0x0D, 12, 1);
+  expect_at(image, 0x0C4, 0x05, 2, 4);
+  expect_at(image, 0x1AC, 0x13, 4, 4);
+  expect_at(image, 0x200, 0x14, 1, 1);
+  expect_at(image, 0x2EF, 0x22, 16, 1);
+  expect_at(image, 0x390, 0x28, 8, 4);
+  expect_at(image, 0x3A0, 0x29, 1, 4);
+  expect_at(image, 0x3E0, 0x29, 5, 8);
+  expect_at(image, 0x3F0, 0x29, 6, 8);
+  expect_at(image, 0x400, 0x0E, 0, 4);
+  expect_at(image, 0x5FC, 0x0E, 127, 4);
+  expect_at(image, 0x678, 0x0F, 15, 8);
+  // Bytes beyond a record's share stay zero: the 4-byte record (0x29, 1)
+  // leaves 0x3A4.., and nothing lies between the rows of the table.
+  EXPECT_EQ(image[0x3A4], 0);
+  EXPECT_EQ(image[0x011], 0);
+  EXPECT_EQ(image[0x1B0], 0);
+  EXPECT_EQ(image[0x680], 0);
+  EXPECT_TRUE(saw("Установки записаны в файл"));
+}
+
+TEST_F(TomrikTransfer, RecordsGoInTheirOrderAndTheBarGetsItsMarks) {
+  int marks_at_last_record = -1;
+  std::uint64_t slept_before_fill = 0;
+  station->on_record = [&](int group, int index) {
+    if (group == 0x0F && index == 15) {
+      marks_at_last_record = marks();
+      slept_before_fill = services.clock.slept();
+    }
+  };
+  choose("t");
+  keys({'y', key::esc});
+  station_to_file();
+  auto& r = station->records_read;
+  ASSERT_EQ(r.size(), 4u + 19 * 4 + 15 * 16 + 8 + 6 + 128 + 16);
+  using P = std::pair<int, int>;
+  EXPECT_EQ(std::vector<P>(r.begin(), r.begin() + 10),
+            (std::vector<P>{{0x80, 1}, {0x81, 1}, {0x82, 1}, {0x83, 1}, {0x01, 1}, {0x04, 1}, {0x02, 1}, {0x0D, 1}, {0x05, 1}, {0x0D, 5}}));
+  EXPECT_EQ(r[13], (P{0x0D, 9}));
+  EXPECT_EQ(r[4 + 19], (P{0x01, 2}));
+  EXPECT_EQ(r.back(), (P{0x0F, 15}));
+  // 1 + 4 + 4 + 8 + 6 + 11 + 4 marks; the fill adds the rest, 100 ms each.
+  EXPECT_EQ(marks_at_last_record, 38);
+  EXPECT_EQ(most_marks(), 43);
+  EXPECT_EQ(pauses.marks.back(), 43);
+  EXPECT_EQ(services.clock.slept() - slept_before_fill, 500u);
+}
+
+TEST_F(TomrikTransfer, AStationClaimingMoreThanTheImageHoldsIsCutToItsRows) {
+  set_identity("T9");
+  link_state.city_line_count = 9;
+  link_state.subscriber_count = 99;
+  choose("t");
+  keys({'y', key::esc});
+  station_to_file();
+  for (auto& rec : station->records_read) {
+    if (rec.first >= 0x01 && rec.first <= 0x13 && rec.first != 0x0D && rec.first != 0x0E && rec.first != 0x0F)
+      EXPECT_LE(rec.second, 4);
+    if (rec.first >= 0x14 && rec.first <= 0x22) EXPECT_LE(rec.second, 16);
+  }
+  EXPECT_EQ(most_marks(), 43);
+}
+
+TEST_F(TomrikTransfer, AFailedPhoneBookCellStaysZeroOtherFailuresKeepTheFile) {
+  station->failing_records = {{0x0E, 5}};
+  choose("t");
+  keys({'y', key::enter});
+  station->records[{0x0F, 2}] = {0x44};  // shorter than its share
+  choose("t");
+  keys({'y', key::esc});
+  write_file("t.set", {});
+  station_to_file();
+  auto image = read_file("t.set");
+  ASSERT_EQ(image.size(), 2048u);
+  EXPECT_EQ(std::vector<std::uint8_t>(image.begin() + 0x414, image.begin() + 0x418), std::vector<std::uint8_t>(4, 0));
+  expect_at(image, 0x418, 0x0E, 6, 4);
+  EXPECT_EQ(image[0x610], 0x44);
+  EXPECT_EQ(image[0x611], 0);
+
+  write_file("keep.set", {5});
+  station->failing_records = {{0x09, 3}};
+  choose("keep");
+  keys({'y', key::esc});
+  station_to_file();
+  EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{5});
+  EXPECT_TRUE(saw(" Процесс записи установок в файл прерван "));
+}
+
+TEST_F(TomrikTransfer, FileToStationWritesTheRecordsFromTheFileButNotTheIdentity) {
+  // A file read from this station, then changed in one subscriber value.
+  choose("t");
+  keys({'y', key::enter});
+  choose("t");
+  keys({'y', key::esc});
+  station_to_file();
+  auto image = read_file("t.set");
+  image[0x200 + 16 * 3 + 5] = 0x99;  // (0x17, 6)
+  write_file("t.set", image);
+  station->records.clear();
+  station->records[{0x80, 1}] = {'T', '4', '1', '6'};
+  std::uint64_t slept = services.clock.slept();
+  pauses.marks.clear();
+  choose("t");
+  keys({'y', key::esc});
+  file_to_station();
+  auto& w = station->records_written;
+  ASSERT_EQ(w.size(), 3u + 19 * 4 + 15 * 16 + 8 + 6 + 128 + 16);
+  EXPECT_EQ(w[0], (std::pair<int, int>{0x81, 1}));
+  EXPECT_EQ(station->records[Record(0x17, 6)], Bytes{0x99});
+  EXPECT_EQ(station->records[Record(0x29, 5)], record_value(0x29, 5, 8));
+  EXPECT_EQ(station->records[Record(0x28, 5)], record_value(0x28, 5, 4));
+  EXPECT_EQ(station->records[Record(0x0D, 7)], record_value(0x0D, 7, 1));
+  // Pauses after the station values: 500 + 500 + 100 ms, then the fill.
+  EXPECT_EQ(services.clock.slept() - slept, 1000u + 1100u + 500u);
+  EXPECT_TRUE(saw("Установки загружены в станцию"));
+  // The station values come first, and their mark after the last pause.
+  ASSERT_GE(pauses.marks.size(), 4u);
+  EXPECT_EQ(std::vector<int>(pauses.marks.begin() + 1, pauses.marks.begin() + 4), (std::vector<int>{0, 0, 0}));
+  EXPECT_EQ(pauses.marks.back(), 43);
+}
+
+TEST_F(TomrikTransfer, AFileForAnotherConfigurationIsRefused) {
+  std::vector<std::uint8_t> image(2048, 0);
+  std::copy_n("T417", 4, image.begin());
+  write_file("other.set", image);
+  std::copy_n("T416", 4, image.begin());
+  write_file("short.set", std::vector<std::uint8_t>(image.begin(), image.begin() + 100));
+  write_file("long.set", std::vector<std::uint8_t>(32768, '4'));
+  for (const char* name : {"other", "short", "long"}) {
+    choose(name);
+    keys({'y', 'x'});
+  }
+  keys({key::esc});
+  file_to_station();
+  EXPECT_EQ(std::count(spy.lines.begin(), spy.lines.end(), "   Файл не подходит конфигурации станции   "), 3);
+  EXPECT_TRUE(station->records_written.empty());
+}
+
+TEST_F(TomrikTransfer, OpenFailuresAreShownInTheBoxColour) {
+  fs::create_directory("d.set");
+  choose("d");
+  keys({'y', 'x', key::esc});
+  file_to_station();
+  choose("d");
+  keys({'y', 'x'});
+  station_to_file();
+  EXPECT_EQ(std::count_if(spy.lines.begin(), spy.lines.end(),
+                          [](auto& l) { return l.rfind("Ошибка открытия файла!", 0) == 0; }),
+            2);
+  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(station->records_read.empty());
+}
+
+struct VersionScreen : TomrikTransfer {};
+
+TEST_F(VersionScreen, ShowsTheThreeRecordsAfterTheirCaptions) {
+  station->records[{132, 1}] = {'3', '.', '1', '2', ' ', 'r', 'c', '1'};
+  station->records[{133, 1}] = {'0', '1', '.', '0', '3', '.', '0', '6'};
+  station->records[{134, 1}] = {'1', '2', ':', '3', '0', '\n'};
+  keys({'x'});
+  software_version_screen();
+  EXPECT_EQ(utf8_at(17, 12, 48), "Версия програмного обеспечения:         3.12 rc1");
+  EXPECT_EQ(utf8_at(17, 13, 48), "Дата создания програмного обеспечения:  01.03.06");
+  EXPECT_EQ(utf8_at(17, 14, 48), "Время создания програмного обеспечения:   12:30 ");
+  EXPECT_EQ(test::colour_at(60, 12), 0x70);
+  EXPECT_EQ(utf8_at(15, 11, 1), "┌");
+  EXPECT_EQ(utf8_at(66, 15, 1), "┘");
+}
+
+TEST_F(VersionScreen, AFailedOrShortRecordShowsBlanksNotOldBytes) {
+  station->records[{132, 1}] = {'3', '.', '1', '2', '.', '0', '0', '1'};
+  station->records[{133, 1}] = {'x', 'y'};
+  station->failing_records = {{134, 1}};
+  keys({'x'});
+  software_version_screen();
+  EXPECT_EQ(utf8_at(57, 13, 8), "xy      ");
+  EXPECT_EQ(utf8_at(59, 14, 6), "      ");
+}
+
+}  // namespace

@@ -1,0 +1,248 @@
+// Whole-configuration transfers of karvel against an in-process station:
+// what arrives in the file and in the station, the progress line, the
+// identity check, Esc, and blocks that fail on the way.
+#include <memory>
+
+#include "link/link_port.h"
+#include "settings/karvel_transfers.h"
+#include "settings/settings_commands.h"
+#include "settings_station.h"
+#include "settings_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::utf8_at;
+
+// Notes what the result line and the error box showed each time a key was
+// read.
+class ScreenSpy : public platform::KeyInput {
+ public:
+  explicit ScreenSpy(platform::KeyInput* keys) : keys_(keys) {}
+  bool waiting() override { return keys_->waiting(); }
+  std::uint8_t read() override {
+    lines.push_back(utf8_at(20, 4, 58));
+    boxes.push_back(utf8_at(17, 13, 48));
+    return keys_->read();
+  }
+  int count(const std::vector<std::string>& where, const std::string& text) const {
+    int n = 0;
+    for (auto& s : where) n += s.find(text) != std::string::npos;
+    return n;
+  }
+  std::vector<std::string> lines, boxes;
+
+ private:
+  platform::KeyInput* keys_;
+};
+
+struct KarvelTransfer : test::SettingsFixture {
+  ScreenSpy spy{&services.keys};
+  test::StationTwin* station = nullptr;
+
+  void SetUp() override {
+    SettingsFixture::SetUp();
+    platform::services().keys = &spy;
+    auto s = std::make_unique<test::StationTwin>();
+    station = s.get();
+    s->open("COM1", 9600);
+    link_use_port(std::move(s));
+    auto file = karvel_file("K-T216A4");
+    for (int i = 0; i < karvel_image_size; ++i) station->memory[i] = static_cast<std::uint8_t>(file[i] ^ 0x33);
+    for (int i = 0; i < 8; ++i) station->memory[i] = file[i];
+    link_state.station_connected = 1;
+  }
+  void TearDown() override {
+    link_use_port(nullptr);
+    SettingsFixture::TearDown();
+  }
+  void choose(const std::string& name) {
+    type(name);
+    keys({key::enter});
+  }
+  // A key that is not pressed before a box or a result asks for it.
+  void later(int k) { services.keys.add({k}, 1000000); }
+  int filled_cells() const {
+    int n = 0;
+    for (int c = 40; c <= 72; ++c) n += test::screen().cell(c, 4).ch == 219;
+    return n;
+  }
+};
+
+TEST_F(KarvelTransfer, StationToFileReadsEveryBlockIntoTheFile) {
+  choose("office");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  EXPECT_EQ(read_file("office.set"), station->memory);
+  EXPECT_EQ(std::vector<std::uint8_t>(settings_image.karvel, settings_image.karvel + karvel_image_size), station->memory);
+  EXPECT_EQ(station->blocks_read, 2048);
+  EXPECT_EQ(spy.count(spy.lines, "Переслать установки из станции в файл office.set [Y/N]"), 1);
+  EXPECT_EQ(spy.count(spy.lines, "        Установки записаны в файл        "), 1);
+  EXPECT_EQ(link_state.file_mode, 0);
+}
+
+TEST_F(KarvelTransfer, ThePercentageAndTheBarFollowTheBlocks) {
+  std::vector<std::pair<int, std::string>> seen;
+  std::vector<int> cells;
+  station->on_block = [&](int address) {
+    int block = (address - 0x8000) / 16;
+    if (block == 1 || block == 1025 || block == 1985 || block == 2047) {
+      seen.push_back({block, utf8_at(20, 4, 15)});
+      cells.push_back(filled_cells());
+    }
+  };
+  choose("p");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  // Before block i the line shows block i - 1: percentage (i-1)*100/2048 + 1.
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[0].second, "Выполнено:  1% ");
+  EXPECT_EQ(seen[1].second, "Выполнено: 51% ");
+  EXPECT_EQ(seen[2].second, "Выполнено: 97% ");
+  EXPECT_EQ(seen[3].second, "Выполнено: 100%");
+  // The 32nd cell comes with block 1984; the 33rd stays empty.
+  EXPECT_EQ(cells, (std::vector<int>{1, 17, 32, 32}));
+}
+
+TEST_F(KarvelTransfer, LastBlockShowsAHundredPercent) {
+  show_karvel_progress(2047);
+  EXPECT_EQ(utf8_at(31, 4, 4), "100%");
+  show_karvel_progress(0);
+  EXPECT_EQ(utf8_at(31, 4, 3), " 1%");
+  EXPECT_EQ(test::screen().cell(40, 4).ch, 219);
+  show_karvel_progress(1984);
+  EXPECT_EQ(test::screen().cell(71, 4).ch, 219);
+}
+
+TEST_F(KarvelTransfer, EscStopsTheTransferAndLeavesAnExistingFileAsItWas) {
+  write_file("keep.set", {9, 8, 7});
+  station->on_block = [&](int address) {
+    if (address == 0x8000 + 16 * 300) services.keys.add({key::esc, key::esc});
+  };
+  choose("keep");
+  keys({'y'});
+  station_to_file();
+  EXPECT_EQ(read_file("keep.set"), (std::vector<std::uint8_t>{9, 8, 7}));
+  EXPECT_EQ(station->blocks_read, 301);
+  EXPECT_EQ(spy.count(spy.lines, " Процесс записи установок в файл прерван "), 1);
+  EXPECT_EQ(directory_names(), std::vector<std::string>{"keep.set"});
+}
+
+TEST_F(KarvelTransfer, EscStopsTheTransferWithoutCreatingAFile) {
+  station->on_block = [&](int address) {
+    if (address == 0x8000 + 16 * 5) services.keys.add({0, key::f1, key::esc, key::esc});
+  };
+  choose("new");
+  keys({'y'});
+  station_to_file();
+  EXPECT_TRUE(directory_names().empty());
+  EXPECT_EQ(station->blocks_read, 7);  // an extended key alone does not stop it
+}
+
+TEST_F(KarvelTransfer, FailedBlocksAreShownTheRestIsReadAndNoFileIsWritten) {
+  write_file("keep.set", {1});
+  station->failing_blocks = {0x8000 + 16 * 3, 0x8000 + 16 * 2000};
+  choose("keep");
+  keys({'y'});
+  later('x');  // the first error box
+  later('x');  // the second
+  later(key::esc);
+  station_to_file();
+  EXPECT_EQ(station->blocks_read, 2048);
+  EXPECT_EQ(spy.count(spy.boxes, "Не совпала контрольная сумма."), 2);
+  EXPECT_EQ(spy.count(spy.lines, " Процесс записи установок в файл прерван "), 1);
+  EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{1});
+}
+
+TEST_F(KarvelTransfer, AFileThatCannotBeWrittenEndsTheCommand) {
+  fs::create_directory("d.set");
+  choose("d");
+  keys({'y', 'x'});
+  station_to_file();
+  EXPECT_EQ(spy.count(spy.lines, "Ошибка открытия файла!"), 1);
+  EXPECT_EQ(station->blocks_read, 0);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
+TEST_F(KarvelTransfer, WithoutAStationNothingStarts) {
+  link_state.station_connected = 0;
+  keys({'x'});
+  station_to_file();
+  keys({'x'});
+  file_to_station();
+  EXPECT_EQ(spy.count(spy.boxes, "Не выбран порт обмена"), 2);
+  EXPECT_EQ(station->blocks_read, 0);
+}
+
+TEST_F(KarvelTransfer, AnswersOtherThanYesAskForAnotherFileAndEscEnds) {
+  write_file("a.set", karvel_file());
+  choose("a");
+  keys({'n'});
+  choose("a");
+  keys({0, key::up});  // an arrow is no answer either, and its scan code is no letter
+  choose("a");
+  keys({key::esc});
+  station_to_file();
+  EXPECT_EQ(station->blocks_read, 0);
+  EXPECT_EQ(services.keys.left(), 0u);
+  EXPECT_EQ(utf8_at(20, 4, 50), std::string(50, ' '));
+}
+
+TEST_F(KarvelTransfer, FileToStationWritesEveryBlockOfAMatchingFile) {
+  auto file = karvel_file("K-T216A4");
+  write_file("to.set", file);
+  choose("to");
+  keys({'y', key::esc});
+  file_to_station();
+  EXPECT_EQ(station->memory, file);
+  EXPECT_EQ(station->blocks_written, 2048);
+  EXPECT_EQ(spy.count(spy.lines, "Загрузить установки в станцию?  Y/N "), 1);
+  EXPECT_EQ(spy.count(spy.lines, "      Установки записаны в станцию       "), 1);
+}
+
+TEST_F(KarvelTransfer, AFileOfAnotherStationIsRefusedAndNothingIsWritten) {
+  auto before = station->memory;
+  write_file("other.set", karvel_file("K-T216A5"));  // differs in one place
+  write_file("short.set", std::vector<std::uint8_t>(16000, '1'));
+  auto mine = karvel_file("K-T216A4");
+  mine[1] = 'Z';  // byte 1 is not part of the identity text, but is compared
+  write_file("mine.set", mine);
+  for (const char* name : {"other", "short", "mine"}) {
+    choose(name);
+    keys({'y', 'x'});
+  }
+  keys({key::esc});
+  file_to_station();
+  EXPECT_EQ(spy.count(spy.lines, " Файл не подходит к станции! "), 3);
+  EXPECT_EQ(station->blocks_written, 0);
+  EXPECT_EQ(station->memory, before);
+}
+
+TEST_F(KarvelTransfer, AFileThatCannotBeOpenedGoesBackToTheDialog) {
+  choose("missing");
+  keys({'y', 'x', key::esc});
+  file_to_station();
+  EXPECT_EQ(spy.count(spy.lines, " Ошибка открытия файла! "), 1);
+  EXPECT_EQ(station->blocks_written, 0);
+}
+
+TEST_F(KarvelTransfer, FailedWritesAreShownTheRestIsWrittenAndTheResultSaysSo) {
+  auto file = karvel_file("K-T216A4");
+  write_file("to.set", file);
+  station->failing_blocks = {0x8000 + 16 * 10};
+  choose("to");
+  keys({'y'});
+  later('x');
+  later(key::esc);
+  file_to_station();
+  EXPECT_EQ(station->blocks_written, 2048);
+  EXPECT_EQ(spy.count(spy.boxes, "Не совпала контрольная сумма."), 1);
+  EXPECT_EQ(spy.count(spy.lines, "Установки записаны в станцию не полностью"), 1);
+  auto expected = file;
+  for (int j = 0; j < 16; ++j) expected[160 + j] = static_cast<std::uint8_t>(station->memory[160 + j]);
+  EXPECT_EQ(station->memory, expected);
+}
+
+}  // namespace

@@ -15,29 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::utf8_at;
 
-// Keeps a copy of the field texts as each key is read, to see messages
-// that are blanked again once their key has come.
-class FieldSpy : public platform::KeyInput {
- public:
-  explicit FieldSpy(platform::KeyInput* keys) : keys_(keys) {}
-  bool waiting() override { return keys_->waiting(); }
-  std::uint8_t read() override {
-    seen.push_back(utf8_at(20, 4, 58));
-    return keys_->read();
-  }
-  bool saw(const std::string& text) const {
-    for (auto& s : seen)
-      if (s.find(text) != std::string::npos) return true;
-    return false;
-  }
-  std::vector<std::string> seen;
-
- private:
-  platform::KeyInput* keys_;
-};
-
 struct Files : test::SettingsFixture {
-  FieldSpy spy{&services.keys};
+  test::KeySpy spy{&services.keys, [] { return utf8_at(20, 4, 58); }};
   void SetUp() override {
     SettingsFixture::SetUp();
     platform::services().keys = &spy;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -22,6 +23,30 @@
 namespace test {
 
 namespace fs = std::filesystem;
+
+// Notes what the screen showed each time a key was read, so that messages
+// which are blanked once their key has come can still be looked at.
+class KeySpy : public platform::KeyInput {
+ public:
+  KeySpy(platform::KeyInput* keys, std::function<std::string()> snapshot) : keys_(keys), snapshot_(std::move(snapshot)) {}
+  bool waiting() override { return keys_->waiting(); }
+  std::uint8_t read() override {
+    seen.push_back(snapshot_());
+    return keys_->read();
+  }
+  // How many of the snapshots hold the text.
+  int count(const std::string& text) const {
+    int n = 0;
+    for (auto& s : seen) n += s.find(text) != std::string::npos;
+    return n;
+  }
+  bool saw(const std::string& text) const { return count(text) > 0; }
+  std::vector<std::string> seen;
+
+ private:
+  platform::KeyInput* keys_;
+  std::function<std::string()> snapshot_;
+};
 
 struct SettingsFixture : ::testing::Test {
   platform::TestServices services;

@@ -17,20 +17,6 @@ using test::utf8_at;
 using Record = std::pair<int, int>;
 using Bytes = std::vector<std::uint8_t>;
 
-class LineSpy : public platform::KeyInput {
- public:
-  explicit LineSpy(platform::KeyInput* keys) : keys_(keys) {}
-  bool waiting() override { return keys_->waiting(); }
-  std::uint8_t read() override {
-    lines.push_back(utf8_at(34, 4, 43));
-    return keys_->read();
-  }
-  std::vector<std::string> lines;
-
- private:
-  platform::KeyInput* keys_;
-};
-
 int filled_marks() {
   int n = 0;
   for (int c = 34; c <= 76; ++c) n += test::screen().cell(c, 4).ch == 178;
@@ -60,7 +46,7 @@ std::vector<std::uint8_t> record_value(int group, int index, int size) {
 }
 
 struct TomrikTransfer : test::SettingsFixture {
-  LineSpy spy{&services.keys};
+  test::KeySpy spy{&services.keys, [] { return utf8_at(34, 4, 43); }};
   PauseSpy pauses{services.clock};
   test::StationTwin* station = nullptr;
 
@@ -103,11 +89,7 @@ struct TomrikTransfer : test::SettingsFixture {
   }
   int marks() const { return filled_marks(); }
   int most_marks() const { return pauses.marks.empty() ? 0 : *std::max_element(pauses.marks.begin(), pauses.marks.end()); }
-  bool saw(const std::string& text) const {
-    for (auto& l : spy.lines)
-      if (l.find(text) != std::string::npos) return true;
-    return false;
-  }
+  bool saw(const std::string& text) const { return spy.saw(text); }
   // The image bytes of a record as the table places them.
   static void expect_at(const std::vector<std::uint8_t>& image, int offset, int group, int index, int size) {
     auto v = record_value(group, index, size);
@@ -262,7 +244,7 @@ TEST_F(TomrikTransfer, AFileForAnotherConfigurationIsRefused) {
   }
   keys({key::esc});
   file_to_station();
-  EXPECT_EQ(std::count(spy.lines.begin(), spy.lines.end(), "   Файл не подходит конфигурации станции   "), 3);
+  EXPECT_EQ(spy.count("   Файл не подходит конфигурации станции   "), 3);
   EXPECT_TRUE(station->records_written.empty());
 }
 
@@ -274,9 +256,7 @@ TEST_F(TomrikTransfer, OpenFailuresAreShownInTheBoxColour) {
   choose("d");
   keys({'y', 'x'});
   station_to_file();
-  EXPECT_EQ(std::count_if(spy.lines.begin(), spy.lines.end(),
-                          [](auto& l) { return l.rfind("Ошибка открытия файла!", 0) == 0; }),
-            2);
+  EXPECT_EQ(spy.count("Ошибка открытия файла!"), 2);
   EXPECT_TRUE(station->records_written.empty());
   EXPECT_TRUE(station->records_read.empty());
 }

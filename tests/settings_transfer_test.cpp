@@ -14,30 +14,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::utf8_at;
 
-// Notes what the result line and the error box showed each time a key was
-// read.
-class ScreenSpy : public platform::KeyInput {
- public:
-  explicit ScreenSpy(platform::KeyInput* keys) : keys_(keys) {}
-  bool waiting() override { return keys_->waiting(); }
-  std::uint8_t read() override {
-    lines.push_back(utf8_at(20, 4, 58));
-    boxes.push_back(utf8_at(17, 13, 48));
-    return keys_->read();
-  }
-  int count(const std::vector<std::string>& where, const std::string& text) const {
-    int n = 0;
-    for (auto& s : where) n += s.find(text) != std::string::npos;
-    return n;
-  }
-  std::vector<std::string> lines, boxes;
-
- private:
-  platform::KeyInput* keys_;
-};
-
 struct KarvelTransfer : test::SettingsFixture {
-  ScreenSpy spy{&services.keys};
+  // The result line and the error box's message row.
+  test::KeySpy spy{&services.keys, [] { return utf8_at(20, 4, 58) + "\n" + utf8_at(17, 13, 48); }};
   test::StationTwin* station = nullptr;
 
   void SetUp() override {
@@ -77,8 +56,8 @@ TEST_F(KarvelTransfer, StationToFileReadsEveryBlockIntoTheFile) {
   EXPECT_EQ(read_file("office.set"), station->memory);
   EXPECT_EQ(std::vector<std::uint8_t>(settings_image.karvel, settings_image.karvel + karvel_image_size), station->memory);
   EXPECT_EQ(station->blocks_read, 2048);
-  EXPECT_EQ(spy.count(spy.lines, "Переслать установки из станции в файл office.set [Y/N]"), 1);
-  EXPECT_EQ(spy.count(spy.lines, "        Установки записаны в файл        "), 1);
+  EXPECT_EQ(spy.count("Переслать установки из станции в файл office.set [Y/N]"), 1);
+  EXPECT_EQ(spy.count("        Установки записаны в файл        "), 1);
   EXPECT_EQ(link_state.file_mode, 0);
 }
 
@@ -126,7 +105,7 @@ TEST_F(KarvelTransfer, EscStopsTheTransferAndLeavesAnExistingFileAsItWas) {
   station_to_file();
   EXPECT_EQ(read_file("keep.set"), (std::vector<std::uint8_t>{9, 8, 7}));
   EXPECT_EQ(station->blocks_read, 301);
-  EXPECT_EQ(spy.count(spy.lines, " Процесс записи установок в файл прерван "), 1);
+  EXPECT_EQ(spy.count(" Процесс записи установок в файл прерван "), 1);
   EXPECT_EQ(directory_names(), std::vector<std::string>{"keep.set"});
 }
 
@@ -151,8 +130,8 @@ TEST_F(KarvelTransfer, FailedBlocksAreShownTheRestIsReadAndNoFileIsWritten) {
   later(key::esc);
   station_to_file();
   EXPECT_EQ(station->blocks_read, 2048);
-  EXPECT_EQ(spy.count(spy.boxes, "Не совпала контрольная сумма."), 2);
-  EXPECT_EQ(spy.count(spy.lines, " Процесс записи установок в файл прерван "), 1);
+  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 2);
+  EXPECT_EQ(spy.count(" Процесс записи установок в файл прерван "), 1);
   EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{1});
 }
 
@@ -161,7 +140,7 @@ TEST_F(KarvelTransfer, AFileThatCannotBeWrittenEndsTheCommand) {
   choose("d");
   keys({'y', 'x'});
   station_to_file();
-  EXPECT_EQ(spy.count(spy.lines, "Ошибка открытия файла!"), 1);
+  EXPECT_EQ(spy.count("Ошибка открытия файла!"), 1);
   EXPECT_EQ(station->blocks_read, 0);
   EXPECT_EQ(services.keys.left(), 0u);
 }
@@ -172,7 +151,7 @@ TEST_F(KarvelTransfer, WithoutAStationNothingStarts) {
   station_to_file();
   keys({'x'});
   file_to_station();
-  EXPECT_EQ(spy.count(spy.boxes, "Не выбран порт обмена"), 2);
+  EXPECT_EQ(spy.count("Не выбран порт обмена"), 2);
   EXPECT_EQ(station->blocks_read, 0);
 }
 
@@ -198,8 +177,8 @@ TEST_F(KarvelTransfer, FileToStationWritesEveryBlockOfAMatchingFile) {
   file_to_station();
   EXPECT_EQ(station->memory, file);
   EXPECT_EQ(station->blocks_written, 2048);
-  EXPECT_EQ(spy.count(spy.lines, "Загрузить установки в станцию?  Y/N "), 1);
-  EXPECT_EQ(spy.count(spy.lines, "      Установки записаны в станцию       "), 1);
+  EXPECT_EQ(spy.count("Загрузить установки в станцию?  Y/N "), 1);
+  EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
 }
 
 TEST_F(KarvelTransfer, AFileOfAnotherStationIsRefusedAndNothingIsWritten) {
@@ -215,7 +194,7 @@ TEST_F(KarvelTransfer, AFileOfAnotherStationIsRefusedAndNothingIsWritten) {
   }
   keys({key::esc});
   file_to_station();
-  EXPECT_EQ(spy.count(spy.lines, " Файл не подходит к станции! "), 3);
+  EXPECT_EQ(spy.count(" Файл не подходит к станции! "), 3);
   EXPECT_EQ(station->blocks_written, 0);
   EXPECT_EQ(station->memory, before);
 }
@@ -224,7 +203,7 @@ TEST_F(KarvelTransfer, AFileThatCannotBeOpenedGoesBackToTheDialog) {
   choose("missing");
   keys({'y', 'x', key::esc});
   file_to_station();
-  EXPECT_EQ(spy.count(spy.lines, " Ошибка открытия файла! "), 1);
+  EXPECT_EQ(spy.count(" Ошибка открытия файла! "), 1);
   EXPECT_EQ(station->blocks_written, 0);
 }
 
@@ -238,8 +217,8 @@ TEST_F(KarvelTransfer, FailedWritesAreShownTheRestIsWrittenAndTheResultSaysSo) {
   later(key::esc);
   file_to_station();
   EXPECT_EQ(station->blocks_written, 2048);
-  EXPECT_EQ(spy.count(spy.boxes, "Не совпала контрольная сумма."), 1);
-  EXPECT_EQ(spy.count(spy.lines, "Установки записаны в станцию не полностью"), 1);
+  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 1);
+  EXPECT_EQ(spy.count("Установки записаны в станцию не полностью"), 1);
   auto expected = file;
   for (int j = 0; j < 16; ++j) expected[160 + j] = static_cast<std::uint8_t>(station->memory[160 + j]);
   EXPECT_EQ(station->memory, expected);

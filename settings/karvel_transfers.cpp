@@ -82,7 +82,7 @@ int file_to_station_transfer() {
     show_open_error();
     return 0;
   }
-  if (read == FileRead::wrong_size) {
+  if (read == FileRead::wrong_size || !karvel_identity_valid(incoming)) {
     show_file_not_suitable();
     return 0;
   }

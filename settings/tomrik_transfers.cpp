@@ -96,8 +96,10 @@ int file_to_station_transfer() {
     open_error_at_field();
     return 0;
   }
+  // An identity the station did not give in full matches no file.
   bool suits = read == FileRead::ok;
-  for (int i = 0; suits && i < 4; ++i) suits = incoming[i] == static_cast<std::uint8_t>(link_state.station_identity[i]);
+  for (int i = 0; suits && i < 4; ++i)
+    suits = incoming[i] != 0 && incoming[i] == static_cast<std::uint8_t>(link_state.station_identity[i]);
   if (!suits)
     return show_result("Файл не подходит конфигурации станции"_cp, field_column, field_width, COLOR_SELECT);
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);

@@ -238,13 +238,19 @@ TEST_F(TomrikTransfer, AFileForAnotherConfigurationIsRefused) {
   std::copy_n("T416", 4, image.begin());
   write_file("short.set", std::vector<std::uint8_t>(image.begin(), image.begin() + 100));
   write_file("long.set", std::vector<std::uint8_t>(32768, '4'));
+  // A station that gave no identity matches no file, not even a blank one.
+  write_file("blank.set", std::vector<std::uint8_t>(2048, 0));
   for (const char* name : {"other", "short", "long"}) {
     choose(name);
     keys({'y', 'x'});
   }
   keys({key::esc});
   file_to_station();
-  EXPECT_EQ(spy.count("   Файл не подходит конфигурации станции   "), 3);
+  std::fill_n(link_state.station_identity, 4, 0);
+  choose("blank");
+  keys({'y', key::esc});
+  file_to_station();
+  EXPECT_EQ(spy.count("   Файл не подходит конфигурации станции   "), 4);
   EXPECT_TRUE(station->records_written.empty());
 }
 

@@ -34,9 +34,17 @@ bool exchange(int out) {
   return link_get_byte(in) == 0;
 }
 
+// A byte that opens a frame (or repeats its opening) first throws away
+// whatever is waiting: a late answer to an earlier byte would otherwise be
+// taken for the answer to this one and shift the rest of the frame.
+bool exchange_fresh(int out) {
+  link_port().purge_input();
+  return exchange(out);
+}
+
 // The command byte of a block frame and the poll byte are repeated once
 // when the first one goes unanswered.
-bool exchange_twice(int out) { return exchange(out) || exchange(out); }
+bool exchange_twice(int out) { return exchange_fresh(out) || exchange_fresh(out); }
 
 // An open trace file of the event poll, or none.
 struct Trace {
@@ -107,7 +115,7 @@ int poll_frame(int* frame, Trace& trace) {
 int synchronise(int command, bool writing) {
   int before = 0;
   for (int k = 0; k <= 12; ++k) {
-    bool answered = exchange(command);
+    bool answered = exchange_fresh(command);
     if (writing && k == 12) return answered ? 2 : 1;
     if (answered && last_reply == ack && (k == 0 || before == nothing_to_report)) return 0;
     before = answered ? last_reply : 0;
@@ -297,7 +305,7 @@ int link_send_key(int command, int code) {
   code &= 0xFF;
   std::snprintf(text, sizeof text, "\r\ncmd=%X ", command);
   put_text(text);
-  if (!exchange(command)) return -1;
+  if (!exchange_fresh(command)) return -1;
   if (last_reply != ack) return 1;
   std::snprintf(text, sizeof text, "  ch=%X ", code);
   put_text(text);

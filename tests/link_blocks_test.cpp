@@ -96,6 +96,26 @@ TEST_F(KarvelBlocks, CommandByteIsRepeatedOnceWhenUnanswered) {
   EXPECT_EQ(boxes.boxes, box("Нет ответа от внешнего устройства."));
 }
 
+// A late answer is thrown away before the repeated command byte and before
+// the next frame, so it never shifts the answers of the frame.
+TEST_F(KarvelBlocks, LateAnswersDoNotShiftTheFrame) {
+  std::vector<Step> w = read_wire(0x8029, {0x12, 0x34});
+  w.insert(w.begin(), Step{0xBD, 0xFF, true});
+  wire->play(w);
+  EXPECT_EQ(link_read_block(0x8029, 2), 0);
+  EXPECT_EQ(link_buffer[0], 0x12);
+
+  w = read_wire(0x8029, {0x12, 0x34});
+  w.back().late = true;  // the check byte's answer comes too late
+  std::vector<Step> next = write_wire(0x8029, {5});
+  w.insert(w.end(), next.begin(), next.end());
+  wire->play(w);
+  EXPECT_EQ(link_read_block(0x8029, 2), -1);
+  link_buffer[0] = 5;
+  EXPECT_EQ(link_write_block(0x8029, 1), 0);
+  EXPECT_EQ(boxes.boxes, box("Нет ответа от внешнего устройства."));
+}
+
 // A fault at each byte of a 2-byte read: the result, the box, and that the
 // frame stops at the faulty byte.
 TEST_F(KarvelBlocks, ReadFaultAtEachBytePosition) {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +26,7 @@ constexpr int silent = -1;  // the byte goes unanswered
 struct Step {
   int out;     // the byte the program should send
   int answer;  // the far end's answer, or silent
+  bool late = false;  // the answer comes only after the program gave up on it
 };
 
 class ScriptedWire : public platform::SerialPort {
@@ -66,23 +68,29 @@ class ScriptedWire : public platform::SerialPort {
 
   int read_byte(std::uint8_t& byte, int timeout_ms) override {
     if (read_fails) return platform::serial_read_failed;
-    if (pending_ < 0) {
+    if (received_.empty()) {
       clock_.sleep_ms(timeout_ms);
+      // A late answer comes in just after the read gave up.
+      if (late_ >= 0) received_.push_back(late_);
+      late_ = -1;
       return platform::serial_timed_out;
     }
-    byte = static_cast<std::uint8_t>(pending_);
-    pending_ = -1;
+    byte = static_cast<std::uint8_t>(received_.front());
+    received_.pop_front();
     return platform::serial_byte_received;
   }
   bool write_byte(std::uint8_t byte) override {
     if (write_fails) return false;
     sent.push_back(byte);
+    int answer = silent;
     if (peer) {
-      pending_ = peer(byte);
-    } else {
-      pending_ = step_ < script.size() ? script[step_].answer : silent;
-      ++step_;
+      answer = peer(byte);
+    } else if (step_ < script.size()) {
+      answer = script[step_].answer;
+      if (script[step_].late) std::swap(answer, late_);
     }
+    ++step_;
+    if (answer >= 0) received_.push_back(answer);
     return true;
   }
   bool set_rts(bool on) override {
@@ -91,7 +99,7 @@ class ScriptedWire : public platform::SerialPort {
   }
   bool purge_input() override {
     ++purges;
-    pending_ = -1;
+    received_.clear();
     return true;
   }
 
@@ -105,7 +113,8 @@ class ScriptedWire : public platform::SerialPort {
  private:
   platform::VirtualClock& clock_;
   bool open_ = false;
-  int pending_ = -1;
+  std::deque<int> received_;
+  int late_ = -1;
   std::size_t step_ = 0;
 };
 

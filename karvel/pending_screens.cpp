@@ -2,8 +2,6 @@
 // them are already wired.
 #include "screens.h"
 
-void station_settings_menu() {}
-void internal_port_editor() {}
 void city_line_editor() {}
 void edit_exit_groups() {}
 void edit_routing_tables() {}
@@ -16,3 +14,9 @@ void station_view_log() {}
 void subscriber_view() {}
 void selector_view() {}
 void board_view() {}
+
+// Internal port pages that come with the call handling editors.
+#include "internal_ports.h"
+void edit_port_call_groups() {}
+void edit_port_variants() {}
+void edit_port_redirection() {}

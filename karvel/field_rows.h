@@ -1,0 +1,49 @@
+#pragma once
+// Pages whose values stand in one column, one field per row: each row names
+// its field kind, its station address (or offset in a port's block), its
+// limits, the parameter whose protection level guards it and its help topic.
+
+#include <cstdint>
+
+enum class FieldKind {
+  none,        // a label only; Enter does nothing
+  yes_no,
+  number,      // one byte, typed between minimum and maximum
+  number16,    // two bytes, low byte first
+  number_ro,   // one byte, shown only
+  number16_ro, // two bytes, shown only
+  yes_no_ro,
+  baud,
+  port_bus,    // shown only
+  digits,      // `width` dialled digits
+  text,        // `width` characters
+};
+
+// An upper limit that stands for the station's port count.
+constexpr int limit_port_count = -1;
+
+struct FieldRow {
+  int address;  // absolute, or an offset added to a base by the page
+  FieldKind kind;
+  int minimum = 0;
+  int maximum = 255;
+  int width = 1;
+  int level = 0;  // 0: no protection level is loaded before the editor
+};
+
+// A grid of one column at `column`, rows `first_row`.. `first_row` + count - 1.
+struct ColumnGrid {
+  int cells[4 + 1 + 16];
+  ColumnGrid(int column, int first_row, int rows);
+  int* grid() { return cells; }
+  int row() const { return cells[1]; }
+  void set_row(int r) { cells[1] = r; }
+};
+
+int show_field_row(const int* grid, const FieldRow& row, int base, std::uint8_t colour);
+// Loads the row's protection level, then runs its editor. Returns the
+// editor's result (0 for rows without one).
+int edit_field_row(const int* grid, const FieldRow& row, int base);
+// Shows every row of the column in the screen colour; the grid's current
+// row is put back afterwards.
+void show_all_rows(ColumnGrid& grid, const FieldRow* rows, int count, int base);

@@ -1,0 +1,30 @@
+#pragma once
+// Internal port settings: the port prompt, the page menu and the pages of a
+// port's 256-byte block at 0x8000 + 256 p.
+
+struct PortEditorState {
+  int current_port = 0;  // 1..port_count, 0 = none chosen
+  int page_item = 1;     // 1..8 in the page menu; 0 ends the editor
+};
+extern PortEditorState port_editor;
+
+inline int port_block(int port) { return 0x8000 + 256 * port; }
+
+// The port prompt: the chosen port, or the current one after Esc (which
+// also clears the page item).
+int ask_port_number();
+// PgUp, PgDn, Home, End and F9 applied to a port; returns the new port.
+int port_switch_keys(int port, int key_code);
+
+// The redirection target of a port (offset 3), shared with the call
+// redirection page: a port never redirects to itself, nor to a port that
+// redirects further.
+int edit_redirection_target(const int* grid, int port);
+
+void edit_port_main();
+void edit_port_pulse();
+void edit_port_times();
+void edit_port_extra();
+void edit_port_call_groups();
+void edit_port_variants();
+void edit_port_redirection();

@@ -1,0 +1,553 @@
+// Station-wide settings of karvel: identity, general settings, hardware and
+// logical subscriber numbers, access codes and protection levels.
+#include "karvel/station_settings.h"
+
+#include <cstdio>
+#include <string>
+
+#include "karvel/context_help.h"
+#include "karvel/field_rows.h"
+#include "link/link.h"
+#include "karvel/parameter_names.h"
+#include "platform/cp866.h"
+#include "karvel/screens.h"
+#include "toolkit/field_editors.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+std::string format(const char* pattern, int a) {
+  char text[96];
+  std::snprintf(text, sizeof text, pattern, a);
+  return text;
+}
+
+std::string padded(std::string_view text, std::size_t width) {
+  std::string s(text);
+  s.resize(width, ' ');
+  return s;
+}
+
+// Station bytes shown as characters: control bytes would move the cursor,
+// so they show as blanks.
+std::string as_characters(int count) {
+  std::string s;
+  for (int i = 0; i < count; ++i) {
+    int b = link_buffer[i] & 0xFF;
+    s.push_back(b < 32 ? ' ' : static_cast<char>(b));
+  }
+  return s;
+}
+
+void put_at(int column, int row, std::uint8_t ch) {
+  goto_xy(column, row);
+  put_char(ch);
+}
+
+bool station_or_file() { return link_state.station_connected || link_state.file_mode; }
+
+// ---------------------------------------------------------------- the menu
+
+const char* const menu_items[5] = {
+    "1.Идентификационный номер"_cp, "2.Общестанционные установки"_cp, "3.Аппаратные номера абонентов"_cp,
+    "5.Программные номера абонентов"_cp, "4.Коды доступа програмирования"_cp};
+
+void print_menu_item(int item, int current) {
+  print_at(29, 10 + item, padded(menu_items[item - 1], 30), item == current ? COLOR_SELECT : COLOR_BOX);
+}
+
+void run_settings_page(int item) {
+  switch (item) {
+    case 1: show_identity_page(); break;
+    case 2: edit_general_settings(); break;
+    case 3: edit_hardware_numbers(); break;
+    case 4: edit_logical_numbers(); break;
+    case 5: edit_access_codes(); break;
+  }
+}
+
+// -------------------------------------------------------- general settings
+
+const FieldRow general_rows[16] = {
+    {0x8020, FieldKind::number, 1, 32, 1, 92},
+    {0x8021, FieldKind::number, 1, 32, 1, 92},
+    {0x8022, FieldKind::number, 1, 32, 1, 92},
+    {0x8023, FieldKind::number, 1, 32, 1, 92},
+    {0x8024, FieldKind::none},  // the operating mode: its own editor
+    {0x8025, FieldKind::number_ro},
+    {0x8026, FieldKind::number_ro},
+    {0x8027, FieldKind::number, 0, 255, 1, 94},
+    {0x8028, FieldKind::yes_no_ro},
+    {0x8029, FieldKind::baud},
+    {0x802A, FieldKind::baud},
+    {0x802B, FieldKind::port_bus},
+    {0x802C, FieldKind::digits, 0, 0, 4, 98},
+    {0x8032, FieldKind::number16_ro},
+    {0x8034, FieldKind::number, 20, 255},
+    {0x8035, FieldKind::number, 0, 10},
+};
+
+const int general_topics[16] = {92, 92, 92, 92, 93, 95, 96, 97, 209, 100, 100, 199, 98, 210, 211, 212};
+
+const char* const general_labels[16] = {
+    "a/Макс. колличество звонящих телефонов в 1 интервале..."_cp,
+    "b/Макс. колличество звонящих телефонов в 2 интервале..."_cp,
+    "c/Макс. колличество звонящих телефонов в 3 интервале..."_cp,
+    "d/Макс. колличество звонящих телефонов в 4 интервале..."_cp,
+    "e/Режим функционирования станции......................."_cp,
+    "f/Счетчик инициализации городских линий................"_cp,
+    "g/Счетчик общего сброса станции........................"_cp,
+    "h/Колличество циклов для общего сброса................."_cp,
+    "i/Подключение платы автоинформатора...................."_cp,
+    "j/Скорость обмена по COM порту.........................       Бод."_cp,
+    "k/Скорость обмена с системным телефоном................       Бод."_cp,
+    "l/Подключение DTMF приемников/передатчиков............."_cp,
+    "m/Код соединения с громкоговорящей связью.............."_cp,
+    "n/Длительность воспроизведения сообщения...............       * 5 Мс."_cp,
+    "o/Уменьшение длительности воспроизведения..............      * 5 Мс."_cp,
+    "p/Время для набора добавочного номера при DISA дозвоне.      Сек."_cp,
+};
+
+constexpr int mode_row = 5;
+
+// The station's mode byte; the name of mode m is 8 characters at
+// 0x8080 + 8m. A mode byte above 3 names no mode.
+int read_mode(int& mode) {
+  int status = link_read_block(0x8024, 1);
+  mode = link_buffer[0] & 0xFF;
+  return status;
+}
+
+void show_mode_name(const int* grid, int mode, std::uint8_t colour) {
+  if (mode >= 0 && mode <= 3) {
+    show_text(grid, 0x8080 + 8 * mode, colour, 8);
+  } else {
+    grid_goto(grid);
+    set_colour(colour);
+    put_blanks(8);
+    grid_goto(grid);
+    set_colour(COLOR_SCREEN);
+  }
+}
+
+void show_current_mode(const int* grid, std::uint8_t colour) {
+  int mode = 0;
+  if (read_mode(mode) == 0) show_mode_name(grid, mode, colour);
+}
+
+// Returns false when the access code was refused: the page is then left.
+bool select_mode(const int* grid) {
+  hint_space_enter();
+  load_access_level(93);
+  if (ask_access_code() != 0) return false;
+  int mode = 0;
+  if (read_mode(mode) == 0) {
+    if (mode > 3) mode = 0;
+    show_mode_name(grid, mode, COLOR_BOX);
+    for (;;) {
+      int k = read_key();
+      if (k == key::extended) {
+        read_key();
+        continue;
+      }
+      if (k == key::esc) break;
+      if (k == key::space) {
+        mode = (mode + 1) % 4;
+        show_mode_name(grid, mode, COLOR_BOX);
+      } else if (k == key::enter) {
+        link_buffer[0] = mode;
+        link_write_block(0x8024, 1);
+        break;
+      }
+    }
+  }
+  show_current_mode(grid, COLOR_SCREEN);
+  return true;
+}
+
+void edit_mode_name(const int* grid) {
+  load_access_level(80);
+  int mode = 0;
+  if (read_mode(mode) != 0 || mode > 3) return;
+  edit_text(grid, 0x8080 + 8 * mode, 8);
+}
+
+// ------------------------------------------------------ hardware numbers
+
+// Port p stands in column (p - 1) / 16 + 1, row (p - 1) % 16 + 1.
+constexpr int hardware_ports = 48;
+int hardware_address(int p) { return 0x8040 + p - 1; }
+
+int hardware_port_at(const int* grid) { return 16 * (grid[0] - 1) + grid[1]; }
+
+void place_on_port(int* grid, int p) {
+  grid[0] = (p - 1) / 16 + 1;
+  grid[1] = (p - 1) % 16 + 1;
+}
+
+int read_index(int p) {
+  link_read_block(hardware_address(p), 1);
+  return link_buffer[0] & 0xFF;
+}
+
+void write_index(int p, int value) {
+  link_buffer[0] = value & 0xFF;
+  link_write_block(hardware_address(p), 1);
+}
+
+void show_hardware_cell(int* grid, int p) {
+  if (p > link_state.port_count) return;
+  int column = grid[0], row = grid[1];
+  place_on_port(grid, p);
+  show_subscriber_ref(grid, hardware_address(p), COLOR_SCREEN, 3);
+  grid[0] = column;
+  grid[1] = row;
+}
+
+void draw_hardware_page(int* grid) {
+  clear_screen();
+  print_at_plain(10, 3, "Соответствие внутренних портов станции номерам абонентов"_cp);
+  print_at_plain(10, 5, "  Порт     Номер     Порт     Номер     Порт     Номер"_cp);
+  for (int r = 1; r <= 16; ++r) {
+    char label[64];
+    std::snprintf(label, sizeof label, "%5d .....%13d .....%13d .....", r, r + 16, r + 32);
+    print_at_plain(10, 6 + r, label);
+  }
+  draw_frame(10, 4, 65, 23, boxch::d_horizontal);
+  draw_frame(28, 5, 28, 22, boxch::d_vertical);
+  draw_frame(47, 5, 47, 22, boxch::d_vertical);
+  draw_frame(11, 6, 64, 6, boxch::horizontal);
+  for (int column : {28, 47}) {
+    put_at(column, 4, boxch::d_t_down);
+    put_at(column, 23, boxch::d_t_up);
+    put_at(column, 6, 0xD7);  // ╫
+  }
+  put_at(10, 6, 0xC7);  // ╟
+  put_at(65, 6, 0xB6);  // ╢
+  for (int p = 1; p <= hardware_ports; ++p) show_hardware_cell(grid, p);
+}
+
+// A port may take the number of a port that still has its own number (the
+// two exchange them), or give its own number back to the port that has it;
+// so the table stays a set of pairwise exchanges of the natural order.
+void change_hardware_number(int* grid, int p) {
+  int before = read_index(p);
+  load_access_level(99);
+  edit_subscriber_ref(grid, hardware_address(p), 3);
+  int after = read_index(p);
+  if (before == after) return;
+  int q = before == p ? after : after == p ? before : 0;
+  bool q_is_port = q >= 1 && q <= hardware_ports && q <= link_state.port_count;
+  int partner = q_is_port ? read_index(q) : 0;
+  char line[96];
+  std::snprintf(line, sizeof line, "adr1=%4X  data1=%2d  adr2=%4X  data2=%2d  io_buff[0]=%2d  ", hardware_address(p),
+                before, q_is_port ? hardware_address(q) : 0, after, partner);
+  print_at(1, 24, line, COLOR_SCREEN);
+  bool accepted = q_is_port && (before == p || after == p) && (partner == after || partner == before);
+  if (accepted) {
+    write_index(q, before);
+    show_hardware_cell(grid, q);
+  } else {
+    write_index(p, before);
+    show_hardware_cell(grid, p);
+  }
+  grid_goto(grid);
+}
+
+// -------------------------------------------------------- logical numbers
+
+int logical_address(const int* grid) { return 0xB580 + 20 * (grid[0] - 1) + (grid[1] - 1); }
+
+void draw_logical_page(int* grid) {
+  clear_screen();
+  print_at_plain(21, 1, "Назначение логических номеров абонентов"_cp);
+  print_at_plain(7, 3, "Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт"_cp);
+  for (int r = 1; r <= 20; ++r) {
+    char label[80];
+    std::snprintf(label, sizeof label, "%3d ..%11d ..%11d ..%11d ..%11d ..", 99 + r, 119 + r, 139 + r, 159 + r,
+                  179 + r);
+    print_at_plain(7, 3 + r, label);
+  }
+  draw_frame(5, 2, 75, 24, boxch::d_horizontal);
+  for (int column : {19, 33, 47, 61}) {
+    draw_frame(column, 3, column, 23, boxch::vertical);
+    put_at(column, 2, boxch::t_down_double);
+    put_at(column, 24, boxch::t_up_double);
+  }
+  int column = grid[0], row = grid[1];
+  for (int c = 1; c <= 5; ++c)
+    for (int r = 1; r <= 20; ++r) {
+      grid[0] = c;
+      grid[1] = r;
+      show_port_ref(grid, logical_address(grid), COLOR_SCREEN);
+    }
+  grid[0] = column;
+  grid[1] = row;
+}
+
+// ------------------------------------------------------------ access codes
+
+void show_access_code(int k) {
+  goto_xy(46, 8 + k);
+  int code = link_state.access_code_table[k];
+  put_text(code == 0 ? std::string(5, ' ') : format("%5d", code));
+}
+
+void draw_access_codes() {
+  clear_screen();
+  for (int k = 1; k <= 7; ++k) {
+    print_at_plain(30, 8 + k, format("Код доступа %d - "_cp, k));
+    show_access_code(k);
+  }
+}
+
+// Takes up to five digits in the field; a sixth starts again.
+void enter_access_code(int k) {
+  const int row = 8 + k;
+  long value = 0;
+  int digits = 0;
+  auto blank = [&] {
+    print_at(46, row, std::string(5, ' '), COLOR_BOX);
+    goto_xy(46, row);
+    value = 0;
+    digits = 0;
+  };
+  blank();
+  for (;;) {
+    int k2 = read_key();
+    if (k2 == key::extended) {
+      read_key();
+      continue;
+    }
+    if (k2 == key::esc) break;
+    if (k2 >= '0' && k2 <= '9') {
+      if (digits == 5) {
+        blank();
+        continue;
+      }
+      set_colour(COLOR_BOX);
+      put_char(static_cast<std::uint8_t>(k2));
+      set_colour(COLOR_SCREEN);
+      value = value * 10 + (k2 - '0');
+      ++digits;
+    } else if (k2 == key::enter) {
+      int address = 0x80F0 + 2 * (k - 1);
+      link_buffer[0] = (value / 256) & 0xFF;
+      link_buffer[1] = value % 256;
+      link_write_block(address, 2);
+      link_read_block(address, 2);
+      link_state.access_code_table[k] = (link_buffer[0] & 0xFF) * 256 + (link_buffer[1] & 0xFF);
+      break;
+    }
+  }
+  set_colour(COLOR_SCREEN);
+  show_access_code(k);
+}
+
+// ------------------------------------------------------- protection levels
+
+void draw_protection_block(ColumnGrid& grid, int block) {
+  for (int i = 1; i <= 16; ++i) {
+    print_at_plain(4, 3 + i, parameter_names(16 * block + i));
+    int row = grid.row();
+    grid.set_row(i);
+    show_number(grid.grid(), 0xED00 + 16 * block + i, COLOR_SCREEN);
+    grid.set_row(row);
+  }
+}
+
+}  // namespace
+
+void station_settings_menu() {
+  clear_screen();
+  if (!station_or_file()) {
+    link_error_box(5);
+    return;
+  }
+  if (link_state.station_connected) link_rts_on();
+  int current = 1;
+  while (current != 0) {
+    clear_screen();
+    print_at_plain(20, 2, "  Общестанционные установки"_cp);
+    draw_box(28, 10, 30, 5);
+    for (int item = 1; item <= 5; ++item) print_menu_item(item, current);
+    for (;;) {
+      int k = read_key();
+      if (k == key::extended) {
+        int scan = read_key();
+        int old = current;
+        if (scan == key::down) current = current == 5 ? 1 : current + 1;
+        if (scan == key::up) current = current == 1 ? 5 : current - 1;
+        print_menu_item(old, current);
+        print_menu_item(current, current);
+      } else if (k == key::esc) {
+        current = 0;
+        break;
+      } else if (k == key::enter) {
+        erase_box(28, 10, 30, 5);
+        run_settings_page(current);
+        break;
+      }
+    }
+  }
+}
+
+void show_identity_page() {
+  clear_screen();
+  hint_esc_top();
+  hint_help_key();
+  print_at_plain(16, 2, " Идентификационный номер"_cp);
+  struct Line {
+    const char* label;
+    int address;
+  };
+  const Line lines[4] = {{"Идентификационный номер станции.........."_cp, 0x8000},
+                         {"Версия программного обеспечения.........."_cp, 0x8008},
+                         {"Дата создания программного обеспечения..."_cp, 0x8010},
+                         {"Время создания программного обеспечения.."_cp, 0x8018}};
+  for (int i = 0; i < 4; ++i) {
+    print_at_plain(4, 4 + i, lines[i].label);
+    if (link_read_block(lines[i].address, 8) != 0) continue;
+    std::string text = as_characters(8);
+    if (i == 3) text = text.substr(0, 3) + text.substr(4, 2);  // hh:mm without the separator's twin
+    put_text(text);
+  }
+  int service_step = 0;
+  for (;;) {
+    int k = read_key();
+    if (k == key::esc) return;
+    if (k == key::extended) {
+      int scan = read_key();
+      if (scan == key::f10) show_help(91);
+      service_step = scan == key::insert ? 1 : 0;
+      continue;
+    }
+    int upper = k >= 'a' && k <= 'z' ? k - 32 : k;
+    if (service_step == 1 && upper == identity_service_keys[0]) {
+      service_step = 2;
+    } else if (service_step == 2 && upper == identity_service_keys[1]) {
+      service_step = 0;
+      if (link_read_block(0x80E4, 4) == 0) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
+                      link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
+        print_at_plain(1, 25, text);
+        wait_ms(4000);
+        print_at_plain(1, 25, std::string(std::string_view(text).size(), ' '));
+      }
+    } else {
+      service_step = 0;
+    }
+  }
+}
+
+void edit_general_settings() {
+  clear_screen();
+  print_at_plain(16, 2, " Общестанционные установки "_cp);
+  for (int r = 1; r <= 16; ++r) print_at_plain(4, 3 + r, general_labels[r - 1]);
+  ColumnGrid grid(60, 4, 16);
+  show_all_rows(grid, general_rows, 16, 0);
+  grid.set_row(mode_row);
+  show_current_mode(grid.grid(), COLOR_SCREEN);
+  grid.set_row(1);
+  for (;;) {
+    hint_edit_page();
+    hint_help_key();
+    int k = grid_navigate(grid.grid());
+    int r = grid.row();
+    if (k == key::esc) return;
+    if (k == key::f10) show_help(general_topics[r - 1]);
+    if (k == key::f4 && r == mode_row) edit_mode_name(grid.grid());
+    if (k != key::enter) continue;
+    if (r == mode_row) {
+      if (!select_mode(grid.grid())) return;
+    } else {
+      edit_field_row(grid.grid(), general_rows[r - 1], 0);
+    }
+  }
+}
+
+void edit_hardware_numbers() {
+  int grid[4 + 3 + 16] = {1, 1, 3, 16, 22, 41, 60};
+  for (int r = 1; r <= 16; ++r) grid[6 + r] = 6 + r;
+  draw_hardware_page(grid);
+  for (;;) {
+    hint_edit_page();
+    hint_help_key();
+    int k = grid_navigate(grid);
+    if (k == key::esc) return;
+    if (k == key::f10) show_help(99);
+    int p = hardware_port_at(grid);
+    if (k == key::enter && p <= link_state.port_count) change_hardware_number(grid, p);
+  }
+}
+
+void edit_logical_numbers() {
+  int grid[4 + 5 + 20] = {1, 1, 5, 20, 15, 29, 43, 57, 71};
+  for (int r = 1; r <= 20; ++r) grid[8 + r] = 3 + r;
+  draw_logical_page(grid);
+  for (;;) {
+    hint_edit_page();
+    hint_help_key();
+    int k = grid_navigate(grid);
+    if (k == key::esc) return;
+    if (k == key::f10) show_help(190);
+    if (k == key::enter) {
+      load_access_level(190);
+      edit_port_ref(grid, logical_address(grid));
+    }
+  }
+}
+
+void edit_access_codes() {
+  clear_screen();
+  print_at_plain(25, 3, "Коды доступа к програмированию"_cp);
+  access_pending = 7;
+  if (ask_access_code() != 0) {
+    const std::string message = "  Неверный код доступа к програмированию  "_cp;
+    print_at(20, 11, std::string(message.size(), ' '), COLOR_ALERT);
+    print_at(20, 12, message, COLOR_ALERT);
+    print_at(20, 13, std::string(message.size(), ' '), COLOR_ALERT);
+    wait_ms(1500);
+    return;
+  }
+  ColumnGrid grid(46, 9, 7);
+  draw_access_codes();
+  for (;;) {
+    int k = grid_navigate(grid.grid());
+    if (k == key::esc) return;
+    if (k == key::enter) enter_access_code(grid.row());
+    if (k == key::insert) {
+      edit_protection_levels();
+      draw_access_codes();
+    }
+  }
+}
+
+void edit_protection_levels() {
+  clear_screen();
+  print_at_plain(8, 2, "Название установки"_cp);
+  print_at_plain(56, 2, "Код доступа"_cp);
+  ColumnGrid grid(60, 4, 16);
+  int block = 0;
+  draw_protection_block(grid, block);
+  for (;;) {
+    int k = grid_navigate(grid.grid());
+    if (k == key::esc) return;
+    if (k == key::enter) {
+      edit_number(grid.grid(), 0xED00 + 16 * block + grid.row(), 0, 7);
+      continue;
+    }
+    int next = block;
+    if ((k == key::home) && block > 0) next = 0;
+    if (k == key::pgup && block > 0) next = block - 1;
+    if (k == key::pgdn && block < 15) next = block + 1;
+    if (k == key::end && block < 15) next = 15;
+    if (next != block) {
+      block = next;
+      print_at_plain(40, 2, format("nblk=%2d", block));
+      draw_protection_block(grid, block);
+    }
+  }
+}

@@ -1,0 +1,243 @@
+// Station-wide and internal port pages of karvel, run with scripted keys on
+// a loaded settings image (file mode).
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "karvel/internal_ports.h"
+#include "karvel/parameter_names.h"
+#include "karvel/station_settings.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "settings/settings_image.h"
+#include "test_support.h"
+#include "toolkit/field_editors.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+std::uint8_t& image(int address) { return settings_image.karvel[address - 0x8000]; }
+
+struct KarvelPages : ::testing::Test {
+  platform::TestServices services;
+  void SetUp() override {
+    use_profile(karvel_profile);
+    settings_image = SettingsImage();
+    link_state = LinkState();
+    link_state.file_mode = 1;
+    link_state.port_count = 24;
+    link_state.city_line_count = 4;
+    access_pending = 0;
+    port_editor = PortEditorState();
+    std::memcpy(&image(0x8080), "DAY     NIGHT   WEEKEND HOLIDAY ", 32);
+    for (int p = 1; p <= 48; ++p) image(0x8040 + p - 1) = p;
+    set_colour(COLOR_SCREEN);
+    clear_screen();
+  }
+  void TearDown() override { link_state = LinkState(); }
+  void keys(std::initializer_list<int> k) { services.keys.add(k); }
+  void downs(int n) {
+    for (int i = 0; i < n; ++i) keys({0, key::down});
+  }
+};
+
+TEST_F(KarvelPages, MenuOffersFiveItemsWithTheSwappedLabels) {
+  keys({0, key::up});
+  EXPECT_TRUE(test::runs_until_script_ends(station_settings_menu));
+  EXPECT_EQ(test::utf8_at(20, 2, 27), "  Общестанционные установки");
+  EXPECT_EQ(test::utf8_at(29, 14, 30), "5.Программные номера абонентов");
+  EXPECT_EQ(test::utf8_at(29, 15, 30), "4.Коды доступа програмирования");
+  EXPECT_TRUE(test::span_has_colour(29, 15, 30, 0x2E));  // Up from 1 wraps to 5
+  EXPECT_TRUE(test::span_has_colour(29, 11, 30, 0x70));
+  keys({key::esc});
+  station_settings_menu();
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
+TEST_F(KarvelPages, GeneralPageShowsValuesAndSelectsTheModeByName) {
+  image(0x8020) = 8;
+  image(0x8024) = 1;
+  image(0x8029) = 3;
+  downs(4);
+  keys({key::enter, key::space});
+  EXPECT_TRUE(test::runs_until_script_ends(edit_general_settings));
+  EXPECT_EQ(test::utf8_at(4, 4, 8), "a/Макс. ");
+  EXPECT_EQ(test::text_at(60, 4, 4), "   8");
+  EXPECT_EQ(test::text_at(60, 13, 5), "57600");
+  EXPECT_EQ(test::text_at(60, 8, 8), "WEEKEND ");  // 1 + Space = mode 2, not yet written
+  EXPECT_TRUE(test::span_has_colour(60, 8, 8, 0x70));
+  EXPECT_EQ(image(0x8024), 1);
+
+  downs(4);
+  keys({key::enter, key::space, key::space, key::space, key::esc, key::esc});
+  edit_general_settings();
+  EXPECT_EQ(image(0x8024), 1);
+  EXPECT_EQ(test::text_at(60, 8, 8), "NIGHT   ");
+  EXPECT_TRUE(test::span_has_colour(60, 8, 8, 0x1E));
+
+  downs(4);
+  keys({key::enter, key::space, key::space, key::space, key::enter, key::esc});
+  edit_general_settings();
+  EXPECT_EQ(image(0x8024), 0);
+  EXPECT_EQ(test::text_at(60, 8, 8), "DAY     ");
+}
+
+TEST_F(KarvelPages, GeneralPageLimitsAndReadOnlyRows) {
+  image(0x8025) = 3;
+  keys({key::enter, '4', '0', '3', '2', key::enter});  // row 1: 40 > 32 blanks, then 32
+  downs(5);
+  keys({key::enter, '9', key::enter});  // row 6 is read only: Enter does nothing
+  keys({key::esc});
+  edit_general_settings();
+  EXPECT_EQ(image(0x8020), 32);
+  EXPECT_EQ(image(0x8025), 3);
+  EXPECT_EQ(test::text_at(60, 9, 4), "   3");
+}
+
+TEST_F(KarvelPages, HardwareNumbersStayPairwiseExchanges) {
+  link_state.port_count = 20;
+  auto set_port = [&](int p, const char* typed) {
+    int column = (p - 1) / 16, row = (p - 1) % 16;
+    services.keys = platform::ScriptedKeys(&services.clock);
+    for (int i = 0; i < column; ++i) keys({0, key::right});
+    for (int i = 0; i < row; ++i) keys({0, key::down});
+    keys({key::enter});
+    for (const char* c = typed; *c; ++c) keys({*c});
+    keys({key::enter, key::esc});
+    edit_hardware_numbers();
+  };
+  set_port(5, "209");
+  EXPECT_EQ(image(0x8044), 9);
+  EXPECT_EQ(image(0x8048), 5);
+  EXPECT_EQ(test::text_at(22, 15, 3), "205");  // port 9's cell was redrawn
+  set_port(5, "205");
+  EXPECT_EQ(image(0x8044), 5);
+  EXPECT_EQ(image(0x8048), 9);
+
+  image(0x8048) = 12;  // port 9 no longer holds its own number
+  image(0x804B) = 9;
+  set_port(5, "209");
+  EXPECT_EQ(image(0x8044), 5);
+  EXPECT_EQ(image(0x8048), 12);
+}
+
+TEST_F(KarvelPages, HardwarePageShowsOnlyThePortsTheStationHas) {
+  link_state.port_count = 20;
+  keys({key::esc});
+  edit_hardware_numbers();
+  EXPECT_EQ(test::text_at(41, 10, 3), "220");  // port 20
+  EXPECT_EQ(test::text_at(41, 11, 3), "   ");  // port 21
+  EXPECT_EQ(test::utf8_at(10, 4, 1), "╔");
+  EXPECT_EQ(test::utf8_at(28, 4, 1), "╦");
+  EXPECT_EQ(test::utf8_at(47, 6, 1), "╫");
+  EXPECT_EQ(test::utf8_at(65, 23, 1), "╝");
+  EXPECT_EQ(test::text_at(11, 7, 10), "   1 .....");  // column 10 is the frame
+
+  services.keys = platform::ScriptedKeys(&services.clock);
+  keys({0, key::right});
+  downs(4);
+  keys({key::enter, '2', '0', '1', key::enter, key::esc});
+  edit_hardware_numbers();
+  EXPECT_EQ(image(0x8040 + 20), 21);
+}
+
+TEST_F(KarvelPages, LogicalNumbersTakePortsUpToTheCount) {
+  keys({0, key::right, 0, key::down, key::enter, '2', '4', key::enter, key::esc});
+  edit_logical_numbers();
+  EXPECT_EQ(image(0xB580 + 21), 24);
+  EXPECT_EQ(test::text_at(29, 5, 2), "24");
+  EXPECT_EQ(test::text_at(7, 4, 6), "100 ..");
+  EXPECT_EQ(test::utf8_at(19, 2, 1), "╤");
+}
+
+TEST_F(KarvelPages, AccessCodesAreStoredHighByteFirstAndReadBack) {
+  keys({0, key::down, key::enter, '7', '0', '0', '0', '0', key::enter, key::esc});
+  edit_access_codes();
+  EXPECT_EQ(image(0x80F2), 17);
+  EXPECT_EQ(image(0x80F3), 112);
+  EXPECT_EQ(link_state.access_code_table[2], 4464);
+  EXPECT_EQ(test::utf8_at(30, 10, 21), "Код доступа 2 -  4464");
+
+  // With code 7 set, the page asks for it and refuses a wrong one.
+  link_state.access_code_table[7] = 55;
+  keys({'5', '4', key::enter});
+  edit_access_codes();
+  EXPECT_EQ(test::utf8_at(20, 12, 42), "  Неверный код доступа к програмированию  ");
+  EXPECT_TRUE(test::span_has_colour(20, 11, 42, 0x47));
+}
+
+TEST_F(KarvelPages, ProtectionLevelsPageByBlocks) {
+  image(0xED00 + 17) = 3;
+  keys({0, key::pgup, 0, key::pgdn, key::enter, '9', '5', key::enter, key::esc});
+  edit_protection_levels();
+  EXPECT_EQ(test::text_at(40, 2, 7), "nblk= 1");
+  EXPECT_EQ(image(0xED00 + 17), 5);  // 9 > 7 blanked, then 5
+  EXPECT_EQ(test::text_at(4, 4, 50), parameter_names(17));
+  EXPECT_EQ(test::text_at(60, 4, 4), "   5");
+}
+
+TEST_F(KarvelPages, PortPromptAndPortSwitchingStayWithinTheCount) {
+  link_state.port_count = 16;
+  keys({'1', '7'});
+  EXPECT_TRUE(test::runs_until_script_ends([] { ask_port_number(); }));
+  EXPECT_EQ(test::text_at(51, 14, 3), "   ");  // window position (47, 12)
+  EXPECT_EQ(port_switch_keys(16, key::pgdn), 16);
+  EXPECT_EQ(port_switch_keys(16, key::end), 16);
+  EXPECT_EQ(port_switch_keys(16, key::home), 1);
+  EXPECT_EQ(port_switch_keys(1, key::pgup), 1);
+  EXPECT_EQ(port_switch_keys(7, key::pgup), 6);
+  keys({'1', '2', key::enter});
+  EXPECT_EQ(port_switch_keys(7, key::f9), 12);
+  keys({key::esc});
+  EXPECT_EQ(port_switch_keys(7, key::f9), 7);
+  EXPECT_EQ(port_editor.page_item, 1);
+}
+
+TEST_F(KarvelPages, PortPagesEditTheChosenPortsBlock) {
+  // Port 3, main page, row 2 (priority) := 200; then PgDn to port 4, row 2 := 9.
+  // The port prompt empties the key queue when it closes: what follows is
+  // typed after it.
+  keys({'3', key::enter});
+  services.keys.add({key::enter, 0, key::down, key::enter, '2', '0', '0', key::enter, 0, key::pgdn,
+        key::enter, '9', key::enter, key::esc, key::esc}, 100);
+  services.keys.add({key::esc}, 100);
+  internal_port_editor();
+  EXPECT_EQ(image(0x8300 + 1), 200);
+  EXPECT_EQ(image(0x8400 + 1), 9);
+}
+
+TEST_F(KarvelPages, RedirectionNeverPointsAtItselfNorAtAPortThatRedirects) {
+  port_editor.current_port = 3;
+  auto redirect_to = [&](const char* typed) {
+    services.keys = platform::ScriptedKeys(&services.clock);
+    downs(3);
+    keys({key::enter});
+    for (const char* c = typed; *c; ++c) keys({*c});
+    keys({key::enter, key::esc});
+    edit_port_main();
+  };
+  redirect_to("3");
+  EXPECT_EQ(image(0x8303), 0);
+  image(0x8503) = 7;
+  redirect_to("5");
+  EXPECT_EQ(image(0x8303), 0);
+  image(0x8503) = 0;
+  redirect_to("5");
+  EXPECT_EQ(image(0x8303), 5);
+  EXPECT_EQ(test::text_at(60, 7, 4), "   5");
+}
+
+TEST_F(KarvelPages, PulseLimitsAndDottedRows) {
+  port_editor.current_port = 2;
+  image(0x8200 + 0x1B) = 44;
+  keys({key::enter, '1', key::enter, '2', key::enter});
+  downs(11);
+  keys({key::enter, '5', key::enter, key::esc});
+  edit_port_pulse();
+  EXPECT_EQ(image(0x8210), 2);
+  EXPECT_EQ(image(0x8200 + 0x1B), 44);
+  EXPECT_EQ(test::text_at(60, 15, 4), "  44");
+  EXPECT_EQ(test::text_at(5, 15, 4), "l/..");
+}
+
+}  // namespace

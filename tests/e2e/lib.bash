@@ -59,3 +59,19 @@ finish() {
   fi
   echo "scenario passed"
 }
+
+# start_station ARGS...: runs stationsim with the arguments on a line linked
+# at $WORK/com1 (its log in $WORK/sim.log) and waits until the link is there.
+start_station() {
+  "$BIN/stationsim" --link "$WORK/com1" "$@" >"$WORK/sim.log" 2>&1 &
+  SIM_PID=$!
+  local i
+  for ((i = 0; i < 50; i++)); do
+    [ -e "$WORK/com1" ] && return 0
+    sleep 0.1
+  done
+  echo "FAIL: the station simulator did not start"
+  sed 's/^/    | /' "$WORK/sim.log"
+  FAILED=1
+  return 1
+}

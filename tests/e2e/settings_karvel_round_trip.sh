@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# karvel against the simulator: the configuration read into a file equals
+# the image the simulator started with; another file, loaded for editing,
+# saved and sent back, arrives in the simulator's memory exactly.
+source "$(dirname "$0")/lib.bash"
+
+cp "$BIN/help.txt" "$WORK/"
+python3 - "$WORK" <<'PY'
+import sys
+work = sys.argv[1]
+station = bytearray((i * 13 + i // 251) & 0xFF for i in range(32768))
+station[0:8] = b"K-T216A4"
+station[0x29] = 3  # the exchange speed setting: 57600
+open(f"{work}/station.img", "wb").write(station)
+# The same station with other settings.
+other = bytearray((i * 5 + 3) & 0xFF for i in range(32768))
+other[0:8] = station[0:8]
+other[0x29] = station[0x29]
+open(f"{work}/other.set", "wb").write(other)
+PY
+
+"$BIN/stationsim" --model karvel --link "$WORK/com1" --baud 57600 --image "$WORK/station.img" \
+  --save "$WORK/after.img" >"$WORK/sim.log" 2>&1 &
+SIM_PID=$!
+for _ in $(seq 50); do [ -e "$WORK/com1" ] && break; sleep 0.1; done
+
+connect() {
+  keys Enter
+  wait_for "Инициализация COM порта" || finish
+  keys Enter
+  wait_for "Связь с устройством установлена" 30 || finish
+  keys x
+  wait_for "COM1  57600  KT216A4" || finish
+}
+
+start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
+wait_for "6.Выход" || finish
+connect
+
+# Station to file.
+keys Down Down Down Enter
+wait_for "Колличество файлов: 1" || finish
+keys f r o m Enter
+wait_for "Переслать установки из станции в файл from.set [Y/N]" || finish
+keys y
+wait_for "Установки записаны в файл" 120 || finish
+keys Escape
+cmp "$WORK/from.set" "$WORK/station.img" || { echo "FAIL: from.set differs from the station's image"; FAILED=1; }
+
+# Load another file for editing, save it under a new name.
+keys Up Up Enter
+wait_for "Колличество файлов: 2" || finish
+keys o t h e r Enter
+wait_for "other.set     KT216A4" || finish
+keys Down Enter
+wait_for "Колличество файлов: 2" || finish
+keys e d i t e d Enter
+wait_for "Записать отредактированный файл edited.set [Y/N]" || finish
+keys y
+wait_for "Файл записан." || finish
+keys x
+cmp "$WORK/edited.set" "$WORK/other.set" || { echo "FAIL: edited.set differs from other.set"; FAILED=1; }
+
+# Connect again (that ends file mode) and send the saved file.
+keys Up Up
+connect
+keys Down Down Down Down Enter
+wait_for "Колличество файлов: 3" || finish
+keys e d i t e d Enter
+wait_for "Загрузить установки в станцию?  Y/N" || finish
+keys y
+wait_for "Установки записаны в станцию" 120 || finish
+keys Escape
+keys Escape Enter
+wait_for "PROGRAM-ENDED" || finish
+
+kill "$SIM_PID"
+wait "$SIM_PID" 2>/dev/null
+SIM_PID=
+cmp "$WORK/after.img" "$WORK/other.set" || { echo "FAIL: the simulator's memory differs from the file sent"; FAILED=1; }
+finish

@@ -254,35 +254,31 @@ int link_write_block(int address, int count) {
   }
   int sum = 0xBE;
   int position = 1;
-  auto send = [&](int byte) {
+  // Each byte must get its expected answer; a failure names the byte's
+  // position in the frame, negative when it went unanswered.
+  auto send = [&](int byte, int expected, int wrong_box) {
     ++position;
-    sum += byte & 0xFF;
     if (!exchange(byte)) {
       link_error_box(1);
       return -position;
     }
-    if (last_reply != ack) {
-      link_error_box(3);
+    if (last_reply != expected) {
+      link_error_box(wrong_box);
       return position;
     }
     return 0;
   };
-  int failed = send(address & 0xFF);
-  if (!failed) failed = send(address >> 8);
-  if (!failed) failed = send(count);
-  for (int i = 0; i < count && !failed; ++i) failed = send(link_buffer[i]);
+  auto send_data = [&](int byte) {
+    sum += byte & 0xFF;
+    return send(byte, ack, 3);
+  };
+  int failed = send_data(address & 0xFF);
+  if (!failed) failed = send_data(address >> 8);
+  if (!failed) failed = send_data(count);
+  for (int i = 0; i < count && !failed; ++i) failed = send_data(link_buffer[i]);
   if (failed) return failed;
-  ++position;
   int check = link_check_byte(sum);
-  if (!exchange(check)) {
-    link_error_box(1);
-    return -position;
-  }
-  if (last_reply != check) {
-    link_error_box(4);
-    return position;
-  }
-  return 0;
+  return send(check, check, 4);
 }
 
 int link_poll_event(int* frame) {

@@ -1,0 +1,152 @@
+#!/usr/bin/env python3
+"""Whole-configuration transfer benchmark of karvel.
+
+Starts the station simulator on a pseudo-terminal with a settings image,
+runs karvel on a pseudo-terminal of 80 x 25 with the simulator as its COM1,
+connects, and times "4.Пересылка установок из станции в файл": from the
+answer "y" to the result text. Reports the time, the time the same bytes
+take on the wire at the line speed (every byte of the lock-step exchange in
+turn, 10 bits a byte), and their ratio, for each simulator mode given.
+The file read must equal the simulator's image byte for byte.
+
+Usage: bench/transfer.py [build/bin] [baud] [mode ...]
+  a mode is a set of extra simulator options, e.g. "" (no pacing) and
+  "--pace" (line-speed pacing); the default runs every mode the simulator
+  offers.
+"""
+import fcntl
+import os
+import pty
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import termios
+import time
+
+bin_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/bin")
+baud = int(sys.argv[2]) if len(sys.argv) > 2 else 57600
+modes = sys.argv[3:]
+
+BLOCKS = 2048
+# One block read of 16 bytes: BD, address low and high, count, 15
+# acknowledgements and the check byte go out; 3 acknowledgements, 16 data
+# bytes and the check byte come back.
+BYTES_PER_BLOCK = 20 + 20
+WIRE_SECONDS = BLOCKS * BYTES_PER_BLOCK * 10 / baud
+
+
+def sim_help():
+    try:
+        return subprocess.run([os.path.join(bin_dir, "stationsim"), "--help"], capture_output=True,
+                              text=True, timeout=5).stdout
+    except (OSError, subprocess.SubprocessError):
+        return ""
+
+
+class Screen:
+    def __init__(self, fd):
+        self.fd = fd
+        self.data = b""
+
+    def wait_for(self, text, timeout):
+        want = text.encode()
+        end = time.monotonic() + timeout
+        while want not in self.data:
+            left = end - time.monotonic()
+            if left <= 0:
+                raise TimeoutError(f"the screen never showed {text!r}")
+            r, _, _ = select.select([self.fd], [], [], left)
+            if r:
+                try:
+                    chunk = os.read(self.fd, 65536)
+                except OSError:
+                    raise TimeoutError("the program ended")
+                self.data += chunk
+
+    def send(self, keys, settle=0.15):
+        self.data = b""
+        os.write(self.fd, keys)
+        time.sleep(settle)
+
+
+def one_run(mode):
+    work = tempfile.mkdtemp(prefix="transfer_bench_")
+    try:
+        image = bytearray((i * 13 + i // 251) & 0xFF for i in range(32768))
+        image[0:8] = b"K-T216A4"
+        # The station keeps its exchange speed setting at the line speed.
+        image[0x29] = {9600: 0, 19200: 1, 38400: 2, 57600: 3}[baud]
+        with open(os.path.join(work, "station.set"), "wb") as f:
+            f.write(image)
+        shutil.copy(os.path.join(bin_dir, "help.txt"), work)
+        link = os.path.join(work, "com1")
+        sim = subprocess.Popen([os.path.join(bin_dir, "stationsim"), "--model", "karvel", "--link", link,
+                                "--baud", str(baud), "--image", os.path.join(work, "station.set")] + mode.split(),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(100):
+            if os.path.exists(link):
+                break
+            time.sleep(0.05)
+        pid, fd = pty.fork()
+        if pid == 0:
+            fcntl.ioctl(0, termios.TIOCSWINSZ, struct.pack("HHHH", 25, 80, 0, 0))
+            os.chdir(work)
+            os.environ.update(TERM="xterm-256color", LANG="C.UTF-8", LC_ALL="C.UTF-8", STATION_COM1=link)
+            os.execv(os.path.join(bin_dir, "karvel"), ["karvel"])
+        screen = Screen(fd)
+        try:
+            screen.wait_for("6.Выход", 5)
+            screen.send(b"\r")
+            screen.wait_for("Инициализация COM порта", 5)
+            screen.send(b"\r", 0)
+            screen.wait_for("Связь с устройством установлена", 60)
+            screen.send(b"x")
+            for _ in range(3):
+                screen.send(b"\x1bOB", 0.05)
+            screen.send(b"\r")
+            screen.wait_for("Колличество файлов", 5)
+            screen.send(b"bench\r")
+            screen.wait_for("[Y/N]", 5)
+            start = time.monotonic()
+            screen.send(b"y", 0)
+            screen.wait_for("Установки записаны в файл", 30 + 4 * WIRE_SECONDS)
+            seconds = time.monotonic() - start
+            screen.send(b"\x1b")
+            screen.send(b"\x1b")
+            screen.send(b"\r")
+        finally:
+            try:
+                os.kill(pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+            os.waitpid(pid, 0)
+            os.close(fd)
+            sim.terminate()
+            sim.wait()
+        with open(os.path.join(work, "bench.set"), "rb") as f:
+            same = f.read() == bytes(image)
+        return seconds, same
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if not os.path.exists(os.path.join(bin_dir, "stationsim")):
+    sys.exit("no stationsim in " + bin_dir)
+if not modes:
+    modes = [""]
+    help_text = sim_help()
+    for option in ("--pace", "--pacing", "--paced"):
+        if option in help_text:
+            modes.append(option)
+            break
+print(f"karvel station to file: {BLOCKS} blocks of 16 bytes at {baud} baud, "
+      f"wire time {WIRE_SECONDS:.2f} s")
+for mode in modes:
+    seconds, same = one_run(mode)
+    label = mode or "no pacing"
+    print(f"  {label:>12}: {seconds:.2f} s, {seconds / WIRE_SECONDS:.2f} x the wire time"
+          f"{'' if same else '  (FILE DIFFERS FROM THE IMAGE)'}")

@@ -5,6 +5,8 @@
 // same bytes take on the wire at the line speed.
 //
 //   link_roundtrip [reads] [count] [speed index 0..3]
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,6 +15,14 @@
 #include "profile.h"
 
 namespace {
+
+// CPU time of this process so far, user and system, in seconds.
+double cpu_seconds() {
+  rusage use{};
+  getrusage(RUSAGE_SELF, &use);
+  auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+  return seconds(use.ru_utime) + seconds(use.ru_stime);
+}
 
 // No keyboard here: a box that waits for a key gets one at once.
 class NoKeys : public platform::KeyInput {
@@ -45,12 +55,14 @@ int main(int argc, char** argv) {
   link_state.station_connected = 1;
 
   int failures = 0;
+  double cpu_start = cpu_seconds();
   std::uint64_t start = platform::now_ms();
   for (int i = 0; i < reads; ++i) {
     int address = 0x8000 + (i * count) % (0x8000 - count);
     if (link_read_block(address, count) != 0) ++failures;
   }
   double seconds = (platform::now_ms() - start) / 1000.0;
+  double cpu = cpu_seconds() - cpu_start;
 
   // Each byte out is answered by one byte back: command, two address
   // bytes, count, count - 1 acknowledgements and the check byte.
@@ -61,5 +73,8 @@ int main(int argc, char** argv) {
   std::printf("block reads per second: %.1f\n", seconds > 0 ? reads / seconds : 0.0);
   std::printf("byte round trips per second: %.0f\n", seconds > 0 ? exchanges / seconds : 0.0);
   std::printf("wire time: %.3f s; measured / wire: %.3f\n", wire_seconds, seconds / wire_seconds);
+  // What the program side spends of its own, whatever the far end does.
+  std::printf("program CPU per round trip: %.1f us (%.1f %% of its wire time)\n", cpu / exchanges * 1e6,
+              100 * cpu / wire_seconds);
   return failures ? 1 : 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tomrik against the simulator: the records read into a file give the
 # 2048-byte image the simulator started with; a changed file sent back
-# arrives in the simulator's memory exactly.
+# arrives in the simulator's memory exactly; the version screen shows the
+# station's software version.
 source "$(dirname "$0")/lib.bash"
 
 python3 - "$WORK" <<'PY'
@@ -65,6 +66,12 @@ wait_for "Загрузить установки в станцию?  Y/N" || fini
 keys y
 wait_for "Установки загружены в станцию" 120 || finish
 keys Escape
+
+# The station software version, from its records 132..134.
+keys Down Enter
+wait_for "Версия програмного обеспечения:         V3.12" || finish
+[[ "$(row 13)" == *"Дата создания програмного обеспечения:  15.03.06"* ]] || { echo "FAIL: row 13 is '$(row 13)'"; FAILED=1; }
+keys x
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 

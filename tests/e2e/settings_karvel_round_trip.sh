@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # karvel against the simulator: the configuration read into a file equals
 # the image the simulator started with; another file, loaded for editing,
-# saved and sent back, arrives in the simulator's memory exactly.
+# edited in file mode, saved and sent back, arrives in the simulator's
+# memory exactly.
 source "$(dirname "$0")/lib.bash"
 
 cp "$BIN/help.txt" "$WORK/"
@@ -16,7 +17,11 @@ open(f"{work}/station.img", "wb").write(station)
 other = bytearray((i * 5 + 3) & 0xFF for i in range(32768))
 other[0:8] = station[0:8]
 other[0x29] = station[0x29]
+other[0xED00 - 0x8000 + 92] = 0  # the edited setting needs no access code
 open(f"{work}/other.set", "wb").write(other)
+# What the edit below makes of it: 17 at 0x8020.
+other[0x20] = 17
+open(f"{work}/expected.img", "wb").write(other)
 PY
 
 "$BIN/stationsim" --model karvel --link "$WORK/com1" --baud 57600 --image "$WORK/station.img" \
@@ -52,6 +57,16 @@ keys Up Up Enter
 wait_for "Колличество файлов: 2" || finish
 keys o t h e r Enter
 wait_for "other.set     KT216A4" || finish
+
+# Edit in file mode: the first general setting (station address 0x8020).
+keys Right Enter
+wait_for "Общестанционные установки" || finish
+keys Down Enter
+wait_for "в 1 интервале" || finish
+keys Enter 1 7 Enter
+wait_for "в 1 интервале...   17" || finish
+keys Escape Escape Left
+wait_for "3.Сохранение отредактированного файла" || finish
 keys Down Enter
 wait_for "Колличество файлов: 2" || finish
 keys e d i t e d Enter
@@ -59,7 +74,7 @@ wait_for "Записать отредактированный файл edited.se
 keys y
 wait_for "Файл записан." || finish
 keys x
-cmp "$WORK/edited.set" "$WORK/other.set" || { echo "FAIL: edited.set differs from other.set"; FAILED=1; }
+cmp "$WORK/edited.set" "$WORK/expected.img" || { echo "FAIL: edited.set is not other.set with the edit"; FAILED=1; }
 
 # Connect again (that ends file mode) and send the saved file.
 keys Up Up
@@ -77,5 +92,5 @@ wait_for "PROGRAM-ENDED" || finish
 kill "$SIM_PID"
 wait "$SIM_PID" 2>/dev/null
 SIM_PID=
-cmp "$WORK/after.img" "$WORK/other.set" || { echo "FAIL: the simulator's memory differs from the file sent"; FAILED=1; }
+cmp "$WORK/after.img" "$WORK/expected.img" || { echo "FAIL: the simulator's memory differs from the file sent"; FAILED=1; }
 finish

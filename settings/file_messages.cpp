@@ -38,4 +38,4 @@ int show_result(const char* text, int column, int width, std::uint8_t colour) {
   return k;
 }
 
-bool record_station() { return &profile() == &tomrik_profile; }
+bool record_station() { return !profile().link.memory_window; }

@@ -143,7 +143,7 @@ struct Dialog {
     char count[40];
     std::snprintf(count, sizeof count, "%d", static_cast<int>(names.size()));
     print_at(20, 23, std::string("Колличество файлов: "_cp) + count, COLOR_BOX);
-    if (&profile() == &tomrik_profile) {
+    if (!profile().link.memory_window) {
       print_at(60, 23, " ESC ", COLOR_SELECT);
       print_at(65, 23, " - Выход "_cp, COLOR_BOX);
     } else {

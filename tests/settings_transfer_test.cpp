@@ -199,6 +199,16 @@ TEST_F(KarvelTransfer, AFileOfAnotherStationIsRefusedAndNothingIsWritten) {
   EXPECT_EQ(station->memory, before);
 }
 
+TEST_F(KarvelTransfer, AnIdentityThatCannotBeReadLetsNothingBeWritten) {
+  write_file("to.set", karvel_file("K-T216A4"));
+  station->failing_blocks = {0x8000};
+  choose("to");
+  keys({'y', 'x', key::esc});  // the error box, then Esc at the dialog
+  file_to_station();
+  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 1);
+  EXPECT_EQ(station->blocks_written, 0);
+}
+
 TEST_F(KarvelTransfer, AFileThatCannotBeOpenedGoesBackToTheDialog) {
   choose("missing");
   keys({'y', 'x', key::esc});

@@ -1,0 +1,60 @@
+#pragma once
+// The serial port the programs talk to the station through. The programs
+// know the port only as "COM1" or "COM2"; the device behind each name is
+// /dev/ttyS0 and /dev/ttyS1 unless the environment variables STATION_COM1 and
+// STATION_COM2 name another (a pseudo-terminal of the station simulator, or a
+// USB adapter).
+//
+// The line is always raw 8N1 with no flow control. Every exchange is one byte
+// out, one byte back, so the interface moves single bytes.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Outcome of opening a port. The values are the link error codes the
+// programs show for them: 6 "COM-порт занят другим приложением" when the
+// device cannot be had (absent, or held by another program), 7 "Ошибка
+// системы" when it opened but refused the line settings.
+enum class SerialOpen { ok = 0, not_available = 6, setup_failed = 7 };
+
+// Results of read_byte.
+inline constexpr int serial_byte_received = 0;
+inline constexpr int serial_timed_out = 1;
+inline constexpr int serial_read_failed = -1;
+
+// The line speeds the programs use: 4800 (tomrik) and 9600..57600 (karvel).
+bool is_serial_speed(int baud);
+
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+
+  // Opens "COM1" or "COM2" at `baud`, closing the port first if it is open.
+  virtual SerialOpen open(const std::string& name, int baud) = 0;
+  virtual void close() = 0;
+  virtual bool is_open() const = 0;
+
+  // Waits at most `timeout_ms` for one byte: serial_byte_received,
+  // serial_timed_out or serial_read_failed. The screen is presented before
+  // the wait, so that what the program drew is visible while it waits.
+  virtual int read_byte(std::uint8_t& byte, int timeout_ms) = 0;
+  virtual bool write_byte(std::uint8_t byte) = 0;
+
+  // Raises or drops RTS. A line without modem control (a pseudo-terminal)
+  // counts as done; false only when the port refuses for another reason.
+  virtual bool set_rts(bool on) = 0;
+
+  // Throws away what has been received and not read yet.
+  virtual bool purge_input() = 0;
+};
+
+// The device path behind "COM1" / "COM2"; empty for any other name.
+std::string serial_device_path(const std::string& name);
+
+// The termios port of this system.
+std::unique_ptr<SerialPort> make_system_serial_port();
+
+}  // namespace platform

@@ -1,0 +1,177 @@
+// The serial port on a POSIX system: a termios device in raw mode.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+
+#include "platform.h"
+#include "serial.h"
+
+namespace platform {
+namespace {
+
+// A one-byte write that cannot leave at once (the far end stopped reading)
+// gives up after this long instead of blocking the program.
+constexpr int write_timeout_ms = 100;
+
+speed_t termios_speed(int baud) {
+  switch (baud) {
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    default: return B0;
+  }
+}
+
+std::uint64_t steady_ms() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Waits for `events` on the descriptor until `deadline`. Returns the events
+// that came (with POLLERR for a failed wait), or 0 at the deadline.
+short wait_for(int fd, short events, std::uint64_t deadline) {
+  for (;;) {
+    std::uint64_t now = steady_ms();
+    int left = now >= deadline ? 0 : static_cast<int>(deadline - now);
+    pollfd p{fd, events, 0};
+    int n = ::poll(&p, 1, left);
+    if (n > 0) return p.revents;
+    if (n == 0) return 0;
+    if (errno != EINTR) return POLLERR;
+  }
+}
+
+class TermiosPort : public SerialPort {
+ public:
+  ~TermiosPort() override { close(); }
+
+  SerialOpen open(const std::string& name, int baud) override {
+    close();
+    std::string path = serial_device_path(name);
+    if (path.empty()) return SerialOpen::not_available;
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return SerialOpen::not_available;
+    // TIOCEXCL keeps other users out but not root; the lock holds against
+    // every program that takes it, root included.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      return SerialOpen::not_available;
+    }
+    fd_ = fd;
+    ::ioctl(fd_, TIOCEXCL);
+    if (!set_line(baud)) {
+      close();
+      return SerialOpen::setup_failed;
+    }
+    set_rts(false);  // the program drives RTS itself, starting low
+    return SerialOpen::ok;
+  }
+
+  void close() override {
+    if (fd_ < 0) return;
+    ::ioctl(fd_, TIOCNXCL);  // a pseudo-terminal outlives us; let the next program in
+    ::close(fd_);
+    fd_ = -1;
+  }
+
+  bool is_open() const override { return fd_ >= 0; }
+
+  int read_byte(std::uint8_t& byte, int timeout_ms) override {
+    if (fd_ < 0) return serial_read_failed;
+    int got = take_byte(byte);
+    if (got != serial_timed_out) return got;
+    present();
+    std::uint64_t deadline = steady_ms() + (timeout_ms > 0 ? timeout_ms : 0);
+    while (short events = wait_for(fd_, POLLIN, deadline)) {
+      got = take_byte(byte);
+      if (got != serial_timed_out) return got;
+      // Woken with nothing to read: a line that hung up would wake us
+      // again at once, so that is a failure rather than a wait.
+      if (events & (POLLERR | POLLHUP | POLLNVAL)) return serial_read_failed;
+    }
+    return serial_timed_out;
+  }
+
+  bool write_byte(std::uint8_t byte) override {
+    if (fd_ < 0) return false;
+    std::uint64_t deadline = steady_ms() + write_timeout_ms;
+    for (;;) {
+      ssize_t n = ::write(fd_, &byte, 1);
+      if (n == 1) return true;
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno != EAGAIN) return false;
+      if (wait_for(fd_, POLLOUT, deadline) != POLLOUT) return false;
+    }
+  }
+
+  bool set_rts(bool on) override {
+    if (fd_ < 0) return false;
+    int bits = TIOCM_RTS;
+    if (::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bits) == 0) return true;
+    return errno == ENOTTY || errno == EINVAL;  // no modem lines: nothing to drive
+  }
+
+  bool purge_input() override { return fd_ >= 0 && ::tcflush(fd_, TCIFLUSH) == 0; }
+
+ private:
+  bool set_line(int baud) {
+    speed_t speed = termios_speed(baud);
+    termios t{};
+    if (speed == B0 || ::tcgetattr(fd_, &t) != 0) return false;
+    ::cfmakeraw(&t);
+    t.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS | CSIZE);
+    t.c_cflag |= CS8 | CLOCAL | CREAD;
+    t.c_iflag &= ~(IXON | IXOFF | IXANY);
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&t, speed) != 0 || ::cfsetospeed(&t, speed) != 0) return false;
+    return ::tcsetattr(fd_, TCSANOW, &t) == 0;
+  }
+
+  // One read that does not wait: a byte, nothing there yet, or a failure.
+  // In raw mode with VMIN = VTIME = 0 an empty line reads as 0 bytes.
+  int take_byte(std::uint8_t& byte) {
+    for (;;) {
+      ssize_t n = ::read(fd_, &byte, 1);
+      if (n == 1) return serial_byte_received;
+      if (n == 0 || errno == EAGAIN) return serial_timed_out;
+      if (errno == EINTR) continue;
+      return serial_read_failed;
+    }
+  }
+
+  int fd_ = -1;
+};
+
+}  // namespace
+
+bool is_serial_speed(int baud) { return termios_speed(baud) != B0; }
+
+std::string serial_device_path(const std::string& name) {
+  const char* variable = nullptr;
+  const char* fallback = nullptr;
+  if (name == "COM1") {
+    variable = "STATION_COM1";
+    fallback = "/dev/ttyS0";
+  } else if (name == "COM2") {
+    variable = "STATION_COM2";
+    fallback = "/dev/ttyS1";
+  } else {
+    return {};
+  }
+  const char* chosen = std::getenv(variable);
+  return chosen && *chosen ? chosen : fallback;
+}
+
+std::unique_ptr<SerialPort> make_system_serial_port() { return std::make_unique<TermiosPort>(); }
+
+}  // namespace platform

@@ -1,0 +1,231 @@
+#include "karvel_station.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "cp866.h"
+
+namespace sim {
+namespace {
+
+constexpr int speeds[4] = {9600, 19200, 38400, 57600};
+
+std::string address_text(std::uint16_t address, int count) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04X+%d", address, count);
+  return text;
+}
+
+void put_text(std::array<std::uint8_t, 0x10000>& memory, std::uint16_t address, const char* text, std::size_t width) {
+  std::size_t length = std::min(std::strlen(text), width);
+  std::memset(&memory[address], ' ', width);
+  std::memcpy(&memory[address], text, length);
+}
+
+}  // namespace
+
+int karvel_speed_for_index(int index) { return index >= 0 && index < 4 ? speeds[index] : 0; }
+
+int karvel_index_for_speed(int baud) {
+  for (int i = 0; i < 4; ++i)
+    if (speeds[i] == baud) return i;
+  return -1;
+}
+
+KarvelStation::KarvelStation() : Station(57600) {
+  fill_default_configuration();
+  set_baud(57600);
+}
+
+// A station as an engineer finds it after installation: 24 ports and 4
+// city lines in service, plain numbering, no access codes.
+void KarvelStation::fill_default_configuration() {
+  put_text(memory_, 0x8000, "KAR424-4", 8);
+  put_text(memory_, 0x8008, "V 4.07", 8);
+  put_text(memory_, 0x8010, "15.03.06", 8);
+  put_text(memory_, 0x8018, "10: 30", 8);  // shown as positions 0, 1, 2, 4, 5
+  const int first_line_port = 33, ports = 24, lines = 4;
+  memory_[0x801F] = first_line_port;
+  for (int i = 0; i < 4; ++i) memory_[0x8020 + i] = 8;  // ringing telephones per interval
+  memory_[0x8027] = 5;                                  // cycles for a general reset
+  memory_[0x8030] = 1;                                  // melody on hold
+  memory_[0x8031] = 8;                                  // and its volume
+  memory_[0x8035] = 10;                                 // seconds to dial after DISA
+  for (int p = 1; p <= 48; ++p) memory_[0x8040 + p - 1] = static_cast<std::uint8_t>(p);
+  const char* mode_names[4] = {"День"_cp, "Ночь"_cp, "Выходной"_cp, "Праздник"_cp};
+  for (int m = 0; m < 4; ++m) put_text(memory_, static_cast<std::uint16_t>(0x8080 + 8 * m), mode_names[m], 8);
+  for (int p = 1; p <= ports; ++p) memory_[0x8000 + 256 * p] = 1;  // in service
+  for (int l = 1; l <= lines; ++l) memory_[0x8000 + 256 * (first_line_port + l - 1)] = 1;
+  for (int k = 1; k <= ports; ++k) memory_[0xB580 + k] = static_cast<std::uint8_t>(k);  // number 100 + k
+}
+
+void KarvelStation::set_baud(int baud) {
+  Station::set_baud(baud);
+  int index = karvel_index_for_speed(baud);
+  if (index >= 0) memory_[speed_setting] = static_cast<std::uint8_t>(index);
+}
+
+void KarvelStation::follow_speed_setting() {
+  int baud = karvel_speed_for_index(memory_[speed_setting]);
+  if (baud && baud != this->baud()) {
+    Station::set_baud(baud);
+    log("exchange speed now " + std::to_string(baud) + " baud");
+  }
+}
+
+int KarvelStation::further_bytes(const EventFrame& frame) const {
+  std::uint8_t code = frame.empty() ? 0 : frame[0];
+  switch (code) {
+    case 0x81: case 0x82: case 0x83: case 0x84: case 0x88: case 0x8C: return 1;
+    case 0x85: case 0x86: case 0x87: case 0x89: case 0x8A: case 0x8D: return 2;
+    case 0x8B: return 7;
+    default: return code >= 0x8E && code <= 0x93 ? 1 : 0;
+  }
+}
+
+std::vector<std::uint8_t> KarvelStation::image() const {
+  return std::vector<std::uint8_t>(memory_.begin() + window, memory_.end());
+}
+
+bool KarvelStation::load_image(const std::vector<std::uint8_t>& image) {
+  if (image.size() != image_bytes) return false;
+  std::copy(image.begin(), image.end(), memory_.begin() + window);
+  follow_speed_setting();
+  return true;
+}
+
+bool KarvelStation::set_identity(const std::string& text) {
+  if (text.size() != 8) return false;
+  std::memcpy(&memory_[window], text.data(), 8);
+  return true;
+}
+
+void KarvelStation::abandon_frame() {
+  step_ = Step::idle;
+  abandon_poll();
+}
+
+Answer KarvelStation::add(std::uint8_t byte, Step next, Answer answer) {
+  frame_.sum = static_cast<std::uint8_t>(frame_.sum + byte);
+  step_ = next;
+  return answer;
+}
+
+std::optional<Answer> KarvelStation::break_frame(const char* why) {
+  log(std::string(frame_.command == 0xBD ? "read " : "write ") + address_text(frame_.address, frame_.count) +
+      ": " + why);
+  step_ = Step::idle;
+  return std::nullopt;
+}
+
+std::optional<Answer> KarvelStation::start_frame(std::uint8_t byte, std::uint64_t now_ms) {
+  constexpr Answer ack{0xFF, AnswerKind::ack};
+  frame_ = Frame{};
+  frame_.command = byte;
+  switch (byte) {
+    case 0xBA:
+      log("line test");
+      return Answer{0xBA, AnswerKind::echo};
+    case 0xBD:
+    case 0xBE:
+      return add(byte, Step::address_low, ack);
+    case 0x81:
+      return add(byte, Step::key_code, ack);
+    case 0x80: {
+      Answer answer = start_poll(now_ms);
+      if (polling()) step_ = Step::event;
+      return answer;
+    }
+    default:
+      log("byte " + hex_bytes(&byte, 1) + " ignored: no frame starts with it");
+      return std::nullopt;
+  }
+}
+
+Answer KarvelStation::send_data() {
+  std::uint8_t value = memory_[static_cast<std::uint16_t>(frame_.address + frame_.done)];
+  ++frame_.done;
+  return add(value, frame_.done == frame_.count ? Step::read_check : Step::read_data, {value, AnswerKind::data});
+}
+
+Answer KarvelStation::finish_read(std::uint8_t their_check) {
+  std::uint8_t check = check_byte(frame_.sum);
+  log("read " + address_text(frame_.address, frame_.count) + (their_check == check ? ": ok" : ": check byte mismatch"));
+  step_ = Step::idle;
+  return {check, AnswerKind::check};
+}
+
+Answer KarvelStation::finish_write(std::uint8_t their_check) {
+  std::uint8_t check = check_byte(frame_.sum);
+  step_ = Step::idle;
+  std::string what = "write " + address_text(frame_.address, frame_.count);
+  if (their_check != check) {
+    log(what + ": check byte mismatch, not stored");
+    return {check, AnswerKind::check};
+  }
+  bool speed_written = false;
+  for (int i = 0; i < frame_.count; ++i) {
+    auto address = static_cast<std::uint16_t>(frame_.address + i);
+    memory_[address] = frame_.data[i];
+    speed_written = speed_written || address == speed_setting;
+  }
+  log(what + ": stored");
+  if (speed_written) follow_speed_setting();
+  return {check, AnswerKind::check};
+}
+
+Answer KarvelStation::finish_key(std::uint8_t their_check) {
+  std::uint8_t check = check_byte(frame_.sum);
+  step_ = Step::idle;
+  bool agreed = their_check == check;
+  log("key " + hex_bytes(&frame_.key, 1) + (agreed ? ": received" : ": check byte mismatch"));
+  if (agreed) {
+    if (keys_.size() == 256) keys_.pop_front();
+    keys_.push_back(frame_.key);
+  }
+  return {check, AnswerKind::check};
+}
+
+std::optional<Answer> KarvelStation::take(std::uint8_t byte, std::uint64_t now_ms) {
+  constexpr Answer ack{0xFF, AnswerKind::ack};
+  switch (step_) {
+    case Step::idle:
+      return start_frame(byte, now_ms);
+    case Step::address_low:
+      frame_.address = byte;
+      return add(byte, Step::address_high, ack);
+    case Step::address_high:
+      frame_.address = static_cast<std::uint16_t>(frame_.address | byte << 8);
+      return add(byte, Step::count, ack);
+    case Step::count:
+      frame_.count = byte;
+      if (frame_.command == 0xBE) return add(byte, byte ? Step::write_data : Step::write_check, ack);
+      add(byte, Step::read_check, ack);
+      if (byte == 0) return std::nullopt;  // the check byte comes next, unasked
+      return send_data();
+    case Step::read_data:
+      if (byte != 0xFF) return break_frame("broken by a byte other than 0xFF");
+      return send_data();
+    case Step::read_check:
+      return finish_read(byte);
+    case Step::write_data:
+      frame_.data[frame_.done++] = byte;
+      return add(byte, frame_.done == frame_.count ? Step::write_check : Step::write_data, ack);
+    case Step::write_check:
+      return finish_write(byte);
+    case Step::key_code:
+      frame_.key = byte;
+      return add(byte, Step::key_check, ack);
+    case Step::key_check:
+      return finish_key(byte);
+    case Step::event: {
+      std::optional<Answer> answer = continue_poll(byte);
+      if (!polling()) step_ = Step::idle;
+      return answer;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace sim

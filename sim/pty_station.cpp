@@ -1,0 +1,154 @@
+#include "pty_station.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace sim {
+namespace {
+
+std::uint64_t steady_us() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int baud_of(speed_t speed) {
+  switch (speed) {
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+PtyStation::~PtyStation() {
+  remove_link();
+  if (slave_ >= 0) ::close(slave_);
+  if (master_ >= 0) ::close(master_);
+}
+
+bool PtyStation::open(std::string& error) {
+  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+    error = std::string("cannot make a pseudo-terminal: ") + std::strerror(errno);
+    return false;
+  }
+  const char* name = ::ptsname(master_);
+  if (!name) {
+    error = "the pseudo-terminal has no device name";
+    return false;
+  }
+  device_ = name;
+  slave_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (slave_ < 0) {
+    error = "cannot open " + device_ + ": " + std::strerror(errno);
+    return false;
+  }
+  // Raw from the start: a cooked line would echo the station's answers
+  // back to it before a program has set the line up.
+  termios t{};
+  if (::tcgetattr(slave_, &t) == 0) {
+    ::cfmakeraw(&t);
+    ::tcsetattr(slave_, TCSANOW, &t);
+  }
+  ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+  return true;
+}
+
+bool PtyStation::make_link(const std::string& path, std::string& error) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    if (!S_ISLNK(st.st_mode)) {
+      error = path + " exists and is not a symbolic link; not replacing it";
+      return false;
+    }
+    ::unlink(path.c_str());
+  }
+  if (::symlink(device_.c_str(), path.c_str()) != 0) {
+    error = "cannot make the link " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  link_ = path;
+  return true;
+}
+
+void PtyStation::remove_link() {
+  if (link_.empty()) return;
+  // Only our own link: another simulator may have taken the name since.
+  char target[PATH_MAX];
+  ssize_t n = ::readlink(link_.c_str(), target, sizeof target - 1);
+  if (n >= 0 && std::string(target, static_cast<std::size_t>(n)) == device_) ::unlink(link_.c_str());
+  link_.clear();
+}
+
+int PtyStation::line_baud() const {
+  termios t{};
+  if (::tcgetattr(slave_, &t) != 0) return 0;
+  if ((t.c_cflag & CSIZE) != CS8 || (t.c_cflag & PARENB) || (t.c_lflag & ECHO)) return 0;
+  return baud_of(::cfgetospeed(&t));
+}
+
+int PtyStation::wait_limit_ms(int wait_ms, std::uint64_t now_us) const {
+  if (pending_.empty()) return wait_ms;
+  std::uint64_t next = pending_.front().due_us;
+  for (const Pending& p : pending_) next = std::min(next, p.due_us);
+  int until_next = next <= now_us ? 0 : static_cast<int>((next - now_us + 999) / 1000);
+  return wait_ms < 0 ? until_next : std::min(wait_ms, until_next);
+}
+
+void PtyStation::answer(std::uint8_t byte, std::uint64_t now_us) {
+  int baud = line_baud();
+  if (baud != station_.baud() && baud != last_refused_baud_ && note) {
+    note("the line is at " + (baud ? std::to_string(baud) + " baud" : std::string("a format other than 8N1")) +
+         ", the station at " + std::to_string(station_.baud()) + ": no answer");
+  }
+  last_refused_baud_ = baud == station_.baud() ? -1 : baud;
+  if (auto reply = line_.on_byte(byte, baud, now_us / 1000))
+    pending_.push_back({now_us + reply->delay_us, order_++, reply->byte});
+}
+
+void PtyStation::send_due(std::uint64_t now_us) {
+  std::sort(pending_.begin(), pending_.end(), [](const Pending& a, const Pending& b) {
+    return a.due_us != b.due_us ? a.due_us < b.due_us : a.order < b.order;
+  });
+  std::size_t sent = 0;
+  while (sent < pending_.size() && pending_[sent].due_us <= now_us) {
+    ssize_t n = ::write(master_, &pending_[sent].byte, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n != 1 && note) note("answer lost: the program is not reading the line");
+    ++sent;
+  }
+  pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(sent));
+}
+
+bool PtyStation::serve(int wait_ms, const sigset_t* mask) {
+  int limit = wait_limit_ms(wait_ms, steady_us());
+  timespec ts{limit / 1000, (limit % 1000) * 1000000L};
+  pollfd p{master_, POLLIN, 0};
+  int n = ::ppoll(&p, 1, limit < 0 ? nullptr : &ts, mask);
+  if (n < 0 && errno != EINTR) return false;
+  if (n > 0 && (p.revents & POLLIN)) {
+    std::uint8_t bytes[64];
+    ssize_t got = ::read(master_, bytes, sizeof bytes);
+    if (got < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) return false;
+    std::uint64_t now = steady_us();
+    for (ssize_t i = 0; i < got; ++i) answer(bytes[i], now);
+  }
+  send_due(steady_us());
+  return true;
+}
+
+}  // namespace sim

@@ -1,0 +1,67 @@
+#pragma once
+// A station on a pseudo-terminal: the programs open its slave device as
+// their COM port. The simulator keeps a slave descriptor of its own open, so
+// the line survives a program closing and reopening the port, and reads the
+// speed the program set from it (the slave's termios are the line's).
+
+#include <signal.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "station.h"
+#include "station_line.h"
+
+namespace sim {
+
+class PtyStation {
+ public:
+  PtyStation(Station& station, StationLine& line) : station_(station), line_(line) {}
+  ~PtyStation();
+  PtyStation(const PtyStation&) = delete;
+  PtyStation& operator=(const PtyStation&) = delete;
+
+  bool open(std::string& error);
+  const std::string& device() const { return device_; }
+  // A symbolic link to the device (replacing an old link there, never a
+  // file); removed again by remove_link or the destructor.
+  bool make_link(const std::string& path, std::string& error);
+  void remove_link();
+
+  // Serves the line: waits at most `wait_ms` (-1: until a byte comes) for
+  // bytes from the program, answers them, and sends the answers that are
+  // due. `mask` is the signal mask while waiting (ppoll), so a caller that
+  // blocks its stop signals is woken by them. False when the line failed.
+  bool serve(int wait_ms, const sigset_t* mask = nullptr);
+
+  // The speed the program's side of the line is set to; 0 when the line is
+  // not raw 8N1 (the station cannot understand it, and an echoing line
+  // would send its answers back to it).
+  int line_baud() const;
+
+  std::function<void(const std::string&)> note;
+
+ private:
+  struct Pending {
+    std::uint64_t due_us;
+    std::uint64_t order;
+    std::uint8_t byte;
+  };
+  void answer(std::uint8_t byte, std::uint64_t now_us);
+  void send_due(std::uint64_t now_us);
+  int wait_limit_ms(int wait_ms, std::uint64_t now_us) const;
+
+  Station& station_;
+  StationLine& line_;
+  int master_ = -1;
+  int slave_ = -1;
+  std::string device_;
+  std::string link_;
+  std::vector<Pending> pending_;
+  std::uint64_t order_ = 0;
+  int last_refused_baud_ = -1;
+};
+
+}  // namespace sim

@@ -1,0 +1,78 @@
+#include "station.h"
+
+#include <cstdio>
+
+namespace sim {
+
+std::string hex_bytes(const std::uint8_t* bytes, std::size_t count) {
+  std::string out;
+  char piece[4];
+  for (std::size_t i = 0; i < count; ++i) {
+    std::snprintf(piece, sizeof piece, i ? " %02X" : "%02X", bytes[i]);
+    out += piece;
+  }
+  return out;
+}
+
+std::optional<Answer> Station::receive(std::uint8_t byte, int line_baud, std::uint64_t now_ms) {
+  if (line_baud != baud_) return std::nullopt;
+  bool gap = now_ms - last_byte_ms_ > static_cast<std::uint64_t>(frame_gap_ms());
+  last_byte_ms_ = now_ms;
+  if (in_frame() && gap) {
+    abandon_frame();
+    log("frame abandoned: the computer stopped answering");
+    return after_lost_frame(byte, now_ms);
+  }
+  return take(byte, now_ms);
+}
+
+bool Station::queue_event(const EventFrame& frame, std::uint64_t due_ms, std::string* error) {
+  auto fail = [&](const char* why) {
+    if (error) *error = why;
+    return false;
+  };
+  if (frame.empty()) return fail("an event frame needs its code");
+  if (frame[0] == 0x80) return fail("0x80 means 'nothing to report' and is no event code");
+  if (frame.size() != 1 + static_cast<std::size_t>(further_bytes(frame)))
+    return fail("the number of bytes does not fit the event code");
+  events_.push_back({frame, due_ms});
+  return true;
+}
+
+Answer Station::start_poll(std::uint64_t now_ms) {
+  event_sent_ = 0;
+  if (events_.empty() || events_.front().due > now_ms) {
+    if (log_empty_polls) log("poll: nothing to report");
+    return {0x80, AnswerKind::idle};
+  }
+  std::uint8_t code = events_.front().frame[0];
+  event_sent_ = 1;
+  event_sum_ = code;
+  return {code, AnswerKind::data};
+}
+
+std::optional<Answer> Station::continue_poll(std::uint8_t byte) {
+  const EventFrame& frame = events_.front().frame;
+  if (event_sent_ < frame.size()) {
+    if (byte != 0xFF) {  // not the computer's acknowledgement: the frame is broken
+      event_sent_ = 0;
+      log("event " + hex_bytes(frame.data(), frame.size()) + ": broken by a byte other than 0xFF");
+      return std::nullopt;
+    }
+    std::uint8_t next = frame[event_sent_++];
+    event_sum_ = static_cast<std::uint8_t>(event_sum_ + next);
+    return Answer{next, AnswerKind::data};
+  }
+  std::uint8_t check = check_byte(event_sum_);
+  std::string text = "event " + hex_bytes(frame.data(), frame.size());
+  event_sent_ = 0;
+  if (byte == check) {
+    log(text + ": delivered");
+    events_.pop_front();
+  } else {
+    log(text + ": check byte mismatch, offered again");
+  }
+  return Answer{check, AnswerKind::check};
+}
+
+}  // namespace sim

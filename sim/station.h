@@ -1,0 +1,113 @@
+#pragma once
+// What both station models share: the byte-by-byte answering, the line
+// speed, the frame time-out, the queue of events offered to polls, and the
+// settings image. A station does no input or output of its own: it is given
+// each byte the computer sends and returns its answer, if any.
+//
+// The line is strict lock-step: the computer sends one byte, the station
+// answers it with at most one byte. Frames end with a check byte over every
+// byte of the frame except the computer's 0xFF acknowledgements.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// The check byte that closes a frame, from the sum of its bytes mod 256.
+inline std::uint8_t check_byte(std::uint8_t sum) {
+  return static_cast<std::uint8_t>((sum + (sum >> 7) + 0xAA) & 0x7F);
+}
+
+// The station's part in the lock-step exchange; the kind tells the fault
+// injection which answers are check bytes.
+enum class AnswerKind { ack, data, check, echo, idle, refusal };
+struct Answer {
+  std::uint8_t byte;
+  AnswerKind kind;
+};
+
+// An event frame as the station sends it: the code, then its further bytes.
+using EventFrame = std::vector<std::uint8_t>;
+
+class Station {
+ public:
+  virtual ~Station() = default;
+
+  // One byte from the computer sent at `line_baud`, at `now_ms`. At any
+  // other speed than the station's the byte is noise to it: no answer, and
+  // the frame in progress is left as it was.
+  std::optional<Answer> receive(std::uint8_t byte, int line_baud, std::uint64_t now_ms);
+
+  virtual const char* model() const = 0;
+  int baud() const { return baud_; }
+  virtual void set_baud(int baud) { baud_ = baud; }
+  // How long the programs wait for one answer byte.
+  virtual int program_timeout_ms() const = 0;
+
+  // Queues an event to offer to the polls from `due_ms` on; false (with a
+  // reason) when the frame's length does not fit its code.
+  bool queue_event(const EventFrame& frame, std::uint64_t due_ms = 0, std::string* error = nullptr);
+  std::size_t events_waiting() const { return events_.size(); }
+  // Further bytes after an event code (a 0x8D frame of tomrik: the third
+  // further byte adds more, so the frame is given).
+  virtual int further_bytes(const EventFrame& frame) const = 0;
+
+  // The settings image of the model, as settings files hold it.
+  virtual std::size_t image_size() const = 0;
+  virtual std::vector<std::uint8_t> image() const = 0;
+  virtual bool load_image(const std::vector<std::uint8_t>& image) = 0;
+  // The identity text: 8 characters for karvel, 4 for tomrik.
+  virtual bool set_identity(const std::string& text) = 0;
+
+  // Told one line for every frame the station finishes or gives up.
+  std::function<void(const std::string&)> frame_log;
+  bool log_empty_polls = false;
+
+ protected:
+  explicit Station(int baud) : baud_(baud) {}
+
+  // A byte at the right speed.
+  virtual std::optional<Answer> take(std::uint8_t byte, std::uint64_t now_ms) = 0;
+  virtual bool in_frame() const = 0;
+  // Gives up the frame in progress: the computer stopped sending in the
+  // middle of it (it timed out on a lost answer and started a new frame).
+  virtual void abandon_frame() = 0;
+  // The first byte after an abandoned frame; by default a new frame.
+  virtual std::optional<Answer> after_lost_frame(std::uint8_t byte, std::uint64_t now_ms) { return take(byte, now_ms); }
+  // Silence longer than this inside a frame means the computer gave up.
+  virtual int frame_gap_ms() const = 0;
+
+  // The event poll, the same in both models: 0x80 is answered 0x80 when
+  // nothing is due, else with the event code; each 0xFF then brings a
+  // further byte, and the computer's check byte is answered with the
+  // station's. An event leaves the queue only when the check bytes agree,
+  // so a frame the computer lost is offered again.
+  Answer start_poll(std::uint64_t now_ms);
+  bool polling() const { return event_sent_ > 0; }
+  std::optional<Answer> continue_poll(std::uint8_t byte);
+  void abandon_poll() { event_sent_ = 0; }
+
+  void log(const std::string& line) const {
+    if (frame_log) frame_log(line);
+  }
+
+ private:
+  struct QueuedEvent {
+    EventFrame frame;
+    std::uint64_t due;
+  };
+  int baud_;
+  std::uint64_t last_byte_ms_ = 0;
+  std::deque<QueuedEvent> events_;
+  std::size_t event_sent_ = 0;  // bytes of the front event sent in this poll
+  std::uint8_t event_sum_ = 0;
+};
+
+// Hexadecimal bytes for the log: "81 05".
+std::string hex_bytes(const std::uint8_t* bytes, std::size_t count);
+
+}  // namespace sim

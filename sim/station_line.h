@@ -1,0 +1,68 @@
+#pragma once
+// The line between the computer and a station: it carries the station's
+// answers back, and can be made to misbehave.
+//
+// Faults, drawn for each answer from one seeded generator so that a run can
+// be repeated:
+//   drop    the answer is lost (the station went on as if it had been heard)
+//   corrupt the station's check byte arrives wrong (other answers are left
+//           alone, unless a fault is planned for them)
+//   late    the answer comes after the program has given up waiting
+// A fault can also be planned for one answer by its number (1 = the first
+// answer the station gives), for tests that break a frame at one place;
+// a planned corrupt alters any answer.
+//
+// Pacing delays each answer by the time the computer's byte and the answer
+// take on a real line at its speed (10 bits each), for benchmarks.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "serial_loopback.h"
+#include "station.h"
+
+namespace sim {
+
+enum class Fault { none, drop, corrupt, late };
+
+struct FaultPlan {
+  double drop = 0;
+  double corrupt = 0;
+  double late = 0;
+  std::uint64_t seed = 1;
+  std::map<std::uint64_t, Fault> at_answer;
+};
+
+class StationLine : public platform::LinePeer {
+ public:
+  explicit StationLine(Station& station, FaultPlan plan = {});
+
+  std::optional<Reply> on_byte(std::uint8_t byte, int line_baud, std::uint64_t now_ms) override;
+
+  void set_faults(const FaultPlan& plan);
+  void set_pacing(bool on) { pacing_ = on; }
+  // How long a late answer takes: half as long again as the program waits.
+  int late_delay_ms() const;
+  // Answers the station has given so far (whether they arrived or not).
+  std::uint64_t answers() const { return answers_; }
+
+  // Told of every fault played, for the simulator's log.
+  std::function<void(const std::string&)> fault_log;
+
+ private:
+  Fault draw(AnswerKind kind);
+  double next_unit();
+
+  Station& station_;
+  FaultPlan plan_;
+  std::uint64_t rng_;
+  bool pacing_ = false;
+  std::uint64_t answers_ = 0;
+};
+
+// The wire time of one byte at a speed: 10 bits (start, 8 data, stop).
+double byte_time_ms(int baud);
+
+}  // namespace sim

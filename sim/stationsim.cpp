@@ -1,0 +1,240 @@
+// stationsim: a station of either model on a pseudo-terminal, for the
+// programs to talk to when no station is at hand.
+//
+//   stationsim --model karvel --link /tmp/com1 --baud 57600 &
+//   STATION_COM1=/tmp/com1 karvel
+//
+// See `stationsim --help` for the options, and event_script.h for the
+// events file.
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "event_script.h"
+#include "karvel_station.h"
+#include "pty_station.h"
+#include "serial.h"
+#include "station_line.h"
+#include "tomrik_station.h"
+
+namespace {
+
+const char usage[] =
+    "usage: stationsim [options]\n"
+    "  --model karvel|tomrik  station model (default karvel)\n"
+    "  --link PATH            make PATH a symbolic link to the line's device\n"
+    "  --baud N               the station's speed: karvel 9600, 19200, 38400 or\n"
+    "                         57600 (default: its speed setting at 0x8029, 57600\n"
+    "                         in the default station); tomrik 4800 (default)\n"
+    "  --identity TEXT        identity: 8 characters for karvel, 4 for tomrik\n"
+    "  --image FILE.set       load the configuration from a settings file\n"
+    "  --save FILE.set        write the configuration there when ending\n"
+    "  --events FILE          event frames to offer to polls (one per line, hex\n"
+    "                         bytes, optional leading +MS delay, # comments)\n"
+    "  --drop P               probability that an answer is lost\n"
+    "  --corrupt P            probability that a check byte arrives wrong\n"
+    "  --late P               probability that an answer comes after the\n"
+    "                         program's time-out\n"
+    "  --seed N               seed for the faults (default 1)\n"
+    "  --pace                 delay each answer by the wire time of the byte and\n"
+    "                         its answer at the line speed\n"
+    "  -v                     one line per frame on stderr (-vv: empty polls too)\n";
+
+struct Options {
+  std::string model = "karvel";
+  std::string link, identity, image, save, events;
+  int baud = 0;
+  sim::FaultPlan faults;
+  bool pace = false;
+  int verbose = 0;
+};
+
+volatile sig_atomic_t stop_signal = 0;
+void on_stop(int signal) { stop_signal = signal; }
+
+[[noreturn]] void fail(const std::string& message) {
+  std::fprintf(stderr, "stationsim: %s\n", message.c_str());
+  std::exit(2);
+}
+
+double probability(const char* text) {
+  char* end = nullptr;
+  double p = std::strtod(text, &end);
+  if (!end || *end || !(p >= 0 && p <= 1)) fail(std::string("not a probability between 0 and 1: ") + text);
+  return p;
+}
+
+long number(const char* text) {
+  char* end = nullptr;
+  long n = std::strtol(text, &end, 10);
+  if (!end || *end || n < 0) fail(std::string("not a number: ") + text);
+  return n;
+}
+
+Options parse(int argc, char** argv) {
+  Options o;
+  for (int i = 1; i < argc; ++i) {
+    std::string a = argv[i];
+    auto value = [&]() -> const char* {
+      if (i + 1 >= argc) fail(a + " needs a value");
+      return argv[++i];
+    };
+    if (a == "--model") o.model = value();
+    else if (a == "--link") o.link = value();
+    else if (a == "--baud") o.baud = static_cast<int>(number(value()));
+    else if (a == "--identity") o.identity = value();
+    else if (a == "--image") o.image = value();
+    else if (a == "--save") o.save = value();
+    else if (a == "--events") o.events = value();
+    else if (a == "--drop") o.faults.drop = probability(value());
+    else if (a == "--corrupt") o.faults.corrupt = probability(value());
+    else if (a == "--late") o.faults.late = probability(value());
+    else if (a == "--seed") o.faults.seed = static_cast<std::uint64_t>(number(value()));
+    else if (a == "--pace") o.pace = true;
+    else if (a == "-v") o.verbose = 1;
+    else if (a == "-vv") o.verbose = 2;
+    else if (a == "--help" || a == "-h") {
+      std::fputs(usage, stdout);
+      std::exit(0);
+    } else {
+      fail("unknown option " + a + "\n" + usage);
+    }
+  }
+  if (o.model != "karvel" && o.model != "tomrik") fail("--model is karvel or tomrik");
+  return o;
+}
+
+bool read_file(const std::string& path, std::string& content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+// Writes beside the file and renames, so an existing file is never left
+// half written.
+bool write_file(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::string temporary = path + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+void load_image(sim::Station& station, const std::string& path) {
+  std::string content;
+  if (!read_file(path, content)) fail("cannot read " + path);
+  if (content.size() != station.image_size())
+    fail(path + " holds " + std::to_string(content.size()) + " bytes; a " + station.model() + " settings file holds " +
+         std::to_string(station.image_size()));
+  station.load_image(std::vector<std::uint8_t>(content.begin(), content.end()));
+}
+
+void set_speed(sim::Station& station, int baud, bool karvel) {
+  if (karvel ? sim::karvel_index_for_speed(baud) < 0 : !platform::is_serial_speed(baud))
+    fail("the " + std::string(station.model()) + " station cannot run at " + std::to_string(baud) + " baud");
+  if (karvel) {
+    int before = static_cast<sim::KarvelStation&>(station).peek(sim::KarvelStation::speed_setting);
+    if (before != sim::karvel_index_for_speed(baud))
+      std::fprintf(stderr, "stationsim: speed setting at 0x8029 set from %d to %d for %d baud\n", before,
+                   sim::karvel_index_for_speed(baud), baud);
+  }
+  station.set_baud(baud);
+}
+
+std::uint64_t steady_ms() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o = parse(argc, argv);
+  bool karvel = o.model == "karvel";
+  std::unique_ptr<sim::Station> station;
+  if (karvel) station = std::make_unique<sim::KarvelStation>();
+  else station = std::make_unique<sim::TomrikStation>();
+
+  if (!o.image.empty()) load_image(*station, o.image);
+  if (!o.identity.empty() && !station->set_identity(o.identity))
+    fail(std::string("a ") + station->model() + " identity has " + (karvel ? "8" : "4") + " characters");
+  if (o.baud) set_speed(*station, o.baud, karvel);
+  if (karvel && station->baud() == 0) fail("the image's speed setting at 0x8029 is not 0..3; give --baud");
+
+  auto say = [](const std::string& line) { std::fprintf(stderr, "stationsim: %s\n", line.c_str()); };
+  if (o.verbose) station->frame_log = say;
+  station->log_empty_polls = o.verbose > 1;
+
+  if (!o.events.empty()) {
+    std::string text, error;
+    std::vector<sim::ScriptedEvent> events;
+    if (!read_file(o.events, text)) fail("cannot read " + o.events);
+    if (!sim::parse_event_script(text, events, error) || !sim::schedule_events(*station, events, steady_ms(), error))
+      fail(o.events + ": " + error);
+  }
+
+  sim::StationLine line(*station, o.faults);
+  line.set_pacing(o.pace);
+  if (o.verbose) line.fault_log = say;
+  sim::PtyStation pty(*station, line);
+  if (o.verbose) pty.note = say;
+  std::string error;
+  if (!pty.open(error)) fail(error);
+  if (!o.link.empty() && !pty.make_link(o.link, error)) fail(error);
+
+  // The stop signals are held back except while waiting on the line, so
+  // one that comes between two waits is not lost.
+  sigset_t stops, waiting;
+  sigemptyset(&stops);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+    sigaddset(&stops, s);
+    struct sigaction sa {};
+    sa.sa_handler = on_stop;
+    sigaction(s, &sa, nullptr);
+  }
+  sigprocmask(SIG_BLOCK, &stops, &waiting);
+  sigdelset(&waiting, SIGINT);
+  sigdelset(&waiting, SIGTERM);
+  sigdelset(&waiting, SIGHUP);
+
+  std::printf("stationsim: %s station at %d baud listening on %s%s%s\n", station->model(), station->baud(),
+              pty.device().c_str(), o.link.empty() ? "" : " (link ", o.link.empty() ? "" : (o.link + ")").c_str());
+  std::fflush(stdout);
+
+  bool line_ok = true;
+  while (!stop_signal && line_ok) line_ok = pty.serve(-1, &waiting);
+
+  int status = line_ok ? 0 : 1;
+  if (!line_ok) say("the line failed");
+  if (!o.save.empty()) {
+    if (write_file(o.save, station->image())) {
+      say("configuration saved to " + o.save);
+    } else {
+      say("cannot write " + o.save);
+      status = 1;
+    }
+  }
+  pty.remove_link();
+  return status;
+}

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# karvel edits a port's priority and a station-wide value, first on a
+# connected station (the bytes appear in the simulator's saved image), then
+# in a loaded settings file (the bytes appear in the saved file).
+source "$(dirname "$0")/lib.bash"
+
+cp "$BIN/help.txt" "$WORK/"
+start_station --model karvel --baud 57600 --save "$WORK/after.img" || finish
+start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
+wait_for "6.Выход" || finish
+
+keys Enter
+wait_for "Инициализация COM порта" || finish
+keys Enter
+wait_for "Связь с устройством установлена" 30 || finish
+keys x
+wait_for "COM1  57600" || finish
+
+# Port 5, main settings, row b (priority) := 170.
+edit_port_priority() {
+  keys Right Down Enter
+  wait_for "Введите номер порта:" || finish
+  keys 5 Enter
+  wait_for "1.Основные установки" || finish
+  keys Enter
+  wait_for "Основные установки внутреннего порта:" || finish
+  keys Down Enter 1 7 0 Enter
+  sleep 0.3
+  [[ "$(row 5)" == *" 170"* ]] || { echo "FAIL: the priority row shows '$(row 5)'"; FAILED=1; }
+  keys Escape Escape Escape
+  wait_for "2.Установки внутренних портов" || finish
+}
+
+# Station-wide settings, general page, row d (ringing in interval 4) := 31.
+edit_ringing_limit() {
+  keys Up Enter
+  wait_for "1.Идентификационный номер" || finish
+  keys Down Enter
+  wait_for "Общестанционные установки" || finish
+  keys Down Down Down Enter 3 1 Enter
+  sleep 0.3
+  [[ "$(row 7)" == *"  31"* ]] || { echo "FAIL: the ringing row shows '$(row 7)'"; FAILED=1; }
+  keys Escape Escape
+  wait_for "1.Общестанционные установки" || finish
+}
+
+edit_port_priority
+edit_ringing_limit
+
+keys Escape Escape Enter
+wait_for "PROGRAM-ENDED" || finish
+kill "$SIM_PID"
+wait "$SIM_PID" 2>/dev/null
+SIM_PID=
+byte_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N1 "$1" | tr -d ' '; }
+[ "$(byte_at "$WORK/after.img" 0x8501)" = 170 ] || { echo "FAIL: port 5 priority on the station is $(byte_at "$WORK/after.img" 0x8501)"; FAILED=1; }
+[ "$(byte_at "$WORK/after.img" 0x8023)" = 31 ] || { echo "FAIL: the ringing limit on the station is $(byte_at "$WORK/after.img" 0x8023)"; FAILED=1; }
+
+# The same edits in file mode, with other values.
+cp "$WORK/after.img" "$WORK/office.set"
+tm kill-server
+sleep 0.5
+start_program "cd '$WORK' && '$BIN/karvel'"
+wait_for "6.Выход" || finish
+keys Down Enter
+wait_for "Колличество файлов:" || finish
+keys o f f i c e Enter
+wait_for "office.set" || finish
+keys Right Down Enter
+wait_for "Введите номер порта:" || finish
+keys 5 Enter
+wait_for "1.Основные установки" || finish
+keys Enter
+wait_for "Основные установки внутреннего порта:" || finish
+keys Down Enter 9 Enter Escape Escape Escape
+wait_for "2.Установки внутренних портов" || finish
+keys Up Enter
+wait_for "1.Идентификационный номер" || finish
+keys Down Enter
+wait_for "Общестанционные установки" || finish
+keys Down Down Down Enter 7 Enter Escape Escape
+wait_for "1.Общестанционные установки" || finish
+keys Left Down Enter
+wait_for "Колличество файлов:" || finish
+keys s a v e d Enter
+wait_for "Записать отредактированный файл saved.set [Y/N]" || finish
+keys y
+wait_for "Файл записан." || finish
+keys x
+sleep 0.3
+[ "$(byte_at "$WORK/saved.set" 0x8501)" = 9 ] || { echo "FAIL: port 5 priority in the file is $(byte_at "$WORK/saved.set" 0x8501)"; FAILED=1; }
+[ "$(byte_at "$WORK/saved.set" 0x8023)" = 7 ] || { echo "FAIL: the ringing limit in the file is $(byte_at "$WORK/saved.set" 0x8023)"; FAILED=1; }
+finish

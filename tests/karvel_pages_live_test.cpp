@@ -1,0 +1,85 @@
+// The karvel pages on a connected in-process station: every change reaches
+// the station's memory at once.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "karvel/internal_ports.h"
+#include "karvel/station_settings.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "link/link_port.h"
+#include "platform/serial_loopback.h"
+#include "sim/karvel_station.h"
+#include "sim/station_line.h"
+#include "test_support.h"
+#include "toolkit/field_editors.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+struct LivePages : ::testing::Test {
+  platform::TestServices services;
+  sim::KarvelStation station;
+  sim::StationLine line{station};
+  void SetUp() override {
+    use_profile(karvel_profile);
+    link_state = LinkState();
+    link_use_port(std::make_unique<platform::LoopbackSerialPort>(&line));
+    link_state.speed_index = 3;
+    ASSERT_EQ(link_open_port(), 0);
+    link_state.station_connected = 1;
+    link_state.port_count = 24;
+    link_state.city_line_count = 4;
+    access_pending = 0;
+    port_editor = PortEditorState();
+  }
+  void TearDown() override {
+    link_state = LinkState();
+    link_use_port(nullptr);
+  }
+  void keys(std::initializer_list<int> k, std::uint64_t after_ms = 0) { services.keys.add(k, after_ms); }
+};
+
+TEST_F(LivePages, PortPriorityAndAStationWideValueReachTheStation) {
+  keys({'5', key::enter});
+  keys({key::enter, 0, key::down, key::enter, '1', '7', '0', key::enter, key::esc, key::esc}, 500);
+  keys({key::esc}, 500);
+  internal_port_editor();
+  EXPECT_EQ(station.peek(0x8500 + 1), 170);
+
+  keys({0, key::down, 0, key::down, 0, key::down, key::enter, '3', '1', key::enter, key::esc});
+  edit_general_settings();
+  EXPECT_EQ(station.peek(0x8023), 31);
+  EXPECT_EQ(test::text_at(60, 7, 4), "  31");
+}
+
+TEST_F(LivePages, ProtectedParametersAskForTheStationsCode) {
+  link_state.access_code_table[2] = 4242;
+  station.poke(0xED00 + 2, 2);  // priority is protected by code 2
+  const std::uint8_t before = station.peek(0x8301);
+  port_editor.current_port = 3;
+  keys({0, key::down, key::enter, '1', key::enter});
+  keys({key::esc}, 1);
+  edit_port_main();
+  EXPECT_EQ(station.peek(0x8301), before);
+
+  keys({0, key::down, key::enter, '4', '2', '4', '2', key::enter});
+  keys({'9', key::enter, key::esc}, 100);
+  edit_port_main();
+  EXPECT_EQ(station.peek(0x8301), 9);
+}
+
+TEST_F(LivePages, ChangingTheStationsSpeedIsFollowedByTheProgram) {
+  int grid[6] = {1, 1, 1, 1, 60, 13};
+  keys({key::space, key::enter});  // 57600 -> 9600
+  EXPECT_EQ(edit_baud(grid, 0x8029), 0);
+  EXPECT_EQ(station.peek(0x8029), 0);
+  EXPECT_EQ(link_state.speed_index, 0);
+  EXPECT_EQ(station.baud(), 9600);
+  // The link still works at the new speed.
+  EXPECT_EQ(link_read_block(0x8000, 8), 0);
+  EXPECT_EQ(test::text_at(60, 13, 5), " 9600");
+}
+
+}  // namespace

@@ -101,12 +101,16 @@ int PtyStation::line_baud() const {
   return baud_of(::cfgetospeed(&t));
 }
 
-int PtyStation::wait_limit_ms(int wait_ms, std::uint64_t now_us) const {
-  if (pending_.empty()) return wait_ms;
-  std::uint64_t next = pending_.front().due_us;
-  for (const Pending& p : pending_) next = std::min(next, p.due_us);
-  int until_next = next <= now_us ? 0 : static_cast<int>((next - now_us + 999) / 1000);
-  return wait_ms < 0 ? until_next : std::min(wait_ms, until_next);
+// How long to wait, in microseconds (-1: no limit): at most `wait_ms`, and
+// no later than the next answer is due. Microseconds, because a paced answer
+// at 57600 baud is due in a third of a millisecond.
+std::int64_t PtyStation::wait_limit_us(int wait_ms, std::uint64_t now_us) const {
+  std::int64_t limit = wait_ms < 0 ? -1 : static_cast<std::int64_t>(wait_ms) * 1000;
+  for (const Pending& p : pending_) {
+    std::int64_t until = p.due_us <= now_us ? 0 : static_cast<std::int64_t>(p.due_us - now_us);
+    if (limit < 0 || until < limit) limit = until;
+  }
+  return limit;
 }
 
 void PtyStation::answer(std::uint8_t byte, std::uint64_t now_us) {
@@ -135,8 +139,8 @@ void PtyStation::send_due(std::uint64_t now_us) {
 }
 
 bool PtyStation::serve(int wait_ms, const sigset_t* mask) {
-  int limit = wait_limit_ms(wait_ms, steady_us());
-  timespec ts{limit / 1000, (limit % 1000) * 1000000L};
+  std::int64_t limit = wait_limit_us(wait_ms, steady_us());
+  timespec ts{static_cast<time_t>(limit / 1000000), static_cast<long>(limit % 1000000) * 1000L};
   pollfd p{master_, POLLIN, 0};
   int n = ::ppoll(&p, 1, limit < 0 ? nullptr : &ts, mask);
   if (n < 0 && errno != EINTR) return false;

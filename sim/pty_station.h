@@ -51,7 +51,7 @@ class PtyStation {
   };
   void answer(std::uint8_t byte, std::uint64_t now_us);
   void send_due(std::uint64_t now_us);
-  int wait_limit_ms(int wait_ms, std::uint64_t now_us) const;
+  std::int64_t wait_limit_us(int wait_ms, std::uint64_t now_us) const;
 
   Station& station_;
   StationLine& line_;

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,7 +13,9 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 namespace sim {
 namespace {
@@ -92,6 +96,29 @@ void PtyStation::remove_link() {
   ssize_t n = ::readlink(link_.c_str(), target, sizeof target - 1);
   if (n >= 0 && std::string(target, static_cast<std::size_t>(n)) == device_) ::unlink(link_.c_str());
   link_.clear();
+}
+
+// The kernel lists every lock in /proc/locks as "... MAJ:MIN:INODE ...".
+bool PtyStation::someone_holds_the_lock() const {
+  struct stat st {};
+  if (::fstat(slave_, &st) != 0) return true;
+  char mine[64];
+  std::snprintf(mine, sizeof mine, " %02x:%02x:%lu ", major(st.st_dev), minor(st.st_dev),
+                static_cast<unsigned long>(st.st_ino));
+  std::ifstream locks("/proc/locks");
+  if (!locks) return true;  // cannot tell: leave the flag alone
+  std::string line;
+  while (std::getline(locks, line))
+    if ((line + " ").find(mine) != std::string::npos) return true;
+  return false;
+}
+
+void PtyStation::release_abandoned_line() {
+  int exclusive = 0;
+  if (slave_ < 0 || ::ioctl(slave_, TIOCGEXCL, &exclusive) != 0 || !exclusive) return;
+  if (someone_holds_the_lock()) return;
+  ::ioctl(slave_, TIOCNXCL);
+  if (note) note("the program before left the line without closing it; it is free again");
 }
 
 int PtyStation::line_baud() const {

@@ -41,6 +41,13 @@ class PtyStation {
   // would send its answers back to it).
   int line_baud() const;
 
+  // A program that ends without closing the port (the programs leave it
+  // open until they end) leaves the line's exclusive flag set, since our own
+  // descriptor keeps the line alive; users other than root could then never
+  // open it again. When no program holds the port's lock any more, the flag
+  // is cleared. stationsim looks twice a second.
+  void release_abandoned_line();
+
   std::function<void(const std::string&)> note;
 
  private:
@@ -51,6 +58,7 @@ class PtyStation {
   };
   void answer(std::uint8_t byte, std::uint64_t now_us);
   void send_due(std::uint64_t now_us);
+  bool someone_holds_the_lock() const;
   std::int64_t wait_limit_us(int wait_ms, std::uint64_t now_us) const;
 
   Station& station_;

@@ -226,7 +226,14 @@ int main(int argc, char** argv) {
   std::fflush(stdout);
 
   bool line_ok = true;
-  while (!stop_signal && line_ok) line_ok = pty.serve(-1, &waiting);
+  std::uint64_t last_look = steady_ms();
+  while (!stop_signal && line_ok) {
+    line_ok = pty.serve(500, &waiting);
+    if (steady_ms() - last_look >= 500) {
+      pty.release_abandoned_line();
+      last_look = steady_ms();
+    }
+  }
 
   int status = line_ok ? 0 : 1;
   if (!line_ok) say("the line failed");

@@ -3,6 +3,9 @@
 // stationsim program.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -95,6 +98,24 @@ TEST_F(PtyLine, PortHeldByAnotherProgramCannotBeOpenedUntilItIsClosed) {
   port->close();
   EXPECT_EQ(second->open("COM2", 57600), SerialOpen::ok);
   EXPECT_EQ(port->open("COM2", 57600), SerialOpen::not_available);
+}
+
+TEST_F(PtyLine, LineLeftExclusiveByAProgramThatEndedIsFreedOnlyOnceItsLockIsGone) {
+  // A program that ends with the port open: exclusive flag and lock, no close.
+  int fd = open(pty->device().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+  ASSERT_EQ(ioctl(fd, TIOCEXCL), 0);
+  int exclusive = 0;
+  pty->release_abandoned_line();  // still held: left alone
+  ASSERT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 1);
+  close(fd);
+  pty->release_abandoned_line();
+  fd = open(pty->device().c_str(), O_RDWR | O_NOCTTY);  // root may open it anyway: look at the flag
+  ASSERT_EQ(ioctl(fd, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  close(fd);
 }
 
 TEST_F(PtyLine, AbsentDeviceNonTerminalAndOddSpeedFail) {

@@ -2,8 +2,6 @@
 // them are already wired.
 #include "screens.h"
 
-void city_lines_screen() {}
-void call_distribution_screen(int) {}
 void subscriber_settings_screen(int) {}
 void permission_table_screen(int) {}
 void tariffing_modes_screen() {}

@@ -1,0 +1,203 @@
+// Distribution of incoming city calls by day or by night: for each city
+// line three groups of up to four subscribers, groups 2 and 3 with a delay.
+#include <cstdio>
+#include <string>
+
+#include "cp866.h"
+#include "link/link.h"
+#include "screen.h"
+#include "screens.h"
+#include "table_screens.h"
+#include "toolkit/hints.h"
+
+namespace {
+
+constexpr int delay_column = 5;
+constexpr int delay_group = 19;
+constexpr int places = 4;
+
+// Single-line joints the shared box characters do not name.
+constexpr std::uint8_t single_cross = 197;
+constexpr std::uint8_t dv_single_cross = 215;  // double vertical, single horizontal
+constexpr std::uint8_t dv_single_right = 199;
+constexpr std::uint8_t dv_single_left = 182;
+
+int grid[4 + 5 + 12] = {1, 1, 5, 12, 51, 59, 67, 75, 43, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22};
+
+int line_count() { return link_state.city_line_count < 4 ? link_state.city_line_count : 4; }
+int subscribers() { return link_state.subscriber_count; }
+
+int row_line(int row) { return (row - 1) / 3 + 1; }
+int row_group(int row) { return (row - 1) % 3 + 1; }
+int record_group(int period, int row) { return (period == 2 ? 16 : 8) + row_group(row) - 1; }
+// The 1-based data byte of the delay record for a group 2 or 3 row.
+int delay_position(int period, int row) { return (period - 1) * 2 + row_group(row) - 1; }
+
+std::string subscriber_text(int code) {
+  if (code == 0) return "Нет"_cp;
+  char text[16];
+  std::snprintf(text, sizeof text, "%3d", code + 10);
+  return text;
+}
+int next_subscriber(int code) {
+  int next = code + 1;
+  return next > subscribers() ? 0 : next;
+}
+
+std::string delay_text(int v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", v);
+  return text;
+}
+int next_delay(int v) { return v >= 0 && v < 9 ? v + 1 : 0; }
+
+const CellRule delay_rule{delay_text, next_delay};
+
+void joint(int x, int y, std::uint8_t c) { print_at(x, y, std::string(1, static_cast<char>(c)), COLOR_SCREEN); }
+
+void draw_frame_lines() {
+  set_colour(COLOR_SCREEN);
+  for (int y : {5, 7, 23}) draw_frame(2, y, 79, y, boxch::d_horizontal);
+  for (int y : {11, 15, 19}) draw_frame(2, y, 79, y, boxch::horizontal);
+  const int doubles[5] = {1, 28, 37, 48, 80};
+  for (int x : doubles) draw_frame(x, 6, x, 22, boxch::d_vertical);
+  for (int x : {56, 64, 72}) draw_frame(x, 6, x, 22, boxch::vertical);
+  for (int x : doubles) {
+    bool left = x == 1, right = x == 80;
+    joint(x, 5, left ? boxch::d_top_left : right ? boxch::d_top_right : boxch::d_t_down);
+    joint(x, 7, left ? boxch::d_t_right : right ? boxch::d_t_left : boxch::d_cross);
+    joint(x, 23, left ? boxch::d_bottom_left : right ? boxch::d_bottom_right : boxch::d_t_up);
+    for (int y : {11, 15, 19}) joint(x, y, left ? dv_single_right : right ? dv_single_left : dv_single_cross);
+  }
+  for (int x : {56, 64, 72}) {
+    joint(x, 5, boxch::t_down_double);
+    joint(x, 7, boxch::cross_double);
+    joint(x, 23, boxch::t_up_double);
+    for (int y : {11, 15, 19}) joint(x, y, single_cross);
+  }
+}
+
+void draw_places(int row, std::uint8_t colour) {
+  for (int p = 1; p <= places; ++p) {
+    if (!table_has_byte(p)) continue;
+    draw_cell_text(grid, p, row, subscriber_text(table_record[p]), colour);
+  }
+}
+
+int read_places(int period, int row) { return table_read(record_group(period, row), row_line(row)); }
+
+int redraw_places(int period, int row) {
+  if (int status = read_places(period, row)) return status;
+  draw_places(row, COLOR_SCREEN);
+  return 0;
+}
+
+// Equal subscribers keep only their first place; then each of the places 1,
+// 2, 3 that is empty is closed up by moving the places behind it forward.
+// Every place is looked at once, so two empty places together can leave a
+// gap.
+void tidy_places(int* code) {
+  for (int a = 0; a < places; ++a)
+    for (int b = a + 1; b < places; ++b)
+      if (code[a] == code[b]) code[b] = 0;
+  for (int p = 0; p < places - 1; ++p) {
+    if (code[p] != 0) continue;
+    for (int q = p; q < places - 1; ++q) code[q] = code[q + 1];
+    code[places - 1] = 0;
+  }
+}
+
+int edit_place(int period, int row) {
+  const int group = record_group(period, row), line = row_line(row);
+  if (int status = read_places(period, row)) return status;
+  if (table_record[0] == 0) return 0;
+  table_fit_length(places);
+  if (table_record[grid[0]] == 0) {
+    for (int p = 1; p <= places; ++p)
+      if (table_record[p] == 0) {
+        grid[0] = p;
+        break;
+      }
+  }
+  hint_edit_value();
+  int& value = table_record[grid[0]];
+  draw_cell_text(grid, grid[0], row, subscriber_text(value), COLOR_BOX);
+  grid_goto(grid);
+  for (;;) {
+    int k = read_plain_key();
+    if (k == key::esc) break;
+    if (k == key::enter) {
+      tidy_places(&table_record[1]);
+      if (int status = link_write_record(table_record, group, line)) return status;
+      break;
+    }
+    if (k == key::space) {
+      value = next_subscriber(value);
+      draw_cell_text(grid, grid[0], row, std::string("   "), COLOR_BOX);
+      draw_cell_text(grid, grid[0], row, subscriber_text(value), COLOR_BOX);
+      grid_goto(grid);
+    }
+  }
+  return redraw_places(period, row);
+}
+
+}  // namespace
+
+
+void call_distribution_screen(int period) {
+  period = period == 2 ? 2 : 1;
+  clear_screen();
+  print_at(18, 4, period == 1 ? "Распределение вызовов из городских линий днем"_cp
+                              : "Распределение вызовов из городских линий ночью"_cp,
+           COLOR_SCREEN);
+  draw_frame_lines();
+  print_at(30, 6, "Группа"_cp, COLOR_SCREEN);
+  print_at(39, 6, "Задержка"_cp, COLOR_SCREEN);
+  for (int x : {50, 58, 66, 74}) print_at(x, 6, "Абон."_cp, COLOR_SCREEN);
+  if (!table_screen_start()) return;
+  static const char* const labels[4] = {"Городская линия 1"_cp, "Городская линия 2"_cp, "Городская линия  3"_cp,
+                                        "Городская линия  4"_cp};
+  const int lines = line_count();
+  for (int l = 1; l <= lines; ++l) {
+    print_at(6, 9 + 4 * (l - 1), labels[l - 1], COLOR_SCREEN);
+    for (int g = 1; g <= 3; ++g) print_at(33, 7 + g + 4 * (l - 1), std::string(1, static_cast<char>('0' + g)), COLOR_SCREEN);
+  }
+  for (int row = 1; row <= 12; ++row) {
+    if (row_line(row) > lines) continue;
+    int status = redraw_places(period, row);
+    if (status == 0 && row_group(row) > 1) {
+      status = table_read(delay_group, row_line(row));
+      int pos = delay_position(period, row);
+      if (status == 0 && table_has_byte(pos))
+        draw_cell_text(grid, delay_column, row, delay_text(table_record[pos]), COLOR_SCREEN);
+    }
+    if (status) {
+      link_error_box(status);
+      return;
+    }
+  }
+  grid[0] = 1;
+  grid[1] = 1;
+  for (;;) {
+    hint_fields();
+    int k = grid_navigate(grid);
+    const int row = grid[1];
+    const bool line_here = row_line(row) <= lines;
+    int status = 0;
+    if (k == key::enter && line_here) {
+      if (grid[0] == delay_column) {
+        if (row_group(row) > 1)
+          status = edit_table_cell(grid, delay_group, row_line(row), delay_position(period, row), delay_rule);
+      } else {
+        status = edit_place(period, row);
+      }
+    }
+    if (status == 0 && line_here && grid[0] != delay_column && (k == key::enter || k == key::esc))
+      status = redraw_places(period, row);
+    if (status) {
+      link_error_box(status);
+      return;
+    }
+    if (k == key::esc) return;
+  }
+}

@@ -1,0 +1,237 @@
+// City line settings: twelve parameters of each city line, one column per
+// line, each read from its station record and written back on Enter.
+#include <cstdio>
+#include <string>
+
+#include "cp866.h"
+#include "link/link.h"
+#include "screen.h"
+#include "screens.h"
+#include "table_screens.h"
+#include "toolkit/hints.h"
+
+namespace {
+
+std::string format(const char* pattern, int value) {
+  char text[32];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+std::string dial_mode_text(int v) { return (v & 1) ? "Тональный "_cp : "Импульсный"_cp; }
+int toggle(int v) { return ~v & 1; }
+
+std::string load_time_text(int v) {
+  if (v == 1) return "Нет задкр."_cp;
+  if (v >= 2 && v <= 9) return format("%4d Мсек."_cp, (v - 1) * 500);
+  return std::string(10, ' ');
+}
+int next_load_time(int v) { return v >= 1 && v < 9 ? v + 1 : 1; }
+
+std::string extra_digit_text(int v) {
+  if (v == 0) return "Нет"_cp;
+  if (v >= 1 && v <= 9) return format("%d  ", v);
+  if (v == 10) return "0  ";
+  return "   ";
+}
+int next_extra_digit(int v) { return v >= 0 && v < 10 ? v + 1 : 0; }
+
+std::string seconds_text(int v) {
+  if (v == 0) return "Нет       "_cp;
+  if (v == 1) return "1 Секунда "_cp;
+  if (v <= 4) return format("%d Секунды "_cp, v);
+  if (v <= 9) return format("%d Секунд  "_cp, v);
+  if (v <= 19) return format("%2d Секунд "_cp, v);
+  return std::string(11, ' ');
+}
+int next_seconds(int v) { return v >= 0 && v < 19 ? v + 1 : 0; }
+
+std::string disa_signal_text(int v) {
+  switch (v) {
+    case 0: return "Нет   "_cp;
+    case 1: return "К.П.В."_cp;
+    case 2: return "Музыка"_cp;
+    default: return "      ";
+  }
+}
+int next_disa_signal(int v) { return v >= 0 && v < 2 ? v + 1 : 0; }
+
+std::string allowed_text(int v) { return (v & 1) ? "Разрешено"_cp : "Запрещено"_cp; }
+
+std::string break_time_text(int v) { return format("%3d Мсек."_cp, v * 100); }
+int next_break_time(int v) { return v >= 1 && v < 9 ? v + 1 : 1; }
+
+std::string hold_time_text(int v) { return format("%3d Сек."_cp, v); }
+int next_hold_time(int v) { return v >= 20 && v < 180 ? v + 20 : 20; }
+
+// A dialled digit code of the long-distance code as its character.
+char code_char(int code) {
+  if (code >= 1 && code <= 9) return static_cast<char>('0' + code);
+  if (code == 10) return '0';
+  if (code == 11) return '*';
+  if (code == 12) return '#';
+  return ' ';
+}
+
+int typed_code(int k) {
+  if (k >= '1' && k <= '9') return k - '0';
+  if (k == '0') return 10;
+  if (k == '*') return 11;
+  if (k == '#') return 12;
+  return 0;
+}
+
+constexpr int code_row = 5;
+constexpr int hold_row = 12;
+constexpr int code_group = 5;
+
+struct LineRow {
+  const char* label;
+  int group;
+  int index_offset;  // index = line + offset
+  CellRule rule;
+};
+
+const LineRow rows[12] = {
+    {"Режим набора        "_cp, 1, 0, {dial_mode_text, toggle}},
+    {"Время загрузки линии"_cp, 4, 0, {load_time_text, next_load_time}},
+    {"Дополнительная цифра"_cp, 2, 0, {extra_digit_text, next_extra_digit}},
+    {"Пауза после доп. циф"_cp, 13, 0, {seconds_text, next_seconds}},
+    {"Код межгорода       "_cp, code_group, 0, {nullptr, nullptr}},
+    {"Пауза после кода меж"_cp, 13, 4, {seconds_text, next_seconds}},
+    {"Сигнал при DISA     "_cp, 3, 0, {disa_signal_text, next_disa_signal}},
+    {"Разрешение DISA день"_cp, 6, 0, {allowed_text, toggle}},
+    {"Разрешение DISA ночь"_cp, 7, 0, {allowed_text, toggle}},
+    {"Время ожидания DISA "_cp, 13, 8, {seconds_text, next_seconds}},
+    {"Время разрыва линии "_cp, 11, 0, {break_time_text, next_break_time}},
+    {"Время удержания лин."_cp, 12, 0, {hold_time_text, next_hold_time}},
+};
+
+int grid[4 + 4 + 12] = {1, 1, 4, 12, 26, 40, 54, 68, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+
+int line_count() { return link_state.city_line_count < 4 ? link_state.city_line_count : 4; }
+
+std::string code_text() {
+  std::string text(4, ' ');
+  for (int i = 0; i < 4 && i < table_record[0]; ++i) text[i] = code_char(table_record[1 + i]);
+  return text;
+}
+
+// The hold time is one value for the screen: every line column shows the
+// one read last.
+void draw_hold_everywhere(int value, std::uint8_t colour) {
+  for (int c = 1; c <= line_count(); ++c) draw_cell_text(grid, c, hold_row, hold_time_text(value), colour);
+}
+
+// Draws the record just read for (line, row) in the colour.
+void draw_row_value(int line, int row, std::uint8_t colour) {
+  if (table_record[0] == 0) return;
+  if (row == code_row) {
+    draw_cell_text(grid, line, row, code_text(), colour);
+  } else if (row == hold_row) {
+    draw_hold_everywhere(table_record[1], colour);
+  } else {
+    draw_cell_text(grid, line, row, rows[row - 1].rule.text(table_record[1]), colour);
+  }
+}
+
+int read_row(int line, int row) {
+  const LineRow& r = rows[row - 1];
+  return table_read(r.group, line + r.index_offset);
+}
+
+void draw_frame_lines() {
+  set_colour(COLOR_SCREEN);
+  draw_frame(24, 6, 79, 6, boxch::d_horizontal);
+  draw_frame(2, 8, 79, 8, boxch::d_horizontal);
+  draw_frame(2, 22, 79, 22, boxch::d_horizontal);
+  draw_frame(1, 9, 1, 21, boxch::d_vertical);
+  draw_frame(24, 7, 24, 21, boxch::d_vertical);
+  draw_frame(80, 7, 80, 21, boxch::d_vertical);
+  for (int x : {38, 52, 66}) {
+    draw_frame(x, 7, x, 21, boxch::vertical);
+    print_at(x, 6, std::string(1, static_cast<char>(boxch::t_down_double)), COLOR_SCREEN);
+    print_at(x, 8, std::string(1, static_cast<char>(boxch::cross_double)), COLOR_SCREEN);
+    print_at(x, 22, std::string(1, static_cast<char>(boxch::t_up_double)), COLOR_SCREEN);
+  }
+  auto joint = [](int x, int y, std::uint8_t c) { print_at(x, y, std::string(1, static_cast<char>(c)), COLOR_SCREEN); };
+  joint(24, 6, boxch::d_top_left);
+  joint(80, 6, boxch::d_top_right);
+  joint(1, 8, boxch::d_top_left);
+  joint(24, 8, boxch::d_cross);
+  joint(80, 8, boxch::d_t_left);
+  joint(1, 22, boxch::d_bottom_left);
+  joint(24, 22, boxch::d_t_up);
+  joint(80, 22, boxch::d_bottom_right);
+}
+
+// Types a new long-distance code for the line: digits append until four
+// are held; Enter writes all four places, Esc writes nothing.
+int edit_long_distance_code(int line) {
+  if (int status = read_row(line, code_row)) return status;
+  if (table_record[0] == 0) return 0;
+  table_record[0] = 0;
+  for (int i = 1; i <= 4; ++i) table_record[i] = 0;
+  draw_cell_text(grid, line, code_row, "    ", COLOR_BOX);
+  hint_digits_code();
+  int held = 0;
+  grid_goto(grid);
+  for (;;) {
+    int k = read_plain_key();
+    if (k == key::esc) break;
+    if (k == key::enter) {
+      table_record[0] = 4;
+      if (int status = link_write_record(table_record, code_group, line)) return status;
+      break;
+    }
+    int code = typed_code(k);
+    if (code != 0 && held < 4) {
+      table_record[1 + held] = code;
+      print_at(grid[4 + line - 1] + held, grid_cell_row(grid), std::string(1, code_char(code)), COLOR_BOX);
+      ++held;
+      goto_xy(grid[4 + line - 1] + held, grid_cell_row(grid));
+    }
+  }
+  if (int status = read_row(line, code_row)) return status;
+  draw_row_value(line, code_row, COLOR_SCREEN);
+  return 0;
+}
+
+int edit_cell(int line, int row) {
+  if (row == code_row) return edit_long_distance_code(line);
+  const LineRow& r = rows[row - 1];
+  return edit_table_cell(grid, r.group, line + r.index_offset, 1, r.rule, row == hold_row ? draw_hold_everywhere : nullptr);
+}
+
+}  // namespace
+
+void city_lines_screen() {
+  clear_screen();
+  draw_frame_lines();
+  print_at(30, 4, "Установки городских линий"_cp, COLOR_SCREEN);
+  if (!table_screen_start()) return;
+  const int lines = line_count();
+  for (int l = 1; l <= lines; ++l) print_at(26 + 14 * (l - 1), 7, format("Линия %d"_cp, l), COLOR_SCREEN);
+  for (int r = 1; r <= 12; ++r) print_at(3, 8 + r, rows[r - 1].label, COLOR_SCREEN);
+  for (int l = 1; l <= lines; ++l) {
+    for (int r = 1; r <= 12; ++r) {
+      if (int status = read_row(l, r)) {
+        link_error_box(status);
+        return;
+      }
+      draw_row_value(l, r, COLOR_SCREEN);
+    }
+  }
+  grid[0] = 1;
+  grid[1] = 1;
+  for (;;) {
+    hint_fields();
+    int k = grid_navigate(grid);
+    if (k == key::esc) return;
+    if (k != key::enter || grid[0] > lines) continue;
+    if (int status = edit_cell(grid[0], grid[1])) {
+      link_error_box(status);
+      return;
+    }
+  }
+}

@@ -58,8 +58,7 @@ byte_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N1 "$1" | tr -d ' '; }
 
 # The same edits in file mode, with other values.
 cp "$WORK/after.img" "$WORK/office.set"
-tm kill-server
-sleep 0.5
+stop_program
 start_program "cd '$WORK' && '$BIN/karvel'"
 wait_for "6.Выход" || finish
 keys Down Enter

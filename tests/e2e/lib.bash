@@ -23,6 +23,18 @@ start_program() {
     "$1; echo PROGRAM-ENDED; sleep 30"
 }
 
+# stop_program: ends the tmux server and waits until it is gone, so that the
+# next start_program gets a server of its own.
+stop_program() {
+  local i
+  tm kill-server 2>/dev/null
+  for ((i = 0; i < 40; i++)); do
+    tm has-session 2>/dev/null || break
+    sleep 0.05
+  done
+  sleep 0.2
+}
+
 screen_text() { tm capture-pane -p; }
 screen_escapes() { tm capture-pane -p -e; }
 row() { screen_text | sed -n "${1}p"; }

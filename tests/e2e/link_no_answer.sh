@@ -25,7 +25,7 @@ sleep 0.3
 [[ "$(row 1)" != *4800* ]] || { echo "FAIL: tomrik shows a connection"; FAILED=1; }
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
-tm kill-server
+stop_program
 
 start_program "cd '$BIN' && STATION_COM1='$WORK/com1' ./karvel"
 wait_for "6.Выход" || finish

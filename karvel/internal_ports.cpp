@@ -9,6 +9,7 @@
 #include "karvel/screens.h"
 #include "link/link.h"
 #include "platform/cp866.h"
+#include "toolkit/box_menu.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
@@ -217,10 +218,7 @@ const char* const page_items[8] = {"1.Основные установки"_cp,  
                                    "5.Группы общего вызова"_cp,    "6.Режимы функционирования"_cp,
                                    "7.Перенаправление вызовов"_cp, ""};
 
-void print_page_item(int item) {
-  std::uint8_t colour = item == port_editor.page_item ? COLOR_SELECT : COLOR_BOX;
-  print_at(31, 10 + item, padded(page_items[item - 1], 27), colour);
-}
+const BoxMenu page_menu_box{30, 10, 27, 8, page_items};
 
 void run_page_item(int item) {
   switch (item) {
@@ -240,28 +238,10 @@ void page_menu() {
   char line[64];
   std::snprintf(line, sizeof line, "%s%2d", "Внутренний порт:        "_cp, port_editor.current_port);
   print_at_plain(20, 2, line);
-  draw_box(30, 10, 27, 8);
-  int& item = port_editor.page_item;
-  if (item < 1 || item > 8) item = 1;
-  for (int i = 1; i <= 8; ++i) print_page_item(i);
-  for (;;) {
-    int k = read_key();
-    if (k == key::extended) {
-      int scan = read_key();
-      int old = item;
-      if (scan == key::down) item = item == 8 ? 1 : item + 1;
-      if (scan == key::up) item = item == 1 ? 8 : item - 1;
-      print_page_item(old);
-      print_page_item(item);
-    } else if (k == key::esc) {
-      port_editor.current_port = 0;
-      return;
-    } else if (k == key::enter) {
-      erase_box(30, 10, 27, 8);
-      run_page_item(item);
-      return;
-    }
-  }
+  if (run_box_menu(page_menu_box, port_editor.page_item) == key::esc)
+    port_editor.current_port = 0;
+  else
+    run_page_item(port_editor.page_item);
 }
 
 }  // namespace

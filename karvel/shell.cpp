@@ -77,15 +77,16 @@ void dispatch_help(int entry) {
   if (entry == 2) karvel_about_box();
 }
 
-void dispatch_menu_choice() {
-  int entry = menu_state.menu_choice[menu_state.current_menu];
-  switch (menu_state.current_menu) {
+// Returns true when the exit entry was chosen.
+bool dispatch_menu_choice(int menu, int entry) {
+  switch (menu) {
     case 1: dispatch_file(entry); break;
     case 2: dispatch_programming(entry); break;
     case 3: dispatch_phone_books(entry); break;
     case 4: dispatch_operation(entry); break;
     case 5: dispatch_help(entry); break;
   }
+  return shell.exit_flag == 1;
 }
 
 }  // namespace
@@ -116,14 +117,8 @@ void karvel_main() {
     read_key();
     return;
   }
-  menu_state.current_menu = 1;
-  menu_state.menu_choice[1] = menu_state.menu_choice[2] = 1;
   shell.exit_flag = 0;
-  while (shell.exit_flag != 1) {
-    draw_menu_bar();
-    run_menu();
-    dispatch_menu_choice();
-  }
+  run_main_menu(dispatch_menu_choice);
   std::fclose(help_file);
   help_file = nullptr;
   clear_screen();

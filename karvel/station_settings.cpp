@@ -11,6 +11,7 @@
 #include "karvel/parameter_names.h"
 #include "platform/cp866.h"
 #include "karvel/screens.h"
+#include "toolkit/box_menu.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
@@ -53,9 +54,7 @@ const char* const menu_items[5] = {
     "1.Идентификационный номер"_cp, "2.Общестанционные установки"_cp, "3.Аппаратные номера абонентов"_cp,
     "5.Программные номера абонентов"_cp, "4.Коды доступа програмирования"_cp};
 
-void print_menu_item(int item, int current) {
-  print_at(29, 10 + item, padded(menu_items[item - 1], 30), item == current ? COLOR_SELECT : COLOR_BOX);
-}
+const BoxMenu settings_menu{28, 10, 30, 5, menu_items};
 
 void run_settings_page(int item) {
   switch (item) {
@@ -370,26 +369,10 @@ void station_settings_menu() {
   while (current != 0) {
     clear_screen();
     print_at_plain(20, 2, "  Общестанционные установки"_cp);
-    draw_box(28, 10, 30, 5);
-    for (int item = 1; item <= 5; ++item) print_menu_item(item, current);
-    for (;;) {
-      int k = read_key();
-      if (k == key::extended) {
-        int scan = read_key();
-        int old = current;
-        if (scan == key::down) current = current == 5 ? 1 : current + 1;
-        if (scan == key::up) current = current == 1 ? 5 : current - 1;
-        print_menu_item(old, current);
-        print_menu_item(current, current);
-      } else if (k == key::esc) {
-        current = 0;
-        break;
-      } else if (k == key::enter) {
-        erase_box(28, 10, 30, 5);
-        run_settings_page(current);
-        break;
-      }
-    }
+    if (run_box_menu(settings_menu, current) == key::esc)
+      current = 0;
+    else
+      run_settings_page(current);
   }
 }
 

@@ -123,3 +123,13 @@ void draw_tomrik_link_status() {
   print_at(66, 1, "  4800", COLOR_BOX);
   print_at(75, 1, std::string(link_state.station_identity, 4).c_str(), COLOR_BOX);
 }
+
+void run_main_menu(bool (*dispatch)(int menu, int entry)) {
+  menu_state.current_menu = 1;
+  menu_state.menu_choice[1] = menu_state.menu_choice[2] = 1;
+  for (;;) {
+    draw_menu_bar();
+    run_menu();
+    if (dispatch(menu_state.current_menu, menu_state.menu_choice[menu_state.current_menu])) return;
+  }
+}

@@ -18,3 +18,8 @@ void run_menu();
 // station, or the loaded settings file (karvel).
 void draw_karvel_link_status();
 void draw_tomrik_link_status();
+
+// The shell's loop: the menu state is set up, then the bar is drawn, the
+// menu run and the chosen entry handed to `dispatch` (menu, entry), until
+// `dispatch` reports that the exit entry was chosen.
+void run_main_menu(bool (*dispatch)(int menu, int entry));

@@ -5,6 +5,7 @@
 
 #include "cp866.h"
 #include "link.h"
+#include "settings_image.h"
 #include "link_connect.h"
 #include "profile.h"
 #include "screen.h"
@@ -132,12 +133,9 @@ void connect_karvel(const PortWindow& window) {
     window.close();
     return;
   }
-  const int identity_bytes[7] = {0, 2, 3, 4, 5, 6, 7};
-  for (int i = 0; i < 7; ++i) link_state.station_identity[i] = static_cast<char>(link_buffer[identity_bytes[i]]);
-  link_state.station_identity[7] = 0;
-  link_state.city_line_count = digit(link_buffer[3]);
-  link_state.port_count = 10 * digit(link_buffer[4]) + digit(link_buffer[5]);
-  link_state.channel_row_count = digit(link_buffer[7]);
+  std::uint8_t identity[8];
+  for (int i = 0; i < 8; ++i) identity[i] = static_cast<std::uint8_t>(link_buffer[i]);
+  take_karvel_identity_bytes(identity);
   if (link_read_block(0x801F, 1) == 0) link_state.first_line_port = link_buffer[0];
   if (link_read_block(0x80F0, 16) == 0)
     for (int k = 1; k <= 7; ++k) link_state.access_code_table[k] = link_buffer[2 * (k - 1)] * 256 + link_buffer[2 * (k - 1) + 1];

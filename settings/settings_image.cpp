@@ -35,12 +35,16 @@ bool karvel_identity_valid(const std::uint8_t* image) {
   return is_digit(image[3]) && is_digit(image[4]) && is_digit(image[5]) && is_digit(image[7]);
 }
 
-void take_karvel_identity(const std::uint8_t* image) {
+void take_karvel_identity_bytes(const std::uint8_t* identity) {
   const int identity_bytes[7] = {0, 2, 3, 4, 5, 6, 7};
-  for (int i = 0; i < 7; ++i) link_state.station_identity[i] = static_cast<char>(image[identity_bytes[i]]);
+  for (int i = 0; i < 7; ++i) link_state.station_identity[i] = static_cast<char>(identity[identity_bytes[i]]);
   link_state.station_identity[7] = 0;
-  link_state.city_line_count = digit(image[3]);
-  link_state.port_count = 10 * digit(image[4]) + digit(image[5]);
-  link_state.channel_row_count = digit(image[7]);
+  link_state.city_line_count = digit(identity[3]);
+  link_state.port_count = 10 * digit(identity[4]) + digit(identity[5]);
+  link_state.channel_row_count = digit(identity[7]);
+}
+
+void take_karvel_identity(const std::uint8_t* image) {
+  take_karvel_identity_bytes(image);
   link_state.first_line_port = image[0x1F];
 }

@@ -31,4 +31,7 @@ bool karvel_image_write(int address, int count, const int* buffer);
 bool karvel_identity_valid(const std::uint8_t* image);
 // Takes station_identity (bytes 0, 2..7), the counts and first_line_port
 // (offset 0x1F) from an image into the link state.
+// The identity and the counts from the 8 identity bytes alone (as read
+// from a station at connection).
+void take_karvel_identity_bytes(const std::uint8_t* identity);
 void take_karvel_identity(const std::uint8_t* image);

@@ -67,8 +67,11 @@ TEST_F(Dialog, SeventyFilesShowSixtyFourInFourColumnsAndLongNamesAreCut) {
   for (int n = 0; n < 64; ++n) EXPECT_EQ(slot(n, static_cast<int>(names[n].size())), names[n]) << n;
   for (auto& n : names) EXPECT_LE(n.size(), 12u);
   // A cut name shows its first 12 characters, if it was among the 64.
-  for (auto& n : names)
-    if (n[0] == 'a') EXPECT_EQ(n, "averyverylon");
+  for (auto& n : names) {
+    if (n[0] == 'a') {
+      EXPECT_EQ(n, "averyverylon");
+    }
+  }
 }
 
 TEST_F(Dialog, ArrowsMoveTheSelectionWithinTheListAndShowIt) {

@@ -159,16 +159,19 @@ TEST_F(TomrikTransfer, RecordsGoInTheirOrderAndTheBarGetsItsMarks) {
 }
 
 TEST_F(TomrikTransfer, AStationClaimingMoreThanTheImageHoldsIsCutToItsRows) {
-  set_identity("T9");
+  set_identity("T999");
   link_state.city_line_count = 9;
   link_state.subscriber_count = 99;
   choose("t");
   keys({'y', key::esc});
   station_to_file();
   for (auto& rec : station->records_read) {
-    if (rec.first >= 0x01 && rec.first <= 0x13 && rec.first != 0x0D && rec.first != 0x0E && rec.first != 0x0F)
+    if (rec.first >= 0x01 && rec.first <= 0x13 && rec.first != 0x0D && rec.first != 0x0E && rec.first != 0x0F) {
       EXPECT_LE(rec.second, 4);
-    if (rec.first >= 0x14 && rec.first <= 0x22) EXPECT_LE(rec.second, 16);
+    }
+    if (rec.first >= 0x14 && rec.first <= 0x22) {
+      EXPECT_LE(rec.second, 16);
+    }
   }
   EXPECT_EQ(most_marks(), 43);
 }

@@ -13,4 +13,3 @@ void special_cell_screen() {}
 void number_control_screen(int) {}
 void command8_paths_screen() {}
 void station_display_screen() {}
-void storage_device_screen() {}

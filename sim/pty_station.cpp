@@ -137,10 +137,21 @@ std::int64_t PtyStation::wait_limit_us(int wait_ms, std::uint64_t now_us) const 
     std::int64_t until = p.due_us <= now_us ? 0 : static_cast<std::int64_t>(p.due_us - now_us);
     if (limit < 0 || until < limit) limit = until;
   }
+  if (storage_ && storage_->on()) {
+    std::uint64_t due_ms = storage_->next_due_ms();
+    if (due_ms != UINT64_MAX) {
+      std::int64_t until = due_ms * 1000 <= now_us ? 0 : static_cast<std::int64_t>(due_ms * 1000 - now_us);
+      if (limit < 0 || until < limit) limit = until;
+    }
+  }
   return limit;
 }
 
 void PtyStation::answer(std::uint8_t byte, std::uint64_t now_us) {
+  if (storage_ && storage_->on()) {
+    storage_->take(byte, now_us / 1000);
+    return;
+  }
   int baud = line_baud();
   if (baud != station_.baud() && baud != last_refused_baud_ && note) {
     note("the line is at " + (baud ? std::to_string(baud) + " baud" : std::string("a format other than 8N1")) +
@@ -178,8 +189,14 @@ bool PtyStation::serve(int wait_ms, const sigset_t* mask) {
     std::uint64_t now = steady_us();
     for (ssize_t i = 0; i < got; ++i) answer(bytes[i], now);
   }
+  drive_storage(steady_us());
   send_due(steady_us());
   return true;
+}
+
+void PtyStation::drive_storage(std::uint64_t now_us) {
+  if (!storage_ || !storage_->on()) return;
+  if (auto b = storage_->next_byte(now_us / 1000)) pending_.push_back({now_us, order_++, *b});
 }
 
 }  // namespace sim

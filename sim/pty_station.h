@@ -13,6 +13,7 @@
 
 #include "station.h"
 #include "station_line.h"
+#include "storage_device.h"
 
 namespace sim {
 
@@ -50,6 +51,10 @@ class PtyStation {
 
   std::function<void(const std::string&)> note;
 
+  // A storage device beside the station: while it is switched on it drives
+  // the line, and the program's bytes are its answers.
+  void set_storage(StorageDevice* device) { storage_ = device; }
+
  private:
   struct Pending {
     std::uint64_t due_us;
@@ -61,8 +66,11 @@ class PtyStation {
   bool someone_holds_the_lock() const;
   std::int64_t wait_limit_us(int wait_ms, std::uint64_t now_us) const;
 
+  void drive_storage(std::uint64_t now_us);
+
   Station& station_;
   StationLine& line_;
+  StorageDevice* storage_ = nullptr;
   int master_ = -1;
   int slave_ = -1;
   std::string device_;

@@ -6,10 +6,16 @@
 //
 // See `stationsim --help` for the options, and event_script.h for the
 // events file.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <ctime>
+
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +31,7 @@
 #include "pty_station.h"
 #include "serial.h"
 #include "station_line.h"
+#include "storage_device.h"
 #include "tomrik_station.h"
 
 namespace {
@@ -48,11 +55,16 @@ const char usage[] =
     "  --seed N               seed for the faults (default 1)\n"
     "  --pace                 delay each answer by the wire time of the byte and\n"
     "                         its answer at the line speed\n"
+    "  --storage FILE|gen     tomrik: the storage device's call records, from a\n"
+    "                         file (each record its length byte, then its bytes)\n"
+    "                         or generated; the device starts switched off\n"
+    "  --control PATH         a FIFO (made if missing) for operator commands, one\n"
+    "                         a line: \"storage on\", \"storage off\"\n"
     "  -v                     one line per frame on stderr (-vv: empty polls too)\n";
 
 struct Options {
   std::string model = "karvel";
-  std::string link, identity, image, save, events;
+  std::string link, identity, image, save, events, storage, control;
   int baud = 0;
   sim::FaultPlan faults;
   bool pace = false;
@@ -96,6 +108,8 @@ Options parse(int argc, char** argv) {
     else if (a == "--image") o.image = value();
     else if (a == "--save") o.save = value();
     else if (a == "--events") o.events = value();
+    else if (a == "--storage") o.storage = value();
+    else if (a == "--control") o.control = value();
     else if (a == "--drop") o.faults.drop = probability(value());
     else if (a == "--corrupt") o.faults.corrupt = probability(value());
     else if (a == "--late") o.faults.late = probability(value());
@@ -111,6 +125,7 @@ Options parse(int argc, char** argv) {
     }
   }
   if (o.model != "karvel" && o.model != "tomrik") fail("--model is karvel or tomrik");
+  if (!o.storage.empty() && o.model != "tomrik") fail("only a tomrik station has a storage device");
   return o;
 }
 
@@ -168,6 +183,51 @@ std::uint64_t steady_ms() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// The operator's channel: a FIFO read without blocking, held open for
+// writing as well so that a writer closing it is no end of file.
+struct ControlChannel {
+  int fd = -1;
+  std::string partial;
+
+  void open(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      if (::mkfifo(path.c_str(), 0600) != 0) fail("cannot make the FIFO " + path + ": " + std::strerror(errno));
+    } else if (!S_ISFIFO(st.st_mode)) {
+      fail(path + " is not a FIFO");
+    }
+    fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK);
+    if (fd < 0) fail("cannot open " + path + ": " + std::strerror(errno));
+  }
+  // Complete lines that have come since the last look.
+  std::vector<std::string> lines() {
+    std::vector<std::string> out;
+    if (fd < 0) return out;
+    char buf[256];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0) partial.append(buf, static_cast<std::size_t>(n));
+    std::size_t at;
+    while ((at = partial.find('\n')) != std::string::npos) {
+      std::string line = partial.substr(0, at);
+      partial.erase(0, at + 1);
+      while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+      out.push_back(line);
+    }
+    if (partial.size() > 4096) partial.clear();
+    return out;
+  }
+};
+
+std::array<std::uint8_t, 7> local_clock() {
+  std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  return {static_cast<std::uint8_t>(t.tm_year - 100), static_cast<std::uint8_t>(t.tm_wday == 0 ? 7 : t.tm_wday),
+          static_cast<std::uint8_t>(t.tm_mon + 1),    static_cast<std::uint8_t>(t.tm_mday),
+          static_cast<std::uint8_t>(t.tm_hour),       static_cast<std::uint8_t>(t.tm_min),
+          static_cast<std::uint8_t>(t.tm_sec)};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -201,6 +261,21 @@ int main(int argc, char** argv) {
   if (o.verbose) line.fault_log = say;
   sim::PtyStation pty(*station, line);
   if (o.verbose) pty.note = say;
+
+  sim::StorageDevice storage;
+  if (!o.storage.empty()) {
+    if (o.storage == "gen") {
+      storage.store = sim::generate_calls(12, o.faults.seed);
+    } else if (std::string why; !sim::read_store_file(o.storage, storage.store, why)) {
+      fail(why);
+    }
+    storage.set_clock(local_clock(), steady_ms());
+    storage.set_faults(o.faults);
+    if (o.verbose) storage.log = say;
+    pty.set_storage(&storage);
+  }
+  ControlChannel control;
+  if (!o.control.empty()) control.open(o.control);
   std::string error;
   if (!pty.open(error)) fail(error);
   if (!o.link.empty() && !pty.make_link(o.link, error)) fail(error);
@@ -227,7 +302,19 @@ int main(int argc, char** argv) {
   bool line_ok = true;
   std::uint64_t last_look = steady_ms();
   while (!stop_signal && line_ok) {
-    line_ok = pty.serve(500, &waiting);
+    line_ok = pty.serve(control.fd >= 0 ? 50 : 500, &waiting);
+    for (const std::string& command : control.lines()) {
+      if (command == "storage on" || command == "storage off") {
+        if (o.storage.empty()) {
+          say("no storage device (start with --storage)");
+          continue;
+        }
+        storage.switch_on(command == "storage on", steady_ms());
+        say(std::string("storage device switched ") + (storage.on() ? "on" : "off"));
+      } else if (!command.empty()) {
+        say("unknown operator command: " + command);
+      }
+    }
     if (steady_ms() - last_look >= 500) {
       pty.release_abandoned_line();
       last_look = steady_ms();

@@ -222,10 +222,7 @@ std::array<std::uint8_t, 7> local_clock() {
   std::time_t now = std::time(nullptr);
   std::tm t{};
   localtime_r(&now, &t);
-  return {static_cast<std::uint8_t>(t.tm_year - 100), static_cast<std::uint8_t>(t.tm_wday == 0 ? 7 : t.tm_wday),
-          static_cast<std::uint8_t>(t.tm_mon + 1),    static_cast<std::uint8_t>(t.tm_mday),
-          static_cast<std::uint8_t>(t.tm_hour),       static_cast<std::uint8_t>(t.tm_min),
-          static_cast<std::uint8_t>(t.tm_sec)};
+  return sim::clock_record(t);
 }
 
 }  // namespace

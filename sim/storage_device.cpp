@@ -57,10 +57,14 @@ std::array<std::uint8_t, 7> StorageDevice::clock(std::uint64_t now_ms) const {
   std::time_t t = static_cast<std::time_t>(clock_base_s_ + elapsed);
   std::tm tm{};
   gmtime_r(&t, &tm);
-  return {static_cast<std::uint8_t>(tm.tm_year - 100), static_cast<std::uint8_t>(tm.tm_wday == 0 ? 7 : tm.tm_wday),
-          static_cast<std::uint8_t>(tm.tm_mon + 1),    static_cast<std::uint8_t>(tm.tm_mday),
-          static_cast<std::uint8_t>(tm.tm_hour),       static_cast<std::uint8_t>(tm.tm_min),
-          static_cast<std::uint8_t>(tm.tm_sec)};
+  return clock_record(tm);
+}
+
+std::array<std::uint8_t, 7> clock_record(const std::tm& t) {
+  return {static_cast<std::uint8_t>(t.tm_year - 100), static_cast<std::uint8_t>(t.tm_wday == 0 ? 7 : t.tm_wday),
+          static_cast<std::uint8_t>(t.tm_mon + 1),    static_cast<std::uint8_t>(t.tm_mday),
+          static_cast<std::uint8_t>(t.tm_hour),       static_cast<std::uint8_t>(t.tm_min),
+          static_cast<std::uint8_t>(t.tm_sec)};
 }
 
 void StorageDevice::begin_ready() {
@@ -171,6 +175,17 @@ void StorageDevice::start_record() {
   queue(static_cast<std::uint8_t>(data_.size()), false);
 }
 
+// After an acknowledged data byte: the next one, or the sum after the last.
+void StorageDevice::send_next(Step sum_step) {
+  if (++at_ < data_.size()) {
+    sum_ = static_cast<std::uint8_t>(sum_ + data_[at_]);
+    queue(data_[at_], false);
+  } else {
+    step_ = sum_step;
+    queue(sum_, true);
+  }
+}
+
 void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
   if (!on_ || !awaiting_) return;  // a byte nobody asked for
   awaiting_ = false;
@@ -202,17 +217,14 @@ void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
         default: begin_ready(); return;
       }
     case Step::record_length:
+      if (byte != ack) return abort("record length not acknowledged");
+      step_ = Step::record_data;
+      sum_ = static_cast<std::uint8_t>(sum_ + data_[0]);
+      queue(data_[0], false);
+      return;
     case Step::record_data:
       if (byte != ack) return abort("record byte not acknowledged");
-      if (step_ == Step::record_data) ++at_;
-      if (at_ < data_.size()) {
-        step_ = Step::record_data;
-        sum_ = static_cast<std::uint8_t>(sum_ + data_[at_]);
-        queue(data_[at_], false);
-      } else {
-        step_ = Step::record_sum;
-        queue(sum_, true);
-      }
+      send_next(Step::record_sum);
       return;
     case Step::record_sum:
       if (byte != sum_) return abort("record sum not confirmed");
@@ -226,13 +238,7 @@ void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
     case Step::clear_confirm: begin_ready(); return;
     case Step::send_data:
       if (byte != ack) return abort("byte not acknowledged");
-      if (++at_ < data_.size()) {
-        sum_ = static_cast<std::uint8_t>(sum_ + data_[at_]);
-        queue(data_[at_], false);
-      } else {
-        step_ = Step::send_sum;
-        queue(sum_, true);
-      }
+      send_next(Step::send_sum);
       return;
     case Step::send_sum:
       if (byte != sum_) note("storage: sum not confirmed");

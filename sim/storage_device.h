@@ -24,6 +24,7 @@
 
 #include <array>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -76,6 +77,7 @@ class StorageDevice {
   void prepare_take(int count, Purpose purpose);
   void queue(std::uint8_t byte, bool is_sum);
   void start_record();
+  void send_next(Step sum_step);
   void note(const std::string& text) const {
     if (log) log(text);
   }
@@ -102,6 +104,9 @@ class StorageDevice {
   std::int64_t clock_base_s_ = 0;   // the clock's time when it was set
   std::uint64_t clock_set_ms_ = 0;
 };
+
+// The clock record of a broken-down time.
+std::array<std::uint8_t, 7> clock_record(const std::tm& time);
 
 // A plausible store of `count` calls: subscribers 1..16, lines 1..4, dates
 // in one month, some calls across midnight, dialled numbers of 2..20

@@ -158,6 +158,22 @@ struct Storage {
     index = 0;
   }
 
+  // One byte of a frame the device sends, acknowledged; `check` follows
+  // the last one.
+  int take_byte(std::uint8_t* into, int r, State check) {
+    into[index++] = static_cast<std::uint8_t>(r);
+    sum = (sum + r) & 0xFF;
+    if (--left == 0) state = check;
+    return ack;
+  }
+  // One byte of a frame the program sends, in answer to any byte.
+  int give_byte(const std::uint8_t* from, State check) {
+    int b = from[index++];
+    sum = (sum + b) & 0xFF;
+    if (--left == 0) state = check;
+    return b;
+  }
+
   // The answer to the byte R in the present state.
   int act(int r) {
     switch (state) {
@@ -218,10 +234,7 @@ struct Storage {
         begin_frame(State::clock_read_data, clock_bytes);
         return cmd_clock_read;
       case State::clock_read_data:
-        clock[index++] = static_cast<std::uint8_t>(r);
-        sum = (sum + r) & 0xFF;
-        if (--left == 0) state = State::clock_read_check;
-        return ack;
+        return take_byte(clock, r, State::clock_read_check);
       case State::clock_read_check:
         state = State::idle;
         if (r != sum) {
@@ -236,12 +249,8 @@ struct Storage {
         clock_from_local_time();
         begin_frame(State::clock_write_data, clock_bytes);
         return cmd_clock_write;
-      case State::clock_write_data: {
-        int b = clock[index++];
-        sum = (sum + b) & 0xFF;
-        if (--left == 0) state = State::clock_write_check;
-        return b;
-      }
+      case State::clock_write_data:
+        return give_byte(clock, State::clock_write_check);
       case State::clock_write_check:
         state = State::idle;
         if (r != sum) {
@@ -256,10 +265,7 @@ struct Storage {
         begin_frame(State::times_read_data, times_bytes);
         return cmd_times_read;
       case State::times_read_data:
-        times[index++] = static_cast<std::uint8_t>(r);
-        sum = (sum + r) & 0xFF;
-        if (--left == 0) state = State::times_read_check;
-        return ack;
+        return take_byte(times, r, State::times_read_check);
       case State::times_read_check:
         state = State::idle;
         if (r != sum) {
@@ -274,12 +280,8 @@ struct Storage {
         for (int i = 0; i < times_bytes; ++i) times[i] = static_cast<std::uint8_t>(day_night_times[i]);
         begin_frame(State::times_write_data, times_bytes);
         return cmd_times_write;
-      case State::times_write_data: {
-        int b = times[index++];
-        sum = (sum + b) & 0xFF;
-        if (--left == 0) state = State::times_write_check;
-        return b;
-      }
+      case State::times_write_data:
+        return give_byte(times, State::times_write_check);
       case State::times_write_check:
         if (r != sum) {
           checksum_error("          Ошибка контрольной суммы при записи          "_cp, r);

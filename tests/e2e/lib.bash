@@ -87,3 +87,13 @@ start_station() {
   FAILED=1
   return 1
 }
+
+# connect_tomrik: from tomrik's first menu, "Настройка COM порта" on COM1
+# until the station's identity shows on the menu bar.
+connect_tomrik() {
+  wait_for " Выход" || return 1
+  keys Enter
+  wait_for "Инициализация COM порта" || return 1
+  keys Enter
+  wait_for "COM1    4800   T416" 10
+}

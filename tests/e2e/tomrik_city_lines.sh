@@ -23,11 +23,7 @@ PY
 
 start_station --model tomrik --image "$WORK/before.set" --save "$WORK/after.set" || finish
 start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
-wait_for " Выход" || finish
-keys Enter
-wait_for "Инициализация COM порта" || finish
-keys Enter
-wait_for "COM1    4800   T416" 10 || finish
+connect_tomrik || finish
 
 keys Right Enter
 wait_for "Установки городских линий" || finish

@@ -7,11 +7,7 @@ source "$(dirname "$0")/lib.bash"
 
 start_station --model tomrik --storage gen --control "$WORK/control" -v || finish
 start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
-wait_for " Выход" || finish
-keys Enter
-wait_for "Инициализация COM порта" || finish
-keys Enter
-wait_for "COM1    4800   T416" 10 || finish
+connect_tomrik || finish
 
 echo "storage on" >"$WORK/control"
 keys Right Right Right Down Down Enter

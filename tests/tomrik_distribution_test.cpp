@@ -102,6 +102,20 @@ TEST_F(Distribution, DayShowsOnlyTheStationsLinesAndEscWritesNothing) {
   EXPECT_EQ(delay(6), "2");
 }
 
+TEST_F(Distribution, ADelayThatTheRecordDoesNotHoldIsNeitherShownNorEdited) {
+  rec(19, 1) = {7, 8};  // day delays only
+  keys({0, key::down, 0, key::left, key::enter, key::space, key::enter});  // day group 2: 7 -> 8
+  keys({key::esc});
+  call_distribution_screen(2);
+  EXPECT_EQ(delay(2), " ");
+  EXPECT_EQ(delay(3), " ");
+  EXPECT_TRUE(station->records_written.empty());
+  keys({0, key::down, 0, key::left, key::enter, key::space, key::enter, key::esc});
+  call_distribution_screen(1);
+  EXPECT_EQ(rec(19, 1), (Bytes{8, 8}));
+  EXPECT_EQ(delay(2), "8");
+}
+
 TEST_F(Distribution, AShortRecordIsFilledWithEmptyPlacesBeforeItIsWritten) {
   rec(8, 1) = {5};
   keys({0, key::right, key::enter, key::space, key::enter, key::esc});

@@ -222,6 +222,28 @@ TEST_F(Storage, FaultsOnTheLineNeverHangTheScreenOrCorruptTheFile) {
   }
 }
 
+// A line that never falls silent: every read brings a byte at once.
+class NoisyLine : public test::StorageLine {
+ public:
+  using StorageLine::StorageLine;
+  int read_byte(std::uint8_t& byte, int) override {
+    if (++reads > read_limit) throw platform::ScriptExhausted();
+    byte = 0x55;
+    return platform::serial_byte_received;
+  }
+};
+
+TEST_F(Storage, ALineThatNeverFallsSilentStillLetsTheScreenBeLeft) {
+  auto noisy = std::make_unique<NoisyLine>(device);
+  NoisyLine* l = noisy.get();
+  l->read_limit = 5000;
+  noisy->open("COM1", 4800);
+  link_use_port(std::move(noisy));
+  run();
+  EXPECT_LT(l->reads, 1000);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
 TEST_F(Storage, WithoutAStationTheScreenShowsErrorFiveAndOpensNoFile) {
   link_state.station_connected = 0;
   test::KeySpy box{&services.keys, [] { return utf8_at(15, 13, 50); }};

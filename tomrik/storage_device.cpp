@@ -26,6 +26,7 @@ constexpr int cmd_read = 0xA6, cmd_clear = 0xA9, cmd_clock_read = 0xA7, cmd_cloc
 constexpr int cmd_times_read = 0xA1, cmd_times_write = 0xA2;
 constexpr int clock_bytes = 7, times_bytes = 4;
 constexpr int message_column = 14;
+constexpr int max_drained = 512;
 
 enum class State {
   idle,
@@ -411,8 +412,11 @@ void storage_device_screen() {
     set_colour(COLOR_SCREEN);
     return;
   }
+  // Whatever the line holds is thrown away, up to the first silence. A
+  // device in step sends one byte and waits, so that takes a byte or two; a
+  // line that never falls silent is given up on after a few hundred.
   int r = 0;
-  while (link_get_byte(r) == 0) {
+  for (int drained = 0; drained < max_drained && link_get_byte(r) == 0; ++drained) {
   }
   while (!s.leave) {
     if (s.state == State::idle && key_waiting()) {

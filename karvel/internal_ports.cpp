@@ -18,12 +18,6 @@ PortEditorState port_editor;
 
 namespace {
 
-std::string padded(std::string_view text, std::size_t width) {
-  std::string s(text);
-  s.resize(width, ' ');
-  return s;
-}
-
 std::string two_digits(int n) {
   char text[16];
   std::snprintf(text, sizeof text, "%2d", n);

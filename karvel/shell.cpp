@@ -25,15 +25,6 @@ std::string about_line(std::string_view text) {
   return line;
 }
 
-// A caption with a telephone number (or a blank caption) pushed to the right
-// end of the 34-character line.
-std::string right_aligned(std::string_view caption, std::string_view tail) {
-  std::string line(caption);
-  line.append(34 - line.size() - tail.size(), ' ');
-  line.append(tail);
-  return line;
-}
-
 void dispatch_file(int entry) {
   switch (entry) {
     case 1: link_connect(); break;
@@ -99,9 +90,9 @@ void karvel_about_box() {
       about_line("                      "),
       about_line("   Разработка: группа  \"Карвел\"   "_cp),
       about_line("                    "),
-      right_aligned("Справки по телефонам:"_cp, "000-00-01"),
-      right_aligned("", "000-00-02"),
-      right_aligned("Электронная почта:"_cp, "info@localhost"),
+      right_aligned("Справки по телефонам:"_cp, "000-00-01", 34),
+      right_aligned("", "000-00-02", 34),
+      right_aligned("Электронная почта:"_cp, "info@localhost", 34),
   };
   draw_box(20, 10, 40, 10);
   print_at(24, 11, lines[0], COLOR_BOX);

@@ -24,12 +24,6 @@ std::string format(const char* pattern, int a) {
   return text;
 }
 
-std::string padded(std::string_view text, std::size_t width) {
-  std::string s(text);
-  s.resize(width, ' ');
-  return s;
-}
-
 // Station bytes shown as characters: control bytes would move the cursor,
 // so they show as blanks.
 std::string as_characters(int count) {

@@ -18,15 +18,6 @@ void message_at_field(const char* text, int blank_width) {
 void show_open_error() { message_at_field(" Ошибка открытия файла! "_cp, 24); }
 void show_file_not_suitable() { message_at_field(" Файл не подходит к станции! "_cp, 29); }
 
-int read_plain_key() {
-  int k = read_key();
-  if (k == key::extended) {
-    read_key();
-    return 0;
-  }
-  return k;
-}
-
 int show_result(const char* text, int column, int width, std::uint8_t colour) {
   std::string line(text);
   int left = width > static_cast<int>(line.size()) ? (width - static_cast<int>(line.size())) / 2 : 0;

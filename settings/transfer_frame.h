@@ -15,9 +15,6 @@ void show_file_not_suitable();
 // key, blanks the field and returns the key (0 for an extended key).
 int show_result(const char* text, int column, int width, std::uint8_t colour);
 
-// Reads a key; an extended key's scan code is read as well and 0 returned.
-int read_plain_key();
-
 struct TransferCommand {
   bool clear_screen_first;
   int question_column;

@@ -17,14 +17,6 @@ struct ShellState {
 };
 ShellState shell;
 
-// Right-aligns a telephone number after its caption in a field.
-std::string right_aligned(std::string_view caption, std::string_view tail, std::size_t width) {
-  std::string line(caption);
-  line.append(width - line.size() - tail.size(), ' ');
-  line.append(tail);
-  return line;
-}
-
 void dispatch_file(int entry) {
   switch (entry) {
     case 1: link_connect(); break;

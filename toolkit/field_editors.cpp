@@ -107,15 +107,6 @@ int show_choice(const int* grid, int address, std::uint8_t colour, const ChoiceK
       kind.blank_on_failed_read ? kind.failed_text : "");
 }
 
-// Reads the scan code after an extended-key prefix, so that it is never
-// taken for an ordinary key.
-int read_plain_key(int& scan) {
-  int k = read_key();
-  scan = -1;
-  if (k == key::extended) scan = read_key();
-  return k;
-}
-
 int edit_choice(const int* grid, int address, const ChoiceKind& kind, bool follow_speed = false) {
   if (ask_access_code() != 0) return -1;
   if (kind.hint) kind.hint();

@@ -104,6 +104,24 @@ void clear_screen() { console().clear_window(); }
 int read_key() { return platform::next_key_byte(); }
 bool key_waiting() { return platform::key_byte_waiting(); }
 
+int read_plain_key(int& scan) {
+  int k = read_key();
+  scan = k == key::extended ? read_key() : -1;
+  return k;
+}
+
+int read_plain_key() {
+  int scan;
+  return read_plain_key(scan);
+}
+
+std::string right_aligned(std::string_view caption, std::string_view tail, std::size_t width) {
+  std::string line(caption);
+  if (line.size() + tail.size() < width) line.append(width - line.size() - tail.size(), ' ');
+  line.append(tail);
+  return line;
+}
+
 void drain_keys() {
   while (key_waiting()) read_key();
 }

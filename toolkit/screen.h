@@ -4,6 +4,7 @@
 // window; texts are CP866 byte strings.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "keys.h"
@@ -32,6 +33,10 @@ void set_window(int x1, int y1, int x2, int y2);
 void clear_screen();
 int read_key();
 bool key_waiting();
+// Reads a key; the scan code of an extended key goes to `scan` (-1 for an
+// ordinary key), so that it is never taken for an ordinary key itself.
+int read_plain_key(int& scan);
+int read_plain_key();
 long read_number();
 
 // A grid_cursor record: current column, current row, column count, row
@@ -51,6 +56,8 @@ void goto_xy(int column, int row);
 void put_text(std::string_view text);
 void put_char(std::uint8_t ch);
 void put_blanks(int count);
+// A caption with a tail pushed to the right end of a field `width` wide.
+std::string right_aligned(std::string_view caption, std::string_view tail, std::size_t width);
 // Throws away every key that is waiting, as modal boxes do before closing.
 void drain_keys();
 

@@ -6,30 +6,17 @@
 
 #include "link/link.h"
 #include "settings/settings_image.h"
+#include "karvel_image_fixture.h"
 #include "test_support.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
 
 namespace {
 
-std::uint8_t& image(int address) { return settings_image.karvel[address - 0x8000]; }
+using test::image;
 
-struct FieldEditors : ::testing::Test {
-  platform::TestServices services;
+struct FieldEditors : test::KarvelImageTest {
   int grid[4 + 1 + 1] = {1, 1, 1, 1, 60, 10};
-  void SetUp() override {
-    use_profile(karvel_profile);
-    settings_image = SettingsImage();
-    link_state = LinkState();
-    link_state.file_mode = 1;
-    link_state.port_count = 24;
-    link_state.city_line_count = 4;
-    access_pending = 0;
-    set_colour(COLOR_SCREEN);
-    clear_screen();
-  }
-  void TearDown() override { link_state = LinkState(); }
-  void keys(std::initializer_list<int> k) { services.keys.add(k); }
   std::string field(int width) { return test::text_at(60, 10, width); }
 };
 

@@ -10,32 +10,22 @@
 #include "karvel/screens.h"
 #include "link/link.h"
 #include "settings/settings_image.h"
+#include "karvel_image_fixture.h"
 #include "test_support.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
 
 namespace {
 
-std::uint8_t& image(int address) { return settings_image.karvel[address - 0x8000]; }
+using test::image;
 
-struct KarvelPages : ::testing::Test {
-  platform::TestServices services;
+struct KarvelPages : test::KarvelImageTest {
   void SetUp() override {
-    use_profile(karvel_profile);
-    settings_image = SettingsImage();
-    link_state = LinkState();
-    link_state.file_mode = 1;
-    link_state.port_count = 24;
-    link_state.city_line_count = 4;
-    access_pending = 0;
+    KarvelImageTest::SetUp();
     port_editor = PortEditorState();
     std::memcpy(&image(0x8080), "DAY     NIGHT   WEEKEND HOLIDAY ", 32);
     for (int p = 1; p <= 48; ++p) image(0x8040 + p - 1) = p;
-    set_colour(COLOR_SCREEN);
-    clear_screen();
   }
-  void TearDown() override { link_state = LinkState(); }
-  void keys(std::initializer_list<int> k) { services.keys.add(k); }
   void downs(int n) {
     for (int i = 0; i < n; ++i) keys({0, key::down});
   }

@@ -16,7 +16,7 @@ wait_for "Связь с устройством установлена" 30 || fin
 keys x
 wait_for "COM1  57600" || finish
 
-# Port 5, main settings, row b (priority) := 170.
+# edit_port_priority DIGITS: port 5, main settings, row b (priority).
 edit_port_priority() {
   keys Right Down Enter
   wait_for "Введите номер порта:" || finish
@@ -24,28 +24,29 @@ edit_port_priority() {
   wait_for "1.Основные установки" || finish
   keys Enter
   wait_for "Основные установки внутреннего порта:" || finish
-  keys Down Enter 1 7 0 Enter
+  keys Down Enter "$@" Enter
   sleep 0.3
-  [[ "$(row 5)" == *" 170"* ]] || { echo "FAIL: the priority row shows '$(row 5)'"; FAILED=1; }
+  [[ "$(row 5)" == *" $(printf %3s "$(IFS=; echo "$*")")"* ]] || { echo "FAIL: the priority row shows '$(row 5)'"; FAILED=1; }
   keys Escape Escape Escape
   wait_for "2.Установки внутренних портов" || finish
 }
 
-# Station-wide settings, general page, row d (ringing in interval 4) := 31.
+# edit_ringing_limit DIGITS: station-wide settings, general page, row d
+# (ringing telephones in interval 4).
 edit_ringing_limit() {
   keys Up Enter
   wait_for "1.Идентификационный номер" || finish
   keys Down Enter
   wait_for "Общестанционные установки" || finish
-  keys Down Down Down Enter 3 1 Enter
+  keys Down Down Down Enter "$@" Enter
   sleep 0.3
-  [[ "$(row 7)" == *"  31"* ]] || { echo "FAIL: the ringing row shows '$(row 7)'"; FAILED=1; }
+  [[ "$(row 7)" == *" $(printf %3s "$(IFS=; echo "$*")")"* ]] || { echo "FAIL: the ringing row shows '$(row 7)'"; FAILED=1; }
   keys Escape Escape
   wait_for "1.Общестанционные установки" || finish
 }
 
-edit_port_priority
-edit_ringing_limit
+edit_port_priority 1 7 0
+edit_ringing_limit 3 1
 
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
@@ -65,20 +66,8 @@ keys Down Enter
 wait_for "Колличество файлов:" || finish
 keys o f f i c e Enter
 wait_for "office.set" || finish
-keys Right Down Enter
-wait_for "Введите номер порта:" || finish
-keys 5 Enter
-wait_for "1.Основные установки" || finish
-keys Enter
-wait_for "Основные установки внутреннего порта:" || finish
-keys Down Enter 9 Enter Escape Escape Escape
-wait_for "2.Установки внутренних портов" || finish
-keys Up Enter
-wait_for "1.Идентификационный номер" || finish
-keys Down Enter
-wait_for "Общестанционные установки" || finish
-keys Down Down Down Enter 7 Enter Escape Escape
-wait_for "1.Общестанционные установки" || finish
+edit_port_priority 9
+edit_ringing_limit 7
 keys Left Down Enter
 wait_for "Колличество файлов:" || finish
 keys s a v e d Enter

@@ -1,0 +1,34 @@
+#pragma once
+// A karvel test on a loaded settings image (file mode): a station of 24
+// ports and 4 city lines whose bytes the test sets and reads back.
+
+#include <gtest/gtest.h>
+
+#include "link/link_state.h"
+#include "settings/settings_image.h"
+#include "test_support.h"
+#include "toolkit/field_editors.h"
+#include "toolkit/screen.h"
+
+namespace test {
+
+inline std::uint8_t& image(int address) { return settings_image.karvel[address - 0x8000]; }
+
+struct KarvelImageTest : ::testing::Test {
+  platform::TestServices services;
+  void SetUp() override {
+    use_profile(karvel_profile);
+    settings_image = SettingsImage();
+    link_state = LinkState();
+    link_state.file_mode = 1;
+    link_state.port_count = 24;
+    link_state.city_line_count = 4;
+    access_pending = 0;
+    set_colour(COLOR_SCREEN);
+    clear_screen();
+  }
+  void TearDown() override { link_state = LinkState(); }
+  void keys(std::initializer_list<int> k) { services.keys.add(k); }
+};
+
+}  // namespace test

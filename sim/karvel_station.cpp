@@ -38,6 +38,19 @@ KarvelStation::KarvelStation() : Station(57600) {
   set_baud(57600);
 }
 
+// A port as installed: in service with a ringer, tone dialling, and the
+// usual timings (pulse parameters in units of 5 ms, times in seconds).
+void KarvelStation::fill_default_port(std::uint16_t block) {
+  const std::uint8_t main_settings[16] = {1, 5, 0, 0, 1, 1, 1, 1, 0, 1, 1, 0, 1, 0, 1, 0};
+  const std::uint8_t pulse[11] = {10, 8, 60, 16, 120, 40, 8, 16, 4, 12, 40};
+  const std::uint8_t times[16] = {15, 30, 40, 10, 20, 15, 30, 60, 30, 10, 30, 10, 0, 30, 0, 0};
+  for (int i = 0; i < 16; ++i) memory_[block + i] = main_settings[i];
+  for (int i = 0; i < 11; ++i) memory_[block + 0x10 + i] = pulse[i];
+  for (int i = 0; i < 16; ++i) memory_[block + 0x20 + i] = times[i];
+  memory_[block + 0x39] = 60;   // music listening time
+  memory_[block + 0x3A] = 120;  // time on HOLD
+}
+
 // A station as an engineer finds it after installation: 24 ports and 4
 // city lines in service, plain numbering, no access codes.
 void KarvelStation::fill_default_configuration() {
@@ -55,7 +68,7 @@ void KarvelStation::fill_default_configuration() {
   for (int p = 1; p <= 48; ++p) memory_[0x8040 + p - 1] = static_cast<std::uint8_t>(p);
   const char* mode_names[4] = {"День"_cp, "Ночь"_cp, "Выходной"_cp, "Праздник"_cp};
   for (int m = 0; m < 4; ++m) put_text(memory_, static_cast<std::uint16_t>(0x8080 + 8 * m), mode_names[m], 8);
-  for (int p = 1; p <= ports; ++p) memory_[0x8000 + 256 * p] = 1;  // in service
+  for (int p = 1; p <= ports; ++p) fill_default_port(0x8000 + 256 * p);
   for (int l = 1; l <= lines; ++l) memory_[0x8000 + 256 * (first_line_port + l - 1)] = 1;
   for (int k = 1; k <= ports; ++k) memory_[0xB580 + k] = static_cast<std::uint8_t>(k);  // number 100 + k
 }

@@ -79,6 +79,7 @@ class KarvelStation : public Station {
   Answer finish_write(std::uint8_t their_check);
   Answer finish_key(std::uint8_t their_check);
   void follow_speed_setting();
+  void fill_default_port(std::uint16_t block);
   void fill_default_configuration();
 
   std::array<std::uint8_t, 0x10000> memory_{};

@@ -41,12 +41,7 @@ std::vector<Step> write_wire(int address, std::vector<int> data) {
   int lo = address & 0xFF, hi = address >> 8, n = static_cast<int>(data.size());
   std::vector<Step> w{{0xBE, 0xFF}, {lo, 0xFF}, {hi, 0xFF}, {n, 0xFF}};
   int sum = 0xBE + lo + hi + n;
-  for (int d : data) {
-    w.push_back({d, 0xFF});
-    sum += d;
-  }
-  int check = link_check_byte(sum);
-  w.push_back({check, check});
+  append_sent_data_and_check(w, data, sum);
   return w;
 }
 

@@ -40,12 +40,7 @@ std::vector<Step> write_wire(std::vector<int> sync, int group, int index, std::v
   w.push_back({group, 0xFF});
   w.push_back({index, 0xFF});
   w.push_back({n, 0xFF});
-  for (int d : data) {
-    w.push_back({d, 0xFF});
-    sum += d;
-  }
-  int check = link_check_byte(sum);
-  w.push_back({check, check});
+  append_sent_data_and_check(w, data, sum);
   return w;
 }
 

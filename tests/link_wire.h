@@ -184,4 +184,15 @@ inline int check_of(std::initializer_list<int> bytes) {
   return link_check_byte(sum);
 }
 
+// Appends data bytes the computer sends, each acknowledged, and the check
+// byte over `sum` plus the data, answered with the same check byte.
+inline void append_sent_data_and_check(std::vector<Step>& wire, const std::vector<int>& data, int sum) {
+  for (int d : data) {
+    wire.push_back({d, 0xFF});
+    sum += d;
+  }
+  int check = link_check_byte(sum);
+  wire.push_back({check, check});
+}
+
 }  // namespace test

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "toolkit/screen.h"
+
 enum class FieldKind {
   none,        // a label only; Enter does nothing
   yes_no,
@@ -31,19 +33,9 @@ struct FieldRow {
   int level = 0;  // 0: no protection level is loaded before the editor
 };
 
-// A grid of one column at `column`, rows `first_row`.. `first_row` + count - 1.
-struct ColumnGrid {
-  int cells[4 + 1 + 16];
-  ColumnGrid(int column, int first_row, int rows);
-  int* grid() { return cells; }
-  int row() const { return cells[1]; }
-  void set_row(int r) { cells[1] = r; }
-};
-
-int show_field_row(const int* grid, const FieldRow& row, int base, std::uint8_t colour);
+int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t colour);
 // Loads the row's protection level, then runs its editor. Returns the
 // editor's result (0 for rows without one).
-int edit_field_row(const int* grid, const FieldRow& row, int base);
-// Shows every row of the column in the screen colour; the grid's current
-// row is put back afterwards.
-void show_all_rows(ColumnGrid& grid, const FieldRow* rows, int count, int base);
+int edit_field_row(ScreenPos at, const FieldRow& row, int base);
+// Shows every row of a one-column grid in the screen colour.
+void show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base);

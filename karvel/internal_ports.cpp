@@ -1,7 +1,6 @@
 // Internal port settings of karvel.
 #include "karvel/internal_ports.h"
 
-#include <cstdio>
 #include <string>
 
 #include "karvel/context_help.h"
@@ -17,12 +16,6 @@
 PortEditorState port_editor;
 
 namespace {
-
-std::string two_digits(int n) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%2d", n);
-  return text;
-}
 
 // One page of a port: sixteen labelled rows of one-byte fields at offsets
 // of the port's block, with the parameter and help topic of row r at
@@ -165,8 +158,8 @@ const PortPage extra_page = {
 
 #undef DOTTED
 
-void draw_port_values(ColumnGrid& grid, const PortPage& page, int port) {
-  print_at_plain(62, 2, two_digits(port));
+void draw_port_values(const GridCursor& grid, const PortPage& page, int port) {
+  print_at_plain(62, 2, format("%2d", port));
   show_all_rows(grid, page.rows, 16, port_block(port));
 }
 
@@ -179,15 +172,15 @@ void run_port_page(const PortPage& page) {
     print_at_plain(5, 3 + r, page.labels[r - 1]);
     if (page.unit && page.rows[r - 1].kind != FieldKind::none) print_at_plain(value_column + 5, 3 + r, page.unit);
   }
-  ColumnGrid grid(value_column, 4, 16);
+  GridCursor grid({value_column}, spaced(4, 16));
   int& port = port_editor.current_port;
   draw_port_values(grid, page, port);
   for (;;) {
     hint_port_pages();
     hint_help_key();
     hint_port_key();
-    int k = grid_navigate(grid.grid());
-    int r = grid.row();
+    int k = grid_navigate(grid);
+    const int r = grid.row;
     if (k == key::esc) return;
     if (k == key::f10) show_help(r + page.number_base);
     int next = port_switch_keys(port, k);
@@ -200,9 +193,9 @@ void run_port_page(const PortPage& page) {
     row.level = r + page.number_base;
     if (r == page.redirect_row) {
       load_access_level(row.level);
-      edit_redirection_target(grid.grid(), port);
+      edit_redirection_target(grid.current_cell(), port);
     } else {
-      edit_field_row(grid.grid(), row, port_block(port));
+      edit_field_row(grid.current_cell(), row, port_block(port));
     }
   }
 }
@@ -229,9 +222,7 @@ void run_page_item(int item) {
 // The page menu of the current port; Esc forgets the port.
 void page_menu() {
   clear_screen();
-  char line[64];
-  std::snprintf(line, sizeof line, "%s%2d", "Внутренний порт:        "_cp, port_editor.current_port);
-  print_at_plain(20, 2, line);
+  print_at_plain(20, 2, format("Внутренний порт:        %2d"_cp, port_editor.current_port));
   if (run_box_menu(page_menu_box, port_editor.page_item) == key::esc)
     port_editor.current_port = 0;
   else
@@ -307,9 +298,9 @@ int port_switch_keys(int port, int key_code) {
   }
 }
 
-int edit_redirection_target(const int* grid, int port) {
+int edit_redirection_target(ScreenPos at, int port) {
   const int address = port_block(port) + 3;
-  int status = edit_number(grid, address, 0, link_state.port_count);
+  int status = edit_number(at, address, 0, link_state.port_count);
   if (status != 0) return status;
   link_read_block(address, 1);
   int target = link_buffer[0] & 0xFF;
@@ -322,7 +313,7 @@ int edit_redirection_target(const int* grid, int port) {
   if (refuse) {
     link_buffer[0] = 0;
     status = link_write_block(address, 1);
-    show_number(grid, address, COLOR_SCREEN);
+    show_number(at, address, COLOR_SCREEN);
   }
   return status;
 }

@@ -2,6 +2,8 @@
 // Internal port settings: the port prompt, the page menu and the pages of a
 // port's 256-byte block at 0x8000 + 256 p.
 
+#include "toolkit/screen.h"
+
 struct PortEditorState {
   int current_port = 0;  // 1..port_count, 0 = none chosen
   int page_item = 1;     // 1..8 in the page menu; 0 ends the editor
@@ -19,7 +21,7 @@ int port_switch_keys(int port, int key_code);
 // The redirection target of a port (offset 3), shared with the call
 // redirection page: a port never redirects to itself, nor to a port that
 // redirects further.
-int edit_redirection_target(const int* grid, int port);
+int edit_redirection_target(ScreenPos at, int port);
 
 void edit_port_main();
 void edit_port_pulse();

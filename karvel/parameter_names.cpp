@@ -1,9 +1,9 @@
 #include "karvel/parameter_names.h"
 
 #include <array>
-#include <cstdio>
 
 #include "platform/cp866.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -136,15 +136,7 @@ const NamedParameter named[] = {
 
 std::array<std::string, 257> build_names() {
   std::array<std::string, 257> names;
-  for (int n = 0; n <= 256; ++n) {
-    std::string text;
-    if (n >= 1 && n <= 255) {
-      char number[8];
-      std::snprintf(number, sizeof number, "%3d. ", n);
-      text = number;
-    }
-    names[n] = text;
-  }
+  for (int n = 1; n <= 255; ++n) names[n] = format("%3d. ", n);
   for (const NamedParameter& p : named) names[p.number] += p.name;
   for (std::string& s : names) s.resize(parameter_name_width, ' ');
   return names;

@@ -2,7 +2,6 @@
 // logical subscriber numbers, access codes and protection levels.
 #include "karvel/station_settings.h"
 
-#include <cstdio>
 #include <string>
 
 #include "karvel/context_help.h"
@@ -17,12 +16,6 @@
 #include "toolkit/screen.h"
 
 namespace {
-
-std::string format(const char* pattern, int a) {
-  char text[96];
-  std::snprintf(text, sizeof text, pattern, a);
-  return text;
-}
 
 // Station bytes shown as characters: control bytes would move the cursor,
 // so they show as blanks.
@@ -112,32 +105,32 @@ int read_mode(int& mode) {
   return status;
 }
 
-void show_mode_name(const int* grid, int mode, std::uint8_t colour) {
+void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) {
   if (mode >= 0 && mode <= 3) {
-    show_text(grid, 0x8080 + 8 * mode, colour, 8);
+    show_text(at, 0x8080 + 8 * mode, colour, 8);
   } else {
-    grid_goto(grid);
+    goto_xy(at);
     set_colour(colour);
     put_blanks(8);
-    grid_goto(grid);
+    goto_xy(at);
     set_colour(COLOR_SCREEN);
   }
 }
 
-void show_current_mode(const int* grid, std::uint8_t colour) {
+void show_current_mode(ScreenPos at, std::uint8_t colour) {
   int mode = 0;
-  if (read_mode(mode) == 0) show_mode_name(grid, mode, colour);
+  if (read_mode(mode) == 0) show_mode_name(at, mode, colour);
 }
 
 // Returns false when the access code was refused: the page is then left.
-bool select_mode(const int* grid) {
+bool select_mode(ScreenPos at) {
   hint_space_enter();
   load_access_level(93);
   if (ask_access_code() != 0) return false;
   int mode = 0;
   if (read_mode(mode) == 0) {
     if (mode > 3) mode = 0;
-    show_mode_name(grid, mode, COLOR_BOX);
+    show_mode_name(at, mode, COLOR_BOX);
     for (;;) {
       int k = read_key();
       if (k == key::extended) {
@@ -147,7 +140,7 @@ bool select_mode(const int* grid) {
       if (k == key::esc) break;
       if (k == key::space) {
         mode = (mode + 1) % 4;
-        show_mode_name(grid, mode, COLOR_BOX);
+        show_mode_name(at, mode, COLOR_BOX);
       } else if (k == key::enter) {
         link_buffer[0] = mode;
         link_write_block(0x8024, 1);
@@ -155,15 +148,15 @@ bool select_mode(const int* grid) {
       }
     }
   }
-  show_current_mode(grid, COLOR_SCREEN);
+  show_current_mode(at, COLOR_SCREEN);
   return true;
 }
 
-void edit_mode_name(const int* grid) {
+void edit_mode_name(ScreenPos at) {
   load_access_level(80);
   int mode = 0;
   if (read_mode(mode) != 0 || mode > 3) return;
-  edit_text(grid, 0x8080 + 8 * mode, 8);
+  edit_text(at, 0x8080 + 8 * mode, 8);
 }
 
 // ------------------------------------------------------ hardware numbers
@@ -172,12 +165,9 @@ void edit_mode_name(const int* grid) {
 constexpr int hardware_ports = 48;
 int hardware_address(int p) { return 0x8040 + p - 1; }
 
-int hardware_port_at(const int* grid) { return 16 * (grid[0] - 1) + grid[1]; }
+int hardware_port_at(const GridCursor& grid) { return 16 * (grid.column - 1) + grid.row; }
 
-void place_on_port(int* grid, int p) {
-  grid[0] = (p - 1) / 16 + 1;
-  grid[1] = (p - 1) % 16 + 1;
-}
+ScreenPos hardware_cell(const GridCursor& grid, int p) { return grid.cell((p - 1) / 16 + 1, (p - 1) % 16 + 1); }
 
 int read_index(int p) {
   link_read_block(hardware_address(p), 1);
@@ -189,24 +179,16 @@ void write_index(int p, int value) {
   link_write_block(hardware_address(p), 1);
 }
 
-void show_hardware_cell(int* grid, int p) {
+void show_hardware_cell(const GridCursor& grid, int p) {
   if (p > link_state.port_count) return;
-  int column = grid[0], row = grid[1];
-  place_on_port(grid, p);
-  show_subscriber_ref(grid, hardware_address(p), COLOR_SCREEN, 3);
-  grid[0] = column;
-  grid[1] = row;
+  show_subscriber_ref(hardware_cell(grid, p), hardware_address(p), COLOR_SCREEN, 3);
 }
 
-void draw_hardware_page(int* grid) {
+void draw_hardware_page(const GridCursor& grid) {
   clear_screen();
   print_at_plain(10, 3, "Соответствие внутренних портов станции номерам абонентов"_cp);
   print_at_plain(10, 5, "  Порт     Номер     Порт     Номер     Порт     Номер"_cp);
-  for (int r = 1; r <= 16; ++r) {
-    char label[64];
-    std::snprintf(label, sizeof label, "%5d .....%13d .....%13d .....", r, r + 16, r + 32);
-    print_at_plain(10, 6 + r, label);
-  }
+  for (int r = 1; r <= 16; ++r) print_at_plain(10, 6 + r, format("%5d .....%13d .....%13d .....", r, r + 16, r + 32));
   draw_frame(10, 4, 65, 23, boxch::d_horizontal);
   draw_frame(28, 5, 28, 22, boxch::d_vertical);
   draw_frame(47, 5, 47, 22, boxch::d_vertical);
@@ -224,19 +206,19 @@ void draw_hardware_page(int* grid) {
 // A port may take the number of a port that still has its own number (the
 // two exchange them), or give its own number back to the port that has it;
 // so the table stays a set of pairwise exchanges of the natural order.
-void change_hardware_number(int* grid, int p) {
+void change_hardware_number(const GridCursor& grid, int p) {
   int before = read_index(p);
   load_access_level(99);
-  edit_subscriber_ref(grid, hardware_address(p), 3);
+  edit_subscriber_ref(grid.current_cell(), hardware_address(p), 3);
   int after = read_index(p);
   if (before == after) return;
   int q = before == p ? after : after == p ? before : 0;
   bool q_is_port = q >= 1 && q <= hardware_ports && q <= link_state.port_count;
   int partner = q_is_port ? read_index(q) : 0;
-  char line[96];
-  std::snprintf(line, sizeof line, "adr1=%4X  data1=%2d  adr2=%4X  data2=%2d  io_buff[0]=%2d  ", hardware_address(p),
-                before, q_is_port ? hardware_address(q) : 0, after, partner);
-  print_at(1, 24, line, COLOR_SCREEN);
+  print_at(1, 24,
+           format("adr1=%4X  data1=%2d  adr2=%4X  data2=%2d  io_buff[0]=%2d  ", hardware_address(p), before,
+                  q_is_port ? hardware_address(q) : 0, after, partner),
+           COLOR_SCREEN);
   bool accepted = q_is_port && (before == p || after == p) && (partner == after || partner == before);
   if (accepted) {
     write_index(q, before);
@@ -250,33 +232,23 @@ void change_hardware_number(int* grid, int p) {
 
 // -------------------------------------------------------- logical numbers
 
-int logical_address(const int* grid) { return 0xB580 + 20 * (grid[0] - 1) + (grid[1] - 1); }
+// Column c, row r holds the port of logical number 99 + 20 (c - 1) + r.
+int logical_address(int column, int row) { return 0xB580 + 20 * (column - 1) + (row - 1); }
 
-void draw_logical_page(int* grid) {
+void draw_logical_page(const GridCursor& grid) {
   clear_screen();
   print_at_plain(21, 1, "Назначение логических номеров абонентов"_cp);
   print_at_plain(7, 3, "Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт"_cp);
-  for (int r = 1; r <= 20; ++r) {
-    char label[80];
-    std::snprintf(label, sizeof label, "%3d ..%11d ..%11d ..%11d ..%11d ..", 99 + r, 119 + r, 139 + r, 159 + r,
-                  179 + r);
-    print_at_plain(7, 3 + r, label);
-  }
+  for (int r = 1; r <= 20; ++r)
+    print_at_plain(7, 3 + r, format("%3d ..%11d ..%11d ..%11d ..%11d ..", 99 + r, 119 + r, 139 + r, 159 + r, 179 + r));
   draw_frame(5, 2, 75, 24, boxch::d_horizontal);
   for (int column : {19, 33, 47, 61}) {
     draw_frame(column, 3, column, 23, boxch::vertical);
     put_at(column, 2, boxch::t_down_double);
     put_at(column, 24, boxch::t_up_double);
   }
-  int column = grid[0], row = grid[1];
   for (int c = 1; c <= 5; ++c)
-    for (int r = 1; r <= 20; ++r) {
-      grid[0] = c;
-      grid[1] = r;
-      show_port_ref(grid, logical_address(grid), COLOR_SCREEN);
-    }
-  grid[0] = column;
-  grid[1] = row;
+    for (int r = 1; r <= 20; ++r) show_port_ref(grid.cell(c, r), logical_address(c, r), COLOR_SCREEN);
 }
 
 // ------------------------------------------------------------ access codes
@@ -340,13 +312,10 @@ void enter_access_code(int k) {
 
 // ------------------------------------------------------- protection levels
 
-void draw_protection_block(ColumnGrid& grid, int block) {
+void draw_protection_block(const GridCursor& grid, int block) {
   for (int i = 1; i <= 16; ++i) {
     print_at_plain(4, 3 + i, parameter_names(16 * block + i));
-    int row = grid.row();
-    grid.set_row(i);
-    show_number(grid.grid(), 0xED00 + 16 * block + i, COLOR_SCREEN);
-    grid.set_row(row);
+    show_number(grid.cell(1, i), 0xED00 + 16 * block + i, COLOR_SCREEN);
   }
 }
 
@@ -406,12 +375,11 @@ void show_identity_page() {
     } else if (service_step == 2 && upper == identity_service_keys[1]) {
       service_step = 0;
       if (link_read_block(0x80E4, 4) == 0) {
-        char text[32];
-        std::snprintf(text, sizeof text, "%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
-                      link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
+        const std::string text = format("%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
+                                        link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
         print_at_plain(1, 25, text);
         wait_ms(4000);
-        print_at_plain(1, 25, std::string(std::string_view(text).size(), ' '));
+        print_at_plain(1, 25, std::string(text.size(), ' '));
       }
     } else {
       service_step = 0;
@@ -423,31 +391,28 @@ void edit_general_settings() {
   clear_screen();
   print_at_plain(16, 2, " Общестанционные установки "_cp);
   for (int r = 1; r <= 16; ++r) print_at_plain(4, 3 + r, general_labels[r - 1]);
-  ColumnGrid grid(60, 4, 16);
+  GridCursor grid({60}, spaced(4, 16));
   show_all_rows(grid, general_rows, 16, 0);
-  grid.set_row(mode_row);
-  show_current_mode(grid.grid(), COLOR_SCREEN);
-  grid.set_row(1);
+  show_current_mode(grid.cell(1, mode_row), COLOR_SCREEN);
   for (;;) {
     hint_edit_page();
     hint_help_key();
-    int k = grid_navigate(grid.grid());
-    int r = grid.row();
+    int k = grid_navigate(grid);
+    const int r = grid.row;
     if (k == key::esc) return;
     if (k == key::f10) show_help(general_topics[r - 1]);
-    if (k == key::f4 && r == mode_row) edit_mode_name(grid.grid());
+    if (k == key::f4 && r == mode_row) edit_mode_name(grid.current_cell());
     if (k != key::enter) continue;
     if (r == mode_row) {
-      if (!select_mode(grid.grid())) return;
+      if (!select_mode(grid.current_cell())) return;
     } else {
-      edit_field_row(grid.grid(), general_rows[r - 1], 0);
+      edit_field_row(grid.current_cell(), general_rows[r - 1], 0);
     }
   }
 }
 
 void edit_hardware_numbers() {
-  int grid[4 + 3 + 16] = {1, 1, 3, 16, 22, 41, 60};
-  for (int r = 1; r <= 16; ++r) grid[6 + r] = 6 + r;
+  GridCursor grid({22, 41, 60}, spaced(7, 16));
   draw_hardware_page(grid);
   for (;;) {
     hint_edit_page();
@@ -461,8 +426,7 @@ void edit_hardware_numbers() {
 }
 
 void edit_logical_numbers() {
-  int grid[4 + 5 + 20] = {1, 1, 5, 20, 15, 29, 43, 57, 71};
-  for (int r = 1; r <= 20; ++r) grid[8 + r] = 3 + r;
+  GridCursor grid(spaced(15, 5, 14), spaced(4, 20));
   draw_logical_page(grid);
   for (;;) {
     hint_edit_page();
@@ -472,7 +436,7 @@ void edit_logical_numbers() {
     if (k == key::f10) show_help(190);
     if (k == key::enter) {
       load_access_level(190);
-      edit_port_ref(grid, logical_address(grid));
+      edit_port_ref(grid.current_cell(), logical_address(grid.column, grid.row));
     }
   }
 }
@@ -489,12 +453,12 @@ void edit_access_codes() {
     wait_ms(1500);
     return;
   }
-  ColumnGrid grid(46, 9, 7);
+  GridCursor grid({46}, spaced(9, 7));
   draw_access_codes();
   for (;;) {
-    int k = grid_navigate(grid.grid());
+    int k = grid_navigate(grid);
     if (k == key::esc) return;
-    if (k == key::enter) enter_access_code(grid.row());
+    if (k == key::enter) enter_access_code(grid.row);
     if (k == key::insert) {
       edit_protection_levels();
       draw_access_codes();
@@ -506,14 +470,14 @@ void edit_protection_levels() {
   clear_screen();
   print_at_plain(8, 2, "Название установки"_cp);
   print_at_plain(56, 2, "Код доступа"_cp);
-  ColumnGrid grid(60, 4, 16);
+  GridCursor grid({60}, spaced(4, 16));
   int block = 0;
   draw_protection_block(grid, block);
   for (;;) {
-    int k = grid_navigate(grid.grid());
+    int k = grid_navigate(grid);
     if (k == key::esc) return;
     if (k == key::enter) {
-      edit_number(grid.grid(), 0xED00 + 16 * block + grid.row(), 0, 7);
+      edit_number(grid.current_cell(), 0xED00 + 16 * block + grid.row, 0, 7);
       continue;
     }
     int next = block;

@@ -16,22 +16,22 @@ namespace {
 using test::image;
 
 struct FieldEditors : test::KarvelImageTest {
-  int grid[4 + 1 + 1] = {1, 1, 1, 1, 60, 10};
+  const ScreenPos cell{60, 10};  // the field under test
   std::string field(int width) { return test::text_at(60, 10, width); }
 };
 
 TEST_F(FieldEditors, YesNoCyclesFromAnyStoredValueAndWritesOnEnter) {
   image(0x8100) = 2;
-  EXPECT_EQ(show_yes_no(grid, 0x8100, COLOR_SCREEN), 0);
+  EXPECT_EQ(show_yes_no(cell, 0x8100, COLOR_SCREEN), 0);
   EXPECT_EQ(test::utf8_at(60, 10, 4), "  Да");
   keys({key::space});
-  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_yes_no(grid, 0x8100); }));
+  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_yes_no(cell, 0x8100); }));
   EXPECT_EQ(test::utf8_at(60, 10, 4), "  Да");
   EXPECT_TRUE(test::span_has_colour(60, 10, 4, 0x70));
   EXPECT_EQ(image(0x8100), 2);  // nothing written before Enter
 
   keys({key::space, key::space, key::enter});
-  EXPECT_EQ(edit_yes_no(grid, 0x8100), 0);
+  EXPECT_EQ(edit_yes_no(cell, 0x8100), 0);
   EXPECT_EQ(image(0x8100), 0);
   EXPECT_EQ(test::utf8_at(60, 10, 4), " Нет");
   EXPECT_TRUE(test::span_has_colour(60, 10, 4, 0x1E));
@@ -43,13 +43,13 @@ TEST_F(FieldEditors, EscLeavesTheStoredValueAndTheLinkSpeedAlone) {
   image(0x8029) = 1;
   link_state.speed_index = 1;
   keys({key::space, key::space, key::esc});
-  EXPECT_EQ(edit_baud(grid, 0x8029), 0);
+  EXPECT_EQ(edit_baud(cell, 0x8029), 0);
   EXPECT_EQ(image(0x8029), 1);
   EXPECT_EQ(field(5), "19200");
   EXPECT_EQ(link_state.speed_index, 1);
 
   keys({key::space, key::space, key::space, key::enter});
-  EXPECT_EQ(edit_baud(grid, 0x8029), 0);
+  EXPECT_EQ(edit_baud(cell, 0x8029), 0);
   EXPECT_EQ(image(0x8029), 0);
   EXPECT_EQ(field(5), " 9600");
   EXPECT_EQ(link_state.speed_index, 1);  // in file mode there is no port to follow
@@ -58,19 +58,19 @@ TEST_F(FieldEditors, EscLeavesTheStoredValueAndTheLinkSpeedAlone) {
 TEST_F(FieldEditors, TypedNumbersBlankOutOfRangeInputAndWriteOnlyValidValues) {
   image(0x8020) = 9;
   keys({'7', '5'});
-  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_number(grid, 0x8020, 1, 60); }));
+  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_number(cell, 0x8020, 1, 60); }));
   EXPECT_EQ(field(4), "    ");  // 75 > 60 blanks at the second digit
   keys({'0', key::enter});
-  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_number(grid, 0x8020, 1, 60); }));
+  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_number(cell, 0x8020, 1, 60); }));
   EXPECT_EQ(field(4), "    ");
   EXPECT_EQ(image(0x8020), 9);
   keys({'4', '5', key::enter});
-  EXPECT_EQ(edit_number(grid, 0x8020, 1, 60), 0);
+  EXPECT_EQ(edit_number(cell, 0x8020, 1, 60), 0);
   EXPECT_EQ(image(0x8020), 45);
   EXPECT_EQ(field(4), "  45");
 
   keys({'1', '0', '0', '0', key::enter});
-  EXPECT_EQ(edit_number16(grid, 0x8032, 0, 9999), 0);
+  EXPECT_EQ(edit_number16(cell, 0x8032, 0, 9999), 0);
   EXPECT_EQ(image(0x8032), 0xE8);
   EXPECT_EQ(image(0x8033), 0x03);
   EXPECT_EQ(field(5), " 1000");
@@ -78,29 +78,29 @@ TEST_F(FieldEditors, TypedNumbersBlankOutOfRangeInputAndWriteOnlyValidValues) {
   // Leading zeros cannot push the echo past the field.
   print_at(60, 10, "     ", COLOR_SCREEN);
   keys({'0', '0', '0', '0', '0', '7', key::enter});
-  EXPECT_EQ(edit_number(grid, 0x8020, 1, 60), 0);
+  EXPECT_EQ(edit_number(cell, 0x8020, 1, 60), 0);
   EXPECT_EQ(image(0x8020), 7);
   EXPECT_EQ(test::text_at(64, 10, 1), " ");
 }
 
 TEST_F(FieldEditors, SubscriberAndPortReferencesUseTheirBasesAndThePortCount) {
   keys({'1', '0', '0', key::enter, '1', '2', '5', '1', '2', '4', key::enter});
-  EXPECT_EQ(edit_subscriber_ref(grid, 0x8040, 1), 0);
+  EXPECT_EQ(edit_subscriber_ref(cell, 0x8040, 1), 0);
   EXPECT_EQ(image(0x8040), 24);
   EXPECT_EQ(field(3), "124");
   keys({'1', '0', '1', key::enter});
-  EXPECT_EQ(edit_subscriber_ref(grid, 0x8040, 1), 0);
+  EXPECT_EQ(edit_subscriber_ref(cell, 0x8040, 1), 0);
   EXPECT_EQ(image(0x8040), 1);
 
   image(0x8041) = 7;
-  EXPECT_EQ(show_subscriber_ref(grid, 0x8041, COLOR_SCREEN, 3), 0);
+  EXPECT_EQ(show_subscriber_ref(cell, 0x8041, COLOR_SCREEN, 3), 0);
   EXPECT_EQ(field(3), "207");
   image(0x8041) = 30;  // above the port count
-  show_subscriber_ref(grid, 0x8041, COLOR_SCREEN, 2);
+  show_subscriber_ref(cell, 0x8041, COLOR_SCREEN, 2);
   EXPECT_EQ(field(3), "   ");
 
   keys({'2', '5', '0', key::enter});  // 25 blanks at once, then 0 is accepted
-  EXPECT_EQ(edit_port_ref(grid, 0xB580), 0);
+  EXPECT_EQ(edit_port_ref(cell, 0xB580), 0);
   EXPECT_EQ(image(0xB580), 0);
   EXPECT_EQ(field(2), "  ");
 }
@@ -108,10 +108,10 @@ TEST_F(FieldEditors, SubscriberAndPortReferencesUseTheirBasesAndThePortCount) {
 TEST_F(FieldEditors, DigitStringsOverwriteDeleteAndMapTheirCharacters) {
   const std::uint8_t digits[4] = {1, 2, 3, 10};
   std::memcpy(&image(0x802C), digits, 4);
-  EXPECT_EQ(show_digits(grid, 0x802C, COLOR_SCREEN, 4, dial_digit_map), 0);
+  EXPECT_EQ(show_digits(cell, 0x802C, COLOR_SCREEN, 4, dial_digit_map), 0);
   EXPECT_EQ(field(4), "1230");
   keys({0, key::del, 'A', '*', key::enter});
-  EXPECT_EQ(edit_digits(grid, 0x802C, 4, dial_digit_map), 0);
+  EXPECT_EQ(edit_digits(cell, 0x802C, 4, dial_digit_map), 0);
   EXPECT_EQ(image(0x802C), 11);
   EXPECT_EQ(image(0x802D), 3);
   EXPECT_EQ(image(0x802E), 10);
@@ -120,36 +120,36 @@ TEST_F(FieldEditors, DigitStringsOverwriteDeleteAndMapTheirCharacters) {
 
   // The phone map shows typed letters in capitals and refuses others.
   keys({'f', 'p', 'x', 't', '#', key::enter});
-  EXPECT_EQ(edit_digits(grid, 0x8100, 4, phone_digit_map), 0);
+  EXPECT_EQ(edit_digits(cell, 0x8100, 4, phone_digit_map), 0);
   EXPECT_EQ(image(0x8100), 70);
   EXPECT_EQ(image(0x8101), 80);
   EXPECT_EQ(image(0x8102), 84);
   EXPECT_EQ(image(0x8103), 12);
-  EXPECT_EQ(show_digits(grid, 0x8100, COLOR_SCREEN, 4, phone_digit_map), 0);
+  EXPECT_EQ(show_digits(cell, 0x8100, COLOR_SCREEN, 4, phone_digit_map), 0);
   EXPECT_EQ(field(4), "FPT#");
 
   // Right never passes the first empty place.
   std::memset(&image(0x8200), 0, 4);
   keys({0, key::right, 0, key::right, '5', key::enter});
-  EXPECT_EQ(edit_digits(grid, 0x8200, 4, dial_digit_map), 0);
+  EXPECT_EQ(edit_digits(cell, 0x8200, 4, dial_digit_map), 0);
   EXPECT_EQ(image(0x8200), 5);
 }
 
 TEST_F(FieldEditors, TextInsertsIntoAFullFieldDroppingItsLastCharacter) {
   std::memcpy(&image(0x8080), "DAYMODE1", 8);
   keys({0, key::right, 0, key::right, 'X', key::enter});
-  EXPECT_EQ(edit_text(grid, 0x8080, 8), 0);
+  EXPECT_EQ(edit_text(cell, 0x8080, 8), 0);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&image(0x8080)), 8), "DAXYMODE");
   EXPECT_EQ(field(8), "DAXYMODE");
   EXPECT_EQ(test::text_at(1, 24, 7), "ch=   D");  // the key trace of the last key
 
   keys({key::backspace, 0, key::del, 0, key::right, key::backspace, key::enter});
-  EXPECT_EQ(edit_text(grid, 0x8080, 8), 0);
+  EXPECT_EQ(edit_text(cell, 0x8080, 8), 0);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(&image(0x8080)), 8), std::string("XYMODE\0\0", 8));
   EXPECT_EQ(field(8), "XYMODE  ");
 
   keys({"Д"_cp[0] & 0xFF, key::enter});
-  EXPECT_EQ(edit_text(grid, 0x8080, 8), 0);
+  EXPECT_EQ(edit_text(cell, 0x8080, 8), 0);
   EXPECT_EQ(image(0x8080), 0x84);
 }
 
@@ -161,12 +161,12 @@ TEST_F(FieldEditors, AccessCodesAreAskedForEveryProtectedEdit) {
 
   load_access_level(5);
   keys({'7', key::enter});
-  EXPECT_EQ(edit_number(grid, 0x8101, 0, 255), 0);  // no prompt: '7' was the value
+  EXPECT_EQ(edit_number(cell, 0x8101, 0, 255), 0);  // no prompt: '7' was the value
   EXPECT_EQ(image(0x8101), 7);
 
   load_access_level(2);
   keys({'1', '1', '1', '1', key::enter});
-  EXPECT_EQ(edit_number(grid, 0x8101, 0, 255), -1);
+  EXPECT_EQ(edit_number(cell, 0x8101, 0, 255), -1);
   EXPECT_EQ(services.clock.slept(), 1500u);
   EXPECT_EQ(image(0x8101), 7);
   EXPECT_EQ(access_pending, 0);
@@ -187,7 +187,7 @@ TEST_F(FieldEditors, AccessCodesAreAskedForEveryProtectedEdit) {
       }
     } peek(services.clock, during);
     platform::services().clock = &peek;
-    EXPECT_EQ(edit_yes_no(grid, 0x8101), -1);
+    EXPECT_EQ(edit_yes_no(cell, 0x8101), -1);
     platform::services().clock = &services.clock;
   }
   EXPECT_EQ(during, "  Неверный код доступа  ");
@@ -198,21 +198,21 @@ TEST_F(FieldEditors, AccessCodesAreAskedForEveryProtectedEdit) {
   // after it.
   keys({'1', '2', '3', '4', key::enter});
   services.keys.add({'9', key::enter}, 100);
-  EXPECT_EQ(edit_number(grid, 0x8101, 0, 255), 0);
+  EXPECT_EQ(edit_number(cell, 0x8101, 0, 255), 0);
   EXPECT_EQ(image(0x8101), 9);
   // The code unlocked that one edit: the next one asks again.
   load_access_level(2);
   keys({'8', key::enter, key::enter});
-  EXPECT_EQ(edit_number(grid, 0x8101, 0, 255), -1);
+  EXPECT_EQ(edit_number(cell, 0x8101, 0, 255), -1);
 }
 
 TEST_F(FieldEditors, TomrikBitCellsFlipOneBitAndHandBackTheEndingKey) {
   use_profile(tomrik_profile);
   int value = 0x81;
-  show_bit_yes_no(grid, value, 1, COLOR_SCREEN);
+  show_bit_yes_no(cell, value, 1, COLOR_SCREEN);
   EXPECT_EQ(test::utf8_at(60, 10, 3), " Да");
   keys({key::space, key::space, key::space, key::enter});
-  EXPECT_EQ(edit_bit_yes_no(grid, value, 8), key::enter);
+  EXPECT_EQ(edit_bit_yes_no(cell, value, 8), key::enter);
   EXPECT_EQ(value, 0x01);
   EXPECT_EQ(test::utf8_at(60, 10, 3), "Нет");
   EXPECT_TRUE(test::span_has_colour(60, 10, 3, 0x70));
@@ -220,10 +220,10 @@ TEST_F(FieldEditors, TomrikBitCellsFlipOneBitAndHandBackTheEndingKey) {
   int record[3] = {0, 0, 0};
   const CellRule rule{[](int v) { return std::string(1, static_cast<char>('0' + v)); },
                       [](int v) { return (v + 1) % 3; }};
-  EXPECT_EQ(edit_record_cell(grid, record, record[1], rule), 0);  // empty record: nothing to edit
+  EXPECT_EQ(edit_record_cell(cell, record, record[1], rule), 0);  // empty record: nothing to edit
   record[0] = 2;
   keys({key::space, key::space, key::esc});
-  EXPECT_EQ(edit_record_cell(grid, record, record[1], rule), key::esc);
+  EXPECT_EQ(edit_record_cell(cell, record, record[1], rule), key::esc);
   EXPECT_EQ(record[1], 2);
   EXPECT_EQ(field(1), "2");
 }

@@ -71,9 +71,8 @@ TEST_F(LivePages, ProtectedParametersAskForTheStationsCode) {
 }
 
 TEST_F(LivePages, ChangingTheStationsSpeedIsFollowedByTheProgram) {
-  int grid[6] = {1, 1, 1, 1, 60, 13};
   keys({key::space, key::enter});  // 57600 -> 9600
-  EXPECT_EQ(edit_baud(grid, 0x8029), 0);
+  EXPECT_EQ(edit_baud({60, 13}, 0x8029), 0);
   EXPECT_EQ(station.peek(0x8029), 0);
   EXPECT_EQ(link_state.speed_index, 0);
   EXPECT_EQ(station.baud(), 9600);

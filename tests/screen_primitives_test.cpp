@@ -130,35 +130,51 @@ TEST_F(ScreenPrimitives, WaitUsesTheClockAndKeepsKeysQueued) {
 
 struct GridNavigation : ScreenPrimitives {
   // 3 columns at screen columns 10, 20, 30; 2 rows at screen rows 5, 7.
-  int grid[4 + 3 + 2] = {1, 1, 3, 2, 10, 20, 30, 5, 7};
+  GridCursor grid{{10, 20, 30}, {5, 7}};
 };
 
 TEST_F(GridNavigation, ArrowsWrapAndOtherScanCodesEndNavigation) {
   services.keys.add({0, key::left, 0, key::f10});
   EXPECT_EQ(grid_navigate(grid), key::f10);
-  EXPECT_EQ(grid[0], 3);
+  EXPECT_EQ(grid.column, 3);
 
   services.keys.add({0, key::down, 0, key::down, 0, key::right, 0, key::pgdn});
   EXPECT_EQ(grid_navigate(grid), key::pgdn);
-  EXPECT_EQ(grid[0], 1);
-  EXPECT_EQ(grid[1], 1);
+  EXPECT_EQ(grid.column, 1);
+  EXPECT_EQ(grid.row, 1);
   EXPECT_EQ(test::screen().cursor_x(), 10);
   EXPECT_EQ(test::screen().cursor_y(), 5);
 
   services.keys.add({0, key::up, key::enter});
   EXPECT_EQ(grid_navigate(grid), key::enter);
-  EXPECT_EQ(grid[1], 2);
+  EXPECT_EQ(grid.row, 2);
+}
+
+TEST_F(GridNavigation, AnyCellHasItsScreenPlaceAndNumbersOffTheGridStayOnItsEdge) {
+  EXPECT_EQ(grid.cell(3, 2).column, 30);
+  EXPECT_EQ(grid.cell(3, 2).row, 7);
+  EXPECT_EQ(grid.cell(2, 1).column, 20);
+  EXPECT_EQ(grid.cell(0, 9).column, 10);
+  EXPECT_EQ(grid.cell(0, 9).row, 7);
+  EXPECT_EQ(grid.cell(4, -1).column, 30);
+  EXPECT_EQ(grid.cell(4, -1).row, 5);
+  // grid_goto puts the cursor on the current cell.
+  grid.column = 2;
+  grid_goto(grid);
+  EXPECT_EQ(test::screen().cursor_x(), 20);
+  EXPECT_EQ(test::screen().cursor_y(), 5);
+  EXPECT_EQ(spaced(15, 3, 14), (std::vector<int>{15, 29, 43}));
 }
 
 TEST_F(GridNavigation, PlainLettersAreNotArrowsAndTabDependsOnTheProgram) {
   services.keys.add({'P', 'H', 0, key::down, key::tab});
   EXPECT_EQ(grid_navigate(grid), key::tab);
-  EXPECT_EQ(grid[1], 2);
+  EXPECT_EQ(grid.row, 2);
 
   use_profile(tomrik_profile);
   services.keys.add({key::tab, 0, key::right, key::esc});
   EXPECT_EQ(grid_navigate(grid), key::esc);
-  EXPECT_EQ(grid[0], 2);
+  EXPECT_EQ(grid.column, 2);
   services.keys.add({0, key::f10});
   EXPECT_EQ(grid_navigate(grid), key::f10);
 }

@@ -1,6 +1,5 @@
 // Distribution of incoming city calls by day or by night: for each city
 // line three groups of up to four subscribers, groups 2 and 3 with a delay.
-#include <cstdio>
 #include <string>
 
 #include "cp866.h"
@@ -22,9 +21,13 @@ constexpr std::uint8_t dv_single_cross = 215;  // double vertical, single horizo
 constexpr std::uint8_t dv_single_right = 199;
 constexpr std::uint8_t dv_single_left = 182;
 
-int grid[4 + 5 + 12] = {1, 1, 5, 12, 51, 59, 67, 75, 43, 8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22};
+// Columns 1..4 are the places of a group, column 5 its delay; row r is
+// group (r - 1) % 3 + 1 of line (r - 1) / 3 + 1, one row of the screen
+// between lines.
+GridCursor distribution_grid() {
+  return GridCursor({51, 59, 67, 75, 43}, {8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22});
+}
 
-int line_count() { return link_state.city_line_count < 4 ? link_state.city_line_count : 4; }
 int subscribers() { return link_state.subscriber_count; }
 
 int row_line(int row) { return (row - 1) / 3 + 1; }
@@ -33,22 +36,13 @@ int record_group(int period, int row) { return (period == 2 ? 16 : 8) + row_grou
 // The 1-based data byte of the delay record for a group 2 or 3 row.
 int delay_position(int period, int row) { return (period - 1) * 2 + row_group(row) - 1; }
 
-std::string subscriber_text(int code) {
-  if (code == 0) return "Нет"_cp;
-  char text[16];
-  std::snprintf(text, sizeof text, "%3d", code + 10);
-  return text;
-}
+std::string subscriber_text(int code) { return code == 0 ? std::string("Нет"_cp) : format("%3d", code + 10); }
 int next_subscriber(int code) {
   int next = code + 1;
   return next > subscribers() ? 0 : next;
 }
 
-std::string delay_text(int v) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", v);
-  return text;
-}
+std::string delay_text(int v) { return format("%d", v); }
 int next_delay(int v) { return v >= 0 && v < 9 ? v + 1 : 0; }
 
 const CellRule delay_rule{delay_text, next_delay};
@@ -77,18 +71,18 @@ void draw_frame_lines() {
   }
 }
 
-void draw_places(int row, std::uint8_t colour) {
+void draw_places(const GridCursor& grid, int row, std::uint8_t colour) {
   for (int p = 1; p <= places; ++p) {
     if (!table_has_byte(p)) continue;
-    draw_cell_text(grid, p, row, subscriber_text(table_record[p]), colour);
+    print_at(grid.cell(p, row), subscriber_text(table_record[p]), colour);
   }
 }
 
 int read_places(int period, int row) { return table_read(record_group(period, row), row_line(row)); }
 
-int redraw_places(int period, int row) {
+int redraw_places(const GridCursor& grid, int period, int row) {
   if (int status = read_places(period, row)) return status;
-  draw_places(row, COLOR_SCREEN);
+  draw_places(grid, row, COLOR_SCREEN);
   return 0;
 }
 
@@ -107,21 +101,24 @@ void tidy_places(int* code) {
   }
 }
 
-int edit_place(int period, int row) {
+// Edits the place under the cursor in the current row; an empty place is
+// filled from the first empty place of the group, where the cursor moves.
+int edit_place(GridCursor& grid, int period) {
+  const int row = grid.row;
   const int group = record_group(period, row), line = row_line(row);
   if (int status = read_places(period, row)) return status;
   if (table_record[0] == 0) return 0;
   table_fit_length(places);
-  if (table_record[grid[0]] == 0) {
+  if (table_record[grid.column] == 0) {
     for (int p = 1; p <= places; ++p)
       if (table_record[p] == 0) {
-        grid[0] = p;
+        grid.column = p;
         break;
       }
   }
   hint_edit_value();
-  int& value = table_record[grid[0]];
-  draw_cell_text(grid, grid[0], row, subscriber_text(value), COLOR_BOX);
+  int& value = table_record[grid.column];
+  print_at(grid.current_cell(), subscriber_text(value), COLOR_BOX);
   grid_goto(grid);
   for (;;) {
     int k = read_plain_key();
@@ -133,12 +130,12 @@ int edit_place(int period, int row) {
     }
     if (k == key::space) {
       value = next_subscriber(value);
-      draw_cell_text(grid, grid[0], row, std::string("   "), COLOR_BOX);
-      draw_cell_text(grid, grid[0], row, subscriber_text(value), COLOR_BOX);
+      print_at(grid.current_cell(), "   ", COLOR_BOX);
+      print_at(grid.current_cell(), subscriber_text(value), COLOR_BOX);
       grid_goto(grid);
     }
   }
-  return redraw_places(period, row);
+  return redraw_places(grid, period, row);
 }
 
 }  // namespace
@@ -162,38 +159,37 @@ void call_distribution_screen(int period) {
     print_at(6, 9 + 4 * (l - 1), labels[l - 1], COLOR_SCREEN);
     for (int g = 1; g <= 3; ++g) print_at(33, 7 + g + 4 * (l - 1), std::string(1, static_cast<char>('0' + g)), COLOR_SCREEN);
   }
+  GridCursor grid = distribution_grid();
   for (int row = 1; row <= 12; ++row) {
     if (row_line(row) > lines) continue;
-    int status = redraw_places(period, row);
+    int status = redraw_places(grid, period, row);
     if (status == 0 && row_group(row) > 1) {
       status = table_read(delay_group, row_line(row));
       int pos = delay_position(period, row);
       if (status == 0 && table_has_byte(pos))
-        draw_cell_text(grid, delay_column, row, delay_text(table_record[pos]), COLOR_SCREEN);
+        print_at(grid.cell(delay_column, row), delay_text(table_record[pos]), COLOR_SCREEN);
     }
     if (status) {
       link_error_box(status);
       return;
     }
   }
-  grid[0] = 1;
-  grid[1] = 1;
   for (;;) {
     hint_fields();
     int k = grid_navigate(grid);
-    const int row = grid[1];
+    const int row = grid.row;
     const bool line_here = row_line(row) <= lines;
     int status = 0;
     if (k == key::enter && line_here) {
-      if (grid[0] == delay_column) {
+      if (grid.column == delay_column) {
         if (row_group(row) > 1)
           status = edit_table_cell(grid, delay_group, row_line(row), delay_position(period, row), delay_rule);
       } else {
-        status = edit_place(period, row);
+        status = edit_place(grid, period);
       }
     }
-    if (status == 0 && line_here && grid[0] != delay_column && (k == key::enter || k == key::esc))
-      status = redraw_places(period, row);
+    if (status == 0 && line_here && grid.column != delay_column && (k == key::enter || k == key::esc))
+      status = redraw_places(grid, period, row);
     if (status) {
       link_error_box(status);
       return;

@@ -1,6 +1,5 @@
 // City line settings: twelve parameters of each city line, one column per
 // line, each read from its station record and written back on Enter.
-#include <cstdio>
 #include <string>
 
 #include "cp866.h"
@@ -11,12 +10,6 @@
 #include "toolkit/hints.h"
 
 namespace {
-
-std::string format(const char* pattern, int value) {
-  char text[32];
-  std::snprintf(text, sizeof text, pattern, value);
-  return text;
-}
 
 std::string dial_mode_text(int v) { return (v & 1) ? "Тональный "_cp : "Импульсный"_cp; }
 int toggle(int v) { return ~v & 1; }
@@ -107,9 +100,8 @@ const LineRow rows[12] = {
     {"Время удержания лин."_cp, 12, 0, {hold_time_text, next_hold_time}},
 };
 
-int grid[4 + 4 + 12] = {1, 1, 4, 12, 26, 40, 54, 68, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
-
-int line_count() { return link_state.city_line_count < 4 ? link_state.city_line_count : 4; }
+// Line c stands in grid column c, parameter r in grid row r.
+GridCursor line_grid() { return GridCursor({26, 40, 54, 68}, spaced(9, 12)); }
 
 std::string code_text() {
   std::string text(4, ' ');
@@ -119,19 +111,19 @@ std::string code_text() {
 
 // The hold time is one value for the screen: every line column shows the
 // one read last.
-void draw_hold_everywhere(int value, std::uint8_t colour) {
-  for (int c = 1; c <= line_count(); ++c) draw_cell_text(grid, c, hold_row, hold_time_text(value), colour);
+void draw_hold_everywhere(const GridCursor& grid, int value, std::uint8_t colour) {
+  for (int c = 1; c <= line_count(); ++c) print_at(grid.cell(c, hold_row), hold_time_text(value), colour);
 }
 
 // Draws the record just read for (line, row) in the colour.
-void draw_row_value(int line, int row, std::uint8_t colour) {
+void draw_row_value(const GridCursor& grid, int line, int row, std::uint8_t colour) {
   if (table_record[0] == 0) return;
   if (row == code_row) {
-    draw_cell_text(grid, line, row, code_text(), colour);
+    print_at(grid.cell(line, row), code_text(), colour);
   } else if (row == hold_row) {
-    draw_hold_everywhere(table_record[1], colour);
+    draw_hold_everywhere(grid, table_record[1], colour);
   } else {
-    draw_cell_text(grid, line, row, rows[row - 1].rule.text(table_record[1]), colour);
+    print_at(grid.cell(line, row), rows[row - 1].rule.text(table_record[1]), colour);
   }
 }
 
@@ -167,15 +159,16 @@ void draw_frame_lines() {
 
 // Types a new long-distance code for the line: digits append until four
 // are held; Enter writes all four places, Esc writes nothing.
-int edit_long_distance_code(int line) {
+int edit_long_distance_code(const GridCursor& grid, int line) {
   if (int status = read_row(line, code_row)) return status;
   if (table_record[0] == 0) return 0;
   table_record[0] = 0;
   for (int i = 1; i <= 4; ++i) table_record[i] = 0;
-  draw_cell_text(grid, line, code_row, "    ", COLOR_BOX);
+  const ScreenPos at = grid.cell(line, code_row);
+  print_at(at, "    ", COLOR_BOX);
   hint_digits_code();
   int held = 0;
-  grid_goto(grid);
+  goto_xy(at);
   for (;;) {
     int k = read_plain_key();
     if (k == key::esc) break;
@@ -187,18 +180,20 @@ int edit_long_distance_code(int line) {
     int code = typed_code(k);
     if (code != 0 && held < 4) {
       table_record[1 + held] = code;
-      print_at(grid[4 + line - 1] + held, grid_cell_row(grid), std::string(1, code_char(code)), COLOR_BOX);
+      print_at(at.column + held, at.row, std::string(1, code_char(code)), COLOR_BOX);
       ++held;
-      goto_xy(grid[4 + line - 1] + held, grid_cell_row(grid));
+      goto_xy(at.column + held, at.row);
     }
   }
   if (int status = read_row(line, code_row)) return status;
-  draw_row_value(line, code_row, COLOR_SCREEN);
+  draw_row_value(grid, line, code_row, COLOR_SCREEN);
   return 0;
 }
 
-int edit_cell(int line, int row) {
-  if (row == code_row) return edit_long_distance_code(line);
+// Edits the grid's current cell: the parameter of its row for its line.
+int edit_cell(const GridCursor& grid) {
+  const int line = grid.column, row = grid.row;
+  if (row == code_row) return edit_long_distance_code(grid, line);
   const LineRow& r = rows[row - 1];
   return edit_table_cell(grid, r.group, line + r.index_offset, 1, r.rule, row == hold_row ? draw_hold_everywhere : nullptr);
 }
@@ -213,23 +208,22 @@ void city_lines_screen() {
   const int lines = line_count();
   for (int l = 1; l <= lines; ++l) print_at(26 + 14 * (l - 1), 7, format("Линия %d"_cp, l), COLOR_SCREEN);
   for (int r = 1; r <= 12; ++r) print_at(3, 8 + r, rows[r - 1].label, COLOR_SCREEN);
+  GridCursor grid = line_grid();
   for (int l = 1; l <= lines; ++l) {
     for (int r = 1; r <= 12; ++r) {
       if (int status = read_row(l, r)) {
         link_error_box(status);
         return;
       }
-      draw_row_value(l, r, COLOR_SCREEN);
+      draw_row_value(grid, l, r, COLOR_SCREEN);
     }
   }
-  grid[0] = 1;
-  grid[1] = 1;
   for (;;) {
     hint_fields();
     int k = grid_navigate(grid);
     if (k == key::esc) return;
-    if (k != key::enter || grid[0] > lines) continue;
-    if (int status = edit_cell(grid[0], grid[1])) {
+    if (k != key::enter || grid.column > lines) continue;
+    if (int status = edit_cell(grid)) {
       link_error_box(status);
       return;
     }

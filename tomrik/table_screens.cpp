@@ -29,25 +29,21 @@ void table_fit_length(int count) {
   table_record[0] = count;
 }
 
-void draw_cell_text(const int* grid, int column, int row, const std::string& text, std::uint8_t colour) {
-  int x = grid[4 + column - 1];
-  int y = grid[4 + grid[2] + row - 1];
-  print_at(x, y, text, colour);
-}
+int line_count() { return link_state.city_line_count < 4 ? link_state.city_line_count : 4; }
 
 namespace {
 
-void draw_value(const int* grid, int value, const CellRule& rule, CellDraw draw, std::uint8_t colour) {
+void draw_value(const GridCursor& grid, int value, const CellRule& rule, CellDraw draw, std::uint8_t colour) {
   if (draw)
-    draw(value, colour);
+    draw(grid, value, colour);
   else
-    show_record_cell(grid, table_record, value, rule, colour);
+    show_record_cell(grid.current_cell(), table_record, value, rule, colour);
   grid_goto(grid);
 }
 
 }  // namespace
 
-int edit_table_cell(const int* grid, int group, int index, int position, const CellRule& rule, CellDraw draw) {
+int edit_table_cell(const GridCursor& grid, int group, int index, int position, const CellRule& rule, CellDraw draw) {
   if (int status = table_read(group, index)) return status;
   if (!table_has_byte(position)) return 0;
   hint_edit_value();
@@ -64,7 +60,7 @@ int edit_table_cell(const int* grid, int group, int index, int position, const C
       }
     }
   } else {
-    k = edit_record_cell(grid, table_record, value, rule);
+    k = edit_record_cell(grid.current_cell(), table_record, value, rule);
     value &= 0xFF;
   }
   if (k == key::enter) {

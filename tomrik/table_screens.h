@@ -7,6 +7,7 @@
 #include <string>
 
 #include "toolkit/field_editors.h"
+#include "toolkit/screen.h"
 
 // Element 0 the data length N, elements 1..N the data bytes.
 extern int table_record[256];
@@ -25,17 +26,17 @@ bool table_has_byte(int position);
 // record the station sent short never carries stale buffer bytes.
 void table_fit_length(int count);
 
+// The city lines a table shows: the station's count, at most four.
+int line_count();
+
 // Edits data byte `position` of record (group, index) at the grid's current
 // cell: re-read, hint_edit_value, Space by the rule, Enter writes. Either way
 // the record is read again and the cell redrawn in COLOR_SCREEN. Returns 0
-// or the failed link status. `draw` (optional) redraws the cell in a colour
-// in place of show_record_cell, for rows shown in more than one place.
-using CellDraw = void (*)(int value, std::uint8_t colour);
-int edit_table_cell(const int* grid, int group, int index, int position, const CellRule& rule,
+// or the failed link status. `draw` (optional) redraws the value in a colour
+// in place of show_record_cell, for rows shown in more than one cell.
+using CellDraw = void (*)(const GridCursor& grid, int value, std::uint8_t colour);
+int edit_table_cell(const GridCursor& grid, int group, int index, int position, const CellRule& rule,
                     CellDraw draw = nullptr);
-
-// Draws a text left-aligned at a cell of the grid (column c, row r, 1-based).
-void draw_cell_text(const int* grid, int column, int row, const std::string& text, std::uint8_t colour);
 
 // read_plain_key (one key; an extended key comes back as 0) is shared with
 // the transfers.

@@ -1,7 +1,6 @@
 #include "field_editors.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "cp866.h"
 #include "hints.h"
@@ -34,12 +33,6 @@ namespace {
 int byte_value(int i) { return link_buffer[i] & 0xFF; }
 int word_value() { return byte_value(0) + 256 * byte_value(1); }
 
-std::string formatted(const char* format, int value) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 // How a one-byte choice field looks and what Space does to it.
 struct ChoiceKind {
   std::string (*text)(int value);
@@ -66,7 +59,7 @@ std::string hold_sound_text(int v) {
   return "";
 }
 std::string line_ref_text(int v) {
-  return v >= 1 && v <= link_state.city_line_count ? formatted("%d", v) : std::string(" ");
+  return v >= 1 && v <= link_state.city_line_count ? format("%d", v) : std::string(" ");
 }
 
 const ChoiceKind yes_no_kind{yes_no_text, toggle, hint_space_enter, false, ""};
@@ -80,37 +73,37 @@ const ChoiceKind line_ref_kind{line_ref_text,
                                true, " "};
 
 // Prints a text at the field's cell and leaves the cursor on the cell.
-void print_field(const int* grid, const std::string& text, std::uint8_t colour) {
-  grid_goto(grid);
+void print_field(ScreenPos at, const std::string& text, std::uint8_t colour) {
+  goto_xy(at);
   set_colour(colour);
   put_text(text);
-  grid_goto(grid);
+  goto_xy(at);
 }
 
 // The show half every field shares: read, print by the field's rule, put the
 // cursor back on the cell in the screen colour.
 template <typename Render>
-int show_field(const int* grid, int address, int count, std::uint8_t colour, Render render,
+int show_field(ScreenPos at, int address, int count, std::uint8_t colour, Render render,
                const std::string& failed_text = "") {
-  grid_goto(grid);
+  goto_xy(at);
   set_colour(colour);
   int status = link_read_block(address, count);
   put_text(status == 0 ? render() : failed_text);
-  grid_goto(grid);
+  goto_xy(at);
   set_colour(COLOR_SCREEN);
   return status;
 }
 
-int show_choice(const int* grid, int address, std::uint8_t colour, const ChoiceKind& kind) {
+int show_choice(ScreenPos at, int address, std::uint8_t colour, const ChoiceKind& kind) {
   return show_field(
-      grid, address, 1, colour, [&] { return kind.text(byte_value(0)); },
+      at, address, 1, colour, [&] { return kind.text(byte_value(0)); },
       kind.blank_on_failed_read ? kind.failed_text : "");
 }
 
-int edit_choice(const int* grid, int address, const ChoiceKind& kind, bool follow_speed = false) {
+int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_speed = false) {
   if (ask_access_code() != 0) return -1;
   if (kind.hint) kind.hint();
-  int status = show_choice(grid, address, COLOR_BOX, kind);
+  int status = show_choice(at, address, COLOR_BOX, kind);
   if (status != 0 && !kind.blank_on_failed_read) return status;
   bool written = false;
   for (;;) {
@@ -119,7 +112,7 @@ int edit_choice(const int* grid, int address, const ChoiceKind& kind, bool follo
     if (k == key::esc) break;
     if (k == key::space) {
       link_buffer[0] = kind.next(byte_value(0)) & 0xFF;
-      print_field(grid, kind.text(byte_value(0)), COLOR_BOX);
+      print_field(at, kind.text(byte_value(0)), COLOR_BOX);
     } else if (k == key::enter) {
       written = true;
       int write_status = link_write_block(address, 1);
@@ -137,7 +130,7 @@ int edit_choice(const int* grid, int address, const ChoiceKind& kind, bool follo
     link_rts_on();
     wait_ms(100);
   }
-  return show_choice(grid, address, COLOR_SCREEN, kind);
+  return show_choice(at, address, COLOR_SCREEN, kind);
 }
 
 // Typed numbers: the field is blanked, digits are echoed as typed, and a
@@ -149,12 +142,12 @@ struct TypedKind {
   int base;  // stored value = typed value - base
 };
 
-int edit_typed(const int* grid, int address, int minimum, int maximum, const TypedKind& kind) {
+int edit_typed(ScreenPos at, int address, int minimum, int maximum, const TypedKind& kind) {
   if (ask_access_code() != 0) return -1;
   hint_digits_enter();
   const std::string blanks(kind.width, ' ');
   auto restart = [&](int& typed, int& digits) {
-    print_field(grid, blanks, COLOR_BOX);
+    print_field(at, blanks, COLOR_BOX);
     typed = 0;
     digits = 0;
   };
@@ -216,88 +209,88 @@ int field_length(int count) { return std::clamp(count, 1, 255); }
 
 }  // namespace
 
-int show_yes_no(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, yes_no_kind); }
-int edit_yes_no(const int* grid, int address) { return edit_choice(grid, address, yes_no_kind); }
-int show_baud(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, baud_kind); }
-int edit_baud(const int* grid, int address) { return edit_choice(grid, address, baud_kind, true); }
-int show_port_bus(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, port_bus_kind); }
-int show_allowed(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, allowed_kind); }
-int edit_allowed(const int* grid, int address) { return edit_choice(grid, address, allowed_kind); }
-int show_dial_mode(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, dial_mode_kind); }
-int edit_dial_mode(const int* grid, int address) { return edit_choice(grid, address, dial_mode_kind); }
-int show_hold_sound(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, hold_sound_kind); }
-int edit_hold_sound(const int* grid, int address) { return edit_choice(grid, address, hold_sound_kind); }
-int show_line_ref(const int* grid, int address, std::uint8_t colour) { return show_choice(grid, address, colour, line_ref_kind); }
-int edit_line_ref(const int* grid, int address) { return edit_choice(grid, address, line_ref_kind); }
+int show_yes_no(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, yes_no_kind); }
+int edit_yes_no(ScreenPos at, int address) { return edit_choice(at, address, yes_no_kind); }
+int show_baud(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, baud_kind); }
+int edit_baud(ScreenPos at, int address) { return edit_choice(at, address, baud_kind, true); }
+int show_port_bus(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, port_bus_kind); }
+int show_allowed(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, allowed_kind); }
+int edit_allowed(ScreenPos at, int address) { return edit_choice(at, address, allowed_kind); }
+int show_dial_mode(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, dial_mode_kind); }
+int edit_dial_mode(ScreenPos at, int address) { return edit_choice(at, address, dial_mode_kind); }
+int show_hold_sound(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, hold_sound_kind); }
+int edit_hold_sound(ScreenPos at, int address) { return edit_choice(at, address, hold_sound_kind); }
+int show_line_ref(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, line_ref_kind); }
+int edit_line_ref(ScreenPos at, int address) { return edit_choice(at, address, line_ref_kind); }
 
-int show_number(const int* grid, int address, std::uint8_t colour) {
-  return show_field(grid, address, 1, colour,
-                    [] { return byte_value(0) == 0 ? std::string(4, ' ') : formatted("%4d", byte_value(0)); });
+int show_number(ScreenPos at, int address, std::uint8_t colour) {
+  return show_field(at, address, 1, colour,
+                    [] { return byte_value(0) == 0 ? std::string(4, ' ') : format("%4d", byte_value(0)); });
 }
 
-int edit_number(const int* grid, int address, int minimum, int maximum) {
-  int status = edit_typed(grid, address, minimum, std::min(maximum, 255), {4, 1, 0});
+int edit_number(ScreenPos at, int address, int minimum, int maximum) {
+  int status = edit_typed(at, address, minimum, std::min(maximum, 255), {4, 1, 0});
   if (status != 0) return status;
-  return show_number(grid, address, COLOR_SCREEN);
+  return show_number(at, address, COLOR_SCREEN);
 }
 
-int show_number16(const int* grid, int address, std::uint8_t colour) {
-  return show_field(grid, address, 2, colour,
-                    [] { return word_value() == 0 ? std::string(5, ' ') : formatted("%5d", word_value()); });
+int show_number16(ScreenPos at, int address, std::uint8_t colour) {
+  return show_field(at, address, 2, colour,
+                    [] { return word_value() == 0 ? std::string(5, ' ') : format("%5d", word_value()); });
 }
 
-int edit_number16(const int* grid, int address, int minimum, int maximum) {
-  int status = edit_typed(grid, address, minimum, std::min(maximum, 65535), {5, 2, 0});
+int edit_number16(ScreenPos at, int address, int minimum, int maximum) {
+  int status = edit_typed(at, address, minimum, std::min(maximum, 65535), {5, 2, 0});
   if (status != 0) return status;
-  return show_number16(grid, address, COLOR_SCREEN);
+  return show_number16(at, address, COLOR_SCREEN);
 }
 
-int show_port_ref(const int* grid, int address, std::uint8_t colour) {
+int show_port_ref(ScreenPos at, int address, std::uint8_t colour) {
   return show_field(
-      grid, address, 1, colour,
+      at, address, 1, colour,
       [] {
         int v = byte_value(0);
-        return v >= 1 && v <= link_state.port_count ? formatted("%2d", v) : std::string(2, ' ');
+        return v >= 1 && v <= link_state.port_count ? format("%2d", v) : std::string(2, ' ');
       },
       std::string(2, ' '));
 }
 
-int edit_port_ref(const int* grid, int address) {
-  int status = edit_typed(grid, address, 0, link_state.port_count, {2, 1, 0});
+int edit_port_ref(ScreenPos at, int address) {
+  int status = edit_typed(at, address, 0, link_state.port_count, {2, 1, 0});
   if (status != 0) return status;
-  return show_port_ref(grid, address, COLOR_SCREEN);
+  return show_port_ref(at, address, COLOR_SCREEN);
 }
 
-int show_subscriber_ref(const int* grid, int address, std::uint8_t colour, int kind) {
+int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind) {
   int base = subscriber_base(kind);
   return show_field(
-      grid, address, 1, colour,
+      at, address, 1, colour,
       [base] {
         int v = byte_value(0);
-        return v >= 1 && v <= link_state.port_count ? formatted("%3d", v + base) : std::string(3, ' ');
+        return v >= 1 && v <= link_state.port_count ? format("%3d", v + base) : std::string(3, ' ');
       },
       std::string(3, ' '));
 }
 
-int edit_subscriber_ref(const int* grid, int address, int kind) {
+int edit_subscriber_ref(ScreenPos at, int address, int kind) {
   int base = subscriber_base(kind);
-  int status = edit_typed(grid, address, base + 1, base + link_state.port_count, {3, 1, base});
+  int status = edit_typed(at, address, base + 1, base + link_state.port_count, {3, 1, base});
   if (status != 0) return status;
-  return show_subscriber_ref(grid, address, COLOR_SCREEN, kind);
+  return show_subscriber_ref(at, address, COLOR_SCREEN, kind);
 }
 
-int show_digits(const int* grid, int address, std::uint8_t colour, int count, const DigitPair* table) {
+int show_digits(ScreenPos at, int address, std::uint8_t colour, int count, const DigitPair* table) {
   count = field_length(count);
-  return show_field(grid, address, count, colour, [&] { return digits_text(count, table); });
+  return show_field(at, address, count, colour, [&] { return digits_text(count, table); });
 }
 
-int edit_digits(const int* grid, int address, int count, const DigitPair* table) {
+int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
   count = field_length(count);
   if (ask_access_code() != 0) return -1;
   hint_digit_string();
-  int status = show_digits(grid, address, COLOR_BOX, count, table);
+  int status = show_digits(at, address, COLOR_BOX, count, table);
   if (status != 0) return status;
-  const int column = grid_cell_column(grid), row = grid_cell_row(grid);
+  const int column = at.column, row = at.row;
   int p = 0;
   link_buffer[count] = 0;
   auto reprint_from = [&](int from) {
@@ -337,22 +330,22 @@ int edit_digits(const int* grid, int address, int count, const DigitPair* table)
     }
     goto_xy(column + p, row);
   }
-  status = show_digits(grid, address, COLOR_SCREEN, count, table);
+  status = show_digits(at, address, COLOR_SCREEN, count, table);
   set_colour(COLOR_SCREEN);
   return status;
 }
 
-int show_text(const int* grid, int address, std::uint8_t colour, int count) {
+int show_text(ScreenPos at, int address, std::uint8_t colour, int count) {
   count = field_length(count);
-  return show_field(grid, address, count, colour, [&] { return plain_text(count); });
+  return show_field(at, address, count, colour, [&] { return plain_text(count); });
 }
 
-int edit_text(const int* grid, int address, int count) {
+int edit_text(ScreenPos at, int address, int count) {
   count = field_length(count);
   if (ask_access_code() != 0) return -1;
-  int status = show_text(grid, address, COLOR_BOX, count);
+  int status = show_text(at, address, COLOR_BOX, count);
   if (status != 0) return status;
-  const int column = grid_cell_column(grid), row = grid_cell_row(grid);
+  const int column = at.column, row = at.row;
   int p = 0;
   link_buffer[count] = 0;
   auto reprint_from = [&](int from) {
@@ -360,8 +353,8 @@ int edit_text(const int* grid, int address, int count) {
     for (int i = from; i < count; ++i) put_char(byte_value(i) < 32 ? ' ' : static_cast<std::uint8_t>(byte_value(i)));
   };
   // A trace of the keys on row 24, as the station's engineers know it.
-  auto trace = [](int column_at, const char* format, int value) {
-    print_at(column_at, 24, formatted(format, value), COLOR_SCREEN);
+  auto trace = [](int column_at, const char* pattern, int value) {
+    print_at(column_at, 24, format(pattern, value), COLOR_SCREEN);
   };
   goto_xy(column, row);
   for (;;) {
@@ -401,7 +394,7 @@ int edit_text(const int* grid, int address, int count) {
     set_colour(COLOR_BOX);
     goto_xy(column + p, row);
   }
-  show_text(grid, address, COLOR_SCREEN, count);
+  show_text(at, address, COLOR_SCREEN, count);
   set_colour(COLOR_SCREEN);
   return status;
 }
@@ -447,13 +440,13 @@ void show_access_denied() {
   restore_screen();
 }
 
-void show_record_cell(const int* grid, const int* record, int value, const CellRule& rule, std::uint8_t colour) {
+void show_record_cell(ScreenPos at, const int* record, int value, const CellRule& rule, std::uint8_t colour) {
   if (record[0] == 0) return;
-  print_field(grid, rule.text(value), colour);
+  print_field(at, rule.text(value), colour);
   set_colour(COLOR_SCREEN);
 }
 
-int edit_record_cell(const int* grid, const int* record, int& value, const CellRule& rule) {
+int edit_record_cell(ScreenPos at, const int* record, int& value, const CellRule& rule) {
   if (record[0] == 0) return 0;
   for (;;) {
     int scan;
@@ -461,25 +454,25 @@ int edit_record_cell(const int* grid, const int* record, int& value, const CellR
     if (k == key::esc || k == key::enter) return k;
     if (k == key::space) {
       value = rule.next(value);
-      show_record_cell(grid, record, value, rule, COLOR_BOX);
+      show_record_cell(at, record, value, rule, COLOR_BOX);
     }
   }
 }
 
-void show_bit_yes_no(const int* grid, int value, int bit, std::uint8_t colour) {
+void show_bit_yes_no(ScreenPos at, int value, int bit, std::uint8_t colour) {
   bool set = bit >= 1 && bit <= 8 && (value >> (bit - 1)) & 1;
-  print_field(grid, set ? " Да"_cp : "Нет"_cp, colour);
+  print_field(at, set ? " Да"_cp : "Нет"_cp, colour);
   set_colour(COLOR_SCREEN);
 }
 
-int edit_bit_yes_no(const int* grid, int& value, int bit) {
+int edit_bit_yes_no(ScreenPos at, int& value, int bit) {
   for (;;) {
     int scan;
     int k = read_plain_key(scan);
     if (k == key::esc || k == key::enter) return k;
     if (k == key::space && bit >= 1 && bit <= 8) {
       value = (value ^ (1 << (bit - 1))) & 0xFF;
-      show_bit_yes_no(grid, value, bit, COLOR_BOX);
+      show_bit_yes_no(at, value, bit, COLOR_BOX);
     }
   }
 }

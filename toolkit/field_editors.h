@@ -1,10 +1,11 @@
 #pragma once
-// Value fields of the karvel editors. A field is the current cell of the
-// screen's grid_cursor, a station address and a byte count. The editors
-// keep no copy of a value: the show half reads the bytes with
-// link_read_block, the edit half changes them in link_buffer and writes them
-// with link_write_block on Enter (in file mode both act on the settings
-// image). Two-byte numbers are stored low byte first.
+// Value fields of the karvel editors. A field is a cell of the screen's
+// grid_cursor (its screen position, where the value is printed
+// left-aligned), a station address and a byte count. The editors keep no
+// copy of a value: the show half reads the bytes with link_read_block, the
+// edit half changes them in link_buffer and writes them with
+// link_write_block on Enter (in file mode both act on the settings image).
+// Two-byte numbers are stored low byte first.
 //
 // Show halves return the status of their read. Edit halves return 0
 // (written, or left with Esc), -1 (access refused) or the non-zero status
@@ -12,6 +13,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "screen.h"
 
 // A character table: (code, character) pairs ended by the code -1.
 struct DigitPair {
@@ -26,31 +29,31 @@ extern const DigitPair phone_digit_map[];
 char digit_char(const DigitPair* table, int code);
 int digit_code(const DigitPair* table, int ch);
 
-int show_yes_no(const int* grid, int address, std::uint8_t colour);
-int edit_yes_no(const int* grid, int address);
-int show_baud(const int* grid, int address, std::uint8_t colour);
-int edit_baud(const int* grid, int address);
-int show_port_bus(const int* grid, int address, std::uint8_t colour);
-int show_allowed(const int* grid, int address, std::uint8_t colour);
-int edit_allowed(const int* grid, int address);
-int show_dial_mode(const int* grid, int address, std::uint8_t colour);
-int edit_dial_mode(const int* grid, int address);
-int show_hold_sound(const int* grid, int address, std::uint8_t colour);
-int edit_hold_sound(const int* grid, int address);
-int show_line_ref(const int* grid, int address, std::uint8_t colour);
-int edit_line_ref(const int* grid, int address);
-int show_number(const int* grid, int address, std::uint8_t colour);
-int edit_number(const int* grid, int address, int minimum, int maximum);
-int show_number16(const int* grid, int address, std::uint8_t colour);
-int edit_number16(const int* grid, int address, int minimum, int maximum);
-int show_port_ref(const int* grid, int address, std::uint8_t colour);
-int edit_port_ref(const int* grid, int address);
-int show_subscriber_ref(const int* grid, int address, std::uint8_t colour, int kind);
-int edit_subscriber_ref(const int* grid, int address, int kind);
-int show_digits(const int* grid, int address, std::uint8_t colour, int count, const DigitPair* table);
-int edit_digits(const int* grid, int address, int count, const DigitPair* table);
-int show_text(const int* grid, int address, std::uint8_t colour, int count);
-int edit_text(const int* grid, int address, int count);
+int show_yes_no(ScreenPos at, int address, std::uint8_t colour);
+int edit_yes_no(ScreenPos at, int address);
+int show_baud(ScreenPos at, int address, std::uint8_t colour);
+int edit_baud(ScreenPos at, int address);
+int show_port_bus(ScreenPos at, int address, std::uint8_t colour);
+int show_allowed(ScreenPos at, int address, std::uint8_t colour);
+int edit_allowed(ScreenPos at, int address);
+int show_dial_mode(ScreenPos at, int address, std::uint8_t colour);
+int edit_dial_mode(ScreenPos at, int address);
+int show_hold_sound(ScreenPos at, int address, std::uint8_t colour);
+int edit_hold_sound(ScreenPos at, int address);
+int show_line_ref(ScreenPos at, int address, std::uint8_t colour);
+int edit_line_ref(ScreenPos at, int address);
+int show_number(ScreenPos at, int address, std::uint8_t colour);
+int edit_number(ScreenPos at, int address, int minimum, int maximum);
+int show_number16(ScreenPos at, int address, std::uint8_t colour);
+int edit_number16(ScreenPos at, int address, int minimum, int maximum);
+int show_port_ref(ScreenPos at, int address, std::uint8_t colour);
+int edit_port_ref(ScreenPos at, int address);
+int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind);
+int edit_subscriber_ref(ScreenPos at, int address, int kind);
+int show_digits(ScreenPos at, int address, std::uint8_t colour, int count, const DigitPair* table);
+int edit_digits(ScreenPos at, int address, int count, const DigitPair* table);
+int show_text(ScreenPos at, int address, std::uint8_t colour, int count);
+int edit_text(ScreenPos at, int address, int count);
 
 // Access codes. The protection level of a parameter is the station byte at
 // 0xED00 + its number; levels 1..7 name a code of access_code_table.
@@ -68,11 +71,11 @@ struct CellRule {
   std::string (*text)(int value);  // CP866 text of the value
   int (*next)(int value);          // the value after one Space
 };
-void show_record_cell(const int* grid, const int* record, int value, const CellRule& rule, std::uint8_t colour);
+void show_record_cell(ScreenPos at, const int* record, int value, const CellRule& rule, std::uint8_t colour);
 // Space changes `value` by the rule and reprints it; returns Enter or Esc for
 // the screen to act on, or 0 at once when the record is empty.
-int edit_record_cell(const int* grid, const int* record, int& value, const CellRule& rule);
+int edit_record_cell(ScreenPos at, const int* record, int& value, const CellRule& rule);
 
-void show_bit_yes_no(const int* grid, int value, int bit, std::uint8_t colour);
+void show_bit_yes_no(ScreenPos at, int value, int bit, std::uint8_t colour);
 // Space flips bit `bit` - 1 of `value` (kept to 8 bits); returns Enter or Esc.
-int edit_bit_yes_no(const int* grid, int& value, int bit);
+int edit_bit_yes_no(ScreenPos at, int& value, int bit);

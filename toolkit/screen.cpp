@@ -1,8 +1,11 @@
 #include "screen.h"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform.h"
 
@@ -115,6 +118,23 @@ int read_plain_key() {
   return read_plain_key(scan);
 }
 
+std::string format(const char* pattern, ...) {
+  va_list args;
+  va_start(args, pattern);
+  va_list again;
+  va_copy(again, args);
+  const int length = std::vsnprintf(nullptr, 0, pattern, args);
+  va_end(args);
+  std::string text;
+  if (length > 0) {
+    text.assign(length + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), pattern, again);
+    text.resize(length);
+  }
+  va_end(again);
+  return text;
+}
+
 std::string right_aligned(std::string_view caption, std::string_view tail, std::size_t width) {
   std::string line(caption);
   if (line.size() + tail.size() < width) line.append(width - line.size() - tail.size(), ' ');
@@ -153,17 +173,38 @@ long read_number() {
   return value;
 }
 
-int grid_cell_column(const int* grid) { return grid[4 + std::clamp(grid[0], 1, grid[2]) - 1]; }
+void goto_xy(ScreenPos at) { goto_xy(at.column, at.row); }
 
-int grid_cell_row(const int* grid) { return grid[4 + grid[2] + std::clamp(grid[1], 1, grid[3]) - 1]; }
+void print_at(ScreenPos at, std::string_view text, std::uint8_t colour) { print_at(at.column, at.row, text, colour); }
 
-void grid_goto(const int* grid) { goto_xy(grid_cell_column(grid), grid_cell_row(grid)); }
+namespace {
 
-int grid_navigate(int* grid) {
+// The screen place of grid line `n` of `places`, kept to the grid's edges.
+int place_of(const std::vector<int>& places, int n) {
+  if (places.empty()) return 1;
+  return places[std::clamp(n, 1, static_cast<int>(places.size())) - 1];
+}
+
+}  // namespace
+
+GridCursor::GridCursor(std::vector<int> columns, std::vector<int> rows)
+    : screen_columns(std::move(columns)), screen_rows(std::move(rows)) {}
+
+ScreenPos GridCursor::cell(int c, int r) const { return {place_of(screen_columns, c), place_of(screen_rows, r)}; }
+
+std::vector<int> spaced(int first, int count, int step) {
+  std::vector<int> places;
+  for (int i = 0; i < count; ++i) places.push_back(first + i * step);
+  return places;
+}
+
+void grid_goto(const GridCursor& grid) { goto_xy(grid.current_cell()); }
+
+int grid_navigate(GridCursor& grid) {
   if (profile().grid_homes_cursor) goto_xy(1, 1);
-  int& column = grid[0];
-  int& row = grid[1];
-  const int columns = grid[2], rows = grid[3];
+  int& column = grid.column;
+  int& row = grid.row;
+  const int columns = grid.column_count(), rows = grid.row_count();
   for (;;) {
     grid_goto(grid);
     int k = read_key();

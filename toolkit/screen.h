@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "keys.h"
 #include "profile.h"
@@ -39,14 +40,43 @@ int read_plain_key(int& scan);
 int read_plain_key();
 long read_number();
 
-// A grid_cursor record: current column, current row, column count, row
-// count, then the screen column of each grid column and the screen row of
-// each grid row.
-void grid_goto(const int* grid);
-// The screen position of the grid's current cell.
-int grid_cell_column(const int* grid);
-int grid_cell_row(const int* grid);
-int grid_navigate(int* grid);
+// A place on the screen, relative to the current text window.
+struct ScreenPos {
+  int column;
+  int row;
+};
+
+void goto_xy(ScreenPos at);
+void print_at(ScreenPos at, std::string_view text, std::uint8_t colour);
+
+// The grid of value cells a screen moves its cursor over (grid_cursor): the
+// current cell and where each grid column and each grid row stands on the
+// screen. Navigation changes only the current cell.
+struct GridCursor {
+  int column = 1;  // the current cell, 1-based
+  int row = 1;
+  std::vector<int> screen_columns;  // grid column c stands at screen_columns[c - 1]
+  std::vector<int> screen_rows;     // grid row r at screen_rows[r - 1]
+
+  GridCursor(std::vector<int> columns, std::vector<int> rows);
+  int column_count() const { return static_cast<int>(screen_columns.size()); }
+  int row_count() const { return static_cast<int>(screen_rows.size()); }
+  // Where cell (c, r) stands; a number outside the grid counts as the
+  // nearest edge, so a cell never lands off the grid.
+  ScreenPos cell(int c, int r) const;
+  ScreenPos current_cell() const { return cell(column, row); }
+};
+
+// `count` screen columns or rows `step` apart from `first`: the usual
+// evenly spaced grid.
+std::vector<int> spaced(int first, int count, int step = 1);
+
+// Puts the cursor on the grid's current cell.
+void grid_goto(const GridCursor& grid);
+// Moves the current cell with the arrow keys (wrapping at the edges) until
+// a key ends navigation; returns that key: Esc, Enter, Tab where the
+// program takes it, or the scan code of any other extended key.
+int grid_navigate(GridCursor& grid);
 
 // Bare console operations the primitives are made of; screens that place
 // joints or write at the cursor use them too.
@@ -56,6 +86,8 @@ void goto_xy(int column, int row);
 void put_text(std::string_view text);
 void put_char(std::uint8_t ch);
 void put_blanks(int count);
+// A printf-style text, as long as the pattern makes it.
+std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 // A caption with a tail pushed to the right end of a field `width` wide.
 std::string right_aligned(std::string_view caption, std::string_view tail, std::size_t width);
 // Throws away every key that is waiting, as modal boxes do before closing.

@@ -7,10 +7,9 @@
 
 #include "link/link_port.h"
 #include "settings_test_support.h"
+#include "tomrik/day_night_times.h"
 #include "tomrik/screens.h"
 #include "tomrik_storage_support.h"
-
-extern int day_night_times[4];
 
 namespace {
 

@@ -16,6 +16,8 @@ namespace {
 constexpr int rows = 16;
 constexpr int pattern_column = 34;
 
+// What the viewer holds while it runs: the open file, the records on the
+// page and where the cursor is.
 struct ViewerState {
   std::FILE* file = nullptr;
   CallRecord slots[rows + 2];  // 0: backward search and report, 1..16 rows, 17 look-ahead
@@ -23,18 +25,11 @@ struct ViewerState {
   int cursor_row = 1;
   int current = 1;
 };
-ViewerState viewer;
 
 // Without a connection the station's counts are unknown; the filter then
 // offers the model's full range.
 int subscriber_limit() { return link_state.subscriber_count > 0 ? link_state.subscriber_count : 16; }
 int line_limit() { return link_state.city_line_count > 0 ? link_state.city_line_count : 4; }
-
-std::string format(const char* pattern, int a, int b = 0, int c = 0) {
-  char text[64];
-  std::snprintf(text, sizeof text, pattern, a, b, c);
-  return text;
-}
 
 void put_at(int column, int row, std::uint8_t ch) {
   goto_xy(column, row);
@@ -199,7 +194,7 @@ bool filter_input() {
 
 // A read that fails to seek is told about and ends the search, as the end
 // of the file does.
-RecordRead read_record(int n, CallRecord& out) {
+RecordRead read_record(const ViewerState& viewer, int n, CallRecord& out) {
   RecordRead result = read_call_record(viewer.file, n, out);
   if (result == RecordRead::seek_failed) {
     print_at_plain(57, 25, "Ошибка выполнения fseek"_cp);
@@ -208,11 +203,11 @@ RecordRead read_record(int n, CallRecord& out) {
   return result;
 }
 
-int search_forward(int n, int slot) {
+int search_forward(ViewerState& viewer, int n, int slot) {
   for (;; ++n) {
     print_at_plain(57, 25, std::string(22, ' '));
     CallRecord r;
-    if (read_record(n, r) != RecordRead::ok) {
+    if (read_record(viewer, n, r) != RecordRead::ok) {
       viewer.slots[slot] = CallRecord();
       return 0;
     }
@@ -223,10 +218,10 @@ int search_forward(int n, int slot) {
   }
 }
 
-int search_backward(int n) {
+int search_backward(ViewerState& viewer, int n) {
   for (; n >= 1; --n) {
     CallRecord r;
-    if (read_record(n, r) != RecordRead::ok) return 0;
+    if (read_record(viewer, n, r) != RecordRead::ok) return 0;
     if (call_record_matches(r, record_filter)) {
       viewer.slots[0] = r;
       return n;
@@ -235,7 +230,7 @@ int search_backward(int n) {
   return 0;
 }
 
-void clear_page() {
+void clear_page(ViewerState& viewer) {
   for (int row = 1; row <= rows; ++row) {
     viewer.slots[row] = CallRecord();
     viewer.record_of_row[row] = 0;
@@ -243,9 +238,9 @@ void clear_page() {
   }
 }
 
-void fill_page(int row, int n) {
+void fill_page(ViewerState& viewer, int row, int n) {
   for (int r = row; r <= rows; ++r) {
-    int found = search_forward(n, r);
+    int found = search_forward(viewer, n, r);
     if (found == 0) {
       for (int rest = r; rest <= rows; ++rest) {
         viewer.record_of_row[rest] = 0;
@@ -261,10 +256,10 @@ void fill_page(int row, int n) {
   }
 }
 
-void refill_from_start() {
-  clear_page();
+void refill_from_start(ViewerState& viewer) {
+  clear_page(viewer);
   viewer.cursor_row = 1;
-  fill_page(1, 1);
+  fill_page(viewer, 1, 1);
   if (viewer.record_of_row[viewer.cursor_row]) viewer.current = viewer.record_of_row[viewer.cursor_row];
 }
 
@@ -327,7 +322,7 @@ void put_line(std::FILE* f, const std::string& text) {
   std::fputs("\r\n", f);
 }
 
-void write_report() {
+void write_report(const ViewerState& viewer) {
   std::FILE* report = ask_report_file();
   if (!report) return;
   const std::uint8_t* f = record_filter.bytes;
@@ -340,7 +335,7 @@ void write_report() {
                        "Длительн  "_cp + "Номер телефона"_cp);
   for (int n = 1;; ++n) {
     CallRecord r;
-    if (read_record(n, r) != RecordRead::ok) break;
+    if (read_record(viewer, n, r) != RecordRead::ok) break;
     if (!call_record_matches(r, record_filter)) continue;
     const std::uint8_t* b = r.bytes;
     std::string line = "     " + format("%2d", b[0] + 10) + "         " + format("%d", b[1]) + "    " +
@@ -364,13 +359,13 @@ void show_open_failure() {
   restore_screen();
 }
 
-void close_file() {
+void close_file(ViewerState& viewer) {
   if (viewer.file) std::fclose(viewer.file);
   viewer.file = nullptr;
 }
 
 // Returns when the user leaves.
-void browse() {
+void browse(ViewerState& viewer) {
   for (;;) {
     goto_xy(8, viewer.cursor_row + 7);
     int k = read_key();
@@ -385,24 +380,24 @@ void browse() {
       if (row > 1) {
         --row;
       } else if (viewer.current > 1) {
-        int found = search_backward(viewer.current - 1);
+        int found = search_backward(viewer, viewer.current - 1);
         if (found) {
-          fill_page(1, found);
+          fill_page(viewer, 1, found);
           row = 1;
         }
       }
     } else if (scan == key::down) {
       if (row < rows) {
         if (viewer.record_of_row[row + 1]) ++row;
-      } else if (search_forward(viewer.current + 1, rows + 1)) {
-        fill_page(1, viewer.record_of_row[2]);
+      } else if (search_forward(viewer, viewer.current + 1, rows + 1)) {
+        fill_page(viewer, 1, viewer.record_of_row[2]);
         row = rows;
       }
     } else if (scan == key::f9) {
-      write_report();
+      write_report(viewer);
       draw_screen();
       if (!filter_input()) return;
-      refill_from_start();
+      refill_from_start(viewer);
     }
     if (viewer.record_of_row[row]) viewer.current = viewer.record_of_row[row];
   }
@@ -411,7 +406,7 @@ void browse() {
 }  // namespace
 
 void call_record_viewer() {
-  viewer = ViewerState();
+  ViewerState viewer;
   draw_screen();
   if (!filter_input()) return;
   viewer.file = std::fopen("tarif.dat", "rb");
@@ -419,8 +414,8 @@ void call_record_viewer() {
     show_open_failure();
     return;
   }
-  refill_from_start();
-  browse();
-  close_file();
+  refill_from_start(viewer);
+  browse(viewer);
+  close_file(viewer);
   set_colour(COLOR_SCREEN);
 }

@@ -9,13 +9,12 @@
 
 #include "call_records.h"
 #include "cp866.h"
+#include "day_night_times.h"
 #include "link/link.h"
 #include "screen.h"
 #include "screens.h"
 #include "toolkit/hints.h"
 
-// Night mode on (hours, minutes), night mode off (hours, minutes); kept for
-// the whole run.
 int day_night_times[4] = {20, 0, 9, 0};
 
 namespace {
@@ -57,12 +56,6 @@ const char* const weekday_names[7] = {"Понедельник "_cp, "Вторн�
 
 const char* const blank_line = "                                                       ";
 const char* const checksum_heading = "               Ошибка контрольной суммы                "_cp;
-
-std::string format(const char* pattern, int a, int b = 0, int c = 0) {
-  char text[96];
-  std::snprintf(text, sizeof text, pattern, a, b, c);
-  return text;
-}
 
 struct Storage {
   State state = State::idle;

@@ -55,6 +55,7 @@ std::uint8_t current_colour();
 void goto_xy(int column, int row);
 void put_text(std::string_view text);
 void put_char(std::uint8_t ch);
+void put_at(int column, int row, std::uint8_t ch);
 void put_blanks(int count);
 // A caption with a tail pushed to the right end of a field `width` wide.
 std::string right_aligned(std::string_view caption, std::string_view tail, std::size_t width);

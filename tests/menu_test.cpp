@@ -206,6 +206,17 @@ TEST_F(MainMenu, TheChosenScreenRunsAndTheMenuComesBackOnItsEntry) {
   EXPECT_TRUE(entry_selected(9, 4, 10));
 }
 
+TEST_F(MainMenu, ChoicesPastAnotherTablesEntriesStartOver) {
+  menu_state.menu_choice[2] = 16;
+  menu_state.menu_choice[3] = 2;
+  use_menu_table(test_table);
+  EXPECT_EQ(menu_state.menu_choice[2], 1);
+  EXPECT_EQ(menu_state.menu_choice[3], 1);
+  services.keys.add({0, key::right, 0, key::up});
+  EXPECT_TRUE(test::runs_until_script_ends(run_menu));
+  EXPECT_TRUE(entry_selected(9, 4, 10));
+}
+
 TEST_F(MainMenu, StartsOnTheFirstEntriesAndEndsOnlyWithTheExitEntry) {
   menu_state.current_menu = 3;
   menu_state.menu_choice[1] = menu_state.menu_choice[2] = 2;

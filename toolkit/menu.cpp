@@ -81,7 +81,12 @@ void run_chosen_entry() {
 
 }  // namespace
 
-void use_menu_table(const MenuTable& table) { menu_state.table = &table; }
+void use_menu_table(const MenuTable& table) {
+  menu_state.table = &table;
+  // A choice remembered from another table may lie past this one's entries.
+  for (int m = 1; m <= menu_count; ++m)
+    if (menu_state.menu_choice[m] < 1 || menu_state.menu_choice[m] > entry_count(m)) menu_state.menu_choice[m] = 1;
+}
 
 void draw_menu_bar() {
   set_colour(COLOR_SCREEN);

@@ -28,11 +28,6 @@ std::string as_characters(int count) {
   return s;
 }
 
-void put_at(int column, int row, std::uint8_t ch) {
-  goto_xy(column, row);
-  put_char(ch);
-}
-
 bool station_or_file() { return link_state.station_connected || link_state.file_mode; }
 
 // ---------------------------------------------------------------- the menu

@@ -94,6 +94,21 @@ TEST_F(HintLines, TomrikLinesFlowFromColumnOneKeysOnGreen) {
   EXPECT_EQ(test::utf8_at(70, 25, 9), " Выход   ");
 }
 
+TEST_F(HintLines, TheRecordViewerBrowseLineCoversItsFilterLine) {
+  use_profile(tomrik_profile);
+  hint_record_filter();
+  EXPECT_EQ(test::utf8_at(1, 25, 40), " ПРОБЕЛ  - Выбор      ENTER  - Ввод     ");
+  EXPECT_TRUE(test::span_has_colour(1, 25, 8, 0x20));
+  EXPECT_TRUE(test::span_has_colour(9, 25, 13, 0x70));
+  EXPECT_TRUE(test::span_has_colour(22, 25, 7, 0x20));
+  hint_record_browse();
+  EXPECT_EQ(test::utf8_at(1, 25, 54), " СТРЕЛКИ  - Просмотр    ESC  - Выход    F9  - Печать  ");
+  EXPECT_TRUE(test::span_has_colour(24, 25, 5, 0x20));
+  EXPECT_TRUE(test::span_has_colour(29, 25, 11, 0x70));
+  EXPECT_EQ(test::screen().cursor_x(), 55);
+  EXPECT_EQ(current_colour(), 0x1E);
+}
+
 TEST_F(HintLines, SharedFramesPlaceTheirJoints) {
   draw_group_strips();
   EXPECT_EQ(test::utf8_at(7, 6, 1), "╔");

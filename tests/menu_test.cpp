@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
+#include "karvel/menu_table.h"
 #include "link/link_state.h"
 #include "settings/settings_state.h"
 #include "test_support.h"
 #include "toolkit/menu.h"
 #include "toolkit/screen.h"
+#include "tomrik/menu_table.h"
 
 namespace {
 
@@ -15,6 +18,7 @@ struct MenuBar : ::testing::Test {
   void SetUp() override {
     use_profile(karvel_profile);
     menu_state = MenuState();
+    use_menu_table(karvel_menu_table);
     link_state = LinkState();
     settings_state = SettingsState();
   }
@@ -108,6 +112,7 @@ TEST_F(MenuBar, OtherKeysDoNothing) {
 
 TEST_F(MenuBar, TomrikMenusWrapOverSixteenEntries) {
   use_profile(tomrik_profile);
+  use_menu_table(tomrik_menu_table);
   run_with({0, key::right, 0, key::up});
   EXPECT_EQ(menu_state.menu_choice[2], 16);
   EXPECT_EQ(test::utf8_at(9, 18, 32), " Выбор мелодии в городскую линию");
@@ -141,11 +146,87 @@ TEST_F(MenuBar, LinkStatusShowsTheConnectedStationOrTheLoadedFile) {
   EXPECT_EQ(test::text_at(59, 1, 22), "office.set    KRV4242 ");
 
   use_profile(tomrik_profile);
+  use_menu_table(tomrik_menu_table);
   link_state = LinkState();
   link_state.station_connected = 1;
   std::memcpy(link_state.station_identity, "T416", 5);
   draw_menu_bar();
   EXPECT_EQ(test::text_at(60, 1, 19), "COM1    4800   T416");
+}
+
+// Every line of both programs' tables must fit the box drawn for it, and
+// the boxes and titles the screen.
+TEST(MenuTables, EveryEntryFitsItsBoxAndTheFileMenuEndsWithTheExit) {
+  for (const MenuTable* table : {&karvel_menu_table, &tomrik_menu_table}) {
+    int title_end = 0;
+    for (const PullDownMenu& m : table->menus) {
+      std::string title = cp866::to_utf8(m.title);
+      EXPECT_GT(m.column, title_end) << title;
+      title_end = m.column + static_cast<int>(std::strlen(m.title)) - 1;
+      EXPECT_LE(m.column + m.width + 1, 80) << title;
+      EXPECT_GE(m.entries.size(), 1u) << title;
+      EXPECT_LE(m.entries.size(), 16u) << title;
+      for (const MenuEntry& e : m.entries) {
+        std::size_t room = m.width - (e.opens_choice ? 1 : 0);  // the triangle takes the last column
+        EXPECT_LE(std::strlen(e.text), room) << cp866::to_utf8(e.text);
+      }
+    }
+    EXPECT_EQ(table->menus[0].entries.back().screen, leave_main_menu);
+  }
+}
+
+// The shell's loop over a table of its own: a screen that counts its runs,
+// one not built yet, and the exit.
+int screen_runs = 0;
+void counting_screen() { ++screen_runs; }
+
+const MenuTable test_table = {{
+    {"One", 1, 10, {{"1.Screen", counting_screen}, {"2.Exit", leave_main_menu}}},
+    {"Two", 8, 10, {{"1.Screen", counting_screen}, {"2.Not yet", nullptr}}},
+    {"Three", 26, 10, {{"1.Not yet", nullptr}}},
+    {"Four", 40, 10, {{"1.Not yet", nullptr}}},
+    {"Five", 49, 10, {{"1.Not yet", nullptr}}},
+}};
+
+struct MainMenu : MenuBar {
+  void SetUp() override {
+    MenuBar::SetUp();
+    screen_runs = 0;
+  }
+};
+
+TEST_F(MainMenu, TheChosenScreenRunsAndTheMenuComesBackOnItsEntry) {
+  services.keys.add({0, key::right, key::enter, 0, key::down, key::enter});
+  EXPECT_TRUE(test::runs_until_script_ends([] { run_main_menu(test_table); }));
+  EXPECT_EQ(screen_runs, 1);
+  // The entry not built yet did nothing; the bar came back with it chosen.
+  EXPECT_EQ(menu_state.current_menu, 2);
+  EXPECT_EQ(menu_state.menu_choice[2], 2);
+  EXPECT_EQ(test::text_at(9, 4, 10), "2.Not yet ");
+  EXPECT_TRUE(entry_selected(9, 4, 10));
+}
+
+TEST_F(MainMenu, ChoicesPastAnotherTablesEntriesStartOver) {
+  menu_state.menu_choice[2] = 16;
+  menu_state.menu_choice[3] = 2;
+  use_menu_table(test_table);
+  EXPECT_EQ(menu_state.menu_choice[2], 1);
+  EXPECT_EQ(menu_state.menu_choice[3], 1);
+  services.keys.add({0, key::right, 0, key::up});
+  EXPECT_TRUE(test::runs_until_script_ends(run_menu));
+  EXPECT_TRUE(entry_selected(9, 4, 10));
+}
+
+TEST_F(MainMenu, StartsOnTheFirstEntriesAndEndsOnlyWithTheExitEntry) {
+  menu_state.current_menu = 3;
+  menu_state.menu_choice[1] = menu_state.menu_choice[2] = 2;
+  menu_state.exit_chosen = true;  // left over from an earlier run
+  services.keys.add({key::enter, 0, key::right, key::enter, key::esc, key::esc, key::enter});
+  run_main_menu(test_table);
+  EXPECT_EQ(screen_runs, 2);
+  EXPECT_EQ(services.keys.left(), 0u);
+  EXPECT_EQ(menu_state.current_menu, 1);
+  EXPECT_EQ(menu_state.menu_choice[1], 2);
 }
 
 }  // namespace

@@ -107,6 +107,23 @@ TEST_F(Shell, KarvelScreensReturnToTheSameEntry) {
   EXPECT_EQ(test::utf8_at(9, 4, 29), "2.Установки внутренних портов");
 }
 
+TEST_F(Shell, EntriesWithoutAScreenYetBringTheMenuBackOnThem) {
+  use_profile(karvel_profile);
+  write_help_file();
+  keys({0, key::left, 0, key::left, key::enter});
+  EXPECT_TRUE(test::runs_until_script_ends(karvel_main));
+  EXPECT_EQ(menu_state.current_menu, 4);
+  EXPECT_TRUE(test::span_has_colour(41, 3, 30, 0x2E));
+  EXPECT_EQ(test::utf8_at(41, 3, 30), "1.Отображение работы станции 1");
+
+  use_profile(tomrik_profile);
+  menu_state = MenuState();
+  keys({0, key::right, 0, key::up, key::enter});
+  EXPECT_TRUE(test::runs_until_script_ends(tomrik_main));
+  EXPECT_EQ(menu_state.menu_choice[2], 16);
+  EXPECT_TRUE(test::span_has_colour(9, 18, 39, 0x20));
+}
+
 TEST_F(Shell, TomrikAboutBoxLinesAndItsErase) {
   use_profile(tomrik_profile);
   keys({0, key::left, 0, key::down, key::enter});

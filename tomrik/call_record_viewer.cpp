@@ -9,6 +9,7 @@
 #include "link/link_state.h"
 #include "platform/cp866.h"
 #include "screens.h"
+#include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -30,11 +31,6 @@ struct ViewerState {
 // offers the model's full range.
 int subscriber_limit() { return link_state.subscriber_count > 0 ? link_state.subscriber_count : 16; }
 int line_limit() { return link_state.city_line_count > 0 ? link_state.city_line_count : 4; }
-
-void put_at(int column, int row, std::uint8_t ch) {
-  goto_xy(column, row);
-  put_char(ch);
-}
 
 // ------------------------------------------------------------------ screen
 
@@ -98,17 +94,6 @@ void draw_screen() {
   draw_filter_values();
 }
 
-void hint_line(std::initializer_list<std::pair<const char*, const char*>> pieces) {
-  goto_xy(1, 25);
-  for (const auto& [key_text, description] : pieces) {
-    set_colour(COLOR_SELECT);
-    put_text(key_text);
-    set_colour(COLOR_BOX);
-    put_text(description);
-  }
-  set_colour(COLOR_SCREEN);
-}
-
 std::string number_text(const CallRecord& r) {
   std::string s;
   for (int i = number_first; i < call_record_size; ++i) {
@@ -141,7 +126,7 @@ void draw_row(int row, const CallRecord* r) {
 
 // Returns false when Esc ended the viewer.
 bool filter_input() {
-  hint_line({{" ПРОБЕЛ "_cp, " - Выбор     "_cp}, {" ENTER ", " - Ввод     "_cp}});
+  hint_record_filter();
   struct Stepper {
     int index;
     int column;
@@ -186,7 +171,7 @@ bool filter_input() {
     }
     print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
   }
-  hint_line({{" СТРЕЛКИ "_cp, " - Просмотр   "_cp}, {" ESC ", " - Выход   "_cp}, {" F9 ", " - Печать  "_cp}});
+  hint_record_browse();
   return true;
 }
 

@@ -1,19 +1,33 @@
 #include "hints.h"
 
-#include <initializer_list>
 #include <string_view>
+#include <vector>
 
 #include "cp866.h"
 #include "screen.h"
 
 namespace {
 
-// karvel: the key name in its key colour at its own column, the description
-// straight after it in the screen colour.
-struct KeyPiece {
-  int column, row;
+// One piece of a hint line: a key name and what it does. A piece without a
+// column follows straight after the one before; a null key is a description
+// standing alone.
+struct HintPiece {
   const char* key;
   const char* text;
+  int column = 0;
+};
+
+// karvel: each key in its own key colour, its description straight after
+// it in the screen colour. tomrik: the line starts at column 1, keys black
+// on green, descriptions black on grey.
+enum class HintStyle { karvel, tomrik };
+
+// The blanks after the last piece wipe what a longer hint left on the row.
+struct HintLine {
+  HintStyle style;
+  int row;
+  std::vector<HintPiece> pieces;
+  int trailing_blanks = 0;
 };
 
 std::uint8_t karvel_key_colour(std::string_view key) {
@@ -22,24 +36,18 @@ std::uint8_t karvel_key_colour(std::string_view key) {
   return COLOR_BOX;
 }
 
-void karvel_hint(std::initializer_list<KeyPiece> pieces, int trailing_blanks = 0) {
-  for (const KeyPiece& p : pieces) {
-    print_at(p.column, p.row, p.key, karvel_key_colour(p.key));
+void paint_karvel_hint(const HintLine& line) {
+  for (const HintPiece& p : line.pieces) {
+    print_at(p.column, line.row, p.key, karvel_key_colour(p.key));
     put_text(p.text);
   }
-  put_blanks(trailing_blanks);
+  put_blanks(line.trailing_blanks);
 }
 
-// tomrik: the pieces follow each other from column 1, keys black on green,
-// descriptions black on grey. A null key is a description standing alone.
-struct FlowPiece {
-  const char* key;
-  const char* text;
-};
-
-void tomrik_hint(int row, std::initializer_list<FlowPiece> pieces, int trailing_blanks = 0) {
-  goto_xy(1, row);
-  for (const FlowPiece& p : pieces) {
+void paint_tomrik_hint(const HintLine& line) {
+  goto_xy(1, line.row);
+  for (const HintPiece& p : line.pieces) {
+    if (p.column) goto_xy(p.column, line.row);
     if (p.key) {
       set_colour(COLOR_SELECT);
       put_text(p.key);
@@ -47,187 +55,161 @@ void tomrik_hint(int row, std::initializer_list<FlowPiece> pieces, int trailing_
     set_colour(COLOR_BOX);
     put_text(p.text);
   }
-  put_blanks(trailing_blanks);
+  put_blanks(line.trailing_blanks);
   set_colour(COLOR_SCREEN);
 }
 
-// tomrik storage device screen: every piece at its own column, keys and
-// descriptions alternating.
-void tomrik_placed_hint(int row, std::initializer_list<std::pair<int, const char*>> pieces) {
-  bool is_key = true;
-  for (const auto& [column, text] : pieces) {
-    print_at(column, row, text, is_key ? COLOR_SELECT : COLOR_BOX);
-    is_key = !is_key;
-  }
+void paint(const HintLine& line) {
+  if (line.style == HintStyle::karvel)
+    paint_karvel_hint(line);
+  else
+    paint_tomrik_hint(line);
 }
+
+constexpr HintStyle karvel = HintStyle::karvel;
+constexpr HintStyle tomrik = HintStyle::tomrik;
+
+// ------------------------------------------------------------ karvel lines
+
+const HintLine esc_top = {karvel, 1, {{"Esc", "-Выход"_cp, 1}}};
+const HintLine edit_page = {karvel, 25, {{"Enter", "-Изменение    "_cp, 1}, {"Стрелки"_cp, "-Переход     "_cp, 20}}, 40};
+const HintLine port_pages_top = {karvel, 1, {{"Esc", "-Выход "_cp, 1}}};
+const HintLine port_pages = {karvel, 25,
+                             {{"Enter", "-Изменение "_cp, 1},
+                              {"Стрел"_cp, "-Переход "_cp, 17},
+                              {"PgUp", "-Предыдущ "_cp, 31},
+                              {"PgDwn", "-Следующ "_cp, 45},
+                              {"Home", "-Перв "_cp, 59},
+                              {"End", "-Последн"_cp, 69}}};
+const HintLine move_edit = {
+    karvel, 25, {{"Стрелки"_cp, "-Перемещение  "_cp, 1}, {"ENTER", "-Редактирование  "_cp, 22}, {"ESC", "-Выход"_cp, 44}}};
+const HintLine group_keys = {karvel, 1,
+                             {{"PGUP", "-Пред груп  "_cp, 1},
+                              {"PGDOWN", "-След груп  "_cp, 17},
+                              {"F1", "-Табл маршр  "_cp, 35},
+                              {"F2", "-Табл контр         "_cp, 50}}};
+// The blanks start at column 35, where the second piece ends.
+const HintLine table_keys = {karvel, 1, {{"PGUP", "-Пред табл  "_cp, 1}, {"PGDOWN", "-След табл  "_cp, 17}}, 44};
+const HintLine routing_keys = {karvel, 1,
+                               {{"PGUP", "-Пред табл  "_cp, 1},
+                                {"PGDOWN", "-След табл  "_cp, 17},
+                                {"TAB", "-Табл линий<=>Табл кодов        "_cp, 34}}};
+const HintLine help_key = {karvel, 1, {{"F10", "-Помощь"_cp, 71}}};
+const HintLine port_key = {karvel, 2, {{"F9", " -Порт "_cp, 71}}};
+const HintLine space_enter = {
+    karvel, 25, {{"Пробел"_cp, "-Изменение параметра  "_cp, 1}, {"Enter", "-Запись изменений"_cp, 29}}, 29};
+const HintLine digits_enter = {
+    karvel, 25, {{"Цифры"_cp, "-Ввод нового значения  "_cp, 1}, {"Enter", "-Запись изменений"_cp, 29}}, 29};
+const HintLine digit_string = {karvel, 25,
+                               {{"Стрелки"_cp, "-Перемещение  "_cp, 1},
+                                {"Delete", "-Удаление  "_cp, 22},
+                                {"Цифры"_cp, "-Ввод  "_cp, 39},
+                                {"Enter", "-Запись изменений       "_cp, 51}}};
+
+// ------------------------------------------------------------ tomrik lines
+
+const HintLine fields = {tomrik, 25,
+                         {{"Стрелки"_cp, " - Перемещение по полям  "_cp},
+                          {"ENTER", " - Редактирование  "_cp},
+                          {"ESC", " - Выход            "_cp}}};
+const HintLine edit_value = {tomrik, 25,
+                             {{"Пробел"_cp, " - Изменение параметра  "_cp},
+                              {"ENTER", " - Запись изменений  "_cp},
+                              {"ESC", " - Выход            "_cp}}};
+const HintLine digits_code = {tomrik, 25,
+                              {{"Цифры"_cp, " - Ввод кода межгорода   "_cp},
+                               {"ENTER", " - Запись изменений  "_cp},
+                               {"ESC", " - Выход            "_cp}}};
+const HintLine text_edit = {tomrik, 25,
+                            {{"Стрелки"_cp, " - Перемещение  "_cp},
+                             {"DELETE", " - Убрать символ  "_cp},
+                             {"ENTER", " - Записать  "_cp},
+                             {"ESC", " - Выход  "_cp}}};
+const HintLine clear_line = {tomrik, 25, {{"ENTER", " - Очистить строку                      "_cp}}, 34};
+const HintLine clear_keys = {
+    tomrik, 1, {{" F8 ", " - Очистить строку                  "_cp}, {" F9 ", " - Очистить книжку                  "_cp}}};
+const HintLine clear_book = {tomrik, 25, {{"ENTER", " - Очистить записную книжку       "_cp}}, 39};
+const HintLine confirm_clear = {tomrik, 25,
+                                {{nullptr, "Если вы уверены в необходимости очистки,"_cp},
+                                 {nullptr, " нажмите клавишу    "_cp},
+                                 {"ENTER", ""}},
+                                12};
+const HintLine clearing = {tomrik, 25, {{nullptr, "                   Идет  очистка  записной  книжки"_cp}}, 29};
+const HintLine bulk_keys = {tomrik, 1,
+                            {{"F1", " Установить всю колонку   "_cp},
+                             {"F2", " Установить всю строку   "_cp},
+                             {"F3", " Установить всю таблицу"_cp}}};
+const HintLine choose_param = {tomrik, 25,
+                               {{"СТРЕЛКИ"_cp, " Выбор параметра для изменения             "_cp},
+                                {"ENTER", " Изменение   "_cp},
+                                {"ESC", " Выход  "_cp}}};
+const HintLine melody_keys = {tomrik, 25,
+                              {{"СТРЕЛКИ"_cp, " Выбор мелодии   "_cp},
+                               {"F4", " Редактировать имя        "_cp},
+                               {"ENTER", " Запись   "_cp},
+                               {"ESC", " Отмена  "_cp}}};
+const HintLine name_edit = {tomrik, 25,
+                            {{"СИМВОЛЫ"_cp, " Редактирование   "_cp},
+                             {"DELETE", " Убрать символ      "_cp},
+                             {"ENTER", " Запись   "_cp},
+                             {"ESC", " Отмена  "_cp}}};
+const HintLine volume_keys = {tomrik, 25,
+                              {{"СТРЕЛКИ"_cp, " Установка громкости                       "_cp},
+                               {"ENTER", " Запись   "_cp},
+                               {"ESC", " Отмена  "_cp}}};
+// The storage device screen puts every key at its own column.
+const HintLine storage_menu = {tomrik, 25,
+                               {{" СТРЕЛКИ "_cp, " Переход по меню    "_cp, 1},
+                                {" ENTER ", " Выполнение пункта меню    "_cp, 30},
+                                {" ESC ", " Выход    "_cp, 64}}};
+const HintLine storage_fields = {tomrik, 25,
+                                 {{" СТРЕЛКИ "_cp, " Переход по полям  "_cp, 1},
+                                  {" ПРОБЕЛ "_cp, " Изменение  "_cp, 29},
+                                  {" ENTER ", " Запись  "_cp, 49},
+                                  {" ESC ", " Выход   "_cp, 65}}};
+const HintLine record_filter = {tomrik, 25, {{" ПРОБЕЛ "_cp, " - Выбор     "_cp}, {" ENTER ", " - Ввод     "_cp}}};
+const HintLine record_browse = {
+    tomrik, 25, {{" СТРЕЛКИ "_cp, " - Просмотр   "_cp}, {" ESC ", " - Выход   "_cp}, {" F9 ", " - Печать  "_cp}}};
 
 }  // namespace
 
-void hint_esc_top() { karvel_hint({{1, 1, "Esc", "-Выход"_cp}}); }
-
+void hint_esc_top() { paint(esc_top); }
 void hint_edit_page() {
-  karvel_hint({{1, 1, "Esc", "-Выход"_cp},
-               {1, 25, "Enter", "-Изменение    "_cp},
-               {20, 25, "Стрелки"_cp, "-Переход     "_cp}},
-              40);
+  paint(esc_top);
+  paint(edit_page);
 }
-
 void hint_port_pages() {
-  karvel_hint({{1, 1, "Esc", "-Выход "_cp},
-               {1, 25, "Enter", "-Изменение "_cp},
-               {17, 25, "Стрел"_cp, "-Переход "_cp},
-               {31, 25, "PgUp", "-Предыдущ "_cp},
-               {45, 25, "PgDwn", "-Следующ "_cp},
-               {59, 25, "Home", "-Перв "_cp},
-               {69, 25, "End", "-Последн"_cp}});
+  paint(port_pages_top);
+  paint(port_pages);
 }
+void hint_move_edit() { paint(move_edit); }
+void hint_group_keys() { paint(group_keys); }
+void hint_table_keys() { paint(table_keys); }
+void hint_routing_keys() { paint(routing_keys); }
+void hint_help_key() { paint(help_key); }
+void hint_port_key() { paint(port_key); }
+void hint_space_enter() { paint(space_enter); }
+void hint_digits_enter() { paint(digits_enter); }
+void hint_digit_string() { paint(digit_string); }
 
-void hint_move_edit() {
-  karvel_hint({{1, 25, "Стрелки"_cp, "-Перемещение  "_cp},
-               {22, 25, "ENTER", "-Редактирование  "_cp},
-               {44, 25, "ESC", "-Выход"_cp}});
-}
-
-void hint_group_keys() {
-  karvel_hint({{1, 1, "PGUP", "-Пред груп  "_cp},
-               {17, 1, "PGDOWN", "-След груп  "_cp},
-               {35, 1, "F1", "-Табл маршр  "_cp},
-               {50, 1, "F2", "-Табл контр         "_cp}});
-}
-
-void hint_table_keys() {
-  karvel_hint({{1, 1, "PGUP", "-Пред табл  "_cp}, {17, 1, "PGDOWN", "-След табл  "_cp}});
-  goto_xy(35, 1);
-  put_blanks(44);
-}
-
-void hint_routing_keys() {
-  karvel_hint({{1, 1, "PGUP", "-Пред табл  "_cp},
-               {17, 1, "PGDOWN", "-След табл  "_cp},
-               {34, 1, "TAB", "-Табл линий<=>Табл кодов        "_cp}});
-}
-
-void hint_help_key() { karvel_hint({{71, 1, "F10", "-Помощь"_cp}}); }
-
-void hint_port_key() { karvel_hint({{71, 2, "F9", " -Порт "_cp}}); }
-
-void hint_space_enter() {
-  karvel_hint({{1, 25, "Пробел"_cp, "-Изменение параметра  "_cp}, {29, 25, "Enter", "-Запись изменений"_cp}},
-              29);
-}
-
-void hint_digits_enter() {
-  karvel_hint({{1, 25, "Цифры"_cp, "-Ввод нового значения  "_cp}, {29, 25, "Enter", "-Запись изменений"_cp}},
-              29);
-}
-
-void hint_digit_string() {
-  karvel_hint({{1, 25, "Стрелки"_cp, "-Перемещение  "_cp},
-               {22, 25, "Delete", "-Удаление  "_cp},
-               {39, 25, "Цифры"_cp, "-Ввод  "_cp},
-               {51, 25, "Enter", "-Запись изменений       "_cp}});
-}
-
-void hint_fields() {
-  tomrik_hint(25, {{"Стрелки"_cp, " - Перемещение по полям  "_cp},
-                   {"ENTER", " - Редактирование  "_cp},
-                   {"ESC", " - Выход            "_cp}});
-}
-
-void hint_edit_value() {
-  tomrik_hint(25, {{"Пробел"_cp, " - Изменение параметра  "_cp},
-                   {"ENTER", " - Запись изменений  "_cp},
-                   {"ESC", " - Выход            "_cp}});
-}
-
-void hint_digits_code() {
-  tomrik_hint(25, {{"Цифры"_cp, " - Ввод кода межгорода   "_cp},
-                   {"ENTER", " - Запись изменений  "_cp},
-                   {"ESC", " - Выход            "_cp}});
-}
-
-void hint_text_edit() {
-  tomrik_hint(25, {{"Стрелки"_cp, " - Перемещение  "_cp},
-                   {"DELETE", " - Убрать символ  "_cp},
-                   {"ENTER", " - Записать  "_cp},
-                   {"ESC", " - Выход  "_cp}});
-}
-
-void hint_clear_line() { tomrik_hint(25, {{"ENTER", " - Очистить строку                      "_cp}}, 34); }
-
-void hint_clear_keys() {
-  tomrik_hint(1, {{" F8 ", " - Очистить строку                  "_cp}, {" F9 ", " - Очистить книжку                  "_cp}});
-}
-
-void hint_clear_book() { tomrik_hint(25, {{"ENTER", " - Очистить записную книжку       "_cp}}, 39); }
-
-void hint_confirm_clear() {
-  tomrik_hint(25, {{nullptr, "Если вы уверены в необходимости очистки,"_cp},
-                   {nullptr, " нажмите клавишу    "_cp},
-                   {"ENTER", ""}},
-              12);
-}
-
-void hint_clearing() { tomrik_hint(25, {{nullptr, "                   Идет  очистка  записной  книжки"_cp}}, 29); }
-
-void hint_bulk_keys() {
-  tomrik_hint(1, {{"F1", " Установить всю колонку   "_cp},
-                  {"F2", " Установить всю строку   "_cp},
-                  {"F3", " Установить всю таблицу"_cp}});
-}
-
-void hint_choose_param() {
-  tomrik_hint(25, {{"СТРЕЛКИ"_cp, " Выбор параметра для изменения             "_cp},
-                   {"ENTER", " Изменение   "_cp},
-                   {"ESC", " Выход  "_cp}});
-}
-
-void hint_melody_keys() {
-  tomrik_hint(25, {{"СТРЕЛКИ"_cp, " Выбор мелодии   "_cp},
-                   {"F4", " Редактировать имя        "_cp},
-                   {"ENTER", " Запись   "_cp},
-                   {"ESC", " Отмена  "_cp}});
-}
-
-void hint_name_edit() {
-  tomrik_hint(25, {{"СИМВОЛЫ"_cp, " Редактирование   "_cp},
-                   {"DELETE", " Убрать символ      "_cp},
-                   {"ENTER", " Запись   "_cp},
-                   {"ESC", " Отмена  "_cp}});
-}
-
-void hint_volume_keys() {
-  tomrik_hint(25, {{"СТРЕЛКИ"_cp, " Установка громкости                       "_cp},
-                   {"ENTER", " Запись   "_cp},
-                   {"ESC", " Отмена  "_cp}});
-}
-
-void hint_storage_menu() {
-  tomrik_placed_hint(25, {{1, " СТРЕЛКИ "_cp},
-                          {10, " Переход по меню    "_cp},
-                          {30, " ENTER "},
-                          {37, " Выполнение пункта меню    "_cp},
-                          {64, " ESC "},
-                          {69, " Выход    "_cp}});
-}
-
-void hint_storage_fields() {
-  tomrik_placed_hint(25, {{1, " СТРЕЛКИ "_cp},
-                          {10, " Переход по полям  "_cp},
-                          {29, " ПРОБЕЛ "_cp},
-                          {37, " Изменение  "_cp},
-                          {49, " ENTER "},
-                          {56, " Запись  "_cp},
-                          {65, " ESC "},
-                          {70, " Выход   "_cp}});
-}
-
-namespace {
-void put_at(int column, int row, std::uint8_t ch) {
-  goto_xy(column, row);
-  put_char(ch);
-}
-}  // namespace
+void hint_fields() { paint(fields); }
+void hint_edit_value() { paint(edit_value); }
+void hint_digits_code() { paint(digits_code); }
+void hint_text_edit() { paint(text_edit); }
+void hint_clear_line() { paint(clear_line); }
+void hint_clear_keys() { paint(clear_keys); }
+void hint_clear_book() { paint(clear_book); }
+void hint_confirm_clear() { paint(confirm_clear); }
+void hint_clearing() { paint(clearing); }
+void hint_bulk_keys() { paint(bulk_keys); }
+void hint_choose_param() { paint(choose_param); }
+void hint_melody_keys() { paint(melody_keys); }
+void hint_name_edit() { paint(name_edit); }
+void hint_volume_keys() { paint(volume_keys); }
+void hint_storage_menu() { paint(storage_menu); }
+void hint_storage_fields() { paint(storage_fields); }
+void hint_record_filter() { paint(record_filter); }
+void hint_record_browse() { paint(record_browse); }
 
 void draw_group_strips() {
   for (int i = 0; i < 4; ++i) {

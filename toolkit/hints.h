@@ -1,6 +1,8 @@
 #pragma once
 // Hint lines: fixed lines of key names and what they do, on row 1 or row
-// 25. Each overwrites the hint that stood there before.
+// 25. Each overwrites the hint that stood there before, and leaves the
+// colour at the screen colour and the cursor after its last piece. The
+// lines themselves are a table in hints.cpp.
 
 // karvel
 void hint_esc_top();
@@ -33,6 +35,8 @@ void hint_name_edit();
 void hint_volume_keys();
 void hint_storage_menu();
 void hint_storage_fields();
+void hint_record_filter();
+void hint_record_browse();
 
 // Frames that several karvel pages share.
 void draw_group_strips();

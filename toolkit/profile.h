@@ -1,20 +1,12 @@
 #pragma once
 // What differs between the two programs, chosen once at start-up: the colour
-// set, the key table, a few behaviours of the toolkit, and the menu tables.
+// set, the key table, a few behaviours of the toolkit and the link dialect.
+// Each program's menus are its own table (the shell's menu_table.cpp).
 
 #include <cstdint>
 
 struct ColourSet {
   std::uint8_t screen, box, select, alert, denied, done;
-};
-
-struct MenuDef {
-  const char* title;
-  int column;        // of the title, and of the pull-down box
-  int width;         // inner width of the box
-  int count;         // entries
-  const char* entries[16];
-  unsigned submenu_marks;  // bit j-1: entry j ends with the triangle
 };
 
 // How the program talks to its station model.
@@ -38,8 +30,6 @@ struct Profile {
   bool grid_returns_tab;     // Tab ends grid navigation
   bool frame_rectangles;     // draw_frame also draws rectangles
   bool has_screen_save;      // save_screen / restore_screen exist
-  MenuDef menus[5];
-  int exit_entry;            // the File menu's exit entry
   void (*draw_link_status)();  // the right end of the menu bar
   LinkDialect link;
 };

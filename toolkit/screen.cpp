@@ -24,6 +24,10 @@ std::uint8_t current_colour() { return console().colour(); }
 void goto_xy(int column, int row) { console().goto_xy(column, row); }
 void put_text(std::string_view text) { console().write(text); }
 void put_char(std::uint8_t ch) { console().put(ch); }
+void put_at(int column, int row, std::uint8_t ch) {
+  goto_xy(column, row);
+  put_char(ch);
+}
 void put_blanks(int count) {
   for (int i = 0; i < count; ++i) console().put(' ');
 }

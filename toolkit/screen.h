@@ -85,6 +85,7 @@ std::uint8_t current_colour();
 void goto_xy(int column, int row);
 void put_text(std::string_view text);
 void put_char(std::uint8_t ch);
+void put_at(int column, int row, std::uint8_t ch);
 void put_blanks(int count);
 // A printf-style text, as long as the pattern makes it.
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));

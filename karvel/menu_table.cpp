@@ -1,0 +1,54 @@
+// The karvel menu bar: each entry with the screen it runs. A screen not
+// built yet is null here, with the name it will have; choosing it brings the
+// menu straight back.
+#include "menu_table.h"
+
+#include "cp866.h"
+#include "link_connect.h"
+#include "screens.h"
+#include "settings_commands.h"
+#include "shell.h"
+
+namespace {
+constexpr bool opens_choice = true;
+}  // namespace
+
+const MenuTable karvel_menu_table = {{
+    {"A/Файл"_cp, 1, 40,
+     {
+         {"1.Настройка COM порта"_cp, link_connect},
+         {"2.Загрузка файла для редактирования"_cp, load_settings_file},
+         {"3.Сохранение отредактированного файла"_cp, save_settings_file},
+         {"4.Пересылка установок из станции в файл"_cp, station_to_file},
+         {"5.Пересылка установок из файла в станцию"_cp, file_to_station},
+         {"6.Выход"_cp, leave_main_menu},
+     }},
+    {"B/Програмирование"_cp, 8, 39,
+     {
+         {"1.Общестанционные установки"_cp, station_settings_menu, opens_choice},
+         {"2.Установки внутренних портов"_cp, internal_port_editor, opens_choice},
+         {"3.Установки городских линий"_cp, nullptr, opens_choice},  // city_line_editor
+         {"4.Группы выхода абонентов в город"_cp, nullptr},          // edit_exit_groups
+         {"5.Таблицы наведения городских вызовов"_cp, nullptr},      // edit_routing_tables
+         {"6.Группы перехвата вызовов"_cp, nullptr},                 // edit_pickup_groups
+         {"7.Выбор мелодии при переадресации"_cp, nullptr},          // edit_melody
+     }},
+    {"C/Зап. книжки"_cp, 26, 34,
+     {
+         {"1.Общая записная книжка"_cp, nullptr},           // phone_book(0xE000), the station book
+         {"2.Индивидуальная записная книжка"_cp, nullptr},  // individual_phone_book(0xC000), into the pool
+     }},
+    {"D/Работа"_cp, 40, 30,
+     {
+         {"1.Отображение работы станции 1"_cp, nullptr},  // station_view_table
+         {"2.Отображение работы станции 2"_cp, nullptr},  // station_view_log
+         {"3.Текущее состояние абонента"_cp, nullptr},    // subscriber_view
+         {"4.Отображение режима СЕЛЕКТОР"_cp, nullptr},   // selector_view
+         {"5.Работа плата расширения"_cp, nullptr},       // board_view
+     }},
+    {"E/Справка"_cp, 49, 15,
+     {
+         {"1.Вызов справки"_cp, karvel_help_viewer},
+         {"2.О программе"_cp, karvel_about_box},
+     }},
+}};

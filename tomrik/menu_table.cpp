@@ -1,0 +1,65 @@
+// The tomrik menu bar: each entry with the screen it runs. A screen not
+// built yet is null here, with the name and argument it will have; choosing
+// it brings the menu straight back.
+#include "menu_table.h"
+
+#include "cp866.h"
+#include "link_connect.h"
+#include "screens.h"
+#include "settings_commands.h"
+#include "shell.h"
+
+namespace {
+void day_distribution_screen() { call_distribution_screen(1); }
+void night_distribution_screen() { call_distribution_screen(2); }
+}  // namespace
+
+const MenuTable tomrik_menu_table = {{
+    {"Файл"_cp, 1, 40,
+     {
+         {" Настройка COM порта"_cp, link_connect},
+         {" Чтение установок из станции в файл"_cp, station_to_file},
+         {" Запись установок из файла в станцию"_cp, file_to_station},
+         {" Версия програмного обеспечения станции"_cp, software_version_screen},
+         {" Выход"_cp, leave_main_menu},
+     }},
+    {"Програмирование"_cp, 8, 39,
+     {
+         {" Установки городских линий"_cp, city_lines_screen},
+         {" Распределение вызовов из города днем"_cp, day_distribution_screen},
+         {" Распределение вызовов из города ночью"_cp, night_distribution_screen},
+         {" Установки внутренних абонентов 1"_cp, nullptr},    // subscriber_settings_screen(1)
+         {" Установки внутренних абонентов 2"_cp, nullptr},    // subscriber_settings_screen(2)
+         {" Разрешения выхода в город днем"_cp, nullptr},      // permission_table_screen(26)
+         {" Разрешения выхода в город ночью"_cp, nullptr},     // permission_table_screen(27)
+         {" Разрешения выхода в межгород днем"_cp, nullptr},   // permission_table_screen(28)
+         {" Разрешения выхода в межгород ночью"_cp, nullptr},  // permission_table_screen(29)
+         {" Разрешения команд 15 и 17"_cp, nullptr},           // permission_table_screen(30)
+         {" Назначение закрытого набора"_cp, nullptr},         // permission_table_screen(32)
+         {" Разрешение команды 8 абонентам"_cp, nullptr},      // permission_table_screen(33)
+         {" Режимы тарификации абонентов"_cp, nullptr},        // tariffing_modes_screen
+         {" Группы перехвата"_cp, nullptr},                    // pickup_groups_screen
+         {" Группы общего вызова"_cp, nullptr},                // call_groups_screen
+         {" Выбор мелодии в городскую линию"_cp, nullptr},     // melody_screen
+     }},
+    {"Зап. книжки"_cp, 26, 34,
+     {
+         {" Общая записная книзка"_cp, nullptr},             // phone_book_screen(17)
+         {" Индивидуальная записная книжка"_cp, nullptr},    // phone_book_screen(0)
+         {" Специальная ячейка памяти"_cp, nullptr},         // special_cell_screen
+         {" Контроль разрешонных номеров"_cp, nullptr},      // number_control_screen(0)
+         {" Контроль запрещенных номеров"_cp, nullptr},      // number_control_screen(1)
+         {" Пути выхода в город по команде 8"_cp, nullptr},  // command8_paths_screen
+     }},
+    {"Работа"_cp, 40, 30,
+     {
+         {" Отображение работы станции"_cp, nullptr},  // station_display_screen
+         {" Зарегистрированные разговоры"_cp, call_record_viewer},
+         {" Работа с накопителем"_cp, storage_device_screen},
+     }},
+    {"Справка"_cp, 49, 15,
+     {
+         {" Вызов справки"_cp, tomrik_help_viewer},
+         {" О программе"_cp, tomrik_about_box},
+     }},
+}};

@@ -2,13 +2,15 @@
 // Internal port settings: the port prompt, the page menu and the pages of a
 // port's 256-byte block at 0x8000 + 256 p.
 
+#include "station_facts.h"
+
 struct PortEditorState {
   int current_port = 0;  // 1..port_count, 0 = none chosen
   int page_item = 1;     // 1..8 in the page menu; 0 ends the editor
 };
 extern PortEditorState port_editor;
 
-inline int port_block(int port) { return 0x8000 + 256 * port; }
+inline int port_block(int port) { return facts::karvel_window + 256 * port; }
 
 // The port prompt: the chosen port, or the current one after Esc (which
 // also clears the page item).

@@ -45,11 +45,13 @@ TEST(TomrikStation, IdentityRecordWirePicture) {
 
 TEST(TomrikStation, ServesEveryImageRecordTheVersionAndTheStationRecords) {
   sim::TomrikStation st;
-  auto slots = sim::tomrik_image_slots(4, 16);
+  auto slots = facts::tomrik_image_rows(4, 16);
   EXPECT_EQ(slots.size(), 4u + 4 * 19 + 15 * 16 + 8 + 6 + 128 + 16);
   std::set<int> offsets_used;
-  for (const sim::ImageSlot& s : slots) {
-    EXPECT_EQ(read_record(st, s.group, s.index).size(), s.size) << int(s.group) << "," << int(s.index);
+  for (const facts::TomrikImageRow& s : slots) {
+    EXPECT_EQ(read_record(st, static_cast<std::uint8_t>(s.group), static_cast<std::uint8_t>(s.index)).size(),
+              static_cast<std::size_t>(s.size))
+        << s.group << "," << s.index;
     for (int b = 0; b < s.size; ++b) EXPECT_TRUE(offsets_used.insert(s.offset + b).second) << "overlap at " << s.offset;
     EXPECT_LE(s.offset + s.size, 2048);
   }
@@ -85,7 +87,7 @@ TEST(TomrikStation, ImageRoundTripAndCountsFromTheIdentity) {
   EXPECT_FALSE(st.load_image(std::vector<std::uint8_t>(2047, 0)));
   std::vector<std::uint8_t> image(2048, 0);
   std::memcpy(image.data(), "T208", 4);
-  for (const sim::ImageSlot& s : sim::tomrik_image_slots(2, 8))
+  for (const facts::TomrikImageRow& s : facts::tomrik_image_rows(2, 8))
     if (s.group != 0x80)
       for (int b = 0; b < s.size; ++b) image[s.offset + b] = static_cast<std::uint8_t>(s.group + s.index + b);
   image[0x082] = 0x77;  // line 3 is not on a two-line station: not kept

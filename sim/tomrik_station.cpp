@@ -131,6 +131,10 @@ const std::vector<std::uint8_t>* TomrikStation::record(std::uint8_t group, std::
   return found == records_.end() ? nullptr : &found->second.bytes;
 }
 
+std::vector<std::uint8_t>& TomrikStation::record_bytes(std::uint8_t group, std::uint8_t index) {
+  return records_[key(group, index)].bytes;
+}
+
 void TomrikStation::set_record(std::uint8_t group, std::uint8_t index, const std::vector<std::uint8_t>& data) {
   std::vector<std::uint8_t>& r = records_[key(group, index)].bytes;
   r.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(data.size(), 255)));
@@ -182,8 +186,9 @@ Answer TomrikStation::open_record(std::uint8_t index) {
     }
     return add(index, Step::write_length, ack);
   }
-  frame_.length = data ? static_cast<std::uint8_t>(data->size()) : 0;
-  if (data) std::copy(data->begin(), data->end(), frame_.data.begin());
+  // A length byte counts to 255 at most: a longer record is sent cut.
+  frame_.length = data ? static_cast<std::uint8_t>(std::min<std::size_t>(data->size(), frame_.data.size())) : 0;
+  if (data) std::copy_n(data->begin(), frame_.length, frame_.data.begin());
   add(index, Step::read_data, {});
   return add(frame_.length, frame_.length ? Step::read_data : Step::read_check, {frame_.length, AnswerKind::data});
 }

@@ -61,6 +61,9 @@ class TomrikStation : public Station {
   // Adds a record or replaces its bytes (at most 255); a record keeps its
   // room.
   void set_record(std::uint8_t group, std::uint8_t index, const std::vector<std::uint8_t>& data);
+  // The record's bytes to read or change in place (for tests); a record the
+  // station did not have is added empty. Bytes beyond 255 are never sent.
+  std::vector<std::uint8_t>& record_bytes(std::uint8_t group, std::uint8_t index);
 
  protected:
   std::optional<Answer> take(std::uint8_t byte, std::uint64_t now_ms) override;

@@ -13,6 +13,7 @@
 #include "link.h"
 #include "platform.h"
 #include "profile.h"
+#include "station_facts.h"
 
 namespace {
 
@@ -41,7 +42,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: link_roundtrip [reads] [count 1..255] [speed index 0..3]\n");
     return 2;
   }
-  static const int speeds[4] = {9600, 19200, 38400, 57600};
   platform::use_system_services();
   NoKeys keys;
   platform::services().keys = &keys;
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   double cpu_start = cpu_seconds();
   std::uint64_t start = platform::now_ms();
   for (int i = 0; i < reads; ++i) {
-    int address = 0x8000 + (i * count) % (0x8000 - count);
+    int address = facts::karvel_window + (i * count) % (facts::karvel_image_size - count);
     if (link_read_block(address, count) != 0) ++failures;
   }
   double seconds = (platform::now_ms() - start) / 1000.0;
@@ -68,8 +68,8 @@ int main(int argc, char** argv) {
   // bytes, count, count - 1 acknowledgements and the check byte.
   int exchanges_per_read = 4 + (count - 1) + 1;
   double exchanges = static_cast<double>(reads) * exchanges_per_read;
-  double wire_seconds = exchanges * 2 * 10 / speeds[speed_index];  // 8N1: 10 bits a byte
-  std::printf("reads %d of %d bytes at %d baud: %.3f s, %d failed\n", reads, count, speeds[speed_index], seconds, failures);
+  double wire_seconds = exchanges * 2 * 10 / facts::karvel_speeds[speed_index];  // 8N1: 10 bits a byte
+  std::printf("reads %d of %d bytes at %d baud: %.3f s, %d failed\n", reads, count, facts::karvel_speeds[speed_index], seconds, failures);
   std::printf("block reads per second: %.1f\n", seconds > 0 ? reads / seconds : 0.0);
   std::printf("byte round trips per second: %.0f\n", seconds > 0 ? exchanges / seconds : 0.0);
   std::printf("wire time: %.3f s; measured / wire: %.3f\n", wire_seconds, seconds / wire_seconds);

@@ -2,6 +2,7 @@
 // Internal port settings: the port prompt, the page menu and the pages of a
 // port's 256-byte block at 0x8000 + 256 p.
 
+#include "station_facts.h"
 #include "toolkit/screen.h"
 
 struct PortEditorState {
@@ -10,7 +11,7 @@ struct PortEditorState {
 };
 extern PortEditorState port_editor;
 
-inline int port_block(int port) { return 0x8000 + 256 * port; }
+inline int port_block(int port) { return facts::karvel_window + 256 * port; }
 
 // The port prompt: the chosen port, or the current one after Esc (which
 // also clears the page item).

@@ -10,6 +10,7 @@
 #include "karvel/parameter_names.h"
 #include "platform/cp866.h"
 #include "karvel/screens.h"
+#include "station_facts.h"
 #include "toolkit/box_menu.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
@@ -60,7 +61,7 @@ const FieldRow general_rows[16] = {
     {0x8026, FieldKind::number_ro},
     {0x8027, FieldKind::number, 0, 255, 1, 94},
     {0x8028, FieldKind::yes_no_ro},
-    {0x8029, FieldKind::baud},
+    {facts::karvel_speed_address, FieldKind::baud},
     {0x802A, FieldKind::baud},
     {0x802B, FieldKind::port_bus},
     {0x802C, FieldKind::digits, 0, 0, 4, 98},
@@ -292,7 +293,7 @@ void enter_access_code(int k) {
       value = value * 10 + (k2 - '0');
       ++digits;
     } else if (k2 == key::enter) {
-      int address = 0x80F0 + 2 * (k - 1);
+      int address = facts::karvel_access_codes_address + 2 * (k - 1);
       link_buffer[0] = (value / 256) & 0xFF;
       link_buffer[1] = value % 256;
       link_write_block(address, 2);
@@ -343,7 +344,7 @@ void show_identity_page() {
     const char* label;
     int address;
   };
-  const Line lines[4] = {{"Идентификационный номер станции.........."_cp, 0x8000},
+  const Line lines[4] = {{"Идентификационный номер станции.........."_cp, facts::karvel_identity_address},
                          {"Версия программного обеспечения.........."_cp, 0x8008},
                          {"Дата создания программного обеспечения..."_cp, 0x8010},
                          {"Время создания программного обеспечения.."_cp, 0x8018}};

@@ -5,10 +5,10 @@
 
 #include "cp866.h"
 #include "link.h"
-#include "settings_image.h"
 #include "link_connect.h"
 #include "profile.h"
 #include "screen.h"
+#include "station_facts.h"
 
 namespace {
 
@@ -22,24 +22,18 @@ std::string centred(std::string_view text, int width) {
 
 const char* error_message(int code) {
   switch (code) {
-    case 1: return "Нет ответа от внешнего устройства."_cp;
-    case 2: return "Не установлена синхронизация."_cp;
-    case 3: return "Неверное подтверждение."_cp;
-    case 4: return "Не совпала контрольная сумма."_cp;
-    case 5: return "Не выбран порт обмена"_cp;
-    case 6: return "COM-порт занят другим приложением"_cp;
-    case 7: return "Ошибка системы"_cp;
-    case 8: return profile().link.wrong_answer_message ? "Неверный ответ устройства"_cp : nullptr;
-    case key::esc: return "Прерывание цикла обмена"_cp;
+    case link_no_answer: return "Нет ответа от внешнего устройства."_cp;
+    case link_no_sync: return "Не установлена синхронизация."_cp;
+    case link_not_acknowledged: return "Неверное подтверждение."_cp;
+    case link_check_mismatch: return "Не совпала контрольная сумма."_cp;
+    case link_not_connected: return "Не выбран порт обмена"_cp;
+    case link_port_busy: return "COM-порт занят другим приложением"_cp;
+    case link_system_error: return "Ошибка системы"_cp;
+    case link_wrong_answer: return profile().link.wrong_answer_message ? "Неверный ответ устройства"_cp : nullptr;
+    case link_interrupted: return "Прерывание цикла обмена"_cp;
     default: return nullptr;
   }
 }
-
-const char* const speed_names[4] = {" 9600", "19200", "38400", "57600"};
-
-// The digit value of an identity character; anything but a digit counts as
-// 0, so a garbled identity never sizes an editor past its tables.
-int digit(int ch) { return ch >= '0' && ch <= '9' ? ch - '0' : 0; }
 
 // The port choice window.
 // karvel's rows first; tomrik's box is lower and shorter.
@@ -95,22 +89,23 @@ bool find_speed() {
     if (link_open_port() != 0) return false;
     link_rts_on();
     int echo = 0;
-    bool answered = link_put_byte(0xBA) == 0 && link_get_byte(echo) == 0;
+    bool answered = link_put_byte(facts::karvel_line_test) == link_ok && link_get_byte(echo) == link_ok;
     if (answered) ++answers;
     char line[64];
     std::snprintf(line, sizeof line, "Попытка связаться: %2d   Скорость: "_cp, attempt);
     goto_xy(1, 25);
     put_text(line);
-    put_text(speed_names[link_state.speed_index & 3]);
-    if (answered && echo == 0xBA && link_probe_block(0x8000, 8) == 0) {
+    put_text(facts::karvel_speed_names[link_state.speed_index & 3]);
+    if (answered && echo == facts::karvel_line_test &&
+        link_probe_block(facts::karvel_identity_address, facts::karvel_identity_size) == link_ok) {
       link_rts_off();
       return true;
     }
-    link_state.speed_index = (link_state.speed_index + 1) % 4;
+    link_state.speed_index = (link_state.speed_index + 1) % facts::karvel_speed_count;
     link_rts_off();
     wait_ms(1400);
   }
-  link_error_box(answers == 0 ? 1 : 2);
+  link_error_box(answers == 0 ? link_no_answer : link_no_sync);
   return false;
 }
 
@@ -127,18 +122,20 @@ void connect_karvel(const PortWindow& window) {
   wait_ms(500);
   link_state.station_connected = 1;
   link_state.file_mode = 0;
-  if (link_read_block(0x8000, 8) != 0) {
+  if (link_read_block(facts::karvel_identity_address, facts::karvel_identity_size) != link_ok) {
     link_state.station_connected = 0;
-    link_error_box(8);
+    link_error_box(link_wrong_answer);
     window.close();
     return;
   }
-  std::uint8_t identity[8];
-  for (int i = 0; i < 8; ++i) identity[i] = static_cast<std::uint8_t>(link_buffer[i]);
-  take_karvel_identity_bytes(identity);
-  if (link_read_block(0x801F, 1) == 0) link_state.first_line_port = link_buffer[0];
-  if (link_read_block(0x80F0, 16) == 0)
-    for (int k = 1; k <= 7; ++k) link_state.access_code_table[k] = link_buffer[2 * (k - 1)] * 256 + link_buffer[2 * (k - 1) + 1];
+  std::uint8_t identity[facts::karvel_identity_size];
+  for (int i = 0; i < facts::karvel_identity_size; ++i) identity[i] = static_cast<std::uint8_t>(link_buffer[i]);
+  link_take_karvel_identity(identity);
+  if (link_read_block(facts::karvel_first_line_port_address, 1) == link_ok) link_state.first_line_port = link_buffer[0];
+  // The codes are read with the two bytes after them, as one block of 16.
+  if (link_read_block(facts::karvel_access_codes_address, 16) == link_ok)
+    for (int k = 1; k <= facts::karvel_access_code_count; ++k)
+      link_state.access_code_table[k] = link_buffer[2 * (k - 1)] * 256 + link_buffer[2 * (k - 1) + 1];
   show_connected_box();
   window.close();
 }
@@ -147,23 +144,23 @@ void connect_tomrik(const PortWindow& window) {
   if (link_open_port() != 0) return;
   link_rts_on();
   int record[256] = {};
-  int result = 1;
+  LinkResult result = link_no_answer;
   for (int attempt = 1; attempt <= 4; ++attempt) {
-    result = link_read_record(record, 0x80, 1);
+    result = link_read_record(record, facts::tomrik_identity_group, facts::tomrik_identity_index);
     wait_ms(50);
-    if (result == 0) break;
+    if (result == link_ok) break;
   }
-  if (result != 0) {
+  if (result != link_ok) {
     link_state.station_connected = 0;
     link_error_box(result);
     return;
   }
   link_state.station_connected = 1;
   // A record shorter than the identity leaves the rest of it zero.
-  for (int i = 0; i < 4; ++i) link_state.station_identity[i] = static_cast<char>(record[0] > i ? record[1 + i] : 0);
-  link_state.station_identity[4] = 0;
-  link_state.city_line_count = digit(link_state.station_identity[1]);
-  link_state.subscriber_count = 10 * digit(link_state.station_identity[2]) + digit(link_state.station_identity[3]);
+  std::uint8_t identity[facts::tomrik_identity_size];
+  for (int i = 0; i < facts::tomrik_identity_size; ++i)
+    identity[i] = static_cast<std::uint8_t>(record[0] > i ? record[1 + i] : 0);
+  link_take_tomrik_identity(identity);
   window.close();
 }
 
@@ -172,7 +169,7 @@ void connect_tomrik(const PortWindow& window) {
 void link_error_box(int code) {
   const LinkDialect& d = profile().link;
   const char* message = error_message(code);
-  std::uint8_t message_colour = code == key::esc ? COLOR_SELECT : COLOR_ALERT;
+  std::uint8_t message_colour = code == link_interrupted ? COLOR_SELECT : COLOR_ALERT;
   draw_box(15, 10, 50, 4);
   if (d.message_blank_rows) {
     print_at(d.message_column, 11, std::string(d.message_width, ' '), COLOR_ALERT);

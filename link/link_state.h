@@ -2,6 +2,8 @@
 // Program-wide state of the station link: which port and speed, whether a
 // station answered, and what it said about itself.
 
+#include <cstdint>
+
 // The event log view of karvel turns keys pressed while it polls into key
 // frames: the hook gets the key read between poll rounds (it reads the scan
 // code of an extended key itself), sends its frames with link_send_key and
@@ -25,6 +27,12 @@ struct LinkState {
   LinkKeyFrames key_frames = nullptr;  // karvel: set while the event log view polls
 };
 extern LinkState link_state;
+
+// Takes station_identity and the counts from what a station says about
+// itself. karvel: the 8 identity bytes (read at connection, or the start of
+// a settings image); tomrik: the 4 identity characters.
+void link_take_karvel_identity(const std::uint8_t* identity);
+void link_take_tomrik_identity(const std::uint8_t* identity);
 
 // Drops the control line to the station; nothing to do while no port was
 // ever opened.

@@ -1,5 +1,5 @@
-// The karvel whole-configuration transfers: 2048 blocks of 16 bytes,
-// station address 0x8000 + 16 i for image offset 16 i.
+// The karvel whole-configuration transfers: the image in blocks of 16 bytes,
+// each read from or written to the station address of its image offset.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -53,8 +53,9 @@ int station_to_file_transfer() {
         break;
       }
     }
-    if (link_read_block(karvel_image_base + 16 * i, 16) == 0) {
-      for (int j = 0; j < 16; ++j) incoming[16 * i + j] = static_cast<std::uint8_t>(link_buffer[j]);
+    int offset = karvel_block_size * i;
+    if (link_read_block(karvel_image_base + offset, karvel_block_size) == link_ok) {
+      for (int j = 0; j < karvel_block_size; ++j) incoming[offset + j] = static_cast<std::uint8_t>(link_buffer[j]);
     } else {
       ++failures;
     }
@@ -88,8 +89,8 @@ int file_to_station_transfer() {
   }
   // The station's identity must be read to be compared: a failed read has
   // shown its box, and nothing is written.
-  if (link_read_block(karvel_image_base, 16) != 0) return 0;
-  for (int i = 0; i < 8; ++i) {
+  if (link_read_block(karvel_image_base, karvel_block_size) != link_ok) return 0;
+  for (int i = 0; i < facts::karvel_identity_size; ++i) {
     if (incoming[i] != (link_buffer[i] & 0xFF)) {
       show_file_not_suitable();
       return 0;
@@ -99,8 +100,9 @@ int file_to_station_transfer() {
   draw_progress_line();
   int failures = 0;
   for (int i = 0; i < karvel_block_count; ++i) {
-    for (int j = 0; j < 16; ++j) link_buffer[j] = settings_image.karvel[16 * i + j];
-    if (link_write_block(karvel_image_base + 16 * i, 16) != 0) ++failures;
+    int offset = karvel_block_size * i;
+    for (int j = 0; j < karvel_block_size; ++j) link_buffer[j] = settings_image.karvel[offset + j];
+    if (link_write_block(karvel_image_base + offset, karvel_block_size) != link_ok) ++failures;
     show_karvel_progress(i);
   }
   if (failures > 0)

@@ -1,7 +1,11 @@
 #pragma once
 // The karvel transfers and their progress line.
 
-constexpr int karvel_block_count = 2048;
+#include "settings_image.h"
+
+// The image moves in blocks of 16 bytes, block i at image offset 16 i.
+constexpr int karvel_block_size = 16;
+constexpr int karvel_block_count = karvel_image_size / karvel_block_size;
 constexpr int karvel_bar_cells = 33;
 
 // The percentage for block i at (31, 4) and, every 64 blocks, the next

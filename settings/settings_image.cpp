@@ -1,13 +1,23 @@
 #include "settings_image.h"
 
+#include "link_image.h"
 #include "link_state.h"
 
 SettingsImage settings_image;
 
 namespace {
+
 bool inside_window(int address, int count) {
   return count >= 0 && address >= karvel_image_base && address + count <= karvel_image_base + karvel_image_size;
 }
+
+// The link reads and writes this image in file mode. It is handed over
+// while the program starts, before any block operation can run.
+const LinkImage karvel_image_for_link{karvel_image_read, karvel_image_write};
+[[maybe_unused]] const bool image_given_to_link = (link_use_image(&karvel_image_for_link), true);
+
+bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
+
 }  // namespace
 
 bool karvel_image_read(int address, int count, int* buffer) {
@@ -24,27 +34,14 @@ bool karvel_image_write(int address, int count, const int* buffer) {
   return true;
 }
 
-namespace {
-bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
-int digit(std::uint8_t c) { return is_digit(c) ? c - '0' : 0; }
-}  // namespace
-
 bool karvel_identity_valid(const std::uint8_t* image) {
-  for (int i = 0; i < 8; ++i)
+  for (int i = 0; i < facts::karvel_identity_size; ++i)
     if (image[i] < 0x20 || image[i] > 0x7E) return false;
-  return is_digit(image[3]) && is_digit(image[4]) && is_digit(image[5]) && is_digit(image[7]);
-}
-
-void take_karvel_identity_bytes(const std::uint8_t* identity) {
-  const int identity_bytes[7] = {0, 2, 3, 4, 5, 6, 7};
-  for (int i = 0; i < 7; ++i) link_state.station_identity[i] = static_cast<char>(identity[identity_bytes[i]]);
-  link_state.station_identity[7] = 0;
-  link_state.city_line_count = digit(identity[3]);
-  link_state.port_count = 10 * digit(identity[4]) + digit(identity[5]);
-  link_state.channel_row_count = digit(identity[7]);
+  return is_digit(image[facts::karvel_city_lines_at]) && is_digit(image[facts::karvel_ports_at]) &&
+         is_digit(image[facts::karvel_ports_at + 1]) && is_digit(image[facts::karvel_channel_rows_at]);
 }
 
 void take_karvel_identity(const std::uint8_t* image) {
-  take_karvel_identity_bytes(image);
-  link_state.first_line_port = image[0x1F];
+  link_take_karvel_identity(image);
+  link_state.first_line_port = image[facts::karvel_first_line_port_address - facts::karvel_window];
 }

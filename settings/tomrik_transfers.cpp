@@ -70,7 +70,7 @@ int station_to_file_transfer() {
   int failures = 0;
   for (const TomrikRecordStep& step : plan_for_station()) {
     record[0] = 0;
-    if (link_read_record(record, step.group, step.index) == 0) {
+    if (link_read_record(record, step.group, step.index) == link_ok) {
       int n = std::clamp(record[0], 0, step.size);
       for (int i = 0; i < n; ++i) incoming[step.offset + i] = static_cast<std::uint8_t>(record[1 + i]);
     } else if (!step.optional) {
@@ -98,7 +98,7 @@ int file_to_station_transfer() {
   }
   // An identity the station did not give in full matches no file.
   bool suits = read == FileRead::ok;
-  for (int i = 0; suits && i < 4; ++i)
+  for (int i = 0; suits && i < facts::tomrik_identity_size; ++i)
     suits = incoming[i] != 0 && incoming[i] == static_cast<std::uint8_t>(link_state.station_identity[i]);
   if (!suits)
     return show_result("Файл не подходит конфигурации станции"_cp, field_column, field_width, COLOR_SELECT);
@@ -107,10 +107,10 @@ int file_to_station_transfer() {
   int failures = 0;
   for (const TomrikRecordStep& step : plan_for_station()) {
     // The identity record is the station's own.
-    if (step.group != 0x80) {
+    if (step.group != facts::tomrik_identity_group) {
       record[0] = step.size;
       for (int i = 0; i < step.size; ++i) record[1 + i] = settings_image.tomrik[step.offset + i];
-      if (link_write_record(record, step.group, step.index) != 0) ++failures;
+      if (link_write_record(record, step.group, step.index) != link_ok) ++failures;
       if (step.write_wait_ms > 0) wait_ms(step.write_wait_ms);
     }
     bar.mark(step.marks_after);

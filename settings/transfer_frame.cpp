@@ -9,7 +9,7 @@
 void run_transfer_command(const TransferCommand& command) {
   if (command.clear_screen_first) clear_screen();
   if (!link_state.station_connected) {
-    link_error_box(5);
+    link_error_box(link_not_connected);
     return;
   }
   draw_box(18, 3, 59, 20);

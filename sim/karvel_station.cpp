@@ -9,7 +9,7 @@
 namespace sim {
 namespace {
 
-constexpr int speeds[4] = {9600, 19200, 38400, 57600};
+constexpr Answer ack{facts::ack, AnswerKind::ack};
 
 std::string address_text(std::uint16_t address, int count) {
   char text[32];
@@ -25,17 +25,9 @@ void put_text(std::array<std::uint8_t, 0x10000>& memory, std::uint16_t address, 
 
 }  // namespace
 
-int karvel_speed_for_index(int index) { return index >= 0 && index < 4 ? speeds[index] : 0; }
-
-int karvel_index_for_speed(int baud) {
-  for (int i = 0; i < 4; ++i)
-    if (speeds[i] == baud) return i;
-  return -1;
-}
-
-KarvelStation::KarvelStation() : Station(57600) {
+KarvelStation::KarvelStation() : Station(facts::karvel_speeds[3]) {
   fill_default_configuration();
-  set_baud(57600);
+  set_baud(facts::karvel_speeds[3]);
 }
 
 // A port as installed: in service with a ringer, tone dialling, and the
@@ -54,12 +46,12 @@ void KarvelStation::fill_default_port(std::uint16_t block) {
 // A station as an engineer finds it after installation: 24 ports and 4
 // city lines in service, plain numbering, no access codes.
 void KarvelStation::fill_default_configuration() {
-  put_text(memory_, 0x8000, "KAR424-4", 8);
+  put_text(memory_, facts::karvel_identity_address, "KAR424-4", facts::karvel_identity_size);
   put_text(memory_, 0x8008, "V 4.07", 8);
   put_text(memory_, 0x8010, "15.03.06", 8);
   put_text(memory_, 0x8018, "10: 30", 8);  // shown as positions 0, 1, 2, 4, 5
   const int first_line_port = 33, ports = 24, lines = 4;
-  memory_[0x801F] = first_line_port;
+  memory_[facts::karvel_first_line_port_address] = first_line_port;
   for (int i = 0; i < 4; ++i) memory_[0x8020 + i] = 8;  // ringing telephones per interval
   memory_[0x8027] = 5;                                  // cycles for a general reset
   memory_[0x8030] = 1;                                  // melody on hold
@@ -68,19 +60,19 @@ void KarvelStation::fill_default_configuration() {
   for (int p = 1; p <= 48; ++p) memory_[0x8040 + p - 1] = static_cast<std::uint8_t>(p);
   const char* mode_names[4] = {"День"_cp, "Ночь"_cp, "Выходной"_cp, "Праздник"_cp};
   for (int m = 0; m < 4; ++m) put_text(memory_, static_cast<std::uint16_t>(0x8080 + 8 * m), mode_names[m], 8);
-  for (int p = 1; p <= ports; ++p) fill_default_port(0x8000 + 256 * p);
-  for (int l = 1; l <= lines; ++l) memory_[0x8000 + 256 * (first_line_port + l - 1)] = 1;
+  for (int p = 1; p <= ports; ++p) fill_default_port(static_cast<std::uint16_t>(window + 256 * p));
+  for (int l = 1; l <= lines; ++l) memory_[window + 256 * (first_line_port + l - 1)] = 1;
   for (int k = 1; k <= ports; ++k) memory_[0xB580 + k] = static_cast<std::uint8_t>(k);  // number 100 + k
 }
 
 void KarvelStation::set_baud(int baud) {
   Station::set_baud(baud);
-  int index = karvel_index_for_speed(baud);
+  int index = facts::karvel_speed_index(baud);
   if (index >= 0) memory_[speed_setting] = static_cast<std::uint8_t>(index);
 }
 
 void KarvelStation::follow_speed_setting() {
-  int baud = karvel_speed_for_index(memory_[speed_setting]);
+  int baud = facts::karvel_speed(memory_[speed_setting]);
   if (baud && baud != this->baud()) {
     Station::set_baud(baud);
     log("exchange speed now " + std::to_string(baud) + " baud");
@@ -88,13 +80,7 @@ void KarvelStation::follow_speed_setting() {
 }
 
 int KarvelStation::further_bytes(const EventFrame& frame) const {
-  std::uint8_t code = frame.empty() ? 0 : frame[0];
-  switch (code) {
-    case 0x81: case 0x82: case 0x83: case 0x84: case 0x88: case 0x8C: return 1;
-    case 0x85: case 0x86: case 0x87: case 0x89: case 0x8A: case 0x8D: return 2;
-    case 0x8B: return 7;
-    default: return code >= 0x8E && code <= 0x93 ? 1 : 0;
-  }
+  return frame.empty() ? 0 : facts::event_length(facts::Model::karvel, frame[0]);
 }
 
 std::vector<std::uint8_t> KarvelStation::image() const {
@@ -109,8 +95,8 @@ bool KarvelStation::load_image(const std::vector<std::uint8_t>& image) {
 }
 
 bool KarvelStation::set_identity(const std::string& text) {
-  if (text.size() != 8) return false;
-  std::memcpy(&memory_[window], text.data(), 8);
+  if (text.size() != facts::karvel_identity_size) return false;
+  std::memcpy(&memory_[facts::karvel_identity_address], text.data(), facts::karvel_identity_size);
   return true;
 }
 
@@ -126,26 +112,26 @@ Answer KarvelStation::add(std::uint8_t byte, Step next, Answer answer) {
 }
 
 std::optional<Answer> KarvelStation::break_frame(const char* why) {
-  log(std::string(frame_.command == 0xBD ? "read " : "write ") + address_text(frame_.address, frame_.count) +
+  log(std::string(frame_.command == facts::karvel_read_block ? "read " : "write ") +
+      address_text(frame_.address, frame_.count) +
       ": " + why);
   step_ = Step::idle;
   return std::nullopt;
 }
 
 std::optional<Answer> KarvelStation::start_frame(std::uint8_t byte, std::uint64_t now_ms) {
-  constexpr Answer ack{0xFF, AnswerKind::ack};
   frame_ = Frame{};
   frame_.command = byte;
   switch (byte) {
-    case 0xBA:
+    case facts::karvel_line_test:
       log("line test");
-      return Answer{0xBA, AnswerKind::echo};
-    case 0xBD:
-    case 0xBE:
+      return Answer{byte, AnswerKind::echo};
+    case facts::karvel_read_block:
+    case facts::karvel_write_block:
       return add(byte, Step::address_low, ack);
-    case 0x81:
+    case facts::karvel_key_frame:
       return add(byte, Step::key_code, ack);
-    case 0x80: {
+    case facts::event_poll: {
       Answer answer = start_poll(now_ms);
       if (polling()) step_ = Step::event;
       return answer;
@@ -164,8 +150,13 @@ Answer KarvelStation::send_data() {
 
 Answer KarvelStation::finish_read(std::uint8_t their_check) {
   std::uint8_t check = check_byte(frame_.sum);
-  log("read " + address_text(frame_.address, frame_.count) + (their_check == check ? ": ok" : ": check byte mismatch"));
+  std::string what = "read " + address_text(frame_.address, frame_.count);
   step_ = Step::idle;
+  if (frame_.spoiled) {
+    log(what + ": spoiled");
+    return {spoiled(check), AnswerKind::check};
+  }
+  log(what + (their_check == check ? ": ok" : ": check byte mismatch"));
   return {check, AnswerKind::check};
 }
 
@@ -173,6 +164,10 @@ Answer KarvelStation::finish_write(std::uint8_t their_check) {
   std::uint8_t check = check_byte(frame_.sum);
   step_ = Step::idle;
   std::string what = "write " + address_text(frame_.address, frame_.count);
+  if (frame_.spoiled) {
+    log(what + ": spoiled, not stored");
+    return {spoiled(check), AnswerKind::check};
+  }
   if (their_check != check) {
     log(what + ": check byte mismatch, not stored");
     return {check, AnswerKind::check};
@@ -201,7 +196,6 @@ Answer KarvelStation::finish_key(std::uint8_t their_check) {
 }
 
 std::optional<Answer> KarvelStation::take(std::uint8_t byte, std::uint64_t now_ms) {
-  constexpr Answer ack{0xFF, AnswerKind::ack};
   switch (step_) {
     case Step::idle:
       return start_frame(byte, now_ms);
@@ -210,15 +204,16 @@ std::optional<Answer> KarvelStation::take(std::uint8_t byte, std::uint64_t now_m
       return add(byte, Step::address_high, ack);
     case Step::address_high:
       frame_.address = static_cast<std::uint16_t>(frame_.address | byte << 8);
+      frame_.spoiled = spoils({frame_.command, frame_.address, 0, 0});
       return add(byte, Step::count, ack);
     case Step::count:
       frame_.count = byte;
-      if (frame_.command == 0xBE) return add(byte, byte ? Step::write_data : Step::write_check, ack);
+      if (frame_.command == facts::karvel_write_block) return add(byte, byte ? Step::write_data : Step::write_check, ack);
       add(byte, Step::read_check, ack);
       if (byte == 0) return std::nullopt;  // the check byte comes next, unasked
       return send_data();
     case Step::read_data:
-      if (byte != 0xFF) return break_frame("broken by a byte other than 0xFF");
+      if (byte != facts::ack) return break_frame("broken by a byte other than 0xFF");
       return send_data();
     case Step::read_check:
       return finish_read(byte);

@@ -26,9 +26,9 @@ namespace sim {
 
 class KarvelStation : public Station {
  public:
-  static constexpr std::uint16_t window = 0x8000;
-  static constexpr std::size_t image_bytes = 0x8000;
-  static constexpr std::uint16_t speed_setting = 0x8029;
+  static constexpr std::uint16_t window = facts::karvel_window;
+  static constexpr std::size_t image_bytes = facts::karvel_image_size;
+  static constexpr std::uint16_t speed_setting = facts::karvel_speed_address;
 
   // A working station: identity "KAR424-4" (4 city lines, 24 ports, 4
   // channel rows), first line block 33, at 57600 baud.
@@ -68,6 +68,7 @@ class KarvelStation : public Station {
     std::uint8_t done = 0;  // data bytes moved so far
     std::uint8_t sum = 0;
     std::uint8_t key = 0;
+    bool spoiled = false;  // by the frame hook
     std::array<std::uint8_t, 255> data{};
   };
 
@@ -87,9 +88,5 @@ class KarvelStation : public Station {
   Frame frame_;
   std::deque<std::uint8_t> keys_;
 };
-
-// The exchange speed setting's values 0..3 and the speeds they stand for.
-int karvel_speed_for_index(int index);  // 0 for any other index
-int karvel_index_for_speed(int baud);   // -1 for any other speed
 
 }  // namespace sim

@@ -32,7 +32,7 @@ bool Station::queue_event(const EventFrame& frame, std::uint64_t due_ms, std::st
     return false;
   };
   if (frame.empty()) return fail("an event frame needs its code");
-  if (frame[0] == 0x80) return fail("0x80 means 'nothing to report' and is no event code");
+  if (frame[0] == facts::nothing_to_report) return fail("0x80 means 'nothing to report' and is no event code");
   if (frame.size() != 1 + static_cast<std::size_t>(further_bytes(frame)))
     return fail("the number of bytes does not fit the event code");
   events_.push_back({frame, due_ms});
@@ -43,7 +43,7 @@ Answer Station::start_poll(std::uint64_t now_ms) {
   event_sent_ = 0;
   if (events_.empty() || events_.front().due > now_ms) {
     if (log_empty_polls) log("poll: nothing to report");
-    return {0x80, AnswerKind::idle};
+    return {facts::nothing_to_report, AnswerKind::idle};
   }
   std::uint8_t code = events_.front().frame[0];
   event_sent_ = 1;
@@ -54,7 +54,7 @@ Answer Station::start_poll(std::uint64_t now_ms) {
 std::optional<Answer> Station::continue_poll(std::uint8_t byte) {
   const EventFrame& frame = events_.front().frame;
   if (event_sent_ < frame.size()) {
-    if (byte != 0xFF) {  // not the computer's acknowledgement: the frame is broken
+    if (byte != facts::ack) {  // not the computer's acknowledgement: the frame is broken
       event_sent_ = 0;
       log("event " + hex_bytes(frame.data(), frame.size()) + ": broken by a byte other than 0xFF");
       return std::nullopt;

@@ -15,12 +15,21 @@
 #include <string>
 #include <vector>
 
+#include "station_facts.h"
+
 namespace sim {
 
 // The check byte that closes a frame, from the sum of its bytes mod 256.
-inline std::uint8_t check_byte(std::uint8_t sum) {
-  return static_cast<std::uint8_t>((sum + (sum >> 7) + 0xAA) & 0x7F);
-}
+inline std::uint8_t check_byte(std::uint8_t sum) { return static_cast<std::uint8_t>(facts::check_byte(sum)); }
+
+// A block or record frame by its name, as soon as the station has it: the
+// command byte, then the address (karvel) or the group and index (tomrik).
+struct FrameName {
+  std::uint8_t command = 0;
+  std::uint16_t address = 0;
+  std::uint8_t group = 0;
+  std::uint8_t index = 0;
+};
 
 // The station's part in the lock-step exchange; the kind tells the fault
 // injection which answers are check bytes.
@@ -67,6 +76,11 @@ class Station {
   std::function<void(const std::string&)> frame_log;
   bool log_empty_polls = false;
 
+  // For tests: told of each block or record frame as soon as its name has
+  // arrived. Answering true spoils that frame: the station's check byte
+  // comes out wrong, and a write is not stored.
+  std::function<bool(const FrameName&)> frame_hook;
+
  protected:
   explicit Station(int baud) : baud_(baud) {}
 
@@ -94,6 +108,10 @@ class Station {
   void log(const std::string& line) const {
     if (frame_log) frame_log(line);
   }
+  // The frame hook's verdict on a frame just named: true to spoil it.
+  bool spoils(const FrameName& name) const { return frame_hook && frame_hook(name); }
+  // The check byte a spoiled frame answers with: never the right one.
+  static std::uint8_t spoiled(std::uint8_t check) { return static_cast<std::uint8_t>(check ^ 0x01); }
 
  private:
   struct QueuedEvent {

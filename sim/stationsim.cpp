@@ -167,13 +167,13 @@ void load_image(sim::Station& station, const std::string& path) {
 }
 
 void set_speed(sim::Station& station, int baud, bool karvel) {
-  if (karvel ? sim::karvel_index_for_speed(baud) < 0 : !platform::is_serial_speed(baud))
+  if (karvel ? facts::karvel_speed_index(baud) < 0 : !platform::is_serial_speed(baud))
     fail("the " + std::string(station.model()) + " station cannot run at " + std::to_string(baud) + " baud");
   if (karvel) {
     int before = static_cast<sim::KarvelStation&>(station).peek(sim::KarvelStation::speed_setting);
-    if (before != sim::karvel_index_for_speed(baud))
+    if (before != facts::karvel_speed_index(baud))
       std::fprintf(stderr, "stationsim: speed setting at 0x8029 set from %d to %d for %d baud\n", before,
-                   sim::karvel_index_for_speed(baud), baud);
+                   facts::karvel_speed_index(baud), baud);
   }
   station.set_baud(baud);
 }

@@ -4,11 +4,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "station_facts.h"
+
 namespace sim {
 
 namespace {
 
-constexpr std::uint8_t ack = 0xFF;
+constexpr std::uint8_t ack = facts::ack;
 constexpr int late_ms = 80;  // past the program's 51 ms wait for a byte
 
 std::int64_t seconds_of(const std::array<std::uint8_t, 7>& c) {
@@ -196,24 +198,26 @@ void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
   switch (step_) {
     case Step::ready:
       switch (byte) {
-        case 0xA6:
+        case facts::storage_read_calls:
           record_ = 0;
           start_record();
           return;
-        case 0xA9:
+        case facts::storage_clear_calls:
           note("storage: " + std::to_string(store.size()) + " records cleared");
           store.clear();
           step_ = Step::clear_confirm;
           queue(0x00, false);
           return;
-        case 0xA7: {
+        case facts::storage_read_clock: {
           auto c = clock(now_ms);
           prepare_send(std::vector<std::uint8_t>(c.begin(), c.end()), Purpose::clock_read);
           return;
         }
-        case 0xA1: prepare_send(std::vector<std::uint8_t>(times.begin(), times.end()), Purpose::times_read); return;
-        case 0xAE: prepare_take(7, Purpose::clock_write); return;
-        case 0xA2: prepare_take(4, Purpose::times_write); return;
+        case facts::storage_read_times:
+          prepare_send(std::vector<std::uint8_t>(times.begin(), times.end()), Purpose::times_read);
+          return;
+        case facts::storage_set_clock: prepare_take(facts::storage_clock_bytes, Purpose::clock_write); return;
+        case facts::storage_write_times: prepare_take(facts::storage_times_bytes, Purpose::times_write); return;
         default: begin_ready(); return;
       }
     case Step::record_length:

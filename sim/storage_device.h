@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "station_facts.h"
 #include "station_line.h"
 
 namespace sim {
@@ -56,9 +57,9 @@ class StorageDevice {
   std::uint64_t next_due_ms() const;
 
   std::vector<StoredCall> store;
-  std::array<std::uint8_t, 4> times{20, 0, 9, 0};
-  void set_clock(const std::array<std::uint8_t, 7>& clock, std::uint64_t now_ms);
-  std::array<std::uint8_t, 7> clock(std::uint64_t now_ms) const;
+  std::array<std::uint8_t, facts::storage_times_bytes> times{20, 0, 9, 0};
+  void set_clock(const std::array<std::uint8_t, facts::storage_clock_bytes>& clock, std::uint64_t now_ms);
+  std::array<std::uint8_t, facts::storage_clock_bytes> clock(std::uint64_t now_ms) const;
 
   // Faults on the bytes the device sends: drop (never arrives), corrupt
   // (a sum arrives wrong), late (arrives after the computer stopped

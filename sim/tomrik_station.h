@@ -19,9 +19,11 @@
 // Unknown records: a read gets length 0 (an empty record, which the program
 // shows as absent); a write is refused with 0x00 in place of the
 // acknowledgement of the index (the program reports "not acknowledged").
-// A write stores its first N bytes over the record's bytes and ignores any
-// beyond the record's length, which the station fixes (the special cell
-// records are read with 24 bytes and written with 25).
+// Each record has a fixed room (the special cell records hold 24 bytes and
+// are written with 25); a record may hold fewer bytes than its room (a
+// station that answers short). A write stores its first N bytes over the
+// record's bytes, as far as its room or its present length reach, whichever
+// is more, and ignores the rest.
 
 #include <array>
 #include <cstdint>
@@ -32,23 +34,11 @@
 
 namespace sim {
 
-// One record's place in the 2048-byte settings image.
-struct ImageSlot {
-  std::uint8_t group;
-  std::uint8_t index;
-  std::uint16_t offset;
-  std::uint8_t size;
-};
-
-// The records that make up the image for a station with `lines` city lines
-// and `subscribers` subscribers, in the order the transfers move them.
-std::vector<ImageSlot> tomrik_image_slots(int lines, int subscribers);
-
 class TomrikStation : public Station {
  public:
-  static constexpr std::size_t image_bytes = 2048;
-  static constexpr int max_lines = 4;
-  static constexpr int max_subscribers = 16;
+  static constexpr std::size_t image_bytes = facts::tomrik_image_size;
+  static constexpr int max_lines = facts::tomrik_max_lines;
+  static constexpr int max_subscribers = facts::tomrik_max_subscribers;
 
   // A working station: identity "T416" (4 city lines, 16 subscribers).
   TomrikStation();
@@ -68,8 +58,12 @@ class TomrikStation : public Station {
   int subscribers() const { return subscribers_; }
   // The record's data bytes, or nullptr when the station has no such record.
   const std::vector<std::uint8_t>* record(std::uint8_t group, std::uint8_t index) const;
-  // Adds or replaces a record (at most 255 bytes).
+  // Adds a record or replaces its bytes (at most 255); a record keeps its
+  // room.
   void set_record(std::uint8_t group, std::uint8_t index, const std::vector<std::uint8_t>& data);
+  // The record's bytes to read or change in place (for tests); a record the
+  // station did not have is added empty. Bytes beyond 255 are never sent.
+  std::vector<std::uint8_t>& record_bytes(std::uint8_t group, std::uint8_t index);
 
  protected:
   std::optional<Answer> take(std::uint8_t byte, std::uint64_t now_ms) override;
@@ -87,7 +81,12 @@ class TomrikStation : public Station {
     std::uint8_t length = 0;
     std::uint8_t done = 0;
     std::uint8_t sum = 0;
+    bool spoiled = false;  // by the frame hook
     std::array<std::uint8_t, 255> data{};
+  };
+  struct Record {
+    std::vector<std::uint8_t> bytes;
+    std::size_t room = 0;  // what a write may fill
   };
   static std::uint16_t key(std::uint8_t group, std::uint8_t index) {
     return static_cast<std::uint16_t>(group << 8 | index);
@@ -100,8 +99,9 @@ class TomrikStation : public Station {
   Answer finish(std::uint8_t their_check);
   Answer idle_answer();
   void rebuild_records(const std::vector<std::uint8_t>& image);
+  void store_written();
 
-  std::map<std::uint16_t, std::vector<std::uint8_t>> records_;
+  std::map<std::uint16_t, Record> records_;
   int lines_ = 0;
   int subscribers_ = 0;
   Step step_ = Step::idle;

@@ -53,9 +53,27 @@ TEST(CheckByte, StaysWithinSevenBitsAndFoldsBitSeven) {
   for (int s = 0; s < 256; ++s) EXPECT_LE(link_check_byte(s), 0x7F) << s;
 }
 
+// The screens pass results on to the box and compare them as numbers: the
+// names must keep the numbers the box and the callers know.
+TEST(LinkResults, KeepTheirNumbers) {
+  EXPECT_EQ(link_ok, 0);
+  EXPECT_EQ(link_no_answer, 1);
+  EXPECT_EQ(link_no_sync, 2);
+  EXPECT_EQ(link_not_acknowledged, 3);
+  EXPECT_EQ(link_check_mismatch, 4);
+  EXPECT_EQ(link_not_connected, 5);
+  EXPECT_EQ(link_port_busy, 6);
+  EXPECT_EQ(link_system_error, 7);
+  EXPECT_EQ(link_wrong_answer, 8);
+  EXPECT_EQ(link_interrupted, 27);  // the Esc key code
+  EXPECT_EQ(link_failed, -1);
+  EXPECT_EQ(link_refused, 1);
+  EXPECT_EQ(link_key_check_mismatch, 2);
+}
+
 TEST_F(KarvelBlocks, ReadSendsTheFramePictureAndFillsTheBuffer) {
   wire->play(read_wire(0x8029, {0x12, 0xC4}));
-  ASSERT_EQ(link_read_block(0x8029, 2), 0);
+  ASSERT_EQ(link_read_block(0x8029, 2), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   EXPECT_EQ(wire->sent, (std::vector<int>{0xBD, 0x29, 0x80, 0x02, 0xFF, test::check_of({0xBD, 0x29, 0x80, 2, 0x12, 0xC4})}));
   EXPECT_EQ(link_buffer[0], 0x12);
@@ -65,7 +83,7 @@ TEST_F(KarvelBlocks, ReadSendsTheFramePictureAndFillsTheBuffer) {
 
 TEST_F(KarvelBlocks, ReadOfNoBytesSendsTheCheckByteRightAfterTheCount) {
   wire->play(read_wire(0x8100, {}));
-  EXPECT_EQ(link_read_block(0x8100, 0), 0);
+  EXPECT_EQ(link_read_block(0x8100, 0), link_ok);
   EXPECT_EQ(wire->sent, (std::vector<int>{0xBD, 0x00, 0x81, 0x00, test::check_of({0xBD, 0x00, 0x81, 0x00})}));
 }
 
@@ -73,7 +91,7 @@ TEST_F(KarvelBlocks, ReadOfAFullBlockCarries255Bytes) {
   std::vector<int> data;
   for (int i = 0; i < 255; ++i) data.push_back((i * 7) & 0xFF);
   wire->play(read_wire(0xF000, data));
-  ASSERT_EQ(link_read_block(0xF000, 255), 0);
+  ASSERT_EQ(link_read_block(0xF000, 255), link_ok);
   for (int i = 0; i < 255; ++i) ASSERT_EQ(link_buffer[i], data[i]) << i;
 }
 
@@ -81,11 +99,11 @@ TEST_F(KarvelBlocks, CommandByteIsRepeatedOnceWhenUnanswered) {
   std::vector<Step> w = read_wire(0x8000, {0x41});
   w.insert(w.begin(), Step{0xBD, silent});
   wire->play(w);
-  EXPECT_EQ(link_read_block(0x8000, 1), 0);
+  EXPECT_EQ(link_read_block(0x8000, 1), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   wire->play({{0xBD, silent}, {0xBD, silent}, {0xBD, 0xFF}});
   auto start = services.clock.now_ms();
-  EXPECT_EQ(link_read_block(0x8000, 1), -1);
+  EXPECT_EQ(link_read_block(0x8000, 1), link_failed);
   EXPECT_EQ(wire->sent, (std::vector<int>{0xBD, 0xBD}));  // no third try
   EXPECT_EQ(services.clock.now_ms() - start, 400u);         // two time-outs of 200 ms
   EXPECT_EQ(boxes.boxes, box("Нет ответа от внешнего устройства."));
@@ -97,7 +115,7 @@ TEST_F(KarvelBlocks, LateAnswersDoNotShiftTheFrame) {
   std::vector<Step> w = read_wire(0x8029, {0x12, 0x34});
   w.insert(w.begin(), Step{0xBD, 0xFF, true});
   wire->play(w);
-  EXPECT_EQ(link_read_block(0x8029, 2), 0);
+  EXPECT_EQ(link_read_block(0x8029, 2), link_ok);
   EXPECT_EQ(link_buffer[0], 0x12);
 
   w = read_wire(0x8029, {0x12, 0x34});
@@ -105,9 +123,9 @@ TEST_F(KarvelBlocks, LateAnswersDoNotShiftTheFrame) {
   std::vector<Step> next = write_wire(0x8029, {5});
   w.insert(w.end(), next.begin(), next.end());
   wire->play(w);
-  EXPECT_EQ(link_read_block(0x8029, 2), -1);
+  EXPECT_EQ(link_read_block(0x8029, 2), link_failed);
   link_buffer[0] = 5;
-  EXPECT_EQ(link_write_block(0x8029, 1), 0);
+  EXPECT_EQ(link_write_block(0x8029, 1), link_ok);
   EXPECT_EQ(boxes.boxes, box("Нет ответа от внешнего устройства."));
 }
 
@@ -122,14 +140,17 @@ TEST_F(KarvelBlocks, ReadFaultAtEachBytePosition) {
   };
   const char* no_answer = "Нет ответа от внешнего устройства.";
   const Case cases[] = {
-      {0, false, 1, nullptr},  // the command answered, but not with 0xFF: no box
-      {1, true, -1, no_answer},  {1, false, 3, "Неверное подтверждение."},
-      {2, true, -1, no_answer},  {2, false, 3, "Неверное подтверждение."},
-      {3, true, -1, nullptr},    // a missing data byte shows no box
-      {4, true, -1, nullptr},
-      {3, false, 4, "Не совпала контрольная сумма."},  // a corrupted data byte fails the check
-      {4, false, 4, "Не совпала контрольная сумма."},
-      {5, true, -1, no_answer},  {5, false, 4, "Не совпала контрольная сумма."},
+      {0, false, link_refused, nullptr},  // the command answered, but not with 0xFF: no box
+      {1, true, link_failed, no_answer},
+      {1, false, link_not_acknowledged, "Неверное подтверждение."},
+      {2, true, link_failed, no_answer},
+      {2, false, link_not_acknowledged, "Неверное подтверждение."},
+      {3, true, link_failed, nullptr},  // a missing data byte shows no box
+      {4, true, link_failed, nullptr},
+      {3, false, link_check_mismatch, "Не совпала контрольная сумма."},  // a corrupted data byte fails the check
+      {4, false, link_check_mismatch, "Не совпала контрольная сумма."},
+      {5, true, link_failed, no_answer},
+      {5, false, link_check_mismatch, "Не совпала контрольная сумма."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "position " << c.position << (c.drop ? " dropped" : " wrong"));
@@ -147,7 +168,7 @@ TEST_F(KarvelBlocks, ReadFaultAtEachBytePosition) {
 TEST_F(KarvelBlocks, WriteSendsAddressCountDataAndCheck) {
   for (int i = 0; i < 3; ++i) link_buffer[i] = 0xA0 + i;
   wire->play(write_wire(0x8123, {0xA0, 0xA1, 0xA2}));
-  EXPECT_EQ(link_write_block(0x8123, 3), 0);
+  EXPECT_EQ(link_write_block(0x8123, 3), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -164,7 +185,7 @@ TEST_F(KarvelBlocks, WriteFaultAtEachBytePositionNamesThePosition) {
       wire->play(w);
       boxes.boxes.clear();
       int n = index + 1;
-      int expected = drop ? (index == 0 ? -1 : -n) : n;
+      int expected = drop ? (index == 0 ? link_failed : -n) : n;
       EXPECT_EQ(link_write_block(0x8100, 2), expected);
       const char* message = drop ? "Нет ответа от внешнего устройства."
                             : index == 6 ? "Не совпала контрольная сумма."
@@ -180,7 +201,7 @@ TEST_F(KarvelBlocks, WriteCommandAnsweredOnTheRepeat) {
   w.insert(w.begin(), Step{0xBE, silent});
   wire->play(w);
   link_buffer[0] = 3;
-  EXPECT_EQ(link_write_block(0x8029, 1), 0);
+  EXPECT_EQ(link_write_block(0x8029, 1), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
 }
 
@@ -189,22 +210,22 @@ TEST_F(KarvelBlocks, FileModeActsOnTheImageAndSendsNothing) {
   link_state.station_connected = 0;
   link_buffer[0] = 0x55;
   link_buffer[1] = 0x66;
-  EXPECT_EQ(link_write_block(0x8029, 2), 0);
+  EXPECT_EQ(link_write_block(0x8029, 2), link_ok);
   EXPECT_EQ(settings_image.karvel[0x29], 0x55);
   link_buffer[0] = link_buffer[1] = 0;
-  EXPECT_EQ(link_read_block(0x8029, 2), 0);
+  EXPECT_EQ(link_read_block(0x8029, 2), link_ok);
   EXPECT_EQ(link_buffer[0], 0x55);
   EXPECT_EQ(link_buffer[1], 0x66);
-  EXPECT_EQ(link_read_block(0xFFFF, 1), 0);  // the last byte of the window
+  EXPECT_EQ(link_read_block(0xFFFF, 1), link_ok);  // the last byte of the window
   EXPECT_TRUE(wire->sent.empty());
 }
 
 TEST_F(KarvelBlocks, FileModeRefusesBlocksOutsideTheWindow) {
   link_state.file_mode = 1;
   link_buffer[0] = 0x77;
-  EXPECT_NE(link_write_block(0x7FFF, 2), 0);   // starts below the window
-  EXPECT_NE(link_write_block(0xFFF0, 32), 0);  // runs past its end
-  EXPECT_NE(link_read_block(0x0100, 8), 0);    // the live state memory
+  EXPECT_NE(link_write_block(0x7FFF, 2), link_ok);   // starts below the window
+  EXPECT_NE(link_write_block(0xFFF0, 32), link_ok);  // runs past its end
+  EXPECT_NE(link_read_block(0x0100, 8), link_ok);    // the live state memory
   for (std::uint8_t b : settings_image.karvel) ASSERT_EQ(b, 0);
   EXPECT_TRUE(wire->sent.empty());
 }
@@ -212,28 +233,28 @@ TEST_F(KarvelBlocks, FileModeRefusesBlocksOutsideTheWindow) {
 TEST_F(KarvelBlocks, WithoutStationOrFileNothingMovesAndTheBufferStays) {
   link_state.station_connected = 0;
   link_buffer[0] = 0x99;
-  EXPECT_EQ(link_read_block(0x8000, 8), 0);
-  EXPECT_EQ(link_write_block(0x8000, 8), 0);
+  EXPECT_EQ(link_read_block(0x8000, 8), link_ok);
+  EXPECT_EQ(link_write_block(0x8000, 8), link_ok);
   EXPECT_EQ(link_buffer[0], 0x99);
   EXPECT_TRUE(wire->sent.empty());
 }
 
 TEST_F(KarvelBlocks, ByteOperationsReportTheirFailures) {
   int value = -5;
-  EXPECT_EQ(link_get_byte(value), 1);  // time-out
+  EXPECT_EQ(link_get_byte(value), link_no_answer);  // time-out
   EXPECT_EQ(value, -5);
   wire->read_fails = true;
-  EXPECT_EQ(link_get_byte(value), -1);
+  EXPECT_EQ(link_get_byte(value), link_failed);
   wire->write_fails = true;
-  EXPECT_EQ(link_put_byte(0x1BD), -1);
+  EXPECT_EQ(link_put_byte(0x1BD), link_failed);
   wire->write_fails = false;
-  EXPECT_EQ(link_put_byte(0x1BD), 0);
+  EXPECT_EQ(link_put_byte(0x1BD), link_ok);
   EXPECT_EQ(wire->sent, (std::vector<int>{0xBD}));  // only the low 8 bits
   // A write that fails is not waited on, and gives the no-answer result.
   wire->read_fails = false;
   wire->write_fails = true;
   auto start = services.clock.now_ms();
-  EXPECT_EQ(link_read_block(0x8000, 1), -1);
+  EXPECT_EQ(link_read_block(0x8000, 1), link_failed);
   EXPECT_EQ(services.clock.now_ms(), start);
 }
 

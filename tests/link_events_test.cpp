@@ -42,7 +42,7 @@ void expect_event_lengths(Events& t, const int (&lengths)[20]) {
     std::vector<int> bytes;
     for (int i = 0; i < length; ++i) bytes.push_back(0x10 + i);
     t.wire->play(event_wire(code, bytes));
-    ASSERT_EQ(link_poll_event(t.frame), 0);
+    ASSERT_EQ(link_poll_event(t.frame), link_ok);
     EXPECT_EQ(t.wire->sent, t.wire->expected());
     EXPECT_EQ(t.frame[0], code);
     for (int i = 0; i < length; ++i) EXPECT_EQ(t.frame[1 + i], 0x10 + i);
@@ -63,7 +63,7 @@ TEST_F(Events, TomrikEventLengths) {
     if (code == 0x8D) continue;
     std::vector<int> bytes(lengths[code - 0x81], 0x21);
     wire->play(event_wire(code, bytes));
-    ASSERT_EQ(link_poll_event(frame), 0) << code;
+    ASSERT_EQ(link_poll_event(frame), link_ok) << code;
     EXPECT_EQ(wire->sent, wire->expected()) << code;
   }
 }
@@ -71,11 +71,11 @@ TEST_F(Events, TomrikEventLengths) {
 TEST_F(Events, TomrikCountedFrameTakesAsManyMoreAsItsThirdByteSays) {
   use_profile(tomrik_profile);
   wire->play(event_wire(0x8D, {1, 2, 0}));
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
 
   wire->play(event_wire(0x8D, {1, 2, 3, 0x41, 0x42, 0x43}));
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   EXPECT_EQ(frame[6], 0x43);
 
@@ -84,14 +84,14 @@ TEST_F(Events, TomrikCountedFrameTakesAsManyMoreAsItsThirdByteSays) {
   for (int i = 0; i < 255; ++i) bytes.push_back(i);
   wire->play(event_wire(0x8D, bytes));
   frame[258] = -1;
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(frame[258], 254);
   EXPECT_EQ(wire->sent.size(), 1u + 258u + 1u);
 }
 
 TEST_F(Events, KarvelTakesNoCountFromThe8DFrame) {
   wire->play(event_wire(0x8D, {5, 6}));
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
 }
 
@@ -99,7 +99,7 @@ TEST_F(Events, IdlePollsWait60MillisecondsEachAndThePollByteIsRepeatedOnce) {
   wire->play(event_wire(0x81, {5}, 3));
   wire->script.insert(wire->script.begin() + 1, Step{0x80, silent});
   auto start = services.clock.now_ms();
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   // Four rounds of 60 ms and one time-out of 200 ms.
   EXPECT_EQ(services.clock.now_ms() - start, 4 * 60u + 200u);
@@ -107,29 +107,29 @@ TEST_F(Events, IdlePollsWait60MillisecondsEachAndThePollByteIsRepeatedOnce) {
 
 TEST_F(Events, PollFailures) {
   wire->play({{0x80, silent}, {0x80, silent}, {0x80, 0x81}});
-  EXPECT_EQ(link_poll_event(frame), 1);
+  EXPECT_EQ(link_poll_event(frame), link_no_answer);
   EXPECT_EQ(wire->sent.size(), 2u);
   for (std::size_t p = 1; p < 3; ++p) {
     for (bool drop : {true, false}) {
       std::vector<Step> w = event_wire(0x85, {7, 8});
       w[p].answer = drop ? silent : w[p].answer ^ 1;
       wire->play(w);
-      EXPECT_EQ(link_poll_event(frame), drop ? 1 : 4) << p;
+      EXPECT_EQ(link_poll_event(frame), drop ? link_no_answer : link_check_mismatch) << p;
     }
   }
   std::vector<Step> w = event_wire(0x85, {7, 8});
   w.back().answer = silent;
   wire->play(w);
-  EXPECT_EQ(link_poll_event(frame), 1);
+  EXPECT_EQ(link_poll_event(frame), link_no_answer);
   w.back().answer = w.back().out ^ 0x40;
   wire->play(w);
-  EXPECT_EQ(link_poll_event(frame), 4);
+  EXPECT_EQ(link_poll_event(frame), link_check_mismatch);
 }
 
 TEST_F(Events, EscBetweenRoundsEndsThePollWithoutAByte) {
   wire->play(event_wire(0x81, {5}, 100));
   services.keys.add({key::esc}, 150);  // pressed during the third round
-  EXPECT_EQ(link_poll_event(frame), 27);
+  EXPECT_EQ(link_poll_event(frame), link_interrupted);
   EXPECT_EQ(wire->sent.size(), 3u);
 }
 
@@ -148,7 +148,7 @@ TEST_F(Events, AfterGoodKeyFramesThePollGoesOnAndTheCheckAnswerIsNoEvent) {
   for (Step s : event_wire(0x82, {3}, 1)) w.push_back(s);
   wire->play(w);
   services.keys.add({'5'}, 50);  // pressed during the first round
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   EXPECT_EQ(frame[0], 0x82);
   EXPECT_EQ(frame[1], 3);
@@ -158,7 +158,7 @@ TEST_F(Events, AFailedKeyFrameEndsThePollWithItsResult) {
   link_state.key_frames = digit_frames;
   wire->play({{0x81, 0xFF}, {0x1A, 0xFF}, {test::check_of({0x81, 0x1A}), 0x00}});
   services.keys.add({'0'});
-  EXPECT_EQ(link_poll_event(frame), 2);
+  EXPECT_EQ(link_poll_event(frame), link_key_check_mismatch);
   EXPECT_EQ(wire->sent.size(), 3u);  // no poll byte after the failed frame
 }
 
@@ -166,7 +166,7 @@ TEST_F(Events, KeyFrameResultsAndConsoleEcho) {
   goto_xy(1, 1);
   int check = test::check_of({0x81, 0x1A});
   wire->play({{0x81, 0xFF}, {0x1A, 0xFF}, {check, check}});
-  EXPECT_EQ(link_send_key(0x81, 0x1A), 0);
+  EXPECT_EQ(link_send_key(0x81, 0x1A), link_ok);
   EXPECT_EQ(test::utf8_at(1, 2, 30), "cmd=81   ch=1A   ksum=" + [&] {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%X ", check);
@@ -176,7 +176,8 @@ TEST_F(Events, KeyFrameResultsAndConsoleEcho) {
     std::size_t position;
     bool drop;
     int result;
-  } cases[] = {{0, true, -1}, {0, false, 1}, {1, true, -1}, {1, false, 1}, {2, true, -1}, {2, false, 2}};
+  } cases[] = {{0, true, link_failed}, {0, false, link_refused}, {1, true, link_failed},
+               {1, false, link_refused}, {2, true, link_failed}, {2, false, link_key_check_mismatch}};
   for (const Case& c : cases) {
     std::vector<Step> w{{0x81, 0xFF}, {0x1A, 0xFF}, {check, check}};
     w[c.position].answer = c.drop ? silent : w[c.position].answer ^ 1;
@@ -210,15 +211,15 @@ struct Trace : Events {
 TEST_F(Trace, EachFrameIsAppendedAsItPasses) {
   link_state.trace_flag = 1;
   wire->play(event_wire(0x81, {5}, 2));
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(trace(), "\r\nSTART <TxD=80 RxD=81 TxD=FF RxD=5 TxD=31 RxD=31> END");
   // A frame cut short leaves its beginning, and the next frame follows it.
   std::vector<Step> w = event_wire(0x8B, {1, 2, 3, 4, 5, 6, 7});
   w[3].answer = silent;
   wire->play(w);
-  EXPECT_EQ(link_poll_event(frame), 1);
+  EXPECT_EQ(link_poll_event(frame), link_no_answer);
   wire->play(event_wire(0x82, {0xAB}));
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   std::string second = "\r\nSTART <TxD=80 RxD=8B TxD=FF RxD=1 TxD=FF RxD=2 ";
   char third[80];
   int check = test::check_of({0x82, 0xAB});
@@ -228,11 +229,11 @@ TEST_F(Trace, EachFrameIsAppendedAsItPasses) {
 
 TEST_F(Trace, NothingIsWrittenWithoutTheFlagOrInTomrik) {
   wire->play(event_wire(0x81, {5}));
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   use_profile(tomrik_profile);
   link_state.trace_flag = 1;
   wire->play(event_wire(0x81, {5}));
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_FALSE(std::filesystem::exists("cmd.ttt"));
 }
 
@@ -242,7 +243,7 @@ TEST_F(Trace, ATraceFileThatCannotBeOpenedIsToldAndThePollGoesOn) {
   goto_xy(1, 5);
   services.keys.add({'x'});
   wire->play(event_wire(0x81, {5}));
-  EXPECT_EQ(link_poll_event(frame), 0);
+  EXPECT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(test::utf8_at(1, 5, 21), "Ошибка открытия файла");
   EXPECT_EQ(services.keys.left(), 0u);
 }

@@ -46,7 +46,7 @@ std::vector<Step> write_wire(std::vector<int> sync, int group, int index, std::v
 
 TEST_F(Records, ReadTakesTheLengthAndTheData) {
   wire->play(read_wire({0xFF}, 0x80, 1, {'4', '4', '1', '6'}));
-  ASSERT_EQ(link_read_record(record, 0x80, 1), 0);
+  ASSERT_EQ(link_read_record(record, 0x80, 1), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   EXPECT_EQ(record[0], 4);
   EXPECT_EQ(record[1], '4');
@@ -56,26 +56,26 @@ TEST_F(Records, ReadTakesTheLengthAndTheData) {
 TEST_F(Records, SynchronisationRules) {
   // 0x12, 0x80, 0xFF synchronises on the third byte.
   wire->play(read_wire({0x12, 0x80, 0xFF}, 1, 2, {9}));
-  EXPECT_EQ(link_read_record(record, 1, 2), 0);
+  EXPECT_EQ(link_read_record(record, 1, 2), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   // 0x12, 0xFF does not synchronise on the second; 0x80, 0xFF then does.
   wire->play(read_wire({0x12, 0xFF, 0x80, 0xFF}, 1, 2, {9}));
-  EXPECT_EQ(link_read_record(record, 1, 2), 0);
+  EXPECT_EQ(link_read_record(record, 1, 2), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   // An unanswered attempt counts as 0, not as the idle answer.
   wire->play(read_wire({0x80, silent, 0xFF, 0x80, 0xFF}, 1, 2, {9}));
-  EXPECT_EQ(link_read_record(record, 1, 2), 0);
+  EXPECT_EQ(link_read_record(record, 1, 2), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
 }
 
 TEST_F(Records, ReadGivesUpAfterThirteenAttempts) {
   wire->play(std::vector<Step>(20, Step{0xAA, 0x12}));
-  EXPECT_EQ(link_read_record(record, 1, 1), 1);
+  EXPECT_EQ(link_read_record(record, 1, 1), link_no_answer);
   EXPECT_EQ(wire->sent.size(), 13u);
   // With nothing on the line: thirteen time-outs of 51 ms, and no more.
   wire->script.clear();
   auto start = services.clock.now_ms();
-  EXPECT_EQ(link_read_record(record, 1, 1), 1);
+  EXPECT_EQ(link_read_record(record, 1, 1), link_no_answer);
   EXPECT_EQ(services.clock.now_ms() - start, 13 * 51u);
 }
 
@@ -84,17 +84,17 @@ TEST_F(Records, WriteDoesNotEvaluateTheThirteenthAttempt) {
   w.push_back({0xA5, 0xFF});  // would synchronise, but is not looked at
   wire->play(w);
   int data[2] = {1, 7};
-  EXPECT_EQ(link_write_record(data, 3, 1), 2);
+  EXPECT_EQ(link_write_record(data, 3, 1), link_no_sync);
   EXPECT_EQ(wire->sent.size(), 13u);
   w.back().answer = silent;
   wire->play(w);
-  EXPECT_EQ(link_write_record(data, 3, 1), 1);
+  EXPECT_EQ(link_write_record(data, 3, 1), link_no_answer);
   // Twelve attempts answered 0x80 then 0xFF synchronise on the last evaluated one.
   std::vector<int> sync(10, 0x12);
   sync.push_back(0x80);
   sync.push_back(0xFF);
   wire->play(write_wire(sync, 3, 1, {7}));
-  EXPECT_EQ(link_write_record(data, 3, 1), 0);
+  EXPECT_EQ(link_write_record(data, 3, 1), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
 }
 
@@ -104,8 +104,9 @@ TEST_F(Records, ReadFaultAtEachBytePosition) {
     std::size_t position;
     bool drop;
     int result;
-  } cases[] = {{1, true, 1}, {1, false, 3}, {2, true, 1}, {3, true, 1}, {4, true, 1},
-               {3, false, 4}, {4, false, 4}, {5, true, 1}, {5, false, 4}};
+  } cases[] = {{1, true, link_no_answer},       {1, false, link_not_acknowledged}, {2, true, link_no_answer},
+               {3, true, link_no_answer},       {4, true, link_no_answer},         {3, false, link_check_mismatch},
+               {4, false, link_check_mismatch}, {5, true, link_no_answer},         {5, false, link_check_mismatch}};
   for (const Case& c : cases) {
     std::vector<Step> w = read_wire({0xFF}, 5, 2, {0x31, 0x32});
     w[c.position].answer = c.drop ? silent : w[c.position].answer ^ 1;
@@ -118,7 +119,7 @@ TEST_F(Records, ALengthFromTheStationNeverPassesTheRecord) {
   std::vector<int> data(255, 0x44);
   wire->play(read_wire({0xFF}, 0x0E, 3, data));
   record[255] = 0;
-  ASSERT_EQ(link_read_record(record, 0x0E, 3), 0);
+  ASSERT_EQ(link_read_record(record, 0x0E, 3), link_ok);
   EXPECT_EQ(record[0], 255);
   EXPECT_EQ(record[255], 0x44);
 }
@@ -126,7 +127,7 @@ TEST_F(Records, ALengthFromTheStationNeverPassesTheRecord) {
 TEST_F(Records, WriteSendsTheRecordAndEachByteMustBeAcknowledged) {
   int data[4] = {3, 0x10, 0x20, 0x30};
   wire->play(write_wire({0xFF}, 0x14, 2, {0x10, 0x20, 0x30}));
-  ASSERT_EQ(link_write_record(data, 0x14, 2), 0);
+  ASSERT_EQ(link_write_record(data, 0x14, 2), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
   // Steps: 0 sync, 1 group, 2 index, 3 N, 4..6 data, 7 check.
   for (std::size_t p = 1; p <= 7; ++p) {
@@ -134,7 +135,9 @@ TEST_F(Records, WriteSendsTheRecordAndEachByteMustBeAcknowledged) {
       std::vector<Step> w = write_wire({0xFF}, 0x14, 2, {0x10, 0x20, 0x30});
       w[p].answer = drop ? silent : w[p].answer ^ 1;
       wire->play(w);
-      EXPECT_EQ(link_write_record(data, 0x14, 2), drop ? 1 : p == 7 ? 4 : 3) << p;
+      EXPECT_EQ(link_write_record(data, 0x14, 2),
+                drop ? link_no_answer : p == 7 ? link_check_mismatch : link_not_acknowledged)
+          << p;
       EXPECT_EQ(wire->sent.size(), p + 1);
     }
   }
@@ -143,10 +146,10 @@ TEST_F(Records, WriteSendsTheRecordAndEachByteMustBeAcknowledged) {
 TEST_F(Records, ByteReadFailuresCountAsTimeOutsIn51Milliseconds) {
   int value = 0;
   auto start = services.clock.now_ms();
-  EXPECT_EQ(link_get_byte(value), 1);
+  EXPECT_EQ(link_get_byte(value), link_no_answer);
   EXPECT_EQ(services.clock.now_ms() - start, 51u);
   wire->read_fails = true;
-  EXPECT_EQ(link_get_byte(value), 1);
+  EXPECT_EQ(link_get_byte(value), link_no_answer);
 }
 
 }  // namespace

@@ -101,12 +101,12 @@ TEST_F(LinkScreens, TomrikErrorBoxCentresIn46ColumnsFromColumn18) {
 TEST_F(LinkScreens, OpenPortUsesTheChosenPortAndSpeed) {
   link_state.port_index = 1;
   link_state.speed_index = 3;
-  EXPECT_EQ(link_open_port(), 0);
+  EXPECT_EQ(link_open_port(), link_ok);
   EXPECT_EQ(wire->names.back(), "COM2");
   EXPECT_EQ(wire->bauds.back(), 57600);
   use_profile(tomrik_profile);
   link_state.port_index = 0;
-  EXPECT_EQ(link_open_port(), 0);
+  EXPECT_EQ(link_open_port(), link_ok);
   EXPECT_EQ(wire->names.back(), "COM1");
   EXPECT_EQ(wire->bauds.back(), 4800);
 }
@@ -115,9 +115,9 @@ TEST_F(LinkScreens, OpenFailuresShowTheirBoxes) {
   test::BoxWatcher watcher;
   test::UseKeys use(watcher);
   wire->open_result = platform::SerialOpen::not_available;
-  EXPECT_EQ(link_open_port(), -1);
+  EXPECT_EQ(link_open_port(), link_failed);
   wire->open_result = platform::SerialOpen::setup_failed;
-  EXPECT_EQ(link_open_port(), -1);
+  EXPECT_EQ(link_open_port(), link_failed);
   EXPECT_EQ(watcher.boxes, (std::vector<std::string>{"COM-порт занят другим приложением", "Ошибка системы"}));
   EXPECT_FALSE(link_state.port_opened);
 }

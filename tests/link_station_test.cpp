@@ -34,7 +34,7 @@ struct OnStation : ::testing::Test {
   // Opens the port at the station's speed and counts the station connected.
   void connect_directly() {
     link_state.speed_index = 3;
-    ASSERT_EQ(link_open_port(), 0);
+    ASSERT_EQ(link_open_port(), link_ok);
     link_state.station_connected = 1;
   }
   void fault_at(std::uint64_t answer, sim::Fault fault) {
@@ -102,15 +102,15 @@ TEST_F(LinkOnKarvel, BlocksWrittenAreReadBackFromTheStation) {
   start(karvel_profile);
   connect_directly();
   for (int i = 0; i < 255; ++i) link_buffer[i] = (i * 3) & 0xFF;
-  ASSERT_EQ(link_write_block(0x9000, 255), 0);
+  ASSERT_EQ(link_write_block(0x9000, 255), link_ok);
   EXPECT_EQ(station.peek(0x9000 + 254), (254 * 3) & 0xFF);
   for (int& b : link_buffer) b = 0;
-  ASSERT_EQ(link_read_block(0x9000, 255), 0);
+  ASSERT_EQ(link_read_block(0x9000, 255), link_ok);
   EXPECT_EQ(link_buffer[100], 300 & 0xFF);
-  ASSERT_EQ(link_read_block(0x9000, 0), 0);
+  ASSERT_EQ(link_read_block(0x9000, 0), link_ok);
   // The live state memory below the window is read the same way.
   station.poke(0x1234, 0x5A);
-  ASSERT_EQ(link_read_block(0x1234, 1), 0);
+  ASSERT_EQ(link_read_block(0x1234, 1), link_ok);
   EXPECT_EQ(link_buffer[0], 0x5A);
 }
 
@@ -121,8 +121,9 @@ TEST_F(LinkOnKarvel, ReadWithAFaultAtEachAnswer) {
   connect_directly();
   station.poke(0x8100, 0x11);
   station.poke(0x8101, 0x22);
-  const int dropped[] = {0, -1, -1, -1, -1, -1};  // the first is repeated
-  const int corrupted[] = {1, 3, 3, 4, 4, 4};
+  const int dropped[] = {link_ok, link_failed, link_failed, link_failed, link_failed, link_failed};  // the first is repeated
+  const int corrupted[] = {link_refused,        link_not_acknowledged, link_not_acknowledged,
+                           link_check_mismatch, link_check_mismatch,   link_check_mismatch};
   for (int answer = 1; answer <= 6; ++answer) {
     for (sim::Fault fault : {sim::Fault::drop, sim::Fault::corrupt, sim::Fault::late}) {
       SCOPED_TRACE(testing::Message() << "answer " << answer << " fault " << static_cast<int>(fault));
@@ -132,7 +133,7 @@ TEST_F(LinkOnKarvel, ReadWithAFaultAtEachAnswer) {
       pause();
       // The link keeps nothing of a failed frame: the next one succeeds.
       line.set_faults({});
-      ASSERT_EQ(link_read_block(0x8100, 2), 0);
+      ASSERT_EQ(link_read_block(0x8100, 2), link_ok);
       EXPECT_EQ(link_buffer[1], 0x22);
       pause();
     }
@@ -149,12 +150,12 @@ TEST_F(LinkOnKarvel, WriteWithAFaultAtEachAnswerNamesTheByte) {
       SCOPED_TRACE(testing::Message() << "answer " << answer << " fault " << static_cast<int>(fault));
       fault_at(answer, fault);
       link_buffer[0] = 0x40 + answer;
-      int expected = fault == sim::Fault::corrupt ? answer : answer == 1 ? 0 : -answer;
+      int expected = fault == sim::Fault::corrupt ? answer : answer == 1 ? link_ok : -answer;
       EXPECT_EQ(link_write_block(0x8200, 1), expected);
       pause();
       line.set_faults({});
       link_buffer[0] = 0x77;
-      ASSERT_EQ(link_write_block(0x8200, 1), 0);
+      ASSERT_EQ(link_write_block(0x8200, 1), link_ok);
       EXPECT_EQ(station.peek(0x8200), 0x77);
       pause();
     }
@@ -172,7 +173,7 @@ TEST_F(LinkOnKarvel, EventsOfEveryLengthArePolled) {
   }
   int frame[259] = {};
   for (int code = 0x81; code <= 0x93; ++code) {
-    ASSERT_EQ(link_poll_event(frame), 0) << code;
+    ASSERT_EQ(link_poll_event(frame), link_ok) << code;
     EXPECT_EQ(frame[0], code);
     EXPECT_EQ(frame[lengths[code - 0x81]], lengths[code - 0x81]);
   }
@@ -194,7 +195,7 @@ TEST_F(LinkOnKarvel, KeyFramesReachTheStationAndThePollGoesOnAfterThem) {
   services.keys.add({'7'}, 100);
   ASSERT_TRUE(station.queue_event({0x82, 0x09}, services.clock.now_ms() + 400));
   int frame[259] = {};
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(frame[0], 0x82);
   EXPECT_EQ(frame[1], 0x09);
   ASSERT_EQ(station.keys_received().size(), 2u);
@@ -203,7 +204,7 @@ TEST_F(LinkOnKarvel, KeyFramesReachTheStationAndThePollGoesOnAfterThem) {
   // A key frame whose check byte the line corrupts ends the poll with 2.
   services.keys.add({'3'});
   fault_at(3, sim::Fault::corrupt);
-  EXPECT_EQ(link_poll_event(frame), 2);
+  EXPECT_EQ(link_poll_event(frame), link_key_check_mismatch);
 }
 
 TEST_F(LinkOnTomrik, ConnectsAt4800AndTakesTheIdentity) {
@@ -236,10 +237,10 @@ TEST_F(LinkOnTomrik, RecordsWrittenAreReadBack) {
   start(tomrik_profile);
   connect_directly();
   int record[256] = {4, 1, 2, 3, 4};
-  ASSERT_EQ(link_write_record(record, 0x05, 2), 0);
+  ASSERT_EQ(link_write_record(record, 0x05, 2), link_ok);
   EXPECT_EQ(*station.record(0x05, 2), (std::vector<std::uint8_t>{1, 2, 3, 4}));
   int back[256] = {};
-  ASSERT_EQ(link_read_record(back, 0x05, 2), 0);
+  ASSERT_EQ(link_read_record(back, 0x05, 2), link_ok);
   EXPECT_EQ(back[0], 4);
   EXPECT_EQ(back[4], 4);
 }
@@ -249,7 +250,8 @@ TEST_F(LinkOnTomrik, RecordsWrittenAreReadBack) {
 TEST_F(LinkOnTomrik, ReadWithAFaultAtEachAnswer) {
   start(tomrik_profile);
   connect_directly();
-  const int corrupted[] = {0, 3, 1, 4, 4, 4, 4, 4};
+  const int corrupted[] = {link_ok,             link_not_acknowledged, link_no_answer,      link_check_mismatch,
+                           link_check_mismatch, link_check_mismatch,   link_check_mismatch, link_check_mismatch};
   int record[256] = {};
   for (int answer = 1; answer <= 8; ++answer) {
     for (sim::Fault fault : {sim::Fault::drop, sim::Fault::corrupt}) {
@@ -257,14 +259,14 @@ TEST_F(LinkOnTomrik, ReadWithAFaultAtEachAnswer) {
       fault_at(answer, fault);
       int result = link_read_record(record, 0x80, 1);
       if (fault == sim::Fault::drop)
-        EXPECT_EQ(result, answer == 1 ? 0 : 1);  // a lost synchronisation answer is tried again
+        EXPECT_EQ(result, answer == 1 ? link_ok : link_no_answer);  // a lost synchronisation answer is tried again
       else if (answer != 1 && answer != 3)
         EXPECT_EQ(result, corrupted[answer - 1]);
       else
-        EXPECT_NE(result, 0);  // a wrong synchronisation answer or length fails the frame
+        EXPECT_NE(result, link_ok);  // a wrong synchronisation answer or length fails the frame
       pause();
       line.set_faults({});
-      ASSERT_EQ(link_read_record(record, 0x80, 1), 0);
+      ASSERT_EQ(link_read_record(record, 0x80, 1), link_ok);
       EXPECT_EQ(record[1], 'T');
       pause();
     }
@@ -280,11 +282,11 @@ TEST_F(LinkOnTomrik, WriteWithAFaultAtEachAnswer) {
     for (sim::Fault fault : {sim::Fault::drop, sim::Fault::corrupt}) {
       SCOPED_TRACE(testing::Message() << "answer " << answer << " fault " << static_cast<int>(fault));
       fault_at(answer, fault);
-      int expected = fault == sim::Fault::drop ? 1 : answer == 6 ? 4 : 3;
+      int expected = fault == sim::Fault::drop ? link_no_answer : answer == 6 ? link_check_mismatch : link_not_acknowledged;
       EXPECT_EQ(link_write_record(record, 0x01, 1), expected);
       pause();
       line.set_faults({});
-      ASSERT_EQ(link_write_record(record, 0x01, 1), 0);
+      ASSERT_EQ(link_write_record(record, 0x01, 1), link_ok);
       pause();
     }
   }
@@ -297,11 +299,11 @@ TEST_F(LinkOnTomrik, CountedEventFramesAreTakenWhole) {
   ASSERT_TRUE(station.queue_event({0x8D, 1, 2, 3, 7, 8, 9}));
   ASSERT_TRUE(station.queue_event({0x87, 4}));
   int frame[259] = {};
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(frame[3], 0);
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(frame[6], 9);
-  ASSERT_EQ(link_poll_event(frame), 0);
+  ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(frame[0], 0x87);
   EXPECT_EQ(frame[1], 4);
 }

@@ -1,20 +1,18 @@
-// The tomrik transfers against an in-process record station: where each
-// record lands in the image, the order of the records, the bar marks, the
-// identity check, and records that fail. Also the software version screen.
+// The tomrik transfers against the simulated station: where each record
+// lands in the image, the order of the records, the bar marks, the identity
+// check, and records that fail. Also the software version screen.
 #include <algorithm>
-#include <memory>
 
-#include "link/link_port.h"
 #include "settings/settings_commands.h"
-#include "settings_station.h"
 #include "settings_test_support.h"
+#include "sim/tomrik_station.h"
+#include "sim_on_line.h"
 #include "tomrik/screens.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using test::utf8_at;
-using Record = std::pair<int, int>;
 using Bytes = std::vector<std::uint8_t>;
 
 int filled_marks() {
@@ -48,37 +46,44 @@ std::vector<std::uint8_t> record_value(int group, int index, int size) {
 struct TomrikTransfer : test::SettingsFixture {
   test::KeySpy spy{&services.keys, [] { return utf8_at(34, 4, 43); }};
   PauseSpy pauses{services.clock};
-  test::StationTwin* station = nullptr;
+  test::StationOnLine<sim::TomrikStation> on_line;
+  test::StationOnLine<sim::TomrikStation>* station = &on_line;
 
   void SetUp() override {
     SettingsFixture::SetUp();
     use_profile(tomrik_profile);
     platform::services().keys = &spy;
     platform::services().clock = &pauses;
-    auto s = std::make_unique<test::StationTwin>();
-    station = s.get();
-    s->open("COM1", 4800);
-    link_use_port(std::move(s));
+    on_line.plug_in();
     // Every record the station has, 8 bytes each; the image takes what its
     // table gives the record.
     for (int g = 1; g <= 0x13; ++g)
-      for (int i = 1; i <= 12; ++i) station->records[{g, i}] = record_value(g, i, 8);
+      for (int i = 1; i <= 12; ++i) put(g, i, record_value(g, i, 8));
     for (int g = 0x14; g <= 0x22; ++g)
-      for (int s = 1; s <= 16; ++s) station->records[{g, s}] = record_value(g, s, 8);
-    for (int k = 1; k <= 8; ++k) station->records[{0x28, k}] = record_value(0x28, k, 8);
-    for (int k = 1; k <= 6; ++k) station->records[{0x29, k}] = record_value(0x29, k, 8);
-    for (int k = 0; k <= 127; ++k) station->records[{0x0E, k}] = record_value(0x0E, k, 8);
-    for (int k = 0; k <= 15; ++k) station->records[{0x0F, k}] = record_value(0x0F, k, 8);
-    for (int g = 0x81; g <= 0x83; ++g) station->records[{g, 1}] = record_value(g, 1, 1);
+      for (int s = 1; s <= 16; ++s) put(g, s, record_value(g, s, 8));
+    for (int k = 1; k <= 8; ++k) put(0x28, k, record_value(0x28, k, 8));
+    for (int k = 1; k <= 6; ++k) put(0x29, k, record_value(0x29, k, 8));
+    for (int k = 0; k <= 127; ++k) put(0x0E, k, record_value(0x0E, k, 8));
+    for (int k = 0; k <= 15; ++k) put(0x0F, k, record_value(0x0F, k, 8));
+    for (int g = 0x81; g <= 0x83; ++g) put(g, 1, record_value(g, 1, 1));
     set_identity("T416");
     link_state.station_connected = 1;
+  }
+  void put(int group, int index, const Bytes& bytes) {
+    on_line.station.set_record(static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(index), bytes);
+  }
+  // The record's bytes as the station holds them (none for a record it
+  // does not have).
+  Bytes rec(int group, int index) const {
+    const Bytes* bytes = on_line.station.record(static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(index));
+    return bytes ? *bytes : Bytes{};
   }
   void TearDown() override {
     link_use_port(nullptr);
     SettingsFixture::TearDown();
   }
   void set_identity(const char* id) {
-    station->records[{0x80, 1}] = std::vector<std::uint8_t>(id, id + 4);
+    put(0x80, 1, std::vector<std::uint8_t>(id, id + 4));
     std::copy(id, id + 4, link_state.station_identity);
     link_state.city_line_count = id[1] - '0';
     link_state.subscriber_count = 10 * (id[2] - '0') + (id[3] - '0');
@@ -180,7 +185,7 @@ TEST_F(TomrikTransfer, AFailedPhoneBookCellStaysZeroOtherFailuresKeepTheFile) {
   station->failing_records = {{0x0E, 5}};
   choose("t");
   keys({'y', key::enter});
-  station->records[{0x0F, 2}] = {0x44};  // shorter than its share
+  put(0x0F, 2, {0x44});  // shorter than its share
   choose("t");
   keys({'y', key::esc});
   write_file("t.set", {});
@@ -211,8 +216,10 @@ TEST_F(TomrikTransfer, FileToStationWritesTheRecordsFromTheFileButNotTheIdentity
   auto image = read_file("t.set");
   image[0x200 + 16 * 3 + 5] = 0x99;  // (0x17, 6)
   write_file("t.set", image);
-  station->records.clear();
-  station->records[{0x80, 1}] = {'T', '4', '1', '6'};
+  // The station forgets its values: what it holds after the transfer came
+  // from the file.
+  for (const facts::TomrikImageRow& row : facts::tomrik_image_rows(4, 16))
+    if (row.group != 0x80) put(row.group, row.index, {});
   std::uint64_t slept = services.clock.slept();
   pauses.marks.clear();
   choose("t");
@@ -221,10 +228,10 @@ TEST_F(TomrikTransfer, FileToStationWritesTheRecordsFromTheFileButNotTheIdentity
   auto& w = station->records_written;
   ASSERT_EQ(w.size(), 3u + 19 * 4 + 15 * 16 + 8 + 6 + 128 + 16);
   EXPECT_EQ(w[0], (std::pair<int, int>{0x81, 1}));
-  EXPECT_EQ(station->records[Record(0x17, 6)], Bytes{0x99});
-  EXPECT_EQ(station->records[Record(0x29, 5)], record_value(0x29, 5, 8));
-  EXPECT_EQ(station->records[Record(0x28, 5)], record_value(0x28, 5, 4));
-  EXPECT_EQ(station->records[Record(0x0D, 7)], record_value(0x0D, 7, 1));
+  EXPECT_EQ(rec(0x17, 6), Bytes{0x99});
+  EXPECT_EQ(rec(0x29, 5), record_value(0x29, 5, 8));
+  EXPECT_EQ(rec(0x28, 5), record_value(0x28, 5, 4));
+  EXPECT_EQ(rec(0x0D, 7), record_value(0x0D, 7, 1));
   // Pauses after the station values: 500 + 500 + 100 ms, then the fill.
   EXPECT_EQ(services.clock.slept() - slept, 1000u + 1100u + 500u);
   EXPECT_TRUE(saw("Установки загружены в станцию"));
@@ -273,9 +280,9 @@ TEST_F(TomrikTransfer, OpenFailuresAreShownInTheBoxColour) {
 struct VersionScreen : TomrikTransfer {};
 
 TEST_F(VersionScreen, ShowsTheThreeRecordsAfterTheirCaptions) {
-  station->records[{132, 1}] = {'3', '.', '1', '2', ' ', 'r', 'c', '1'};
-  station->records[{133, 1}] = {'0', '1', '.', '0', '3', '.', '0', '6'};
-  station->records[{134, 1}] = {'1', '2', ':', '3', '0', '\n'};
+  put(132, 1, {'3', '.', '1', '2', ' ', 'r', 'c', '1'});
+  put(133, 1, {'0', '1', '.', '0', '3', '.', '0', '6'});
+  put(134, 1, {'1', '2', ':', '3', '0', '\n'});
   keys({'x'});
   software_version_screen();
   EXPECT_EQ(utf8_at(17, 12, 48), "Версия програмного обеспечения:         3.12 rc1");
@@ -287,8 +294,8 @@ TEST_F(VersionScreen, ShowsTheThreeRecordsAfterTheirCaptions) {
 }
 
 TEST_F(VersionScreen, AFailedOrShortRecordShowsBlanksNotOldBytes) {
-  station->records[{132, 1}] = {'3', '.', '1', '2', '.', '0', '0', '1'};
-  station->records[{133, 1}] = {'x', 'y'};
+  put(132, 1, {'3', '.', '1', '2', '.', '0', '0', '1'});
+  put(133, 1, {'x', 'y'});
   station->failing_records = {{134, 1}};
   keys({'x'});
   software_version_screen();

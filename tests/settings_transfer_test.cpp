@@ -1,13 +1,11 @@
-// Whole-configuration transfers of karvel against an in-process station:
+// Whole-configuration transfers of karvel against the simulated station:
 // what arrives in the file and in the station, the progress line, the
 // identity check, Esc, and blocks that fail on the way.
-#include <memory>
-
-#include "link/link_port.h"
 #include "settings/karvel_transfers.h"
 #include "settings/settings_commands.h"
-#include "settings_station.h"
 #include "settings_test_support.h"
+#include "sim/karvel_station.h"
+#include "sim_on_line.h"
 
 namespace {
 
@@ -17,20 +15,24 @@ using test::utf8_at;
 struct KarvelTransfer : test::SettingsFixture {
   // The result line and the error box's message row.
   test::KeySpy spy{&services.keys, [] { return utf8_at(20, 4, 58) + "\n" + utf8_at(17, 13, 48); }};
-  test::StationTwin* station = nullptr;
+  test::StationOnLine<sim::KarvelStation> on_line;
+  test::StationOnLine<sim::KarvelStation>* station = &on_line;
 
   void SetUp() override {
     SettingsFixture::SetUp();
     platform::services().keys = &spy;
-    auto s = std::make_unique<test::StationTwin>();
-    station = s.get();
-    s->open("COM1", 9600);
-    link_use_port(std::move(s));
+    // The station holds other settings than the files below, with the same
+    // identity.
     auto file = karvel_file("K-T216A4");
-    for (int i = 0; i < karvel_image_size; ++i) station->memory[i] = static_cast<std::uint8_t>(file[i] ^ 0x33);
-    for (int i = 0; i < 8; ++i) station->memory[i] = file[i];
+    std::vector<std::uint8_t> memory(karvel_image_size);
+    for (int i = 0; i < karvel_image_size; ++i) memory[i] = static_cast<std::uint8_t>(file[i] ^ 0x33);
+    for (int i = 0; i < 8; ++i) memory[i] = file[i];
+    ASSERT_TRUE(on_line.station.load_image(memory));
+    on_line.plug_in();
     link_state.station_connected = 1;
   }
+  // The station's configuration window.
+  std::vector<std::uint8_t> memory() const { return on_line.station.image(); }
   void TearDown() override {
     link_use_port(nullptr);
     SettingsFixture::TearDown();
@@ -53,8 +55,8 @@ TEST_F(KarvelTransfer, StationToFileReadsEveryBlockIntoTheFile) {
   keys({'y'});
   later(key::esc);
   station_to_file();
-  EXPECT_EQ(read_file("office.set"), station->memory);
-  EXPECT_EQ(std::vector<std::uint8_t>(settings_image.karvel, settings_image.karvel + karvel_image_size), station->memory);
+  EXPECT_EQ(read_file("office.set"), memory());
+  EXPECT_EQ(std::vector<std::uint8_t>(settings_image.karvel, settings_image.karvel + karvel_image_size), memory());
   EXPECT_EQ(station->blocks_read, 2048);
   EXPECT_EQ(spy.count("Переслать установки из станции в файл office.set [Y/N]"), 1);
   EXPECT_EQ(spy.count("        Установки записаны в файл        "), 1);
@@ -175,14 +177,14 @@ TEST_F(KarvelTransfer, FileToStationWritesEveryBlockOfAMatchingFile) {
   choose("to");
   keys({'y', key::esc});
   file_to_station();
-  EXPECT_EQ(station->memory, file);
+  EXPECT_EQ(memory(), file);
   EXPECT_EQ(station->blocks_written, 2048);
   EXPECT_EQ(spy.count("Загрузить установки в станцию?  Y/N "), 1);
   EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
 }
 
 TEST_F(KarvelTransfer, AFileOfAnotherStationIsRefusedAndNothingIsWritten) {
-  auto before = station->memory;
+  auto before = memory();
   write_file("other.set", karvel_file("K-T216A5"));  // differs in one place
   write_file("short.set", std::vector<std::uint8_t>(16000, '1'));
   auto mine = karvel_file("K-T216A4");
@@ -196,7 +198,7 @@ TEST_F(KarvelTransfer, AFileOfAnotherStationIsRefusedAndNothingIsWritten) {
   file_to_station();
   EXPECT_EQ(spy.count(" Файл не подходит к станции! "), 3);
   EXPECT_EQ(station->blocks_written, 0);
-  EXPECT_EQ(station->memory, before);
+  EXPECT_EQ(memory(), before);
 }
 
 TEST_F(KarvelTransfer, AnIdentityThatCannotBeReadLetsNothingBeWritten) {
@@ -230,8 +232,9 @@ TEST_F(KarvelTransfer, FailedWritesAreShownTheRestIsWrittenAndTheResultSaysSo) {
   EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 1);
   EXPECT_EQ(spy.count("Установки записаны в станцию не полностью"), 1);
   auto expected = file;
-  for (int j = 0; j < 16; ++j) expected[160 + j] = static_cast<std::uint8_t>(station->memory[160 + j]);
-  EXPECT_EQ(station->memory, expected);
+  auto now = memory();
+  for (int j = 0; j < 16; ++j) expected[160 + j] = static_cast<std::uint8_t>(now[160 + j]);
+  EXPECT_EQ(now, expected);
 }
 
 }  // namespace

@@ -48,6 +48,35 @@ TEST(KarvelStation, ReadBlockWirePicture) {
   EXPECT_EQ(exchange(st, {0xBA}, fast), V{0xBA});
 }
 
+// The frame hook hears of each block frame once its address is complete;
+// a frame it spoils ends with a wrong check byte, and a write is not stored.
+TEST(KarvelStation, TheFrameHookHearsOfBlocksAndSpoilsTheChosenOnes) {
+  sim::KarvelStation st;
+  st.poke(0x8100, 0x42);
+  std::vector<sim::FrameName> heard;
+  st.frame_hook = [&](const sim::FrameName& f) {
+    heard.push_back(f);
+    return f.address == 0x8100;
+  };
+  std::uint8_t check = check_over({0xBD, 0x00, 0x81, 0x01, 0x42});
+  std::vector<int> answers = exchange(st, {0xBD, 0x00, 0x81, 0x01, check}, fast);
+  EXPECT_EQ(answers[3], 0x42);
+  EXPECT_NE(answers[4], check);
+  EXPECT_LT(answers[4], 0x80);
+  std::uint8_t write_check = check_over({0xBE, 0x00, 0x81, 0x01, 0x77});
+  answers = exchange(st, {0xBE, 0x00, 0x81, 0x01, 0x77, write_check}, fast);
+  EXPECT_NE(answers.back(), write_check);
+  EXPECT_EQ(st.peek(0x8100), 0x42);
+  std::uint8_t other = check_over({0xBE, 0x01, 0x81, 0x01, 0x77});
+  EXPECT_EQ(exchange(st, {0xBE, 0x01, 0x81, 0x01, 0x77, other}, fast).back(), other);
+  EXPECT_EQ(st.peek(0x8101), 0x77);
+  ASSERT_EQ(heard.size(), 3u);
+  EXPECT_EQ(heard[0].command, 0xBD);
+  EXPECT_EQ(heard[0].address, 0x8100);
+  EXPECT_EQ(heard[1].command, 0xBE);
+  EXPECT_EQ(heard[2].address, 0x8101);
+}
+
 TEST(KarvelStation, ReadOfCountZeroLeavesTheCountUnansweredAndAnswersTheCheck) {
   sim::KarvelStation st;
   std::uint8_t check = check_over({0xBD, 0x00, 0x90, 0x00});

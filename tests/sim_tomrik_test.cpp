@@ -45,11 +45,13 @@ TEST(TomrikStation, IdentityRecordWirePicture) {
 
 TEST(TomrikStation, ServesEveryImageRecordTheVersionAndTheStationRecords) {
   sim::TomrikStation st;
-  auto slots = sim::tomrik_image_slots(4, 16);
+  auto slots = facts::tomrik_image_rows(4, 16);
   EXPECT_EQ(slots.size(), 4u + 4 * 19 + 15 * 16 + 8 + 6 + 128 + 16);
   std::set<int> offsets_used;
-  for (const sim::ImageSlot& s : slots) {
-    EXPECT_EQ(read_record(st, s.group, s.index).size(), s.size) << int(s.group) << "," << int(s.index);
+  for (const facts::TomrikImageRow& s : slots) {
+    EXPECT_EQ(read_record(st, static_cast<std::uint8_t>(s.group), static_cast<std::uint8_t>(s.index)).size(),
+              static_cast<std::size_t>(s.size))
+        << s.group << "," << s.index;
     for (int b = 0; b < s.size; ++b) EXPECT_TRUE(offsets_used.insert(s.offset + b).second) << "overlap at " << s.offset;
     EXPECT_LE(s.offset + s.size, 2048);
   }
@@ -85,7 +87,7 @@ TEST(TomrikStation, ImageRoundTripAndCountsFromTheIdentity) {
   EXPECT_FALSE(st.load_image(std::vector<std::uint8_t>(2047, 0)));
   std::vector<std::uint8_t> image(2048, 0);
   std::memcpy(image.data(), "T208", 4);
-  for (const sim::ImageSlot& s : sim::tomrik_image_slots(2, 8))
+  for (const facts::TomrikImageRow& s : facts::tomrik_image_rows(2, 8))
     if (s.group != 0x80)
       for (int b = 0; b < s.size; ++b) image[s.offset + b] = static_cast<std::uint8_t>(s.group + s.index + b);
   image[0x082] = 0x77;  // line 3 is not on a two-line station: not kept
@@ -167,6 +169,54 @@ TEST(TomrikStation, EventPollFollowsTheTomrikLengthTable) {
   EXPECT_EQ(exchange(st, {0x80, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, c2}, slow), (V{0x8D, 1, 2, 2, 5, 6, c2}));
   EXPECT_EQ(exchange(st, {0x80, check_over({0x8E})}, slow), (V{0x8E, check_over({0x8E})}));
   EXPECT_EQ(st.events_waiting(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A record may answer shorter than its room (a station that answers short);
+// a write fills it up to its room, and a record the station was given
+// without room grows no further than the bytes it holds.
+TEST(TomrikStation, AWriteFillsAShortRecordUpToItsRoom) {
+  sim::TomrikStation st;
+  st.set_record(0x08, 1, {5});  // the day distribution of line 1 holds 4
+  std::vector<std::uint8_t> frame = {0xA5, 0x08, 0x01, 6, 5, 1, 0, 0, 7, 7};
+  frame.push_back(check_over(frame));
+  EXPECT_EQ(exchange(st, frame, slow).back(), frame.back());
+  EXPECT_EQ(*st.record(0x08, 1), (std::vector<std::uint8_t>{5, 1, 0, 0}));
+
+  st.set_record(0x70, 1, {1, 2});  // a record of the test's own
+  frame = {0xA5, 0x70, 0x01, 3, 9, 8, 7};
+  frame.push_back(check_over(frame));
+  exchange(st, frame, slow);
+  EXPECT_EQ(*st.record(0x70, 1), (std::vector<std::uint8_t>{9, 8}));
+}
+
+// The frame hook hears of each record frame once its index has come, and a
+// frame it spoils ends with a wrong check byte and stores nothing.
+TEST(TomrikStation, TheFrameHookHearsOfRecordsAndSpoilsTheChosenOnes) {
+  sim::TomrikStation st;
+  std::vector<sim::FrameName> heard;
+  st.frame_hook = [&](const sim::FrameName& f) {
+    heard.push_back(f);
+    return f.group == 0x05;
+  };
+  std::uint8_t good = check_over({0xAA, 0x01, 0x02, 1, 1});
+  EXPECT_EQ(exchange(st, {0xAA, 0x01, 0x02, 0xFF, good}, slow), (V{0xFF, 0xFF, 1, 1, good}));
+  std::vector<std::uint8_t> frame = {0xA5, 0x05, 0x02, 4, 9, 9, 9, 9};
+  std::uint8_t check = check_over(frame);
+  frame.push_back(check);
+  EXPECT_NE(exchange(st, frame, slow).back(), check);
+  EXPECT_EQ(*st.record(5, 2), (std::vector<std::uint8_t>{8, 0, 0, 0}));
+  ASSERT_EQ(heard.size(), 2u);
+  EXPECT_EQ(heard[0].command, 0xAA);
+  EXPECT_EQ(heard[0].group, 0x01);
+  EXPECT_EQ(heard[0].index, 0x02);
+  EXPECT_EQ(heard[1].command, 0xA5);
+  EXPECT_EQ(heard[1].group, 0x05);
+  // Not stored, the station takes the next frame as usual.
+  EXPECT_EQ(exchange(st, {0xAA}, slow), V{0xFF});
 }
 
 }  // namespace

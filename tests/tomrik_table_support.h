@@ -1,25 +1,21 @@
 #pragma once
-// A tomrik station on the record twin for the table screen tests, with the
+// A tomrik station (the simulated one) for the table screen tests, with the
 // grid moves the screens take.
 
-#include <memory>
-
-#include "link/link_port.h"
-#include "settings_station.h"
 #include "settings_test_support.h"
+#include "sim/tomrik_station.h"
+#include "sim_on_line.h"
 
 namespace test {
 
 struct TomrikTableFixture : SettingsFixture {
-  StationTwin* station = nullptr;
+  StationOnLine<sim::TomrikStation> on_line;
+  StationOnLine<sim::TomrikStation>* station = &on_line;
 
   void SetUp() override {
     SettingsFixture::SetUp();
     use_profile(tomrik_profile);
-    auto s = std::make_unique<StationTwin>();
-    station = s.get();
-    s->open("COM1", 4800);
-    link_use_port(std::move(s));
+    on_line.plug_in();
     link_state.station_connected = 1;
     link_state.city_line_count = 4;
     link_state.subscriber_count = 16;
@@ -28,7 +24,12 @@ struct TomrikTableFixture : SettingsFixture {
     link_use_port(nullptr);
     SettingsFixture::TearDown();
   }
-  std::vector<std::uint8_t>& rec(int group, int index) { return station->records[{group, index}]; }
+  // The bytes of a record as the station holds them; assigning them gives
+  // the station that record (one it did not have holds no room for writes
+  // beyond them).
+  std::vector<std::uint8_t>& rec(int group, int index) {
+    return on_line.station.record_bytes(static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(index));
+  }
   // Arrow moves from the cell (1, 1) to (column, row).
   void go(int column, int row) {
     for (int r = 1; r < row; ++r) keys({0, key::down});

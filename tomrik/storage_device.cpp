@@ -13,17 +13,19 @@
 #include "link/link.h"
 #include "screen.h"
 #include "screens.h"
+#include "station_facts.h"
 #include "toolkit/hints.h"
 
 int day_night_times[4] = {20, 0, 9, 0};
 
 namespace {
 
-constexpr int idle_answer = 0x80;
-constexpr int ack = 0xFF;
-constexpr int cmd_read = 0xA6, cmd_clear = 0xA9, cmd_clock_read = 0xA7, cmd_clock_write = 0xAE;
-constexpr int cmd_times_read = 0xA1, cmd_times_write = 0xA2;
-constexpr int clock_bytes = 7, times_bytes = 4;
+constexpr int idle_answer = facts::storage_idle_answer;
+constexpr int ack = facts::ack;
+constexpr int cmd_read = facts::storage_read_calls, cmd_clear = facts::storage_clear_calls;
+constexpr int cmd_clock_read = facts::storage_read_clock, cmd_clock_write = facts::storage_set_clock;
+constexpr int cmd_times_read = facts::storage_read_times, cmd_times_write = facts::storage_write_times;
+constexpr int clock_bytes = facts::storage_clock_bytes, times_bytes = facts::storage_times_bytes;
 constexpr int message_column = 14;
 constexpr int max_drained = 512;
 

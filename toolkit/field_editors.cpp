@@ -6,6 +6,7 @@
 #include "hints.h"
 #include "link.h"
 #include "screen.h"
+#include "station_facts.h"
 
 const DigitPair dial_digit_map[] = {{0, ' '}, {1, '1'},  {2, '2'},  {3, '3'},  {4, '4'}, {5, '5'}, {6, '6'},
                                     {7, '7'}, {8, '8'},  {9, '9'},  {10, '0'}, {11, '*'}, {12, '#'}, {-1, 0}};
@@ -46,8 +47,7 @@ int toggle(int value) { return (value + 1) & 1; }
 
 std::string yes_no_text(int v) { return v == 0 ? " Нет"_cp : "  Да"_cp; }
 std::string baud_text(int v) {
-  static const char* const names[4] = {" 9600", "19200", "38400", "57600"};
-  return v >= 0 && v < 4 ? names[v] : "";
+  return v >= 0 && v < facts::karvel_speed_count ? facts::karvel_speed_names[v] : "";
 }
 std::string port_bus_text(int v) { return v == 0 ? "Порт1"_cp : v == 1 ? " Шина"_cp : ""; }
 std::string allowed_text(int v) { return v == 0 ? "Запрещено"_cp : "Разрешено"_cp; }
@@ -124,7 +124,7 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
   }
   // Only a connected station has a speed to follow; in file mode there is
   // no port to switch.
-  if (follow_speed && written && address == 0x8029 && link_state.station_connected) {
+  if (follow_speed && written && address == facts::karvel_speed_address && link_state.station_connected) {
     link_state.speed_index = byte_value(0) & 3;
     link_open_port();
     link_rts_on();

@@ -188,7 +188,7 @@ TEST_F(Storage, DayNightTimesAreWrittenReadBackAndEdited) {
 
 // A byte too wide for its two-digit field shows as the field's blank, so
 // nothing after it moves; stepped on, it starts again from 0.
-TEST_F(Storage, GarbledTimesAndClockBytesKeepTheirFields) {
+TEST_F(Storage, GarbledDayNightTimesKeepTheirFields) {
   device.times = {255, 7, 100, 30};
   choose(4);
   run();

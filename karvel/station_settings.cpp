@@ -94,24 +94,18 @@ const char* const general_labels[16] = {
 constexpr int mode_row = 5;
 
 // The station's mode byte; the name of mode m is 8 characters at
-// 0x8080 + 8m. A mode byte above 3 names no mode.
+// 0x8080 + 8m. The station keeps four names, but a mode byte above 3 is
+// shown and kept as it is: its "name" is whatever the 8 bytes at that
+// place hold, which still lie inside the configuration window.
 int read_mode(int& mode) {
   int status = link_read_block(0x8024, 1);
   mode = link_buffer[0] & 0xFF;
   return status;
 }
 
-void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) {
-  if (mode >= 0 && mode <= 3) {
-    show_text(at, 0x8080 + 8 * mode, colour, 8);
-  } else {
-    goto_xy(at);
-    set_colour(colour);
-    put_blanks(8);
-    goto_xy(at);
-    set_colour(COLOR_SCREEN);
-  }
-}
+int mode_name_address(int mode) { return 0x8080 + 8 * mode; }
+
+void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) { show_text(at, mode_name_address(mode), colour, 8); }
 
 void show_current_mode(ScreenPos at, std::uint8_t colour) {
   int mode = 0;
@@ -122,10 +116,9 @@ void show_current_mode(ScreenPos at, std::uint8_t colour) {
 bool select_mode(ScreenPos at) {
   hint_space_enter();
   load_access_level(93);
-  if (ask_access_code() != 0) return false;
+  if (check_access() != 0) return false;
   int mode = 0;
   if (read_mode(mode) == 0) {
-    if (mode > 3) mode = 0;
     show_mode_name(at, mode, COLOR_BOX);
     for (;;) {
       int k = read_key();
@@ -135,7 +128,7 @@ bool select_mode(ScreenPos at) {
       }
       if (k == key::esc) break;
       if (k == key::space) {
-        mode = (mode + 1) % 4;
+        mode = (mode + 1) & 3;
         show_mode_name(at, mode, COLOR_BOX);
       } else if (k == key::enter) {
         link_buffer[0] = mode;
@@ -148,11 +141,13 @@ bool select_mode(ScreenPos at) {
   return true;
 }
 
+// The mode is read before the level is loaded: when that read fails no
+// editor runs, and a loaded level would be left for the next editor.
 void edit_mode_name(ScreenPos at) {
-  load_access_level(80);
   int mode = 0;
-  if (read_mode(mode) != 0 || mode > 3) return;
-  edit_text(at, 0x8080 + 8 * mode, 8);
+  if (read_mode(mode) != 0) return;
+  load_access_level(80);
+  edit_text(at, mode_name_address(mode), 8);
 }
 
 // ------------------------------------------------------ hardware numbers
@@ -402,6 +397,8 @@ void edit_general_settings() {
     if (r == mode_row) {
       if (!select_mode(grid.current_cell())) return;
     } else {
+      // Typed numbers tell their keys before any access code is asked.
+      if (general_rows[r - 1].kind == FieldKind::number) hint_digits_enter();
       edit_field_row(grid.current_cell(), general_rows[r - 1], 0);
     }
   }
@@ -425,8 +422,6 @@ void edit_logical_numbers() {
   GridCursor grid(spaced(15, 5, 14), spaced(4, 20));
   draw_logical_page(grid);
   for (;;) {
-    hint_edit_page();
-    hint_help_key();
     int k = grid_navigate(grid);
     if (k == key::esc) return;
     if (k == key::f10) show_help(190);
@@ -440,6 +435,7 @@ void edit_logical_numbers() {
 void edit_access_codes() {
   clear_screen();
   print_at_plain(25, 3, "Коды доступа к програмированию"_cp);
+  // A wrong code gets this page's own message, not the editors' box.
   access_pending = 7;
   if (ask_access_code() != 0) {
     const std::string message = "  Неверный код доступа к програмированию  "_cp;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/link_state.h"
+#include "settings_test_support.h"
 #include "test_support.h"
 #include "tomrik/call_records.h"
 #include "tomrik/screens.h"
@@ -113,6 +114,33 @@ TEST_F(Viewer, RowsShowSubscriberNumbersDatesTimesAndTheStoredNumber) {
   EXPECT_EQ(test::utf8_at(46, 2, 5), " Все ");
 }
 
+// The number column shows what the record holds: ";" and "<" as "*" and
+// "#", 0 and control bytes as blanks, any other byte as stored. The report
+// keeps to the dialled characters.
+TEST_F(Viewer, TheNumberColumnShowsPrintableBytesAsStored) {
+  write_records({make_record(1, 2, "8A/1\x07;<x\x80")});
+  accept_filter();
+  keys({0, key::f9, 'n', key::enter});
+  accept_filter();
+  EXPECT_TRUE(test::runs_until_script_ends(call_record_viewer));
+  EXPECT_EQ(test::text_at(56, 8, 10), "8A/1 *#x\x80 ");
+  EXPECT_NE(read_file("n").find("  81*#\r\n"), std::string::npos);
+}
+
+// Every number of a garbled record fills its two places or shows blank:
+// the frame between the columns stays whole.
+TEST_F(Viewer, ValuesThatDoNotFitTheirColumnsShowBlank) {
+  CallRecord r = make_record(95, 150, "1");
+  r.bytes[2] = 200;
+  r.bytes[6] = 123;
+  r.bytes[9] = 100;
+  write_records({r, make_record(1, 1, "2")});
+  accept_filter();
+  EXPECT_TRUE(test::runs_until_script_ends(call_record_viewer));
+  EXPECT_EQ(row_text(1), std::string("     \xB3       \xB3   -12-26 \xB3 23:  :05 \xB3 00:  :30 \xB3 1") + std::string(20, ' '));
+  EXPECT_EQ(test::text_at(8, 9, 2), "11");
+}
+
 TEST_F(Viewer, FiltersNarrowTheListAndStayUntilTheViewerIsLeftWhileBrowsing) {
   write_records({make_record(1, 1, "8091"), make_record(2, 1, "8191"), make_record(2, 3, "9890"),
                  make_record(2, 1, "8290")});
@@ -193,6 +221,32 @@ TEST_F(Viewer, ReportListsTheMatchingRecordsAndAppends) {
   ASSERT_NE(report.find(line), std::string::npos);
   EXPECT_NE(report.find(line, report.find(line) + 1), std::string::npos);  // appended twice
   EXPECT_EQ(report.find("99"), std::string::npos);
+}
+
+// The name is one word: a blank after it ends it, a blank before it is
+// passed over.
+TEST_F(Viewer, TheReportNameIsOneWord) {
+  write_records({make_record(1, 1, "1")});
+  accept_filter();
+  keys({0, key::f9, ' ', 'a', 'b', ' ', 'c'});  // "c" falls to the filter, which ignores it
+  accept_filter();
+  keys({key::esc});
+  EXPECT_FALSE(test::runs_until_script_ends(call_record_viewer));
+  EXPECT_TRUE(fs::exists("ab"));
+  EXPECT_FALSE(fs::exists("abc"));
+}
+
+TEST_F(Viewer, ATariffFileThatCannotBeReadShowsTheErrorBox) {
+  fs::create_directory("tarif.dat");
+  test::KeySpy spy{&services.keys, [] { return test::utf8_at(20, 12, 40); }};
+  platform::services().keys = &spy;
+  accept_filter();
+  keys({'x'});
+  call_record_viewer();
+  platform::services().keys = &services.keys;
+  EXPECT_EQ(services.keys.left(), 0u);
+  EXPECT_TRUE(spy.saw("Ошибка открытия файла тарификации!"));
+  EXPECT_EQ(test::text_at(22, 12, 10), std::string(10, ' '));
 }
 
 TEST_F(Viewer, ReportNameThatCannotBeOpenedIsAskedAgainAndEscGivesUp) {

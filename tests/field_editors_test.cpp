@@ -153,6 +153,27 @@ TEST_F(FieldEditors, TextInsertsIntoAFullFieldDroppingItsLastCharacter) {
   EXPECT_EQ(image(0x8080), 0x84);
 }
 
+// The trace shows each key and the insertion point it met, as soon as the
+// key is read: Enter and Esc are traced too.
+TEST_F(FieldEditors, TextTracesEveryKeyBeforeItActs) {
+  std::memcpy(&image(0x8080), "DAYMODE1", 8);
+  keys({'X'});
+  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_text(cell, 0x8080, 8); }));
+  EXPECT_EQ(test::text_at(1, 24, 7), "ch=  58");
+  EXPECT_EQ(test::text_at(20, 24, 7), "cntx= 0");
+
+  keys({0, key::right, 0, key::right});
+  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_text(cell, 0x8080, 8); }));
+  EXPECT_EQ(test::text_at(1, 24, 26), "ch=   0  ch=  4D   cntx= 1");
+
+  keys({'A', 'B', key::esc});
+  EXPECT_EQ(edit_text(cell, 0x8080, 8), 0);
+  EXPECT_EQ(test::text_at(1, 24, 26), "ch=  1B            cntx= 2");
+  keys({key::enter});
+  EXPECT_EQ(edit_text(cell, 0x8080, 8), 0);
+  EXPECT_EQ(test::text_at(1, 24, 26), "ch=   D            cntx= 0");
+}
+
 TEST_F(FieldEditors, AccessCodesAreAskedForEveryProtectedEdit) {
   link_state.access_code_table[3] = 1234;
   image(0xED02) = 3;

@@ -2,7 +2,11 @@
 // a loaded settings image (file mode).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "karvel/internal_ports.h"
 #include "karvel/parameter_names.h"
@@ -18,6 +22,36 @@
 namespace {
 
 using test::image;
+
+// Notes access_pending each time a key is read: outside an editor it must
+// be 0, and inside one the check has used it up before any key is read.
+struct PendingSpy : platform::KeyInput {
+  platform::KeyInput* keys;
+  std::vector<int> seen;
+  explicit PendingSpy(platform::KeyInput* k) : keys(k) { platform::services().keys = this; }
+  ~PendingSpy() override { platform::services().keys = keys; }
+  bool waiting() override { return keys->waiting(); }
+  std::uint8_t read() override {
+    seen.push_back(access_pending);
+    return keys->read();
+  }
+};
+
+// Notes what a screen row shows each time the program waits.
+struct SleepSpy : platform::Clock {
+  platform::VirtualClock& inner;
+  std::function<std::string()> snapshot;
+  std::vector<std::string> seen;
+  SleepSpy(platform::VirtualClock& c, std::function<std::string()> s) : inner(c), snapshot(std::move(s)) {
+    platform::services().clock = this;
+  }
+  ~SleepSpy() override { platform::services().clock = &inner; }
+  std::uint64_t now_ms() override { return inner.now_ms(); }
+  void sleep_ms(int ms) override {
+    seen.push_back(snapshot());
+    inner.sleep_ms(ms);
+  }
+};
 
 struct KarvelPages : test::KarvelImageTest {
   void SetUp() override {
@@ -154,6 +188,109 @@ TEST_F(KarvelPages, AccessCodesAreStoredHighByteFirstAndReadBack) {
   edit_access_codes();
   EXPECT_EQ(test::utf8_at(20, 12, 42), "  Неверный код доступа к програмированию  ");
   EXPECT_TRUE(test::span_has_colour(20, 11, 42, 0x47));
+}
+
+TEST_F(KarvelPages, AWrongCodeForTheAccessCodesPageGetsOnlyThePagesOwnMessage) {
+  link_state.access_code_table[7] = 55;
+  SleepSpy spy(services.clock, [] { return test::utf8_at(20, 12, 42) + "|" + test::utf8_at(27, 15, 24); });
+  keys({'5', '4', key::enter});
+  edit_access_codes();
+  ASSERT_EQ(spy.seen.size(), 1u);  // one message, one wait
+  EXPECT_EQ(spy.seen[0], "  Неверный код доступа к програмированию  |" + std::string(24, ' '));
+  EXPECT_EQ(services.clock.slept(), 1500u);
+  EXPECT_EQ(access_pending, 0);
+}
+
+TEST_F(KarvelPages, AModeAboveThreeIsShownAndKeptAsStored) {
+  std::memcpy(&image(0x80A8), "ODDMODE5", 8);  // the name place of mode 5
+  image(0x8024) = 5;
+  keys({key::esc});
+  edit_general_settings();
+  EXPECT_EQ(test::text_at(60, 8, 8), "ODDMODE5");
+
+  // Enter at once writes the stored mode back.
+  downs(4);
+  keys({key::enter, key::enter, key::esc});
+  edit_general_settings();
+  EXPECT_EQ(image(0x8024), 5);
+  EXPECT_EQ(test::text_at(60, 8, 8), "ODDMODE5");
+
+  // Space steps to 6 AND 3 = 2.
+  downs(4);
+  keys({key::enter, key::space});
+  EXPECT_TRUE(test::runs_until_script_ends(edit_general_settings));
+  EXPECT_EQ(test::text_at(60, 8, 8), "WEEKEND ");
+  EXPECT_EQ(image(0x8024), 5);
+
+  // F4 edits the name of the stored mode.
+  services.keys = platform::ScriptedKeys(&services.clock);
+  downs(4);
+  keys({0, key::f4, 'X', key::enter, key::esc});
+  edit_general_settings();
+  EXPECT_EQ(image(0x80A8), 'X');
+  EXPECT_EQ(image(0x80A9), 'O');
+}
+
+// Every way out of an editor, written, left, refused or never started,
+// leaves no level behind for the next one.
+TEST_F(KarvelPages, AnAccessLevelNeverOutlivesItsEditor) {
+  link_state.access_code_table[3] = 1234;
+  for (int parameter : {80, 92, 93, 190}) image(0xED00 + parameter) = 3;
+  image(0x8024) = 5;
+  PendingSpy spy(&services.keys);
+
+  downs(4);
+  keys({0, key::f4, '1', '1', key::enter});  // the mode's name: a wrong code
+  // The prompt empties the key queue when it closes: what follows is typed
+  // after it. Row 15 is not protected: its value goes in at once.
+  services.keys.add({0, key::down}, 100);
+  for (int i = 0; i < 9; ++i) keys({0, key::down});
+  keys({key::enter, '3', '0', key::enter});
+  for (int i = 0; i < 14; ++i) keys({0, key::up});  // row 1, protected
+  keys({key::enter, '7', key::enter});
+  services.keys.add({0, key::down}, 2000);  // after the refusal box's wait
+  for (int i = 0; i < 3; ++i) keys({0, key::down});
+  keys({key::enter, '7', key::enter});  // the mode: refused, the page is left
+  edit_general_settings();
+  EXPECT_EQ(image(0x8034), 30);
+  EXPECT_EQ(image(0x8020), 0);
+  EXPECT_EQ(image(0x8024), 5);
+  EXPECT_EQ(image(0x80A8), 0);
+
+  keys({key::enter, '7', '7', key::enter});  // a logical number: refused
+  services.keys.add({key::esc}, 100);
+  edit_logical_numbers();
+  EXPECT_EQ(image(0xB580), 0);
+
+  link_state.access_code_table[7] = 4321;
+  keys({'5', key::enter});  // the access codes page: refused
+  edit_access_codes();
+
+  EXPECT_EQ(services.keys.left(), 0u);
+  EXPECT_EQ(access_pending, 0);
+  EXPECT_EQ(std::count(spy.seen.begin(), spy.seen.end(), 0), static_cast<long>(spy.seen.size()));
+}
+
+TEST_F(KarvelPages, TypedNumbersShowTheirHintBeforeTheCodeIsAsked) {
+  link_state.access_code_table[3] = 1234;
+  image(0xED00 + 92) = 3;
+  keys({key::enter});  // row 1: the code prompt waits
+  EXPECT_TRUE(test::runs_until_script_ends(edit_general_settings));
+  EXPECT_EQ(test::utf8_at(1, 25, 5), "Цифры");
+  EXPECT_EQ(test::utf8_at(27, 14, 20), "Введите код доступа:");
+}
+
+TEST_F(KarvelPages, LogicalNumbersPageShowsNoHintLines) {
+  keys({key::enter, '2', key::enter, key::esc});
+  edit_logical_numbers();
+  EXPECT_EQ(image(0xB580), 2);
+  EXPECT_EQ(test::text_at(1, 1, 20), std::string(20, ' '));
+  EXPECT_EQ(test::text_at(60, 1, 21), std::string(21, ' '));
+  // Only the editor's own hint is left on the bottom row.
+  EXPECT_EQ(test::utf8_at(1, 25, 5), "Цифры");
+  keys({key::esc});
+  edit_logical_numbers();
+  EXPECT_EQ(test::text_at(1, 25, 80), std::string(80, ' '));
 }
 
 TEST_F(KarvelPages, ProtectionLevelsPageByBlocks) {

@@ -140,6 +140,41 @@ TEST_F(CityLines, CyclesRunAllTheWayRound) {
   EXPECT_EQ(cell(1, 2, 10), "1000 Мсек.");
 }
 
+// A hold time off the cycle steps to the next value on it; past 180 the
+// cycle starts again at 20.
+TEST_F(CityLines, HoldTimesOffTheCycleStepOntoIt) {
+  const int stored[4] = {161, 179, 199, 7};
+  const int stepped[4] = {180, 180, 20, 20};
+  for (int l = 1; l <= 4; ++l) rec(12, l) = {static_cast<std::uint8_t>(stored[l - 1])};
+  go(1, 12);
+  for (int l = 1; l <= 4; ++l) keys({key::enter, key::space, key::enter, 0, key::right});
+  keys({key::enter, key::space, key::space, key::enter});  // line 1 again: 180, 20, 40
+  keys({key::esc});
+  city_lines_screen();
+  for (int l = 2; l <= 4; ++l)
+    EXPECT_EQ(rec(12, l), std::vector<std::uint8_t>{static_cast<std::uint8_t>(stepped[l - 1])}) << "line " << l;
+  EXPECT_EQ(rec(12, 1), std::vector<std::uint8_t>{40});
+  for (auto& w : station->records_written) EXPECT_EQ(w.first, 12);
+  EXPECT_EQ(writes_of(12, 1), 2);
+}
+
+// Each value fills its cell; a station value too wide for it shows blank.
+TEST_F(CityLines, ValuesFillTheirCellsAndTooWideOnesShowBlank) {
+  rec(11, 1) = {10};  // 1000 ms: four digits in a cell of three
+  rec(11, 2) = {10};
+  rec(13, 10) = {200};  // no seconds text
+  keys({key::esc});
+  city_lines_screen();
+  EXPECT_EQ(cell(1, 11, 12), std::string(12, ' '));
+  EXPECT_EQ(cell(2, 10, 12), std::string(12, ' '));
+  go(1, 11);
+  keys({key::enter, key::space, key::enter, key::esc});
+  city_lines_screen();
+  EXPECT_EQ(rec(11, 1), std::vector<std::uint8_t>{1});
+  EXPECT_EQ(cell(1, 11, 12), "100 Мсек.   ");
+  EXPECT_EQ(utf8_at(38, 19, 1), "│");
+}
+
 TEST_F(CityLines, HoldTimeOfOneLineShowsInEveryColumn) {
   rec(12, 1) = {40};
   rec(12, 2) = {100};

@@ -116,6 +116,38 @@ TEST_F(Distribution, ADelayThatTheRecordDoesNotHoldIsNeitherShownNorEdited) {
   EXPECT_EQ(delay(2), "8");
 }
 
+// The places a short record lacks are shown empty, as an edit writes them.
+TEST_F(Distribution, AShortRecordShowsItsMissingPlacesEmpty) {
+  rec(8, 1) = {5};
+  rec(9, 1) = {};  // absent: nothing drawn
+  keys({key::esc});
+  call_distribution_screen(1);
+  EXPECT_EQ(place(1, 1), " 15");
+  for (int p = 2; p <= 4; ++p) EXPECT_EQ(place(p, 1), "Нет") << "place " << p;
+  for (int p = 1; p <= 4; ++p) EXPECT_EQ(place(p, 2), "   ") << "place " << p;
+  // Esc in an edit writes nothing and shows the short record as before.
+  keys({0, key::right, 0, key::right, key::enter, key::space, key::esc, key::esc});
+  call_distribution_screen(1);
+  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_EQ(place(2, 1), "Нет");
+}
+
+// A delay from the station that does not fit its one-digit cell shows
+// blank; stepped on, it leaves no digit of its own behind.
+TEST_F(Distribution, ADelayTooWideForItsCellShowsBlankAndStepsToZero) {
+  rec(19, 1) = {255, 2, 3, 4};
+  keys({key::esc});
+  call_distribution_screen(1);
+  EXPECT_EQ(utf8_at(43, 9, 5), "     ");
+  keys({0, key::down, 0, key::left, key::enter, key::space});
+  EXPECT_TRUE(test::runs_until_script_ends([] { call_distribution_screen(1); }));
+  EXPECT_EQ(utf8_at(43, 9, 5), "0    ");
+  keys({0, key::down, 0, key::left, key::enter, key::space, key::enter, key::esc});
+  call_distribution_screen(1);
+  EXPECT_EQ(rec(19, 1), (Bytes{0, 2, 3, 4}));
+  EXPECT_EQ(utf8_at(43, 9, 5), "0    ");
+}
+
 TEST_F(Distribution, AShortRecordIsFilledWithEmptyPlacesBeforeItIsWritten) {
   rec(8, 1) = {5};
   keys({0, key::right, key::enter, key::space, key::enter, key::esc});

@@ -186,6 +186,21 @@ TEST_F(Storage, DayNightTimesAreWrittenReadBackAndEdited) {
   EXPECT_EQ(day_night_times[0], 22);
 }
 
+// A byte too wide for its two-digit field shows as the field's blank, so
+// nothing after it moves; stepped on, it starts again from 0.
+TEST_F(Storage, GarbledDayNightTimesKeepTheirFields) {
+  device.times = {255, 7, 100, 30};
+  choose(4);
+  run();
+  EXPECT_EQ(utf8_at(20, 4, 42), " Время включения ночного режима    :07   │");
+  EXPECT_EQ(utf8_at(20, 5, 42), " Время отключения ночного режима   :30   │");
+  choose(6);
+  keys({key::space, key::enter});
+  run();
+  EXPECT_EQ(device.times, (std::array<std::uint8_t, 4>{0, 7, 100, 30}));
+  EXPECT_EQ(utf8_at(20, 4, 39), " Время включения ночного режима  00:07 ");
+}
+
 TEST_F(Storage, AWrongSumOnWritingTheTimesIsReported) {
   sim::FaultPlan plan;
   plan.at_answer[1] = sim::Fault::corrupt;

@@ -36,13 +36,14 @@ int record_group(int period, int row) { return (period == 2 ? 16 : 8) + row_grou
 // The 1-based data byte of the delay record for a group 2 or 3 row.
 int delay_position(int period, int row) { return (period - 1) * 2 + row_group(row) - 1; }
 
-std::string subscriber_text(int code) { return code == 0 ? std::string("Нет"_cp) : format("%3d", code + 10); }
+std::string subscriber_text(int code) { return code == 0 ? std::string("Нет"_cp) : fit_cell(format("%3d", code + 10), 3); }
 int next_subscriber(int code) {
   int next = code + 1;
   return next > subscribers() ? 0 : next;
 }
 
-std::string delay_text(int v) { return format("%d", v); }
+// The delay cell is one digit wide.
+std::string delay_text(int v) { return fit_cell(format("%d", v), 1); }
 int next_delay(int v) { return v >= 0 && v < 9 ? v + 1 : 0; }
 
 const CellRule delay_rule{delay_text, next_delay};
@@ -71,11 +72,12 @@ void draw_frame_lines() {
   }
 }
 
+// A record the station sent short is written with all four places, the
+// missing ones empty: they are shown so, as what an edit will write.
 void draw_places(const GridCursor& grid, int row, std::uint8_t colour) {
-  for (int p = 1; p <= places; ++p) {
-    if (!table_has_byte(p)) continue;
-    print_at(grid.cell(p, row), subscriber_text(table_record[p]), colour);
-  }
+  if (table_record[0] == 0) return;
+  for (int p = 1; p <= places; ++p)
+    print_at(grid.cell(p, row), subscriber_text(table_has_byte(p) ? table_record[p] : 0), colour);
 }
 
 int read_places(int period, int row) { return table_read(record_group(period, row), row_line(row)); }

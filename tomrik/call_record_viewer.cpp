@@ -94,13 +94,27 @@ void draw_screen() {
   draw_filter_values();
 }
 
+// On screen the number shows every printable byte as stored, but for the
+// station's own ";" and "<", which stand for "*" and "#"; 0 and control
+// bytes, which would move the cursor, show as blanks.
+char shown_number_character(std::uint8_t byte) {
+  if (byte == ';') return '*';
+  if (byte == '<') return '#';
+  return byte < 32 ? ' ' : static_cast<char>(byte);
+}
+
 std::string number_text(const CallRecord& r) {
   std::string s;
-  for (int i = number_first; i < call_record_size; ++i) {
-    char c = number_character(r.bytes[i]);
-    s.push_back(c ? c : ' ');
-  }
+  for (int i = number_first; i < call_record_size; ++i) s.push_back(shown_number_character(r.bytes[i]));
   return s;
+}
+
+// Each number of a row fills its two places; one that a garbled record
+// makes wider shows as blanks, so the table's frame is never overwritten.
+std::string two_places(const char* pattern, int value) { return fit_cell(format(pattern, value), 2); }
+
+std::string three_numbers(const std::uint8_t* b, char separator) {
+  return two_places("%02d", b[0]) + separator + two_places("%02d", b[1]) + separator + two_places("%02d", b[2]);
 }
 
 void draw_row(int row, const CallRecord* r) {
@@ -114,11 +128,11 @@ void draw_row(int row, const CallRecord* r) {
     return;
   }
   const std::uint8_t* b = r->bytes;
-  print_at_plain(8, y, format("%2d", b[0] + 10));
-  print_at_plain(17, y, format("%2d", b[1]));
-  print_at_plain(23, y, format("%02d-%02d-%02d", b[2], b[3], b[4]));
-  print_at_plain(34, y, format("%02d:%02d:%02d", b[5], b[6], b[7]));
-  print_at_plain(45, y, format("%02d:%02d:%02d", b[8], b[9], b[10]));
+  print_at_plain(8, y, two_places("%2d", b[0] + 10));
+  print_at_plain(17, y, two_places("%2d", b[1]));
+  print_at_plain(23, y, three_numbers(b + 2, '-'));
+  print_at_plain(34, y, three_numbers(b + 5, ':'));
+  print_at_plain(45, y, three_numbers(b + 8, ':'));
   print_at_plain(56, y, number_text(*r));
 }
 
@@ -250,7 +264,8 @@ void refill_from_start(ViewerState& viewer) {
 
 // ------------------------------------------------------------------ report
 
-// Reads one word typed in the field; Esc gives up (an empty answer).
+// Reads one word typed in the field: a blank after it ends it as Enter
+// does, a blank before it is passed over. Esc gives up (an empty answer).
 std::string read_file_name() {
   std::string name;
   print_at(9, 13, std::string(25, ' '), COLOR_SELECT);
@@ -262,7 +277,7 @@ std::string read_file_name() {
       continue;
     }
     if (k == key::esc) return "";
-    if (k == key::enter) {
+    if (k == key::enter || k == key::space) {
       if (!name.empty()) return name;
       continue;
     }
@@ -344,6 +359,15 @@ void show_open_failure() {
   restore_screen();
 }
 
+// A name that opens but cannot be read (a directory) is no call record
+// file either.
+bool readable(std::FILE* file) {
+  std::fgetc(file);
+  bool ok = !std::ferror(file);
+  std::rewind(file);
+  return ok;
+}
+
 void close_file(ViewerState& viewer) {
   if (viewer.file) std::fclose(viewer.file);
   viewer.file = nullptr;
@@ -395,6 +419,7 @@ void call_record_viewer() {
   draw_screen();
   if (!filter_input()) return;
   viewer.file = std::fopen("tarif.dat", "rb");
+  if (viewer.file && !readable(viewer.file)) close_file(viewer);
   if (!viewer.file) {
     show_open_failure();
     return;

@@ -22,7 +22,7 @@ extern CallRecord record_filter;
 
 bool call_record_matches(const CallRecord& record, const CallRecord& filter);
 
-// A dialled-number character as shown and reported: ";" is "*", "<" is
+// A dialled-number character as reported and matched: ";" is "*", "<" is
 // "#"; 0 when the byte is no number character.
 char number_character(std::uint8_t byte);
 

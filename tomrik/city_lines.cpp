@@ -35,7 +35,7 @@ std::string seconds_text(int v) {
   if (v <= 4) return format("%d Секунды "_cp, v);
   if (v <= 9) return format("%d Секунд  "_cp, v);
   if (v <= 19) return format("%2d Секунд "_cp, v);
-  return std::string(11, ' ');
+  return std::string(10, ' ');
 }
 int next_seconds(int v) { return v >= 0 && v < 19 ? v + 1 : 0; }
 
@@ -51,11 +51,14 @@ int next_disa_signal(int v) { return v >= 0 && v < 2 ? v + 1 : 0; }
 
 std::string allowed_text(int v) { return (v & 1) ? "Разрешено"_cp : "Запрещено"_cp; }
 
-std::string break_time_text(int v) { return format("%3d Мсек."_cp, v * 100); }
+// The cell holds three digits of milliseconds: 0..9 hundreds.
+std::string break_time_text(int v) { return fit_cell(format("%3d Мсек."_cp, v * 100), 9); }
 int next_break_time(int v) { return v >= 1 && v < 9 ? v + 1 : 1; }
 
-std::string hold_time_text(int v) { return format("%3d Сек."_cp, v); }
-int next_hold_time(int v) { return v >= 20 && v < 180 ? v + 20 : 20; }
+std::string hold_time_text(int v) { return fit_cell(format("%3d Сек."_cp, v), 8); }
+// The cycle 20, 40, ..., 180, then 20. A stored value off the cycle steps to
+// the next value on it, so nothing above 180 is ever stepped to.
+int next_hold_time(int v) { return v >= 0 && v < 180 ? (v / 20 + 1) * 20 : 20; }
 
 // A dialled digit code of the long-distance code as its character.
 char code_char(int code) {

@@ -20,6 +20,10 @@ int day_night_times[4] = {20, 0, 9, 0};
 
 namespace {
 
+// The clock and the day/night times are two-digit fields; a garbled byte
+// from the device shows as the field's blank and never shifts what follows.
+std::string two_digits(int value) { return fit_cell(format("%02d", value), 2); }
+
 constexpr int idle_answer = facts::storage_idle_answer;
 constexpr int ack = facts::ack;
 constexpr int cmd_read = facts::storage_read_calls, cmd_clear = facts::storage_clear_calls;
@@ -90,10 +94,10 @@ struct Storage {
 
   void show_clock(const std::uint8_t* c) {
     print_at(message_column, 21, blank_line, COLOR_BOX);
-    print_at(16, 21, format("%02d:%02d:%02d", c[4], c[5], c[6]), COLOR_BOX);
+    print_at(16, 21, two_digits(c[4]) + ":" + two_digits(c[5]) + ":" + two_digits(c[6]), COLOR_BOX);
     goto_xy(32, 21);
     set_colour(COLOR_BOX);
-    put_text(format("%2d ", c[3]));
+    put_text(fit_cell(format("%2d", c[3]), 2) + " ");
     if (c[2] >= 1 && c[2] <= 12) put_text(month_names[c[2] - 1]);
     put_text(format("%4d Года.     "_cp, 2000 + c[0]));
     if (c[1] >= 1 && c[1] <= 7) print_at(58, 21, weekday_names[c[1] - 1], COLOR_BOX);
@@ -119,15 +123,17 @@ struct Storage {
   int field_row() const { return 4 + edit_row; }
   int& field_value() { return day_night_times[edit_row * 2 + edit_column]; }
   void paint_field(std::uint8_t colour) {
-    print_at(field_column(), field_row(), format("%02d", field_value()), colour);
+    print_at(field_column(), field_row(), two_digits(field_value()), colour);
     goto_xy(field_column(), field_row());
   }
 
   void show_times() {
     draw_box(18, 3, 42, 2);
-    print_at(20, 4, format(" Время включения ночного режима  %02d:%02d "_cp, day_night_times[0], day_night_times[1]),
+    print_at(20, 4, " Время включения ночного режима  "_cp + two_digits(day_night_times[0]) + ":" +
+                        two_digits(day_night_times[1]) + " ",
              COLOR_BOX);
-    print_at(20, 5, format(" Время отключения ночного режима %02d:%02d"_cp, day_night_times[2], day_night_times[3]),
+    print_at(20, 5, " Время отключения ночного режима "_cp + two_digits(day_night_times[2]) + ":" +
+                        two_digits(day_night_times[3]),
              COLOR_BOX);
     if (mode == 2) paint_field(COLOR_SELECT);
   }

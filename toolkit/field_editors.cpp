@@ -101,7 +101,7 @@ int show_choice(ScreenPos at, int address, std::uint8_t colour, const ChoiceKind
 }
 
 int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_speed = false) {
-  if (ask_access_code() != 0) return -1;
+  if (check_access() != 0) return -1;
   if (kind.hint) kind.hint();
   int status = show_choice(at, address, COLOR_BOX, kind);
   if (status != 0 && !kind.blank_on_failed_read) return status;
@@ -143,7 +143,7 @@ struct TypedKind {
 };
 
 int edit_typed(ScreenPos at, int address, int minimum, int maximum, const TypedKind& kind) {
-  if (ask_access_code() != 0) return -1;
+  if (check_access() != 0) return -1;
   hint_digits_enter();
   const std::string blanks(kind.width, ' ');
   auto restart = [&](int& typed, int& digits) {
@@ -286,7 +286,7 @@ int show_digits(ScreenPos at, int address, std::uint8_t colour, int count, const
 
 int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
   count = field_length(count);
-  if (ask_access_code() != 0) return -1;
+  if (check_access() != 0) return -1;
   hint_digit_string();
   int status = show_digits(at, address, COLOR_BOX, count, table);
   if (status != 0) return status;
@@ -342,7 +342,7 @@ int show_text(ScreenPos at, int address, std::uint8_t colour, int count) {
 
 int edit_text(ScreenPos at, int address, int count) {
   count = field_length(count);
-  if (ask_access_code() != 0) return -1;
+  if (check_access() != 0) return -1;
   int status = show_text(at, address, COLOR_BOX, count);
   if (status != 0) return status;
   const int column = at.column, row = at.row;
@@ -358,8 +358,11 @@ int edit_text(ScreenPos at, int address, int count) {
   };
   goto_xy(column, row);
   for (;;) {
+    // Both fields are traced as each key is read, before it acts: cntx is
+    // the insertion point the key meets.
     int k = read_key();
     trace(1, "ch=%4X                                ", k);
+    trace(20, "cntx=%2d", p);
     int scan = -1;
     if (k == key::extended) {
       scan = read_key();
@@ -390,7 +393,6 @@ int edit_text(ScreenPos at, int address, int count) {
       reprint_from(p);
       ++p;
     }
-    trace(20, "cntx=%2d", p);
     set_colour(COLOR_BOX);
     goto_xy(column + p, row);
   }
@@ -408,24 +410,24 @@ int ask_access_code() {
   // Levels 1..7 name a code; a level whose low three bits are 0 names none
   // and asks for nothing.
   int level = access_pending & 7;
-  access_pending = level == 0 ? 0 : link_state.access_code_table[level];
-  if (access_pending != 0) {
-    open_modal_window();
-    draw_box(20, 10, 30, 3);
-    print_at(23, 12, "Введите код доступа:"_cp, COLOR_BOX);
-    goto_xy(45, 12);
-    set_colour(COLOR_BOX);
-    if (read_number() == access_pending) access_pending = 0;
-    set_colour(COLOR_SCREEN);
-    close_modal_window();
-  }
-  if (access_pending != 0) {
-    show_access_denied();
-    access_pending = 0;
-    return -1;
-  }
+  int code = level == 0 ? 0 : link_state.access_code_table[level];
   access_pending = 0;
-  return 0;
+  if (code == 0) return 0;
+  open_modal_window();
+  draw_box(20, 10, 30, 3);
+  print_at(23, 12, "Введите код доступа:"_cp, COLOR_BOX);
+  goto_xy(45, 12);
+  set_colour(COLOR_BOX);
+  bool right = read_number() == code;
+  set_colour(COLOR_SCREEN);
+  close_modal_window();
+  return right ? 0 : -1;
+}
+
+int check_access() {
+  if (ask_access_code() == 0) return 0;
+  show_access_denied();
+  return -1;
 }
 
 void show_access_denied() {

@@ -59,9 +59,13 @@ int edit_text(ScreenPos at, int address, int count);
 // 0xED00 + its number; levels 1..7 name a code of access_code_table.
 extern int access_pending;
 void load_access_level(int parameter);
-// Asks for the pending level's code; 0 when editing may go on, -1 when it
-// was refused (after the refusal box). Always leaves access_pending at 0.
+// The prompt for the pending level's code: 0 when the code was right or
+// none is needed, -1 when a wrong one was typed. It shows no refusal: each
+// caller answers a refusal in its own way. Always leaves access_pending at 0.
 int ask_access_code();
+// The check every edit half starts with: ask_access_code, and the refusal
+// box when the code was wrong. 0 when editing may go on, -1 when refused.
+int check_access();
 void show_access_denied();
 
 // tomrik cells: the value lives in the record buffer read with

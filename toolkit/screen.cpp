@@ -146,6 +146,14 @@ std::string right_aligned(std::string_view caption, std::string_view tail, std::
   return line;
 }
 
+std::string fit_cell(std::string_view text, int width) {
+  const auto cells = static_cast<std::size_t>(width > 0 ? width : 0);
+  if (text.size() > cells) return std::string(cells, ' ');
+  std::string cell(text);
+  cell.append(cells - text.size(), ' ');
+  return cell;
+}
+
 void drain_keys() {
   while (key_waiting()) read_key();
 }

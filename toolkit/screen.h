@@ -91,6 +91,10 @@ void put_blanks(int count);
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 // A caption with a tail pushed to the right end of a field `width` wide.
 std::string right_aligned(std::string_view caption, std::string_view tail, std::size_t width);
+// A value's text filling its cell of `width` columns: padded with blanks, so
+// no character of a wider text drawn before is left standing, or all blanks
+// when the text (a garbled value from outside) is wider than the cell.
+std::string fit_cell(std::string_view text, int width);
 // Throws away every key that is waiting, as modal boxes do before closing.
 void drain_keys();
 

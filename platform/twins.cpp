@@ -1,5 +1,9 @@
 #include "twins.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace platform {
 
 void ScriptedKeys::add(std::initializer_list<int> bytes, std::uint64_t after_ms) {
@@ -22,6 +26,14 @@ std::uint8_t ScriptedKeys::read() {
   queue_.pop_front();
   if (clock_ && e.due > clock_->now_ms()) clock_->advance(e.due - clock_->now_ms());
   return e.byte;
+}
+
+void make_fifo(const std::string& path) {
+#ifndef _WIN32
+  ::mkfifo(path.c_str(), 0600);
+#else
+  (void)path;
+#endif
 }
 
 TestServices::TestServices() : saved_() {

@@ -53,6 +53,10 @@ class ScriptedKeys : public KeyInput {
   VirtualClock* clock_;
 };
 
+// Makes a FIFO, a name that is no regular file. A system without FIFOs
+// makes nothing, so the name stays missing, which no program can open either.
+void make_fifo(const std::string& path);
+
 class RecordingRunner : public ProgramRunner {
  public:
   void run_viewer(const std::string& file) override { shown.push_back(file); }

@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build libncurses-dev libgtest-dev tmux python3 less)
+# For the Windows programs (scripts/windows_check.sh): the cross compiler,
+# Wine to run them, and GoogleTest's sources to build it for Windows.
+packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

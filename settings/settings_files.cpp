@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "cp866.h"
+#include "files.h"
 #include "profile.h"
 #include "screen.h"
 #include "settings_state.h"
@@ -255,7 +256,7 @@ bool SettingsFileWriter::commit(const std::uint8_t* image, int size) {
   ok = std::fflush(file_) == 0 && ok;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
-  if (ok) ok = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+  if (ok) ok = platform::replace_file(temporary_, target_);
   if (!ok) std::remove(temporary_.c_str());
   temporary_.clear();
   return ok;

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "calendar.h"
 #include "station_facts.h"
 
 namespace sim {
@@ -21,7 +22,7 @@ std::int64_t seconds_of(const std::array<std::uint8_t, 7>& c) {
   t.tm_hour = c[4];
   t.tm_min = c[5];
   t.tm_sec = c[6];
-  return static_cast<std::int64_t>(timegm(&t));
+  return static_cast<std::int64_t>(platform::utc_seconds(t));
 }
 
 }  // namespace
@@ -58,7 +59,7 @@ std::array<std::uint8_t, 7> StorageDevice::clock(std::uint64_t now_ms) const {
   std::int64_t elapsed = now_ms >= clock_set_ms_ ? static_cast<std::int64_t>((now_ms - clock_set_ms_) / 1000) : 0;
   std::time_t t = static_cast<std::time_t>(clock_base_s_ + elapsed);
   std::tm tm{};
-  gmtime_r(&t, &tm);
+  tm = platform::utc_time(t);
   return clock_record(tm);
 }
 

@@ -62,7 +62,10 @@ struct Viewer : ::testing::Test {
   fs::path dir;
   void SetUp() override {
     use_profile(tomrik_profile);
-    dir = fs::temp_directory_path() / ("viewer_test_" + std::to_string(getpid()));
+    // A directory per test: a file the viewer left open (the script ended
+    // inside it) cannot be removed on every system.
+    static int serial = 0;
+    dir = fs::temp_directory_path() / ("viewer_test_" + std::to_string(getpid()) + "_" + std::to_string(++serial));
     fs::create_directories(dir);
     fs::current_path(dir);
     record_filter = CallRecord();
@@ -72,7 +75,8 @@ struct Viewer : ::testing::Test {
   }
   void TearDown() override {
     fs::current_path(old_dir);
-    fs::remove_all(dir);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
     record_filter = CallRecord();
     link_state = LinkState();
   }

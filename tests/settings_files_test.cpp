@@ -1,8 +1,6 @@
 // Loading a karvel settings file for editing and saving the edited image:
 // what reaches the image, the identity taken from the file, and every way a
 // file can be wrong without harm to the user's data.
-#include <sys/stat.h>
-
 #include <cstring>
 
 #include "settings/settings_commands.h"
@@ -80,7 +78,7 @@ TEST_F(Files, EscAtTheLoadDialogKeepsAnImageWithUnsavedEdits) {
 
 TEST_F(Files, FilesThatCannotBeOpenedGiveTheOpenError) {
   fs::create_directory("dir.set");
-  mkfifo("pipe.set", 0600);
+  platform::make_fifo("pipe.set");
   write_file("abcdefghi.set", karvel_file());  // longer than a name may be
   for (const char* name : {"missing", "dir", "pipe", "abcdefghi"}) {
     spy.seen.clear();

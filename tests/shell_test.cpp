@@ -22,7 +22,10 @@ struct Shell : ::testing::Test {
   fs::path old_dir = fs::current_path();
   fs::path dir;
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("shell_test_" + std::to_string(getpid()));
+    // A directory per test: a file a shell left open (the script ended
+    // inside it) cannot be removed on every system.
+    static int serial = 0;
+    dir = fs::temp_directory_path() / ("shell_test_" + std::to_string(getpid()) + "_" + std::to_string(++serial));
     fs::create_directories(dir);
     fs::current_path(dir);
     menu_state = MenuState();
@@ -31,7 +34,8 @@ struct Shell : ::testing::Test {
     if (help_file) std::fclose(help_file);
     help_file = nullptr;
     fs::current_path(old_dir);
-    fs::remove_all(dir);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
   }
   void write_help_file() {
     std::FILE* f = std::fopen("help.txt", "w");

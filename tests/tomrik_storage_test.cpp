@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "link/link_port.h"
+#include "platform/calendar.h"
 #include "settings_test_support.h"
 #include "tomrik/day_night_times.h"
 #include "tomrik/screens.h"
@@ -147,7 +148,7 @@ TEST_F(Storage, ClockIsReadWithItsNamesAndWrittenFromLocalTimeMondayFirst) {
   run();
   std::time_t now = std::time(nullptr);
   std::tm t{};
-  localtime_r(&now, &t);
+  t = platform::local_time(now);
   auto c = device.clock(platform::now_ms());
   EXPECT_EQ(c[0], t.tm_year - 100);
   EXPECT_EQ(c[1], t.tm_wday == 0 ? 7 : t.tm_wday);

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <string>
 
+#include "calendar.h"
 #include "call_records.h"
 #include "cp866.h"
 #include "day_night_times.h"
@@ -109,7 +110,7 @@ struct Storage {
   void clock_from_local_time() {
     std::time_t now = std::time(nullptr);
     std::tm t{};
-    localtime_r(&now, &t);
+    t = platform::local_time(now);
     clock[0] = static_cast<std::uint8_t>(t.tm_year - 100);
     clock[1] = static_cast<std::uint8_t>(t.tm_wday == 0 ? 7 : t.tm_wday);
     clock[2] = static_cast<std::uint8_t>(t.tm_mon + 1);

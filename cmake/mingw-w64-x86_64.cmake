@@ -1,0 +1,28 @@
+# Cross-compiles the Windows console programs with Debian's MinGW-w64
+# (g++-mingw-w64-x86-64-posix). The programs are linked statically, so they
+# run on a Windows machine with nothing installed beside them.
+#
+#   cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#
+# Wine, when present, runs the built test programs (ctest, GoogleTest).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER ${MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# The C and C++ runtimes and the threads library go into the .exe.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+find_program(WINE_PROGRAM NAMES wine64 wine)
+if(WINE_PROGRAM)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+endif()

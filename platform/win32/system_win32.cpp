@@ -1,0 +1,85 @@
+// The clock, waits on the thread timer and the outside viewer on Windows.
+#include <windows.h>
+
+#include <chrono>
+
+#include "platform.h"
+#include "system_win32.h"
+
+namespace platform {
+namespace win32 {
+
+namespace {
+
+std::string quoted(const std::string& argument) {
+  if (argument.find_first_of(" \t") == std::string::npos) return argument;
+  return "\"" + argument + "\"";
+}
+
+}  // namespace
+
+std::vector<std::string> viewer_command_lines(const std::string& file) {
+  // "more" is a command of the command processor under Wine, a program of
+  // its own on Windows; through cmd both are found.
+  return {"hiew " + quoted(file), "cmd.exe /c more " + quoted(file)};
+}
+
+}  // namespace win32
+
+namespace {
+
+class TimerClock : public Clock {
+ public:
+  std::uint64_t now_ms() override {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+  }
+
+  // A thread timer and the message loop: keys typed meanwhile stay in the
+  // console's input queue. Without a timer the wait ends at once.
+  void sleep_ms(int ms) override {
+    if (ms <= 0) return;
+    UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(ms), nullptr);
+    if (timer == 0) return;
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      if (msg.message == WM_TIMER && msg.wParam == timer) break;
+      DispatchMessageA(&msg);
+    }
+    KillTimer(nullptr, timer);
+  }
+};
+
+// Starts the command line on this console and waits for it to end; false
+// when it could not be started.
+bool run_and_wait(std::string command_line) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process))
+    return false;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+class ViewerRunner : public ProgramRunner {
+ public:
+  void run_viewer(const std::string& file) override {
+    for (const std::string& command_line : win32::viewer_command_lines(file))
+      if (run_and_wait(command_line)) return;
+  }
+};
+
+}  // namespace
+
+void use_system_services() {
+  static TimerClock clock;
+  static ViewerRunner runner;
+  services().clock = &clock;
+  services().runner = &runner;
+}
+
+}  // namespace platform

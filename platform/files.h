@@ -1,6 +1,10 @@
 #pragma once
-// File operations whose meaning differs between systems.
+// The few file operations a safe save needs that the standard library does
+// not give: a temporary file beside the file it will replace, with the old
+// file's mode and owner, written through to the disk, and removed again
+// when a signal ends the program before it took the old file's place.
 
+#include <cstdio>
 #include <string>
 
 namespace platform {
@@ -8,5 +12,28 @@ namespace platform {
 // Puts the file `from` in the place of `to`, replacing a file of that name
 // in one step (a plain rename refuses an existing target on Windows).
 bool replace_file(const std::string& from, const std::string& to);
+
+// A new, empty file of a unique hidden name in the folder of `target`, open
+// for binary writing, with the mode a new file gets there; its name goes to
+// `temporary`. Until forget_temporary or remove_temporary, a signal that
+// ends the program removes it. nullptr when no file can be made there.
+std::FILE* create_temporary_beside(const std::string& target, std::string& temporary);
+
+// Gives the open temporary file the permission bits, owner and group of
+// `original`. False when they could not all be kept (another user's file
+// that only the owner could give away).
+bool take_mode_and_owner(std::FILE* file, const std::string& original);
+
+// Writes what the stream holds and has the system put it on the disk.
+bool sync_file(std::FILE* file);
+
+// The temporary file has taken the target's place: a signal leaves it be.
+void forget_temporary(const std::string& temporary);
+// Removes the temporary file and forgets it.
+void remove_temporary(const std::string& temporary);
+
+// Removes every temporary file not yet forgotten. Safe inside a signal
+// handler: the terminal's handler calls it before the program ends.
+void remove_temporaries_on_signal();
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <curses.h>
 
 #include "cp866.h"
+#include "files.h"
 #include "keys.h"
 #include "platform.h"
 
@@ -48,6 +49,7 @@ class TerminalBackend : public Display, public KeyInput {
 TerminalBackend terminal;
 
 void restore_on_signal(int sig) {
+  remove_temporaries_on_signal();
   terminal.stop();
   std::signal(sig, SIG_DFL);
   std::raise(sig);

@@ -3,6 +3,7 @@
 #include "cp866.h"
 #include "profile.h"
 #include "screen.h"
+#include "settings_files.h"
 #include "transfer_frame.h"
 
 namespace {
@@ -17,6 +18,8 @@ void message_at_field(const char* text, int blank_width) {
 
 void show_open_error() { message_at_field(" Ошибка открытия файла! "_cp, 24); }
 void show_file_not_suitable() { message_at_field(" Файл не подходит к станции! "_cp, 29); }
+void show_name_missing() { message_at_field(" Не задано имя файла! "_cp, 22); }
+void show_name_too_long() { message_at_field(" Слишком длинное имя файла! "_cp, 28); }
 
 int show_result(const char* text, int column, int width, std::uint8_t colour) {
   std::string line(text);
@@ -26,6 +29,13 @@ int show_result(const char* text, int column, int width, std::uint8_t colour) {
   print_at(column, 4, line, colour);
   int k = read_plain_key();
   print_at(column, 4, std::string(width, ' '), COLOR_BOX);
+  return k;
+}
+
+int show_unsuitable_configuration() {
+  print_at(34, 4, "Файл не подходит конфигурации станции"_cp, COLOR_SELECT);
+  int k = read_plain_key();
+  print_at(34, 4, std::string(43, ' '), COLOR_BOX);
   return k;
 }
 

@@ -1,5 +1,6 @@
 // The karvel File menu commands that load a settings file for off-line
 // editing and save the edited image.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -55,7 +56,8 @@ void save_settings_file() {
       print_at(20, 4, question, COLOR_BOX);
       int answer = read_key();
       if (answer == key::extended) read_key();
-      print_at(20, 4, std::string(46, ' '), COLOR_BOX);
+      // At least the 46 places of the usual blank, and all of a long question.
+      print_at(20, 4, std::string(std::max<std::size_t>(46, question.size()), ' '), COLOR_BOX);
       if (answer == 'Y' || answer == 'y') {
         // The old file is replaced only once the new one is complete.
         SettingsFileWriter writer;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -39,14 +40,16 @@ bool glob(const char* p, const char* s) {
   return *s == 0;
 }
 
-// The CP866 form of a directory entry's name, cut to a slot. Bytes the
-// console would take as cursor moves are shown as "?", so such a name
-// cannot be opened by mistake under another name.
-std::string listed_name(const std::string& os_name) {
+// The CP866 form of a directory entry's name, when the name can be shown in
+// a slot and chosen from it: at most 12 characters, each one the console
+// draws as itself, and one that turns back into the same file name. Any
+// other name would open, or write, a file the user did not choose.
+std::optional<std::string> listed_name(const std::string& os_name) {
   std::string name = cp866::from_utf8(os_name);
-  for (char& c : name)
-    if (static_cast<unsigned char>(c) < 0x20) c = '?';
-  if (name.size() > name_slot) name.resize(name_slot);
+  if (name.empty() || name.size() > name_slot) return std::nullopt;
+  for (char c : name)
+    if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
+  if (cp866::to_utf8(name) != os_name) return std::nullopt;
   return name;
 }
 
@@ -104,10 +107,7 @@ struct Dialog {
     echo(name);
     for (;;) {
       if (static_cast<int>(name.size()) >= typed_limit) {
-        if (name.find('.') != std::string::npos) {
-          show_selection_in_field();
-          return 1;
-        }
+        if (name.find('.') != std::string::npos) return refuse(show_name_too_long);
         break;
       }
       int k = read_key();
@@ -133,8 +133,20 @@ struct Dialog {
       }
     }
     if (name.find('.') == std::string::npos) name += pattern_extension(pattern);
+    // A name with nothing before its extension (all of it erased) would be
+    // a hidden file; a longer one than a slot holds would be cut.
+    if (name.empty() || name[0] == '.') return refuse(show_name_missing);
+    if (static_cast<int>(name.size()) > name_slot) return refuse(show_name_too_long);
     set_current_name(name);
     return 0;
+  }
+
+  // A typed name that cannot be used: the message says why, and the list
+  // keys apply again.
+  int refuse(void (*message)()) {
+    message();
+    show_selection_in_field();
+    return 1;
   }
 
   int run(const char* pattern) {
@@ -179,6 +191,35 @@ struct Dialog {
   }
 };
 
+// The file a name stands for: the end of its chain of symbolic links, so
+// that a save writes the file a link points to and leaves the link a link.
+// A chain that does not end is given back as it stands, and the caller
+// finds it is not a file.
+std::string end_of_links(const std::string& name) {
+  fs::path path = name;
+  for (int hops = 0; hops < 40; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(path, ec))) break;
+    fs::path next = fs::read_symlink(path, ec);
+    if (ec) break;
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+  return path.string();
+}
+
+// Opening for update changes nothing in the file.
+bool may_write(const std::string& path) {
+  std::FILE* probe = std::fopen(path.c_str(), "r+b");
+  if (!probe) return false;
+  std::fclose(probe);
+  return true;
+}
+
+bool write_blocks(std::FILE* f, const std::uint8_t* image, int size) {
+  std::size_t blocks = static_cast<std::size_t>(size) / 256;
+  return std::fwrite(image, 256, blocks, f) == blocks;
+}
+
 bool regular_file(const fs::directory_entry& entry) {
   std::error_code ec;
   return entry.is_regular_file(ec);
@@ -196,7 +237,7 @@ std::vector<std::string> list_settings_files(const char* pattern) {
     std::string os_name = it->path().filename().string();
     if (os_name.empty() || os_name[0] == '.') continue;  // hidden, as the system's own files
     if (!matches_pattern(os_name, pattern) || !regular_file(*it)) continue;
-    names.push_back(listed_name(os_name));
+    if (auto name = listed_name(os_name)) names.push_back(*name);
   }
   return names;
 }
@@ -215,8 +256,8 @@ FileRead read_settings_file(std::uint8_t* out, int size) {
   if (!fs::is_regular_file(path, ec)) return FileRead::cannot_open;
   std::FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return FileRead::cannot_open;
-  // One byte more than an image tells a longer file from a complete one.
-  std::vector<std::uint8_t> data(static_cast<std::size_t>(size) + 1);
+  // The image is the start of the file; whatever follows it is not read.
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
   std::size_t got = std::fread(data.data(), 1, data.size(), f);
   bool failed = std::ferror(f) != 0;
   std::fclose(f);
@@ -229,46 +270,65 @@ FileRead read_settings_file(std::uint8_t* out, int size) {
 bool SettingsFileWriter::begin() {
   discard();
   if (settings_state.name_too_long || settings_state.file_name[0] == 0) return false;
-  target_ = settings_file_path();
+  target_ = end_of_links(settings_file_path());
   std::error_code ec;
-  fs::file_status status = fs::symlink_status(target_, ec);
-  if (fs::exists(status)) {
-    // An existing name must be a file that may be written: a directory, a
-    // device or a write-protected file stays as it is. Opening for update
-    // changes nothing in the file.
-    if (!fs::is_regular_file(fs::status(target_, ec))) return false;
-    std::FILE* probe = std::fopen(target_.c_str(), "r+b");
-    if (!probe) return false;
-    std::fclose(probe);
-  }
-  for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
-    temporary_ = "." + target_ + "." + std::to_string(attempt) + ".new";
-    file_ = std::fopen(temporary_.c_str(), "wbx");
-  }
-  if (!file_) temporary_.clear();
-  return file_ != nullptr;
+  fs::file_status status = fs::status(target_, ec);
+  bool exists = fs::exists(status);
+  // An existing name must be a file that may be written: a directory, a
+  // device or a write-protected file stays as it is.
+  if (exists && (!fs::is_regular_file(status) || !may_write(target_))) return false;
+  file_ = platform::create_temporary_beside(target_, temporary_);
+  // Replacing the file would give it another owner, or part it from its
+  // other names: such a file, like one in a folder where nothing new may be
+  // made, is written in place.
+  if (file_ && exists && (fs::hard_link_count(target_, ec) != 1 || !platform::take_mode_and_owner(file_, target_)))
+    drop_temporary();
+  if (!file_) in_place_ = exists;
+  return file_ || in_place_;
 }
 
 bool SettingsFileWriter::commit(const std::uint8_t* image, int size) {
+  if (in_place_) {
+    in_place_ = false;
+    return write_in_place(image, size);
+  }
   if (!file_) return false;
-  std::size_t blocks = static_cast<std::size_t>(size) / 256;
-  bool ok = std::fwrite(image, 256, blocks, file_) == blocks;
-  ok = std::fflush(file_) == 0 && ok;
+  bool ok = write_blocks(file_, image, size) && platform::sync_file(file_);
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
   if (ok) ok = platform::replace_file(temporary_, target_);
-  if (!ok) std::remove(temporary_.c_str());
+  if (ok)
+    platform::forget_temporary(temporary_);
+  else
+    platform::remove_temporary(temporary_);
   temporary_.clear();
   return ok;
 }
 
 void SettingsFileWriter::discard() {
+  drop_temporary();
+  in_place_ = false;
+}
+
+void SettingsFileWriter::drop_temporary() {
   if (file_) {
     std::fclose(file_);
     file_ = nullptr;
   }
   if (!temporary_.empty()) {
-    std::remove(temporary_.c_str());
+    platform::remove_temporary(temporary_);
     temporary_.clear();
   }
+}
+
+// Without a temporary file the old content is overwritten where it lies; a
+// longer old file is then cut to the image.
+bool SettingsFileWriter::write_in_place(const std::uint8_t* image, int size) {
+  std::FILE* f = std::fopen(target_.c_str(), "r+b");
+  if (!f) return false;
+  bool ok = write_blocks(f, image, size) && platform::sync_file(f);
+  ok = std::fclose(f) == 0 && ok;
+  std::error_code ec;
+  if (ok && fs::file_size(target_, ec) != static_cast<std::uintmax_t>(size) && !ec) fs::resize_file(target_, size, ec);
+  return ok && !ec;
 }

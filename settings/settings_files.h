@@ -10,12 +10,14 @@
 
 // Runs inside the window the caller drew (draw_box (18, 3, 59, 20)).
 // 0: a name was chosen (settings_state.file_name); 27: Esc at the list;
-// -1: Esc while a name was being typed.
+// -1: Esc while a name was being typed. A typed name that is empty or longer
+// than 12 characters with its extension is refused with a message, and the
+// list keys apply again.
 int settings_file_dialog(const char* pattern);
 
 // The names the dialog lists: regular files of the current directory that
-// match the pattern, in directory order, the first 64, each cut to 12
-// characters and shown in CP866.
+// match the pattern, in directory order, the first 64 of those whose names
+// fit the 12 characters of a slot and can be shown in CP866 as they are.
 std::vector<std::string> list_settings_files(const char* pattern);
 // DOS-style matching: "*" and "?", letters in either case.
 bool matches_pattern(const std::string& name, const char* pattern);
@@ -23,36 +25,51 @@ bool matches_pattern(const std::string& name, const char* pattern);
 enum class FileRead {
   ok,
   cannot_open,  // missing, unreadable, not a regular file, or a read error
-  wrong_size,   // empty, shorter or longer than an image
+  wrong_size,   // empty or shorter than an image
 };
-// Reads the file of the current name into `out` (`size` bytes). `out` is
+// Reads the image from the start of the file of the current name into
+// `out` (`size` bytes); what follows it in the file is not read. `out` is
 // left untouched unless the whole image was read.
 FileRead read_settings_file(std::uint8_t* out, int size);
 
 // Writes a settings file so that an existing one is replaced only by a
 // complete new one: the image goes to a new file beside it, which takes the
-// old one's place when everything has been written. Dropping the writer
-// before commit leaves the old file as it was.
+// old one's place, with its mode and owner, once everything has been
+// written and put on the disk. A symbolic link stays a link: the file it
+// points to is written. Where no new file can be made beside it (a folder
+// the user may not write), or the new one could not keep the owner, an
+// existing file is overwritten in place. Dropping the writer before commit
+// leaves the old file as it was.
 class SettingsFileWriter {
  public:
   SettingsFileWriter() = default;
   SettingsFileWriter(const SettingsFileWriter&) = delete;
   SettingsFileWriter& operator=(const SettingsFileWriter&) = delete;
   ~SettingsFileWriter() { discard(); }
-  // Creates the new file for the current name; false when the name cannot
-  // be written (too long, a directory or other non-file, write-protected,
-  // or no file can be created in the directory).
+  // Makes ready to write the file of the current name; false when the name
+  // cannot be written (none chosen, a directory or other non-file,
+  // write-protected, or a new file where none can be made).
   bool begin();
   // Writes the image in blocks of 256 bytes and puts the file in place;
-  // false (and the old file kept) when any step fails.
+  // false (and the old file kept, unless it was being written in place)
+  // when any step fails.
   bool commit(const std::uint8_t* image, int size);
   void discard();
 
  private:
-  std::string target_;
-  std::string temporary_;
+  void drop_temporary();
+  bool write_in_place(const std::uint8_t* image, int size);
+
+  std::string target_;     // the file written, at the end of any links
+  std::string temporary_;  // the new file beside it, while there is one
   std::FILE* file_ = nullptr;
+  bool in_place_ = false;
 };
+
+// Messages at the dialog's name field for a typed name that cannot be
+// used; each waits for a key and blanks the field again.
+void show_name_missing();
+void show_name_too_long();
 
 // The file name as the operating system knows it.
 std::string settings_file_path();

@@ -100,8 +100,7 @@ int file_to_station_transfer() {
   bool suits = read == FileRead::ok;
   for (int i = 0; suits && i < facts::tomrik_identity_size; ++i)
     suits = incoming[i] != 0 && incoming[i] == static_cast<std::uint8_t>(link_state.station_identity[i]);
-  if (!suits)
-    return show_result("Файл не подходит конфигурации станции"_cp, field_column, field_width, COLOR_SELECT);
+  if (!suits) return show_unsuitable_configuration();
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
   MarkBar bar;
   int failures = 0;

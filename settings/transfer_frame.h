@@ -14,6 +14,9 @@ void show_file_not_suitable();
 // A result text centred in a field of `width` at (column, 4); waits for a
 // key, blanks the field and returns the key (0 for an extended key).
 int show_result(const char* text, int column, int width, std::uint8_t colour);
+// tomrik's refusal of a file for another configuration, at (34, 4) as it
+// stands (not centred); waits for a key, blanks the line, returns the key.
+int show_unsuitable_configuration();
 
 struct TransferCommand {
   bool clear_screen_first;

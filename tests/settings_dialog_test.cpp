@@ -56,22 +56,34 @@ TEST_F(Dialog, TomrikShowsOnlyTheEscKey) {
   EXPECT_EQ(utf8_at(45, 23, 5), "     ");
 }
 
-TEST_F(Dialog, SeventyFilesShowSixtyFourInFourColumnsAndLongNamesAreCut) {
-  for (int i = 0; i < 69; ++i) write_file("f" + std::to_string(100 + i) + ".set", {});
-  write_file("averyverylongname.set", {});
+TEST_F(Dialog, SeventyFilesShowSixtyFourInFourColumns) {
+  for (int i = 0; i < 70; ++i) write_file("f" + std::to_string(100 + i) + ".set", {});
   std::vector<std::string> names = list_settings_files("*.set");
   ASSERT_EQ(names.size(), 64u);
   keys({key::esc});
   run();
   EXPECT_EQ(utf8_at(20, 23, 22), "Колличество файлов: 64");
   for (int n = 0; n < 64; ++n) EXPECT_EQ(slot(n, static_cast<int>(names[n].size())), names[n]) << n;
-  for (auto& n : names) EXPECT_LE(n.size(), 12u);
-  // A cut name shows its first 12 characters, if it was among the 64.
-  for (auto& n : names) {
-    if (n[0] == 'a') {
-      EXPECT_EQ(n, "averyverylon");
-    }
-  }
+}
+
+TEST_F(Dialog, NamesThatCannotBeShownAsTheyAreAreLeftOutOfTheListAndItsCount) {
+  // A cut name would open or write another file than the one listed, and so
+  // would one whose characters the console cannot show as they are.
+  make({"averyverylongname.set", "tab\tname.set", "\xE6\x97\xA5.set", "abcdefgh.set", "дом.set"});
+  std::vector<std::string> names = list_settings_files("*.set");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"abcdefgh.set", "\xA4\xAE\xAC.set"}));
+  keys({key::esc});
+  run();
+  EXPECT_EQ(utf8_at(20, 23, 21), "Колличество файлов: 2");
+  EXPECT_EQ(utf8_at(20, 8, 12), std::string(12, ' '));
+  // The 64 slots go to names that fit, however many others there are.
+  for (int i = 0; i < 10; ++i) write_file("unfit_name_" + std::to_string(i) + ".set", {});
+  for (int i = 0; i < 62; ++i) write_file("f" + std::to_string(100 + i) + ".set", {});
+  names = list_settings_files("*.set");
+  EXPECT_EQ(names.size(), 64u);
+  for (auto& n : names) EXPECT_LE(n.size(), 12u) << n;
+  for (auto& n : names) EXPECT_NE(n.substr(0, 6), "unfit_") << n;
 }
 
 TEST_F(Dialog, ArrowsMoveTheSelectionWithinTheListAndShowIt) {
@@ -129,20 +141,30 @@ TEST_F(Dialog, EscWhileTypingBlanksTheFieldAndKeepsTheName) {
   EXPECT_EQ(chosen(), "old.set");
 }
 
-TEST_F(Dialog, ThirteenCharactersEndANameOrDropIt) {
-  // Without a dot the 13th character ends the name as Enter would; the
-  // extension makes it longer than a file name may be.
-  type("abcdefghijklm");
-  EXPECT_EQ(run(), 0);
-  EXPECT_TRUE(settings_state.name_too_long);
-  EXPECT_EQ(chosen(), "abcdefghijkl");
-  EXPECT_EQ(services.keys.left(), 0u);
-
-  // With a dot the name is dropped and the list keys work again.
+TEST_F(Dialog, NamesTooLongForTheFieldAreRefusedWithTheReason) {
+  test::KeySpy spy{&services.keys, [] { return utf8_at(34, 4, 28); }};
+  platform::services().keys = &spy;
+  std::strcpy(settings_state.file_name, "old.set");
   make({"only.set"});
+  // Without a dot the 13th character ends the name as Enter would; with
+  // the extension it is longer than a name may be. The message waits for a
+  // key, and the list keys apply again.
+  type("abcdefghijklm");
+  keys({'x', key::esc});
+  EXPECT_EQ(run(), 27);
+  EXPECT_EQ(spy.count(" Слишком длинное имя файла! "), 1);
+  EXPECT_EQ(test::colour_at(34, 4), 0x70);  // blanked again
+  EXPECT_EQ(chosen(), "old.set");
+
+  // Nine characters and the extension are one too many; so is a name with
+  // a dot that reaches 13 characters.
+  spy.seen.clear();
+  type("abcdefghi");
+  keys({key::enter, 'x'});
   type("abcdefgh.setx");
-  keys({key::enter});
+  keys({'x', key::enter});
   EXPECT_EQ(run(), 0);
+  EXPECT_EQ(spy.count(" Слишком длинное имя файла! "), 2);
   EXPECT_EQ(chosen(), "only.set");
   EXPECT_FALSE(settings_state.name_too_long);
 
@@ -152,6 +174,22 @@ TEST_F(Dialog, ThirteenCharactersEndANameOrDropIt) {
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(chosen(), "abcdefgh.set");
   EXPECT_FALSE(settings_state.name_too_long);
+}
+
+TEST_F(Dialog, ANameErasedOrWithNothingBeforeItsDotIsRefused) {
+  test::KeySpy spy{&services.keys, [] { return utf8_at(34, 4, 22); }};
+  platform::services().keys = &spy;
+  make({"only.set"});
+  type("ab");
+  keys({key::backspace, key::backspace, key::enter, 'x'});
+  type("a");
+  keys({key::backspace, '.', 'd', 'a', 't', key::enter, 'x'});
+  keys({key::esc});
+  EXPECT_EQ(run(), 27);
+  EXPECT_EQ(spy.count(" Не задано имя файла! "), 2);
+  EXPECT_EQ(chosen(), "");
+  // The list is usable again after the message: the selection is shown.
+  EXPECT_EQ(utf8_at(34, 4, 14), "only.set      ");
 }
 
 TEST_F(Dialog, OtherKeysAreIgnoredAtTheList) {

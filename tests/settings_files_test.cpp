@@ -79,8 +79,7 @@ TEST_F(Files, EscAtTheLoadDialogKeepsAnImageWithUnsavedEdits) {
 TEST_F(Files, FilesThatCannotBeOpenedGiveTheOpenError) {
   fs::create_directory("dir.set");
   platform::make_fifo("pipe.set");
-  write_file("abcdefghi.set", karvel_file());  // longer than a name may be
-  for (const char* name : {"missing", "dir", "pipe", "abcdefghi"}) {
+  for (const char* name : {"missing", "dir", "pipe"}) {
     spy.seen.clear();
     choose(name);
     keys({'x', key::esc});
@@ -96,16 +95,13 @@ TEST_F(Files, FilesOfTheWrongSizeOrModelAreRefused) {
   auto good = karvel_file();
   write_file("empty.set", {});
   write_file("short.set", std::vector<std::uint8_t>(good.begin(), good.begin() + 16000));
-  auto longer = good;
-  longer.push_back(0);
-  write_file("long.set", longer);
   std::vector<std::uint8_t> tomrik(tomrik_image_size, 0);
   std::memcpy(tomrik.data(), "T416", 4);
   write_file("tomrik.set", tomrik);
   auto garbled = good;
   garbled[4] = 0x07;  // not a digit: the port count would be nonsense
   write_file("garbled.set", garbled);
-  for (const char* name : {"empty", "short", "long", "tomrik", "garbled"}) {
+  for (const char* name : {"empty", "short", "tomrik", "garbled"}) {
     spy.seen.clear();
     choose(name);
     keys({'x', key::esc});
@@ -114,6 +110,27 @@ TEST_F(Files, FilesOfTheWrongSizeOrModelAreRefused) {
     EXPECT_EQ(link_state.file_mode, 0) << name;
     EXPECT_EQ(link_state.port_count, 0) << name;
   }
+}
+
+TEST_F(Files, ALongerFileGivesTheImageFromItsStart) {
+  auto good = karvel_file();
+  auto longer = good;
+  longer.resize(karvel_image_size + 300, 0xAB);
+  write_file("long.set", longer);
+  load_ok("long");
+  EXPECT_EQ(image(), good);
+  EXPECT_EQ(link_state.port_count, 16);
+}
+
+TEST_F(Files, ATypedNameTooLongForTheFieldIsRefusedBeforeAnythingIsOpened) {
+  write_file("abcdefghi.set", karvel_file());  // a name longer than 12 characters
+  choose("abcdefghi");
+  keys({'x', key::esc});
+  load_settings_file();
+  EXPECT_TRUE(spy.saw(" Слишком длинное имя файла! "));
+  EXPECT_FALSE(spy.saw("Ошибка открытия файла!"));
+  EXPECT_EQ(link_state.file_mode, 0);
+  EXPECT_EQ(image(), std::vector<std::uint8_t>(karvel_image_size, 0));
 }
 
 TEST_F(Files, SaveWritesTheWholeImageAndReplacesTheOldFile) {
@@ -149,14 +166,28 @@ TEST_F(Files, SaveOverADirectoryOrUnderATooLongNameFailsAndTriesAgain) {
   fs::create_directory("dir.set");
   choose("dir");
   keys({'y', 'x'});           // the open error, then the dialog again
-  choose("abcdefghi");        // longer than 12 with the extension
-  keys({'y', 'x'});
+  choose("abcdefghi");        // longer than 12 with the extension: refused
+  keys({'x'});                // before any question
   keys({key::esc, 'x'});
   save_settings_file();
   EXPECT_TRUE(spy.saw(" Ошибка открытия файла! "));
+  EXPECT_TRUE(spy.saw(" Слишком длинное имя файла! "));
+  EXPECT_FALSE(spy.saw("abcdefghijk"));  // never asked about under a cut name
   EXPECT_TRUE(spy.saw("Файл не записан."));
   EXPECT_TRUE(fs::is_directory("dir.set"));
   EXPECT_EQ(directory_names(), std::vector<std::string>{"dir.set"});
+}
+
+TEST_F(Files, TheWholeSaveQuestionIsBlankedAfterTheAnswer) {
+  // The longest question ends at column 69; its last places must not stay
+  // beside the message that follows.
+  fs::create_directory("abcdefgh.set");
+  choose("abcdefgh");
+  keys({'y', 'x', key::esc, 'x'});
+  save_settings_file();
+  EXPECT_TRUE(spy.saw("Записать отредактированный файл abcdefgh.set [Y/N]"));
+  std::string at_error = std::string(14, ' ') + " Ошибка открытия файла! " + std::string(20, ' ');
+  EXPECT_TRUE(spy.saw(at_error));
 }
 
 }  // namespace

@@ -201,6 +201,22 @@ TEST_F(KarvelTransfer, AFileOfAnotherStationIsRefusedAndNothingIsWritten) {
   EXPECT_EQ(memory(), before);
 }
 
+TEST_F(KarvelTransfer, AFileEqualToTheStationsIdentityIsWrittenWhateverItsCharacters) {
+  // Equality with the station is the whole test: counts that are not
+  // digits matter only to a file loaded for editing.
+  auto memory_now = memory();
+  for (int i = 0; i < 8; ++i) memory_now[i] = static_cast<std::uint8_t>("K-TA1?A\x01"[i]);
+  ASSERT_TRUE(on_line.station.load_image(memory_now));
+  auto file = karvel_file("K-TA1?A\x01");
+  write_file("odd.set", file);
+  choose("odd");
+  keys({'y', key::esc});
+  file_to_station();
+  EXPECT_EQ(spy.count(" Файл не подходит к станции! "), 0);
+  EXPECT_EQ(station->blocks_written, 2048);
+  EXPECT_EQ(memory(), file);
+}
+
 TEST_F(KarvelTransfer, AnIdentityThatCannotBeReadLetsNothingBeWritten) {
   write_file("to.set", karvel_file("K-T216A4"));
   station->failing_blocks = {0x8000};

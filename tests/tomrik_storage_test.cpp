@@ -53,8 +53,10 @@ struct Storage : test::SettingsFixture {
     for (int i = 0; i < item; ++i) keys({down[0], down[1]});
     keys({key::enter});
   }
-  void run() {
-    keys({key::esc});
+  // Esc leaves the screen once the operations asked for have had their
+  // time: pressed while one is under way, it would end that one instead.
+  void run(std::uint64_t after_ms = 30000) {
+    services.keys.add({key::esc}, after_ms);
     storage_device_screen();
   }
   Bytes file() { return read_file("tarif.dat"); }
@@ -88,9 +90,13 @@ TEST_F(Storage, DownloadAppendsEachRecordWithItsDurationAndCountsThem) {
   EXPECT_EQ(utf8_at(14, 20, 55), "       Чтение информации о соединениях завершено       ");
   EXPECT_EQ(utf8_at(14, 21, 52), "         Колличество прочитаных записей:    3       ");
   EXPECT_EQ(utf8_at(20, 1, 42), "Связь компьютера с устройством установлена");
-  // The store is still there after a read; the exchange went back to idle.
+  // The store is still there after a read; the end of the store was
+  // answered, and the exchange went back to idle.
   EXPECT_EQ(device.store.size(), 3u);
-  EXPECT_EQ(line->answers.back(), 0x00);
+  auto last_operation_answer = std::find_if(line->answers.rbegin(), line->answers.rend(), [](std::uint8_t a) { return a != 0x80; });
+  ASSERT_NE(last_operation_answer, line->answers.rend());
+  EXPECT_EQ(*last_operation_answer, 0x00);
+  EXPECT_EQ(line->answers.back(), 0x80);
 }
 
 TEST_F(Storage, AnEmptyStoreAppendsNothingAndNoAnswerStartsNothing) {
@@ -181,7 +187,7 @@ TEST_F(Storage, DayNightTimesAreWrittenReadBackAndEdited) {
   // Esc ends editing without writing; the next visit starts on night on hours.
   device.times = {21, 30, 6, 0};
   choose(6);
-  keys({key::space, key::esc});
+  services.keys.add({key::space, key::esc}, 1000);  // once the times have been read
   run();
   EXPECT_EQ(device.times, (std::array<std::uint8_t, 4>{21, 30, 6, 0}));
   EXPECT_EQ(day_night_times[0], 22);
@@ -254,8 +260,89 @@ TEST_F(Storage, ALineThatNeverFallsSilentStillLetsTheScreenBeLeft) {
   l->read_limit = 5000;
   noisy->open("COM1", 4800);
   link_use_port(std::move(noisy));
-  run();
+  run(0);
   EXPECT_LT(l->reads, 1000);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
+TEST_F(Storage, ARepeatedDownloadAppendsOnlyTheCallsNotInTheFileYet) {
+  for (int i = 0; i < 4; ++i) device.store.push_back(call(i + 1, 1, 12, 0, 0, 12, 1, i, "55"));
+  sim::FaultPlan plan;
+  plan.at_answer[3] = sim::Fault::corrupt;  // the first download stops at the third record
+  device.set_faults(plan);
+  choose(0);
+  keys({'y'});
+  choose(0);  // and is repeated at once
+  keys({'y'});
+  run();
+  ASSERT_EQ(file().size(), 4u * 32);
+  for (int n = 0; n < 4; ++n) EXPECT_EQ(file_record(n)[0], n + 1) << n;
+  EXPECT_EQ(utf8_at(14, 21, 52), "         Колличество прочитаных записей:    4       ");
+  // A later visit knows the file's records too.
+  Bytes before = file();
+  choose(0);
+  keys({'y'});
+  run();
+  EXPECT_EQ(file(), before);
+}
+
+TEST_F(Storage, EscEndsAnOperationTheSilentDeviceNeverAnswers) {
+  device.switch_on(false);
+  choose(2);                               // the clock
+  services.keys.add({key::esc}, 2000);     // ends the read that never begins
+  services.keys.add({0, key::down}, 100);  // the menu works again
+  run(100);
+  EXPECT_TRUE(spy.saw("                   Отмена команды                      "));
+  EXPECT_EQ(test::colour_at(13, 12), COLOR_SELECT);  // item 3
+  EXPECT_EQ(services.keys.left(), 0u);
+  // Editing the times while they cannot be read: Esc ends the read and the
+  // editing, and the menu has its keys back.
+  choose(6);
+  services.keys.add({key::esc}, 2000);
+  services.keys.add({0, key::up}, 100);
+  run(100);
+  EXPECT_EQ(test::colour_at(13, 14), COLOR_SELECT);  // item 5
+  EXPECT_EQ(services.keys.left(), 0u);
+  EXPECT_EQ(day_night_times[0], 20);
+}
+
+TEST_F(Storage, EscEndsADownloadUnderWayAndKeepsTheWholeRecordsBefore) {
+  device.store = sim::generate_calls(200, 3);
+  choose(0);
+  keys({'y'});
+  services.keys.add({key::esc}, 1500);
+  run();
+  Bytes f = file();
+  EXPECT_EQ(f.size() % 32, 0u);
+  EXPECT_GT(f.size(), 0u);
+  EXPECT_LT(f.size(), 200u * 32);
+  EXPECT_EQ(utf8_at(14, 20, 55), "                   Отмена команды                      ");
+  EXPECT_EQ(device.store.size(), 200u);
+}
+
+// A far end that hung up: every read fails at once.
+class HungUpLine : public test::StorageLine {
+ public:
+  using StorageLine::StorageLine;
+  int read_byte(std::uint8_t&, int) override {
+    if (++reads > read_limit) throw platform::ScriptExhausted();
+    return platform::serial_read_failed;
+  }
+};
+
+TEST_F(Storage, AReadThatFailsAtOnceWaitsItsTimeOutLikeASilentLine) {
+  auto hung = std::make_unique<HungUpLine>(device);
+  HungUpLine* l = hung.get();
+  l->read_limit = 2000;
+  hung->open("COM1", 4800);
+  link_use_port(std::move(hung));
+  choose(0);
+  keys({'y'});
+  services.keys.add({key::esc}, 5000);
+  run(1000);
+  // Six seconds of a 51 ms time-out, and the keys were all taken.
+  EXPECT_GT(l->reads, 60);
+  EXPECT_LT(l->reads, 150);
   EXPECT_EQ(services.keys.left(), 0u);
 }
 

@@ -3,8 +3,12 @@
 // with exactly one byte, 0x80 while there is nothing to do, otherwise the
 // next byte of the operation under way. Frames are checked with a plain sum
 // modulo 256.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <ctime>
+#include <deque>
+#include <set>
 #include <string>
 
 #include "calendar.h"
@@ -12,6 +16,7 @@
 #include "cp866.h"
 #include "day_night_times.h"
 #include "link/link.h"
+#include "platform.h"
 #include "screen.h"
 #include "screens.h"
 #include "station_facts.h"
@@ -33,6 +38,7 @@ constexpr int cmd_times_read = facts::storage_read_times, cmd_times_write = fact
 constexpr int clock_bytes = facts::storage_clock_bytes, times_bytes = facts::storage_times_bytes;
 constexpr int message_column = 14;
 constexpr int max_drained = 512;
+constexpr std::size_t max_typed_ahead = 16;
 
 enum class State {
   idle,
@@ -63,6 +69,15 @@ const char* const weekday_names[7] = {"Понедельник "_cp, "Вторн�
 
 const char* const blank_line = "                                                       ";
 const char* const checksum_heading = "               Ошибка контрольной суммы                "_cp;
+const char* const cancelled_text = "                   Отмена команды                      "_cp;
+
+using FileRecord = std::array<std::uint8_t, call_record_size>;
+
+// A key read while an operation was under way, kept for when it has ended.
+struct TypedKey {
+  int k;
+  int scan;
+};
 
 struct Storage {
   State state = State::idle;
@@ -73,10 +88,17 @@ struct Storage {
   int sum = 0, left = 0, index = 0, records = 0;
   bool link_flag = false;
   bool leave = false;
+  bool times_shown = false;  // the day/night box is on the screen
   std::uint8_t record[call_record_size] = {};
   std::uint8_t clock[clock_bytes] = {};
   std::uint8_t times[times_bytes] = {};
   std::FILE* file = nullptr;
+  // The records "tarif.dat" holds, so that a download repeated after a
+  // failed one does not append the same calls again. Read at the first
+  // download of a visit.
+  std::set<FileRecord> in_file;
+  bool in_file_known = false;
+  std::deque<TypedKey> typed_ahead;
 
   void lines(const char* first, const char* second, std::uint8_t first_colour = 0) {
     print_at(message_column, 20, first, first_colour ? first_colour : COLOR_BOX);
@@ -129,6 +151,7 @@ struct Storage {
   }
 
   void show_times() {
+    times_shown = true;
     draw_box(18, 3, 42, 2);
     print_at(20, 4, " Время включения ночного режима  "_cp + two_digits(day_night_times[0]) + ":" +
                         two_digits(day_night_times[1]) + " ",
@@ -184,6 +207,7 @@ struct Storage {
         return idle_answer;
 
       case State::read_start:
+        learn_file_records();
         lines(" Процесс чтения информации о соединениях из устройства "_cp,
               "            Текущая читаемая запись:                   "_cp);
         records = 0;
@@ -217,10 +241,7 @@ struct Storage {
           return idle_answer;
         }
         end_time_to_duration();
-        if (file) {
-          std::fwrite(record, 1, call_record_size, file);
-          std::fflush(file);
-        }
+        append_once();
         print_at(54, 21, format("%4d", records), COLOR_BOX);
         state = State::read_length;
         return sum;
@@ -298,8 +319,27 @@ struct Storage {
     return idle_answer;
   }
 
+  // Whole records only: a cut-off tail matches nothing.
+  void learn_file_records() {
+    if (in_file_known) return;
+    in_file_known = true;
+    std::FILE* f = std::fopen("tarif.dat", "rb");
+    if (!f) return;
+    FileRecord r;
+    while (std::fread(r.data(), 1, r.size(), f) == r.size()) in_file.insert(r);
+    std::fclose(f);
+  }
+
+  void append_once() {
+    FileRecord r;
+    std::copy(record, record + call_record_size, r.begin());
+    if (!file || !in_file.insert(r).second) return;
+    std::fwrite(record, 1, call_record_size, file);
+    std::fflush(file);
+  }
+
   void end_editing(bool write) {
-    paint_field(COLOR_BOX);
+    if (times_shown) paint_field(COLOR_BOX);
     hint_storage_menu();
     draw_item(selected, COLOR_SELECT);
     mode = 0;
@@ -382,9 +422,36 @@ struct Storage {
     end_editing(false);
   }
 
-  void handle_key() {
+  // Esc while an operation is under way ends it: from now on the device's
+  // bytes get the idle answer, as when nothing is to be done. Records
+  // already appended stay.
+  void cancel_operation() {
+    typed_ahead.clear();
+    state = State::idle;
+    lines(cancelled_text, blank_line);
+    if (mode == 2) end_editing(false);
+  }
+
+  // The keyboard is read between any two bytes. Keys other than Esc that
+  // come while an operation is under way are kept for when it has ended.
+  void take_key() {
     int k = read_key();
     int scan = k == key::extended ? read_key() : -1;
+    if (state == State::idle)
+      handle_key(k, scan);
+    else if (k == key::esc)
+      cancel_operation();
+    else if (typed_ahead.size() < max_typed_ahead)
+      typed_ahead.push_back({k, scan});
+  }
+
+  void take_typed_ahead() {
+    TypedKey t = typed_ahead.front();
+    typed_ahead.pop_front();
+    handle_key(t.k, t.scan);
+  }
+
+  void handle_key(int k, int scan) {
     if (mode == 1)
       answer_key(k);
     else if (mode == 2)
@@ -393,6 +460,14 @@ struct Storage {
       menu_key(k, scan);
   }
 };
+
+// A read that failed at once (a port whose far end hung up) takes as long
+// as one that waited for a silent line, so the loop never spins.
+void wait_out_read(std::uint64_t asked) {
+  std::uint64_t spent = platform::now_ms() - asked;
+  std::uint64_t timeout = static_cast<std::uint64_t>(profile().link.read_timeout_ms);
+  if (spent < timeout) wait_ms(static_cast<int>(timeout - spent));
+}
 
 }  // namespace
 
@@ -421,11 +496,17 @@ void storage_device_screen() {
   for (int drained = 0; drained < max_drained && link_get_byte(r) == 0; ++drained) {
   }
   while (!s.leave) {
-    if (s.state == State::idle && key_waiting()) {
-      s.handle_key();
+    if (s.state == State::idle && !s.typed_ahead.empty()) {
+      s.take_typed_ahead();
       continue;
     }
+    if (key_waiting()) {
+      s.take_key();
+      continue;
+    }
+    std::uint64_t asked = platform::now_ms();
     if (link_get_byte(r) != 0) {
+      wait_out_read(asked);
       s.link_flag = false;
       continue;
     }

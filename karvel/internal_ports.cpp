@@ -15,6 +15,8 @@
 
 PortEditorState port_editor;
 
+void reset_port_editor() { port_editor = PortEditorState(); }
+
 namespace {
 
 // One page of a port: sixteen labelled rows of one-byte fields at offsets
@@ -324,8 +326,7 @@ void internal_port_editor() {
     return;
   }
   if (link_state.station_connected) link_rts_on();
-  port_editor.current_port = 0;
-  port_editor.page_item = 1;
+  reset_port_editor();
   while (port_editor.page_item != 0) {
     port_editor.current_port = ask_port_number();
     while (port_editor.current_port != 0) page_menu();

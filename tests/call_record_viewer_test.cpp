@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/link_state.h"
+#include "settings/run_state.h"
 #include "test_support.h"
 #include "tomrik/call_records.h"
 #include "tomrik/screens.h"
@@ -64,16 +64,14 @@ struct Viewer : ::testing::Test {
     dir = fs::temp_directory_path() / ("viewer_test_" + std::to_string(getpid()));
     fs::create_directories(dir);
     fs::current_path(dir);
-    record_filter = CallRecord();
-    link_state = LinkState();
+    reset_run_state();
     link_state.subscriber_count = 16;
     link_state.city_line_count = 4;
   }
   void TearDown() override {
     fs::current_path(old_dir);
     fs::remove_all(dir);
-    record_filter = CallRecord();
-    link_state = LinkState();
+    reset_run_state();
   }
   void write_records(const std::vector<CallRecord>& records) {
     std::ofstream f("tarif.dat", std::ios::binary);

@@ -13,10 +13,11 @@
 #include "link/link.h"
 #include "screen.h"
 #include "screens.h"
+#include "settings/run_state.h"
 #include "station_facts.h"
 #include "toolkit/hints.h"
 
-int day_night_times[4] = {20, 0, 9, 0};
+int (&day_night_times)[facts::storage_times_bytes] = run.day_night_times;
 
 namespace {
 

@@ -27,8 +27,6 @@ int digit_code(const DigitPair* table, int ch) {
   return -1;
 }
 
-int access_pending = 0;
-
 namespace {
 
 int byte_value(int i) { return link_buffer[i] & 0xFF; }

@@ -6,8 +6,6 @@
 #include "screen.h"
 #include "settings_state.h"
 
-MenuState menu_state;
-
 namespace {
 
 constexpr int box_row = 2;

@@ -115,7 +115,7 @@ void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) {
 
 void show_current_mode(ScreenPos at, std::uint8_t colour) {
   int mode = 0;
-  if (read_mode(mode) == 0) show_mode_name(at, mode, colour);
+  if (read_mode(mode) == link_ok) show_mode_name(at, mode, colour);
 }
 
 // Returns false when the access code was refused: the page is then left.
@@ -124,7 +124,7 @@ bool select_mode(ScreenPos at) {
   load_access_level(93);
   if (ask_access_code() != 0) return false;
   int mode = 0;
-  if (read_mode(mode) == 0) {
+  if (read_mode(mode) == link_ok) {
     if (mode > 3) mode = 0;
     show_mode_name(at, mode, COLOR_BOX);
     for (;;) {
@@ -151,7 +151,7 @@ bool select_mode(ScreenPos at) {
 void edit_mode_name(ScreenPos at) {
   load_access_level(80);
   int mode = 0;
-  if (read_mode(mode) != 0 || mode > 3) return;
+  if (read_mode(mode) != link_ok || mode > 3) return;
   edit_text(at, 0x8080 + 8 * mode, 8);
 }
 
@@ -320,7 +320,7 @@ void draw_protection_block(const GridCursor& grid, int block) {
 void station_settings_menu() {
   clear_screen();
   if (!station_or_file()) {
-    link_error_box(5);
+    link_error_box(link_not_connected);
     return;
   }
   if (link_state.station_connected) link_rts_on();
@@ -350,7 +350,7 @@ void show_identity_page() {
                          {"Время создания программного обеспечения.."_cp, 0x8018}};
   for (int i = 0; i < 4; ++i) {
     print_at_plain(4, 4 + i, lines[i].label);
-    if (link_read_block(lines[i].address, 8) != 0) continue;
+    if (link_read_block(lines[i].address, 8) != link_ok) continue;
     std::string text = as_characters(8);
     if (i == 3) text = text.substr(0, 3) + text.substr(4, 2);  // hh:mm without the separator's twin
     put_text(text);
@@ -370,7 +370,7 @@ void show_identity_page() {
       service_step = 2;
     } else if (service_step == 2 && upper == identity_service_keys[1]) {
       service_step = 0;
-      if (link_read_block(0x80E4, 4) == 0) {
+      if (link_read_block(0x80E4, 4) == link_ok) {
         const std::string text = format("%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
                                         link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
         print_at_plain(1, 25, text);

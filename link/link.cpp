@@ -27,9 +27,9 @@ bool karvel() { return profile().link.memory_window; }
 // Sends a byte and reads its answer: true when one came. A byte that could
 // not be sent has no answer either, and is not waited for.
 bool exchange(int out) {
-  if (link_put_byte(out) != 0) return false;
+  if (link_put_byte(out) != link_ok) return false;
   int in = 0;
-  return link_get_byte(in) == 0;
+  return link_get_byte(in) == link_ok;
 }
 
 // A byte that opens a frame (or repeats its opening) first throws away

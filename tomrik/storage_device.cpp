@@ -393,7 +393,7 @@ struct Storage {
 void storage_device_screen() {
   clear_screen();
   if (!link_state.station_connected) {
-    link_error_box(5);
+    link_error_box(link_not_connected);
     return;
   }
   Storage s;
@@ -412,14 +412,14 @@ void storage_device_screen() {
   // device in step sends one byte and waits, so that takes a byte or two; a
   // line that never falls silent is given up on after a few hundred.
   int r = 0;
-  for (int drained = 0; drained < max_drained && link_get_byte(r) == 0; ++drained) {
+  for (int drained = 0; drained < max_drained && link_get_byte(r) == link_ok; ++drained) {
   }
   while (!s.leave) {
     if (s.state == State::idle && key_waiting()) {
       s.handle_key();
       continue;
     }
-    if (link_get_byte(r) != 0) {
+    if (link_get_byte(r) != link_ok) {
       s.link_flag = false;
       continue;
     }

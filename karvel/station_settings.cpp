@@ -257,7 +257,7 @@ void show_access_code(int k) {
 
 void draw_access_codes() {
   clear_screen();
-  for (int k = 1; k <= 7; ++k) {
+  for (int k = 1; k <= facts::karvel_access_code_count; ++k) {
     print_at_plain(30, 8 + k, format("Код доступа %d - "_cp, k));
     show_access_code(k);
   }

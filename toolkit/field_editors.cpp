@@ -61,7 +61,7 @@ std::string line_ref_text(int v) {
 }
 
 const ChoiceKind yes_no_kind{yes_no_text, toggle, hint_space_enter, false, ""};
-const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) & 3; }, hint_space_enter, false, ""};
+const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) % facts::karvel_speed_count; }, hint_space_enter, false, ""};
 const ChoiceKind port_bus_kind{port_bus_text, nullptr, nullptr, false, ""};
 const ChoiceKind allowed_kind{allowed_text, toggle, nullptr, false, ""};
 const ChoiceKind dial_mode_kind{dial_mode_text, toggle, nullptr, false, ""};
@@ -123,7 +123,7 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
   // Only a connected station has a speed to follow; in file mode there is
   // no port to switch.
   if (follow_speed && written && address == facts::karvel_speed_address && link_state.station_connected) {
-    link_state.speed_index = byte_value(0) & 3;
+    link_state.speed_index = byte_value(0) % facts::karvel_speed_count;
     link_open_port();
     link_rts_on();
     wait_ms(100);

@@ -2,17 +2,16 @@
 
 #include "field_editors.h"
 
-// Made before any code runs (no constructor at start-up), so no other
-// object's start-up can find it unmade.
+// Made as the program is loaded, with no code run at start-up (constinit
+// holds the compiler to it), so nothing can find it or its names unmade.
 constinit RunState run;
 
-// The names the screens use. Each is bound to its part as the program is
-// loaded, for the same reason.
-MenuState& menu_state = run.menu;
-LinkState& link_state = run.link;
-SettingsState& settings_state = run.settings;
-SettingsImage& settings_image = run.image;
-int& access_pending = run.access_pending;
+// The names the screens use, each bound to its part.
+constinit MenuState& menu_state = run.menu;
+constinit LinkState& link_state = run.link;
+constinit SettingsState& settings_state = run.settings;
+constinit SettingsImage& settings_image = run.image;
+constinit int& access_pending = run.access_pending;
 
 void reset_run_state() {
   run = RunState();

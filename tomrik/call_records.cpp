@@ -2,7 +2,7 @@
 
 #include "settings/run_state.h"
 
-CallRecord& record_filter = run.record_filter;
+constinit CallRecord& record_filter = run.record_filter;
 
 char number_character(std::uint8_t byte) {
   if (byte >= '0' && byte <= '9') return static_cast<char>(byte);

@@ -17,7 +17,7 @@
 #include "station_facts.h"
 #include "toolkit/hints.h"
 
-int (&day_night_times)[facts::storage_times_bytes] = run.day_night_times;
+constinit int (&day_night_times)[facts::storage_times_bytes] = run.day_night_times;
 
 namespace {
 

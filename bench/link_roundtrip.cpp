@@ -13,6 +13,7 @@
 #include "link.h"
 #include "platform.h"
 #include "profile.h"
+#include "run_state.h"
 #include "station_facts.h"
 
 namespace {
@@ -46,6 +47,7 @@ int main(int argc, char** argv) {
   NoKeys keys;
   platform::services().keys = &keys;
   use_profile(karvel_profile);
+  reset_run_state();
   link_state.speed_index = speed_index;
   if (link_open_port() != 0) {
     std::fprintf(stderr, "link_roundtrip: cannot open COM1\n");

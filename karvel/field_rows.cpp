@@ -1,6 +1,6 @@
 #include "karvel/field_rows.h"
 
-#include "link/link_state.h"
+#include "link/link.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
 
@@ -11,7 +11,7 @@ int upper_limit(const FieldRow& row) { return row.maximum == limit_port_count ? 
 int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t colour) {
   int address = base + row.address;
   switch (row.kind) {
-    case FieldKind::none: return 0;
+    case FieldKind::none: return link_ok;
     case FieldKind::yes_no:
     case FieldKind::yes_no_ro: return show_yes_no(at, address, colour);
     case FieldKind::number:
@@ -23,7 +23,7 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
     case FieldKind::digits: return show_digits(at, address, colour, row.width, dial_digit_map);
     case FieldKind::text: return show_text(at, address, colour, row.width);
   }
-  return 0;
+  return link_ok;
 }
 
 int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
@@ -41,7 +41,7 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
     case FieldKind::baud: return guarded([&] { return edit_baud(at, address); });
     case FieldKind::digits: return guarded([&] { return edit_digits(at, address, row.width, dial_digit_map); });
     case FieldKind::text: return guarded([&] { return edit_text(at, address, row.width); });
-    default: return 0;
+    default: return link_ok;
   }
 }
 

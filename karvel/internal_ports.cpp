@@ -15,6 +15,8 @@
 
 PortEditorState port_editor;
 
+void reset_port_editor() { port_editor = PortEditorState(); }
+
 namespace {
 
 // One page of a port: sixteen labelled rows of one-byte fields at offsets
@@ -301,10 +303,10 @@ int port_switch_keys(int port, int key_code) {
 int edit_redirection_target(ScreenPos at, int port) {
   const int address = port_block(port) + 3;
   int status = edit_number(at, address, 0, link_state.port_count);
-  if (status != 0) return status;
+  if (status != link_ok) return status;
   link_read_block(address, 1);
   int target = link_buffer[0] & 0xFF;
-  if (target == 0) return 0;
+  if (target == 0) return link_ok;
   bool refuse = target == port;
   if (!refuse && target >= 1 && target <= link_state.port_count && target < 128) {
     link_read_block(port_block(target) + 3, 1);
@@ -320,12 +322,11 @@ int edit_redirection_target(ScreenPos at, int port) {
 
 void internal_port_editor() {
   if (!link_state.station_connected && !link_state.file_mode) {
-    link_error_box(5);
+    link_error_box(link_not_connected);
     return;
   }
   if (link_state.station_connected) link_rts_on();
-  port_editor.current_port = 0;
-  port_editor.page_item = 1;
+  reset_port_editor();
   while (port_editor.page_item != 0) {
     port_editor.current_port = ask_port_number();
     while (port_editor.current_port != 0) page_menu();

@@ -5,11 +5,17 @@
 #include "station_facts.h"
 #include "toolkit/screen.h"
 
+// The editor's own state while it runs: the port being edited and the
+// page menu's item, which the pages (run from the page menu without
+// arguments) read. The editor starts afresh each time it is chosen, so
+// nothing of this outlives the screen.
 struct PortEditorState {
   int current_port = 0;  // 1..port_count, 0 = none chosen
   int page_item = 1;     // 1..8 in the page menu; 0 ends the editor
 };
 extern PortEditorState port_editor;
+// No port chosen, the first page item: as the editor starts.
+void reset_port_editor();
 
 inline int port_block(int port) { return facts::karvel_window + 256 * port; }
 

@@ -2,6 +2,7 @@
 
 #include "platform.h"
 #include "profile.h"
+#include "run_state.h"
 #include "shell.h"
 
 int main() {
@@ -11,6 +12,7 @@ int main() {
     return 1;
   }
   use_profile(karvel_profile);
+  reset_run_state();
   karvel_main();
   platform::present();
   platform::stop_terminal();

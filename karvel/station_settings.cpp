@@ -109,7 +109,7 @@ void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) { show_text(at,
 
 void show_current_mode(ScreenPos at, std::uint8_t colour) {
   int mode = 0;
-  if (read_mode(mode) == 0) show_mode_name(at, mode, colour);
+  if (read_mode(mode) == link_ok) show_mode_name(at, mode, colour);
 }
 
 // Returns false when the access code was refused: the page is then left.
@@ -118,7 +118,7 @@ bool select_mode(ScreenPos at) {
   load_access_level(93);
   if (check_access() != 0) return false;
   int mode = 0;
-  if (read_mode(mode) == 0) {
+  if (read_mode(mode) == link_ok) {
     show_mode_name(at, mode, COLOR_BOX);
     for (;;) {
       int k = read_key();
@@ -145,7 +145,7 @@ bool select_mode(ScreenPos at) {
 // editor runs, and a loaded level would be left for the next editor.
 void edit_mode_name(ScreenPos at) {
   int mode = 0;
-  if (read_mode(mode) != 0) return;
+  if (read_mode(mode) != link_ok) return;
   load_access_level(80);
   edit_text(at, mode_name_address(mode), 8);
 }
@@ -252,7 +252,7 @@ void show_access_code(int k) {
 
 void draw_access_codes() {
   clear_screen();
-  for (int k = 1; k <= 7; ++k) {
+  for (int k = 1; k <= facts::karvel_access_code_count; ++k) {
     print_at_plain(30, 8 + k, format("Код доступа %d - "_cp, k));
     show_access_code(k);
   }
@@ -315,7 +315,7 @@ void draw_protection_block(const GridCursor& grid, int block) {
 void station_settings_menu() {
   clear_screen();
   if (!station_or_file()) {
-    link_error_box(5);
+    link_error_box(link_not_connected);
     return;
   }
   if (link_state.station_connected) link_rts_on();
@@ -345,7 +345,7 @@ void show_identity_page() {
                          {"Время создания программного обеспечения.."_cp, 0x8018}};
   for (int i = 0; i < 4; ++i) {
     print_at_plain(4, 4 + i, lines[i].label);
-    if (link_read_block(lines[i].address, 8) != 0) continue;
+    if (link_read_block(lines[i].address, 8) != link_ok) continue;
     std::string text = as_characters(8);
     if (i == 3) text = text.substr(0, 3) + text.substr(4, 2);  // hh:mm without the separator's twin
     put_text(text);
@@ -365,7 +365,7 @@ void show_identity_page() {
       service_step = 2;
     } else if (service_step == 2 && upper == identity_service_keys[1]) {
       service_step = 0;
-      if (link_read_block(0x80E4, 4) == 0) {
+      if (link_read_block(0x80E4, 4) == link_ok) {
         const std::string text = format("%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
                                         link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
         print_at_plain(1, 25, text);

@@ -15,8 +15,6 @@ int link_buffer[256];
 
 namespace {
 
-std::unique_ptr<platform::SerialPort> port;
-int last_reply = 0;
 const LinkImage* file_image = nullptr;
 
 using facts::ack;
@@ -29,9 +27,9 @@ bool karvel() { return profile().link.memory_window; }
 // Sends a byte and reads its answer: true when one came. A byte that could
 // not be sent has no answer either, and is not waited for.
 bool exchange(int out) {
-  if (link_put_byte(out) != 0) return false;
+  if (link_put_byte(out) != link_ok) return false;
   int in = 0;
-  return link_get_byte(in) == 0;
+  return link_get_byte(in) == link_ok;
 }
 
 // A byte that opens a frame (or repeats its opening) first throws away
@@ -60,8 +58,8 @@ struct Trace {
 // The poll loop proper: waits for the station's first answer other than
 // "nothing to report", then takes the rest of its frame.
 LinkResult poll_frame(int* frame, Trace& trace) {
-  last_reply = nothing_to_report;
-  while (last_reply == nothing_to_report) {
+  link_state.last_reply = nothing_to_report;
+  while (link_state.last_reply == nothing_to_report) {
     bool frames_sent = false;
     int frames_result = 0;
     if (key_waiting()) {
@@ -74,11 +72,11 @@ LinkResult poll_frame(int* frame, Trace& trace) {
       if (frames_result != link_ok) return static_cast<LinkResult>(frames_result);
       // The station's answer to the last check byte closed that key frame;
       // it is no event code, so the poll goes on.
-      last_reply = nothing_to_report;
+      link_state.last_reply = nothing_to_report;
     }
     if (!exchange_twice(facts::event_poll)) return link_no_answer;
   }
-  int code = last_reply;
+  int code = link_state.last_reply;
   frame[0] = code;
   trace.text("\r\nSTART <TxD=80 ");
   trace.text("RxD=%X ", code);
@@ -89,17 +87,17 @@ LinkResult poll_frame(int* frame, Trace& trace) {
   bool counted_tail = !karvel() && code == facts::tomrik_counted_event;
   for (int i = 1; i <= count; ++i) {
     if (!exchange(ack)) return link_no_answer;
-    frame[i] = last_reply;
-    sum += last_reply;
+    frame[i] = link_state.last_reply;
+    sum += link_state.last_reply;
     trace.text("TxD=FF ");
-    trace.text("RxD=%X ", last_reply);
-    if (counted_tail && i == facts::tomrik_counted_event_byte) count += last_reply;
+    trace.text("RxD=%X ", link_state.last_reply);
+    if (counted_tail && i == facts::tomrik_counted_event_byte) count += link_state.last_reply;
   }
   int check = link_check_byte(sum);
   trace.text("TxD=%X ", check);
   if (!exchange(check)) return link_no_answer;
-  trace.text("RxD=%X> END", last_reply);
-  return last_reply == check ? link_ok : link_check_mismatch;
+  trace.text("RxD=%X> END", link_state.last_reply);
+  return link_state.last_reply == check ? link_ok : link_check_mismatch;
 }
 
 // The synchronisation prelude of a record frame: link_ok once synchronised,
@@ -109,8 +107,8 @@ LinkResult synchronise(int command, bool writing) {
   for (int k = 0; k <= 12; ++k) {
     bool answered = exchange_fresh(command);
     if (writing && k == 12) return answered ? link_no_sync : link_no_answer;
-    if (answered && last_reply == ack && (k == 0 || before == nothing_to_report)) return link_ok;
-    before = answered ? last_reply : 0;
+    if (answered && link_state.last_reply == ack && (k == 0 || before == nothing_to_report)) return link_ok;
+    before = answered ? link_state.last_reply : 0;
   }
   return link_no_answer;
 }
@@ -123,13 +121,13 @@ LinkResult read_block_frame(int address, int count) {
     link_error_box(link_no_answer);
     return link_failed;
   }
-  if (last_reply != ack) return link_refused;
+  if (link_state.last_reply != ack) return link_refused;
   for (int byte : {low, high}) {
     if (!exchange(byte)) {
       link_error_box(link_no_answer);
       return link_failed;
     }
-    if (last_reply != ack) {
+    if (link_state.last_reply != ack) {
       link_error_box(link_not_acknowledged);
       return link_not_acknowledged;
     }
@@ -149,7 +147,7 @@ LinkResult read_block_frame(int address, int count) {
     link_error_box(link_no_answer);
     return link_failed;
   }
-  if (last_reply != check) {
+  if (link_state.last_reply != check) {
     link_error_box(link_check_mismatch);
     return link_check_mismatch;
   }
@@ -161,16 +159,16 @@ int clamp_count(int count) { return count < 0 ? 0 : count > 255 ? 255 : count; }
 }  // namespace
 
 void link_use_port(std::unique_ptr<platform::SerialPort> p) {
-  port = std::move(p);
-  link_state.port_opened = port && port->is_open();
+  link_state.port = std::move(p);
+  link_state.port_opened = link_state.port && link_state.port->is_open();
 }
 
 platform::SerialPort& link_port() {
-  if (!port) port = platform::make_system_serial_port();
-  return *port;
+  if (!link_state.port) link_state.port = platform::make_system_serial_port();
+  return *link_state.port;
 }
 
-int link_last_reply() { return last_reply; }
+int link_last_reply() { return link_state.last_reply; }
 
 void link_use_image(const LinkImage* image) { file_image = image; }
 
@@ -196,7 +194,7 @@ int link_get_byte(int& value) {
   int got = link_port().read_byte(byte, profile().link.read_timeout_ms);
   if (got == platform::serial_byte_received) {
     value = byte;
-    last_reply = byte;
+    link_state.last_reply = byte;
     return link_ok;
   }
   if (profile().link.read_failure_is_timeout) return link_no_answer;
@@ -215,6 +213,7 @@ void link_rts_on() {
 void link_rts_off() {
   // A port that is not open (never opened, or lost by a failed reopen) has
   // no control line to drop.
+  platform::SerialPort* port = link_state.port.get();
   if (!port || !port->is_open()) return;
   if (!port->set_rts(false)) {
     link_error_box(link_system_error);
@@ -247,7 +246,7 @@ int link_write_block(int address, int count) {
     link_error_box(link_no_answer);
     return link_failed;
   }
-  if (last_reply != ack) {
+  if (link_state.last_reply != ack) {
     link_error_box(link_not_acknowledged);
     return link_refused;
   }
@@ -261,7 +260,7 @@ int link_write_block(int address, int count) {
       link_error_box(link_no_answer);
       return -position;
     }
-    if (last_reply != expected) {
+    if (link_state.last_reply != expected) {
       link_error_box(wrong_box);
       return position;
     }
@@ -301,16 +300,16 @@ LinkResult link_send_key(int command, int code) {
   std::snprintf(text, sizeof text, "\r\ncmd=%X ", command);
   put_text(text);
   if (!exchange_fresh(command)) return link_failed;
-  if (last_reply != ack) return link_refused;
+  if (link_state.last_reply != ack) return link_refused;
   std::snprintf(text, sizeof text, "  ch=%X ", code);
   put_text(text);
   if (!exchange(code)) return link_failed;
-  if (last_reply != ack) return link_refused;
+  if (link_state.last_reply != ack) return link_refused;
   int check = link_check_byte(command + code);
   std::snprintf(text, sizeof text, "  ksum=%X ", check);
   put_text(text);
   if (!exchange(check)) return link_failed;
-  return last_reply == check ? link_ok : link_key_check_mismatch;
+  return link_state.last_reply == check ? link_ok : link_key_check_mismatch;
 }
 
 LinkResult link_read_record(int* record, int group, int index) {
@@ -319,19 +318,19 @@ LinkResult link_read_record(int* record, int group, int index) {
   group &= 0xFF;
   index &= 0xFF;
   if (!exchange(group)) return link_no_answer;
-  if (last_reply != ack) return link_not_acknowledged;
+  if (link_state.last_reply != ack) return link_not_acknowledged;
   if (!exchange(index)) return link_no_answer;
-  int length = last_reply;  // one byte: the record's 256 elements hold it
+  int length = link_state.last_reply;  // one byte: the record's 256 elements hold it
   record[0] = length;
   int sum = command + group + index + length;
   for (int i = 1; i <= length; ++i) {
     if (!exchange(ack)) return link_no_answer;
-    record[i] = last_reply;
-    sum += last_reply;
+    record[i] = link_state.last_reply;
+    sum += link_state.last_reply;
   }
   int check = link_check_byte(sum);
   if (!exchange(check)) return link_no_answer;
-  return last_reply == check ? link_ok : link_check_mismatch;
+  return link_state.last_reply == check ? link_ok : link_check_mismatch;
 }
 
 LinkResult link_write_record(const int* record, int group, int index) {
@@ -342,7 +341,7 @@ LinkResult link_write_record(const int* record, int group, int index) {
   auto send = [&](int byte) {
     sum += byte & 0xFF;
     if (!exchange(byte)) return link_no_answer;
-    return last_reply == ack ? link_ok : link_not_acknowledged;
+    return link_state.last_reply == ack ? link_ok : link_not_acknowledged;
   };
   LinkResult failed = send(group);
   if (!failed) failed = send(index);
@@ -351,5 +350,5 @@ LinkResult link_write_record(const int* record, int group, int index) {
   if (failed) return failed;
   int check = link_check_byte(sum);
   if (!exchange(check)) return link_no_answer;
-  return last_reply == check ? link_ok : link_check_mismatch;
+  return link_state.last_reply == check ? link_ok : link_check_mismatch;
 }

@@ -86,7 +86,7 @@ bool find_speed() {
   link_state.speed_index = 0;
   int answers = 0;
   for (int attempt = 1; attempt <= 12; ++attempt) {
-    if (link_open_port() != 0) return false;
+    if (link_open_port() != link_ok) return false;
     link_rts_on();
     int echo = 0;
     bool answered = link_put_byte(facts::karvel_line_test) == link_ok && link_get_byte(echo) == link_ok;
@@ -141,7 +141,7 @@ void connect_karvel(const PortWindow& window) {
 }
 
 void connect_tomrik(const PortWindow& window) {
-  if (link_open_port() != 0) return;
+  if (link_open_port() != link_ok) return;
   link_rts_on();
   int record[256] = {};
   LinkResult result = link_no_answer;

@@ -2,8 +2,6 @@
 
 #include "station_facts.h"
 
-LinkState link_state;
-
 void link_take_karvel_identity(const std::uint8_t* identity) {
   for (int i = 0; i < facts::karvel_identity_text_size; ++i)
     link_state.station_identity[i] = static_cast<char>(identity[facts::karvel_identity_text_bytes[i]]);

@@ -3,6 +3,9 @@
 // station answered, and what it said about itself.
 
 #include <cstdint>
+#include <memory>
+
+#include "serial.h"
 
 // The event log view of karvel turns keys pressed while it polls into key
 // frames: the hook gets the key read between poll rounds (it reads the scan
@@ -25,8 +28,13 @@ struct LinkState {
   int access_code_table[8] = {};  // karvel, entries 1..7
   int trace_flag = 0;        // karvel: link_poll_event appends its frames to "cmd.ttt"
   LinkKeyFrames key_frames = nullptr;  // karvel: set while the event log view polls
+  // The port the link talks through (the system's, made at its first use,
+  // or one a test put in) and the last byte the station sent on it.
+  std::unique_ptr<platform::SerialPort> port;
+  int last_reply = 0;
 };
-extern LinkState link_state;
+// Part of the run state (settings/run_state.h), which resets it.
+extern LinkState& link_state;
 
 // Takes station_identity and the counts from what a station says about
 // itself. karvel: the 8 identity bytes (read at connection, or the start of

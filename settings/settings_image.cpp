@@ -3,22 +3,19 @@
 #include "link_image.h"
 #include "link_state.h"
 
-SettingsImage settings_image;
-
 namespace {
 
 bool inside_window(int address, int count) {
   return count >= 0 && address >= karvel_image_base && address + count <= karvel_image_base + karvel_image_size;
 }
 
-// The link reads and writes this image in file mode. It is handed over
-// while the program starts, before any block operation can run.
 const LinkImage karvel_image_for_link{karvel_image_read, karvel_image_write};
-[[maybe_unused]] const bool image_given_to_link = (link_use_image(&karvel_image_for_link), true);
 
 bool is_digit(std::uint8_t c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
+
+void give_karvel_image_to_link() { link_use_image(&karvel_image_for_link); }
 
 bool karvel_image_read(int address, int count, int* buffer) {
   if (!inside_window(address, count)) return false;

@@ -18,7 +18,12 @@ struct SettingsImage {
   std::uint8_t karvel[karvel_image_size] = {};
   std::uint8_t tomrik[tomrik_image_size] = {};
 };
-extern SettingsImage settings_image;
+// Part of the run state (run_state.h), which resets it.
+extern SettingsImage& settings_image;
+
+// Lets the link's block operations act on the karvel image in file mode.
+// The reset of the run state does it, as each program starts.
+void give_karvel_image_to_link();
 
 // Block access to the karvel image by station address, as the block
 // operations do in file mode (the link is given these two at start-up). A

@@ -9,4 +9,5 @@ struct SettingsState {
   // opened under it.
   bool name_too_long = false;
 };
-extern SettingsState settings_state;
+// Part of the run state (run_state.h), which resets it.
+extern SettingsState& settings_state;

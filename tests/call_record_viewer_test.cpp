@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/link_state.h"
+#include "settings/run_state.h"
 #include "settings_test_support.h"
 #include "test_support.h"
 #include "tomrik/call_records.h"
@@ -68,8 +68,7 @@ struct Viewer : ::testing::Test {
     dir = fs::temp_directory_path() / ("viewer_test_" + std::to_string(getpid()) + "_" + std::to_string(++serial));
     fs::create_directories(dir);
     fs::current_path(dir);
-    record_filter = CallRecord();
-    link_state = LinkState();
+    reset_run_state();
     link_state.subscriber_count = 16;
     link_state.city_line_count = 4;
   }
@@ -77,8 +76,7 @@ struct Viewer : ::testing::Test {
     fs::current_path(old_dir);
     std::error_code ec;
     fs::remove_all(dir, ec);
-    record_filter = CallRecord();
-    link_state = LinkState();
+    reset_run_state();
   }
   void write_records(const std::vector<CallRecord>& records) {
     std::ofstream f("tarif.dat", std::ios::binary);

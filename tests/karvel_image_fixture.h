@@ -4,8 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/link_state.h"
-#include "settings/settings_image.h"
+#include "settings/run_state.h"
 #include "test_support.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
@@ -18,16 +17,14 @@ struct KarvelImageTest : ::testing::Test {
   platform::TestServices services;
   void SetUp() override {
     use_profile(karvel_profile);
-    settings_image = SettingsImage();
-    link_state = LinkState();
+    reset_run_state();
     link_state.file_mode = 1;
     link_state.port_count = 24;
     link_state.city_line_count = 4;
-    access_pending = 0;
     set_colour(COLOR_SCREEN);
     clear_screen();
   }
-  void TearDown() override { link_state = LinkState(); }
+  void TearDown() override { reset_run_state(); }
   void keys(std::initializer_list<int> k) { services.keys.add(k); }
 };
 

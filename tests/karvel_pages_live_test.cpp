@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "link/link_port.h"
 #include "platform/serial_loopback.h"
+#include "settings/run_state.h"
 #include "sim/karvel_station.h"
 #include "sim/station_line.h"
 #include "test_support.h"
@@ -24,20 +25,16 @@ struct LivePages : ::testing::Test {
   sim::StationLine line{station};
   void SetUp() override {
     use_profile(karvel_profile);
-    link_state = LinkState();
+    reset_run_state();
     link_use_port(std::make_unique<platform::LoopbackSerialPort>(&line));
     link_state.speed_index = 3;
     ASSERT_EQ(link_open_port(), 0);
     link_state.station_connected = 1;
     link_state.port_count = 24;
     link_state.city_line_count = 4;
-    access_pending = 0;
-    port_editor = PortEditorState();
+    reset_port_editor();
   }
-  void TearDown() override {
-    link_state = LinkState();
-    link_use_port(nullptr);
-  }
+  void TearDown() override { reset_run_state(); }
   void keys(std::initializer_list<int> k, std::uint64_t after_ms = 0) { services.keys.add(k, after_ms); }
 };
 

@@ -15,7 +15,6 @@ struct KarvelBlocks : test::ScriptedLink {
   test::BoxWatcher boxes;
   void SetUp() override {
     use_line(karvel_profile);
-    settings_image = SettingsImage();
     platform::services().keys = &boxes;
   }
   std::vector<std::string> box(const char* message) { return {message}; }

@@ -26,7 +26,7 @@ struct OnStation : ::testing::Test {
 
   void start(const Profile& program) {
     use_profile(program);
-    link_state = LinkState();
+    reset_run_state();
     auto p = std::make_unique<platform::LoopbackSerialPort>(&line);
     port = p.get();
     link_use_port(std::move(p));
@@ -45,8 +45,7 @@ struct OnStation : ::testing::Test {
   // The user takes a while over a box: the station sees the pause.
   void pause() { services.clock.advance(1000); }
   void TearDown() override {
-    link_use_port(nullptr);
-    link_state = LinkState();
+    reset_run_state();
     use_profile(karvel_profile);
   }
 };

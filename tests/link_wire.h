@@ -15,6 +15,7 @@
 #include "link/link.h"
 #include "link/link_port.h"
 #include "platform/serial.h"
+#include "settings/run_state.h"
 #include "toolkit/profile.h"
 #include "toolkit/screen.h"
 #include "test_support.h"
@@ -163,7 +164,7 @@ struct ScriptedLink : ::testing::Test {
 
   void use_line(const Profile& program, bool open_and_connected = true) {
     use_profile(program);
-    link_state = LinkState();
+    reset_run_state();
     auto w = std::make_unique<ScriptedWire>(services.clock);
     wire = w.get();
     if (open_and_connected) w->open("COM1", program.link.memory_window ? 9600 : 4800);
@@ -171,8 +172,7 @@ struct ScriptedLink : ::testing::Test {
     link_state.station_connected = open_and_connected;
   }
   void TearDown() override {
-    link_use_port(nullptr);
-    link_state = LinkState();
+    reset_run_state();
     use_profile(karvel_profile);
   }
 };

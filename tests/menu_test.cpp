@@ -4,8 +4,7 @@
 #include <string>
 
 #include "karvel/menu_table.h"
-#include "link/link_state.h"
-#include "settings/settings_state.h"
+#include "settings/run_state.h"
 #include "test_support.h"
 #include "toolkit/menu.h"
 #include "toolkit/screen.h"
@@ -17,15 +16,10 @@ struct MenuBar : ::testing::Test {
   platform::TestServices services;
   void SetUp() override {
     use_profile(karvel_profile);
-    menu_state = MenuState();
+    reset_run_state();
     use_menu_table(karvel_menu_table);
-    link_state = LinkState();
-    settings_state = SettingsState();
   }
-  void TearDown() override {
-    link_state = LinkState();
-    settings_state = SettingsState();
-  }
+  void TearDown() override { reset_run_state(); }
   // Runs the menu with the keys, ended by Enter.
   void run_with(std::initializer_list<int> keys) {
     services.keys.add(keys);
@@ -146,8 +140,8 @@ TEST_F(MenuBar, LinkStatusShowsTheConnectedStationOrTheLoadedFile) {
   EXPECT_EQ(test::text_at(59, 1, 22), "office.set    KRV4242 ");
 
   use_profile(tomrik_profile);
+  reset_run_state();
   use_menu_table(tomrik_menu_table);
-  link_state = LinkState();
   link_state.station_connected = 1;
   std::memcpy(link_state.station_identity, "T416", 5);
   draw_menu_bar();

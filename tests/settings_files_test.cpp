@@ -55,7 +55,6 @@ TEST_F(Files, LoadTakesTheImageAndTheIdentityAndEntersFileMode) {
 TEST_F(Files, TheMenuBarShowsTheLoadedFileAndItsIdentity) {
   write_file("office.set", karvel_file("K-T216A4"));
   load_ok("office");
-  menu_state = MenuState();
   draw_menu_bar();
   EXPECT_EQ(utf8_at(59, 1, 10), "office.set");
   EXPECT_EQ(utf8_at(73, 1, 7), "KT216A4");

@@ -13,9 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "link/link_state.h"
-#include "settings/settings_image.h"
-#include "settings/settings_state.h"
+#include "settings/run_state.h"
 #include "test_support.h"
 #include "toolkit/profile.h"
 #include "toolkit/screen.h"
@@ -60,11 +58,11 @@ struct SettingsFixture : ::testing::Test {
     fs::create_directories(dir);
     fs::current_path(dir);
     use_profile(karvel_profile);
-    link_state = LinkState();
-    settings_state = SettingsState();
-    settings_image = SettingsImage();
+    reset_run_state();
   }
+  // Drops the port too, before a station the test put on the line goes.
   void TearDown() override {
+    reset_run_state();
     fs::current_path(old_dir);
     fs::remove_all(dir);
   }

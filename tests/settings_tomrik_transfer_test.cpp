@@ -78,10 +78,6 @@ struct TomrikTransfer : test::SettingsFixture {
     const Bytes* bytes = on_line.station.record(static_cast<std::uint8_t>(group), static_cast<std::uint8_t>(index));
     return bytes ? *bytes : Bytes{};
   }
-  void TearDown() override {
-    link_use_port(nullptr);
-    SettingsFixture::TearDown();
-  }
   void set_identity(const char* id) {
     put(0x80, 1, std::vector<std::uint8_t>(id, id + 4));
     std::copy(id, id + 4, link_state.station_identity);

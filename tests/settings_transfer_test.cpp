@@ -33,10 +33,6 @@ struct KarvelTransfer : test::SettingsFixture {
   }
   // The station's configuration window.
   std::vector<std::uint8_t> memory() const { return on_line.station.image(); }
-  void TearDown() override {
-    link_use_port(nullptr);
-    SettingsFixture::TearDown();
-  }
   void choose(const std::string& name) {
     type(name);
     keys({key::enter});

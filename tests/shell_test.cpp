@@ -7,6 +7,7 @@
 
 #include "karvel/context_help.h"
 #include "karvel/shell.h"
+#include "settings/run_state.h"
 #include "test_support.h"
 #include "toolkit/menu.h"
 #include "toolkit/screen.h"
@@ -28,9 +29,10 @@ struct Shell : ::testing::Test {
     dir = fs::temp_directory_path() / ("shell_test_" + std::to_string(getpid()) + "_" + std::to_string(++serial));
     fs::create_directories(dir);
     fs::current_path(dir);
-    menu_state = MenuState();
+    reset_run_state();
   }
   void TearDown() override {
+    reset_run_state();
     if (help_file) std::fclose(help_file);
     help_file = nullptr;
     fs::current_path(old_dir);
@@ -82,7 +84,7 @@ TEST_F(Shell, KarvelAboutBoxAndTheMenuComingBackWhereItWas) {
   EXPECT_EQ(test::text_at(24, 12, 34), std::string(34, ' '));
 
   // A key closes the box; the menu comes back with Help open on entry 2.
-  menu_state = MenuState();
+  reset_run_state();
   keys({0, key::left, 0, key::down, key::enter, 'k'});
   EXPECT_TRUE(test::runs_until_script_ends(karvel_main));
   EXPECT_EQ(menu_state.current_menu, 5);
@@ -121,7 +123,7 @@ TEST_F(Shell, EntriesWithoutAScreenYetBringTheMenuBackOnThem) {
   EXPECT_EQ(test::utf8_at(41, 3, 30), "1.Отображение работы станции 1");
 
   use_profile(tomrik_profile);
-  menu_state = MenuState();
+  reset_run_state();
   keys({0, key::right, 0, key::up, key::enter});
   EXPECT_TRUE(test::runs_until_script_ends(tomrik_main));
   EXPECT_EQ(menu_state.menu_choice[2], 16);

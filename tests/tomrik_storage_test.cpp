@@ -42,11 +42,6 @@ struct Storage : test::SettingsFixture {
     link_use_port(std::move(l));
     link_state.station_connected = 1;
     device.switch_on(true, platform::now_ms());
-    day_night_times[0] = 20, day_night_times[1] = 0, day_night_times[2] = 9, day_night_times[3] = 0;
-  }
-  void TearDown() override {
-    link_use_port(nullptr);
-    SettingsFixture::TearDown();
   }
   // Down to the item, Enter.
   void choose(int item) {

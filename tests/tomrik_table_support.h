@@ -20,10 +20,6 @@ struct TomrikTableFixture : SettingsFixture {
     link_state.city_line_count = 4;
     link_state.subscriber_count = 16;
   }
-  void TearDown() override {
-    link_use_port(nullptr);
-    SettingsFixture::TearDown();
-  }
   // The bytes of a record as the station holds them; assigning them gives
   // the station that record (one it did not have holds no room for writes
   // beyond them).

@@ -83,9 +83,9 @@ void draw_places(const GridCursor& grid, int row, std::uint8_t colour) {
 int read_places(int period, int row) { return table_read(record_group(period, row), row_line(row)); }
 
 int redraw_places(const GridCursor& grid, int period, int row) {
-  if (int status = read_places(period, row)) return status;
+  if (int status = read_places(period, row); status != link_ok) return status;
   draw_places(grid, row, COLOR_SCREEN);
-  return 0;
+  return link_ok;
 }
 
 // Equal subscribers keep only their first place; then each of the places 1,
@@ -108,8 +108,8 @@ void tidy_places(int* code) {
 int edit_place(GridCursor& grid, int period) {
   const int row = grid.row;
   const int group = record_group(period, row), line = row_line(row);
-  if (int status = read_places(period, row)) return status;
-  if (table_record[0] == 0) return 0;
+  if (int status = read_places(period, row); status != link_ok) return status;
+  if (table_record[0] == 0) return link_ok;
   table_fit_length(places);
   if (table_record[grid.column] == 0) {
     for (int p = 1; p <= places; ++p)
@@ -127,7 +127,7 @@ int edit_place(GridCursor& grid, int period) {
     if (k == key::esc) break;
     if (k == key::enter) {
       tidy_places(&table_record[1]);
-      if (int status = link_write_record(table_record, group, line)) return status;
+      if (int status = link_write_record(table_record, group, line); status != link_ok) return status;
       break;
     }
     if (k == key::space) {
@@ -165,13 +165,13 @@ void call_distribution_screen(int period) {
   for (int row = 1; row <= 12; ++row) {
     if (row_line(row) > lines) continue;
     int status = redraw_places(grid, period, row);
-    if (status == 0 && row_group(row) > 1) {
+    if (status == link_ok && row_group(row) > 1) {
       status = table_read(delay_group, row_line(row));
       int pos = delay_position(period, row);
-      if (status == 0 && table_has_byte(pos))
+      if (status == link_ok && table_has_byte(pos))
         print_at(grid.cell(delay_column, row), delay_text(table_record[pos]), COLOR_SCREEN);
     }
-    if (status) {
+    if (status != link_ok) {
       link_error_box(status);
       return;
     }
@@ -181,7 +181,7 @@ void call_distribution_screen(int period) {
     int k = grid_navigate(grid);
     const int row = grid.row;
     const bool line_here = row_line(row) <= lines;
-    int status = 0;
+    int status = link_ok;
     if (k == key::enter && line_here) {
       if (grid.column == delay_column) {
         if (row_group(row) > 1)
@@ -190,9 +190,9 @@ void call_distribution_screen(int period) {
         status = edit_place(grid, period);
       }
     }
-    if (status == 0 && line_here && grid.column != delay_column && (k == key::enter || k == key::esc))
+    if (status == link_ok && line_here && grid.column != delay_column && (k == key::enter || k == key::esc))
       status = redraw_places(grid, period, row);
-    if (status) {
+    if (status != link_ok) {
       link_error_box(status);
       return;
     }

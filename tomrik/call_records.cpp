@@ -1,6 +1,8 @@
 #include "call_records.h"
 
-CallRecord record_filter;
+#include "settings/run_state.h"
+
+constinit CallRecord& record_filter = run.record_filter;
 
 char number_character(std::uint8_t byte) {
   if (byte >= '0' && byte <= '9') return static_cast<char>(byte);

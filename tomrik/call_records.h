@@ -1,24 +1,19 @@
 #pragma once
-// Call records of "tarif.dat": 32 bytes each. Byte 0 the subscriber code
-// (0 marks an empty slot), byte 1 the city line, bytes 2..4 the date,
-// 5..7 the start time, 8..10 the duration (hours, minutes, seconds),
-// 11..31 the dialled number as characters (0 for none; the station's own
-// store writes ";" for "*" and "<" for "#").
+// Call records of "tarif.dat", 32 bytes each (the layout is told with
+// CallRecord): reading them and matching them against the viewer's filter.
 
 #include <cstdint>
 #include <cstdio>
 
-constexpr int call_record_size = 32;
+#include "settings/call_record.h"
+
 constexpr int number_first = 11;
 constexpr int pattern_places = 20;  // bytes 11..30 of a filter
 
-struct CallRecord {
-  std::uint8_t bytes[call_record_size] = {};
-};
-
 // The viewer's filter, in the record layout: subscriber (0 all), line (0
-// all) and a number pattern of "0".."9", "*", "#" and "?" ended by 0.
-extern CallRecord record_filter;
+// all) and a number pattern of "0".."9", "*", "#" and "?" ended by 0. Part
+// of the run state (settings/run_state.h), which resets it.
+extern CallRecord& record_filter;
 
 bool call_record_matches(const CallRecord& record, const CallRecord& filter);
 

@@ -163,8 +163,8 @@ void draw_frame_lines() {
 // Types a new long-distance code for the line: digits append until four
 // are held; Enter writes all four places, Esc writes nothing.
 int edit_long_distance_code(const GridCursor& grid, int line) {
-  if (int status = read_row(line, code_row)) return status;
-  if (table_record[0] == 0) return 0;
+  if (int status = read_row(line, code_row); status != link_ok) return status;
+  if (table_record[0] == 0) return link_ok;
   table_record[0] = 0;
   for (int i = 1; i <= 4; ++i) table_record[i] = 0;
   const ScreenPos at = grid.cell(line, code_row);
@@ -177,7 +177,7 @@ int edit_long_distance_code(const GridCursor& grid, int line) {
     if (k == key::esc) break;
     if (k == key::enter) {
       table_record[0] = 4;
-      if (int status = link_write_record(table_record, code_group, line)) return status;
+      if (int status = link_write_record(table_record, code_group, line); status != link_ok) return status;
       break;
     }
     int code = typed_code(k);
@@ -188,9 +188,9 @@ int edit_long_distance_code(const GridCursor& grid, int line) {
       goto_xy(at.column + held, at.row);
     }
   }
-  if (int status = read_row(line, code_row)) return status;
+  if (int status = read_row(line, code_row); status != link_ok) return status;
   draw_row_value(grid, line, code_row, COLOR_SCREEN);
-  return 0;
+  return link_ok;
 }
 
 // Edits the grid's current cell: the parameter of its row for its line.
@@ -214,7 +214,7 @@ void city_lines_screen() {
   GridCursor grid = line_grid();
   for (int l = 1; l <= lines; ++l) {
     for (int r = 1; r <= 12; ++r) {
-      if (int status = read_row(l, r)) {
+      if (int status = read_row(l, r); status != link_ok) {
         link_error_box(status);
         return;
       }
@@ -226,7 +226,7 @@ void city_lines_screen() {
     int k = grid_navigate(grid);
     if (k == key::esc) return;
     if (k != key::enter || grid.column > lines) continue;
-    if (int status = edit_cell(grid)) {
+    if (int status = edit_cell(grid); status != link_ok) {
       link_error_box(status);
       return;
     }

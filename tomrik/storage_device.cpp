@@ -19,10 +19,11 @@
 #include "platform.h"
 #include "screen.h"
 #include "screens.h"
+#include "settings/run_state.h"
 #include "station_facts.h"
 #include "toolkit/hints.h"
 
-int day_night_times[4] = {20, 0, 9, 0};
+constinit int (&day_night_times)[facts::storage_times_bytes] = run.day_night_times;
 
 namespace {
 
@@ -474,7 +475,7 @@ void wait_out_read(std::uint64_t asked) {
 void storage_device_screen() {
   clear_screen();
   if (!link_state.station_connected) {
-    link_error_box(5);
+    link_error_box(link_not_connected);
     return;
   }
   Storage s;
@@ -493,7 +494,7 @@ void storage_device_screen() {
   // device in step sends one byte and waits, so that takes a byte or two; a
   // line that never falls silent is given up on after a few hundred.
   int r = 0;
-  for (int drained = 0; drained < max_drained && link_get_byte(r) == 0; ++drained) {
+  for (int drained = 0; drained < max_drained && link_get_byte(r) == link_ok; ++drained) {
   }
   while (!s.leave) {
     if (s.state == State::idle && !s.typed_ahead.empty()) {
@@ -505,7 +506,7 @@ void storage_device_screen() {
       continue;
     }
     std::uint64_t asked = platform::now_ms();
-    if (link_get_byte(r) != 0) {
+    if (link_get_byte(r) != link_ok) {
       wait_out_read(asked);
       s.link_flag = false;
       continue;

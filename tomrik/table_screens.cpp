@@ -8,7 +8,7 @@ int table_record[256];
 
 bool table_screen_start() {
   if (!link_state.station_connected) {
-    link_error_box(5);
+    link_error_box(link_not_connected);
     return false;
   }
   link_rts_on();
@@ -18,7 +18,7 @@ bool table_screen_start() {
 int table_read(int group, int index) {
   table_record[0] = 0;
   int status = link_read_record(table_record, group, index);
-  if (status != 0) table_record[0] = 0;
+  if (status != link_ok) table_record[0] = 0;
   return status;
 }
 
@@ -44,8 +44,8 @@ void draw_value(const GridCursor& grid, int value, const CellRule& rule, CellDra
 }  // namespace
 
 int edit_table_cell(const GridCursor& grid, int group, int index, int position, const CellRule& rule, CellDraw draw) {
-  if (int status = table_read(group, index)) return status;
-  if (!table_has_byte(position)) return 0;
+  if (int status = table_read(group, index); status != link_ok) return status;
+  if (!table_has_byte(position)) return link_ok;
   hint_edit_value();
   int& value = table_record[position];
   draw_value(grid, value, rule, draw, COLOR_BOX);
@@ -64,9 +64,9 @@ int edit_table_cell(const GridCursor& grid, int group, int index, int position, 
     value &= 0xFF;
   }
   if (k == key::enter) {
-    if (int status = link_write_record(table_record, group, index)) return status;
+    if (int status = link_write_record(table_record, group, index); status != link_ok) return status;
   }
-  if (int status = table_read(group, index)) return status;
+  if (int status = table_read(group, index); status != link_ok) return status;
   if (table_has_byte(position)) draw_value(grid, table_record[position], rule, draw, COLOR_SCREEN);
-  return 0;
+  return link_ok;
 }

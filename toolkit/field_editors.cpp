@@ -27,8 +27,6 @@ int digit_code(const DigitPair* table, int ch) {
   return -1;
 }
 
-int access_pending = 0;
-
 namespace {
 
 int byte_value(int i) { return link_buffer[i] & 0xFF; }
@@ -63,7 +61,7 @@ std::string line_ref_text(int v) {
 }
 
 const ChoiceKind yes_no_kind{yes_no_text, toggle, hint_space_enter, false, ""};
-const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) & 3; }, hint_space_enter, false, ""};
+const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) % facts::karvel_speed_count; }, hint_space_enter, false, ""};
 const ChoiceKind port_bus_kind{port_bus_text, nullptr, nullptr, false, ""};
 const ChoiceKind allowed_kind{allowed_text, toggle, nullptr, false, ""};
 const ChoiceKind dial_mode_kind{dial_mode_text, toggle, nullptr, false, ""};
@@ -88,7 +86,7 @@ int show_field(ScreenPos at, int address, int count, std::uint8_t colour, Render
   goto_xy(at);
   set_colour(colour);
   int status = link_read_block(address, count);
-  put_text(status == 0 ? render() : failed_text);
+  put_text(status == link_ok ? render() : failed_text);
   goto_xy(at);
   set_colour(COLOR_SCREEN);
   return status;
@@ -104,7 +102,7 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
   if (check_access() != 0) return -1;
   if (kind.hint) kind.hint();
   int status = show_choice(at, address, COLOR_BOX, kind);
-  if (status != 0 && !kind.blank_on_failed_read) return status;
+  if (status != link_ok && !kind.blank_on_failed_read) return status;
   bool written = false;
   for (;;) {
     int scan;
@@ -118,14 +116,14 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
       int write_status = link_write_block(address, 1);
       // The station changes its speed as soon as it has the byte, so its
       // answer to the check byte may be lost: the speed is followed anyway.
-      if (write_status != 0 && !follow_speed) return write_status;
+      if (write_status != link_ok && !follow_speed) return write_status;
       break;
     }
   }
   // Only a connected station has a speed to follow; in file mode there is
   // no port to switch.
   if (follow_speed && written && address == facts::karvel_speed_address && link_state.station_connected) {
-    link_state.speed_index = byte_value(0) & 3;
+    link_state.speed_index = byte_value(0) % facts::karvel_speed_count;
     link_open_port();
     link_rts_on();
     wait_ms(100);
@@ -176,11 +174,11 @@ int edit_typed(ScreenPos at, int address, int minimum, int maximum, const TypedK
       link_buffer[0] = stored & 0xFF;
       if (kind.bytes == 2) link_buffer[1] = (stored >> 8) & 0xFF;
       int status = link_write_block(address, kind.bytes);
-      if (status != 0) return status;
+      if (status != link_ok) return status;
       break;
     }
   }
-  return 0;
+  return link_ok;
 }
 
 int subscriber_base(int kind) { return kind == 2 ? 210 : kind == 3 ? 200 : 100; }
@@ -230,7 +228,7 @@ int show_number(ScreenPos at, int address, std::uint8_t colour) {
 
 int edit_number(ScreenPos at, int address, int minimum, int maximum) {
   int status = edit_typed(at, address, minimum, std::min(maximum, 255), {4, 1, 0});
-  if (status != 0) return status;
+  if (status != link_ok) return status;
   return show_number(at, address, COLOR_SCREEN);
 }
 
@@ -241,7 +239,7 @@ int show_number16(ScreenPos at, int address, std::uint8_t colour) {
 
 int edit_number16(ScreenPos at, int address, int minimum, int maximum) {
   int status = edit_typed(at, address, minimum, std::min(maximum, 65535), {5, 2, 0});
-  if (status != 0) return status;
+  if (status != link_ok) return status;
   return show_number16(at, address, COLOR_SCREEN);
 }
 
@@ -257,7 +255,7 @@ int show_port_ref(ScreenPos at, int address, std::uint8_t colour) {
 
 int edit_port_ref(ScreenPos at, int address) {
   int status = edit_typed(at, address, 0, link_state.port_count, {2, 1, 0});
-  if (status != 0) return status;
+  if (status != link_ok) return status;
   return show_port_ref(at, address, COLOR_SCREEN);
 }
 
@@ -275,7 +273,7 @@ int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind
 int edit_subscriber_ref(ScreenPos at, int address, int kind) {
   int base = subscriber_base(kind);
   int status = edit_typed(at, address, base + 1, base + link_state.port_count, {3, 1, base});
-  if (status != 0) return status;
+  if (status != link_ok) return status;
   return show_subscriber_ref(at, address, COLOR_SCREEN, kind);
 }
 
@@ -289,7 +287,7 @@ int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
   if (check_access() != 0) return -1;
   hint_digit_string();
   int status = show_digits(at, address, COLOR_BOX, count, table);
-  if (status != 0) return status;
+  if (status != link_ok) return status;
   const int column = at.column, row = at.row;
   int p = 0;
   link_buffer[count] = 0;
@@ -306,7 +304,7 @@ int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
     if (k == key::esc) break;
     if (k == key::enter) {
       status = link_write_block(address, count);
-      if (status != 0) return status;
+      if (status != link_ok) return status;
       break;
     }
     if (k == key::backspace) {
@@ -344,7 +342,7 @@ int edit_text(ScreenPos at, int address, int count) {
   count = field_length(count);
   if (check_access() != 0) return -1;
   int status = show_text(at, address, COLOR_BOX, count);
-  if (status != 0) return status;
+  if (status != link_ok) return status;
   const int column = at.column, row = at.row;
   int p = 0;
   link_buffer[count] = 0;

@@ -57,7 +57,7 @@ int edit_text(ScreenPos at, int address, int count);
 
 // Access codes. The protection level of a parameter is the station byte at
 // 0xED00 + its number; levels 1..7 name a code of access_code_table.
-extern int access_pending;
+extern int& access_pending;  // part of the run state (settings/run_state.h)
 void load_access_level(int parameter);
 // The prompt for the pending level's code: 0 when the code was right or
 // none is needed, -1 when a wrong one was typed. It shows no refusal: each

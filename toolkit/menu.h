@@ -34,7 +34,8 @@ struct MenuState {
   int menu_choice[menu_count + 1] = {0, 1, 1, 1, 1, 1};  // indexed 1..5
   bool exit_chosen = false;  // the exit entry ends the shell's loop
 };
-extern MenuState menu_state;
+// Part of the run state (settings/run_state.h), which resets it.
+extern MenuState& menu_state;
 
 // Chooses the table the bar and the menus are drawn from.
 void use_menu_table(const MenuTable& table);

@@ -1,3 +1,0 @@
-#include "settings_state.h"
-
-SettingsState settings_state;

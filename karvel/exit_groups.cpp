@@ -2,6 +2,9 @@
 // routing tables (F1) and dial control tables (F2) at the right.
 #include "karvel/exit_groups.h"
 
+#include <initializer_list>
+#include <vector>
+
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
 #include "link/link.h"

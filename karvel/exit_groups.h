@@ -4,8 +4,6 @@
 // exit code rows, three routing tables of control codes with phone book
 // cells, and two dial control tables.
 
-#include "station_facts.h"
-
 inline constexpr int exit_group_count = 4;
 inline constexpr int exit_routing_table_count = 3;
 inline constexpr int exit_dial_table_count = 2;

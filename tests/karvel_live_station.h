@@ -15,6 +15,7 @@
 #include "karvel/internal_ports.h"
 #include "link/link.h"
 #include "link/link_port.h"
+#include "settings/run_state.h"
 #include "sim/karvel_station.h"
 #include "sim_on_line.h"
 #include "test_support.h"
@@ -54,14 +55,13 @@ struct KarvelLiveStation : ::testing::Test {
 
   void SetUp() override {
     use_profile(karvel_profile);
-    link_state = LinkState();
+    reset_run_state();
     on_line.plug_in();
     link_state.speed_index = 3;
     link_state.station_connected = 1;
     link_state.port_count = 24;
     link_state.city_line_count = 4;
-    access_pending = 0;
-    port_editor = PortEditorState();
+    reset_port_editor();
     set_colour(COLOR_SCREEN);
     clear_screen();
     // Every topic a call handling screen may open: "#n" and nothing else.
@@ -72,8 +72,7 @@ struct KarvelLiveStation : ::testing::Test {
   void TearDown() override {
     std::fclose(help_file);
     help_file = nullptr;
-    link_state = LinkState();
-    link_use_port(nullptr);
+    reset_run_state();
   }
   void keys(std::initializer_list<int> k) { services.keys.add(k); }
   // Keys typed after a modal box (help, access code, port prompt) has

@@ -37,7 +37,7 @@ constexpr int first_line_code = 129;
 
 std::string hot_line_text(int v) {
   const int s = subscriber_count();
-  if (v == 0) return "   Нет   "_cp;
+  if (v == 0) return fit_cell("   Нет   "_cp, 10);
   if (v <= s) return fit_cell(format("Вн абн %2d"_cp, v + 10), 10);
   if (v < first_line_code) return fit_cell(format("Гр выз %2d"_cp, v + 10), 10);
   return fit_cell(format("Гор лин %d"_cp, v - 128), 10);

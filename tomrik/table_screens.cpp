@@ -51,16 +51,16 @@ void close_gaps(int* code, int count) {
 
 namespace {
 
-// The joint of a vertical line with the horizontal line `rank` (the top,
-// one between, or the bottom) of a double-lined table.
-enum class Rank { top, middle, bottom };
-
-std::uint8_t joint_char(Rank rank, bool double_line, bool left_edge, bool right_edge) {
-  if (!double_line) return rank == Rank::top ? boxch::t_down_double : rank == Rank::bottom ? boxch::t_up_double : boxch::cross_double;
-  if (left_edge) return rank == Rank::top ? boxch::d_top_left : rank == Rank::bottom ? boxch::d_bottom_left : boxch::d_t_right;
-  if (right_edge) return rank == Rank::top ? boxch::d_top_right : rank == Rank::bottom ? boxch::d_bottom_right : boxch::d_t_left;
-  return rank == Rank::top ? boxch::d_t_down : rank == Rank::bottom ? boxch::d_t_up : boxch::d_cross;
-}
+// The joint where a vertical line meets a horizontal one, by the horizontal
+// line (the top, one between, the bottom) and the vertical (the left edge,
+// a double line inside, the right edge, a single line inside).
+enum Rank { top_line, middle_line, bottom_line };
+enum Upright { left_edge, inner_double, right_edge, inner_single };
+constexpr std::uint8_t joints[3][4] = {
+    {boxch::d_top_left, boxch::d_t_down, boxch::d_top_right, boxch::t_down_double},
+    {boxch::d_t_right, boxch::d_cross, boxch::d_t_left, boxch::cross_double},
+    {boxch::d_bottom_left, boxch::d_t_up, boxch::d_bottom_right, boxch::t_up_double},
+};
 
 }  // namespace
 
@@ -73,9 +73,9 @@ void draw_table_frame(const TableFrame& frame) {
   for (int x : frame.double_columns) draw_frame(x, top + 1, x, bottom - 1, boxch::d_vertical);
   for (int x : frame.single_columns) draw_frame(x, top + 1, x, bottom - 1, boxch::vertical);
   for (int y : frame.rows) {
-    Rank rank = y == top ? Rank::top : y == bottom ? Rank::bottom : Rank::middle;
-    for (int x : frame.double_columns) put_at(x, y, joint_char(rank, true, x == left, x == right));
-    for (int x : frame.single_columns) put_at(x, y, joint_char(rank, false, false, false));
+    const Rank rank = y == top ? top_line : y == bottom ? bottom_line : middle_line;
+    for (int x : frame.double_columns) put_at(x, y, joints[rank][x == left ? left_edge : x == right ? right_edge : inner_double]);
+    for (int x : frame.single_columns) put_at(x, y, joints[rank][inner_single]);
   }
 }
 

@@ -171,11 +171,4 @@ TEST_F(CallGroups, ACursorRightOfAFourPlaceGroupIsSetBackToItsFourthPlace) {
   EXPECT_EQ(station->records_written.size(), 1u);
 }
 
-TEST_F(CallGroups, AnEightMemberGroupIsWrittenWithItsGapsClosed) {
-  rec(41, 6) = {0, 4, 0, 0, 0, 6, 0, 9};
-  keys({0, key::up, 0, key::right, key::enter, key::enter, key::esc});
-  call_groups_screen();
-  EXPECT_EQ(rec(41, 6), (Bytes{4, 6, 9, 0, 0, 0, 0, 0}));
-}
-
 }  // namespace

@@ -3,7 +3,6 @@
 // leaving) and their editor.
 #include <filesystem>
 
-#include "tomrik/melody_names.h"
 #include "tomrik/screens.h"
 #include "tomrik_table_support.h"
 
@@ -204,18 +203,6 @@ TEST_F(Melody, AMelodyNumberBeyondTwelveShowsBlankAndStepsFromTheLast) {
   melody_screen();
   EXPECT_EQ(rec(130, 1), Bytes{10});
   EXPECT_EQ(number(), "11.");
-}
-
-TEST(MelodyNames, SlotsOutsideTheFileAreEmpty) {
-  MelodyNameFile names;
-  EXPECT_EQ(names.shown(-1), std::string(32, ' '));
-  EXPECT_EQ(names.shown(16), std::string(32, ' '));
-  std::array<std::uint8_t, 32> s{};
-  s[0] = 'Q';
-  names.set_slot(99, s);
-  names.set_slot(15, s);
-  EXPECT_EQ(names.shown(15)[0], 'Q');
-  EXPECT_FALSE(names.write_back());  // never opened
 }
 
 }  // namespace

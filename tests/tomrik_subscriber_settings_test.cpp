@@ -196,13 +196,4 @@ TEST_F(SubscriberSettings, PageTwoEditsToneDiallingOnlyForTheStationsSubscribers
   for (auto& r : station->records_read) EXPECT_EQ(r.first, 34);
 }
 
-TEST_F(SubscriberSettings, EscDuringAnEditWritesNothing) {
-  rec(23, 1) = {1};
-  go(4, 1);
-  keys({key::enter, key::space, key::space, key::esc, key::esc});
-  subscriber_settings_screen(1);
-  EXPECT_TRUE(station->records_written.empty());
-  EXPECT_EQ(cell(4, 1, 10), " Линия 1  ");
-}
-
 }  // namespace

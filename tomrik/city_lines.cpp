@@ -198,7 +198,7 @@ int edit_cell(const GridCursor& grid) {
   const int line = grid.column, row = grid.row;
   if (row == code_row) return edit_long_distance_code(grid, line);
   const LineRow& r = rows[row - 1];
-  return edit_table_cell(grid, r.group, line + r.index_offset, 1, r.rule, row == hold_row ? draw_hold_everywhere : nullptr);
+  return edit_table_cell(grid, {r.group, line + r.index_offset}, r.rule, row == hold_row ? draw_hold_everywhere : nullptr);
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ int edit_value(const ValuePlace& place, const RecordCell& cell, const CellRule& 
     k = edit_record_cell(place.at, table_record, value, rule);
     value &= 0xFF;
   }
-  if (k == key::enter) {
+  if (k == key::enter && value <= rule.highest) {
     if (int status = link_write_record(table_record, cell.group, cell.index); status != link_ok) return status;
   }
   if (int status = table_read(cell.group, cell.index); status != link_ok) return status;

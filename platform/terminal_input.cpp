@@ -25,6 +25,7 @@ int ms_until(std::uint64_t now, std::uint64_t until) {
 }  // namespace
 
 TerminalInput::Event TerminalInput::wait(int timeout_ms) {
+  if (fd_ < 0) end_input();  // nothing to read keys from
   const std::uint64_t start = steady_ms();
   const bool limited = timeout_ms >= 0;
   const std::uint64_t limit = start + (limited ? static_cast<std::uint64_t>(timeout_ms) : 0);

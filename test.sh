@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: unit and screen tests,
-# and the end-to-end scenarios in tmux.
+# and the end-to-end scenarios in tmux; then the same once more built with
+# clang's address and undefined-behaviour sanitizers.
 set -euo pipefail
 cd "$(dirname "$0")"
+started=$SECONDS
 scripts/setup.sh
-cd build
-ctest --output-on-failure -j2 --timeout 300
+(cd build && ctest --output-on-failure -j2 --timeout 300)
+# All of it stays within 20 minutes on two cores: the sanitizer run gets
+# what is left, and leaves its scenarios out when that is too little.
+scripts/sanitizers.sh $((1200 - (SECONDS - started)))

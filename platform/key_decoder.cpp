@@ -103,35 +103,22 @@ struct Sequence {
 Sequence parse(const std::u32string& held) {
   Sequence s;
   s.intro = held[1];
-  std::size_t i = 2;
+  s.final = held.back();
+  std::size_t first = 2;
   if (s.intro == '[' && held.size() > 3 && held[2] == '[') {
     s.console_form = true;
-    i = 3;
+    first = 3;
   }
-  s.final = held.back();
-  bool in_number = false;
-  for (; i + 1 < held.size(); ++i) {
-    char32_t c = held[i];
-    if (c >= '0' && c <= '9') {
-      if (!in_number) {
-        if (s.count == 4) {
-          s.odd_parameters = true;
-          break;
-        }
-        ++s.count;
-        in_number = true;
-      }
+  std::u32string_view middle(held.data() + first, held.size() - 1 - first);
+  if (middle.empty()) return s;
+  // Numbers separated by ";"; an empty one counts as 0.
+  s.count = 1;
+  for (char32_t c : middle) {
+    if (c == ';' && s.count < 4) {
+      ++s.count;
+    } else if (c >= '0' && c <= '9') {
       int& p = s.parameters[s.count - 1];
       if (p < 1000) p = p * 10 + static_cast<int>(c - '0');
-    } else if (c == ';') {
-      if (!in_number) {
-        if (s.count == 4) {
-          s.odd_parameters = true;
-          break;
-        }
-        ++s.count;  // an empty parameter counts as 0
-      }
-      in_number = false;
     } else {
       s.odd_parameters = true;
     }
@@ -145,6 +132,49 @@ int keypad_character(char32_t final) {
   if (final == 'X') return '=';
   if (final >= 'j' && final <= 'y') return static_cast<int>(std::u32string_view(U"*+,-./0123456789")[final - 'j']);
   return -1;
+}
+
+// "Esc [ N ~" with xterm's modifier after the number, or rxvt's "$" (Shift),
+// "^" (Ctrl) and "@" (both) in place of the "~".
+int numbered_key_code(const Sequence& s) {
+  if (s.count == 0) return -1;
+  const ScanCodes* codes = key_by_number(s.parameters[0]);
+  if (!codes) return -1;
+  Modifiers m;
+  if (s.final == '~' && s.count > 1) m = modifiers_from(s.parameters[1]);
+  m.shift = m.shift || s.final == '$' || s.final == '@';
+  m.ctrl = m.ctrl || s.final == '^' || s.final == '@';
+  return scan_code_with(*codes, m);
+}
+
+// "Esc [ 1 ; M X" and "Esc O X" (old xterm: "Esc O M X"); rxvt sends its
+// Shift and Ctrl arrows with lower-case letters instead.
+int lettered_key_code(const Sequence& s) {
+  if (s.final == 'Z') return s.intro == '[' ? back_tab_key.plain : -1;
+  const ScanCodes* codes = key_by_letter(s.final);
+  if (!codes) return -1;
+  Modifiers m;
+  if (s.final >= 'a' && s.final <= 'd') {
+    m.shift = s.intro == '[';
+    m.ctrl = s.intro == 'O';
+  } else if (s.count == 2) {
+    m = modifiers_from(s.parameters[1]);
+  } else if (s.count == 1 && s.intro == 'O') {
+    m = modifiers_from(s.parameters[0]);
+  }
+  return scan_code_with(*codes, m);
+}
+
+// The scan code a complete sequence stands for, or -1.
+int scan_code_of(const Sequence& s) {
+  if (s.console_form) {
+    bool f1_to_f5 = s.count == 0 && s.final >= 'A' && s.final <= 'E';
+    return f1_to_f5 ? function_key(static_cast<int>(s.final - 'A') + 1).plain : -1;
+  }
+  switch (s.final) {
+    case '~': case '$': case '^': case '@': return numbered_key_code(s);
+    default: return lettered_key_code(s);
+  }
 }
 
 // The key of the US layout for each letter of the Russian one at the same
@@ -250,37 +280,8 @@ void KeyDecoder::continue_sequence(char32_t ch, std::uint64_t now_ms) {
 void KeyDecoder::decode_sequence() {
   Sequence s = parse(held_);
   if (s.odd_parameters) return;
-  if (s.console_form) {
-    if (s.count == 0 && s.final >= 'A' && s.final <= 'E') push_extended(function_key(static_cast<int>(s.final - 'A') + 1).plain);
-    return;
-  }
-  const ScanCodes* codes = nullptr;
-  Modifiers m;
-  switch (s.final) {
-    case '~': case '$': case '^': case '@':
-      if (s.count == 0) return;
-      codes = key_by_number(s.parameters[0]);
-      if (s.final == '~' && s.count > 1) m = modifiers_from(s.parameters[1]);
-      m.shift = m.shift || s.final == '$' || s.final == '@';
-      m.ctrl = m.ctrl || s.final == '^' || s.final == '@';
-      break;
-    case 'Z':
-      if (s.intro == '[') codes = &back_tab_key;
-      break;
-    case 'a': case 'b': case 'c': case 'd':
-      // rxvt: Shift with "Esc [", Ctrl with "Esc O".
-      codes = key_by_letter(s.final);
-      m.shift = s.intro == '[';
-      m.ctrl = s.intro == 'O';
-      break;
-    default:
-      codes = key_by_letter(s.final);
-      if (s.count == 2) m = modifiers_from(s.parameters[1]);
-      else if (s.count == 1 && s.intro == 'O') m = modifiers_from(s.parameters[0]);
-      break;
-  }
-  if (codes) {
-    push_extended(scan_code_with(*codes, m));
+  if (int scan = scan_code_of(s); scan > 0) {
+    push_extended(scan);
     return;
   }
   int keypad = s.intro == 'O' && s.count == 0 ? keypad_character(s.final) : -1;

@@ -76,7 +76,7 @@ void on_window_change(int) {
 void keep_standard_input_taken() {
   if (::fcntl(STDIN_FILENO, F_GETFD) == -1 && errno == EBADF) {
     int fd = ::open("/dev/null", O_RDONLY);
-    if (fd > STDIN_FILENO) ::close(fd);  // 0 was free, so the open took it
+    if (fd > STDIN_FILENO) ::close(fd);  // open gives the lowest free one, 0
   }
 }
 

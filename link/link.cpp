@@ -2,6 +2,7 @@
 // frame closed by a check byte both sides compute.
 #include "link.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cp866.h"
@@ -37,9 +38,11 @@ std::uint64_t line_settles_at = 0;
 
 void unsettle_line() { line_settles_at = platform::now_ms() + static_cast<std::uint64_t>(profile().link.read_timeout_ms); }
 
+// Never longer than one time-out, whatever the clock did meanwhile.
 void wait_for_settled_line() {
   std::uint64_t now = platform::now_ms();
-  if (now < line_settles_at) wait_ms(static_cast<int>(line_settles_at - now));
+  if (now >= line_settles_at) return;
+  wait_ms(static_cast<int>(std::min<std::uint64_t>(line_settles_at - now, profile().link.read_timeout_ms)));
 }
 
 // The result of a frame; a failed frame unsettles the line.

@@ -301,6 +301,110 @@ TEST_F(TomrikTransfer, OpenFailuresAreShownInTheBoxColour) {
   EXPECT_TRUE(station->records_read.empty());
 }
 
+// The tomrik transfers on a line that misbehaves.
+struct TomrikTransferFaults : TomrikTransfer {
+  int faults_played = 0;
+  std::size_t sent_before_silence = 0;
+  void SetUp() override {
+    TomrikTransfer::SetUp();
+    on_line.line().fault_log = [this](const std::string&) { ++faults_played; };
+  }
+  platform::LoopbackSerialPort& port() { return dynamic_cast<platform::LoopbackSerialPort&>(link_port()); }
+  // The station stops answering when the frame of this record starts.
+  void silent_from(Record record) {
+    station->on_record = [this, record](int group, int index) {
+      if (Record{group, index} != record) return;
+      port().attach(nullptr);
+      sent_before_silence = port().record.sent.size();
+    };
+  }
+  int bytes_since_silence(int byte) {
+    const auto& sent = port().record.sent;
+    return static_cast<int>(std::count(sent.begin() + static_cast<std::ptrdiff_t>(sent_before_silence), sent.end(), byte));
+  }
+};
+
+TEST_F(TomrikTransferFaults, ALineThatLosesAnswersNowAndThenStillMovesEverything) {
+  choose("clean");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  sim::FaultPlan plan;
+  plan.drop = 1.0 / 2000;
+  plan.seed = 5;
+  on_line.line().set_faults(plan);
+  choose("lossy");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  EXPECT_GE(faults_played, 1);
+  auto clean = read_file("clean.set");
+  ASSERT_EQ(clean.size(), 2048u);
+  EXPECT_EQ(read_file("lossy.set"), clean);
+
+  // And back: a changed file arrives whole.
+  int faults_before = faults_played;
+  clean[0x200 + 16 * 3 + 5] ^= 0x5A;  // (0x17, 6)
+  clean[0x5FC] ^= 0x5A;               // (0x0E, 127)
+  write_file("changed.set", clean);
+  choose("changed");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_GE(faults_played, faults_before + 1);
+  EXPECT_EQ(on_line.station.image(), clean);
+  EXPECT_TRUE(saw("Установки загружены в станцию"));
+  EXPECT_FALSE(saw("не полностью"));
+}
+
+TEST_F(TomrikTransferFaults, EscStopsASendAndTheResultSaysItIsPartial) {
+  choose("t");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  station->on_record = [&](int group, int index) {
+    if (group == 0x14 && index == 3) services.keys.add({key::esc, key::esc});
+  };
+  choose("t");
+  keys({'y'});
+  file_to_station();
+  EXPECT_EQ(station->records_written.back(), (Record{0x14, 3}));
+  EXPECT_TRUE(saw("Установки загружены в станцию не полностью"));
+}
+
+TEST_F(TomrikTransferFaults, EscStopsAReadFromASilentStation) {
+  write_file("keep.set", {7});
+  silent_from({0x05, 2});
+  choose("keep");
+  keys({'y'});
+  services.keys.add({key::esc}, 2000);  // pressed 1 s into the transfer, after RTS is up
+  later(key::esc);
+  station_to_file();
+  EXPECT_TRUE(saw(" Процесс записи установок в файл прерван "));
+  EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{7});
+  // The first try had reached the record; one more of thirteen
+  // synchronisation attempts, then Esc.
+  EXPECT_EQ(bytes_since_silence(0xAA), 13);
+
+}
+
+// A station that goes silent while a file is sent: the send ends after two
+// records that failed every try, and says it is partial. Records show no box.
+TEST_F(TomrikTransferFaults, AStationThatGoesSilentEndsTheSend) {
+  choose("t");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  silent_from({0x20, 1});
+  choose("t");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_TRUE(saw("Установки загружены в станцию не полностью"));
+  // Three more tries of (0x20, 1), four of the next, thirteen attempts each.
+  EXPECT_EQ(bytes_since_silence(0xA5), 7 * 13);
+}
+
 struct VersionScreen : TomrikTransfer {};
 
 TEST_F(VersionScreen, ShowsTheThreeRecordsAfterTheirCaptions) {

@@ -82,6 +82,7 @@ class KarvelStation : public Station {
   void follow_speed_setting();
   void fill_default_port(std::uint16_t block);
   void fill_default_configuration();
+  void fill_default_phone_books(int ports);
 
   std::array<std::uint8_t, 0x10000> memory_{};
   Step step_ = Step::idle;

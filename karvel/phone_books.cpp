@@ -34,7 +34,7 @@ int entry_address(int port, int entry) { return port_block(port) + facts::karvel
 int screen_row(int row) { return 6 + row; }
 bool in_use(int first_byte) { return first_byte >= 1 && first_byte <= 254; }
 int buffer_byte(int i) { return link_buffer[i] & 0xFF; }
-const std::string blank_number(cell_size, ' ');
+std::string blank_number() { return std::string(cell_size, ' '); }
 
 // A row of the list holds the number of one cell (its holder), or has no
 // number yet (no_cell), or is empty: past the end of the list, or an entry
@@ -71,7 +71,8 @@ int entry_holder(int byte) {
   return byte <= cells ? byte : no_cell;
 }
 
-bool station_or_file() {
+// False, after the box, when there is neither a station nor a loaded file.
+bool start_exchange() {
   if (!link_state.station_connected && !link_state.file_mode) {
     link_error_box(link_not_connected);
     return false;
@@ -124,7 +125,7 @@ int draw_row(const PhoneBookList& list, int row, bool with_number = true) {
   const int holder = list.holder_of(item);
   const int y = screen_row(row);
   print_at_plain(cell_column, y, holder == empty_row ? std::string("   ") : format("%3d", item));
-  print_at_plain(number_column, y, blank_number);
+  print_at_plain(number_column, y, blank_number());
   if (!with_number || holder == empty_row || holder == no_cell) return link_ok;
   return show_digits({number_column, y}, cell_address(list.base, holder), COLOR_SCREEN, cell_size, phone_digit_map);
 }
@@ -273,7 +274,7 @@ void phone_book_list(PhoneBookList& list) {
     const int k = read_plain_key(scan);
     if (list.clear_row_next) {
       list.clear_row_next = false;
-      print_at_plain(number_column, screen_row(list.row), blank_number);
+      print_at_plain(number_column, screen_row(list.row), blank_number());
       continue;
     }
     if (k == key::esc) return;
@@ -302,7 +303,7 @@ int find_free_pool_cell(int base) {
 void phone_book(int base) {
   set_colour(COLOR_SCREEN);
   clear_screen();
-  if (!station_or_file()) return;
+  if (!start_exchange()) return;
   // The pool view shows the station book's title too.
   print_at_plain(25, 2, "Общестанционная записная книжка"_cp);
   PhoneBookList list;
@@ -313,7 +314,7 @@ void phone_book(int base) {
 void individual_phone_book(int base) {
   set_colour(COLOR_SCREEN);
   clear_screen();
-  if (!station_or_file()) return;
+  if (!start_exchange()) return;
   // The prompt offers no port of an earlier screen after Esc.
   reset_port_editor();
   PhoneBookList list;

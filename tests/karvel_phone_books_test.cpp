@@ -104,26 +104,21 @@ TEST_F(PhoneBooks, TheStationBookShowsNumbersOnlyInTheCellsInUse) {
   EXPECT_EQ(number_on(1), no_number);
 }
 
-TEST_F(PhoneBooks, ClearingANumberLeavesOnlyItsCellNumber) {
+TEST_F(PhoneBooks, LettersAreStoredAsTheirCodesAndAClearedNumberLeavesOnlyItsCellNumber) {
   empty(station_book);
   put(cell(station_book, 3), {1, 2, 3});
+  keys({key::enter, 'f', 'p', 't', 'P', '1', key::enter});
   keys({0, key::down, 0, key::down, key::enter, 0, key::del, 0, key::del, 0, key::del, key::enter});
   run_open(station_phone_book);
+  EXPECT_EQ(bytes(cell(station_book, 1), 6), (std::vector<int>{70, 80, 84, 80, 1, 0}));
+  EXPECT_EQ(number_on(1), number("FPTP1"));
   EXPECT_EQ(bytes(cell(station_book, 3), 32), std::vector<int>(32, 0));
   EXPECT_EQ(cell_on(3), "  3");
   EXPECT_EQ(number_on(3), no_number);
   EXPECT_EQ(test::text_at(1, 25, 5), "Enter");  // the list's own hint is back
 }
 
-TEST_F(PhoneBooks, LettersAreStoredAsTheirCodesAndShownInCapitals) {
-  empty(station_book);
-  keys({key::enter, 'f', 'p', 't', 'P', '1', key::enter});
-  run_open(station_phone_book);
-  EXPECT_EQ(bytes(cell(station_book, 1), 6), (std::vector<int>{70, 80, 84, 80, 1, 0}));
-  EXPECT_EQ(number_on(1), number("FPTP1"));
-}
-
-TEST_F(PhoneBooks, EndShowsTheLastSixteenCellsAndPgUpThePageBefore) {
+TEST_F(PhoneBooks, EndPgUpAndUpInTheStationBook) {
   keys({0, key::end, 0, key::down});  // Down on the last cell does nothing
   run_open(station_phone_book);
   EXPECT_EQ(cell_on(1), " 84");
@@ -135,19 +130,19 @@ TEST_F(PhoneBooks, EndShowsTheLastSixteenCellsAndPgUpThePageBefore) {
   EXPECT_EQ(cell_on(1), " 68");
   EXPECT_EQ(cell_on(16), " 83");
   EXPECT_EQ(cursor_row(), 16);
-}
 
-// Paging back from the end leaves pages that do not start on a multiple of
-// sixteen; Up from the top of one goes to the cell just above.
-TEST_F(PhoneBooks, UpFromTheTopOfAnUnevenPageGoesToTheCellAbove) {
-  keys({0, key::end, 0, key::pgup, 0, key::pgup, 0, key::pgup, 0, key::pgup, 0, key::pgup});
-  for (int i = 0; i < 15; ++i) keys({0, key::up});
-  run_open(station_phone_book);
-  ASSERT_EQ(cell_on(1), "  4");
-  ASSERT_EQ(cursor_row(), 1);
-
-  keys({0, key::end, 0, key::pgup, 0, key::pgup, 0, key::pgup, 0, key::pgup, 0, key::pgup});
+  // Paging back from the end leaves a page starting at cell 4; Up from its
+  // top row, and PgUp, go to the cell just above it.
+  auto back_to_cell_4 = [this] {
+    keys({0, key::end, 0, key::pgup, 0, key::pgup, 0, key::pgup, 0, key::pgup, 0, key::pgup});
+  };
+  back_to_cell_4();
   for (int i = 0; i < 16; ++i) keys({0, key::up});
+  run_open(station_phone_book);
+  EXPECT_EQ(cell_on(1), "  1");
+  EXPECT_EQ(cursor_row(), 3);
+  back_to_cell_4();
+  keys({0, key::pgup});
   run_open(station_phone_book);
   EXPECT_EQ(cell_on(1), "  1");
   EXPECT_EQ(cursor_row(), 3);

@@ -89,6 +89,19 @@ inline constexpr int karvel_speed_address = 0x8029;         // the exchange spee
 inline constexpr int karvel_access_codes_address = 0x80F0;  // codes 1..7, 16-bit, high byte first
 inline constexpr int karvel_access_code_count = 7;
 
+// The phone books: the station book and the pool the individual books
+// point into, each of 99 cells of 32 digit codes (cell k at base + 32 k).
+// Every port has nine entries into the pool at this offset of its block.
+// A cell is in use when its first byte is 1..254; an entry names a pool
+// cell, or is 255 for none yet, or 0 for an entry the port may not have.
+inline constexpr int karvel_station_book = 0xE000;
+inline constexpr int karvel_book_pool = 0xC000;
+inline constexpr int karvel_book_cells = 99;
+inline constexpr int karvel_book_cell_size = 32;
+inline constexpr int karvel_port_book_offset = 0xC0;
+inline constexpr int karvel_port_book_entries = 9;
+inline constexpr int karvel_book_no_cell = 255;
+
 // ---- Identities -------------------------------------------------------------
 
 // The digit value of an identity character. Anything but a digit counts as

@@ -35,8 +35,9 @@ const MenuTable karvel_menu_table = {{
      }},
     {"C/Зап. книжки"_cp, 26, 34,
      {
-         {"1.Общая записная книжка"_cp, nullptr},           // phone_book(0xE000), the station book
-         {"2.Индивидуальная записная книжка"_cp, nullptr},  // individual_phone_book(0xC000), into the pool
+         {"1.Общая записная книжка"_cp, station_phone_book},
+         {"2.Индивидуальная записная книжка"_cp, port_phone_book},
+         {"3.Все номера индивидуальной книжки"_cp, pool_phone_book},  // which pool cells hold numbers
      }},
     {"D/Работа"_cp, 40, 30,
      {

@@ -114,6 +114,37 @@ void KarvelStation::fill_default_configuration() {
   fill_default_routing_tables();
   for (int l = 1; l <= lines; ++l) memory_[window + 256 * (first_line_port + l - 1)] = 1;
   for (int k = 1; k <= ports; ++k) memory_[0xB580 + k] = static_cast<std::uint8_t>(k);  // number 100 + k
+  fill_default_phone_books(ports);
+}
+
+// A few numbers in the station book, and port 1 with two numbers of its
+// own in the pool; every other port's entries have no cell yet.
+void KarvelStation::fill_default_phone_books(int ports) {
+  auto put_number = [this](int base, int cell, const char* number) {
+    const int address = base + facts::karvel_book_cell_size * cell;
+    for (int i = 0; number[i] && i < facts::karvel_book_cell_size; ++i) {
+      const char c = number[i];
+      memory_[address + i] = static_cast<std::uint8_t>(c == '0'   ? 10
+                                                       : c == '*' ? 11
+                                                       : c == '#' ? 12
+                                                       : c == 'F' ? 70
+                                                       : c == 'P' ? 80
+                                                       : c == 'T' ? 84
+                                                                  : c - '0');
+    }
+  };
+  put_number(facts::karvel_station_book, 1, "84957771234");
+  put_number(facts::karvel_station_book, 2, "88002000600");
+  put_number(facts::karvel_station_book, 5, "9P84993332211");
+  put_number(facts::karvel_station_book, 12, "112");
+  for (int p = 1; p <= ports; ++p)
+    for (int i = 0; i < facts::karvel_port_book_entries; ++i)
+      memory_[window + 256 * p + facts::karvel_port_book_offset + i] = facts::karvel_book_no_cell;
+  const int port1_entries = window + 256 * 1 + facts::karvel_port_book_offset;
+  memory_[port1_entries] = 1;
+  memory_[port1_entries + 1] = 2;
+  put_number(facts::karvel_book_pool, 1, "84951234567");
+  put_number(facts::karvel_book_pool, 2, "89161112233");
 }
 
 void KarvelStation::set_baud(int baud) {

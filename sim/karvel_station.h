@@ -85,6 +85,7 @@ class KarvelStation : public Station {
   void fill_default_exit_groups();
   void fill_default_routing_tables();
   void fill_default_configuration();
+  void fill_default_phone_books(int ports);
 
   std::array<std::uint8_t, 0x10000> memory_{};
   Step step_ = Step::idle;

@@ -1,0 +1,332 @@
+// Phone books of karvel. The station book and the pool view list cells
+// directly; an individual book lists a port's nine entries, each naming the
+// pool cell its number is kept in. All three are one list screen of sixteen
+// rows a page: the cell (or entry) number, then the number's 32 digit codes.
+#include "karvel/phone_books.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "karvel/context_help.h"
+#include "karvel/internal_ports.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "platform/cp866.h"
+#include "station_facts.h"
+#include "toolkit/field_editors.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+constexpr int cells = facts::karvel_book_cells;
+constexpr int cell_size = facts::karvel_book_cell_size;
+constexpr int entries = facts::karvel_port_book_entries;
+constexpr int no_cell = facts::karvel_book_no_cell;
+constexpr int rows_per_page = 16;
+constexpr int cell_column = 19;
+constexpr int number_column = 30;
+constexpr int help_topic = 90;
+
+int cell_address(int base, int cell) { return base + cell_size * cell; }
+int entry_address(int port, int entry) { return port_block(port) + facts::karvel_port_book_offset + entry - 1; }
+int screen_row(int row) { return 6 + row; }
+bool in_use(int first_byte) { return first_byte >= 1 && first_byte <= 254; }
+int buffer_byte(int i) { return link_buffer[i] & 0xFF; }
+std::string blank_number() { return std::string(cell_size, ' '); }
+
+// A row of the list holds the number of one cell (its holder), or has no
+// number yet (no_cell), or is empty: past the end of the list, or an entry
+// the port may not have.
+constexpr int empty_row = 0;
+
+enum class ListMode {
+  cells,          // the station book and the pool view: row k is cell k
+  port_entries,   // an individual book: row i is the port's entry i
+};
+
+// The list while one of the screens is open; made afresh each time.
+struct PhoneBookList {
+  int base = 0;
+  ListMode mode = ListMode::cells;
+  int capacity = cells;  // rows 1..capacity hold something
+  int port = 0;          // whose entries the list shows
+  int current = 1;       // the cell (or entry) under the cursor
+  int row = 1;           // its row on the page, 1..16
+  std::array<int, cells + 1> holder{};  // by cell (or entry) number
+  // After a failure or the no-free-cells message the next key only clears
+  // the number on the cursor row.
+  bool clear_row_next = false;
+
+  int page_start() const { return current - row + 1; }
+  int holder_of(int k) const { return k >= 1 && k <= capacity ? holder[k] : empty_row; }
+};
+
+// An entry names pool cell 1..99. A byte beyond the pool (from a garbled
+// station or file) is taken as no cell yet: nothing past the pool is read,
+// and Enter gives the entry a proper cell.
+int entry_holder(int byte) {
+  if (byte == empty_row) return empty_row;
+  return byte <= cells ? byte : no_cell;
+}
+
+// False, after the box, when there is neither a station nor a loaded file.
+bool start_exchange() {
+  if (!link_state.station_connected && !link_state.file_mode) {
+    link_error_box(link_not_connected);
+    return false;
+  }
+  if (link_state.station_connected) link_rts_on();
+  return true;
+}
+
+// Which cells hold a number, from the first byte of each. False when the
+// station could not be read: the screen is left after the one box.
+bool read_cell_table(PhoneBookList& list) {
+  print_at_plain(30, 12, " Идет чтение книжки "_cp);
+  bool read = true;
+  for (int k = 0; k <= cells && read; ++k) {
+    read = link_read_block(cell_address(list.base, k), 1) == link_ok;
+    list.holder[k] = read && in_use(buffer_byte(0)) ? k : no_cell;
+  }
+  print_at_plain(30, 12, std::string(20, ' '));
+  return read;
+}
+
+bool read_port_entries(PhoneBookList& list) {
+  if (link_read_block(entry_address(list.port, 1), entries) != link_ok) return false;
+  for (int i = 1; i <= entries; ++i) list.holder[i] = entry_holder(buffer_byte(i - 1));
+  return true;
+}
+
+void draw_list_frame() {
+  draw_frame(15, 5, 15, 22, boxch::d_vertical);
+  draw_frame(26, 5, 26, 22, boxch::vertical);
+  draw_frame(65, 5, 65, 22, boxch::d_vertical);
+  for (int y : {4, 6, 23}) draw_frame(16, y, 64, y, boxch::d_horizontal);
+  put_at(15, 4, boxch::d_top_left);
+  put_at(26, 4, boxch::t_down_double);
+  put_at(65, 4, boxch::d_top_right);
+  put_at(15, 6, boxch::d_t_right);
+  put_at(26, 6, boxch::cross_double);
+  put_at(65, 6, boxch::d_t_left);
+  put_at(15, 23, boxch::d_bottom_left);
+  put_at(26, 23, boxch::t_up_double);
+  put_at(65, 23, boxch::d_bottom_right);
+  print_at_plain(18, 5, "Ячейка"_cp);
+  print_at_plain(42, 5, "Номер"_cp);
+}
+
+// Draws one row of the page; the status of reading its number. Without
+// `with_number` the number stays blank.
+int draw_row(const PhoneBookList& list, int row, bool with_number = true) {
+  const int item = list.page_start() + row - 1;
+  const int holder = list.holder_of(item);
+  const int y = screen_row(row);
+  print_at_plain(cell_column, y, holder == empty_row ? std::string("   ") : format("%3d", item));
+  print_at_plain(number_column, y, blank_number());
+  if (!with_number || holder == empty_row || holder == no_cell) return link_ok;
+  return show_digits({number_column, y}, cell_address(list.base, holder), COLOR_SCREEN, cell_size, phone_digit_map);
+}
+
+// After a failed read the rows below show no number: a silent station
+// costs one box, not sixteen.
+void draw_page(const PhoneBookList& list) {
+  bool reading = true;
+  for (int row = 1; row <= rows_per_page; ++row) reading = draw_row(list, row, reading) == link_ok && reading;
+}
+
+void show_page(PhoneBookList& list, int start, int current) {
+  list.current = current;
+  list.row = current - start + 1;
+  draw_page(list);
+}
+
+// The page whose last row is `cell` (the first page when the cell is on
+// it), with the cursor on the cell.
+void show_page_ending_at(PhoneBookList& list, int cell) {
+  show_page(list, std::max(1, cell - rows_per_page + 1), cell);
+}
+
+void move_down(PhoneBookList& list) {
+  if (list.current >= list.capacity) return;
+  if (list.row < rows_per_page) {
+    ++list.current;
+    ++list.row;
+  } else {
+    show_page(list, list.current + 1, list.current + 1);
+  }
+}
+
+// Up from the top row goes to the cell just above, at the foot of the page
+// that ends with it, so the cursor never jumps forward when the page did
+// not start on a multiple of sixteen.
+void move_up(PhoneBookList& list) {
+  if (list.row > 1) {
+    --list.current;
+    --list.row;
+  } else if (list.current >= 2) {
+    show_page_ending_at(list, list.current - 1);
+  }
+}
+
+void page_up(PhoneBookList& list) {
+  const int start = list.page_start();
+  if (start <= 1) {
+    list.current = 1;
+    list.row = 1;
+  } else {
+    show_page_ending_at(list, start - 1);
+  }
+}
+
+void page_down(PhoneBookList& list) {
+  const int start = list.page_start();
+  if (start + rows_per_page - 1 >= list.capacity) {
+    list.current = list.capacity;
+    list.row = list.capacity - start + 1;
+  } else {
+    show_page(list, start + rows_per_page, start + rows_per_page);
+  }
+}
+
+void go_home(PhoneBookList& list) {
+  if (list.page_start() > 1) show_page(list, 1, 1);
+}
+
+void go_end(PhoneBookList& list) {
+  if (list.capacity > rows_per_page) show_page(list, list.capacity - rows_per_page + 1, list.capacity);
+}
+
+void move_by_key(PhoneBookList& list, int scan) {
+  switch (scan) {
+    case key::down: move_down(list); break;
+    case key::up: move_up(list); break;
+    case key::pgup: page_up(list); break;
+    case key::pgdn: page_down(list); break;
+    case key::home: go_home(list); break;
+    case key::end: go_end(list); break;
+    case key::f10: show_help(help_topic); break;
+  }
+}
+
+int edit_number_in(const PhoneBookList& list, int cell) {
+  return edit_digits({number_column, screen_row(list.row)}, cell_address(list.base, cell), cell_size,
+                     phone_digit_map);
+}
+
+// A cell of the station book or the pool: its first byte afterwards tells
+// whether it still holds a number.
+int edit_cell(PhoneBookList& list) {
+  const int n = list.current;
+  int status = edit_number_in(list, n);
+  if (status == link_ok) status = link_read_block(cell_address(list.base, n), 1);
+  if (status != link_ok) return status;
+  list.holder[n] = in_use(buffer_byte(0)) ? n : no_cell;
+  return draw_row(list, list.row);
+}
+
+void show_no_free_cells(PhoneBookList& list) {
+  print_at(number_column, screen_row(list.row), "      Нет свободных ячеек       "_cp, COLOR_ALERT);
+  list.clear_row_next = true;
+}
+
+// An entry without a cell is given the first free pool cell. The entry
+// names it only once the cell's edit went through, so a failed edit leaves
+// the cell free.
+int edit_new_entry(PhoneBookList& list) {
+  const int n = list.current;
+  const int cell = find_free_pool_cell(list.base);
+  if (cell < 0) return link_failed;
+  if (cell == 0) {
+    show_no_free_cells(list);
+    return link_ok;
+  }
+  int status = edit_number_in(list, cell);
+  if (status != link_ok) return status;
+  link_buffer[0] = cell;
+  status = link_write_block(entry_address(list.port, n), 1);
+  if (status == link_ok) list.holder[n] = cell;
+  return status;
+}
+
+int edit_entry(PhoneBookList& list) {
+  const int holder = list.holder_of(list.current);
+  if (holder == empty_row) return link_ok;
+  if (holder == no_cell) return edit_new_entry(list);
+  return edit_number_in(list, holder);
+}
+
+void edit_current(PhoneBookList& list) {
+  const int status = list.mode == ListMode::cells ? edit_cell(list) : edit_entry(list);
+  if (status != link_ok) list.clear_row_next = true;
+  hint_port_pages();
+}
+
+void phone_book_list(PhoneBookList& list) {
+  draw_list_frame();
+  draw_page(list);
+  hint_port_pages();
+  for (;;) {
+    goto_xy(number_column, screen_row(list.row));
+    int scan;
+    const int k = read_plain_key(scan);
+    if (list.clear_row_next) {
+      list.clear_row_next = false;
+      print_at_plain(number_column, screen_row(list.row), blank_number());
+      continue;
+    }
+    if (k == key::esc) return;
+    if (k == key::enter) edit_current(list);
+    if (k == key::extended) move_by_key(list, scan);
+  }
+}
+
+}  // namespace
+
+int find_free_pool_cell(int base) {
+  std::array<bool, cells + 1> named{};
+  for (int port = 1; port <= link_state.port_count; ++port) {
+    if (link_read_block(entry_address(port, 1), entries) != link_ok) return -1;
+    for (int i = 0; i < entries; ++i)
+      if (buffer_byte(i) >= 1 && buffer_byte(i) <= cells) named[buffer_byte(i)] = true;
+  }
+  for (int k = 1; k <= cells; ++k) {
+    if (named[k]) continue;
+    if (link_read_block(cell_address(base, k), 1) != link_ok) return -1;
+    if (!in_use(buffer_byte(0))) return k;
+  }
+  return 0;
+}
+
+void phone_book(int base) {
+  set_colour(COLOR_SCREEN);
+  clear_screen();
+  if (!start_exchange()) return;
+  // The pool view shows the station book's title too.
+  print_at_plain(25, 2, "Общестанционная записная книжка"_cp);
+  PhoneBookList list;
+  list.base = base;
+  if (read_cell_table(list)) phone_book_list(list);
+}
+
+void individual_phone_book(int base) {
+  set_colour(COLOR_SCREEN);
+  clear_screen();
+  if (!start_exchange()) return;
+  // The prompt offers no port of an earlier screen after Esc.
+  reset_port_editor();
+  PhoneBookList list;
+  list.port = ask_port_number();
+  if (list.port == 0) return;
+  print_at_plain(18, 2, "Индивидуальная записная книжка абонента "_cp + format("%2d", list.port));
+  list.base = base;
+  list.mode = ListMode::port_entries;
+  list.capacity = entries;
+  if (read_port_entries(list)) phone_book_list(list);
+}
+
+void station_phone_book() { phone_book(facts::karvel_station_book); }
+void port_phone_book() { individual_phone_book(facts::karvel_book_pool); }
+void pool_phone_book() { phone_book(facts::karvel_book_pool); }

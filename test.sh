@@ -6,3 +6,4 @@ cd "$(dirname "$0")"
 scripts/setup.sh
 cd build
 ctest --output-on-failure -j2 --timeout 300
+../scripts/fuzz.sh

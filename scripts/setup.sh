@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(g++ cmake ninja-build libncurses-dev libgtest-dev tmux python3 less)
+packages+=(clang libclang-rt-14-dev)  # the fuzz targets: libFuzzer and the sanitizers (scripts/fuzz.sh)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

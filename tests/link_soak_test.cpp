@@ -558,8 +558,8 @@ TEST(LinkSoak, KarvelBlocksWithLateAnswers) {
 // starts the next: the station is still inside the old frame and takes the
 // new frame's bytes as its data, and when the old frame's check happens to
 // agree it stores them (seed 404: operation 134, a write that failed, left
-// 44 bytes at 0xCEBD that nobody wrote, after a corrupted answer four
-// operations before). A silence of one time-out ends any frame at the
+// 44 bytes at 0xCEBD that nobody wrote; the only fault since operation 130
+// was one corrupted answer). A silence of one time-out ends any frame at the
 // station.
 TEST(LinkSoak, DISABLED_KarvelBlocksWithEveryFault) {
   Tally t = soak_karvel_blocks(mixed, block_ops);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: unit and screen tests,
 # the end-to-end scenarios in tmux; then the same once more built with
-# clang's address and undefined-behaviour sanitizers; then the Windows
+# clang's address and undefined-behaviour sanitizers; a short run of every
+# fuzz target; then the Windows
 # programs under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -11,4 +12,5 @@ scripts/setup.sh
 # The sanitizer run stays within 20 minutes on two cores: it gets what is
 # left of them, and leaves its scenarios out when that is too little.
 scripts/sanitizers.sh $((1200 - (SECONDS - started)))
+scripts/fuzz.sh
 scripts/windows_check.sh

@@ -95,18 +95,15 @@ std::string to_utf8(std::string_view bytes);
 // One CP866 byte's glyph as UTF-8.
 std::string glyph_utf8(unsigned char byte);
 
-template <std::size_t N>
-struct Utf8Literal {
-  char text[N]{};
-  constexpr Utf8Literal(const char (&s)[N]) {
-    for (std::size_t i = 0; i < N; ++i) text[i] = s[i];
-  }
-};
-
-template <Utf8Literal L>
+// The literal's characters as a pack: a class-type template argument would
+// be simpler, but clang 14 crashes printing one in a diagnostic note (a
+// "..."_cp inside a std::vector's braced initialiser), and the fuzz and
+// sanitizer builds use clang.
+template <char... Cs>
 consteval auto convert_literal() {
-  std::array<char, sizeof(L.text)> out{};
-  std::string_view in(L.text, sizeof(L.text) - 1);
+  constexpr char text[] = {Cs..., '\0'};
+  std::array<char, sizeof...(Cs) + 1> out{};
+  std::string_view in(text, sizeof...(Cs));
   std::size_t i = 0, o = 0;
   while (i < in.size()) {
     char32_t cp = next_code_point(in, i);
@@ -117,14 +114,20 @@ consteval auto convert_literal() {
   return out;
 }
 
-template <Utf8Literal L>
-inline constexpr auto literal_storage = convert_literal<L>();
+template <char... Cs>
+inline constexpr auto literal_storage = convert_literal<Cs...>();
 
 }  // namespace cp866
 
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
+#ifdef __clang__
+#pragma clang diagnostic ignored "-Wgnu-string-literal-operator-template"
+#endif
 // "Файл"_cp is the CP866 form of the literal, NUL-terminated, with static
 // storage, so it may be kept in tables.
-template <cp866::Utf8Literal L>
+template <typename C, C... Cs>
 constexpr const char* operator""_cp() {
-  return cp866::literal_storage<L>.data();
+  return cp866::literal_storage<Cs...>.data();
 }
+#pragma GCC diagnostic pop

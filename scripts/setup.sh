@@ -8,6 +8,7 @@ packages=(g++ cmake ninja-build libncurses-dev libgtest-dev tmux python3 less)
 # For the Windows programs (scripts/windows_check.sh): the cross compiler,
 # Wine to run them, and GoogleTest's sources to build it for Windows.
 packages+=(g++-mingw-w64-x86-64-posix wine wine64 googletest)
+packages+=(clang libclang-rt-14-dev)  # the fuzz targets: libFuzzer and the sanitizers (scripts/fuzz.sh)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -54,7 +54,7 @@ class KarvelStation : public Station {
   std::optional<Answer> take(std::uint8_t byte, std::uint64_t now_ms) override;
   bool in_frame() const override { return step_ != Step::idle; }
   void abandon_frame() override;
-  int frame_gap_ms() const override { return 150; }
+  int frame_gap_ms() const override { return 199; }
 
  private:
   enum class Step {

@@ -16,11 +16,13 @@ std::string hex_bytes(const std::uint8_t* bytes, std::size_t count) {
 
 std::optional<Answer> Station::receive(std::uint8_t byte, int line_baud, std::uint64_t now_ms) {
   if (line_baud != baud_) return std::nullopt;
-  bool gap = now_ms - last_byte_ms_ > static_cast<std::uint64_t>(frame_gap_ms());
+  bool gone = now_ms - last_byte_ms_ >= static_cast<std::uint64_t>(frame_gap_ms());
+  bool gave_up = answer_lost_ || gone;
   last_byte_ms_ = now_ms;
-  if (in_frame() && gap) {
+  answer_lost_ = false;
+  if (in_frame() && gave_up) {
     abandon_frame();
-    log("frame abandoned: the computer stopped answering");
+    log(gone ? "frame abandoned: the computer stopped answering" : "frame abandoned: the computer gave up on a lost answer");
     return after_lost_frame(byte, now_ms);
   }
   return take(byte, now_ms);

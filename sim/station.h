@@ -51,6 +51,11 @@ class Station {
   // the frame in progress is left as it was.
   std::optional<Answer> receive(std::uint8_t byte, int line_baud, std::uint64_t now_ms);
 
+  // The line lost the answer just given, or brought it after the program's
+  // time-out: the program gives the frame up, and its next byte starts a
+  // new one, however soon it comes.
+  void answer_lost() { answer_lost_ = true; }
+
   virtual const char* model() const = 0;
   int baud() const { return baud_; }
   virtual void set_baud(int baud) { baud_ = baud; }
@@ -92,7 +97,13 @@ class Station {
   virtual void abandon_frame() = 0;
   // The first byte after an abandoned frame; by default a new frame.
   virtual std::optional<Answer> after_lost_frame(std::uint8_t byte, std::uint64_t now_ms) { return take(byte, now_ms); }
-  // Silence longer than this inside a frame means the computer gave up.
+  // Silence of this long inside a frame means the program gave up: one
+  // that heard its answer sends on at once, one that did not waits its whole
+  // time-out first. So the gap is the program's time-out less a millisecond
+  // for the clocks' rounding: a healthy frame keeps all the time up to the
+  // time-out as margin against a loaded machine, and a program can end
+  // whatever frame the station is in by one time-out of silence. A give-up
+  // on an answer the line lost is also recognised at once (answer_lost).
   virtual int frame_gap_ms() const = 0;
 
   // The event poll, the same in both models: 0x80 is answered 0x80 when
@@ -120,6 +131,7 @@ class Station {
   };
   int baud_;
   std::uint64_t last_byte_ms_ = 0;
+  bool answer_lost_ = false;
   std::deque<QueuedEvent> events_;
   std::size_t event_sent_ = 0;  // bytes of the front event sent in this poll
   std::uint8_t event_sum_ = 0;

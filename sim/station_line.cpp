@@ -1,5 +1,6 @@
 #include "station_line.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace sim {
@@ -23,16 +24,27 @@ double StationLine::next_unit() {
   return static_cast<double>((rng_ * 0x2545F4914F6CDD1DULL) >> 11) * 0x1.0p-53;
 }
 
-Fault StationLine::draw(AnswerKind kind) {
+StationLine::Drawn StationLine::draw(AnswerKind kind) {
   // Three draws for every answer, whatever they decide, so that one
   // probability does not shift the faults the others pick.
   double drop = next_unit(), corrupt = next_unit(), late = next_unit();
   auto planned = plan_.at_answer.find(answers_);
-  if (planned != plan_.at_answer.end()) return planned->second;
-  if (drop < plan_.drop) return Fault::drop;
-  if (kind == AnswerKind::check && corrupt < plan_.corrupt) return Fault::corrupt;
-  if (late < plan_.late) return Fault::late;
-  return Fault::none;
+  if (planned != plan_.at_answer.end()) return {planned->second, -1};
+  if (drop < plan_.drop) return {Fault::drop, 0};
+  double corrupt_p = kind == AnswerKind::check ? std::max(plan_.corrupt, plan_.corrupt_checks) : plan_.corrupt;
+  // Which bit goes wrong comes from where the draw fell below the
+  // probability, so that it costs no draw of its own.
+  if (corrupt < corrupt_p) return {Fault::corrupt, std::min(7, static_cast<int>(corrupt / corrupt_p * 8))};
+  if (late < plan_.late) return {Fault::late, 0};
+  return {Fault::none, 0};
+}
+
+// A check byte stays below 0x80, so that the program sees a plausible check
+// byte that is just wrong; any other answer gets the drawn bit flipped (a
+// planned corrupt, with no bit drawn, flips bit 0).
+std::uint8_t StationLine::damaged(const Answer& answer, int bit) {
+  if (answer.kind == AnswerKind::check) return static_cast<std::uint8_t>((answer.byte + 1) & 0x7F);
+  return static_cast<std::uint8_t>(answer.byte ^ (1u << (bit < 0 ? 0 : bit)));
 }
 
 std::optional<platform::LinePeer::Reply> StationLine::on_byte(std::uint8_t byte, int line_baud, std::uint64_t now_ms) {
@@ -44,21 +56,22 @@ std::optional<platform::LinePeer::Reply> StationLine::on_byte(std::uint8_t byte,
   auto tell = [&](const std::string& what) {
     if (fault_log) fault_log("fault: answer " + std::to_string(answers_) + " " + what);
   };
-  switch (draw(answer->kind)) {
+  Drawn drawn = draw(answer->kind);
+  switch (drawn.fault) {
     case Fault::none:
       break;
     case Fault::drop:
       tell("dropped");
+      station_.answer_lost();
       return std::nullopt;
     case Fault::corrupt:
-      // A corrupted check byte stays a plausible check byte, just the wrong one.
-      reply.byte = answer->kind == AnswerKind::check ? static_cast<std::uint8_t>((reply.byte + 1) & 0x7F)
-                                                     : static_cast<std::uint8_t>(reply.byte ^ 0x01);
+      reply.byte = damaged(*answer, drawn.bit);
       tell("corrupted");
       break;
     case Fault::late:
       reply.delay_us += static_cast<std::uint32_t>(late_delay_ms()) * 1000;
       tell("late by " + std::to_string(late_delay_ms()) + " ms");
+      station_.answer_lost();
       break;
   }
   return reply;

@@ -5,12 +5,19 @@
 // Faults, drawn for each answer from one seeded generator so that a run can
 // be repeated:
 //   drop    the answer is lost (the station went on as if it had been heard)
-//   corrupt the station's check byte arrives wrong (other answers are left
-//           alone, unless a fault is planned for them)
+//   corrupt the answer arrives with one bit wrong, whatever it is: an
+//           acknowledgement, a data byte, a length or a check byte (a check
+//           byte stays a plausible check byte, just the wrong one)
+//   corrupt_checks  only check bytes arrive wrong, every other answer is
+//           left alone (for tests of the check itself)
 //   late    the answer comes after the program has given up waiting
 // A fault can also be planned for one answer by its number (1 = the first
 // answer the station gives), for tests that break a frame at one place;
 // a planned corrupt alters any answer.
+//
+// A lost or late answer makes the program give up the frame after its
+// time-out; the line tells the station so, and the station takes the next
+// byte as the start of a new frame however soon it comes.
 //
 // Pacing delays each answer by the time the computer's byte and the answer
 // take on a real line at its speed (10 bits each), for benchmarks.
@@ -30,6 +37,7 @@ enum class Fault { none, drop, corrupt, late };
 struct FaultPlan {
   double drop = 0;
   double corrupt = 0;
+  double corrupt_checks = 0;
   double late = 0;
   std::uint64_t seed = 1;
   std::map<std::uint64_t, Fault> at_answer;
@@ -52,7 +60,12 @@ class StationLine : public platform::LinePeer {
   std::function<void(const std::string&)> fault_log;
 
  private:
-  Fault draw(AnswerKind kind);
+  struct Drawn {
+    Fault fault;
+    int bit;  // of a corrupt: which bit goes wrong
+  };
+  Drawn draw(AnswerKind kind);
+  static std::uint8_t damaged(const Answer& answer, int bit);
   double next_unit();
 
   Station& station_;

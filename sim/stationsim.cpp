@@ -52,9 +52,14 @@ const char usage[] =
     "  --events FILE          event frames to offer to polls (one per line, hex\n"
     "                         bytes, optional leading +MS delay, # comments)\n"
     "  --drop P               probability that an answer is lost\n"
-    "  --corrupt P            probability that a check byte arrives wrong\n"
+    "  --corrupt P            probability that an answer arrives with one bit\n"
+    "                         wrong (acknowledgements, data, lengths and check\n"
+    "                         bytes alike; a check byte stays below 0x80)\n"
     "  --late P               probability that an answer comes after the\n"
     "                         program's time-out\n"
+    "  --idle-sync P          tomrik: probability that the station answers the\n"
+    "                         first synchronisation byte of a frame with its\n"
+    "                         idle 0x80 (the next attempt synchronises)\n"
     "  --seed N               seed for the faults (default 1)\n"
     "  --pace                 delay each answer by the wire time of the byte and\n"
     "                         its answer at the line speed\n"
@@ -70,6 +75,7 @@ struct Options {
   std::string link, identity, image, save, events, storage, control;
   int baud = 0;
   sim::FaultPlan faults;
+  double idle_sync = 0;
   bool pace = false;
   int verbose = 0;
 };
@@ -139,6 +145,7 @@ Options parse(int argc, char** argv) {
     else if (a == "--drop") o.faults.drop = probability(a, value());
     else if (a == "--corrupt") o.faults.corrupt = probability(a, value());
     else if (a == "--late") o.faults.late = probability(a, value());
+    else if (a == "--idle-sync") o.idle_sync = probability(a, value());
     else if (a == "--seed") o.faults.seed = seed(a, value());
     else if (a == "--pace") o.pace = true;
     else if (a == "-v") o.verbose = 1;
@@ -152,6 +159,7 @@ Options parse(int argc, char** argv) {
   }
   if (o.model != "karvel" && o.model != "tomrik") fail("--model is karvel or tomrik");
   if (!o.storage.empty() && o.model != "tomrik") fail("only a tomrik station has a storage device");
+  if (o.idle_sync > 0 && o.model != "tomrik") fail("--idle-sync is for a tomrik station");
   return o;
 }
 
@@ -264,6 +272,7 @@ int main(int argc, char** argv) {
   if (!o.identity.empty() && !station->set_identity(o.identity))
     fail(std::string("a ") + station->model() + " identity has " + (karvel ? "8" : "4") + " characters");
   if (o.baud) set_speed(*station, o.baud, karvel);
+  if (!karvel) static_cast<sim::TomrikStation&>(*station).set_idle_sync(o.idle_sync, o.faults.seed);
 
   auto say = [](const std::string& line) { std::fprintf(stderr, "stationsim: %s\n", line.c_str()); };
   if (o.verbose) station->frame_log = say;

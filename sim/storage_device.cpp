@@ -1,5 +1,6 @@
 #include "storage_device.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -73,25 +74,30 @@ std::array<std::uint8_t, 7> clock_record(const std::tm& t) {
 void StorageDevice::begin_ready() {
   step_ = Step::ready;
   purpose_ = Purpose::none;
-  queue(ready_byte, false);
+  queue(ready_byte, Sent::control);
 }
 
 // The next byte to send, with the faults drawn for it.
-void StorageDevice::queue(std::uint8_t byte, bool is_sum) {
+void StorageDevice::queue(std::uint8_t byte, Sent what) {
   Fault fault = Fault::none;
+  bool is_sum = what == Sent::sum;
   if (is_sum) {
     ++sums_sent_;
     auto planned = plan_.at_answer.find(sums_sent_);
     if (planned != plan_.at_answer.end()) fault = planned->second;
   }
-  if (fault == Fault::none && (plan_.drop > 0 || plan_.corrupt > 0 || plan_.late > 0)) {
+  double corrupt_p = is_sum ? std::max(plan_.corrupt, plan_.corrupt_checks) : what == Sent::data ? plan_.corrupt : 0;
+  int bit = 0;
+  if (fault == Fault::none && (plan_.drop > 0 || plan_.corrupt > 0 || plan_.corrupt_checks > 0 || plan_.late > 0)) {
     double drop = next_unit(), corrupt = next_unit(), late = next_unit();
-    if (drop < plan_.drop)
+    if (drop < plan_.drop) {
       fault = Fault::drop;
-    else if (is_sum && corrupt < plan_.corrupt)
+    } else if (corrupt < corrupt_p) {
       fault = Fault::corrupt;
-    else if (late < plan_.late)
+      bit = std::min(7, static_cast<int>(corrupt / corrupt_p * 8));
+    } else if (late < plan_.late) {
       fault = Fault::late;
+    }
   }
   pending_due_ms_ = 0;
   pending_drop_ = false;
@@ -102,8 +108,8 @@ void StorageDevice::queue(std::uint8_t byte, bool is_sum) {
       note("fault: storage byte lost");
       break;
     case Fault::corrupt:
-      byte ^= 0x5A;
-      note("fault: storage sum sent wrong");
+      byte = static_cast<std::uint8_t>(is_sum ? byte ^ 0x5A : byte ^ (1u << bit));
+      note(is_sum ? "fault: storage sum sent wrong" : "fault: storage byte sent with one bit wrong");
       break;
     case Fault::late:
       pending_late_ = true;
@@ -151,7 +157,7 @@ void StorageDevice::prepare_send(const std::vector<std::uint8_t>& bytes, Purpose
   at_ = 0;
   sum_ = data_[0];
   step_ = Step::send_data;
-  queue(data_[0], false);
+  queue(data_[0], Sent::data);
 }
 
 void StorageDevice::prepare_take(int count, Purpose purpose) {
@@ -160,13 +166,13 @@ void StorageDevice::prepare_take(int count, Purpose purpose) {
   purpose_ = purpose;
   sum_ = 0;
   step_ = Step::take_data;
-  queue(ready_byte, false);
+  queue(ready_byte, Sent::control);
 }
 
 void StorageDevice::start_record() {
   if (record_ >= store.size()) {
     step_ = Step::end_of_store;
-    queue(0, false);
+    queue(0, Sent::control);
     return;
   }
   data_ = store[record_];
@@ -175,17 +181,17 @@ void StorageDevice::start_record() {
   sum_ = static_cast<std::uint8_t>(data_.size());
   at_ = 0;
   step_ = Step::record_length;
-  queue(static_cast<std::uint8_t>(data_.size()), false);
+  queue(static_cast<std::uint8_t>(data_.size()), Sent::control);
 }
 
 // After an acknowledged data byte: the next one, or the sum after the last.
 void StorageDevice::send_next(Step sum_step) {
   if (++at_ < data_.size()) {
     sum_ = static_cast<std::uint8_t>(sum_ + data_[at_]);
-    queue(data_[at_], false);
+    queue(data_[at_], Sent::data);
   } else {
     step_ = sum_step;
-    queue(sum_, true);
+    queue(sum_, Sent::sum);
   }
 }
 
@@ -207,7 +213,7 @@ void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
           note("storage: " + std::to_string(store.size()) + " records cleared");
           store.clear();
           step_ = Step::clear_confirm;
-          queue(0x00, false);
+          queue(0x00, Sent::control);
           return;
         case facts::storage_read_clock: {
           auto c = clock(now_ms);
@@ -225,7 +231,7 @@ void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
       if (byte != ack) return abort("record length not acknowledged");
       step_ = Step::record_data;
       sum_ = static_cast<std::uint8_t>(sum_ + data_[0]);
-      queue(data_[0], false);
+      queue(data_[0], Sent::data);
       return;
     case Step::record_data:
       if (byte != ack) return abort("record byte not acknowledged");
@@ -253,10 +259,10 @@ void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
       data_.push_back(byte);
       sum_ = static_cast<std::uint8_t>(sum_ + byte);
       if (data_.size() < take_count_) {
-        queue(ready_byte, false);
+        queue(ready_byte, Sent::control);
       } else {
         step_ = Step::take_sum;
-        queue(sum_, true);
+        queue(sum_, Sent::sum);
       }
       return;
     case Step::take_sum:

@@ -62,8 +62,12 @@ class StorageDevice {
   std::array<std::uint8_t, facts::storage_clock_bytes> clock(std::uint64_t now_ms) const;
 
   // Faults on the bytes the device sends: drop (never arrives), corrupt
-  // (a sum arrives wrong), late (arrives after the computer stopped
-  // waiting). `plan.at_answer` counts the device's sums, 1 = the first.
+  // (a data byte arrives with one bit wrong, a sum arrives wrong), late
+  // (arrives after the computer stopped waiting). Lengths, the end of the
+  // store and the ready byte are not corrupted: a length damaged to 0 would
+  // end a download early in a way neither side can tell, which only shows
+  // the protocol, not the program. `plan.at_answer` counts the device's
+  // sums, 1 = the first; corrupt_checks damages sums only.
   void set_faults(const FaultPlan& plan);
   // Told of operations and faults, for the simulator's log.
   std::function<void(const std::string&)> log;
@@ -76,7 +80,8 @@ class StorageDevice {
   void begin_ready();
   void prepare_send(const std::vector<std::uint8_t>& bytes, Purpose purpose);
   void prepare_take(int count, Purpose purpose);
-  void queue(std::uint8_t byte, bool is_sum);
+  enum class Sent { control, data, sum };  // what a byte is, for the faults
+  void queue(std::uint8_t byte, Sent what);
   void start_record();
   void send_next(Step sum_step);
   void note(const std::string& text) const {

@@ -161,7 +161,23 @@ void TomrikStation::abandon_frame() {
 
 Answer TomrikStation::idle_answer() {
   step_ = Step::idle;
+  ready_ = true;
   return {facts::nothing_to_report, AnswerKind::idle};
+}
+
+void TomrikStation::set_idle_sync(double probability, std::uint64_t seed) {
+  idle_sync_ = probability;
+  idle_rng_ = seed ? seed * 0x9E3779B97F4A7C15ull : 1;
+}
+
+// Whether this first synchronisation byte is answered idle; a station that
+// has just answered idle is ready and never does so twice running.
+bool TomrikStation::answers_idle_first() {
+  if (ready_ || idle_sync_ <= 0) return false;
+  idle_rng_ ^= idle_rng_ << 13;
+  idle_rng_ ^= idle_rng_ >> 7;
+  idle_rng_ ^= idle_rng_ << 17;
+  return static_cast<double>(idle_rng_ >> 11) * 0x1.0p-53 < idle_sync_;
 }
 
 std::optional<Answer> TomrikStation::after_lost_frame(std::uint8_t, std::uint64_t) { return idle_answer(); }
@@ -174,6 +190,11 @@ Answer TomrikStation::add(std::uint8_t byte, Step next, Answer answer) {
 
 std::optional<Answer> TomrikStation::start_frame(std::uint8_t byte, std::uint64_t now_ms) {
   if (byte == facts::tomrik_read_record || byte == facts::tomrik_write_record) {
+    if (answers_idle_first()) {
+      log("synchronisation: answered idle first");
+      return idle_answer();
+    }
+    ready_ = false;
     frame_ = Frame{};
     frame_.command = byte;
     return add(byte, Step::group, ack);
@@ -247,8 +268,10 @@ std::optional<Answer> TomrikStation::take(std::uint8_t byte, std::uint64_t now_m
     case Step::idle:
       return start_frame(byte, now_ms);
     case Step::group:
-      if (byte == facts::tomrik_read_record || byte == facts::tomrik_write_record)
-        return start_frame(byte, now_ms);  // another attempt
+      if (byte == facts::tomrik_read_record || byte == facts::tomrik_write_record) {
+        ready_ = true;  // another attempt: the station is ready for it
+        return start_frame(byte, now_ms);
+      }
       frame_.group = byte;
       return add(byte, Step::index, ack);
     case Step::index:

@@ -11,10 +11,12 @@
 //                check / check
 // Synchronisation: a ready station answers C with FF. A repeated C in place
 // of the group is another attempt and is answered FF again. A byte that
-// comes after the computer gave up a frame in the middle (no byte for
-// 40 ms), or that no frame starts with, is answered 0x80, the idle answer;
-// the station is then ready, so the next attempt gets FF and synchronises by
-// the "0x80 then FF" rule.
+// comes after the computer gave up a frame in the middle (its answer was
+// lost, or no byte came for the program's time-out), or that no frame starts with, is
+// answered 0x80, the idle answer; the station is then ready, so the next
+// attempt gets FF and synchronises by the "0x80 then FF" rule. A station
+// busy with its calls may also answer the first C of a frame with its idle
+// 0x80 (set_idle_sync); it is then ready, and the next attempt synchronises.
 //
 // Unknown records: a read gets length 0 (an empty record, which the program
 // shows as absent); a write is refused with 0x00 in place of the
@@ -54,6 +56,10 @@ class TomrikStation : public Station {
   bool load_image(const std::vector<std::uint8_t>& image) override;
   bool set_identity(const std::string& text) override;
 
+  // The probability that the first synchronisation byte of a frame is
+  // answered with the idle 0x80, drawn from a generator of its own seed.
+  void set_idle_sync(double probability, std::uint64_t seed);
+
   int city_lines() const { return lines_; }
   int subscribers() const { return subscribers_; }
   // The record's data bytes, or nullptr when the station has no such record.
@@ -70,7 +76,7 @@ class TomrikStation : public Station {
   bool in_frame() const override { return step_ != Step::idle; }
   void abandon_frame() override;
   std::optional<Answer> after_lost_frame(std::uint8_t byte, std::uint64_t now_ms) override;
-  int frame_gap_ms() const override { return 40; }
+  int frame_gap_ms() const override { return 50; }
 
  private:
   enum class Step { idle, group, index, read_data, read_check, write_length, write_data, write_check, event };
@@ -98,6 +104,7 @@ class TomrikStation : public Station {
   Answer send_data();
   Answer finish(std::uint8_t their_check);
   Answer idle_answer();
+  bool answers_idle_first();
   void rebuild_records(const std::vector<std::uint8_t>& image);
   void store_written();
 
@@ -106,6 +113,9 @@ class TomrikStation : public Station {
   int subscribers_ = 0;
   Step step_ = Step::idle;
   Frame frame_;
+  bool ready_ = false;  // the idle answer was given: the next C synchronises
+  double idle_sync_ = 0;
+  std::uint64_t idle_rng_ = 1;
 };
 
 }  // namespace sim

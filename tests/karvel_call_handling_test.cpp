@@ -204,9 +204,15 @@ TEST_F(PortCallPages, RedirectionTopicsByRow) {
 
 // On a station that has fallen silent a page costs one error box, and Esc
 // still leaves it.
+sim::FaultPlan every_answer_lost() {
+  sim::FaultPlan plan;
+  plan.drop = 1.0;
+  return plan;
+}
+
 struct SilentStation : test::KarvelLiveStation {
   sim::KarvelStation quiet;
-  sim::StationLine line{quiet, sim::FaultPlan{1.0, 0, 0, 1, {}}};
+  sim::StationLine line{quiet, every_answer_lost()};
   void SetUp() override {
     KarvelLiveStation::SetUp();
     auto port = std::make_unique<platform::LoopbackSerialPort>(&line);

@@ -223,7 +223,7 @@ TEST_F(LinkOnTomrik, ConnectsAt4800AndTakesTheIdentity) {
 TEST_F(LinkOnTomrik, ARefusingStationLeavesTheProgramDisconnectedWithTheLastResult) {
   start(tomrik_profile);
   sim::FaultPlan plan;
-  plan.corrupt = 1.0;  // every check byte wrong
+  plan.corrupt_checks = 1.0;  // every check byte wrong
   line.set_faults(plan);
   link_state.station_connected = 1;
   services.keys.add({key::enter});  // choose COM1

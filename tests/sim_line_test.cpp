@@ -41,10 +41,10 @@ TEST(StationLine, FaultProbabilitiesAreHonouredAndRepeatableBySeed) {
   EXPECT_NE(line_tests(la, 2000).answered, ta.answered);
 }
 
-TEST(StationLine, CorruptTouchesOnlyCheckBytesAndLateWaitsPastTheTimeOut) {
+TEST(StationLine, CheckCorruptionTouchesOnlyCheckBytesAndLateWaitsPastTheTimeOut) {
   sim::KarvelStation st;
   sim::FaultPlan plan;
-  plan.corrupt = 1;
+  plan.corrupt_checks = 1;
   sim::StationLine line(st, plan);
   std::uint8_t check = test::check_over({0xBD, 0x00, 0x80, 0x01, 'K'});
   std::vector<int> got;
@@ -67,7 +67,8 @@ TEST(StationLine, PlannedFaultHitsExactlyTheNumberedAnswer) {
   sim::StationLine line(st, plan);
   EXPECT_TRUE(line.on_byte(0xBD, 57600, 1000).has_value());
   EXPECT_FALSE(line.on_byte(0x00, 57600, 1000).has_value());
-  EXPECT_EQ(line.on_byte(0x80, 57600, 1000)->byte, 0xFE);  // an acknowledgement gone wrong
+  // The program gave up on the lost answer and starts a new read.
+  EXPECT_EQ(line.on_byte(0xBD, 57600, 1000)->byte, 0xFE);  // an acknowledgement gone wrong
   EXPECT_EQ(line.answers(), 3u);
 }
 

@@ -3,6 +3,7 @@
 // directory of the test's own.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -19,6 +19,8 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
     case FieldKind::number16:
     case FieldKind::number16_ro: return show_number16(at, address, colour);
     case FieldKind::baud: return show_baud(at, address, colour);
+    case FieldKind::dial_mode: return show_dial_mode(at, address, colour);
+    case FieldKind::hold_sound: return show_hold_sound(at, address, colour);
     case FieldKind::port_bus: return show_port_bus(at, address, colour);
     case FieldKind::digits: return show_digits(at, address, colour, row.width, dial_digit_map);
     case FieldKind::text: return show_text(at, address, colour, row.width);
@@ -39,6 +41,8 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
     case FieldKind::number16:
       return guarded([&] { return edit_number16(at, address, row.minimum, upper_limit(row)); });
     case FieldKind::baud: return guarded([&] { return edit_baud(at, address); });
+    case FieldKind::dial_mode: return guarded([&] { return edit_dial_mode(at, address); });
+    case FieldKind::hold_sound: return guarded([&] { return edit_hold_sound(at, address); });
     case FieldKind::digits: return guarded([&] { return edit_digits(at, address, row.width, dial_digit_map); });
     case FieldKind::text: return guarded([&] { return edit_text(at, address, row.width); });
     default: return link_ok;

@@ -16,6 +16,8 @@ enum class FieldKind {
   number16_ro, // two bytes, shown only
   yes_no_ro,
   baud,
+  dial_mode,   // pulse or tone
+  hold_sound,  // none, ringing tone or music
   port_bus,    // shown only
   digits,      // `width` dialled digits
   text,        // `width` characters

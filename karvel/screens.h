@@ -3,6 +3,9 @@
 
 void station_settings_menu();
 void internal_port_editor();
+void city_line_editor();
+void edit_pickup_groups();
+void edit_melody();
 void edit_exit_groups();
 void edit_routing_tables();
 

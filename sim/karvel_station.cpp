@@ -91,6 +91,35 @@ void KarvelStation::fill_default_routing_tables() {
   std::copy(times, times + 4, &memory_[0xB540]);
 }
 
+// A city line as installed: in service, tone dialling, a 3-second pause
+// after additional dialling and after the long-distance code "8", music
+// for DISA callers, the usual line timings (units of 5 ms unless seconds),
+// routing table 1 in every station mode, and one general-call group of
+// ports 1 and 2.
+void KarvelStation::fill_default_city_line(std::uint16_t block) {
+  const std::uint8_t main_settings[16] = {1, 5, 1, 3, 3, 2, 0, 0, 0, 0, 1, 0, 0, 0, 0x90, 0x01};  // delay 400
+  const std::uint8_t times[16] = {40, 60, 4, 16, 20, 60, 100, 6, 5, 12, 8, 60, 120, 100, 20, 80};
+  const std::uint8_t durations[16] = {0, 0, 0, 0, 0, 5, 2, 120, 10, 30, 3, 30, 5, 0, 0, 0};
+  for (int i = 0; i < 16; ++i) {
+    memory_[block + i] = main_settings[i];
+    memory_[block + 0x10 + i] = times[i];
+    memory_[block + 0x20 + i] = durations[i];
+  }
+  memory_[block + 0x34] = 8;  // long-distance code "8"
+  for (int mode = 0; mode < 4; ++mode) memory_[block + 0x40 + mode] = 1;
+  std::fill(&memory_[block + 0x80], &memory_[block + 0xC0], 0xFF);
+  memory_[block + 0x80] = 1;
+  memory_[block + 0x81] = 2;
+}
+
+// Pickup group 1 holds ports 1..3 and group 2 ports 4 and 5; the other
+// places are free (0).
+void KarvelStation::fill_default_pickup_groups() {
+  const std::uint8_t group1[3] = {1, 2, 3}, group2[2] = {4, 5};
+  std::copy(group1, group1 + 3, &memory_[0xEE00]);
+  std::copy(group2, group2 + 2, &memory_[0xEE10]);
+}
+
 // A station as an engineer finds it after installation: 24 ports and 4
 // city lines in service, plain numbering, no access codes.
 void KarvelStation::fill_default_configuration() {
@@ -102,8 +131,8 @@ void KarvelStation::fill_default_configuration() {
   memory_[facts::karvel_first_line_port_address] = first_line_port;
   for (int i = 0; i < 4; ++i) memory_[0x8020 + i] = 8;  // ringing telephones per interval
   memory_[0x8027] = 5;                                  // cycles for a general reset
-  memory_[0x8030] = 1;                                  // melody on hold
-  memory_[0x8031] = 8;                                  // and its volume
+  memory_[0x8030] = 1;                                  // melody 2 on hold
+  memory_[0x8031] = 0x45;                               // at volume level 10
   memory_[0x8035] = 10;                                 // seconds to dial after DISA
   for (int p = 1; p <= 48; ++p) memory_[0x8040 + p - 1] = static_cast<std::uint8_t>(p);
   const char* mode_names[4] = {"День"_cp, "Ночь"_cp, "Выходной"_cp, "Праздник"_cp};
@@ -112,7 +141,9 @@ void KarvelStation::fill_default_configuration() {
   for (int p = 1; p <= ports; ++p) fill_default_call_handling(p, ports);
   fill_default_exit_groups();
   fill_default_routing_tables();
-  for (int l = 1; l <= lines; ++l) memory_[window + 256 * (first_line_port + l - 1)] = 1;
+  for (int l = 1; l <= lines; ++l)
+    fill_default_city_line(static_cast<std::uint16_t>(window + 256 * (first_line_port + l - 1)));
+  fill_default_pickup_groups();
   for (int k = 1; k <= ports; ++k) memory_[0xB580 + k] = static_cast<std::uint8_t>(k);  // number 100 + k
   fill_default_phone_books(ports);
 }

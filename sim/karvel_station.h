@@ -84,6 +84,8 @@ class KarvelStation : public Station {
   void fill_default_call_handling(int port, int ports);
   void fill_default_exit_groups();
   void fill_default_routing_tables();
+  void fill_default_city_line(std::uint16_t block);
+  void fill_default_pickup_groups();
   void fill_default_configuration();
   void fill_default_phone_books(int ports);
 

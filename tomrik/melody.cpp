@@ -7,7 +7,7 @@
 
 #include "cp866.h"
 #include "link/link.h"
-#include "melody_names.h"
+#include "settings/melody_names.h"
 #include "screen.h"
 #include "screens.h"
 #include "table_screens.h"

@@ -11,5 +11,7 @@ struct BoxMenu {
 };
 
 // Draws the menu with `current` highlighted and runs its keys; returns
-// Enter (the box erased, `current` the chosen entry) or Esc.
+// Enter (the box erased, `current` the chosen entry) or Esc. A `current` of
+// 0 highlights no entry until the user moves (Down to the first, Up to the
+// last); Enter then chooses nothing and leaves `current` at 0.
 int run_box_menu(const BoxMenu& menu, int& current);

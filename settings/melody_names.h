@@ -1,9 +1,10 @@
 #pragma once
-// "name.mld", the melody names kept on the computer: 16 slots of 32 bytes,
-// slot n the name of melody n as CP866 text padded with 0 bytes. The file is
-// whatever is in the current directory, so it is taken as it comes: a short
-// file leaves the rest of the names empty, a longer one keeps its tail
-// untouched, and no byte of it is ever taken for anything but a character.
+// "name.mld", the melody names kept on the computer, in the same form for
+// karvel and tomrik: 16 slots of 32 bytes, slot n the name of melody n as
+// CP866 text padded with 0 bytes. The file is whatever is in the current
+// directory, so it is taken as it comes: a short file leaves the rest of the
+// names empty, a longer one keeps its tail untouched, and no byte of it is
+// ever taken for anything but a character.
 
 #include <array>
 #include <cstdint>

@@ -1,0 +1,259 @@
+// The melody a city caller hears on hold (0x8030, melodies 0..11 shown as
+// 1..12) and its volume (0x8031), with the melodies' names kept on the
+// computer in "name.mld".
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "karvel/context_help.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "platform/cp866.h"
+#include "settings/melody_names.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+constexpr int melody_address = 0x8030;
+constexpr int volume_address = 0x8031;
+constexpr int last_melody = 11;
+constexpr int loudest = 15;
+// The station keeps 15 - level in the low four bits, with bit 6 set.
+constexpr int volume_base = 0x40;
+constexpr int name_places = 31;  // the name editor leaves a record's last byte alone
+
+constexpr int melody_topic = 168, volume_topic = 169;
+constexpr int melody_choice_topic = 170, volume_choice_topic = 171, name_topic = 172;
+
+constexpr ScreenPos melody_label_at{10, 8};
+constexpr ScreenPos volume_label_at{10, 11};
+constexpr ScreenPos melody_number_at{35, 8};
+constexpr ScreenPos melody_name_at{40, 8};
+constexpr ScreenPos volume_bar_at{40, 11};
+constexpr ScreenPos key_trace_at{20, 18};
+
+enum class Item { melody, volume };
+
+void draw_layout() {
+  set_colour(COLOR_SCREEN);
+  draw_frame(1, 6, 80, 14, boxch::d_horizontal);
+  draw_frame(38, 10, 57, 12, boxch::horizontal);
+  print_at(20, 2, "Выбор мелодии звучащей для городского абонента"_cp, COLOR_SCREEN);
+}
+
+void draw_labels(Item highlighted, bool any) {
+  print_at(melody_label_at, " Мелодия "_cp, any && highlighted == Item::melody ? COLOR_BOX : COLOR_SCREEN);
+  print_at(volume_label_at, " Уровень громкости "_cp, any && highlighted == Item::volume ? COLOR_BOX : COLOR_SCREEN);
+}
+
+// A melody the station names outside 0..11 shows blank: there is no name
+// record for it.
+void draw_melody(const MelodyNameFile& names, int melody, std::uint8_t number_colour, std::uint8_t name_colour) {
+  const bool known = melody >= 0 && melody <= last_melody;
+  print_at(melody_number_at, known ? format("%2d.", melody + 1) : std::string(3, ' '), number_colour);
+  print_at(melody_name_at, known ? names.shown(melody) : std::string(MelodyNameFile::slot_size, ' '), name_colour);
+}
+
+int volume_level(int stored) { return loudest - (stored & 0x0F); }
+
+void draw_volume(int level, std::uint8_t colour) {
+  std::string bar;
+  for (int i = 0; i <= loudest; ++i) bar.push_back(static_cast<char>(boxch::d_horizontal));
+  print_at(volume_bar_at, bar, colour);
+  print_at(volume_bar_at.column + level, volume_bar_at.row, "█"_cp, colour);
+}
+
+// Reads one station byte; -1 when the read failed (the link has shown its
+// box).
+int read_byte(int address) { return link_read_block(address, 1) == link_ok ? (link_buffer[0] & 0xFF) : -1; }
+
+int write_byte(int address, int value) {
+  link_buffer[0] = value & 0xFF;
+  return link_write_block(address, 1);
+}
+
+void show_stored_melody(const MelodyNameFile& names) {
+  int melody = read_byte(melody_address);
+  if (melody >= 0) draw_melody(names, melody, COLOR_SCREEN, COLOR_SCREEN);
+}
+
+void show_stored_volume() {
+  int stored = read_byte(volume_address);
+  if (stored >= 0) draw_volume(volume_level(stored), COLOR_SCREEN);
+}
+
+using NameBytes = std::array<std::uint8_t, MelodyNameFile::slot_size>;
+
+void draw_name(const NameBytes& name, std::uint8_t colour) {
+  std::string text;
+  for (std::uint8_t b : name) text.push_back(shown_name_char(b));
+  print_at(melody_name_at, text, colour);
+}
+
+// Removes the character at p of the editor's places; a 0 enters at the end.
+void remove_at(NameBytes& name, int p) {
+  if (p < 0 || p >= name_places) return;
+  for (int i = p; i < name_places - 1; ++i) name[i] = name[i + 1];
+  name[name_places - 1] = 0;
+}
+
+// Puts a character at p; the last of the places drops off.
+void insert_at(NameBytes& name, int p, std::uint8_t ch) {
+  for (int i = name_places - 1; i > p; --i) name[i] = name[i - 1];
+  name[p] = ch;
+}
+
+// The console gives CP866 letters as ordinary keys; a console that gives
+// them after the extended-key prefix is understood too.
+bool name_character(int k, int scan) {
+  if (k == key::extended) return scan >= 128 && scan <= 254;
+  return k >= 32 && k <= 254;
+}
+
+// Edits the name of a melody in memory, in insert mode over its first 31
+// places; Enter keeps the new name, Esc the old one. Every key's code is
+// traced on row 18, as the station's engineers know it.
+void edit_name(MelodyNameFile& names, int melody) {
+  NameBytes name = names.slot(melody);
+  int p = 0;
+  for (;;) {
+    draw_name(name, COLOR_BOX);
+    goto_xy(melody_name_at.column + p, melody_name_at.row);
+    int k = read_key();
+    print_at(key_trace_at, format("ch=%3d", k), COLOR_SCREEN);
+    int scan = -1;
+    if (k == key::extended) {
+      scan = read_key();
+      print_at(key_trace_at, format("ch=%3d", scan), COLOR_SCREEN);
+    }
+    if (name_character(k, scan)) {
+      if (p < name_places) insert_at(name, p++, static_cast<std::uint8_t>(k == key::extended ? scan : k));
+      continue;
+    }
+    if (k == key::esc) return;
+    if (k == key::enter) {
+      names.set_slot(melody, name);
+      return;
+    }
+    if (k == key::backspace && p > 0) remove_at(name, --p);
+    if (k != key::extended) continue;
+    if (scan == key::del) remove_at(name, p);
+    if (scan == key::left && p >= 1) --p;
+    if (scan == key::right && p < name_places && name[p] != 0) ++p;
+    if (scan == key::f10) show_help(name_topic);
+  }
+}
+
+// Enter on the melody: the arrows choose, F4 edits the chosen melody's
+// name, Enter stores the choice, Esc shows the stored one again. A stored
+// melody outside 0..11 starts from the nearest end.
+void choose_melody(MelodyNameFile& names) {
+  int melody = read_byte(melody_address);
+  if (melody < 0) return;
+  melody = std::clamp(melody, 0, last_melody);
+  draw_melody(names, melody, COLOR_BOX, COLOR_SCREEN);
+  for (;;) {
+    hint_melody_keys();
+    goto_xy(melody_number_at);
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) break;
+    if (k == key::enter) {
+      write_byte(melody_address, melody);
+      break;
+    }
+    if (k != key::extended) continue;
+    int before = melody;
+    if ((scan == key::right || scan == key::up) && melody < last_melody) ++melody;
+    if ((scan == key::left || scan == key::down) && melody > 0) --melody;
+    if (melody != before) draw_melody(names, melody, COLOR_BOX, COLOR_SCREEN);
+    if (scan == key::f10) show_help(melody_choice_topic);
+    if (scan == key::f4) {
+      hint_name_edit();
+      draw_melody(names, melody, COLOR_BOX, COLOR_BOX);
+      edit_name(names, melody);
+      draw_melody(names, melody, COLOR_BOX, COLOR_SCREEN);
+    }
+  }
+  show_stored_melody(names);
+}
+
+// Enter on the volume: the arrows move the level, Enter stores it, Esc
+// shows the stored one again.
+void choose_volume() {
+  int stored = read_byte(volume_address);
+  if (stored < 0) return;
+  int level = volume_level(stored);
+  for (;;) {
+    draw_volume(level, COLOR_BOX);
+    hint_volume_keys();
+    goto_xy(volume_bar_at.column + level, volume_bar_at.row);
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) break;
+    if (k == key::enter) {
+      write_byte(volume_address, volume_base + loudest - level);
+      break;
+    }
+    if (k != key::extended) continue;
+    if ((scan == key::right || scan == key::up) && level < loudest) ++level;
+    if ((scan == key::left || scan == key::down) && level > 0) --level;
+    if (scan == key::f10) show_help(volume_choice_topic);
+  }
+  show_stored_volume();
+}
+
+void show_file_error() {
+  print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
+  read_plain_key();
+}
+
+// The choice between the two items until Esc.
+void run_items(MelodyNameFile& names) {
+  Item current = Item::melody;
+  for (;;) {
+    draw_labels(current, true);
+    hint_choose_param();
+    goto_xy(current == Item::melody ? melody_label_at : volume_label_at);
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) return;
+    if (k == key::extended && (scan == key::up || scan == key::down))
+      current = current == Item::melody ? Item::volume : Item::melody;
+    if (k == key::extended && scan == key::f10) show_help(current == Item::melody ? melody_topic : volume_topic);
+    if (k == key::enter) {
+      draw_labels(current, false);
+      if (current == Item::melody)
+        choose_melody(names);
+      else
+        choose_volume();
+    }
+  }
+}
+
+}  // namespace
+
+void edit_melody() {
+  clear_screen();
+  if (!link_state.station_connected && !link_state.file_mode) {
+    link_error_box(link_not_connected);
+    return;
+  }
+  if (link_state.station_connected) link_rts_on();
+  draw_layout();
+  draw_labels(Item::melody, true);
+  // A new installation has no "name.mld" yet: open() starts one with empty
+  // names, so the message is left for a file that can be neither opened
+  // nor made.
+  MelodyNameFile names;
+  if (!names.open()) {
+    show_file_error();
+    return;
+  }
+  hint_help_key();
+  show_stored_melody(names);
+  show_stored_volume();
+  run_items(names);
+  if (!names.write_back()) show_file_error();
+}

@@ -1,0 +1,78 @@
+// The station's 16 call pickup groups of 16 internal ports, four groups to a
+// page. A group is kept packed, with 0 in its free places.
+#include <string>
+
+#include "karvel/context_help.h"
+#include "karvel/member_groups.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "platform/cp866.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+constexpr int pickup_groups_address = 0xEE00;
+constexpr int groups_per_page = 4;
+constexpr int page_count = 4;
+constexpr int pickup_parameter = 165;
+constexpr int pickup_topic = 66;
+
+int group_number(int page, int row) { return groups_per_page * (page - 1) + row; }
+int group_address(int group) { return pickup_groups_address + group_places * (group - 1); }
+int strip_row(int row) { return 5 + 5 * (row - 1); }
+
+void draw_page_frame() {
+  draw_group_strips();
+  print_at_plain(27, 2, "Группы перехвата вызовов"_cp);
+  for (int row = 1; row <= groups_per_page; ++row) print_at_plain(29, strip_row(row), "Группа перехвата:"_cp);
+}
+
+// The page's four group numbers and their members; a failed read ends the
+// drawing, so a silent station costs one error box.
+void show_page(const GridCursor& grid, int page) {
+  for (int row = 1; row <= groups_per_page; ++row) {
+    print_at_plain(47, strip_row(row), format("%2d", group_number(page, row)));
+    if (show_member_row(grid, row, group_address(group_number(page, row))) != link_ok) return;
+  }
+}
+
+int page_after_key(int page, int key_code) {
+  switch (key_code) {
+    case key::pgdn: return page < page_count ? page + 1 : page;
+    case key::pgup: return page > 1 ? page - 1 : page;
+    case key::home: return 1;
+    case key::end: return page_count;
+    default: return page;
+  }
+}
+
+}  // namespace
+
+void edit_pickup_groups() {
+  int page = 1;
+  clear_screen();
+  if (!link_state.station_connected && !link_state.file_mode) {
+    link_error_box(link_not_connected);
+    return;
+  }
+  if (link_state.station_connected) link_rts_on();
+  draw_page_frame();
+  GridCursor grid = member_grid();
+  show_page(grid, page);
+  for (;;) {
+    hint_port_pages();
+    hint_help_key();
+    int k = grid_navigate(grid);
+    if (k == key::esc) return;
+    if (k == key::f10) show_help(pickup_topic);
+    int next = page_after_key(page, k);
+    if (next != page) {
+      page = next;
+      show_page(grid, page);
+      continue;
+    }
+    if (k == key::enter)
+      edit_member(grid, group_address(group_number(page, grid.row)), pickup_parameter, free_answer_group_place);
+  }
+}

@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# karvel on a connected station changes city line 2's dialling type and
+# line seizure time, a member of pickup group 1, the hold melody and its
+# volume; the bytes appear in the simulator's saved image. A melody name
+# typed with F4 lands in "name.mld", which the directory did not hold
+# before, once the melody screen closes.
+source "$(dirname "$0")/lib.bash"
+
+cp "$BIN/help.txt" "$WORK/"
+[ ! -e "$WORK/name.mld" ] || { echo "FAIL: name.mld exists before the run"; FAILED=1; }
+start_station --model karvel --baud 57600 --save "$WORK/after.img" || finish
+start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
+wait_for "6.Выход" || finish
+
+keys Enter
+wait_for "Инициализация COM порта" || finish
+keys Enter
+wait_for "Связь с устройством установлена" 30 || finish
+keys x
+wait_for "COM1  57600" || finish
+
+# City line 2: pulse dialling on the main page, a seizure time of 75 on
+# the time page.
+keys Right Down Down Enter
+wait_for "Введите номер линии:" || finish
+keys 2 Enter
+wait_for "Городская линия:         2" || finish
+wait_for "6.Группы общего вызова" || finish
+keys Enter
+wait_for "Основные установки городской линии:" || finish
+wait_for "Тональный" || finish
+keys Down Down Enter Space Enter
+wait_for "Импульсный" || finish
+keys Escape
+wait_for "2.Временные параметры" || finish
+keys Down Enter
+wait_for "Временные параметры городской линии:" || finish
+keys Enter 7 5 Enter
+sleep 0.3
+[[ "$(row 4)" == *"  75 * 5Мс."* ]] || { echo "FAIL: the seizure time row shows '$(row 4)'"; FAILED=1; }
+keys Escape
+wait_for "Городская линия:         2" || finish
+keys Escape
+wait_for "Введите номер линии:" || finish
+keys Escape
+wait_for "3.Установки городских линий" || finish
+
+# Pickup group 1 gains port 7 in its fourth place.
+keys Down Down Down Enter
+wait_for "Группы перехвата вызовов" || finish
+wait_for "Группа перехвата:  4" || finish
+keys Right Right Right Enter 7 Enter
+sleep 0.3
+[[ "$(row 7)" == *"  1   2   3   7 "* ]] || { echo "FAIL: pickup group 1 shows '$(row 7)'"; FAILED=1; }
+keys Escape
+wait_for "6.Группы перехвата вызовов" || finish
+
+# Melody 4, named with F4, at volume level 8.
+keys Down Enter
+wait_for "Выбор мелодии звучащей для городского абонента" || finish
+wait_for " 2." || finish
+keys Enter Right Right F4
+wait_for "СИМВОЛЫ" || finish
+keys T a n g o Enter Enter
+sleep 0.3
+[[ "$(row 8)" == *" 4.  Tango"* ]] || { echo "FAIL: the melody row shows '$(row 8)'"; FAILED=1; }
+[ ! -e "$WORK/name.mld" ] || [ "$(tr -d '\0' <"$WORK/name.mld")" = "" ] ||
+  { echo "FAIL: name.mld holds the name before the screen closed"; FAILED=1; }
+keys Down Enter Left Left Enter
+sleep 0.3
+[[ "$(row 11)" == *"════════█═══════"* ]] || { echo "FAIL: the volume bar shows '$(row 11)'"; FAILED=1; }
+keys Escape
+wait_for "7.Выбор мелодии при переадресации" || finish
+
+keys Escape Escape Enter
+wait_for "PROGRAM-ENDED" || finish
+kill "$SIM_PID"
+wait "$SIM_PID" 2>/dev/null
+SIM_PID=
+byte_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N1 "$1" | tr -d ' '; }
+expect_byte() {
+  local got
+  got=$(byte_at "$1" "$2")
+  [ "$got" = "$3" ] || { echo "FAIL: $4 in $(basename "$1") is $got, expected $3"; FAILED=1; }
+}
+# Line 2's block is block 2 + 33 - 1 of the window.
+expect_byte "$WORK/after.img" 0xA202 0 "line 2's dialling type"
+expect_byte "$WORK/after.img" 0xA210 75 "line 2's seizure time"
+expect_byte "$WORK/after.img" 0xEE03 7 "pickup group 1, place 4"
+expect_byte "$WORK/after.img" 0x8030 3 "the hold melody"
+expect_byte "$WORK/after.img" 0x8031 $((0x47)) "the melody volume"
+
+[ "$(stat -c %s "$WORK/name.mld" 2>/dev/null)" = 512 ] || { echo "FAIL: name.mld is not 512 bytes"; FAILED=1; }
+[ "$(od -An -c -j $((3 * 32)) -N 6 "$WORK/name.mld" | tr -s ' ')" = " T a n g o \0" ] ||
+  { echo "FAIL: name.mld record 3 is '$(od -An -c -j 96 -N 6 "$WORK/name.mld")'"; FAILED=1; }
+finish

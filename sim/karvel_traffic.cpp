@@ -310,10 +310,10 @@ void KarvelTraffic::spawn() {
   for (const Call& c : calls_) running += c.kind != Kind::console;
   if (running >= channel_count() + 2) return;
   const int pick = between(1, 100);
-  if (pick <= 40) start_internal();
-  else if (pick <= 60) start_city_out();
-  else if (pick <= 82) start_city_in();
-  else if (pick <= 92) start_selector();
+  if (pick <= 35) start_internal();
+  else if (pick <= 53) start_city_out();
+  else if (pick <= 73) start_city_in();
+  else if (pick <= 88) start_selector();
   else start_board();
 }
 

@@ -23,11 +23,13 @@ inline constexpr int board_channel_count = 3;
 
 // A port's state block lies at 256 p; a city line's at 256 times its block
 // number, first_line_port + L - 1, as its settings block does in the window.
-inline int state_block(int block_number) { return 256 * block_number; }
+// The block number comes from the station: an address made of it stays
+// within the station's 16 bits, and a settings address within the window.
+inline int state_block(int block_number) { return (256 * block_number) & 0xFFFF; }
 inline int line_block_number(int line) { return link_state.first_line_port + line - 1; }
 // The first byte of a port's or line's settings block: 0 when it is not in
 // service.
-inline int in_service_address(int block_number) { return 0x8000 + 256 * block_number; }
+inline int in_service_address(int block_number) { return 0x8000 + ((256 * block_number) & 0x7FFF); }
 
 // A state code is at most 22 characters of name, blank padded so that a
 // shorter name covers a longer one; a code without a name shows as

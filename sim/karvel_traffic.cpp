@@ -469,71 +469,79 @@ KarvelTraffic::Step KarvelTraffic::end_talk(Call& call) {
   return call.step;
 }
 
-KarvelTraffic::Step KarvelTraffic::step_internal(Call& call) {
+// The caller gives up: out of the queue of a busy port, or the port stops
+// ringing.
+KarvelTraffic::Step KarvelTraffic::give_up(Call& call) {
   const int a = call.a, b = call.b;
+  std::vector<std::uint8_t>& queue = ports_[b].queue;
+  if (std::find(queue.begin(), queue.end(), byte(a)) != queue.end()) {
+    std::erase(queue, byte(a));
+    write_port(b);
+  }
+  bool rang = ports_[b].owner == call.id;
+  if (rang) port_idle(b);
+  hang_up(a);
+  if (rang) emit({event::ended, byte(a), byte(b)});
+  return Step::done;
+}
+
+// The called port answers; with every channel taken the caller hears that
+// there is none.
+KarvelTraffic::Step KarvelTraffic::answer(Call& call) {
+  const int a = call.a, b = call.b;
+  int j = take_channel(call.id);
+  if (!j) {
+    port_idle(b);
+    port_state(a, port_code::no_channel);
+    emit({event::ended, byte(a), byte(b)});
+    schedule(call, Step::last_hang_up, 1500, 2500);
+    return call.step;
+  }
+  call.channel = j;
+  for (int p : {a, b}) {
+    ports_[p].channel = byte(j);
+    ports_[p].partner = byte(p == a ? b : a);
+  }
+  port_state(b, port_code::talking);
+  emit({event::handset_up, byte(b)});
+  port_state(a, port_code::talking);
+  connect(call, j, {byte(a), byte(b)});
+  if (chance(30))
+    schedule(call, Step::hold, 4000, 10000);
+  else
+    schedule(call, Step::talk_end, 5000, 20000);
+  return call.step;
+}
+
+// The caller puts the called port on hold, or takes it back.
+KarvelTraffic::Step KarvelTraffic::hold_port(Call& call, bool hold) {
+  const int a = call.a, b = call.b;
+  ports_[a].hold = hold ? byte(b) : 0;
+  ports_[a].held = hold ? std::vector<std::uint8_t>{byte(b)} : std::vector<std::uint8_t>{};
+  port_state(a, hold ? port_code::holding : port_code::talking);
+  port_state(b, hold ? port_code::held : port_code::talking);
+  if (hold) {
+    emit({event::port_held, byte(b), byte(a)});
+    schedule(call, Step::resume, 3000, 8000);
+  } else {
+    connect(call, call.channel, {byte(a), byte(b)});
+    schedule(call, Step::talk_end, 3000, 10000);
+  }
+  return call.step;
+}
+
+KarvelTraffic::Step KarvelTraffic::step_internal(Call& call) {
   switch (call.step) {
-    case Step::dial:
-      return dial(call);
-    case Step::give_up: {
-      std::vector<std::uint8_t>& queue = ports_[b].queue;
-      bool queued = std::find(queue.begin(), queue.end(), byte(a)) != queue.end();
-      if (queued) {
-        std::erase(queue, byte(a));
-        write_port(b);
-      }
-      bool rang = ports_[b].owner == call.id;
-      if (rang) port_idle(b);
-      hang_up(a);
-      if (rang) emit({event::ended, byte(a), byte(b)});
-      return Step::done;
-    }
-    case Step::answer: {
-      int j = take_channel(call.id);
-      if (!j) {
-        port_idle(b);
-        port_state(a, port_code::no_channel);
-        emit({event::ended, byte(a), byte(b)});
-        schedule(call, Step::last_hang_up, 1500, 2500);
-        return call.step;
-      }
-      call.channel = j;
-      for (int p : {a, b}) {
-        ports_[p].channel = byte(j);
-        ports_[p].partner = byte(p == a ? b : a);
-      }
-      port_state(b, port_code::talking);
-      emit({event::handset_up, byte(b)});
-      port_state(a, port_code::talking);
-      connect(call, j, {byte(a), byte(b)});
-      if (chance(30))
-        schedule(call, Step::hold, 4000, 10000);
-      else
-        schedule(call, Step::talk_end, 5000, 20000);
-      return call.step;
-    }
-    case Step::hold:
-      ports_[a].hold = byte(b);
-      ports_[a].held = {byte(b)};
-      port_state(a, port_code::holding);
-      port_state(b, port_code::held);
-      emit({event::port_held, byte(b), byte(a)});
-      schedule(call, Step::resume, 3000, 8000);
-      return call.step;
-    case Step::resume:
-      ports_[a].hold = 0;
-      ports_[a].held.clear();
-      port_state(a, port_code::talking);
-      port_state(b, port_code::talking);
-      connect(call, call.channel, {byte(a), byte(b)});
-      schedule(call, Step::talk_end, 3000, 10000);
-      return call.step;
-    case Step::talk_end:
-      return end_talk(call);
+    case Step::dial: return dial(call);
+    case Step::give_up: return give_up(call);
+    case Step::answer: return answer(call);
+    case Step::hold: return hold_port(call, true);
+    case Step::resume: return hold_port(call, false);
+    case Step::talk_end: return end_talk(call);
     case Step::last_hang_up:
       hang_up(call.a);
       return Step::done;
-    default:
-      return Step::done;
+    default: return Step::done;
   }
 }
 
@@ -601,124 +609,130 @@ KarvelTraffic::Step KarvelTraffic::line_freed(Call& call) {
   return call.step;
 }
 
+// Port and line talk on channel j; an incoming call is answered first.
+void KarvelTraffic::talk_to_city(Call& call, int j, bool incoming) {
+  call.channel = j;
+  Line& l = lines_[call.line];
+  l.channel = byte(j);
+  ports_[call.a].channel = byte(j);
+  ports_[call.a].partner = byte(l.block);
+  port_state(call.a, port_code::city_talk);
+  if (incoming) emit({event::handset_up, byte(call.a)});
+  line_state(call.line, line_code::talking);
+  if (incoming) emit({event::line_busy, byte(call.line)});
+  connect(call, j, incoming ? std::vector<std::uint8_t>{l.block_byte(), byte(call.a)}
+                            : std::vector<std::uint8_t>{byte(call.a), l.block_byte()});
+  if (chance(25))
+    schedule(call, Step::city_hold, 5000, 12000);
+  else
+    schedule(call, Step::city_end, 8000, 30000);
+}
+
+// An outgoing call gets its channel once the line is loaded.
+KarvelTraffic::Step KarvelTraffic::connect_city(Call& call) {
+  int j = take_channel(call.id);
+  if (!j) {
+    port_state(call.a, port_code::no_channel);
+    return line_freed(call);
+  }
+  talk_to_city(call, j, false);
+  return call.step;
+}
+
+// The port puts its line on hold, or takes it back.
+KarvelTraffic::Step KarvelTraffic::hold_line(Call& call, bool hold) {
+  const std::uint8_t block = lines_[call.line].block_byte();
+  ports_[call.a].held = hold ? std::vector<std::uint8_t>{block} : std::vector<std::uint8_t>{};
+  port_state(call.a, hold ? port_code::holding : port_code::city_talk);
+  line_state(call.line, hold ? line_code::held : line_code::talking);
+  if (hold) {
+    emit({event::line_held, byte(call.line), byte(call.a)});
+    schedule(call, Step::city_resume, 3000, 8000);
+  } else {
+    connect(call, call.channel, {byte(call.a), block});
+    schedule(call, Step::city_end, 3000, 10000);
+  }
+  return call.step;
+}
+
+// DISA: the board greets the caller, who dials the subscriber himself; with
+// every board channel busy the line waits in the board's queue a while, and
+// is then put through as an ordinary call.
+KarvelTraffic::Step KarvelTraffic::greet_with_board(Call& call) {
+  int k = 0;
+  while (k < 3 && board_.channel_owner[k]) ++k;
+  const std::uint8_t block = lines_[call.line].block_byte();
+  if (k == 3 && ++call.tries <= 5) {
+    if (std::find(board_.queue.begin(), board_.queue.end(), block) == board_.queue.end() &&
+        board_.queue.size() < buffer_size)
+      board_.queue.push_back(block);
+    write_board();
+    line_state(call.line, line_code::waiting_announcer);
+    schedule(call, Step::disa, 1000, 1000);
+    return call.step;
+  }
+  std::erase(board_.queue, block);
+  write_board();
+  if (k == 3) return ring_port(call);
+  call.board_channel = k;
+  board_.channel_owner[k] = call.id;
+  board_.channels[k] = 2;  // playing back the greeting
+  write_board();
+  line_state(call.line, line_code::disa);
+  schedule(call, Step::disa_dialled, 3000, 5000);
+  return call.step;
+}
+
+KarvelTraffic::Step KarvelTraffic::greeted(Call& call) {
+  board_.channels[call.board_channel] = 0;
+  board_.channel_owner[call.board_channel] = 0;
+  call.board_channel = -1;
+  write_board();
+  line_state(call.line, line_code::direct_call);
+  return ring_port(call);
+}
+
+// The rung port answers a city call, when a channel is free within a few
+// tries; else the caller gives up.
+KarvelTraffic::Step KarvelTraffic::answer_city(Call& call) {
+  int j = take_channel(call.id);
+  if (j) {
+    call.a = call.b;
+    talk_to_city(call, j, true);
+    return call.step;
+  }
+  if (++call.tries > 3) return city_unanswered(call);
+  line_state(call.line, line_code::waiting_channel);
+  schedule(call, Step::city_answer, 2000, 2000);
+  return call.step;
+}
+
+KarvelTraffic::Step KarvelTraffic::city_unanswered(Call& call) {
+  port_idle(call.b);
+  call.a = 0;
+  line_state(call.line, line_code::clear_down);
+  emit({event::line_ended, byte(call.line), byte(call.b)});
+  schedule(call, Step::line_free, 800, 1500);
+  return call.step;
+}
+
 KarvelTraffic::Step KarvelTraffic::step_city(Call& call) {
   switch (call.step) {
-    case Step::seize_line:
-      return seize_line(call);
-    case Step::city_connect: {
-      int j = take_channel(call.id);
-      if (!j) {
-        port_state(call.a, port_code::no_channel);
-        return line_freed(call);
-      }
-      call.channel = j;
-      Line& l = lines_[call.line];
-      l.channel = byte(j);
-      ports_[call.a].channel = byte(j);
-      ports_[call.a].partner = byte(l.block);
-      line_state(call.line, line_code::talking);
-      port_state(call.a, port_code::city_talk);
-      connect(call, j, {byte(call.a), byte(l.block)});
-      if (chance(25))
-        schedule(call, Step::city_hold, 5000, 12000);
-      else
-        schedule(call, Step::city_end, 8000, 30000);
-      return call.step;
-    }
-    case Step::city_hold:
-      ports_[call.a].held = {byte(lines_[call.line].block)};
-      port_state(call.a, port_code::holding);
-      line_state(call.line, line_code::held);
-      emit({event::line_held, byte(call.line), byte(call.a)});
-      schedule(call, Step::city_resume, 3000, 8000);
-      return call.step;
-    case Step::city_resume:
-      ports_[call.a].held.clear();
-      port_state(call.a, port_code::city_talk);
-      line_state(call.line, line_code::talking);
-      connect(call, call.channel, {byte(call.a), byte(lines_[call.line].block)});
-      schedule(call, Step::city_end, 3000, 10000);
-      return call.step;
-    case Step::city_end:
-      return end_city_call(call);
-    case Step::line_free:
-      return line_freed(call);
-    case Step::disa: {
-      // The board greets the caller, who dials the subscriber himself; with
-      // every board channel busy the line waits in the board's queue.
-      int k = 0;
-      while (k < 3 && board_.channel_owner[k]) ++k;
-      const std::uint8_t block = byte(lines_[call.line].block);
-      if (k == 3 && ++call.tries <= 5) {
-        if (std::find(board_.queue.begin(), board_.queue.end(), block) == board_.queue.end() &&
-            board_.queue.size() < buffer_size)
-          board_.queue.push_back(block);
-        write_board();
-        line_state(call.line, line_code::waiting_announcer);
-        schedule(call, Step::disa, 1000, 1000);
-        return call.step;
-      }
-      std::erase(board_.queue, block);
-      if (k == 3) {
-        write_board();
-        return ring_port(call);
-      }
-      call.board_channel = k;
-      board_.channel_owner[k] = call.id;
-      board_.channels[k] = 2;  // playing back the greeting
-      write_board();
-      line_state(call.line, line_code::disa);
-      schedule(call, Step::disa_dialled, 3000, 5000);
-      return call.step;
-    }
-    case Step::disa_dialled:
-      board_.channels[call.board_channel] = 0;
-      board_.channel_owner[call.board_channel] = 0;
-      call.board_channel = -1;
-      write_board();
-      line_state(call.line, line_code::direct_call);
-      return ring_port(call);
-    case Step::ring_port:
-      return ring_port(call);
-    case Step::city_answer: {
-      int j = take_channel(call.id);
-      if (!j) {
-        if (++call.tries > 3) {
-          call.step = Step::city_unanswered;
-          return step_city(call);
-        }
-        line_state(call.line, line_code::waiting_channel);
-        schedule(call, Step::city_answer, 2000, 2000);
-        return call.step;
-      }
-      call.a = call.b;
-      call.channel = j;
-      Line& l = lines_[call.line];
-      l.channel = byte(j);
-      ports_[call.a].channel = byte(j);
-      port_state(call.a, port_code::city_talk);
-      emit({event::handset_up, byte(call.a)});
-      line_state(call.line, line_code::talking);
-      emit({event::line_busy, byte(call.line)});
-      connect(call, j, {byte(l.block), byte(call.a)});
-      if (chance(25))
-        schedule(call, Step::city_hold, 5000, 12000);
-      else
-        schedule(call, Step::city_end, 8000, 30000);
-      return call.step;
-    }
-    case Step::city_unanswered:
-      port_idle(call.b);
-      call.a = 0;
-      line_state(call.line, line_code::clear_down);
-      emit({event::line_ended, byte(call.line), byte(call.b)});
-      schedule(call, Step::line_free, 800, 1500);
-      return call.step;
+    case Step::seize_line: return seize_line(call);
+    case Step::city_connect: return connect_city(call);
+    case Step::city_hold: return hold_line(call, true);
+    case Step::city_resume: return hold_line(call, false);
+    case Step::city_end: return end_city_call(call);
+    case Step::line_free: return line_freed(call);
+    case Step::disa: return greet_with_board(call);
+    case Step::disa_dialled: return greeted(call);
+    case Step::ring_port: return ring_port(call);
+    case Step::city_answer: return answer_city(call);
+    case Step::city_unanswered: return city_unanswered(call);
     case Step::last_hang_up:
       hang_up(call.a);
       return Step::done;
-    default:
-      return Step::done;
+    default: return Step::done;
   }
 }
 

@@ -88,6 +88,7 @@ class KarvelTraffic {
     int block = 0;  // its block number, first line block + L - 1
     std::uint8_t code = 0, channel = 0, partner = 0;
     int owner = 0;
+    std::uint8_t block_byte() const { return static_cast<std::uint8_t>(block); }
   };
   struct Channel {
     std::vector<std::uint8_t> members;
@@ -171,6 +172,16 @@ class KarvelTraffic {
   Step step_selector(Call& call);
   Step step_board(Call& call);
   Step dial(Call& call);
+  Step give_up(Call& call);
+  Step answer(Call& call);
+  Step hold_port(Call& call, bool hold);
+  void talk_to_city(Call& call, int j, bool incoming);
+  Step connect_city(Call& call);
+  Step hold_line(Call& call, bool hold);
+  Step greet_with_board(Call& call);
+  Step greeted(Call& call);
+  Step answer_city(Call& call);
+  Step city_unanswered(Call& call);
   Step ring_port(Call& call);
   Step seize_line(Call& call);
   Step line_freed(Call& call);

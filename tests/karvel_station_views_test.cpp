@@ -162,8 +162,10 @@ TEST_F(StateTable, NeedsAConnectedStation) {
   platform::services().keys = &spy;
   keys({key::enter});
   station_view_table();
+  keys({key::enter});
+  station_view_log();
   platform::services().keys = &services.keys;
-  EXPECT_TRUE(spy.saw("Не выбран порт обмена"_cp));
+  EXPECT_EQ(spy.count("Не выбран порт обмена"_cp), 2);
   EXPECT_TRUE(block_addresses.empty());
 }
 

@@ -15,7 +15,10 @@ if [ ! -x ./stationsim ]; then
   exec ./"$program"
 fi
 line_dir=$(mktemp -d)
-./stationsim --model "$program" --link "$line_dir/com1" >"$line_dir/stationsim.log" 2>&1 &
+# The karvel station is a live one: its telephones call on their own.
+live=()
+[ "$program" = karvel ] && live=(--traffic --seed "$RANDOM")
+./stationsim --model "$program" "${live[@]}" --link "$line_dir/com1" >"$line_dir/stationsim.log" 2>&1 &
 sim=$!
 stop_sim() {
   kill "$sim" 2>/dev/null || true

@@ -41,11 +41,11 @@ const MenuTable karvel_menu_table = {{
      }},
     {"D/Работа"_cp, 40, 30,
      {
-         {"1.Отображение работы станции 1"_cp, nullptr},  // station_view_table
-         {"2.Отображение работы станции 2"_cp, nullptr},  // station_view_log
-         {"3.Текущее состояние абонента"_cp, nullptr},    // subscriber_view
-         {"4.Отображение режима СЕЛЕКТОР"_cp, nullptr},   // selector_view
-         {"5.Работа плата расширения"_cp, nullptr},       // board_view
+         {"1.Отображение работы станции 1"_cp, station_view_table},
+         {"2.Отображение работы станции 2"_cp, station_view_log},
+         {"3.Текущее состояние абонента"_cp, subscriber_view},
+         {"4.Отображение режима СЕЛЕКТОР"_cp, selector_view},
+         {"5.Работа плата расширения"_cp, board_view},
      }},
     {"E/Справка"_cp, 49, 15,
      {

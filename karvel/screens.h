@@ -17,3 +17,10 @@ void individual_phone_book(int base);
 void station_phone_book();
 void port_phone_book();
 void pool_phone_book();
+
+// Operation: the live views of a working station.
+void station_view_table();
+void station_view_log();
+void subscriber_view();
+void selector_view();
+void board_view();

@@ -304,13 +304,27 @@ Answer KarvelStation::finish_key(std::uint8_t their_check) {
   if (agreed) {
     if (keys_.size() == 256) keys_.pop_front();
     keys_.push_back(frame_.key);
+    traffic_.key(frame_.key, now_ms_);
   }
   return {check, AnswerKind::check};
 }
 
+void KarvelStation::start_traffic(std::uint64_t seed, std::uint64_t now_ms) {
+  traffic_.log = [this](const std::string& line) { log(line); };
+  traffic_.start(seed, now_ms);
+}
+
+void KarvelStation::offer_live_event(const EventFrame& frame) {
+  queue_event(frame);
+  drop_oldest_events(live_events_kept);
+}
+
 std::optional<Answer> KarvelStation::take(std::uint8_t byte, std::uint64_t now_ms) {
+  now_ms_ = now_ms;
   switch (step_) {
     case Step::idle:
+      // A live station moves on between frames, never in the middle of one.
+      traffic_.advance_to(now_ms);
       return start_frame(byte, now_ms);
     case Step::address_low:
       frame_.address = byte;

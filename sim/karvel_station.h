@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <deque>
 
+#include "karvel_traffic.h"
 #include "station.h"
 
 namespace sim {
@@ -33,6 +34,9 @@ class KarvelStation : public Station {
   // A working station: identity "KAR424-4" (4 city lines, 24 ports, 4
   // channel rows), first line block 33, at 57600 baud.
   KarvelStation();
+  // The traffic writes into this station's memory.
+  KarvelStation(const KarvelStation&) = delete;
+  KarvelStation& operator=(const KarvelStation&) = delete;
 
   const char* model() const override { return "karvel"; }
   int program_timeout_ms() const override { return 200; }
@@ -49,6 +53,14 @@ class KarvelStation : public Station {
   void poke(std::uint16_t address, std::uint8_t value) { memory_[address] = value; }
   // Key codes of the key frames received whole, oldest first (the last 256).
   const std::deque<std::uint8_t>& keys_received() const { return keys_; }
+
+  // Makes the station live from `now_ms` on: calls of its own, seeded, in
+  // the state memory and as events for the polls, and key frames that dial
+  // on the computer's telephone (karvel_traffic.h). Events nobody polls for
+  // are kept up to `live_events_kept`, the oldest dropped first.
+  void start_traffic(std::uint64_t seed, std::uint64_t now_ms);
+  const KarvelTraffic& traffic() const { return traffic_; }
+  static constexpr std::size_t live_events_kept = 32;
 
  protected:
   std::optional<Answer> take(std::uint8_t byte, std::uint64_t now_ms) override;
@@ -89,10 +101,14 @@ class KarvelStation : public Station {
   void fill_default_configuration();
   void fill_default_phone_books(int ports);
 
+  void offer_live_event(const EventFrame& frame);
+
   std::array<std::uint8_t, 0x10000> memory_{};
   Step step_ = Step::idle;
   Frame frame_;
   std::deque<std::uint8_t> keys_;
+  std::uint64_t now_ms_ = 0;  // when the last byte came
+  KarvelTraffic traffic_{memory_, [this](const EventFrame& frame) { offer_live_event(frame); }};
 };
 
 }  // namespace sim

@@ -41,6 +41,10 @@ bool Station::queue_event(const EventFrame& frame, std::uint64_t due_ms, std::st
   return true;
 }
 
+void Station::drop_oldest_events(std::size_t keep) {
+  while (events_.size() > keep && event_sent_ == 0) events_.pop_front();
+}
+
 Answer Station::start_poll(std::uint64_t now_ms) {
   event_sent_ = 0;
   if (events_.empty() || events_.front().due > now_ms) {

@@ -66,6 +66,9 @@ class Station {
   // reason) when the frame's length does not fit its code.
   bool queue_event(const EventFrame& frame, std::uint64_t due_ms = 0, std::string* error = nullptr);
   std::size_t events_waiting() const { return events_.size(); }
+  // Drops the oldest events until at most `keep` wait; never the one a poll
+  // is sending.
+  void drop_oldest_events(std::size_t keep);
   // Further bytes after an event code (a 0x8D frame of tomrik: the third
   // further byte adds more, so the frame is given).
   virtual int further_bytes(const EventFrame& frame) const = 0;

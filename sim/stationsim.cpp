@@ -68,7 +68,12 @@ const char usage[] =
     "                         or generated; the device starts switched off\n"
     "  --control PATH         a FIFO (made if missing) for operator commands, one\n"
     "                         a line: \"storage on\", \"storage off\"\n"
-    "  -v                     one line per frame on stderr (-vv: empty polls too)\n";
+    "  -v                     one line per frame on stderr (-vv: empty polls too)\n"
+    // A live station.
+    "  --traffic              karvel: a live station; its telephones and lines\n"
+    "                         call on their own (seeded by --seed), in the state\n"
+    "                         memory and as events for the polls, and key frames\n"
+    "                         dial on its first port in service\n";
 
 struct Options {
   std::string model = "karvel";
@@ -78,6 +83,7 @@ struct Options {
   double idle_sync = 0;
   bool pace = false;
   int verbose = 0;
+  bool traffic = false;
 };
 
 volatile sig_atomic_t stop_signal = 0;
@@ -148,6 +154,7 @@ Options parse(int argc, char** argv) {
     else if (a == "--idle-sync") o.idle_sync = probability(a, value());
     else if (a == "--seed") o.faults.seed = seed(a, value());
     else if (a == "--pace") o.pace = true;
+    else if (a == "--traffic") o.traffic = true;
     else if (a == "-v") o.verbose = 1;
     else if (a == "-vv") o.verbose = 2;
     else if (a == "--help" || a == "-h") {
@@ -160,6 +167,7 @@ Options parse(int argc, char** argv) {
   if (o.model != "karvel" && o.model != "tomrik") fail("--model is karvel or tomrik");
   if (!o.storage.empty() && o.model != "tomrik") fail("only a tomrik station has a storage device");
   if (o.idle_sync > 0 && o.model != "tomrik") fail("--idle-sync is for a tomrik station");
+  if (o.traffic && o.model != "karvel") fail("--traffic runs a karvel station");
   return o;
 }
 
@@ -277,6 +285,9 @@ int main(int argc, char** argv) {
   auto say = [](const std::string& line) { std::fprintf(stderr, "stationsim: %s\n", line.c_str()); };
   if (o.verbose) station->frame_log = say;
   station->log_empty_polls = o.verbose > 1;
+
+  // A live station starts once it has its configuration and its log.
+  if (o.traffic) static_cast<sim::KarvelStation&>(*station).start_traffic(o.faults.seed, steady_ms());
 
   if (!o.events.empty()) {
     std::string text, error;

@@ -94,6 +94,13 @@ const HintLine routing_keys = {karvel, 1,
                                {{"PGUP", "-Пред табл  "_cp, 1},
                                 {"PGDOWN", "-След табл  "_cp, 17},
                                 {"TAB", "-Табл линий<=>Табл кодов        "_cp, 34}}};
+// The subscriber view switches ports with the keys of the port pages, at
+// the same places.
+const HintLine port_switch = {karvel, 25,
+                              {{"PgUp", "-Предыдущ "_cp, 31},
+                               {"PgDwn", "-Следующ "_cp, 45},
+                               {"Home", "-Перв "_cp, 59},
+                               {"End", "-Последн"_cp, 69}}};
 const HintLine help_key = {karvel, 1, {{"F10", "-Помощь"_cp, 71}}};
 const HintLine port_key = {karvel, 2, {{"F9", " -Порт "_cp, 71}}};
 const HintLine space_enter = {
@@ -188,6 +195,7 @@ void hint_move_edit() { paint(move_edit); }
 void hint_group_keys() { paint(group_keys); }
 void hint_table_keys() { paint(table_keys); }
 void hint_routing_keys() { paint(routing_keys); }
+void hint_port_switch() { paint(port_switch); }
 void hint_help_key() { paint(help_key); }
 void hint_port_key() { paint(port_key); }
 void hint_space_enter() { paint(space_enter); }

@@ -12,6 +12,7 @@ void hint_move_edit();
 void hint_group_keys();
 void hint_table_keys();
 void hint_routing_keys();
+void hint_port_switch();
 void hint_help_key();
 void hint_port_key();
 void hint_space_enter();

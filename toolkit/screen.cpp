@@ -114,7 +114,17 @@ void set_window(int x1, int y1, int x2, int y2) { console().set_window(x1, y1, x
 
 void clear_screen() { console().clear_window(); }
 
-int read_key() { return platform::next_key_byte(); }
+namespace {
+// Only ever compared before and after a call, so it needs no reset.
+KeyReads keys_read{0, -1};
+}  // namespace
+
+int read_key() {
+  keys_read.last = platform::next_key_byte();
+  ++keys_read.count;
+  return keys_read.last;
+}
+KeyReads key_reads() { return keys_read; }
 bool key_waiting() { return platform::key_byte_waiting(); }
 
 int read_plain_key(int& scan) {

@@ -34,6 +34,15 @@ void set_window(int x1, int y1, int x2, int y2);
 void clear_screen();
 int read_key();
 bool key_waiting();
+// How many codes read_key has returned so far, and the last of them. A box
+// that waits for a key tells its caller nothing of it; a polling screen
+// compares these before and after a call to see whether the user closed a
+// box with Esc.
+struct KeyReads {
+  unsigned long count;
+  int last;
+};
+KeyReads key_reads();
 // Reads a key; the scan code of an extended key goes to `scan` (-1 for an
 // ordinary key), so that it is never taken for an ordinary key itself.
 int read_plain_key(int& scan);

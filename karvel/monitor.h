@@ -1,0 +1,50 @@
+#pragma once
+// What the live views of a working station share: the names of port and
+// line states, where the station keeps its live state, and reading it so
+// that Esc leaves a view even while the station does not answer.
+
+#include <string>
+
+#include "link.h"
+
+namespace monitor {
+
+// Where the live state lies below the configuration window.
+inline constexpr int state_block_size = 8;
+inline constexpr int channel_blocks = 0x3007;    // channel row j at channel_blocks + 256 j
+inline constexpr int selector_block = 0x3900;    // leader, channel, six registered
+inline constexpr int selector_channels = 0x3008; // channel c at selector_channels + 256 c, 9 bytes
+inline constexpr int port_queue_offset = 0x30;   // call queue buffer of a port, 8 bytes
+inline constexpr int port_hold_offset = 0x50;    // hold buffer of a port, 8 bytes
+inline constexpr int board_block = 0x3A00;       // flags, working subscriber
+inline constexpr int board_channels = 0x3A10;    // channel k + 1 at board_channels + 16 k
+inline constexpr int board_queue = 0x3A40;       // 8 bytes
+inline constexpr int board_channel_count = 3;
+
+// A port's state block lies at 256 p; a city line's at 256 times its block
+// number, first_line_port + L - 1, as its settings block does in the window.
+// The block number comes from the station: an address made of it stays
+// within the station's 16 bits, and a settings address within the window.
+inline int state_block(int block_number) { return (256 * block_number) & 0xFFFF; }
+inline int line_block_number(int line) { return link_state.first_line_port + line - 1; }
+// The first byte of a port's or line's settings block: 0 when it is not in
+// service.
+inline int in_service_address(int block_number) { return 0x8000 + ((256 * block_number) & 0x7FFF); }
+
+// A state code is at most 22 characters of name, blank padded so that a
+// shorter name covers a longer one; a code without a name shows as
+// "Код nnn", so a row never keeps the name of an earlier state.
+inline constexpr int state_name_width = 22;
+std::string port_state_name(int code);
+std::string line_state_name(int code);
+
+// A block read for a live view: false when the read failed and the user
+// closed its error box with Esc, which leaves the view as Esc does anywhere
+// else. Whatever the read left in link_buffer is for the caller to show.
+bool read_live(int address, int count);
+
+// The port prompt of the port editor for a view: the port chosen, or 0
+// after Esc. The port editor's own state is left as it was.
+int ask_view_port();
+
+}  // namespace monitor

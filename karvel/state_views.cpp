@@ -1,0 +1,253 @@
+// Three fixed screens of live values read from the station's state memory
+// until Esc: one subscriber, the SELECTOR conference and the expansion
+// board.
+#include <array>
+#include <string>
+
+#include "context_help.h"
+#include "cp866.h"
+#include "hints.h"
+#include "internal_ports.h"
+#include "link.h"
+#include "monitor.h"
+#include "screen.h"
+#include "screens.h"
+
+namespace {
+
+constexpr int subscriber_help_topic = 200;  // the SELECTOR view shares it
+constexpr int board_help_topic = 208;
+
+using Bytes8 = std::array<int, 8>;
+
+Bytes8 buffer_bytes() {
+  Bytes8 bytes{};
+  for (int i = 0; i < 8; ++i) bytes[i] = link_buffer[i] & 0xFF;
+  return bytes;
+}
+
+bool station_ready() {
+  clear_screen();
+  if (!link_state.station_connected) {
+    link_error_box(link_not_connected);
+    return false;
+  }
+  link_rts_on();
+  return true;
+}
+
+// The keys between two rounds: Esc leaves (false), F10 shows the view's
+// help; any other extended key is handed to `extended`.
+template <class OnExtended>
+bool take_view_keys(int help_topic, OnExtended extended) {
+  while (key_waiting()) {
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) return false;
+    if (scan == key::f10)
+      show_help(help_topic);
+    else if (scan >= 0)
+      extended(scan);
+  }
+  return true;
+}
+
+// ------------------------------------------------------------ one subscriber
+
+void print_label(int row, const char* text) { print_at_plain(2, row, fit_cell(text, 27)); }
+
+void draw_subscriber_labels() {
+  hint_esc_top();
+  hint_help_key();
+  hint_port_key();
+  hint_port_switch();
+  print_at_plain(16, 2, "Отображение текущего состояния абонента"_cp);
+  const char* const labels[7] = {"Текущее состояние абонента"_cp, "Текущий режим абонента"_cp,
+                                 "Соединительный канал"_cp,       "Рабочий абонент"_cp,
+                                 "Временное удержание"_cp,        "Возврат переключения"_cp,
+                                 "Требование подключения"_cp};
+  for (int i = 0; i < 7; ++i) print_label(4 + i, labels[i]);
+  print_label(21, "Буфер очереди вызовов"_cp);
+  print_label(22, "Буфер удержаний"_cp);
+}
+
+constexpr int handset_lifted_from = 0x40;
+
+// A byte that names a channel or a subscriber; 0 names none.
+std::string number_or_none(int value) { return value ? format("%3d", value) : std::string("Нет"_cp); }
+
+void print_buffer_row(int row, const Bytes8& bytes) {
+  goto_xy(30, row);
+  for (int i = 0; i < 8; i += 2) put_text(format("%4d%4d", bytes[i], bytes[i + 1]));
+}
+
+// Reads and prints one round of the port's values; false when the user
+// closed a failed read's box with Esc.
+bool show_subscriber(int port) {
+  const int block = monitor::state_block(port);
+  bool go_on = monitor::read_live(block, 8);
+  Bytes8 state = buffer_bytes();
+  print_at_plain(1, 25, format("STAT=%2X, RGFL=%2X", state[0], state[1]));
+  print_at_plain(30, 4, state[2] >= handset_lifted_from ? "Трубка снята    "_cp : "Трубка положена "_cp);
+  print_at_plain(30, 5, monitor::port_state_name(state[2]));
+  for (int i = 3; i <= 7; ++i) print_at_plain(30, 3 + i, number_or_none(state[i]));
+  go_on = monitor::read_live(block + monitor::port_queue_offset, 8) && go_on;
+  print_buffer_row(21, buffer_bytes());
+  go_on = monitor::read_live(block + monitor::port_hold_offset, 8) && go_on;
+  print_buffer_row(22, buffer_bytes());
+  print_at_plain(58, 2, format("%2d", port));
+  return go_on;
+}
+
+// ------------------------------------------------------------ SELECTOR
+
+void draw_selector_labels() {
+  hint_esc_top();
+  hint_help_key();
+  print_at_plain(16, 4, "Отображение работы режима СЕЛЕКТОР"_cp);
+  print_at_plain(1, 6, "Ведущий режима СЕЛЕКТОР:"_cp);
+  print_at_plain(1, 7, "Номер канала:"_cp);
+  print_at_plain(1, 8, "Зарегистрированные абоненты:"_cp);
+  print_at_plain(16, 14, "  Подключенные к каналу абоненты  "_cp);
+  print_at_plain(1, 16, "Канал:"_cp);
+}
+
+constexpr int registered_line_base = 128;  // a line in the registration list is 128 + its number
+
+// A subscriber of the SELECTOR lists: a port as "A05", a city line as " L2"
+// (its number counted from `line_base`), blanks for 0. A value that names
+// neither a port nor a line of this station shows as "  ?", never as a
+// number that is not there.
+std::string selector_member(int value, int line_base) {
+  if (value == 0) return "   ";
+  if (value <= link_state.port_count) return format("A%02d", value);
+  int line = value - line_base;
+  if (line >= 1 && line <= link_state.city_line_count && line <= 9) return format(" L%d", line);
+  return "  ?";
+}
+
+// The channel of the conference as the station names it: it is read only
+// when it is one of the station's channels.
+bool selector_channel_known(int channel) { return channel >= 1 && channel <= link_state.channel_row_count; }
+
+bool show_selector() {
+  bool go_on = monitor::read_live(monitor::selector_block, 8);
+  Bytes8 selector = buffer_bytes();
+  print_at_plain(32, 6, selector[0] ? format("A%02d", selector[0]) : "   ");
+  const int channel = selector[1];
+  print_at_plain(32, 7, channel ? format("%3d", channel) : "   ");
+  for (int i = 0; i < 6; ++i) print_at_plain(32 + 6 * i, 8, selector_member(selector[2 + i], registered_line_base));
+  Bytes8 connected{};
+  if (selector_channel_known(channel)) {
+    go_on = monitor::read_live(monitor::selector_channels + 256 * channel, 9) && go_on;
+    connected = buffer_bytes();
+  }
+  for (int i = 0; i < 8; ++i) print_at_plain(8 + 6 * i, 16, selector_member(connected[i], link_state.port_count));
+  return go_on;
+}
+
+// ------------------------------------------------------------ expansion board
+
+// What the board view shows now; -1 before the first round, so that it
+// prints everything once and then only what changed.
+struct BoardShown {
+  int programming = -1;
+  int station_input = -1;
+  int led_off = -1;
+  int worker = -1;
+  std::array<int, monitor::board_channel_count> channels{-1, -1, -1};
+  Bytes8 queue{};
+  bool queue_shown = false;
+};
+
+void draw_board_labels() {
+  hint_esc_top();
+  hint_help_key();
+  print_at_plain(16, 4, "Отображение работы платы расширения"_cp);
+  print_at_plain(8, 6, "Состояние устройства:    "_cp);
+  print_at_plain(8, 7, "Подключение входа:       "_cp);
+  print_at_plain(8, 8, "Вывод LED микросхемы:    "_cp);
+  print_at_plain(8, 9, "Номер рабочего абонента: "_cp);
+  for (int k = 0; k < monitor::board_channel_count; ++k)
+    print_at_plain(1 + 25 * k, 12, format("Канал %d:"_cp, k + 1));
+  print_at_plain(1, 16, "Буфер очереди:"_cp);
+}
+
+// Prints a value at its place only when it differs from the one shown.
+template <class Text>
+void show_if_changed(int& shown, int now, int column, int row, Text text) {
+  if (shown == now) return;
+  shown = now;
+  print_at_plain(column, row, text(now));
+}
+
+const char* const board_channel_states[5] = {"Свободен    "_cp, "Пауза       "_cp, "Воспроизвед."_cp,
+                                             "Подг. записи"_cp, "Запись      "_cp};
+
+std::string board_channel_text(int state) {
+  if (state >= 0 && state < 5) return board_channel_states[state];
+  return fit_cell(format("Код %3d"_cp, state), 12);
+}
+
+bool show_board(BoardShown& shown) {
+  bool go_on = monitor::read_live(monitor::board_block, 4);
+  const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
+  show_if_changed(shown.programming, flags >> 7 & 1, 34, 6,
+                  [](int on) { return on ? "Программирование"_cp : "Работа          "_cp; });
+  show_if_changed(shown.station_input, flags & 1, 34, 7, [](int on) { return on ? "Станция "_cp : "Микрофон"_cp; });
+  show_if_changed(shown.led_off, flags >> 4 & 1, 34, 8, [](int off) { return off ? " " : "*"; });
+  show_if_changed(shown.worker, worker, 34, 9,
+                  [](int w) { return w ? format("%2d", w) : std::string("  "); });
+  for (int k = 0; k < monitor::board_channel_count; ++k) {
+    go_on = monitor::read_live(monitor::board_channels + 16 * k, 1) && go_on;
+    show_if_changed(shown.channels[k], link_buffer[0] & 0xFF, 10 + 25 * k, 12, board_channel_text);
+  }
+  go_on = monitor::read_live(monitor::board_queue, 8) && go_on;
+  // The whole queue is compared: a subscriber joining behind the first
+  // changes a later byte only.
+  Bytes8 queue = buffer_bytes();
+  if (!shown.queue_shown || queue != shown.queue) {
+    shown.queue = queue;
+    shown.queue_shown = true;
+    goto_xy(16, 16);
+    for (int half = 0; half < 2; ++half)
+      put_text(format("%3d  %3d  %3d  %3d  ", queue[4 * half], queue[4 * half + 1], queue[4 * half + 2],
+                      queue[4 * half + 3]));
+  }
+  return go_on;
+}
+
+}  // namespace
+
+void subscriber_view() {
+  if (!station_ready()) return;
+  draw_subscriber_labels();
+  int port = monitor::ask_view_port();
+  if (port == 0) return;
+  for (;;) {
+    wait_ms(500);
+    if (!take_view_keys(subscriber_help_topic, [&](int scan) { port = port_switch_keys(port, scan); })) return;
+    if (!show_subscriber(port)) return;
+  }
+}
+
+void selector_view() {
+  if (!station_ready()) return;
+  draw_selector_labels();
+  for (;;) {
+    wait_ms(500);
+    if (!take_view_keys(subscriber_help_topic, [](int) {})) return;
+    if (!show_selector()) return;
+  }
+}
+
+void board_view() {
+  if (!station_ready()) return;
+  draw_board_labels();
+  BoardShown shown;
+  for (;;) {
+    wait_ms(200);
+    if (!take_view_keys(board_help_topic, [](int) {})) return;
+    if (!show_board(shown)) return;
+  }
+}

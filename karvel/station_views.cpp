@@ -1,0 +1,408 @@
+// The two views of station operation: the state table, redrawn row by row
+// as the station's state memory changes, and the event log, which prints
+// what the polls bring and turns digit and function keys into key frames.
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cp866.h"
+#include "hints.h"
+#include "link.h"
+#include "monitor.h"
+#include "screen.h"
+#include "screens.h"
+
+namespace {
+
+using monitor::state_block_size;
+
+// ------------------------------------------------------------ the state table
+
+constexpr int port_rows_max = 12;   // screen rows 5..16
+constexpr int line_rows_max = 6;    // screen rows 20..25
+constexpr int channel_rows_max = 7; // columns 67..79, under the titles "1".."7"
+constexpr int first_port_row = 5;
+constexpr int first_line_row = 20;
+
+constexpr int port_number_columns[6] = {33, 37, 41, 45, 49, 53};
+constexpr int line_number_columns[3] = {34, 38, 42};
+
+using StateBytes = std::array<int, state_block_size>;
+
+// One row of the table (a port or a line) or one channel column, with the
+// bytes it shows now.
+struct TableRow {
+  enum class Kind { port, line, channel } kind;
+  int number;  // the port, the line (1..6) or the channel (1..7)
+  int place;   // the screen row, or for a channel its screen column
+  StateBytes shown{};
+};
+
+// What the table shows: the first port and how many ports and lines stand
+// on screen, which the channel marks need.
+struct StateTable {
+  int first_port = 1;
+  int ports = 0;
+  int lines = 0;
+  std::vector<TableRow> rows;
+};
+
+int block_address(const TableRow& row) {
+  switch (row.kind) {
+    case TableRow::Kind::port: return monitor::state_block(row.number);
+    case TableRow::Kind::line: return monitor::state_block(monitor::line_block_number(row.number));
+    case TableRow::Kind::channel: return monitor::channel_blocks + 256 * row.number;
+  }
+  return 0;
+}
+
+StateBytes buffer_bytes() {
+  StateBytes bytes{};
+  for (int i = 0; i < state_block_size; ++i) bytes[i] = link_buffer[i] & 0xFF;
+  return bytes;
+}
+
+// A channel row compares bytes 1..7 only: byte 0 is not shown.
+bool differs(const TableRow& row, const StateBytes& now) {
+  int first = row.kind == TableRow::Kind::channel ? 1 : 0;
+  for (int i = first; i < state_block_size; ++i)
+    if (row.shown[i] != now[i]) return true;
+  return false;
+}
+
+// Whether a port or line is in service; false in `go_on` when the user
+// closed a failed read's box with Esc.
+bool in_service(int block_number, bool& go_on) {
+  go_on = monitor::read_live(monitor::in_service_address(block_number), 1) && go_on;
+  return link_buffer[0] != 0;
+}
+
+// Out of service a row shows its text and blanks where the numbers stood,
+// so no number of an earlier state is left standing.
+bool draw_port_row(const TableRow& row) {
+  bool go_on = true;
+  if (!in_service(row.number, go_on)) {
+    print_at_plain(10, row.place, "Абонент не обслуживается"_cp);
+    print_at_plain(34, row.place, std::string(22, ' '));
+    return go_on;
+  }
+  print_at_plain(10, row.place, monitor::port_state_name(row.shown[2]));
+  for (int i = 0; i < 6; ++i) print_at_plain(port_number_columns[i], row.place, format("%3d", row.shown[2 + i]));
+  return go_on;
+}
+
+bool draw_line_row(const TableRow& row) {
+  bool go_on = true;
+  if (!in_service(monitor::line_block_number(row.number), go_on)) {
+    print_at_plain(10, row.place, "Линия не обслуживается  "_cp);
+    print_at_plain(34, row.place, std::string(10, ' '));
+    return go_on;
+  }
+  print_at_plain(10, row.place, monitor::line_state_name(row.shown[2]));
+  for (int i = 0; i < 3; ++i) print_at_plain(line_number_columns[i], row.place, format("%2d", row.shown[2 + i]));
+  return go_on;
+}
+
+// The screen row of a port or line number from a channel block, or 0 when
+// it stands on no row of the table: a number from the station marks only a
+// port or line actually shown.
+int channel_member_row(const StateTable& table, int value) {
+  if (value < link_state.first_line_port) {
+    int i = value - table.first_port;
+    return i >= 0 && i < table.ports ? first_port_row + i : 0;
+  }
+  int line = value - link_state.first_line_port + 1;
+  return line >= 1 && line <= table.lines ? first_line_row + line - 1 : 0;
+}
+
+bool draw_channel(const StateTable& table, const TableRow& row) {
+  draw_frame(row.place, 5, row.place, 25, boxch::vertical);
+  for (int i = 1; i < state_block_size && row.shown[i] != 0; ++i) {
+    int screen_row = channel_member_row(table, row.shown[i]);
+    if (screen_row) put_at(row.place, screen_row, 197);  // "┼"
+  }
+  return true;
+}
+
+// Draws a row from its kept bytes; false when the user left through a
+// failed read's box.
+bool draw_row(const StateTable& table, const TableRow& row) {
+  switch (row.kind) {
+    case TableRow::Kind::port: return draw_port_row(row);
+    case TableRow::Kind::line: return draw_line_row(row);
+    case TableRow::Kind::channel: return draw_channel(table, row);
+  }
+  return true;
+}
+
+void draw_table_frame() {
+  constexpr std::uint8_t dh = boxch::d_horizontal, dv = boxch::d_vertical;
+  for (int row : {2, 17, 19}) draw_frame(1, row, 64, row, dh);
+  draw_frame(1, 4, 80, 4, dh);
+  draw_frame(65, 2, 80, 2, boxch::horizontal);
+  draw_frame(8, 3, 8, 25, dv);
+  draw_frame(65, 1, 65, 25, dv);
+  put_at(8, 2, boxch::d_t_down);
+  for (int column : {8, 65}) put_at(column, 4, boxch::d_cross);
+  for (int row : {17, 19}) put_at(8, row, boxch::d_cross);
+  for (int row : {2, 17, 19}) put_at(65, row, boxch::d_t_left);
+}
+
+void draw_table_titles() {
+  print_at_plain(10, 1, "     Отображение текущего состояния станции    "_cp);
+  print_at_plain(2, 3, "N абн"_cp);
+  print_at_plain(10, 3, "Состояние"_cp);
+  const char* const port_titles[8] = {"RGM", "KNL", "NRA", "VUD", "VPN", "TRB", "...", "..."};
+  const char* const line_titles[8] = {"RGM", "KNL", "NRA", "...", "...", "...", "...", "..."};
+  for (int i = 0; i < 8; ++i) {
+    print_at_plain(33 + 4 * i, 3, port_titles[i]);
+    print_at_plain(33 + 4 * i, 18, line_titles[i]);
+  }
+  print_at_plain(2, 18, "N лин"_cp);
+  print_at_plain(10, 18, "Состояние"_cp);
+  print_at_plain(67, 1, " К а н а л ы "_cp);
+  print_at_plain(67, 3, "1 2 3 4 5 6 7");
+  hint_esc_top();
+}
+
+// The rows from the first port: at most 12 ports, 6 lines and 7 channels,
+// however many the station's identity claims.
+StateTable lay_out_table(int first_port) {
+  StateTable table;
+  table.first_port = first_port;
+  for (int i = 0; i < port_rows_max && i < link_state.port_count && first_port + i <= link_state.port_count; ++i)
+    table.rows.push_back({TableRow::Kind::port, first_port + i, first_port_row + i});
+  table.ports = static_cast<int>(table.rows.size());
+  for (int line = 1; line <= link_state.city_line_count && line <= line_rows_max; ++line)
+    table.rows.push_back({TableRow::Kind::line, line, first_line_row + line - 1});
+  table.lines = static_cast<int>(table.rows.size()) - table.ports;
+  for (int j = 1; j <= link_state.channel_row_count && j <= channel_rows_max; ++j)
+    table.rows.push_back({TableRow::Kind::channel, j, 65 + 2 * j});
+  return table;
+}
+
+// Reads a row's block and keeps its bytes; false when the user closed a
+// failed read's box with Esc.
+bool read_row(TableRow& row, StateBytes& now) {
+  bool go_on = monitor::read_live(block_address(row), state_block_size);
+  now = buffer_bytes();
+  return go_on;
+}
+
+bool draw_whole_table(StateTable& table) {
+  for (TableRow& row : table.rows) {
+    if (row.kind != TableRow::Kind::channel) print_at_plain(3, row.place, format("%2d", row.number));
+    StateBytes now;
+    bool go_on = read_row(row, now);
+    row.shown = now;
+    if (!draw_row(table, row) || !go_on) return false;
+  }
+  return true;
+}
+
+// True when the user pressed Esc; any other key is dropped.
+bool esc_pressed() {
+  if (!key_waiting()) return false;
+  int scan;
+  return read_plain_key(scan) == key::esc;
+}
+
+// Reads every row again, drawing only those whose bytes changed, until Esc.
+// A quiet station costs reads and no screen output.
+void refresh_table(StateTable& table) {
+  for (;;) {
+    for (TableRow& row : table.rows) {
+      if (esc_pressed()) return;
+      StateBytes now;
+      bool go_on = read_row(row, now);
+      if (differs(row, now)) {
+        row.shown = now;
+        go_on = draw_row(table, row) && go_on;
+      }
+      if (!go_on) return;
+    }
+  }
+}
+
+bool station_ready() {
+  clear_screen();
+  if (!link_state.station_connected) {
+    link_error_box(link_not_connected);
+    return false;
+  }
+  link_rts_on();
+  return true;
+}
+
+// ------------------------------------------------------------ the event log
+
+constexpr int key_command = 0x81;
+
+// The digit code of a digit key: "1".."9" are 0x11..0x19, "0" is 0x1A.
+int digit_code(int k) { return k == '0' ? 0x1A : 0x10 + (k - '0'); }
+
+struct FunctionKeyFrames {
+  int scan;
+  std::vector<int> codes;
+};
+const FunctionKeyFrames function_key_frames[] = {
+    {key::f1, {0x1A, 0x1A, 0x1A, 0x11, 0x18, 0x11}},
+    {key::f2, {0x1A, 0x1A, 0x1A, 0x11, 0x18, 0x1A}},
+    {key::f3, {0x20, 0x1A, 0x13}},
+    {key::f4, {0x20, 0x1A, 0x14}},
+    {key::f5, {0x20, 0x11, 0x1A, 0x12}},
+    {key::f6, {0x20, 0x11, 0x1A, 0x13}},
+    {key::f7, {0x20, 0x11, 0x1A, 0x14}},
+    {key::f8, {0x20, 0x11, 0x1A, 0x15}},
+    {key::f9, {0x20, 0x15, 0x19}},
+};
+
+// Sends the codes in order. A frame that fails ends the sequence: the
+// station would otherwise take the rest as another number.
+int send_key_codes(const std::vector<int>& codes, int& last) {
+  int sent = 0;
+  for (int code : codes) {
+    last = link_send_key(key_command, code);
+    ++sent;
+    if (last != link_ok) break;
+  }
+  return sent;
+}
+
+// Space: the log stops until a key; Esc then ends the view, which the poll
+// hands back as the result of a key frame.
+int pause_log(int& last) {
+  put_text("\r\n< Пауза >"_cp);
+  int scan;
+  if (read_plain_key(scan) == key::esc) {
+    last = link_interrupted;
+    return 1;
+  }
+  put_text("  < Продолжение >"_cp);
+  return 0;
+}
+
+// The keys of the event log while it polls: digits and F1..F9 become key
+// frames, Space pauses; every other key is ignored.
+int event_log_keys(int k, int& last) {
+  if (k >= '0' && k <= '9') {
+    last = link_send_key(key_command, digit_code(k));
+    return 1;
+  }
+  if (k == key::space) return pause_log(last);
+  if (k != key::extended) return 0;
+  int scan = read_key();
+  for (const FunctionKeyFrames& f : function_key_frames)
+    if (f.scan == scan) return send_key_codes(f.codes, last);
+  return 0;
+}
+
+struct EventMessage {
+  int code;
+  const char* text;  // with the event's first and second byte
+};
+const EventMessage event_messages[] = {
+    {0x81, "\r\nНа телефоне %2d снята трубка."_cp},
+    {0x82, "\r\nНа телефоне %2d положена трубка."_cp},
+    {0x83, "\r\nГородская линия %2d занята."_cp},
+    {0x84, "\r\nГородская линия %2d свободна."_cp},
+    {0x85, "\r\nВнутренний абонент %2d вызывает абонента %2d."_cp},
+    {0x86, "\r\nГородская линия %2d вызывает абонента %2d."_cp},
+    {0x87, "\r\nАбонент %2d завершил вызов абонента %2d"_cp},
+    {0x88, "\r\nНачало звонка по городской линии %2d."_cp},
+    {0x89, "\r\nЛиния %2d на удержании у абонента %2d."_cp},
+    {0x8A, "\r\nАбонент %2d на удержании у абонента %2d."_cp},
+    {0x8C, "\r\nАбонент %2d в режиме отбой."_cp},
+    {0x8D, "\r\nЛиния %2d завершила вызов абонента %2d"_cp},
+    {0x8E, "\r\nКолличество внутренних абонентов %2d."_cp},
+    {0x8F, "\r\nКолличество городских линий %2d."_cp},
+    {0x90, "\r\nАбонент %2d завершил режим СЕЛЕКТОР."_cp},
+    {0x91, "\r\nАбонент %2d создал режим СЕЛЕКТОР."_cp},
+    {0x92, "\r\nАбонент %2d снял регистрацию в режиме СЕЛЕКТОР."_cp},
+    {0x93, "\r\nАбонент %2d зарегистрировался в режиме СЕЛЕКТОР."_cp},
+};
+constexpr int connection_event = 0x8B;
+
+// The text of an event frame (code and further bytes, each 0..255).
+std::string event_text(const int* frame) {
+  int code = frame[0] & 0xFF;
+  auto byte = [frame](int i) { return frame[i] & 0xFF; };
+  if (code == connection_event)
+    return format("\r\nСоединение: %02X %02X %02X "_cp, byte(1), byte(2), byte(3)) +
+           format("%02X %02X %02X %02X.", byte(4), byte(5), byte(6), byte(7));
+  for (const EventMessage& m : event_messages)
+    if (m.code == code) return format(m.text, byte(1), byte(2));
+  return format("\r\nНеизвестная команда: %02X"_cp, code);
+}
+
+void draw_choice_button(int column, const char* text, bool chosen) {
+  std::uint8_t colour = chosen ? COLOR_BOX : COLOR_SCREEN;
+  print_at(column, 13, "     ", colour);
+  print_at(column, 14, text, colour);
+  print_at(column, 15, "     ", colour);
+}
+
+enum class LogChoice { no, yes, leave };
+
+// "Нет" stands chosen at first; Left and Right switch, Enter takes the
+// chosen answer, Esc leaves the view.
+LogChoice ask_keep_log() {
+  print_at(25, 10, "Вести протокол работы станции?"_cp, COLOR_SCREEN);
+  bool yes = false;
+  for (;;) {
+    draw_choice_button(25, "  Да "_cp, yes);
+    draw_choice_button(50, " Нет "_cp, !yes);
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) return LogChoice::leave;
+    if (k == key::enter) return yes ? LogChoice::yes : LogChoice::no;
+    if (scan == key::left || scan == key::right) yes = !yes;
+  }
+}
+
+// The trace file is opened here once to tell the user at the start when it
+// cannot be written; each poll appends its frame itself.
+std::FILE* open_trace() {
+  std::FILE* file = std::fopen("cmd.ttt", "ab");
+  if (!file) {
+    put_text("Ошибка открытия файла"_cp);
+    read_key();
+  }
+  return file;
+}
+
+void print_events_until_esc() {
+  for (;;) {
+    LinkResult result = link_poll_event(link_buffer);
+    if (result == link_interrupted) return;
+    if (result == link_ok) put_text(event_text(link_buffer));
+  }
+}
+
+}  // namespace
+
+void station_view_table() {
+  if (!station_ready()) return;
+  int first_port = monitor::ask_view_port();
+  if (first_port == 0) return;
+  draw_table_frame();
+  draw_table_titles();
+  StateTable table = lay_out_table(first_port);
+  if (draw_whole_table(table)) refresh_table(table);
+}
+
+void station_view_log() {
+  if (!station_ready()) return;
+  LogChoice choice = ask_keep_log();
+  if (choice == LogChoice::leave) return;
+  std::FILE* trace = nullptr;
+  link_state.trace_flag = choice == LogChoice::yes ? 1 : 0;
+  if (link_state.trace_flag) trace = open_trace();
+  clear_screen();
+  link_state.key_frames = event_log_keys;
+  print_events_until_esc();
+  link_state.key_frames = nullptr;
+  link_state.trace_flag = 0;
+  if (trace) std::fclose(trace);
+}

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# karvel watches a live simulated station: the state table changes on its
+# own, the event log prints the station's events and writes "cmd.ttt" when
+# asked to, a digit typed there reaches the station as a key frame, and the
+# subscriber view follows PgDn.
+source "$(dirname "$0")/lib.bash"
+
+cp "$BIN/help.txt" "$WORK/"
+start_station --model karvel --traffic --seed 5 -v || finish
+start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
+wait_for "6.Выход" || finish
+
+keys Enter
+wait_for "Инициализация COM порта" || finish
+keys Enter
+wait_for "Связь с устройством установлена" 30 || finish
+keys x
+wait_for "COM1  57600" || finish
+
+# The Operation menu, its first entry: the state table from port 1.
+keys Right Right Right
+wait_for "1.Отображение работы станции 1" || finish
+keys Enter
+wait_for "Введите номер порта:" || finish
+keys 1 Enter
+wait_for "Отображение текущего состояния станции" || finish
+wait_for "Исходное состояние" || finish
+table() { screen_text | sed -n '5,16p;20,23p'; }
+first=$(table)
+changed=0
+for ((i = 0; i < 100; i++)); do
+  sleep 0.1
+  if [ "$(table)" != "$first" ]; then
+    changed=1
+    break
+  fi
+done
+[ "$changed" = 1 ] || { echo "FAIL: the state table did not change in 10 seconds"; screen_text | sed 's/^/    | /'; FAILED=1; }
+keys Escape
+wait_for "2.Отображение работы станции 2" || finish
+
+# The event log, with the trace file.
+keys Down Enter
+wait_for "Вести протокол работы станции?" || finish
+keys Left Enter
+wait_for "На телефоне" 15 || finish
+keys 5
+wait_for "cmd=81   ch=15" || finish
+keys Escape
+wait_for "3.Текущее состояние абонента" || finish
+[ -s "$WORK/cmd.ttt" ] || { echo "FAIL: cmd.ttt was not written"; FAILED=1; }
+grep -q "START <TxD=80 RxD=8" "$WORK/cmd.ttt" || { echo "FAIL: cmd.ttt holds no event frame"; FAILED=1; }
+grep -q "key 15: received" "$WORK/sim.log" || { echo "FAIL: the station never got the key frame of 5"; FAILED=1; }
+
+# The subscriber view follows PgDn.
+keys Down Enter
+wait_for "Введите номер порта:" || finish
+keys 1 Enter
+wait_for "Отображение текущего состояния абонента" || finish
+for ((i = 0; i < 40; i++)); do
+  row 2 | grep -qE "абонента +1 +F9" && break
+  sleep 0.1
+done
+row 2 | grep -qE "абонента +1 +F9" || { echo "FAIL: the subscriber view does not show port 1: '$(row 2)'"; FAILED=1; }
+wait_for "STAT=" || finish
+keys NPage
+for ((i = 0; i < 40; i++)); do
+  row 2 | grep -qE "абонента +2 +F9" && break
+  sleep 0.1
+done
+row 2 | grep -qE "абонента +2 +F9" || { echo "FAIL: PgDn did not move to port 2: '$(row 2)'"; FAILED=1; }
+keys Escape
+wait_for "3.Текущее состояние абонента" || finish
+
+keys Escape Escape Enter
+wait_for "PROGRAM-ENDED" || finish
+finish

@@ -15,7 +15,10 @@ if [ ! -x ./stationsim ]; then
   exec ./"$program"
 fi
 line_dir=$(mktemp -d)
-./stationsim --model "$program" --link "$line_dir/com1" >"$line_dir/stationsim.log" 2>&1 &
+# The tomrik station runs calls of its own, so its display has something to show.
+traffic=()
+[ "$program" = tomrik ] && traffic=(--traffic)
+./stationsim --model "$program" ${traffic[@]+"${traffic[@]}"} --link "$line_dir/com1" >"$line_dir/stationsim.log" 2>&1 &
 sim=$!
 stop_sim() {
   kill "$sim" 2>/dev/null || true

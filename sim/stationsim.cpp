@@ -33,6 +33,7 @@
 #include "station_line.h"
 #include "storage_device.h"
 #include "tomrik_station.h"
+#include "tomrik_traffic.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ const char usage[] =
     "  --corrupt P            probability that a check byte arrives wrong\n"
     "  --late P               probability that an answer comes after the\n"
     "                         program's time-out\n"
-    "  --seed N               seed for the faults (default 1)\n"
+    "  --seed N               seed for the faults and the traffic (default 1)\n"
     "  --pace                 delay each answer by the wire time of the byte and\n"
     "                         its answer at the line speed\n"
     "  --storage FILE|gen     tomrik: the storage device's call records, from a\n"
@@ -60,6 +61,8 @@ const char usage[] =
     "                         or generated; the device starts switched off\n"
     "  --control PATH         a FIFO (made if missing) for operator commands, one\n"
     "                         a line: \"storage on\", \"storage off\"\n"
+    "  --traffic              tomrik: the station runs calls of its own and offers\n"
+    "                         them as events (the same seed, the same calls)\n"
     "  -v                     one line per frame on stderr (-vv: empty polls too)\n";
 
 struct Options {
@@ -69,6 +72,7 @@ struct Options {
   sim::FaultPlan faults;
   bool pace = false;
   int verbose = 0;
+  bool traffic = false;
 };
 
 volatile sig_atomic_t stop_signal = 0;
@@ -115,6 +119,7 @@ Options parse(int argc, char** argv) {
     else if (a == "--late") o.faults.late = probability(value());
     else if (a == "--seed") o.faults.seed = static_cast<std::uint64_t>(number(value()));
     else if (a == "--pace") o.pace = true;
+    else if (a == "--traffic") o.traffic = true;
     else if (a == "-v") o.verbose = 1;
     else if (a == "-vv") o.verbose = 2;
     else if (a == "--help" || a == "-h") {
@@ -126,6 +131,7 @@ Options parse(int argc, char** argv) {
   }
   if (o.model != "karvel" && o.model != "tomrik") fail("--model is karvel or tomrik");
   if (!o.storage.empty() && o.model != "tomrik") fail("only a tomrik station has a storage device");
+  if (o.traffic && o.model != "tomrik") fail("--traffic: the karvel station runs no calls of its own");
   return o;
 }
 
@@ -273,6 +279,14 @@ int main(int argc, char** argv) {
   }
   ControlChannel control;
   if (!o.control.empty()) control.open(o.control);
+
+  // Calls of the station's own, fed to its event queue as they happen.
+  std::unique_ptr<sim::TomrikTraffic> traffic;
+  if (o.traffic) {
+    auto& tomrik = static_cast<sim::TomrikStation&>(*station);
+    traffic = std::make_unique<sim::TomrikTraffic>(tomrik.city_lines(), tomrik.subscribers(), o.faults.seed);
+  }
+
   std::string error;
   if (!pty.open(error)) fail(error);
   if (!o.link.empty() && !pty.make_link(o.link, error)) fail(error);
@@ -299,7 +313,8 @@ int main(int argc, char** argv) {
   bool line_ok = true;
   std::uint64_t last_look = steady_ms();
   while (!stop_signal && line_ok) {
-    line_ok = pty.serve(control.fd >= 0 ? 50 : 500, &waiting);
+    line_ok = pty.serve(control.fd >= 0 || traffic ? 50 : 500, &waiting);
+    if (traffic) traffic->feed(*station, steady_ms());
     for (const std::string& command : control.lines()) {
       if (command == "storage on" || command == "storage off") {
         if (o.storage.empty()) {

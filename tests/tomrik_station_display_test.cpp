@@ -9,6 +9,7 @@
 #include "link/link_port.h"
 #include "platform/serial_loopback.h"
 #include "settings/run_state.h"
+#include "sim/tomrik_traffic.h"
 #include "tomrik/screens.h"
 #include "tomrik_table_support.h"
 
@@ -253,6 +254,49 @@ TEST_F(StationDisplay, AFileThatCannotBeOpenedIsToldAndTheDisplayRunsWithoutIt) 
   EXPECT_TRUE(spy.saw("Ошибка открытия файла тарификации."));
   EXPECT_EQ(log_text(), "\r\nГородская линия 1 освободилась");
   EXPECT_EQ(run.station_display.calls[0].subscriber, 0);
+}
+
+// Four minutes of the simulated station's own calls: every city call that
+// ended reaches "tarif.dat" with its subscriber, line, number and length.
+TEST_F(StationDisplay, TheStationsOwnCallsEndInTheirCallRecords) {
+  struct Expected {
+    int subscriber, line;
+    std::string number;
+    std::uint64_t started, ended;
+  };
+  std::vector<Expected> expected;
+  Expected under_way[5] = {};
+  sim::TomrikTraffic traffic(4, 16, 5);
+  const std::uint64_t lead = 1500, length = 240000;
+  for (std::uint64_t t = 0; t < length; t += 50) {
+    for (const sim::EventFrame& f : traffic.advance(50)) {
+      event(f, lead + t + 50);
+      if (f[0] == 141) {
+        std::string number;
+        for (std::size_t i = 4; i < f.size(); ++i) number += f[i] == 10 ? '0' : static_cast<char>('0' + f[i]);
+        under_way[f[2]] = {f[1], f[2], number, t + 50, 0};
+      } else if (f[0] == 132 && under_way[f[1]].subscriber) {
+        under_way[f[1]].ended = t + 50;
+        expected.push_back(under_way[f[1]]);
+        under_way[f[1]] = {};
+      }
+    }
+  }
+  leave_at(lead + length + 1000);
+  station_display_screen();
+  const Bytes file = read_file("tarif.dat");
+  ASSERT_GE(expected.size(), 3u);
+  ASSERT_EQ(file.size(), 32 * expected.size());
+  for (std::size_t n = 0; n < expected.size(); ++n) {
+    const std::uint8_t* r = file.data() + 32 * n;
+    const Expected& e = expected[n];
+    EXPECT_EQ(r[0], e.subscriber) << n;
+    EXPECT_EQ(r[1], e.line) << n;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(r) + 11), e.number) << n;
+    const long seconds = r[8] * 3600 + r[9] * 60 + r[10];
+    const long want = static_cast<long>((e.ended - e.started) / 1000);
+    EXPECT_NEAR(seconds, want, 2) << n;
+  }
 }
 
 TEST_F(StationDisplay, EscLeavesASilentStationAndTheScreenStaysBlank) {

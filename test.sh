@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Sets everything up and runs the whole test suite: unit and screen tests,
-# the end-to-end scenarios in tmux, then the same for the Windows programs
-# under Wine.
+# the end-to-end scenarios in tmux; then the same once more built with
+# clang's address and undefined-behaviour sanitizers; then the Windows
+# programs under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
+started=$SECONDS
 scripts/setup.sh
-cd build
-ctest --output-on-failure -j2 --timeout 300
-cd ..
+(cd build && ctest --output-on-failure -j2 --timeout 300)
+# The sanitizer run stays within 20 minutes on two cores: it gets what is
+# left of them, and leaves its scenarios out when that is too little.
+scripts/sanitizers.sh $((1200 - (SECONDS - started)))
 scripts/windows_check.sh

@@ -15,9 +15,10 @@ char help_line[81];
 constexpr int body_rows = 17;   // window rows 3..19
 constexpr int text_width = 68;  // inside the frame
 
-// Reads the next piece into help_line without its line end. A line of
-// exactly 80 characters leaves only its line end for the next read; that
-// remnant is not a line of its own and is skipped.
+// Reads the next piece into help_line without its line end (LF or CR LF).
+// A line that fills a piece exactly leaves only its line end for the next
+// read; that remnant is not a line of its own and is skipped. With CR LF
+// ends the piece may hold the CR and leave the LF: it is full all the same.
 bool next_help_line() {
   static bool last_was_full = false;
   for (;;) {
@@ -27,9 +28,10 @@ bool next_help_line() {
     }
     std::size_t n = std::strlen(help_line);
     bool had_end = n > 0 && help_line[n - 1] == '\n';
+    bool full = !had_end && n == sizeof help_line - 1;
     while (n > 0 && (help_line[n - 1] == '\n' || help_line[n - 1] == '\r')) help_line[--n] = '\0';
     bool remnant = last_was_full && had_end && n == 0;
-    last_was_full = !had_end && n == sizeof help_line - 1;
+    last_was_full = full;
     if (!remnant) return true;
   }
 }
@@ -59,6 +61,19 @@ bool find_topic(int topic) {
 }
 
 }  // namespace
+
+std::FILE* open_help_file(const char* path) {
+  std::FILE* file = std::fopen(path, "r");
+  if (!file) return nullptr;
+  // A folder of that name opens, but its first read fails.
+  std::fgetc(file);
+  if (std::ferror(file)) {
+    std::fclose(file);
+    return nullptr;
+  }
+  std::rewind(file);
+  return file;
+}
 
 int help_topic_number(const char* line) {
   if (line[0] != '#') return -1;

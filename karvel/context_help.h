@@ -6,6 +6,10 @@
 // The help file, opened by the shell at start-up and kept open.
 extern std::FILE* help_file;
 
+// Opens the help file for reading; nothing when it cannot be opened or
+// cannot be read.
+std::FILE* open_help_file(const char* path);
+
 // The topic number of a header line ("#" and up to four digits), or -1 when
 // the line is not a header.
 int help_topic_number(const char* line);

@@ -28,8 +28,8 @@ const MenuTable karvel_menu_table = {{
          {"1.Общестанционные установки"_cp, station_settings_menu, opens_choice},
          {"2.Установки внутренних портов"_cp, internal_port_editor, opens_choice},
          {"3.Установки городских линий"_cp, nullptr, opens_choice},  // city_line_editor
-         {"4.Группы выхода абонентов в город"_cp, nullptr},          // edit_exit_groups
-         {"5.Таблицы наведения городских вызовов"_cp, nullptr},      // edit_routing_tables
+         {"4.Группы выхода абонентов в город"_cp, edit_exit_groups},
+         {"5.Таблицы наведения городских вызовов"_cp, edit_routing_tables},
          {"6.Группы перехвата вызовов"_cp, nullptr},                 // edit_pickup_groups
          {"7.Выбор мелодии при переадресации"_cp, nullptr},          // edit_melody
      }},

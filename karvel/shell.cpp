@@ -43,7 +43,7 @@ void karvel_help_viewer() { platform::run_viewer("help.hlp"); }
 
 void karvel_main() {
   set_colour(COLOR_SCREEN);
-  help_file = std::fopen("help.txt", "r");
+  help_file = open_help_file("help.txt");
   if (!help_file) {
     print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
     read_key();

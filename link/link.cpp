@@ -2,11 +2,13 @@
 // frame closed by a check byte both sides compute.
 #include "link.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "cp866.h"
 #include "link_image.h"
 #include "link_port.h"
+#include "platform.h"
 #include "profile.h"
 #include "screen.h"
 #include "station_facts.h"
@@ -24,25 +26,64 @@ const char* const port_names[2] = {"COM1", "COM2"};
 
 bool karvel() { return profile().link.memory_window; }
 
-// Sends a byte and reads its answer: true when one came. A byte that could
-// not be sent has no answer either, and is not waited for.
-bool exchange(int out) {
-  if (link_put_byte(out) != link_ok) return false;
-  int in = 0;
-  return link_get_byte(in) == link_ok;
+// An answer that did not come in time may still come late, and a frame
+// that failed may leave the station in the middle of it. Either way no byte
+// goes out until the line has been quiet for one read time-out: by then the
+// late answer has come and is thrown away before the next byte, instead of
+// being taken for that byte's answer, and the station has given up the
+// broken frame.
+void unsettle_line() { link_state.line_settles_at = platform::now_ms() + static_cast<std::uint64_t>(profile().link.read_timeout_ms); }
+
+// Never longer than one time-out, whatever the clock did meanwhile.
+void wait_for_settled_line() {
+  std::uint64_t now = platform::now_ms();
+  if (now >= link_state.line_settles_at) return;
+  wait_ms(static_cast<int>(std::min<std::uint64_t>(link_state.line_settles_at - now, profile().link.read_timeout_ms)));
 }
 
-// A byte that opens a frame (or repeats its opening) first throws away
-// whatever is waiting: a late answer to an earlier byte would otherwise be
-// taken for the answer to this one and shift the rest of the frame.
-bool exchange_fresh(int out) {
-  link_port().purge_input();
-  return exchange(out);
+// The result of a frame; a failed frame unsettles the line.
+template <typename Result>
+Result close_frame(Result result) {
+  if (result != link_ok) unsettle_line();
+  return result;
 }
+
+// Sends a byte into an emptied input, once the line has settled: whatever
+// is read next is this byte's answer, never a stale answer to an earlier
+// one. False when the byte could not be sent.
+bool send(int out) {
+  wait_for_settled_line();
+  link_port().purge_input();
+  return link_put_byte(out) == link_ok;
+}
+
+// Reads the answer to the byte just sent: true when one came. A time-out
+// leaves an answer that may still come late.
+bool answer() {
+  int in = 0;
+  if (link_get_byte(in) == link_ok) return true;
+  unsettle_line();
+  return false;
+}
+
+// Sends a byte and reads its answer: true when one came. A byte that could
+// not be sent has no answer either, and is not waited for.
+bool exchange(int out) { return send(out) && answer(); }
 
 // The command byte of a block frame and the poll byte are repeated once
 // when the first one goes unanswered.
-bool exchange_twice(int out) { return exchange_fresh(out) || exchange_fresh(out); }
+bool exchange_twice(int out) { return exchange(out) || exchange(out); }
+
+// Where the karvel block operations' boxes go: to the screen, or to a
+// holder that keeps the last one back.
+LinkBoxesHeld* box_holder = nullptr;
+
+void report(int code) {
+  if (box_holder)
+    box_holder->hold(code);
+  else
+    link_error_box(code);
+}
 
 // An open trace file of the event poll, or none.
 struct Trace {
@@ -105,7 +146,7 @@ LinkResult poll_frame(int* frame, Trace& trace) {
 LinkResult synchronise(int command, bool writing) {
   int before = 0;
   for (int k = 0; k <= 12; ++k) {
-    bool answered = exchange_fresh(command);
+    bool answered = exchange(command);
     if (writing && k == 12) return answered ? link_no_sync : link_no_answer;
     if (answered && link_state.last_reply == ack && (k == 0 || before == nothing_to_report)) return link_ok;
     before = answered ? link_state.last_reply : 0;
@@ -118,40 +159,141 @@ LinkResult read_block_frame(int address, int count) {
   constexpr int command = facts::karvel_read_block;
   int low = address & 0xFF, high = (address >> 8) & 0xFF;
   if (!exchange_twice(command)) {
-    link_error_box(link_no_answer);
+    report(link_no_answer);
     return link_failed;
   }
   if (link_state.last_reply != ack) return link_refused;
   for (int byte : {low, high}) {
     if (!exchange(byte)) {
-      link_error_box(link_no_answer);
+      report(link_no_answer);
       return link_failed;
     }
     if (link_state.last_reply != ack) {
-      link_error_box(link_not_acknowledged);
+      report(link_not_acknowledged);
       return link_not_acknowledged;
     }
   }
   int sum = command + low + high + count;
-  // The station answers the count with the first data byte.
-  link_put_byte(count);
+  // The station answers the count with the first data byte, and each
+  // acknowledgement with the next.
   for (int i = 0; i < count; ++i) {
-    int in = 0;
-    if (link_get_byte(in) != link_ok) return link_failed;
-    link_buffer[i] = in;
-    sum += in;
-    if (i + 1 < count) link_put_byte(ack);
+    if (!exchange(i == 0 ? count : ack)) return link_failed;
+    link_buffer[i] = link_state.last_reply;
+    sum += link_state.last_reply;
   }
+  // A read of no bytes: the count gets no answer, the check byte follows.
+  if (count == 0) send(count);
   int check = link_check_byte(sum);
   if (!exchange(check)) {
-    link_error_box(link_no_answer);
+    report(link_no_answer);
     return link_failed;
   }
   if (link_state.last_reply != check) {
-    link_error_box(link_check_mismatch);
+    report(link_check_mismatch);
     return link_check_mismatch;
   }
   return link_ok;
+}
+
+// A memory block write on the wire.
+int write_block_frame(int address, int count) {
+  constexpr int command = facts::karvel_write_block;
+  if (!exchange_twice(command)) {
+    report(link_no_answer);
+    return link_failed;
+  }
+  if (link_state.last_reply != ack) {
+    report(link_not_acknowledged);
+    return link_refused;
+  }
+  int sum = command;
+  int position = 1;
+  // Each byte must get its expected answer; a failure names the byte's
+  // position in the frame, negative when it went unanswered.
+  auto put = [&](int byte, int expected, int wrong_box) {
+    ++position;
+    if (!exchange(byte)) {
+      report(link_no_answer);
+      return -position;
+    }
+    if (link_state.last_reply != expected) {
+      report(wrong_box);
+      return position;
+    }
+    return static_cast<int>(link_ok);
+  };
+  auto put_data = [&](int byte) {
+    sum += byte & 0xFF;
+    return put(byte, ack, link_not_acknowledged);
+  };
+  int failed = put_data(address & 0xFF);
+  if (!failed) failed = put_data(address >> 8);
+  if (!failed) failed = put_data(count);
+  for (int i = 0; i < count && !failed; ++i) failed = put_data(link_buffer[i]);
+  if (failed) return failed;
+  int check = link_check_byte(sum);
+  return put(check, check, link_check_mismatch);
+}
+
+// A key frame on the wire, each byte printed at the cursor as it goes.
+LinkResult key_frame(int command, int code) {
+  char text[24];
+  std::snprintf(text, sizeof text, "\r\ncmd=%X ", command);
+  put_text(text);
+  if (!exchange(command)) return link_failed;
+  if (link_state.last_reply != ack) return link_refused;
+  std::snprintf(text, sizeof text, "  ch=%X ", code);
+  put_text(text);
+  if (!exchange(code)) return link_failed;
+  if (link_state.last_reply != ack) return link_refused;
+  int check = link_check_byte(command + code);
+  std::snprintf(text, sizeof text, "  ksum=%X ", check);
+  put_text(text);
+  if (!exchange(check)) return link_failed;
+  return link_state.last_reply == check ? link_ok : link_key_check_mismatch;
+}
+
+// A record read on the wire.
+LinkResult read_record_frame(int* record, int group, int index) {
+  constexpr int command = facts::tomrik_read_record;
+  if (LinkResult failed = synchronise(command, false)) return failed;
+  group &= 0xFF;
+  index &= 0xFF;
+  if (!exchange(group)) return link_no_answer;
+  if (link_state.last_reply != ack) return link_not_acknowledged;
+  if (!exchange(index)) return link_no_answer;
+  int length = link_state.last_reply;  // one byte: the record's 256 elements hold it
+  record[0] = length;
+  int sum = command + group + index + length;
+  for (int i = 1; i <= length; ++i) {
+    if (!exchange(ack)) return link_no_answer;
+    record[i] = link_state.last_reply;
+    sum += link_state.last_reply;
+  }
+  int check = link_check_byte(sum);
+  if (!exchange(check)) return link_no_answer;
+  return link_state.last_reply == check ? link_ok : link_check_mismatch;
+}
+
+// A record write on the wire.
+LinkResult write_record_frame(const int* record, int group, int index) {
+  constexpr int command = facts::tomrik_write_record;
+  if (LinkResult failed = synchronise(command, true)) return failed;
+  int length = record[0] & 0xFF;
+  int sum = command;
+  auto put = [&](int byte) {
+    sum += byte & 0xFF;
+    if (!exchange(byte)) return link_no_answer;
+    return link_state.last_reply == ack ? link_ok : link_not_acknowledged;
+  };
+  LinkResult failed = put(group);
+  if (!failed) failed = put(index);
+  if (!failed) failed = put(length);
+  for (int i = 1; i <= length && !failed; ++i) failed = put(record[i]);
+  if (failed) return failed;
+  int check = link_check_byte(sum);
+  if (!exchange(check)) return link_no_answer;
+  return link_state.last_reply == check ? link_ok : link_check_mismatch;
 }
 
 int clamp_count(int count) { return count < 0 ? 0 : count > 255 ? 255 : count; }
@@ -160,6 +302,7 @@ int clamp_count(int count) { return count < 0 ? 0 : count > 255 ? 255 : count; }
 
 void link_use_port(std::unique_ptr<platform::SerialPort> p) {
   link_state.port = std::move(p);
+  link_state.line_settles_at = 0;
   link_state.port_opened = link_state.port && link_state.port->is_open();
 }
 
@@ -170,12 +313,17 @@ platform::SerialPort& link_port() {
 
 int link_last_reply() { return link_state.last_reply; }
 
+LinkBoxesHeld::LinkBoxesHeld() : outer_(box_holder) { box_holder = this; }
+LinkBoxesHeld::~LinkBoxesHeld() { box_holder = outer_; }
+
 void link_use_image(const LinkImage* image) { file_image = image; }
 
 int link_check_byte(int sum) { return facts::check_byte(sum); }
 
 int link_open_port() {
   int baud = karvel() ? facts::karvel_speeds[link_state.speed_index & 3] : facts::tomrik_speed;
+  // A port opened anew has no answers on their way.
+  link_state.line_settles_at = 0;
   platform::SerialOpen opened = link_port().open(port_names[link_state.port_index == 1 ? 1 : 0], baud);
   link_state.port_opened = link_port().is_open();
   if (opened == platform::SerialOpen::ok) return link_ok;
@@ -228,55 +376,22 @@ LinkResult link_read_block(int address, int count) {
   if (link_state.file_mode)
     return file_image && file_image->read(address, count, link_buffer) ? link_ok : link_failed;
   if (!link_state.station_connected) return link_ok;
-  return read_block_frame(address, count);
+  return close_frame(read_block_frame(address, count));
 }
 
 // The raw block read of the speed search, sent before the link counts as
 // connected.
-LinkResult link_probe_block(int address, int count) { return read_block_frame(address & 0xFFFF, clamp_count(count)); }
+LinkResult link_probe_block(int address, int count) {
+  return close_frame(read_block_frame(address & 0xFFFF, clamp_count(count)));
+}
 
 int link_write_block(int address, int count) {
-  constexpr int command = facts::karvel_write_block;
   count = clamp_count(count);
   address &= 0xFFFF;
   if (link_state.file_mode)
     return file_image && file_image->write(address, count, link_buffer) ? link_ok : link_failed;
   if (!link_state.station_connected) return link_ok;
-  if (!exchange_twice(command)) {
-    link_error_box(link_no_answer);
-    return link_failed;
-  }
-  if (link_state.last_reply != ack) {
-    link_error_box(link_not_acknowledged);
-    return link_refused;
-  }
-  int sum = command;
-  int position = 1;
-  // Each byte must get its expected answer; a failure names the byte's
-  // position in the frame, negative when it went unanswered.
-  auto send = [&](int byte, int expected, int wrong_box) {
-    ++position;
-    if (!exchange(byte)) {
-      link_error_box(link_no_answer);
-      return -position;
-    }
-    if (link_state.last_reply != expected) {
-      link_error_box(wrong_box);
-      return position;
-    }
-    return static_cast<int>(link_ok);
-  };
-  auto send_data = [&](int byte) {
-    sum += byte & 0xFF;
-    return send(byte, ack, link_not_acknowledged);
-  };
-  int failed = send_data(address & 0xFF);
-  if (!failed) failed = send_data(address >> 8);
-  if (!failed) failed = send_data(count);
-  for (int i = 0; i < count && !failed; ++i) failed = send_data(link_buffer[i]);
-  if (failed) return failed;
-  int check = link_check_byte(sum);
-  return send(check, check, link_check_mismatch);
+  return close_frame(write_block_frame(address, count));
 }
 
 LinkResult link_poll_event(int* frame) {
@@ -290,65 +405,49 @@ LinkResult link_poll_event(int* frame) {
   }
   LinkResult result = poll_frame(frame, trace);
   if (trace.file) std::fclose(trace.file);
-  return result;
+  // Esc is read between poll rounds, with no frame in progress.
+  return result == link_interrupted ? result : close_frame(result);
 }
 
 LinkResult link_send_key(int command, int code) {
-  char text[24];
-  command &= 0xFF;
-  code &= 0xFF;
-  std::snprintf(text, sizeof text, "\r\ncmd=%X ", command);
-  put_text(text);
-  if (!exchange_fresh(command)) return link_failed;
-  if (link_state.last_reply != ack) return link_refused;
-  std::snprintf(text, sizeof text, "  ch=%X ", code);
-  put_text(text);
-  if (!exchange(code)) return link_failed;
-  if (link_state.last_reply != ack) return link_refused;
-  int check = link_check_byte(command + code);
-  std::snprintf(text, sizeof text, "  ksum=%X ", check);
-  put_text(text);
-  if (!exchange(check)) return link_failed;
-  return link_state.last_reply == check ? link_ok : link_key_check_mismatch;
+  return close_frame(key_frame(command & 0xFF, code & 0xFF));
 }
 
 LinkResult link_read_record(int* record, int group, int index) {
-  constexpr int command = facts::tomrik_read_record;
-  if (LinkResult failed = synchronise(command, false)) return failed;
-  group &= 0xFF;
-  index &= 0xFF;
-  if (!exchange(group)) return link_no_answer;
-  if (link_state.last_reply != ack) return link_not_acknowledged;
-  if (!exchange(index)) return link_no_answer;
-  int length = link_state.last_reply;  // one byte: the record's 256 elements hold it
-  record[0] = length;
-  int sum = command + group + index + length;
-  for (int i = 1; i <= length; ++i) {
-    if (!exchange(ack)) return link_no_answer;
-    record[i] = link_state.last_reply;
-    sum += link_state.last_reply;
-  }
-  int check = link_check_byte(sum);
-  if (!exchange(check)) return link_no_answer;
-  return link_state.last_reply == check ? link_ok : link_check_mismatch;
+  return close_frame(read_record_frame(record, group, index));
 }
 
 LinkResult link_write_record(const int* record, int group, int index) {
-  constexpr int command = facts::tomrik_write_record;
-  if (LinkResult failed = synchronise(command, true)) return failed;
-  int length = record[0] & 0xFF;
-  int sum = command;
-  auto send = [&](int byte) {
-    sum += byte & 0xFF;
-    if (!exchange(byte)) return link_no_answer;
-    return link_state.last_reply == ack ? link_ok : link_not_acknowledged;
-  };
-  LinkResult failed = send(group);
-  if (!failed) failed = send(index);
-  if (!failed) failed = send(length);
-  for (int i = 1; i <= length && !failed; ++i) failed = send(record[i]);
-  if (failed) return failed;
-  int check = link_check_byte(sum);
-  if (!exchange(check)) return link_no_answer;
-  return link_state.last_reply == check ? link_ok : link_check_mismatch;
+  return close_frame(write_record_frame(record, group, index));
+}
+
+namespace {
+
+// Moves the port to a speed index, as the connection left it: open, RTS up,
+// a pause for the station.
+void move_port_to(int speed_index) {
+  link_state.speed_index = speed_index;
+  link_open_port();
+  link_rts_on();
+  wait_ms(100);
+}
+
+}  // namespace
+
+bool link_follow_station_speed(int value, int write_result, int count) {
+  if (link_state.file_mode || !link_state.station_connected) return false;
+  int old_index = link_state.speed_index;
+  if (value < 0 || value >= facts::karvel_speed_count || value == old_index) return false;
+  int check_position = 5 + clamp_count(count);
+  bool taken = write_result == link_ok;
+  bool unsure = write_result == check_position || write_result == -check_position;
+  if (!taken && !unsure) return false;
+  move_port_to(value);
+  if (taken) return true;
+  // The station may have stored the setting and lost only its answer: it is
+  // at the new speed when it answers there with that setting.
+  LinkBoxesHeld quiet;
+  if (link_read_block(facts::karvel_speed_address, 1) == link_ok && (link_buffer[0] & 0xFF) == value) return true;
+  move_port_to(old_index);
+  return false;
 }

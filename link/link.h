@@ -65,6 +65,39 @@ LinkResult link_read_block(int address, int count);
 // -n when it went unanswered and n when it was not acknowledged or the
 // check bytes differ.
 int link_write_block(int address, int count);
+// Keeps back, for as long as it lives, the boxes that the karvel block
+// operations would show, so that a caller that tries a block again shows
+// the box of its last try only, once. Holders nest: the innermost holds.
+class LinkBoxesHeld {
+ public:
+  LinkBoxesHeld();
+  ~LinkBoxesHeld();
+  LinkBoxesHeld(const LinkBoxesHeld&) = delete;
+  LinkBoxesHeld& operator=(const LinkBoxesHeld&) = delete;
+
+  void hold(int code) { code_ = code; }
+  // The box last held back (0 for none), forgotten once taken.
+  int take() {
+    int code = code_;
+    code_ = 0;
+    return code;
+  }
+
+ private:
+  int code_ = 0;
+  LinkBoxesHeld* outer_;
+};
+
+// karvel: the station moves to the speed its exchange speed setting names
+// as soon as it stores the setting. After a write of `count` bytes that
+// carried the setting with `value`, whatever the write's result, the port
+// follows the station to that speed when the station took the byte: when
+// the write succeeded, or, when only the answer to the check byte went
+// wrong, when the station answers at the new speed. Nothing happens in file
+// mode, without a station, or for a value that names no speed or the speed
+// in use. True when the port moved. The check may leave link_buffer changed.
+bool link_follow_station_speed(int value, int write_result, int count);
+
 // The block read of the speed search: it goes to the station although the
 // link does not count as connected yet. Results and boxes as
 // link_read_block.

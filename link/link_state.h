@@ -32,6 +32,9 @@ struct LinkState {
   // or one a test put in) and the last byte the station sent on it.
   std::unique_ptr<platform::SerialPort> port;
   int last_reply = 0;
+  // No byte goes out before this time (ms): a failed frame waits for the
+  // line to fall quiet.
+  std::uint64_t line_settles_at = 0;
 };
 // Part of the run state (settings/run_state.h), which resets it.
 extern LinkState& link_state;

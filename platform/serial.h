@@ -54,7 +54,23 @@ class SerialPort {
 // The device path behind "COM1" / "COM2"; empty for any other name.
 std::string serial_device_path(const std::string& name);
 
-// The termios port of this system.
-std::unique_ptr<SerialPort> make_system_serial_port();
+// The driver's low-latency setting of a serial device. A USB adapter holds
+// received bytes back for its latency timer (16 ms on common chips) unless
+// the driver is asked for low latency; a lock-step exchange waits that long
+// for every answer. Devices without the setting (a pseudo-terminal) refuse.
+class SerialDriver {
+ public:
+  virtual ~SerialDriver() = default;
+  // False when the device has no such setting.
+  virtual bool low_latency(int fd, bool& on) = 0;
+  virtual bool set_low_latency(int fd, bool on) = 0;
+};
+
+// The driver settings through TIOCGSERIAL / TIOCSSERIAL.
+SerialDriver& system_serial_driver();
+
+// The termios port of this system; `driver` is the system's unless a test
+// stands in for it.
+std::unique_ptr<SerialPort> make_system_serial_port(SerialDriver* driver = nullptr);
 
 }  // namespace platform

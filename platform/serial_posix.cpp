@@ -1,5 +1,6 @@
 // The serial port on a POSIX system: a termios device in raw mode.
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -16,9 +17,30 @@
 namespace platform {
 namespace {
 
-// A one-byte write that cannot leave at once (the far end stopped reading)
-// gives up after this long instead of blocking the program.
-constexpr int write_timeout_ms = 100;
+// A write that cannot leave (the far end stopped reading) gives up after
+// 1 ms a byte plus 50 ms instead of blocking the program: 51 ms for the
+// one-byte writes of the exchange.
+constexpr int write_timeout_ms_per_byte = 1;
+constexpr int write_timeout_ms_constant = 50;
+
+constexpr int write_timeout_ms(int bytes) { return bytes * write_timeout_ms_per_byte + write_timeout_ms_constant; }
+
+class IoctlSerialDriver : public SerialDriver {
+ public:
+  bool low_latency(int fd, bool& on) override {
+    serial_struct s{};
+    if (::ioctl(fd, TIOCGSERIAL, &s) != 0) return false;
+    on = (s.flags & ASYNC_LOW_LATENCY) != 0;
+    return true;
+  }
+  bool set_low_latency(int fd, bool on) override {
+    serial_struct s{};
+    if (::ioctl(fd, TIOCGSERIAL, &s) != 0) return false;
+    if (on) s.flags |= ASYNC_LOW_LATENCY;
+    else s.flags &= ~ASYNC_LOW_LATENCY;
+    return ::ioctl(fd, TIOCSSERIAL, &s) == 0;
+  }
+};
 
 speed_t termios_speed(int baud) {
   switch (baud) {
@@ -52,6 +74,7 @@ short wait_for(int fd, short events, std::uint64_t deadline) {
 
 class TermiosPort : public SerialPort {
  public:
+  explicit TermiosPort(SerialDriver& driver) : driver_(driver) {}
   ~TermiosPort() override { close(); }
 
   SerialOpen open(const std::string& name, int baud) override {
@@ -73,11 +96,14 @@ class TermiosPort : public SerialPort {
       return SerialOpen::setup_failed;
     }
     set_rts(false);  // the program drives RTS itself, starting low
+    ask_for_low_latency();
     return SerialOpen::ok;
   }
 
   void close() override {
     if (fd_ < 0) return;
+    if (low_latency_turned_on_) driver_.set_low_latency(fd_, false);
+    low_latency_turned_on_ = false;
     ::ioctl(fd_, TIOCNXCL);  // a pseudo-terminal outlives us; let the next program in
     ::close(fd_);
     fd_ = -1;
@@ -103,7 +129,7 @@ class TermiosPort : public SerialPort {
 
   bool write_byte(std::uint8_t byte) override {
     if (fd_ < 0) return false;
-    std::uint64_t deadline = steady_ms() + write_timeout_ms;
+    std::uint64_t deadline = steady_ms() + write_timeout_ms(1);
     for (;;) {
       ssize_t n = ::write(fd_, &byte, 1);
       if (n == 1) return true;
@@ -149,7 +175,18 @@ class TermiosPort : public SerialPort {
     }
   }
 
+  // Every answer of the exchange is one byte; without low latency a USB
+  // adapter would sit on each for its latency timer. A device that refuses
+  // is used as it is; the setting found is put back on close.
+  void ask_for_low_latency() {
+    bool on = false;
+    if (!driver_.low_latency(fd_, on) || on) return;
+    low_latency_turned_on_ = driver_.set_low_latency(fd_, true);
+  }
+
+  SerialDriver& driver_;
   int fd_ = -1;
+  bool low_latency_turned_on_ = false;
 };
 
 }  // namespace
@@ -172,6 +209,13 @@ std::string serial_device_path(const std::string& name) {
   return chosen && *chosen ? chosen : fallback;
 }
 
-std::unique_ptr<SerialPort> make_system_serial_port() { return std::make_unique<TermiosPort>(); }
+SerialDriver& system_serial_driver() {
+  static IoctlSerialDriver driver;
+  return driver;
+}
+
+std::unique_ptr<SerialPort> make_system_serial_port(SerialDriver* driver) {
+  return std::make_unique<TermiosPort>(driver ? *driver : system_serial_driver());
+}
 
 }  // namespace platform

@@ -1,9 +1,16 @@
 // The terminal back end: draws the screen model with ncursesw and turns the
-// terminal's keys into the programs' key bytes.
+// terminal's keys into the programs' key bytes. Keys are read from standard
+// input and decoded here (TerminalInput), not by curses, so that Alt keys,
+// unknown sequences and slow links are decoded one way, and so that the end
+// of the input can be seen.
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
-#include <deque>
 
 #include <curses.h>
 
@@ -11,6 +18,7 @@
 #include "files.h"
 #include "keys.h"
 #include "platform.h"
+#include "terminal_input.h"
 
 namespace platform {
 namespace {
@@ -35,18 +43,43 @@ class TerminalBackend : public Display, public KeyInput {
   short pair_for(short fg, short bg);
   bool big_enough() const { return LINES >= ScreenModel::rows && COLS >= ScreenModel::columns; }
   void show_too_small();
-  void take_key(int kind, wint_t ch);
-  bool fetch_key(bool block);
+  void watch_window_size();
+  void follow_window_size();
+  void take_resize();
+  bool drop_unseen_keys();
+  std::uint8_t take_key_byte();
+  [[noreturn]] void end_of_input();
 
   bool running_ = false;
   bool too_small_shown_ = false;
   bool wide_colours_ = false;
   short pair_of_[16][16] = {};
   short next_pair_ = 1;
-  std::deque<std::uint8_t> pending_;
+  TerminalInput input_{STDIN_FILENO};
+  bool after_prefix_ = false;  // the last byte given was the extended prefix
 };
 
 TerminalBackend terminal;
+
+// The write end of the pipe that wakes a key wait when the window changes.
+int window_change_fd = -1;
+
+void on_window_change(int) {
+  int saved = errno;
+  char b = 1;
+  [[maybe_unused]] ssize_t n = ::write(window_change_fd, &b, 1);
+  errno = saved;
+}
+
+// A program started with its standard input closed would later get a file
+// it opens (the serial port) as descriptor 0 and read keys from it; an
+// empty input instead reads as the end of the keys.
+void keep_standard_input_taken() {
+  if (::fcntl(STDIN_FILENO, F_GETFD) == -1 && errno == EBADF) {
+    int fd = ::open("/dev/null", O_RDONLY);
+    if (fd > STDIN_FILENO) ::close(fd);  // open gives the lowest free one, 0
+  }
+}
 
 void restore_on_signal(int sig) {
   remove_temporaries_on_signal();
@@ -57,13 +90,16 @@ void restore_on_signal(int sig) {
 
 bool TerminalBackend::start() {
   std::setlocale(LC_ALL, "");
+  keep_standard_input_taken();
   if (!initscr()) return false;
   running_ = true;
   raw();
   noecho();
   nonl();
-  keypad(stdscr, TRUE);
-  set_escdelay(25);
+  // Curses never reads the keys, so it must not look at the input either
+  // when it draws: pending keys would hold its output back.
+  typeahead(-1);
+  watch_window_size();
   if (has_colors()) {
     start_color();
     wide_colours_ = COLORS >= 16;
@@ -156,71 +192,92 @@ void TerminalBackend::suspend() {
 void TerminalBackend::resume(ScreenModel& model) {
   if (!running_) return;
   reset_prog_mode();
+  follow_window_size();  // the window may have changed while the viewer ran
   clearok(curscr, TRUE);
   model.damage_all();
 }
 
-// Stores one terminal key as the programs' key bytes.
-void TerminalBackend::take_key(int kind, wint_t ch) {
-  auto extended = [&](int scan) {
-    pending_.push_back(key::extended);
-    pending_.push_back(static_cast<std::uint8_t>(scan));
-  };
-  if (kind == KEY_CODE_YES) {
-    switch (ch) {
-      case KEY_UP: return extended(key::up);
-      case KEY_DOWN: return extended(key::down);
-      case KEY_LEFT: return extended(key::left);
-      case KEY_RIGHT: return extended(key::right);
-      case KEY_HOME: return extended(key::home);
-      case KEY_END: return extended(key::end);
-      case KEY_PPAGE: return extended(key::pgup);
-      case KEY_NPAGE: return extended(key::pgdn);
-      case KEY_IC: return extended(key::insert);
-      case KEY_DC: return extended(key::del);
-      case KEY_BACKSPACE: pending_.push_back(key::backspace); return;
-      case KEY_ENTER: pending_.push_back(key::enter); return;
-      case KEY_RESIZE:
-        services().screen.damage_all();
-        too_small_shown_ = false;
-        clearok(curscr, TRUE);
-        present(services().screen);
-        return;
-      default:
-        if (ch >= static_cast<wint_t>(KEY_F(1)) && ch <= static_cast<wint_t>(KEY_F(10)))
-          return extended(key::f1 + static_cast<int>(ch - KEY_F(1)));
-        return;
-    }
-  }
-  if (ch == 127) {
-    pending_.push_back(key::backspace);
-    return;
-  }
-  int b = cp866::from_unicode(static_cast<char32_t>(ch));
-  if (b > 0) pending_.push_back(static_cast<std::uint8_t>(b));
+// A changed window size wakes the key wait through a pipe; curses is told
+// the new size there, outside the signal handler.
+void TerminalBackend::watch_window_size() {
+  int fds[2];
+  if (::pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) return;
+  window_change_fd = fds[1];
+  input_.set_wake_fd(fds[0]);
+  struct sigaction sa {};
+  sa.sa_handler = on_window_change;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGWINCH, &sa, nullptr);
 }
 
-bool TerminalBackend::fetch_key(bool block) {
-  nodelay(stdscr, block ? FALSE : TRUE);
-  wint_t ch = 0;
-  int kind = get_wch(&ch);
-  if (kind == ERR) return false;
-  take_key(kind, ch);
+void TerminalBackend::follow_window_size() {
+  winsize ws{};
+  if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_row > 0 && ws.ws_col > 0)
+    resize_term(ws.ws_row, ws.ws_col);
+}
+
+void TerminalBackend::take_resize() {
+  follow_window_size();
+  services().screen.damage_all();
+  too_small_shown_ = false;
+  clearok(curscr, TRUE);
+  present(services().screen);
+}
+
+// While the terminal is too small the program's screen cannot be seen:
+// keys pressed then are dropped rather than acted on blind. The scan code
+// of an extended key whose prefix was already given still goes out.
+bool TerminalBackend::drop_unseen_keys() {
+  if (big_enough() || after_prefix_) return false;
+  input_.drop_keys();
   return true;
+}
+
+std::uint8_t TerminalBackend::take_key_byte() {
+  std::uint8_t b = input_.take();
+  after_prefix_ = !after_prefix_ && b == key::extended;
+  return b;
+}
+
+// No key will ever come: the program ends as its exit entry ends it,
+// saving nothing, instead of asking for keys for ever.
+void TerminalBackend::end_of_input() {
+  stop();
+  std::exit(0);
 }
 
 bool TerminalBackend::waiting() {
-  while (pending_.empty()) {
-    if (!fetch_key(false)) return false;
+  for (;;) {
+    switch (input_.wait(0)) {
+      case TerminalInput::Event::key:
+        if (drop_unseen_keys()) continue;
+        return true;
+      case TerminalInput::Event::woken:
+        take_resize();
+        continue;
+      case TerminalInput::Event::ended:
+        end_of_input();
+      case TerminalInput::Event::timed_out:
+        return false;
+    }
   }
-  return true;
 }
 
 std::uint8_t TerminalBackend::read() {
-  while (pending_.empty()) fetch_key(true);
-  std::uint8_t b = pending_.front();
-  pending_.pop_front();
-  return b;
+  for (;;) {
+    switch (input_.wait(-1)) {
+      case TerminalInput::Event::key:
+        if (drop_unseen_keys()) continue;
+        return take_key_byte();
+      case TerminalInput::Event::woken:
+        take_resize();
+        continue;
+      case TerminalInput::Event::ended:
+        end_of_input();
+      case TerminalInput::Event::timed_out:
+        continue;
+    }
+  }
 }
 
 }  // namespace

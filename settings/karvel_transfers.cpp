@@ -11,6 +11,7 @@
 #include "settings_files.h"
 #include "settings_image.h"
 #include "settings_state.h"
+#include "station_facts.h"
 #include "transfer_frame.h"
 
 namespace {
@@ -32,8 +33,16 @@ std::string station_to_file_question() {
 
 std::string file_to_station_question() { return "Загрузить установки в станцию?  Y/N "_cp; }
 
-// Blocks that could not be read are counted; their bytes stay zero rather
-// than taking whatever the link buffer held from the block before.
+// Each block goes to the station address of its image offset.
+int block_address(int block) { return karvel_image_base + karvel_block_size * block; }
+
+bool block_holds_speed(int block) {
+  int address = block_address(block);
+  return facts::karvel_speed_address >= address && facts::karvel_speed_address < address + karvel_block_size;
+}
+
+// The blocks are read into a copy: the image and the file change only when
+// every block has come.
 int station_to_file_transfer() {
   static std::uint8_t incoming[karvel_image_size];
   SettingsFileWriter writer;
@@ -42,29 +51,23 @@ int station_to_file_transfer() {
     read_plain_key();
     return key::esc;
   }
-  std::memset(incoming, 0, sizeof incoming);
   draw_progress_line();
-  bool stopped = false;
-  int failures = 0;
+  // The file is written whole or not at all: the first block that still
+  // fails ends the transfer.
+  TransferCourse course(1);
   for (int i = 0; i < karvel_block_count; ++i) {
-    if (key_waiting()) {
-      if (read_plain_key() == key::esc) {
-        stopped = true;
-        break;
-      }
-    }
-    int offset = karvel_block_size * i;
-    if (link_read_block(karvel_image_base + offset, karvel_block_size) == link_ok) {
-      for (int j = 0; j < karvel_block_size; ++j) incoming[offset + j] = static_cast<std::uint8_t>(link_buffer[j]);
-    } else {
-      ++failures;
-    }
+    auto read = [&] { return link_read_block(block_address(i), karvel_block_size) == link_ok; };
+    TransferCourse::Unit unit = course.run(read);
+    if (unit == TransferCourse::Unit::end) break;
+    if (unit == TransferCourse::Unit::done)
+      for (int j = 0; j < karvel_block_size; ++j)
+        incoming[karvel_block_size * i + j] = static_cast<std::uint8_t>(link_buffer[j]);
     show_karvel_progress(i);
   }
-  // An interrupted or incomplete transfer leaves the file as it was.
-  if (stopped || failures > 0) {
+  if (course.stopped() || course.failures() > 0) {
     writer.discard();
-    return show_result(interrupted_text(), result_column, result_width, COLOR_ALERT);
+    if (course.stopped()) return show_result(interrupted_text(), result_column, result_width, COLOR_ALERT);
+    return show_result(link_failure_text(), result_column, result_width, COLOR_ALERT);
   }
   std::memcpy(settings_image.karvel, incoming, karvel_image_size);
   if (!writer.commit(settings_image.karvel, karvel_image_size)) {
@@ -74,6 +77,19 @@ int station_to_file_transfer() {
     return k;
   }
   return show_result("Установки записаны в файл"_cp, result_column, result_width, COLOR_SELECT);
+}
+
+// One block of the image to the station. The station moves to a new speed
+// once it has stored the block with its exchange speed setting; the port
+// follows it there before the next block.
+bool write_block(int block) {
+  int offset = karvel_block_size * block;
+  for (int j = 0; j < karvel_block_size; ++j) link_buffer[j] = settings_image.karvel[offset + j];
+  int result = link_write_block(block_address(block), karvel_block_size);
+  if (block_holds_speed(block))
+    link_follow_station_speed(settings_image.karvel[facts::karvel_speed_address - karvel_image_base], result,
+                              karvel_block_size);
+  return result == link_ok;
 }
 
 int file_to_station_transfer() {
@@ -90,7 +106,10 @@ int file_to_station_transfer() {
   // The station's identity must be read to be compared: a failed read has
   // shown its box, and nothing is written. Equality with the station is
   // the whole test; the counts of the file's identity are not needed here.
-  if (link_read_block(karvel_image_base, karvel_block_size) != link_ok) return 0;
+  TransferCourse identity(1, false);
+  if (identity.run([] { return link_read_block(karvel_image_base, karvel_block_size) == link_ok; }) !=
+      TransferCourse::Unit::done)
+    return 0;
   for (int i = 0; i < facts::karvel_identity_size; ++i) {
     if (incoming[i] != (link_buffer[i] & 0xFF)) {
       show_file_not_suitable();
@@ -99,14 +118,14 @@ int file_to_station_transfer() {
   }
   std::memcpy(settings_image.karvel, incoming, karvel_image_size);
   draw_progress_line();
-  int failures = 0;
+  TransferCourse course(2);
   for (int i = 0; i < karvel_block_count; ++i) {
-    int offset = karvel_block_size * i;
-    for (int j = 0; j < karvel_block_size; ++j) link_buffer[j] = settings_image.karvel[offset + j];
-    if (link_write_block(karvel_image_base + offset, karvel_block_size) != link_ok) ++failures;
+    if (course.run([i] { return write_block(i); }) == TransferCourse::Unit::end) break;
     show_karvel_progress(i);
   }
-  if (failures > 0)
+  // A send stopped or broken on the way leaves the station with part of
+  // the file.
+  if (course.ended() || course.failures() > 0)
     return show_result("Установки записаны в станцию не полностью"_cp, result_column, result_width, COLOR_ALERT);
   return show_result("Установки записаны в станцию"_cp, result_column, result_width, COLOR_SELECT);
 }

@@ -26,8 +26,6 @@ int marks_after(const TomrikImageUnit& unit) {
   return 0;
 }
 
-bool read_may_fail(TomrikPart part) { return part == TomrikPart::number_control || part == TomrikPart::command8_path; }
-
 }  // namespace
 
 std::vector<TomrikRecordStep> tomrik_record_plan(int city_lines, int subscribers) {
@@ -38,7 +36,7 @@ std::vector<TomrikRecordStep> tomrik_record_plan(int city_lines, int subscribers
       int wait = unit.part == TomrikPart::station_values && i < std::size(station_value_waits_ms)
                      ? station_value_waits_ms[i]
                      : 0;
-      plan.push_back({row.group, row.index, row.offset, row.size, read_may_fail(unit.part), wait, 0});
+      plan.push_back({row.group, row.index, row.offset, row.size, wait, 0});
     }
     // A unit without rows (a group of a station without subscribers) puts
     // its marks after the record before it; the first unit always has rows.

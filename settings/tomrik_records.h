@@ -1,8 +1,7 @@
 #pragma once
 // The tomrik transfers' plan: the records of the settings image in the order
-// the transfers move them, with what the transfers add to each: whether a
-// failed read is a fault, the pause after writing it, and the marks of the
-// progress bar that follow it.
+// the transfers move them, with what the transfers add to each: the pause
+// after writing it and the marks of the progress bar that follow it.
 
 #include <vector>
 
@@ -13,7 +12,6 @@ struct TomrikRecordStep {
   int index;
   int offset;       // in the image
   int size;         // data bytes taken from or given to the record
-  bool optional;    // number control cells and command 8 paths: a failed read is no fault
   int write_wait_ms;  // pause after writing this record to the station
   int marks_after;  // cells of the progress bar filled after this record
 };

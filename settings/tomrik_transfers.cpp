@@ -55,8 +55,9 @@ int open_error_at_field() {
 }
 
 // A record is taken only from a successful read, and only as many bytes as
-// the station sent; the rest of its place stays zero. A failed read of any
-// record but the phone book cells leaves the file as it was.
+// the station sent; the rest of its place stays zero (a record the station
+// does not have reads with length 0). A record that cannot be read, phone
+// book cells included, leaves the file and the image as they were.
 int station_to_file_transfer() {
   static std::uint8_t incoming[tomrik_image_size];
   static int record[256];
@@ -67,30 +68,47 @@ int station_to_file_transfer() {
   }
   std::memset(incoming, 0, sizeof incoming);
   MarkBar bar;
-  int failures = 0;
+  // The file is written whole or not at all: the first record that still
+  // fails ends the transfer.
+  TransferCourse course(1);
   for (const TomrikRecordStep& step : plan_for_station()) {
-    record[0] = 0;
-    if (link_read_record(record, step.group, step.index) == link_ok) {
+    auto read = [&] {
+      record[0] = 0;
+      return link_read_record(record, step.group, step.index) == link_ok;
+    };
+    TransferCourse::Unit unit = course.run(read);
+    if (unit == TransferCourse::Unit::end) break;
+    if (unit == TransferCourse::Unit::done) {
       int n = std::clamp(record[0], 0, step.size);
       for (int i = 0; i < n; ++i) incoming[step.offset + i] = static_cast<std::uint8_t>(record[1 + i]);
-    } else if (!step.optional) {
-      ++failures;
     }
     bar.mark(step.marks_after);
   }
-  bar.fill();
-  if (failures > 0) {
+  if (course.stopped() || course.failures() > 0) {
     writer.discard();
-    return show_result(" Процесс записи установок в файл прерван "_cp, field_column, field_width, COLOR_ALERT);
+    if (course.stopped())
+      return show_result(" Процесс записи установок в файл прерван "_cp, field_column, field_width, COLOR_ALERT);
+    return show_result(link_failure_text(), field_column, field_width, COLOR_ALERT);
   }
+  bar.fill();
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
   if (!writer.commit(settings_image.tomrik, tomrik_image_size)) return open_error_at_field();
   return show_result("Установки записаны в файл"_cp, field_column, field_width, COLOR_SELECT);
 }
 
+// One record of the image to the station, and the pause the station needs
+// after it.
+bool write_record(const TomrikRecordStep& step) {
+  static int record[256];
+  record[0] = step.size;
+  for (int i = 0; i < step.size; ++i) record[1 + i] = settings_image.tomrik[step.offset + i];
+  bool written = link_write_record(record, step.group, step.index) == link_ok;
+  if (step.write_wait_ms > 0) wait_ms(step.write_wait_ms);
+  return written;
+}
+
 int file_to_station_transfer() {
   static std::uint8_t incoming[tomrik_image_size];
-  static int record[256];
   FileRead read = read_settings_file(incoming, tomrik_image_size);
   if (read == FileRead::cannot_open) {
     open_error_at_field();
@@ -103,19 +121,18 @@ int file_to_station_transfer() {
   if (!suits) return show_unsuitable_configuration();
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
   MarkBar bar;
-  int failures = 0;
+  TransferCourse course(2);
   for (const TomrikRecordStep& step : plan_for_station()) {
     // The identity record is the station's own.
-    if (step.group != facts::tomrik_identity_group) {
-      record[0] = step.size;
-      for (int i = 0; i < step.size; ++i) record[1 + i] = settings_image.tomrik[step.offset + i];
-      if (link_write_record(record, step.group, step.index) != link_ok) ++failures;
-      if (step.write_wait_ms > 0) wait_ms(step.write_wait_ms);
-    }
+    if (step.group != facts::tomrik_identity_group &&
+        course.run([&] { return write_record(step); }) == TransferCourse::Unit::end)
+      break;
     bar.mark(step.marks_after);
   }
-  bar.fill();
-  if (failures > 0)
+  // A send stopped or broken on the way leaves the station with part of
+  // the file.
+  if (!course.ended()) bar.fill();
+  if (course.ended() || course.failures() > 0)
     return show_result("Установки загружены в станцию не полностью"_cp, field_column, field_width, COLOR_ALERT);
   return show_result("Установки загружены в станцию"_cp, field_column, field_width, COLOR_SELECT);
 }

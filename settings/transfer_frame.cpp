@@ -27,3 +27,34 @@ void run_transfer_command(const TransferCommand& command) {
   }
   erase_box(18, 3, 59, 20);
 }
+
+const char* link_failure_text() { return "Ошибка связи со станцией"_cp; }
+
+bool TransferCourse::esc_pressed() {
+  // Another key is read and dropped, an extended key's scan code with it.
+  return reads_keys_ && key_waiting() && read_plain_key() == key::esc;
+}
+
+TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
+  if (ended_) return Unit::end;
+  LinkBoxesHeld boxes;
+  for (int tries = 0; tries <= retries; ++tries) {
+    if (esc_pressed()) {
+      stopped_ = ended_ = true;
+      return Unit::end;
+    }
+    if (attempt()) {
+      run_ = 0;
+      return Unit::done;
+    }
+  }
+  ++failures_;
+  ++run_;
+  int box = boxes.take();
+  if (run_ == 1 && box != 0) link_error_box(box);
+  if (run_ >= failures_to_end_) {
+    ended_ = true;
+    return Unit::end;
+  }
+  return Unit::failed;
+}

@@ -4,6 +4,7 @@
 // and the frame of a transfer command (dialog, question, transfer, again).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // karvel messages at (34, 4) in COLOR_ALERT; each waits for a key and
@@ -27,6 +28,46 @@ struct TransferCommand {
   int (*transfer)();
 };
 void run_transfer_command(const TransferCommand& command);
+
+// The result text of a transfer from the station that could not read every
+// setting: the line or the station failed, and the file was kept.
+const char* link_failure_text();
+
+// How a transfer moves its units (blocks or records) through a link that
+// may fail. A unit that fails is tried again, up to three times, before it
+// counts as failed; reads and writes are both safe to repeat. The keyboard
+// is read before every try (one key each time), so Esc stops the transfer
+// however silent the station is; a course that must leave the keys to what
+// follows (a check before the transfer proper) reads none. The first failed
+// unit of a run shows the box of its last try (karvel blocks; records show
+// none); a run of `failures_to_end` consecutive failed units ends the
+// transfer, since the station is gone.
+class TransferCourse {
+ public:
+  static constexpr int retries = 3;
+  explicit TransferCourse(int failures_to_end, bool reads_keys = true)
+      : failures_to_end_(failures_to_end), reads_keys_(reads_keys) {}
+
+  enum class Unit { done, failed, end };
+  // Runs one unit; `attempt` is one try, true when it succeeded. `end`:
+  // stopped by Esc or by a run of failures; the transfer goes no further.
+  Unit run(const std::function<bool()>& attempt);
+
+  bool stopped() const { return stopped_; }
+  int failures() const { return failures_; }
+  // Whether the transfer ended before its last unit, whatever the reason.
+  bool ended() const { return ended_; }
+
+ private:
+  bool esc_pressed();
+
+  int failures_to_end_;
+  bool reads_keys_;
+  int failures_ = 0;
+  int run_ = 0;  // consecutive failed units
+  bool stopped_ = false;
+  bool ended_ = false;
+};
 
 // True in tomrik, whose station is addressed by records.
 bool record_station();

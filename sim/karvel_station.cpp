@@ -43,6 +43,54 @@ void KarvelStation::fill_default_port(std::uint16_t block) {
   memory_[block + 0x3A] = 120;  // time on HOLD
 }
 
+// How port `port` of `ports` handles calls: exit group 1 in every station
+// mode, all four city lines by day and on the holiday modes, lines 1 and 2
+// at night; its first general-call group rings the next two ports, every
+// other place is free (255).
+void KarvelStation::fill_default_call_handling(int port, int ports) {
+  const std::uint16_t block = static_cast<std::uint16_t>(window + 256 * port);
+  for (int mode = 0; mode < 4; ++mode) {
+    const int row = block + 0x40 + 16 * mode;
+    memory_[row] = 1;
+    for (int line = 1; line <= 4; ++line) memory_[row + line] = mode != 1 || line <= 2;
+  }
+  std::fill(&memory_[block + 0x80], &memory_[block + 0xC0], 0xFF);
+  memory_[block + 0x80] = static_cast<std::uint8_t>(port % ports + 1);
+  memory_[block + 0x81] = static_cast<std::uint8_t>((port + 1) % ports + 1);
+}
+
+// The four exit groups alike: "9" seizes lines 1..4 with additional
+// dialling and the return of held calls; "8" (long distance) the same
+// lines, checked against routing table 1, whose one control code "810"
+// sends such numbers to phone book cell 1.
+void KarvelStation::fill_default_exit_groups() {
+  for (int group = 1; group <= 4; ++group) {
+    const int base = 0xF000 + 1024 * (group - 1);
+    for (int code_row : {2, 3}) {  // rows of the codes "8" and "9"
+      for (int line = 1; line <= 4; ++line) memory_[base + 8 * code_row + line - 1] = static_cast<std::uint8_t>(line);
+      memory_[base + 8 * code_row + 6] = 1;                    // additional dialling
+      memory_[base + 8 * code_row + 7] = code_row == 2 ? 1 : 0;  // routing table
+      memory_[base + 0x67 + code_row] = 1;                     // held call returns
+    }
+    const std::uint8_t control_code[6] = {8, 1, 10, 0, 0, 0};
+    std::copy(control_code, control_code + 6, &memory_[base + 128 * 1 + 8 * 1]);
+    memory_[base + 128 * 1 + 8 * 1 + 6] = 1;  // its phone book cell
+  }
+}
+
+// Incoming calls: table 1 rings ports 1..3 first, then 4 and 5, then the
+// whole first eight; every table rings each answer group for 20 seconds
+// unless told otherwise.
+void KarvelStation::fill_default_routing_tables() {
+  for (int table = 1; table <= 16; ++table)
+    for (int group = 1; group <= 4; ++group) memory_[0xB540 + 4 * (table - 1) + group - 1] = 20;
+  const std::uint8_t groups[3][8] = {{1, 2, 3}, {4, 5}, {1, 2, 3, 4, 5, 6, 7, 8}};
+  for (int group = 0; group < 3; ++group)
+    std::copy(groups[group], groups[group] + 8, &memory_[0xB100 + 16 * group]);
+  const std::uint8_t times[4] = {15, 25, 40, 20};
+  std::copy(times, times + 4, &memory_[0xB540]);
+}
+
 // A station as an engineer finds it after installation: 24 ports and 4
 // city lines in service, plain numbering, no access codes.
 void KarvelStation::fill_default_configuration() {
@@ -61,6 +109,9 @@ void KarvelStation::fill_default_configuration() {
   const char* mode_names[4] = {"День"_cp, "Ночь"_cp, "Выходной"_cp, "Праздник"_cp};
   for (int m = 0; m < 4; ++m) put_text(memory_, static_cast<std::uint16_t>(0x8080 + 8 * m), mode_names[m], 8);
   for (int p = 1; p <= ports; ++p) fill_default_port(static_cast<std::uint16_t>(window + 256 * p));
+  for (int p = 1; p <= ports; ++p) fill_default_call_handling(p, ports);
+  fill_default_exit_groups();
+  fill_default_routing_tables();
   for (int l = 1; l <= lines; ++l) memory_[window + 256 * (first_line_port + l - 1)] = 1;
   for (int k = 1; k <= ports; ++k) memory_[0xB580 + k] = static_cast<std::uint8_t>(k);  // number 100 + k
 }

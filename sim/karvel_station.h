@@ -81,6 +81,9 @@ class KarvelStation : public Station {
   Answer finish_key(std::uint8_t their_check);
   void follow_speed_setting();
   void fill_default_port(std::uint16_t block);
+  void fill_default_call_handling(int port, int ports);
+  void fill_default_exit_groups();
+  void fill_default_routing_tables();
   void fill_default_configuration();
 
   std::array<std::uint8_t, 0x10000> memory_{};

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <ctime>
 
@@ -22,7 +23,9 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -83,18 +86,41 @@ void on_stop(int signal) { stop_signal = signal; }
   std::exit(2);
 }
 
-double probability(const char* text) {
+// Plain decimal digits, at most `max`; nothing for anything else (signs,
+// blanks, an empty text, a value past `max`).
+std::optional<std::uint64_t> decimal(const char* text, std::uint64_t max) {
+  if (*text == '\0') return std::nullopt;
+  std::uint64_t n = 0;
+  for (const char* p = text; *p; ++p) {
+    if (*p < '0' || *p > '9') return std::nullopt;
+    auto digit = static_cast<std::uint64_t>(*p - '0');
+    if (n > (max - digit) / 10) return std::nullopt;
+    n = n * 10 + digit;
+  }
+  return n;
+}
+
+double probability(const std::string& option, const char* text) {
   char* end = nullptr;
-  double p = std::strtod(text, &end);
-  if (!end || *end || !(p >= 0 && p <= 1)) fail(std::string("not a probability between 0 and 1: ") + text);
+  double p = -1;
+  if (*text != '\0' && !std::isspace(static_cast<unsigned char>(*text))) p = std::strtod(text, &end);
+  if (!end || *end || !(p >= 0 && p <= 1))
+    fail(option + " takes a probability from 0 to 1, not \"" + text + "\"");
   return p;
 }
 
-long number(const char* text) {
-  char* end = nullptr;
-  long n = std::strtol(text, &end, 10);
-  if (!end || *end || n < 0) fail(std::string("not a number: ") + text);
-  return n;
+int line_speed(const std::string& option, const char* text) {
+  std::optional<std::uint64_t> n = decimal(text, 1000000);
+  if (!n || !platform::is_serial_speed(static_cast<int>(*n)))
+    fail(option + " takes one of 4800, 9600, 19200, 38400 or 57600, not \"" + text + "\"");
+  return static_cast<int>(*n);
+}
+
+std::uint64_t seed(const std::string& option, const char* text) {
+  constexpr std::uint64_t largest = std::numeric_limits<std::uint64_t>::max();
+  std::optional<std::uint64_t> n = decimal(text, largest);
+  if (!n) fail(option + " takes a whole number from 0 to " + std::to_string(largest) + ", not \"" + text + "\"");
+  return *n;
 }
 
 Options parse(int argc, char** argv) {
@@ -107,17 +133,17 @@ Options parse(int argc, char** argv) {
     };
     if (a == "--model") o.model = value();
     else if (a == "--link") o.link = value();
-    else if (a == "--baud") o.baud = static_cast<int>(number(value()));
+    else if (a == "--baud") o.baud = line_speed(a, value());
     else if (a == "--identity") o.identity = value();
     else if (a == "--image") o.image = value();
     else if (a == "--save") o.save = value();
     else if (a == "--events") o.events = value();
     else if (a == "--storage") o.storage = value();
     else if (a == "--control") o.control = value();
-    else if (a == "--drop") o.faults.drop = probability(value());
-    else if (a == "--corrupt") o.faults.corrupt = probability(value());
-    else if (a == "--late") o.faults.late = probability(value());
-    else if (a == "--seed") o.faults.seed = static_cast<std::uint64_t>(number(value()));
+    else if (a == "--drop") o.faults.drop = probability(a, value());
+    else if (a == "--corrupt") o.faults.corrupt = probability(a, value());
+    else if (a == "--late") o.faults.late = probability(a, value());
+    else if (a == "--seed") o.faults.seed = seed(a, value());
     else if (a == "--pace") o.pace = true;
     else if (a == "--traffic") o.traffic = true;
     else if (a == "-v") o.verbose = 1;

@@ -73,10 +73,15 @@ void put_number_control(std::vector<std::uint8_t>& image) {
 
 // What a freshly installed station holds: tone dialling, "8" for long
 // distance, each line ringing its own subscriber by day and subscriber 1 by
-// night, city calls allowed on every line, subscribers 1..4 in pickup group 1.
+// night, city calls allowed on every line, long distance for the first four
+// subscribers on lines 1 and 2, their long-distance and city calls charged,
+// subscriber 1 may intrude and call line 1 by its hot line, two pickup
+// groups, a general call group, melody 4 at level 7, day and night switched
+// by hand or by the clock.
 std::vector<std::uint8_t> default_image() {
   std::vector<std::uint8_t> image(TomrikStation::image_bytes, 0);
   put(image, facts::tomrik_identity_group, facts::tomrik_identity_index, {'T', '4', '1', '6'});
+  put(image, 0x81, 1, {0});     // day/night: manual and automatic
   put(image, 0x82, 1, {3});     // melody
   put(image, 0x83, 1, {0x48});  // volume: level 7
   for (int l = 1; l <= TomrikStation::max_lines; ++l) {
@@ -95,8 +100,17 @@ std::vector<std::uint8_t> default_image() {
   for (int s = 1; s <= TomrikStation::max_subscribers; ++s) {
     put(image, 0x1A, s, {0x0F});  // city access by day, all lines
     put(image, 0x1B, s, {0x0F});  // and by night
+    put(image, 0x22, s, {1});     // tone dialling allowed
   }
+  for (int s = 1; s <= 4; ++s) {
+    put(image, 0x1C, s, {0x03});  // long distance by day, lines 1 and 2
+    put(image, 0x1F, s, {0x03});  // long-distance and city calls charged
+  }
+  put(image, 0x14, 1, {1});    // subscriber 1 may intrude
+  put(image, 0x18, 1, {129});  // and has city line 1 as hot line
   put(image, 0x28, 1, {1, 2, 3, 4});
+  put(image, 0x28, 2, {5, 6, 7, 0});
+  put(image, 0x29, 1, {1, 2, 3, 0});
   put_number_control(image);
   return image;
 }

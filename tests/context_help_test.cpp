@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "karvel/context_help.h"
@@ -102,6 +103,52 @@ TEST_F(ContextHelp, LongLinesComeInPiecesOfEightyCutAtTheFrame) {
   EXPECT_EQ(help_row(4), std::string(68, 'b'));
   EXPECT_EQ(help_row(5), padded("tail"));
   EXPECT_EQ(help_row(6), padded("after"));
+}
+
+TEST_F(ContextHelp, CrLfLineEndsShowNoEmptyLineAfterLongLines) {
+  // 79 characters and CR fill a piece and leave the LF; 80 characters leave
+  // CR LF; 159 come as 80 and 79 with the CR.
+  std::string text = "#4 Dos\r\n" + std::string(79, 'a') + "\r\n" + std::string(80, 'b') + "\r\n" +
+                     std::string(80, 'c') + std::string(79, 'd') + "\r\nafter\r\n#5 Next\r\n";
+  use_help_text(text);
+  services.keys.add({'x'});
+  EXPECT_TRUE(test::runs_until_script_ends([] { show_help(4); }));
+  EXPECT_EQ(help_row(2), padded("#4 Dos"));
+  EXPECT_EQ(help_row(3), std::string(68, 'a'));
+  EXPECT_EQ(help_row(4), std::string(68, 'b'));
+  EXPECT_EQ(help_row(5), std::string(68, 'c'));
+  EXPECT_EQ(help_row(6), std::string(68, 'd'));
+  EXPECT_EQ(help_row(7), padded("after"));
+  EXPECT_EQ(help_row(8), std::string(68, ' '));
+}
+
+TEST(HelpFile, OnlyAFileThatCanBeReadIsOpened) {
+  namespace fs = std::filesystem;
+  std::string dir = (fs::temp_directory_path() / "help_file_test").string();
+  fs::remove_all(dir);
+  ASSERT_TRUE(fs::create_directory(dir));
+  std::string path = dir + "/help.txt";
+  EXPECT_EQ(open_help_file(path.c_str()), nullptr);  // missing
+
+  ASSERT_TRUE(fs::create_directory(path));  // a folder opens but cannot be read
+  EXPECT_EQ(open_help_file(path.c_str()), nullptr);
+  fs::remove(path);
+
+  std::FILE* out = std::fopen(path.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  std::fputs("#1 One\n", out);
+  std::fclose(out);
+  std::FILE* in = open_help_file(path.c_str());
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(std::fgetc(in), '#');  // from its start
+  std::fclose(in);
+
+  out = std::fopen(path.c_str(), "w");  // empty: readable, with no topics
+  std::fclose(out);
+  in = open_help_file(path.c_str());
+  EXPECT_NE(in, nullptr);
+  if (in) std::fclose(in);
+  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -101,8 +101,9 @@ TEST_F(Events, IdlePollsWait60MillisecondsEachAndThePollByteIsRepeatedOnce) {
   auto start = services.clock.now_ms();
   ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
-  // Four rounds of 60 ms and one time-out of 200 ms.
-  EXPECT_EQ(services.clock.now_ms() - start, 4 * 60u + 200u);
+  // Four rounds of 60 ms, one time-out of 200 ms, and the 200 ms the line
+  // is let settle before the poll byte goes again.
+  EXPECT_EQ(services.clock.now_ms() - start, 4 * 60u + 200u + 200u);
 }
 
 TEST_F(Events, PollFailures) {
@@ -254,9 +255,13 @@ namespace {
 
 // With nothing on the line every operation gives up within its time-outs:
 // the single repeats of command and poll bytes, the thirteen
-// synchronisation attempts of tomrik, and never more.
+// synchronisation attempts of tomrik, and never more. After a byte went
+// unanswered the line is let settle for one time-out before the next byte
+// goes; operations that follow a failed one do too, so each starts here
+// after a pause of the user's.
 TEST_F(Events, OnASilentLineNoOperationWaitsLongerThanItsTimeOuts) {
   auto took = [&](auto operation) {
+    services.clock.advance(1000);
     auto start = services.clock.now_ms();
     operation();
     return services.clock.now_ms() - start;
@@ -264,15 +269,15 @@ TEST_F(Events, OnASilentLineNoOperationWaitsLongerThanItsTimeOuts) {
   test::BoxWatcher boxes;
   test::UseKeys use(boxes);
   wire->play({});
-  EXPECT_EQ(took([] { link_read_block(0x8000, 255); }), 2 * 200u);
-  EXPECT_EQ(took([] { link_write_block(0x8000, 255); }), 2 * 200u);
-  EXPECT_EQ(took([&] { link_poll_event(frame); }), 60 + 2 * 200u);
+  EXPECT_EQ(took([] { link_read_block(0x8000, 255); }), 2 * 200u + 200u);
+  EXPECT_EQ(took([] { link_write_block(0x8000, 255); }), 2 * 200u + 200u);
+  EXPECT_EQ(took([&] { link_poll_event(frame); }), 60 + 2 * 200u + 200u);
   EXPECT_EQ(took([] { link_send_key(0x81, 0x11); }), 200u);
   use_profile(tomrik_profile);
   int record[256] = {3, 1, 2, 3};
-  EXPECT_EQ(took([&] { link_read_record(record, 1, 1); }), 13 * 51u);
-  EXPECT_EQ(took([&] { link_write_record(record, 1, 1); }), 13 * 51u);
-  EXPECT_EQ(took([&] { link_poll_event(frame); }), 60 + 2 * 51u);
+  EXPECT_EQ(took([&] { link_read_record(record, 1, 1); }), 13 * 51u + 12 * 51u);
+  EXPECT_EQ(took([&] { link_write_record(record, 1, 1); }), 13 * 51u + 12 * 51u);
+  EXPECT_EQ(took([&] { link_poll_event(frame); }), 60 + 2 * 51u + 51u);
 }
 
 }  // namespace

@@ -63,6 +63,11 @@ TEST_F(ScreenPrimitives, FramesDrawLinesAndKarvelRectanglesOnly) {
   EXPECT_EQ(test::utf8_at(30, 12, 11), "╔═════════╗");
   EXPECT_EQ(test::utf8_at(30, 13, 11), "║         ║");
   EXPECT_EQ(test::utf8_at(30, 15, 11), "╚═════════╝");
+  // A box one row and one column inside still has all four edges.
+  draw_frame(70, 20, 72, 22, boxch::horizontal);
+  EXPECT_EQ(test::utf8_at(70, 20, 3), "┌─┐");
+  EXPECT_EQ(test::utf8_at(70, 21, 3), "│ │");
+  EXPECT_EQ(test::utf8_at(70, 22, 3), "└─┘");
 
   use_profile(tomrik_profile);
   draw_frame(50, 12, 60, 15, boxch::horizontal);

@@ -14,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::utf8_at;
 using Bytes = std::vector<std::uint8_t>;
+using Record = std::pair<int, int>;
 
 int filled_marks() {
   int n = 0;
@@ -88,6 +89,9 @@ struct TomrikTransfer : test::SettingsFixture {
     type(name);
     keys({key::enter});
   }
+  // A key that is not pressed before a result asks for it: the transfers
+  // read Esc between records.
+  void later(int k) { services.keys.add({k}, 1000000); }
   int marks() const { return filled_marks(); }
   int most_marks() const { return pauses.marks.empty() ? 0 : *std::max_element(pauses.marks.begin(), pauses.marks.end()); }
   bool saw(const std::string& text) const { return spy.saw(text); }
@@ -101,7 +105,8 @@ struct TomrikTransfer : test::SettingsFixture {
 
 TEST_F(TomrikTransfer, StationToFilePlacesEachRecordAsTheTableSays) {
   choose("t");
-  keys({'y', key::esc});
+  keys({'y'});
+  later(key::esc);
   station_to_file();
   auto image = read_file("t.set");
   ASSERT_EQ(image.size(), 2048u);
@@ -142,7 +147,8 @@ TEST_F(TomrikTransfer, RecordsGoInTheirOrderAndTheBarGetsItsMarks) {
     }
   };
   choose("t");
-  keys({'y', key::esc});
+  keys({'y'});
+  later(key::esc);
   station_to_file();
   auto& r = station->records_read;
   ASSERT_EQ(r.size(), 4u + 19 * 4 + 15 * 16 + 8 + 6 + 128 + 16);
@@ -164,7 +170,8 @@ TEST_F(TomrikTransfer, AStationClaimingMoreThanTheImageHoldsIsCutToItsRows) {
   link_state.city_line_count = 9;
   link_state.subscriber_count = 99;
   choose("t");
-  keys({'y', key::esc});
+  keys({'y'});
+  later(key::esc);
   station_to_file();
   for (auto& rec : station->records_read) {
     if (rec.first >= 0x01 && rec.first <= 0x13 && rec.first != 0x0D && rec.first != 0x0E && rec.first != 0x0F) {
@@ -177,14 +184,16 @@ TEST_F(TomrikTransfer, AStationClaimingMoreThanTheImageHoldsIsCutToItsRows) {
   EXPECT_EQ(most_marks(), 43);
 }
 
-TEST_F(TomrikTransfer, AFailedPhoneBookCellStaysZeroOtherFailuresKeepTheFile) {
-  station->failing_records = {{0x0E, 5}};
-  choose("t");
-  keys({'y', key::enter});
+// Only a record the station sends with fewer bytes than its share, or with
+// none, leaves zeros. A record that cannot be read, a phone book cell like
+// any other, keeps the file and the image as they were, with a text that
+// says the link failed.
+TEST_F(TomrikTransfer, OnlyARecordReadShortStaysZeroAFailedOneKeepsTheFile) {
+  put(0x0E, 5, {});      // a cell the station has left empty
   put(0x0F, 2, {0x44});  // shorter than its share
   choose("t");
-  keys({'y', key::esc});
-  write_file("t.set", {});
+  keys({'y'});
+  later(key::esc);
   station_to_file();
   auto image = read_file("t.set");
   ASSERT_EQ(image.size(), 2048u);
@@ -192,22 +201,36 @@ TEST_F(TomrikTransfer, AFailedPhoneBookCellStaysZeroOtherFailuresKeepTheFile) {
   expect_at(image, 0x418, 0x0E, 6, 4);
   EXPECT_EQ(image[0x610], 0x44);
   EXPECT_EQ(image[0x611], 0);
+  const std::vector<std::uint8_t> image_before(settings_image.tomrik, settings_image.tomrik + 2048);
+  EXPECT_EQ(image_before, image);
 
-  write_file("keep.set", {5});
-  station->failing_records = {{0x09, 3}};
-  choose("keep");
-  keys({'y', key::esc});
-  station_to_file();
-  EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{5});
-  EXPECT_TRUE(saw(" Процесс записи установок в файл прерван "));
+  for (Record failing : {Record{0x0E, 6}, Record{0x0F, 3}, Record{0x09, 3}}) {
+    SCOPED_TRACE(testing::Message() << "record " << failing.first << "," << failing.second);
+    write_file("keep.set", {5});
+    station->failing_records = {failing};
+    station->records_read.clear();
+    choose("keep");
+    keys({'y'});
+    later(key::esc);
+    station_to_file();
+    EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{5});
+    EXPECT_EQ(std::vector<std::uint8_t>(settings_image.tomrik, settings_image.tomrik + 2048), image_before);
+    // Tried four times, and the transfer ends there.
+    EXPECT_EQ(std::count(station->records_read.begin(), station->records_read.end(), failing), 4);
+    EXPECT_EQ(station->records_read.back(), failing);
+    EXPECT_TRUE(saw("         Ошибка связи со станцией          "));
+    EXPECT_FALSE(saw("прерван"));
+  }
 }
 
 TEST_F(TomrikTransfer, FileToStationWritesTheRecordsFromTheFileButNotTheIdentity) {
   // A file read from this station, then changed in one subscriber value.
   choose("t");
-  keys({'y', key::enter});
+  keys({'y'});
+  later(key::enter);
   choose("t");
-  keys({'y', key::esc});
+  keys({'y'});
+  later(key::esc);
   station_to_file();
   auto image = read_file("t.set");
   image[0x200 + 16 * 3 + 5] = 0x99;  // (0x17, 6)
@@ -219,7 +242,8 @@ TEST_F(TomrikTransfer, FileToStationWritesTheRecordsFromTheFileButNotTheIdentity
   std::uint64_t slept = services.clock.slept();
   pauses.marks.clear();
   choose("t");
-  keys({'y', key::esc});
+  keys({'y'});
+  later(key::esc);
   file_to_station();
   auto& w = station->records_written;
   ASSERT_EQ(w.size(), 3u + 19 * 4 + 15 * 16 + 8 + 6 + 128 + 16);
@@ -272,6 +296,110 @@ TEST_F(TomrikTransfer, OpenFailuresAreShownInTheBoxColour) {
   EXPECT_EQ(spy.count("Ошибка открытия файла!"), 2);
   EXPECT_TRUE(station->records_written.empty());
   EXPECT_TRUE(station->records_read.empty());
+}
+
+// The tomrik transfers on a line that misbehaves.
+struct TomrikTransferFaults : TomrikTransfer {
+  int faults_played = 0;
+  std::size_t sent_before_silence = 0;
+  void SetUp() override {
+    TomrikTransfer::SetUp();
+    on_line.line().fault_log = [this](const std::string&) { ++faults_played; };
+  }
+  platform::LoopbackSerialPort& port() { return dynamic_cast<platform::LoopbackSerialPort&>(link_port()); }
+  // The station stops answering when the frame of this record starts.
+  void silent_from(Record record) {
+    station->on_record = [this, record](int group, int index) {
+      if (Record{group, index} != record) return;
+      port().attach(nullptr);
+      sent_before_silence = port().record.sent.size();
+    };
+  }
+  int bytes_since_silence(int byte) {
+    const auto& sent = port().record.sent;
+    return static_cast<int>(std::count(sent.begin() + static_cast<std::ptrdiff_t>(sent_before_silence), sent.end(), byte));
+  }
+};
+
+TEST_F(TomrikTransferFaults, ALineThatLosesAnswersNowAndThenStillMovesEverything) {
+  choose("clean");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  sim::FaultPlan plan;
+  plan.drop = 1.0 / 2000;
+  plan.seed = 5;
+  on_line.line().set_faults(plan);
+  choose("lossy");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  EXPECT_GE(faults_played, 1);
+  auto clean = read_file("clean.set");
+  ASSERT_EQ(clean.size(), 2048u);
+  EXPECT_EQ(read_file("lossy.set"), clean);
+
+  // And back: a changed file arrives whole.
+  int faults_before = faults_played;
+  clean[0x200 + 16 * 3 + 5] ^= 0x5A;  // (0x17, 6)
+  clean[0x5FC] ^= 0x5A;               // (0x0E, 127)
+  write_file("changed.set", clean);
+  choose("changed");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_GE(faults_played, faults_before + 1);
+  EXPECT_EQ(on_line.station.image(), clean);
+  EXPECT_TRUE(saw("Установки загружены в станцию"));
+  EXPECT_FALSE(saw("не полностью"));
+}
+
+TEST_F(TomrikTransferFaults, EscStopsASendAndTheResultSaysItIsPartial) {
+  choose("t");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  station->on_record = [&](int group, int index) {
+    if (group == 0x14 && index == 3) services.keys.add({key::esc, key::esc});
+  };
+  choose("t");
+  keys({'y'});
+  file_to_station();
+  EXPECT_EQ(station->records_written.back(), (Record{0x14, 3}));
+  EXPECT_TRUE(saw("Установки загружены в станцию не полностью"));
+}
+
+TEST_F(TomrikTransferFaults, EscStopsAReadFromASilentStation) {
+  write_file("keep.set", {7});
+  silent_from({0x05, 2});
+  choose("keep");
+  keys({'y'});
+  services.keys.add({key::esc}, 2000);  // pressed 1 s into the transfer, after RTS is up
+  later(key::esc);
+  station_to_file();
+  EXPECT_TRUE(saw(" Процесс записи установок в файл прерван "));
+  EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{7});
+  // The first try had reached the record; one more of thirteen
+  // synchronisation attempts, then Esc.
+  EXPECT_EQ(bytes_since_silence(0xAA), 13);
+
+}
+
+// A station that goes silent while a file is sent: the send ends after two
+// records that failed every try, and says it is partial. Records show no box.
+TEST_F(TomrikTransferFaults, AStationThatGoesSilentEndsTheSend) {
+  choose("t");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  silent_from({0x20, 1});
+  choose("t");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_TRUE(saw("Установки загружены в станцию не полностью"));
+  // Three more tries of (0x20, 1), four of the next, thirteen attempts each.
+  EXPECT_EQ(bytes_since_silence(0xA5), 7 * 13);
 }
 
 struct VersionScreen : TomrikTransfer {};

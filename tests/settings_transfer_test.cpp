@@ -1,6 +1,8 @@
 // Whole-configuration transfers of karvel against the simulated station:
 // what arrives in the file and in the station, the progress line, the
 // identity check, Esc, and blocks that fail on the way.
+#include <algorithm>
+
 #include "settings/karvel_transfers.h"
 #include "settings/settings_commands.h"
 #include "settings_test_support.h"
@@ -118,19 +120,22 @@ TEST_F(KarvelTransfer, EscStopsTheTransferWithoutCreatingAFile) {
   EXPECT_EQ(station->blocks_read, 7);  // an extended key alone does not stop it
 }
 
-TEST_F(KarvelTransfer, FailedBlocksAreShownTheRestIsReadAndNoFileIsWritten) {
+// A block that fails on every try ends the transfer: the file could only be
+// written whole. One box for its last try, and a text of its own.
+TEST_F(KarvelTransfer, ABlockThatKeepsFailingShowsOneBoxAndNoFileIsWritten) {
   write_file("keep.set", {1});
   station->failing_blocks = {0x8000 + 16 * 3, 0x8000 + 16 * 2000};
   choose("keep");
   keys({'y'});
-  later('x');  // the first error box
-  later('x');  // the second
+  later('x');  // the error box
   later(key::esc);
   station_to_file();
-  EXPECT_EQ(station->blocks_read, 2048);
-  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 2);
-  EXPECT_EQ(spy.count(" Процесс записи установок в файл прерван "), 1);
+  EXPECT_EQ(station->blocks_read, 3 + 4);  // blocks 0..2, then block 3 four times
+  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 1);
+  EXPECT_EQ(spy.count("        Ошибка связи со станцией         "), 1);
+  EXPECT_EQ(spy.count("прерван"), 0);
   EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{1});
+  EXPECT_EQ(std::vector<std::uint8_t>(settings_image.karvel, settings_image.karvel + 16), std::vector<std::uint8_t>(16, 0));
 }
 
 TEST_F(KarvelTransfer, AFileThatCannotBeWrittenEndsTheCommand) {
@@ -171,7 +176,8 @@ TEST_F(KarvelTransfer, FileToStationWritesEveryBlockOfAMatchingFile) {
   auto file = karvel_file("K-T216A4");
   write_file("to.set", file);
   choose("to");
-  keys({'y', key::esc});
+  keys({'y'});
+  later(key::esc);
   file_to_station();
   EXPECT_EQ(memory(), file);
   EXPECT_EQ(station->blocks_written, 2048);
@@ -206,7 +212,8 @@ TEST_F(KarvelTransfer, AFileEqualToTheStationsIdentityIsWrittenWhateverItsCharac
   auto file = karvel_file("K-TA1?A\x01");
   write_file("odd.set", file);
   choose("odd");
-  keys({'y', key::esc});
+  keys({'y'});
+  later(key::esc);
   file_to_station();
   EXPECT_EQ(spy.count(" Файл не подходит к станции! "), 0);
   EXPECT_EQ(station->blocks_written, 2048);
@@ -240,13 +247,192 @@ TEST_F(KarvelTransfer, FailedWritesAreShownTheRestIsWrittenAndTheResultSaysSo) {
   later('x');
   later(key::esc);
   file_to_station();
-  EXPECT_EQ(station->blocks_written, 2048);
+  EXPECT_EQ(station->blocks_written, 2048 + 3);  // the failing block four times
   EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 1);
   EXPECT_EQ(spy.count("Установки записаны в станцию не полностью"), 1);
   auto expected = file;
   auto now = memory();
   for (int j = 0; j < 16; ++j) expected[160 + j] = static_cast<std::uint8_t>(now[160 + j]);
   EXPECT_EQ(now, expected);
+}
+
+}  // namespace
+
+namespace {
+
+using test::utf8_at;
+
+// Transfers on a line that misbehaves: blocks tried again, Esc, a station
+// that goes silent, and a file that moves the station to another speed.
+struct KarvelTransferFaults : KarvelTransfer {
+  int faults_played = 0;
+  void SetUp() override {
+    KarvelTransfer::SetUp();
+    link_state.speed_index = 3;  // the station's 57600 baud
+    on_line.line().fault_log = [this](const std::string&) { ++faults_played; };
+  }
+  platform::LoopbackSerialPort& port() { return dynamic_cast<platform::LoopbackSerialPort&>(link_port()); }
+  // The station stops answering when the block at `address` starts; the
+  // bytes sent until then are counted in sent_before_silence.
+  std::size_t sent_before_silence = 0;
+  void silent_from(int address) {
+    station->on_block = [this, address](int a) {
+      if (a != address) return;
+      port().attach(nullptr);
+      sent_before_silence = port().record.sent.size();
+    };
+  }
+  // Frames begun on the silent line: each try of a block sends its command
+  // byte, twice when it goes unanswered.
+  int command_bytes_since_silence(int command) {
+    const auto& sent = port().record.sent;
+    return static_cast<int>(std::count(sent.begin() + static_cast<std::ptrdiff_t>(sent_before_silence), sent.end(), command));
+  }
+};
+
+// A line that loses one answer in 40,000: every lost answer fails its
+// block once, and the block is read again.
+TEST_F(KarvelTransferFaults, ALineThatLosesAnAnswerNowAndThenStillGivesTheWholeFile) {
+  sim::FaultPlan plan;
+  plan.drop = 1.0 / 40000;
+  plan.seed = 2;
+  on_line.line().set_faults(plan);
+  choose("lossy");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  EXPECT_GE(faults_played, 1);
+  EXPECT_EQ(read_file("lossy.set"), memory());
+  EXPECT_EQ(spy.count("        Установки записаны в файл        "), 1);
+
+  // And back: a file sent on the same line arrives whole.
+  int faults_before = faults_played;
+  auto file = karvel_file("K-T216A4");
+  write_file("to.set", file);
+  choose("to");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_GE(faults_played, faults_before + 1);
+  EXPECT_EQ(memory(), file);
+  EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
+  // No box for a block that came on a later try.
+  EXPECT_EQ(spy.count("Нет ответа"), 0);
+  EXPECT_EQ(spy.count("Неверное подтверждение"), 0);
+}
+
+TEST_F(KarvelTransferFaults, ABlockThatFailsThreeTimesIsTakenOnTheFourth) {
+  const int address = 0x8000 + 16 * 7;
+  int tries = 0;
+  station->failing_blocks = {address};
+  station->on_block = [&](int a) {
+    if (a == address && ++tries == 4) station->failing_blocks.clear();
+  };
+  choose("again");
+  keys({'y'});
+  later(key::esc);
+  station_to_file();
+  EXPECT_EQ(tries, 4);
+  EXPECT_EQ(station->blocks_read, 2048 + 3);
+  EXPECT_EQ(read_file("again.set"), memory());
+  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 0);
+
+  auto file = karvel_file("K-T216A4");
+  write_file("to.set", file);
+  tries = 0;
+  station->failing_blocks = {address};
+  choose("to");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_EQ(tries, 4);
+  EXPECT_EQ(memory(), file);
+  EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
+}
+
+// The file's exchange speed differs from the line's: the station moves
+// once it has stored that block, and the program follows it there.
+TEST_F(KarvelTransferFaults, FileToStationFollowsTheStationToTheFilesSpeed) {
+  auto file = karvel_file("K-T216A4");
+  file[0x29] = 1;  // 19200 baud
+  write_file("slow.set", file);
+  choose("slow");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_EQ(memory(), file);
+  EXPECT_EQ(on_line.station.baud(), 19200);
+  EXPECT_EQ(port().record.baud, 19200);
+  EXPECT_EQ(link_state.speed_index, 1);
+  EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
+  EXPECT_EQ(spy.count("Нет ответа"), 0);
+}
+
+// The station stored the speed block but its answer to the check byte was
+// lost: the program finds the station at the new speed and goes on there.
+TEST_F(KarvelTransferFaults, TheSpeedIsFollowedWhenOnlyTheLastAnswerOfItsBlockIsLost) {
+  auto file = karvel_file("K-T216A4");
+  file[0x29] = 2;  // 38400 baud
+  write_file("fast.set", file);
+  // The identity read takes 20 answers and each block written 21; the check
+  // byte of block 2 (0x8020..0x802F) is answer 20 + 3 * 21.
+  sim::FaultPlan plan;
+  plan.at_answer[20 + 3 * 21] = sim::Fault::drop;
+  on_line.line().set_faults(plan);
+  choose("fast");
+  keys({'y'});
+  later(key::esc);
+  file_to_station();
+  EXPECT_EQ(faults_played, 1);
+  EXPECT_EQ(memory(), file);
+  EXPECT_EQ(link_state.speed_index, 2);
+  EXPECT_EQ(port().record.baud, 38400);
+  EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
+}
+
+TEST_F(KarvelTransferFaults, EscStopsASendAndTheResultSaysItIsPartial) {
+  auto file = karvel_file("K-T216A4");
+  write_file("to.set", file);
+  station->on_block = [&](int address) {
+    if (address == 0x8000 + 16 * 100) services.keys.add({key::esc, key::esc});
+  };
+  choose("to");
+  keys({'y'});
+  file_to_station();
+  EXPECT_EQ(station->blocks_written, 101);
+  EXPECT_EQ(spy.count("Установки записаны в станцию не полностью"), 1);
+}
+
+// A station that goes silent in the middle of a send: one box for the
+// first block that fails, and the next failing block ends the send.
+TEST_F(KarvelTransferFaults, AStationThatGoesSilentEndsTheSendAfterOneBox) {
+  write_file("to.set", karvel_file("K-T216A4"));
+  silent_from(0x8000 + 16 * 10);
+  choose("to");
+  keys({'y'});
+  later('x');  // the box
+  later(key::esc);
+  file_to_station();
+  EXPECT_EQ(spy.count("Нет ответа от внешнего устройства."), 1);
+  EXPECT_EQ(spy.count("Установки записаны в станцию не полностью"), 1);
+  // Three more tries of block 10, four of block 11, each command byte sent
+  // twice; nothing after.
+  EXPECT_EQ(command_bytes_since_silence(0xBE), 2 * 7);
+}
+
+// Reading from a silent station, Esc is taken between two tries.
+TEST_F(KarvelTransferFaults, EscStopsAReadFromASilentStation) {
+  write_file("keep.set", {7});
+  silent_from(0x8000 + 16 * 20);
+  choose("keep");
+  keys({'y'});
+  services.keys.add({key::esc}, 500);  // pressed while the first tries fail
+  later(key::esc);
+  station_to_file();
+  EXPECT_EQ(spy.count(" Процесс записи установок в файл прерван "), 1);
+  EXPECT_EQ(spy.count("Нет ответа"), 0);
+  EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{7});
+  EXPECT_EQ(command_bytes_since_silence(0xBD), 2);  // the second try, and then Esc
 }
 
 }  // namespace

@@ -40,6 +40,9 @@ class StationOnLine {
   StationOnLine(const StationOnLine&) = delete;
   StationOnLine& operator=(const StationOnLine&) = delete;
 
+  // The line to the station, for faults to play on it.
+  sim::StationLine& line() { return line_; }
+
   // Makes this station the far end of the link's port, open at its speed.
   void plug_in() {
     auto port = std::make_unique<platform::LoopbackSerialPort>(&line_);

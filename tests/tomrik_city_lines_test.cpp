@@ -158,6 +158,19 @@ TEST_F(CityLines, HoldTimesOffTheCycleStepOntoIt) {
   EXPECT_EQ(writes_of(12, 1), 2);
 }
 
+// Enter on a stored hold time above 180, not stepped, leaves the station's
+// record alone: nothing above 180 is ever written.
+TEST_F(CityLines, AHoldTimeAbove180IsNeverWrittenBack) {
+  rec(12, 1) = {199};
+  rec(12, 2) = {181};
+  go(1, 12);
+  keys({key::enter, key::enter, 0, key::right, key::enter, key::enter, key::esc});
+  city_lines_screen();
+  EXPECT_EQ(writes_of(12, 1), 0);
+  EXPECT_EQ(writes_of(12, 2), 0);
+  EXPECT_EQ(rec(12, 1), std::vector<std::uint8_t>{199});
+}
+
 // Each value fills its cell; a station value too wide for it shows blank.
 TEST_F(CityLines, ValuesFillTheirCellsAndTooWideOnesShowBlank) {
   rec(11, 1) = {10};  // 1000 ms: four digits in a cell of three

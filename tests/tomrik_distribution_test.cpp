@@ -33,18 +33,21 @@ TEST_F(Distribution, EnterTidiesThePlacesAsTheRuleSays) {
   confirm_row1(1);
   keys({key::esc});
   call_distribution_screen(1);
-  EXPECT_EQ(rec(8, 1), (Bytes{2, 0, 5, 0}));
+  // The repeated subscriber goes, and the members close up to the front.
+  EXPECT_EQ(rec(8, 1), (Bytes{2, 5, 0, 0}));
   keys({key::enter, key::enter});
   keys({0, key::down, 0, key::down, 0, key::down});  // line 2, group 1
   keys({key::enter, key::enter, key::esc});
   call_distribution_screen(1);
   EXPECT_EQ(rec(8, 1), (Bytes{2, 5, 0, 0}));
-  EXPECT_EQ(rec(8, 2), (Bytes{0, 3, 4, 0}));
+  // Two empty places together leave no gap at the front.
+  EXPECT_EQ(rec(8, 2), (Bytes{3, 4, 0, 0}));
   EXPECT_EQ(place(1, 1), " 12");
   EXPECT_EQ(place(2, 1), " 15");
   EXPECT_EQ(place(3, 1), "Нет");
-  EXPECT_EQ(place(1, 4), "Нет");
-  EXPECT_EQ(place(2, 4), " 13");
+  EXPECT_EQ(place(1, 4), " 13");
+  EXPECT_EQ(place(2, 4), " 14");
+  EXPECT_EQ(place(3, 4), "Нет");
 }
 
 TEST_F(Distribution, AnEmptyPlaceIsFilledFromTheLeftAndTheCycleEndsAtTheLastSubscriber) {

@@ -88,19 +88,13 @@ int redraw_places(const GridCursor& grid, int period, int row) {
   return link_ok;
 }
 
-// Equal subscribers keep only their first place; then each of the places 1,
-// 2, 3 that is empty is closed up by moving the places behind it forward.
-// Every place is looked at once, so two empty places together can leave a
-// gap.
+// Equal subscribers keep only their first place; then the members close up
+// to the front, so the group never starts with an empty place.
 void tidy_places(int* code) {
   for (int a = 0; a < places; ++a)
     for (int b = a + 1; b < places; ++b)
       if (code[a] == code[b]) code[b] = 0;
-  for (int p = 0; p < places - 1; ++p) {
-    if (code[p] != 0) continue;
-    for (int q = p; q < places - 1; ++q) code[q] = code[q + 1];
-    code[places - 1] = 0;
-  }
+  close_gaps(code, places);
 }
 
 // Edits the place under the cursor in the current row; an empty place is
@@ -185,7 +179,7 @@ void call_distribution_screen(int period) {
     if (k == key::enter && line_here) {
       if (grid.column == delay_column) {
         if (row_group(row) > 1)
-          status = edit_table_cell(grid, delay_group, row_line(row), delay_position(period, row), delay_rule);
+          status = edit_table_cell(grid, {delay_group, row_line(row), delay_position(period, row)}, delay_rule);
       } else {
         status = edit_place(grid, period);
       }

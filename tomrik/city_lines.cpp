@@ -100,7 +100,7 @@ const LineRow rows[12] = {
     {"Разрешение DISA ночь"_cp, 7, 0, {allowed_text, toggle}},
     {"Время ожидания DISA "_cp, 13, 8, {seconds_text, next_seconds}},
     {"Время разрыва линии "_cp, 11, 0, {break_time_text, next_break_time}},
-    {"Время удержания лин."_cp, 12, 0, {hold_time_text, next_hold_time}},
+    {"Время удержания лин."_cp, 12, 0, {hold_time_text, next_hold_time, 180}},
 };
 
 // Line c stands in grid column c, parameter r in grid row r.
@@ -198,7 +198,7 @@ int edit_cell(const GridCursor& grid) {
   const int line = grid.column, row = grid.row;
   if (row == code_row) return edit_long_distance_code(grid, line);
   const LineRow& r = rows[row - 1];
-  return edit_table_cell(grid, r.group, line + r.index_offset, 1, r.rule, row == hold_row ? draw_hold_everywhere : nullptr);
+  return edit_table_cell(grid, {r.group, line + r.index_offset}, r.rule, row == hold_row ? draw_hold_everywhere : nullptr);
 }
 
 }  // namespace

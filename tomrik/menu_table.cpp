@@ -12,6 +12,12 @@
 namespace {
 void day_distribution_screen() { call_distribution_screen(1); }
 void night_distribution_screen() { call_distribution_screen(2); }
+void subscriber_settings_page1() { subscriber_settings_screen(1); }
+void subscriber_settings_page2() { subscriber_settings_screen(2); }
+template <int Group>
+void permission_screen() {
+  permission_table_screen(Group);
+}
 void common_phone_book() { phone_book_screen(17); }
 void individual_phone_book() { phone_book_screen(0); }
 void allowed_numbers_screen() { number_control_screen(0); }
@@ -32,19 +38,19 @@ const MenuTable tomrik_menu_table = {{
          {" Установки городских линий"_cp, city_lines_screen},
          {" Распределение вызовов из города днем"_cp, day_distribution_screen},
          {" Распределение вызовов из города ночью"_cp, night_distribution_screen},
-         {" Установки внутренних абонентов 1"_cp, nullptr},    // subscriber_settings_screen(1)
-         {" Установки внутренних абонентов 2"_cp, nullptr},    // subscriber_settings_screen(2)
-         {" Разрешения выхода в город днем"_cp, nullptr},      // permission_table_screen(26)
-         {" Разрешения выхода в город ночью"_cp, nullptr},     // permission_table_screen(27)
-         {" Разрешения выхода в межгород днем"_cp, nullptr},   // permission_table_screen(28)
-         {" Разрешения выхода в межгород ночью"_cp, nullptr},  // permission_table_screen(29)
-         {" Разрешения команд 15 и 17"_cp, nullptr},           // permission_table_screen(30)
-         {" Назначение закрытого набора"_cp, nullptr},         // permission_table_screen(32)
-         {" Разрешение команды 8 абонентам"_cp, nullptr},      // permission_table_screen(33)
-         {" Режимы тарификации абонентов"_cp, nullptr},        // tariffing_modes_screen
-         {" Группы перехвата"_cp, nullptr},                    // pickup_groups_screen
-         {" Группы общего вызова"_cp, nullptr},                // call_groups_screen
-         {" Выбор мелодии в городскую линию"_cp, nullptr},     // melody_screen
+         {" Установки внутренних абонентов 1"_cp, subscriber_settings_page1},
+         {" Установки внутренних абонентов 2"_cp, subscriber_settings_page2},
+         {" Разрешения выхода в город днем"_cp, permission_screen<26>},
+         {" Разрешения выхода в город ночью"_cp, permission_screen<27>},
+         {" Разрешения выхода в межгород днем"_cp, permission_screen<28>},
+         {" Разрешения выхода в межгород ночью"_cp, permission_screen<29>},
+         {" Разрешения команд 15 и 17"_cp, permission_screen<30>},
+         {" Назначение закрытого набора"_cp, permission_screen<32>},
+         {" Разрешение команды 8 абонентам"_cp, permission_screen<33>},
+         {" Режимы тарификации абонентов"_cp, tariffing_modes_screen},
+         {" Группы перехвата"_cp, pickup_groups_screen},
+         {" Группы общего вызова"_cp, call_groups_screen},
+         {" Выбор мелодии в городскую линию"_cp, melody_screen},
      }},
     {"Зап. книжки"_cp, 26, 34,
      {

@@ -8,7 +8,6 @@
 
 #include "cp866.h"
 #include "link/link.h"
-#include "ruled_table.h"
 #include "screen.h"
 #include "screens.h"
 #include "table_screens.h"
@@ -137,7 +136,7 @@ class NumberControl {
 };
 
 void draw_number_control_frame(int list) {
-  draw_ruled_table({{4, 7, 24}, {1, 8, 80}, {26, 44, 62}});
+  draw_table_frame({{4, 7, 24}, {1, 8, 80}, {26, 44, 62}});
   print_at(2, 5, " Номер"_cp, COLOR_SCREEN);
   print_at(2, 6, "Строки"_cp, COLOR_SCREEN);
   print_at(15, 3,
@@ -228,7 +227,7 @@ class Command8Paths {
 };
 
 void draw_command8_frame() {
-  draw_ruled_table({{4, 7, 24}, {1, 32, 80}, {44, 56, 68}});
+  draw_table_frame({{4, 7, 24}, {1, 32, 80}, {44, 56, 68}});
   print_at(2, 6, "  Код набора после команды 8 "_cp, COLOR_SCREEN);
   for (int i = 1; i <= line_count(); ++i) {
     print_at(34 + 12 * (i - 1), 5, "  Выход "_cp, COLOR_SCREEN);

@@ -6,9 +6,7 @@
 #include <string>
 
 #include "cp866.h"
-#include "facts/station_facts.h"
 #include "link/link.h"
-#include "ruled_table.h"
 #include "screen.h"
 #include "screens.h"
 #include "table_screens.h"
@@ -245,7 +243,7 @@ class PhoneBook {
 };
 
 void draw_book_frame() {
-  draw_ruled_table({{4, 6, 23}, {16, 59}, {31}});
+  draw_table_frame({{4, 6, 23}, {16, 59}, {31}});
   print_at(18, 5, "Номер записи"_cp, COLOR_SCREEN);
   print_at(38, 5, "Номер телефона"_cp, COLOR_SCREEN);
 }
@@ -254,7 +252,7 @@ void draw_book_frame() {
 // 10), until a number of the station's subscribers comes: that book's
 // record group, or 0 after Esc.
 int ask_book_group() {
-  const int last_number = std::clamp(link_state.subscriber_count, 0, facts::tomrik_max_subscribers) + 10;
+  const int last_number = subscriber_count() + 10;
   for (;;) {
     print_at(24, 3, std::string(32, ' '), COLOR_SCREEN);
     print_at(21, 3, "Записная книжка абонента номер "_cp, COLOR_SCREEN);
@@ -361,7 +359,7 @@ void phone_book_screen(int book) {
 
 void special_cell_screen() {
   clear_screen();
-  draw_ruled_table({{4, 6}, {15, 66}, {}});
+  draw_table_frame({{4, 6}, {15, 66}, {}});
   hint_clear_keys();
   if (!table_screen_start()) return;
   print_at(24, 3, "Специальная ячейка записной книжки"_cp, COLOR_SCREEN);

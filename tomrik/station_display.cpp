@@ -21,6 +21,7 @@
 #include "screens.h"
 #include "settings/call_record.h"
 #include "settings/run_state.h"
+#include "table_screens.h"
 
 namespace {
 
@@ -72,9 +73,6 @@ PartyState* city_line(int line) {
 CallUnderWay* call_on(int line) {
   return line >= 1 && line <= facts::tomrik_max_lines ? &known().calls[line - 1] : nullptr;
 }
-
-int shown_subscribers() { return std::clamp(link_state.subscriber_count, 0, facts::tomrik_max_subscribers); }
-int shown_lines() { return std::clamp(link_state.city_line_count, 0, facts::tomrik_max_lines); }
 
 // "protokol.txt" and "tarif.dat", each nullptr when it could not be opened.
 struct DisplayFiles {
@@ -351,9 +349,9 @@ void draw_table() {
     print_at_plain(44 + channel_step * j, 2, format("Кн %d"_cp, j + 1));
     draw_frame(47 + channel_step * j, first_subscriber_row, 47 + channel_step * j, last_table_row, boxch::vertical);
   }
-  for (int k = 1; k <= shown_subscribers(); ++k) draw_subscriber_row(k);
+  for (int k = 1; k <= subscriber_count(); ++k) draw_subscriber_row(k);
   print_at_plain(1, 20, "Линия"_cp);
-  for (int l = 1; l <= shown_lines(); ++l) draw_line_row(l);
+  for (int l = 1; l <= line_count(); ++l) draw_line_row(l);
 }
 
 // A file the display cannot open: its message, a key, and the display goes

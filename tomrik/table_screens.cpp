@@ -1,5 +1,11 @@
+// read_plain_key (one key; an extended key comes back as 0) is shared with
+// the transfers.
+#include "settings/transfer_frame.h"
 #include "table_screens.h"
 
+#include <algorithm>
+
+#include "facts/station_facts.h"
 #include "link/link.h"
 #include "screen.h"
 #include "toolkit/hints.h"
@@ -24,49 +30,113 @@ int table_read(int group, int index) {
 
 bool table_has_byte(int position) { return position >= 1 && position <= table_record[0]; }
 
+bool table_is_length(int length) { return table_record[0] == length; }
+
 void table_fit_length(int count) {
   for (int i = table_record[0] + 1; i <= count; ++i) table_record[i] = 0;
   table_record[0] = count;
 }
 
-int line_count() { return link_state.city_line_count < 4 ? link_state.city_line_count : 4; }
+int line_count() { return std::clamp(link_state.city_line_count, 0, facts::tomrik_max_lines); }
+
+int subscriber_count() { return std::clamp(link_state.subscriber_count, 0, facts::tomrik_max_subscribers); }
+
+void draw_subscriber_numbers(int column, int first_row) {
+  for (int k = 1; k <= subscriber_count(); ++k) print_at(column, first_row + k - 1, format("%2d", k + 10), COLOR_SCREEN);
+}
+
+void close_gaps(int* code, int count) {
+  std::stable_partition(code, code + std::max(count, 0), [](int c) { return c != 0; });
+}
 
 namespace {
 
-void draw_value(const GridCursor& grid, int value, const CellRule& rule, CellDraw draw, std::uint8_t colour) {
-  if (draw)
-    draw(grid, value, colour);
-  else
-    show_record_cell(grid.current_cell(), table_record, value, rule, colour);
-  grid_goto(grid);
-}
+// The joint where a vertical line meets a horizontal one, by the horizontal
+// line (the top, one between, the bottom) and the vertical (the left edge,
+// a double line inside, the right edge, a single line inside).
+enum Rank { top_line, middle_line, bottom_line };
+enum Upright { left_edge, inner_double, right_edge, inner_single };
+constexpr std::uint8_t joints[3][4] = {
+    {boxch::d_top_left, boxch::d_t_down, boxch::d_top_right, boxch::t_down_double},
+    {boxch::d_t_right, boxch::d_cross, boxch::d_t_left, boxch::cross_double},
+    {boxch::d_bottom_left, boxch::d_t_up, boxch::d_bottom_right, boxch::t_up_double},
+};
 
 }  // namespace
 
-int edit_table_cell(const GridCursor& grid, int group, int index, int position, const CellRule& rule, CellDraw draw) {
-  if (int status = table_read(group, index); status != link_ok) return status;
-  if (!table_has_byte(position)) return link_ok;
+void draw_table_frame(const TableFrame& frame) {
+  if (frame.rows.size() < 2 || frame.double_columns.size() < 2) return;
+  const int left = frame.double_columns.front(), right = frame.double_columns.back();
+  const int top = frame.rows.front(), bottom = frame.rows.back();
+  set_colour(COLOR_SCREEN);
+  for (int y : frame.rows) draw_frame(left + 1, y, right - 1, y, boxch::d_horizontal);
+  // The verticals reach the bottom edge, where the joints take their last
+  // place: a frame one row high still gets its sides.
+  for (int x : frame.double_columns) draw_frame(x, top + 1, x, bottom, boxch::d_vertical);
+  for (int x : frame.single_columns) draw_frame(x, top + 1, x, bottom, boxch::vertical);
+  for (int y : frame.rows) {
+    const Rank rank = y == top ? top_line : y == bottom ? bottom_line : middle_line;
+    for (int x : frame.double_columns) put_at(x, y, joints[rank][x == left ? left_edge : x == right ? right_edge : inner_double]);
+    for (int x : frame.single_columns) put_at(x, y, joints[rank][inner_single]);
+  }
+}
+
+bool table_holds(const RecordCell& cell) {
+  return table_has_byte(cell.position) && (cell.length == 0 || table_is_length(cell.length));
+}
+
+namespace {
+
+// Where an edited value is drawn: at its place by the rule's text, or by
+// the screen's own drawing on the grid.
+struct ValuePlace {
+  ScreenPos at;
+  const GridCursor* grid = nullptr;
+  CellDraw draw = nullptr;
+};
+
+void draw_value(const ValuePlace& place, int value, const CellRule& rule, std::uint8_t colour) {
+  if (place.draw)
+    place.draw(*place.grid, value, colour);
+  else
+    show_record_cell(place.at, table_record, value, rule, colour);
+  goto_xy(place.at);
+}
+
+int edit_value(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
+  if (int status = table_read(cell.group, cell.index); status != link_ok) return status;
+  if (!table_holds(cell)) return link_ok;
   hint_edit_value();
-  int& value = table_record[position];
-  draw_value(grid, value, rule, draw, COLOR_BOX);
+  int& value = table_record[cell.position];
+  draw_value(place, value, rule, COLOR_BOX);
   int k;
-  if (draw) {
+  if (place.draw) {
     for (;;) {
       k = read_plain_key();
       if (k == key::esc || k == key::enter) break;
       if (k == key::space) {
         value = rule.next(value) & 0xFF;
-        draw_value(grid, value, rule, draw, COLOR_BOX);
+        draw_value(place, value, rule, COLOR_BOX);
       }
     }
   } else {
-    k = edit_record_cell(grid.current_cell(), table_record, value, rule);
+    k = edit_record_cell(place.at, table_record, value, rule);
     value &= 0xFF;
   }
-  if (k == key::enter) {
-    if (int status = link_write_record(table_record, group, index); status != link_ok) return status;
+  if (k == key::enter && value <= rule.highest) {
+    if (int status = link_write_record(table_record, cell.group, cell.index); status != link_ok) return status;
   }
-  if (int status = table_read(group, index); status != link_ok) return status;
-  if (table_has_byte(position)) draw_value(grid, table_record[position], rule, draw, COLOR_SCREEN);
+  if (int status = table_read(cell.group, cell.index); status != link_ok) return status;
+  if (table_holds(cell)) draw_value(place, table_record[cell.position], rule, COLOR_SCREEN);
   return link_ok;
+}
+
+}  // namespace
+
+int edit_table_cell(const GridCursor& grid, const RecordCell& cell, const CellRule& rule, CellDraw draw) {
+  return edit_value({grid.current_cell(), &grid, draw}, cell, rule);
+}
+
+int edit_record_at(ScreenPos at, const RecordCell& cell, const CellRule& rule) {
+  return edit_value({at, nullptr, nullptr}, cell, rule);
 }

@@ -1,10 +1,13 @@
 #pragma once
 // What the tomrik table screens share: the one record buffer they all work
-// in, the connection check and control line on entry, and the edit of one
-// cell of a record (re-read, change with Space, write on Enter, read back).
+// in, the connection check and control line on entry, the ruled frame of a
+// table, the subscriber rows, the closing of gaps in a list of members, and
+// the edit of one value of a record (re-read, change with Space, write on
+// Enter, read back).
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
@@ -22,22 +25,62 @@ int table_read(int group, int index);
 // The record has the 1-based data byte `position`.
 bool table_has_byte(int position);
 
+// The record just read has exactly `length` data bytes. The screens whose
+// records have one fixed length show any other length blank and never edit
+// it, so no byte beyond what the station sent is ever taken.
+bool table_is_length(int length);
+
 // Fills the places N+1..count with 0 and sets the length to count, so a
 // record the station sent short never carries stale buffer bytes.
 void table_fit_length(int count);
 
 // The city lines a table shows: the station's count, at most four.
 int line_count();
+// The subscribers a table shows: the station's count, at most the sixteen
+// rows the tables have.
+int subscriber_count();
 
-// Edits data byte `position` of record (group, index) at the grid's current
-// cell: re-read, hint_edit_value, Space by the rule, Enter writes. Either way
-// the record is read again and the cell redrawn in COLOR_SCREEN. Returns 0
-// or the failed link status. `draw` (optional) redraws the value in a colour
-// in place of show_record_cell, for rows shown in more than one cell.
+// Prints each subscriber's telephone number (code + 10, "%2d") at `column`,
+// subscriber k on row first_row + k - 1.
+void draw_subscriber_numbers(int column, int first_row);
+
+// Moves the members (non-zero codes) to the front in their order and the
+// empty places (0) behind them, so a list never starts with a gap while it
+// has members: 0, 0, 3, 4 becomes 3, 4, 0, 0.
+void close_gaps(int* code, int count);
+
+// A table's ruled frame, all double lines but the single inner verticals.
+// `rows` are the horizontal lines, the first the top edge and the last the
+// bottom edge; `double_columns` the double verticals, the first and last the
+// outer edges; `single_columns` the single ones. Horizontal lines run between
+// the outer edges and verticals between the top and bottom, and every
+// crossing gets its joint.
+struct TableFrame {
+  std::vector<int> rows;
+  std::vector<int> double_columns;
+  std::vector<int> single_columns;
+};
+void draw_table_frame(const TableFrame& frame);
+
+// One value of a record: data byte `position` of record (group, index). With
+// `length` not 0 a record of any other length is shown blank and not edited;
+// with 0 any record that holds the byte is.
+struct RecordCell {
+  int group;
+  int index;
+  int position = 1;
+  int length = 0;
+};
+
+// The record just read holds the cell's value.
+bool table_holds(const RecordCell& cell);
+
+// Edits a cell's value at the grid's current cell: re-read, hint_edit_value,
+// Space by the rule, Enter writes. Either way the record is read again and
+// the cell redrawn in COLOR_SCREEN. Returns 0 or the failed link status.
+// `draw` (optional) redraws the value in a colour in place of
+// show_record_cell, for rows shown in more than one cell.
 using CellDraw = void (*)(const GridCursor& grid, int value, std::uint8_t colour);
-int edit_table_cell(const GridCursor& grid, int group, int index, int position, const CellRule& rule,
-                    CellDraw draw = nullptr);
-
-// read_plain_key (one key; an extended key comes back as 0) is shared with
-// the transfers.
-#include "settings/transfer_frame.h"
+int edit_table_cell(const GridCursor& grid, const RecordCell& cell, const CellRule& rule, CellDraw draw = nullptr);
+// The same for a value shown at a place of its own, outside the grid.
+int edit_record_at(ScreenPos at, const RecordCell& cell, const CellRule& rule);

@@ -101,9 +101,10 @@ int show_choice(ScreenPos at, int address, std::uint8_t colour, const ChoiceKind
 int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_speed = false) {
   if (check_access() != 0) return -1;
   if (kind.hint) kind.hint();
+  // A value that could not be read is not edited: Enter would write
+  // whatever the link buffer held.
   int status = show_choice(at, address, COLOR_BOX, kind);
-  if (status != link_ok && !kind.blank_on_failed_read) return status;
-  bool written = false;
+  if (status != link_ok) return status;
   for (;;) {
     int scan;
     int k = read_plain_key(scan);
@@ -112,21 +113,14 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
       link_buffer[0] = kind.next(byte_value(0)) & 0xFF;
       print_field(at, kind.text(byte_value(0)), COLOR_BOX);
     } else if (k == key::enter) {
-      written = true;
+      int value = byte_value(0);
       int write_status = link_write_block(address, 1);
-      // The station changes its speed as soon as it has the byte, so its
-      // answer to the check byte may be lost: the speed is followed anyway.
-      if (write_status != link_ok && !follow_speed) return write_status;
+      // The station moves to a new speed as soon as it has stored it; the
+      // program follows only a station that took the byte.
+      if (follow_speed && address == facts::karvel_speed_address) link_follow_station_speed(value, write_status, 1);
+      if (write_status != link_ok) return write_status;
       break;
     }
-  }
-  // Only a connected station has a speed to follow; in file mode there is
-  // no port to switch.
-  if (follow_speed && written && address == facts::karvel_speed_address && link_state.station_connected) {
-    link_state.speed_index = byte_value(0) % facts::karvel_speed_count;
-    link_open_port();
-    link_rts_on();
-    wait_ms(100);
   }
   return show_choice(at, address, COLOR_SCREEN, kind);
 }

@@ -74,6 +74,10 @@ void show_access_denied();
 struct CellRule {
   std::string (*text)(int value);  // CP866 text of the value
   int (*next)(int value);          // the value after one Space
+  // The largest value the station may be sent: a stored value above it (a
+  // garbled record) is shown but written back only once Space has stepped
+  // it onto the cycle.
+  int highest = 255;
 };
 void show_record_cell(ScreenPos at, const int* record, int value, const CellRule& rule, std::uint8_t colour);
 // Space changes `value` by the rule and reprints it; returns Enter or Esc for

@@ -139,6 +139,8 @@ const HintLine bulk_keys = {tomrik, 1,
                             {{"F1", " Установить всю колонку   "_cp},
                              {"F2", " Установить всю строку   "_cp},
                              {"F3", " Установить всю таблицу"_cp}}};
+// The station-wide day/night setting of the subscriber settings page.
+const HintLine day_night_key = {tomrik, 1, {{" F1 ", " - Изменение разрешения переключения режимов День/Ночь "_cp}}};
 const HintLine choose_param = {tomrik, 25,
                                {{"СТРЕЛКИ"_cp, " Выбор параметра для изменения             "_cp},
                                 {"ENTER", " Изменение   "_cp},
@@ -202,6 +204,7 @@ void hint_clear_book() { paint(clear_book); }
 void hint_confirm_clear() { paint(confirm_clear); }
 void hint_clearing() { paint(clearing); }
 void hint_bulk_keys() { paint(bulk_keys); }
+void hint_day_night_key() { paint(day_night_key); }
 void hint_choose_param() { paint(choose_param); }
 void hint_melody_keys() { paint(melody_keys); }
 void hint_name_edit() { paint(name_edit); }

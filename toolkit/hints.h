@@ -29,6 +29,7 @@ void hint_clear_book();
 void hint_confirm_clear();
 void hint_clearing();
 void hint_bulk_keys();
+void hint_day_night_key();
 void hint_choose_param();
 void hint_melody_keys();
 void hint_name_edit();

@@ -84,10 +84,16 @@ void draw_frame(int x1, int y1, int x2, int y2, std::uint8_t line_char) {
     bool dbl = line_char == boxch::d_horizontal || line_char == boxch::d_vertical;
     std::uint8_t h = dbl ? boxch::d_horizontal : boxch::horizontal;
     std::uint8_t v = dbl ? boxch::d_vertical : boxch::vertical;
-    draw_frame(x1 + 1, y1, x2 - 1, y1, h);
-    draw_frame(x1 + 1, y2, x2 - 1, y2, h);
-    draw_frame(x1, y1 + 1, x1, y2 - 1, v);
-    draw_frame(x2, y1 + 1, x2, y2 - 1, v);
+    // The edges are drawn a character at a time: an edge one character
+    // long (a box one row or one column inside) is an edge too.
+    for (int x = x1 + 1; x < x2; ++x) {
+      put_at(x, y1, h);
+      put_at(x, y2, h);
+    }
+    for (int y = y1 + 1; y < y2; ++y) {
+      put_at(x1, y, v);
+      put_at(x2, y, v);
+    }
     auto corner = [](int x, int y, std::uint8_t c) {
       goto_xy(x, y);
       put_char(c);

@@ -150,6 +150,21 @@ bool is_serial_speed(int baud) {
 // The programs' port names are the device names the system knows.
 std::string serial_device_path(const std::string& name) { return name == "COM1" || name == "COM2" ? name : std::string(); }
 
-std::unique_ptr<SerialPort> make_system_serial_port() { return std::make_unique<Win32Port>(); }
+// Windows sets a USB adapter's latency timer in the driver's own
+// properties, not through the port: the driver here has no such setting.
+namespace {
+class NoLatencySetting : public SerialDriver {
+ public:
+  bool low_latency(int, bool&) override { return false; }
+  bool set_low_latency(int, bool) override { return false; }
+};
+}  // namespace
+
+SerialDriver& system_serial_driver() {
+  static NoLatencySetting driver;
+  return driver;
+}
+
+std::unique_ptr<SerialPort> make_system_serial_port(SerialDriver*) { return std::make_unique<Win32Port>(); }
 
 }  // namespace platform

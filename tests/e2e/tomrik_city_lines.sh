@@ -40,7 +40,7 @@ wait_for "12 Секунд" || finish
 keys Escape
 keys Down Enter
 wait_for "Распределение вызовов из городских линий днем" || finish
-keys Enter Enter                       # tidy 2, 2, 0, 5
+keys Enter Enter                       # tidy 2, 2, 0, 5 to 2, 5, 0, 0
 sleep 0.5
 keys Escape Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
@@ -53,7 +53,7 @@ import sys
 before = open(f"{sys.argv[1]}/before.set", "rb").read()
 after = open(f"{sys.argv[1]}/after.set", "rb").read()
 want = {0x080: 1, 0x0B1: 6, 0x0C8: 8, 0x0C9: 0, 0x0CA: 0, 0x0CB: 0, 0x113: 12,
-        0x140: 2, 0x141: 0, 0x142: 5, 0x143: 0}
+        0x140: 2, 0x141: 5, 0x142: 0, 0x143: 0}
 for offset, value in want.items():
     if after[offset] != value:
         sys.exit(f"FAIL: byte 0x{offset:03X} is {after[offset]}, expected {value}")

@@ -1,0 +1,75 @@
+#pragma once
+// Pages of one 256-byte block that the internal port editor and the city
+// line editor share: the frame every such page runs in, the four
+// general-call groups and the operating variants per station mode. Each
+// page is given its texts, offsets, parameters and the way the user moves
+// between blocks, so one page serves ports and lines alike.
+
+#include <functional>
+
+#include "karvel/field_rows.h"
+#include "toolkit/screen.h"
+
+// The block a page edits and how the user reaches the others.
+struct BlockChoice {
+  int* current;                                  // the port or line number shown
+  int (*block_address)(int number);              // the number's 256-byte block
+  int (*switch_keys)(int number, int key_code);  // the number after a key (PgUp, PgDn, Home, End, F9)
+};
+
+// What one page adds to the frame.
+struct BlockPage {
+  ScreenPos number_at;  // where the block's number stands, as "%2d"
+  bool port_key_hint;   // F9's hint on row 2
+  // Shows every value of the block; stops at the first failed read, so a
+  // silent station costs one error box per drawing, and returns its status.
+  std::function<int(const GridCursor& grid, int block)> show_values;
+  // The help topic of the current cell, 0 for none.
+  std::function<int(const GridCursor& grid)> topic;
+  // Enter on the current cell; cells without an editor do nothing.
+  std::function<void(const GridCursor& grid, int number, int block)> enter;
+};
+
+// The page frame: shows the number and the values, then until Esc: the hint
+// lines, the arrows, F10 for the cell's topic, the block-switching keys
+// (the values of the new block are shown and the cursor keeps its cell) and
+// Enter.
+void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page);
+
+// ------------------------------------------------------- general-call groups
+
+struct CallGroupsPage {
+  const char* title;   // at column 20, row 2, over the page menu's line
+  int groups_offset;   // group g (1..4) at groups_offset + 16 (g - 1) of the block
+  int parameter;       // protection level and help topic of every member
+  bool port_key_hint;
+};
+
+// Four strips of 16 members; each edit packs its group again, with 255 in
+// the free places.
+void run_call_groups_page(const CallGroupsPage& page, const BlockChoice& choice);
+
+// ------------------------------------------------------ operating variants
+
+// A row of the variants table below the mode names: its label (printed at
+// column 3) and its field, whose address is the offset of station mode 0;
+// mode m adds `mode_step` x m.
+struct VariantRow {
+  const char* label;
+  FieldRow field;  // field.level is the row's parameter and help topic
+};
+
+struct VariantsPage {
+  const char* title;
+  ScreenPos title_at;
+  int blank_from, blank_width;  // of row 2, where the page menu's line stood
+  const VariantRow* rows;       // grid rows 2, 3, ..; labels from screen row 9
+  int row_count;
+  int mode_step;
+  bool port_key_hint;
+};
+
+// The table of the four station modes: row 1 the mode names (the station's
+// current mode, byte 0x8024 read whenever the values are shown, in the box
+// colour), the page's rows below. The cursor starts on row 2.
+void run_variants_page(const VariantsPage& page, const BlockChoice& choice);

@@ -1,0 +1,314 @@
+// Exit groups of karvel: the exit code table of each group, with its
+// routing tables (F1) and dial control tables (F2) at the right.
+#include "karvel/exit_groups.h"
+
+#include <initializer_list>
+#include <vector>
+
+#include "karvel/context_help.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "platform/cp866.h"
+#include "toolkit/field_editors.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+// ------------------------------------------------------------ frames
+
+// Joints where vertical lines meet a double horizontal line: the outer
+// columns take the row's ends, the inner ones its middle piece.
+void put_joints(int row, std::initializer_list<int> columns, std::uint8_t first, std::uint8_t middle,
+                std::uint8_t last) {
+  const int left = *columns.begin(), right = *(columns.end() - 1);
+  for (int column : columns) put_at(column, row, column == left ? first : column == right ? last : middle);
+}
+
+void put_single_joints(int row, std::initializer_list<int> columns, std::uint8_t joint) {
+  for (int column : columns) put_at(column, row, joint);
+}
+
+// A table at the right: double lines at rows 5, 7 and 23 from column 55
+// to 79, and double verticals from row 6 to 22 at `columns`.
+void draw_right_table(std::initializer_list<int> columns) {
+  for (int row : {5, 7, 23}) draw_frame(55, row, 79, row, boxch::d_horizontal);
+  for (int column : columns) draw_frame(column, 6, column, 22, boxch::d_vertical);
+  put_joints(5, columns, boxch::d_top_left, boxch::d_t_down, boxch::d_top_right);
+  put_joints(7, columns, boxch::d_t_right, boxch::d_cross, boxch::d_t_left);
+  put_joints(23, columns, boxch::d_bottom_left, boxch::d_t_up, boxch::d_bottom_right);
+}
+
+// ------------------------------------------------------ exit code table
+
+constexpr int exit_code_rows = 12;
+const char* const exit_codes[exit_code_rows] = {" 7", " 8", " 9", "01", "02", "03",
+                                                "04", "05", "06", "07", "08", "09"};
+
+enum class ExitField { line, yes_no, route };
+
+// Column c of exit code row r is the byte at offset + step x r of the group.
+struct ExitColumn {
+  int screen_column;
+  int offset;
+  int step;
+  ExitField field;
+  int parameter;  // protection level and help topic
+};
+
+const ExitColumn exit_columns[9] = {
+    {9, 0, 8, ExitField::line, 67},    {13, 1, 8, ExitField::line, 67},  {17, 2, 8, ExitField::line, 67},
+    {21, 3, 8, ExitField::line, 67},   {25, 4, 8, ExitField::line, 67},  {29, 5, 8, ExitField::line, 67},
+    {33, 6, 8, ExitField::yes_no, 68}, {40, 7, 8, ExitField::route, 69}, {47, 0x67, 1, ExitField::yes_no, 70},
+};
+constexpr int last_route_table = 3;
+
+int exit_cell_address(int group, int column, int row) {
+  const ExitColumn& c = exit_columns[column - 1];
+  return exit_group_block(group) + c.offset + c.step * row;
+}
+
+GridCursor exit_code_grid() {
+  std::vector<int> columns;
+  for (const ExitColumn& c : exit_columns) columns.push_back(c.screen_column);
+  return GridCursor(columns, spaced(8, exit_code_rows));
+}
+
+void draw_exit_code_frame() {
+  for (int row : {5, 7, 20}) draw_frame(2, row, 52, row, boxch::d_horizontal);
+  const auto doubles = {1, 7, 31, 38, 45, 53};
+  const auto singles = {11, 15, 19, 23, 27};
+  for (int column : doubles) draw_frame(column, 6, column, 20, boxch::d_vertical);
+  for (int column : singles) draw_frame(column, 8, column, 20, boxch::vertical);
+  put_joints(5, doubles, boxch::d_top_left, boxch::d_t_down, boxch::d_top_right);
+  put_joints(7, doubles, boxch::d_t_right, boxch::d_cross, boxch::d_t_left);
+  put_joints(20, doubles, boxch::d_bottom_left, boxch::d_t_up, boxch::d_bottom_right);
+  put_single_joints(7, singles, boxch::t_down_double);
+  put_single_joints(20, singles, boxch::t_up_double);
+  print_at(4, 3, " Таблица разрешений выхода в город.  Группа: "_cp, COLOR_BOX);
+  print_at_plain(3, 6, "Код"_cp);
+  print_at_plain(11, 6, "Л   И   Н   И   И"_cp);
+  print_at_plain(34, 6, "Доп"_cp);
+  print_at_plain(40, 6, "Марш"_cp);
+  print_at_plain(47, 6, "Сн Уд"_cp);
+  for (int r = 1; r <= exit_code_rows; ++r) print_at_plain(4, 7 + r, exit_codes[r - 1]);
+}
+
+int show_exit_cell(const GridCursor& grid, int group, int column, int row) {
+  const ScreenPos at = grid.cell(column, row);
+  const int address = exit_cell_address(group, column, row);
+  switch (exit_columns[column - 1].field) {
+    case ExitField::line: return show_line_ref(at, address, COLOR_SCREEN);
+    case ExitField::yes_no: return show_yes_no(at, address, COLOR_SCREEN);
+    case ExitField::route: return show_number(at, address, COLOR_SCREEN);
+  }
+  return link_ok;
+}
+
+// The group number and its 108 values; the reading stops at the first
+// failure, so a silent station costs one error box.
+void show_exit_group(const GridCursor& grid, int group) {
+  print_at(49, 3, format("%d ", group), COLOR_BOX);
+  for (int r = 1; r <= exit_code_rows; ++r)
+    for (int c = 1; c <= grid.column_count(); ++c)
+      if (show_exit_cell(grid, group, c, r) != link_ok) return;
+}
+
+void edit_exit_cell(const GridCursor& grid, int group) {
+  const ExitColumn& column = exit_columns[grid.column - 1];
+  const ScreenPos at = grid.current_cell();
+  const int address = exit_cell_address(group, grid.column, grid.row);
+  load_access_level(column.parameter);
+  switch (column.field) {
+    case ExitField::line: edit_line_ref(at, address); break;
+    case ExitField::yes_no: edit_yes_no(at, address); break;
+    case ExitField::route: edit_number(at, address, 0, last_route_table); break;
+  }
+}
+
+// The group after a paging key: Home and End go to the ends, PgUp and PgDn
+// one step; the same group when the key goes nowhere.
+int group_after(int group, int key_code) {
+  switch (key_code) {
+    case key::home: return 1;
+    case key::end: return exit_group_count;
+    case key::pgup: return group > 1 ? group - 1 : group;
+    case key::pgdn: return group < exit_group_count ? group + 1 : group;
+    default: return group;
+  }
+}
+
+// ------------------------------------------------------- routing tables
+
+constexpr int routing_rows = 15;  // row 15: the cell for all other numbers
+constexpr int control_code_digits = 6;
+
+int routing_row_address(int group, int table, int row) { return exit_group_block(group) + 128 * table + 8 * row; }
+
+void show_routing_table(GridCursor& grid, const ExitGroupTables& tables) {
+  print_at(78, 3, format("%d", tables.routing_table), COLOR_BOX);
+  for (int r = 1; r <= routing_rows; ++r) {
+    const int address = routing_row_address(tables.group, tables.routing_table, r);
+    if (r < routing_rows &&
+        show_digits(grid.cell(1, r), address, COLOR_SCREEN, control_code_digits, dial_digit_map) != link_ok)
+      break;
+    if (show_number(grid.cell(2, r), address + 6, COLOR_SCREEN) != link_ok) break;
+  }
+  grid.column = 1;
+  grid.row = 1;
+}
+
+void edit_routing_cell(const GridCursor& grid, const ExitGroupTables& tables) {
+  const int address = routing_row_address(tables.group, tables.routing_table, grid.row);
+  if (grid.column == 2) {
+    load_access_level(72);
+    edit_number(grid.current_cell(), address + 6, 0, 99);
+  } else if (grid.row < routing_rows) {
+    load_access_level(71);
+    edit_digits(grid.current_cell(), address, control_code_digits, dial_digit_map);
+  }
+}
+
+// --------------------------------------------------- dial control tables
+
+constexpr int dial_code_rows = 15;
+constexpr int dial_code_digits = 16;
+
+int dial_table_address(int group, int table) { return exit_group_block(group) + 0x100 + 256 * table; }
+
+void draw_dial_control_frame() {
+  draw_right_table({54, 80});
+  draw_frame(1, 21, 53, 23, boxch::d_horizontal);
+  print_at(55, 3, " Табл. контроля набора   "_cp, COLOR_BOX);
+  print_at_plain(57, 6, "Коды контроля набора."_cp);
+  print_at_plain(3, 22, "Контроль:            по линиям:"_cp);
+}
+
+// The table number, its codes and its control line: the flag, then the
+// six lines under control. The code cursor goes back to row 1.
+void show_dial_table(GridCursor& codes, const GridCursor& control, const ExitGroupTables& tables) {
+  print_at(78, 3, format("%d", tables.dial_table), COLOR_BOX);
+  codes.row = 1;
+  const int table = dial_table_address(tables.group, tables.dial_table);
+  for (int i = 1; i <= dial_code_rows; ++i)
+    if (show_digits(codes.cell(1, i), table + 16 * i, COLOR_SCREEN, dial_code_digits, dial_digit_map) != link_ok)
+      return;
+  if (show_allowed(control.cell(1, 1), table, COLOR_SCREEN) != link_ok) return;
+  for (int c = 2; c <= control.column_count(); ++c)
+    if (show_line_ref(control.cell(c, 1), table + c - 1, COLOR_SCREEN) != link_ok) return;
+}
+
+void edit_control_cell(const GridCursor& control, const ExitGroupTables& tables) {
+  const int address = dial_table_address(tables.group, tables.dial_table) + control.column - 1;
+  if (control.column == 1) {
+    load_access_level(74);
+    edit_allowed(control.current_cell(), address);
+  } else {
+    load_access_level(75);
+    edit_line_ref(control.current_cell(), address);
+  }
+}
+
+}  // namespace
+
+void edit_exit_groups() {
+  clear_screen();
+  if (!link_state.station_connected && !link_state.file_mode) {
+    link_error_box(link_not_connected);
+    return;
+  }
+  if (link_state.station_connected) link_rts_on();
+  ExitGroupTables tables;
+  draw_exit_code_frame();
+  hint_move_edit();
+  hint_group_keys();
+  hint_help_key();
+  GridCursor grid = exit_code_grid();
+  show_exit_group(grid, tables.group);
+  for (;;) {
+    int k = grid_navigate(grid);
+    if (k == key::esc) return;
+    if (k == key::enter) edit_exit_cell(grid, tables.group);
+    if (k == key::f10) show_help(exit_columns[grid.column - 1].parameter);
+    if (k == key::f1 || k == key::f2) {
+      if (k == key::f1)
+        edit_group_routing(tables);
+      else
+        edit_group_dial_control(tables);
+      hint_group_keys();
+      hint_help_key();
+    }
+    int next = group_after(tables.group, k);
+    if (next != tables.group) {
+      tables.group = next;
+      show_exit_group(grid, tables.group);
+      grid.column = 1;
+      grid.row = 1;
+    }
+  }
+}
+
+void edit_group_routing(ExitGroupTables& tables) {
+  draw_right_table({54, 71, 80});
+  print_at(55, 3, " Таблица маршрутизации   "_cp, COLOR_BOX);
+  print_at_plain(56, 6, "Коды контроля"_cp);
+  print_at_plain(73, 6, "Ячейка"_cp);
+  print_at_plain(56, 22, "  Остальные  "_cp);
+  hint_table_keys();
+  hint_help_key();
+  GridCursor grid({60, 74}, spaced(8, routing_rows));
+  show_routing_table(grid, tables);
+  for (;;) {
+    int k = grid_navigate(grid);
+    if (k == key::esc) break;
+    if (k == key::enter) edit_routing_cell(grid, tables);
+    if (k == key::f10) show_help(grid.column == 1 ? 71 : 72);
+    int table = tables.routing_table;
+    if (k == key::pgdn && table < exit_routing_table_count) ++table;
+    if (k == key::pgup && table > 1) --table;
+    if (table != tables.routing_table) {
+      tables.routing_table = table;
+      show_routing_table(grid, tables);
+    }
+  }
+  erase_box(54, 3, 25, 19);
+}
+
+void edit_group_dial_control(ExitGroupTables& tables) {
+  draw_dial_control_frame();
+  hint_routing_keys();
+  hint_help_key();
+  GridCursor codes({59}, spaced(8, dial_code_rows));
+  GridCursor control({13, 35, 38, 41, 44, 47, 50}, {22});
+  show_dial_table(codes, control, tables);
+  bool on_control_line = false;
+  for (;;) {
+    int k = grid_navigate(on_control_line ? control : codes);
+    // Esc leaves the whole table, from the code list and the control line
+    // alike.
+    if (k == key::esc) break;
+    if (k == key::tab) {
+      on_control_line = !on_control_line;
+      continue;
+    }
+    if (k == key::enter) {
+      if (on_control_line) {
+        edit_control_cell(control, tables);
+      } else {
+        load_access_level(73);
+        const int address = dial_table_address(tables.group, tables.dial_table) + 16 * codes.row;
+        edit_digits(codes.current_cell(), address, dial_code_digits, dial_digit_map);
+      }
+    }
+    if (k == key::f10) show_help(!on_control_line ? 73 : control.column == 1 ? 74 : 75);
+    int table = tables.dial_table;
+    if (k == key::pgdn && table < exit_dial_table_count) ++table;
+    if (k == key::pgup && table > 1) --table;
+    if (table != tables.dial_table) {
+      tables.dial_table = table;
+      show_dial_table(codes, control, tables);
+    }
+  }
+  erase_box(54, 3, 25, 19);
+  erase_box(1, 21, 51, 1);
+}

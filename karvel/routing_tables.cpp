@@ -1,0 +1,135 @@
+// Incoming call routing tables of karvel: sixteen tables, each with four
+// answer groups of up to 16 ports rung one group after the other, a ringing
+// time per group and a station phone book cell.
+#include "karvel/context_help.h"
+#include "karvel/member_groups.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "platform/cp866.h"
+#include "toolkit/field_editors.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
+
+namespace {
+
+constexpr int routing_table_count = 16;
+constexpr int answer_groups = 4;
+constexpr int routing_topic = 165;  // also the members' protection level
+constexpr int cell_topic = 166;
+constexpr int time_topic = 167;
+constexpr int last_ringing_time = 99;
+constexpr int last_book_cell = 99;
+
+int answer_group_address(int table, int group) { return 0xB100 + 64 * (table - 1) + group_places * (group - 1); }
+int book_cell_address(int table) { return 0xB500 + (table - 1); }
+int ringing_time_address(int table, int group) { return 0xB540 + 4 * (table - 1) + (group - 1); }
+
+const ScreenPos book_cell_at{75, 22};
+
+// The time column at the left, outlined in single lines: a header two
+// rows high and 14 wide over a column 6 wide.
+void draw_time_column() {
+  draw_frame(1, 3, 14, 3, boxch::horizontal);
+  draw_frame(6, 5, 14, 5, boxch::horizontal);
+  draw_frame(1, 4, 1, 22, boxch::vertical);
+  draw_frame(6, 6, 6, 22, boxch::vertical);
+  draw_frame(1, 23, 6, 23, boxch::horizontal);
+  put_at(14, 4, boxch::vertical);
+  put_at(1, 3, boxch::top_left);
+  put_at(14, 3, boxch::top_right);
+  put_at(6, 5, boxch::top_left);
+  put_at(14, 5, boxch::bottom_right);
+  put_at(1, 23, boxch::bottom_left);
+  put_at(6, 23, boxch::bottom_right);
+  print_at_plain(2, 4, "Время вызова"_cp);
+  print_at(15, 4, "<=TAB", COLOR_BOX);
+  print_at_plain(2, 5, "Сек."_cp);
+}
+
+void draw_routing_frame() {
+  draw_group_strips();
+  print_at_plain(14, 2, "   Таблицы наведения городких вызов:"_cp);
+  for (int g = 1; g <= answer_groups; ++g) print_at_plain(29, 5 + 5 * (g - 1), format("Группа ответа %d"_cp, g));
+  print_at(75, 19, " F4 ", COLOR_BOX);
+  print_at_plain(74, 20, "Ячейка"_cp);
+  draw_frame(74, 21, 79, 23, boxch::d_horizontal);
+  draw_time_column();
+}
+
+// The table number and all its values: members, ringing times and the
+// cell. The reading stops at the first failure, so a silent station costs
+// one error box.
+void show_routing_table(const GridCursor& members, const GridCursor& times, int table) {
+  print_at_plain(52, 2, format("%2d", table));
+  for (int g = 1; g <= answer_groups; ++g)
+    if (show_member_row(members, g, answer_group_address(table, g)) != link_ok) return;
+  for (int g = 1; g <= answer_groups; ++g)
+    if (show_number(times.cell(1, g), ringing_time_address(table, g), COLOR_SCREEN) != link_ok) return;
+  show_number(book_cell_at, book_cell_address(table), COLOR_SCREEN);
+}
+
+// The table after a paging key; the same table when the key goes nowhere.
+int table_after(int table, int key_code) {
+  switch (key_code) {
+    case key::pgdn: return table < routing_table_count ? table + 1 : table;
+    case key::pgup: return table > 1 ? table - 1 : table;
+    case key::home: return 1;
+    case key::end: return routing_table_count;
+    default: return table;
+  }
+}
+
+// F4: the table's phone book cell. No access level is loaded here.
+void book_cell_mode(int table) {
+  GridCursor cell({book_cell_at.column}, {book_cell_at.row});
+  for (;;) {
+    int k = grid_navigate(cell);
+    if (k == key::esc) return;
+    if (k == key::enter) edit_number(book_cell_at, book_cell_address(table), 0, last_book_cell);
+    if (k == key::f10) show_help(cell_topic);
+  }
+}
+
+// Tab: the ringing times, one per answer group; Tab or Esc goes back to
+// the members. No access level is loaded here.
+void ringing_time_mode(GridCursor& times, int table) {
+  for (;;) {
+    int k = grid_navigate(times);
+    if (k == key::esc || k == key::tab) return;
+    if (k == key::enter) edit_number(times.current_cell(), ringing_time_address(table, times.row), 1, last_ringing_time);
+    if (k == key::f10) show_help(time_topic);
+  }
+}
+
+}  // namespace
+
+void edit_routing_tables() {
+  int table = 1;
+  clear_screen();
+  if (!link_state.station_connected && !link_state.file_mode) {
+    link_error_box(link_not_connected);
+    return;
+  }
+  if (link_state.station_connected) link_rts_on();
+  draw_routing_frame();
+  GridCursor members = member_grid();
+  GridCursor times({2}, spaced(7, answer_groups, 5));
+  show_routing_table(members, times, table);
+  for (;;) {
+    hint_port_pages();
+    hint_help_key();
+    int k = grid_navigate(members);
+    if (k == key::esc) return;
+    if (k == key::enter)
+      edit_member(members, answer_group_address(table, members.row), routing_topic, free_answer_group_place);
+    if (k == key::f10) show_help(routing_topic);
+    if (k == key::f4) book_cell_mode(table);
+    if (k == key::tab) ringing_time_mode(times, table);
+    int next = table_after(table, k);
+    if (next != table) {
+      table = next;
+      times.row = 1;
+      show_routing_table(members, times, table);
+    }
+  }
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# karvel's keys in a real terminal: Alt with a letter is no Esc, and keys
+# pressed while the terminal is too small to show the screen do nothing.
+source "$(dirname "$0")/lib.bash"
+
+start_program "cd '$BIN' && ./karvel"
+wait_for "A/Файл B/Програмирование" || finish
+keys Right
+wait_for "1.Общестанционные установки" || finish
+# Esc here would go back to the File menu; Alt+x, Alt+Shift+O and Alt with
+# a Russian letter leave the Programming menu open.
+keys M-x
+keys M-O
+keys M-ф
+sleep 0.3
+expect_row 3 "       │1.Общестанционные установки"
+expect_row 2 "       ┌"
+
+# Too small: the keys are dropped, not acted on.
+tm resize-window -x 60 -y 20
+wait_for "Окно терминала меньше 80 x 25." || finish
+keys Left
+keys Down Down
+tm resize-window -x 80 -y 25
+wait_for "1.Общестанционные установки" || finish
+screen_escapes | sed -n 3p | grep -q $'\e\[93m\e\[42m1.Общестанционные' || { echo "FAIL: a key acted while the screen could not be seen"; FAILED=1; }
+# Large enough again, keys act.
+keys Down
+screen_escapes | sed -n 4p | grep -q $'\e\[93m\e\[42m2.Установки внутренних' || { echo "FAIL: keys do not act after the resize"; FAILED=1; }
+finish

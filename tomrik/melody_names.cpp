@@ -1,0 +1,59 @@
+#include "melody_names.h"
+
+#include <cerrno>
+
+MelodyNameFile::~MelodyNameFile() {
+  if (file_) std::fclose(file_);
+}
+
+bool MelodyNameFile::open() {
+  bytes_.fill(0);
+  file_ = std::fopen(file_name, "r+b");
+  if (file_) {
+    // Whatever the file holds up to 512 bytes; a read error leaves the rest
+    // of the names empty.
+    std::size_t got = std::fread(bytes_.data(), 1, bytes_.size(), file_);
+    (void)got;
+    return true;
+  }
+  if (errno != ENOENT) return false;
+  // A new installation has no names yet: start the file with empty ones.
+  // "x" keeps a file that appeared meanwhile from being emptied.
+  file_ = std::fopen(file_name, "w+bx");
+  if (!file_) return false;
+  if (std::fwrite(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size() || std::fflush(file_) != 0) {
+    std::fclose(file_);
+    file_ = nullptr;
+    return false;
+  }
+  return true;
+}
+
+bool MelodyNameFile::write_back() {
+  if (!file_) return false;
+  std::rewind(file_);
+  bool written = std::fwrite(bytes_.data(), 1, bytes_.size(), file_) == bytes_.size();
+  written = std::fclose(file_) == 0 && written;
+  file_ = nullptr;
+  return written;
+}
+
+std::array<std::uint8_t, MelodyNameFile::slot_size> MelodyNameFile::slot(int n) const {
+  std::array<std::uint8_t, slot_size> s{};
+  if (n >= 0 && n < slot_count)
+    for (int i = 0; i < slot_size; ++i) s[i] = bytes_[n * slot_size + i];
+  return s;
+}
+
+void MelodyNameFile::set_slot(int n, const std::array<std::uint8_t, slot_size>& bytes) {
+  if (n < 0 || n >= slot_count) return;
+  for (int i = 0; i < slot_size; ++i) bytes_[n * slot_size + i] = bytes[i];
+}
+
+char shown_name_char(std::uint8_t byte) { return byte < 32 ? ' ' : static_cast<char>(byte); }
+
+std::string MelodyNameFile::shown(int n) const {
+  std::string text;
+  for (std::uint8_t b : slot(n)) text.push_back(shown_name_char(b));
+  return text;
+}

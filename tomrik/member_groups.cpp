@@ -1,0 +1,157 @@
+// Pickup groups and general call groups: each group a record of subscriber
+// codes, one row of the table. A subscriber belongs to one pickup group only,
+// and appears once within a general call group; Space passes over the codes
+// the rule forbids. On Enter the members close up to the front.
+#include <array>
+#include <string>
+
+#include "cp866.h"
+#include "link/link.h"
+#include "screen.h"
+#include "screens.h"
+#include "table_screens.h"
+#include "toolkit/hints.h"
+
+namespace {
+
+constexpr int pickup_group = 40;
+constexpr int call_group = 41;
+constexpr int most_places = 8;
+
+// One screen of groups with the members as last read. A group whose record
+// the station answers with another length than its places is `absent`: its
+// row is blank, holds no members and is not edited.
+struct MemberTable {
+  int record_group;
+  int group_count;
+  int places_default;     // places of a group
+  int wide_from;          // groups from this one have `most_places` (0: none)
+  bool unique_in_table;   // a code may stand in one cell of the whole table only
+  int label_column;       // of the group number
+  GridCursor grid;
+  std::array<std::array<int, most_places>, 9> member{};
+  std::array<bool, 9> present{};
+};
+
+int places_of(const MemberTable& t, int group) {
+  return t.wide_from != 0 && group >= t.wide_from ? most_places : t.places_default;
+}
+
+std::string member_text(int code) { return code == 0 ? "Нет"_cp : fit_cell(format("%3d", code + 10), 3); }
+
+int read_group(MemberTable& t, int group) {
+  int status = table_read(t.record_group, group);
+  const int places = places_of(t, group);
+  t.present[group] = status == 0 && table_is_length(places);
+  for (int p = 0; p < most_places; ++p) t.member[group][p] = t.present[group] && p < places ? table_record[p + 1] : 0;
+  return status;
+}
+
+void draw_group(const MemberTable& t, int group, std::uint8_t colour) {
+  for (int p = 1; p <= places_of(t, group); ++p)
+    print_at(t.grid.cell(p, group), t.present[group] ? member_text(t.member[group][p - 1]) : "   ", colour);
+}
+
+// Whether a cell other than (group, place) holds the code under the table's
+// rule.
+bool held_elsewhere(const MemberTable& t, int group, int place, int code) {
+  for (int g = 1; g <= t.group_count; ++g) {
+    if (!t.unique_in_table && g != group) continue;
+    for (int p = 1; p <= places_of(t, g); ++p)
+      if ((g != group || p != place) && t.member[g][p - 1] == code) return true;
+  }
+  return false;
+}
+
+// The next code after `code` (after the last subscriber comes none) that
+// no other cell holds; none is always free.
+int next_free_code(const MemberTable& t, int group, int place, int code) {
+  const int last = subscriber_count();
+  do {
+    code = code >= 0 && code < last ? code + 1 : 0;
+  } while (code != 0 && held_elsewhere(t, group, place, code));
+  return code;
+}
+
+// Edits the cell under the cursor; an empty cell is filled from the first
+// empty place of the group, where the cursor moves.
+int edit_member(MemberTable& t, GridCursor& grid) {
+  const int group = grid.row, places = places_of(t, group);
+  if (!t.present[group]) return 0;
+  hint_edit_value();
+  std::array<int, most_places> code = t.member[group];
+  if (code[grid.column - 1] == 0) {
+    for (int p = 1; p <= places; ++p)
+      if (code[p - 1] == 0) {
+        grid.column = p;
+        break;
+      }
+  }
+  const int place = grid.column;
+  int& value = code[place - 1];
+  print_at(grid.current_cell(), member_text(value), COLOR_BOX);
+  for (;;) {
+    grid_goto(grid);
+    int k = read_plain_key();
+    if (k == key::esc) return 0;
+    if (k == key::enter) break;
+    if (k == key::space) {
+      value = next_free_code(t, group, place, value);
+      print_at(grid.current_cell(), member_text(value), COLOR_BOX);
+    }
+  }
+  close_gaps(code.data(), places);
+  table_record[0] = places;
+  for (int p = 1; p <= places; ++p) table_record[p] = code[p - 1];
+  return link_write_record(table_record, t.record_group, group);
+}
+
+void run_member_table(MemberTable& t) {
+  if (!table_screen_start()) return;
+  for (int g = 1; g <= t.group_count; ++g) {
+    print_at(t.label_column, g + 10, format("%2d", g), COLOR_SCREEN);
+    if (int status = read_group(t, g)) {
+      link_error_box(status);
+      return;
+    }
+  }
+  for (int g = 1; g <= t.group_count; ++g) draw_group(t, g, COLOR_SCREEN);
+  GridCursor& grid = t.grid;
+  for (;;) {
+    hint_fields();
+    int k = grid_navigate(grid);
+    // Groups of four have no cells to the right of their fourth.
+    if (grid.column > places_of(t, grid.row)) grid.column = places_of(t, grid.row);
+    int status = k == key::enter ? edit_member(t, grid) : 0;
+    if (status == 0) status = read_group(t, grid.row);
+    if (status) {
+      link_error_box(status);
+      return;
+    }
+    draw_group(t, grid.row, COLOR_SCREEN);
+    if (k == key::esc) return;
+  }
+}
+
+}  // namespace
+
+void pickup_groups_screen() {
+  clear_screen();
+  draw_table_frame({{8, 10, 19}, {6, 21, 69}, {33, 45, 57}});
+  print_at(30, 7, "Группы перехвата"_cp, COLOR_SCREEN);
+  print_at(8, 9, "Номер группы"_cp, COLOR_SCREEN);
+  for (int x : {23, 35, 47, 59}) print_at(x, 9, "Номер абн"_cp, COLOR_SCREEN);
+  MemberTable t{pickup_group, 8, 4, 0, true, 12, GridCursor({26, 38, 50, 62}, spaced(11, 8))};
+  run_member_table(t);
+}
+
+void call_groups_screen() {
+  clear_screen();
+  draw_table_frame({{8, 10, 17}, {3, 12, 76}, {20, 28, 36, 44, 52, 60, 68}});
+  print_at(30, 7, "Группы общего вызова"_cp, COLOR_SCREEN);
+  print_at(5, 9, "Группа"_cp, COLOR_SCREEN);
+  print_at(14, 9, "N aбн"_cp, COLOR_SCREEN);  // the first heading has a Latin a
+  for (int x = 22; x <= 70; x += 8) print_at(x, 9, "N абн"_cp, COLOR_SCREEN);
+  MemberTable t{call_group, 6, 4, 5, false, 7, GridCursor(spaced(15, 8, 8), spaced(11, 6))};
+  run_member_table(t);
+}

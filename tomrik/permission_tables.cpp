@@ -1,0 +1,251 @@
+// Per-subscriber permission bits: the seven permission tables (subscribers by
+// city lines) and the tariffing modes (subscribers by the two kinds of
+// charged call). Each subscriber's bits are one one-byte record (group,
+// subscriber). Besides single cells, F1 sets a whole column, F2 a whole row
+// and F3 the whole table.
+#include <array>
+#include <string>
+
+#include "cp866.h"
+#include "link/link.h"
+#include "screen.h"
+#include "screens.h"
+#include "table_screens.h"
+#include "toolkit/hints.h"
+
+namespace {
+
+constexpr int first_row = 8;  // subscriber k on row k + 7
+constexpr int absent = -1;
+
+template <int Bit>
+std::string permission_text(int v) {
+  return (v >> Bit) & 1 ? " Да"_cp : "Нет"_cp;
+}
+template <int Bit>
+int flip_permission(int v) {
+  return (v ^ (1 << Bit)) & 0xFF;
+}
+// Bit l - 1 for city line l.
+const CellRule permission_rules[4] = {{permission_text<0>, flip_permission<0>},
+                                      {permission_text<1>, flip_permission<1>},
+                                      {permission_text<2>, flip_permission<2>},
+                                      {permission_text<3>, flip_permission<3>}};
+
+// An edited tariffing byte keeps bits 0 to 3 and loses bits 4 to 7.
+constexpr int tariff_bits = 0x0F;
+template <int Bit>
+std::string tariff_text(int v) {
+  return (v >> Bit) & 1 ? "  Да "_cp : " Нет "_cp;
+}
+template <int Bit>
+int flip_tariff(int v) {
+  return (v ^ (1 << Bit)) & tariff_bits;
+}
+// Long-distance calls (bit 1), then city calls (bit 0).
+const CellRule tariff_rules[2] = {{tariff_text<1>, flip_tariff<1>}, {tariff_text<0>, flip_tariff<0>}};
+
+// One screen of bits: which record group, which bit each column holds and
+// what a bulk write may set. `value` is each subscriber's byte as last read,
+// or `absent` for a record the station does not answer with one byte; such
+// a row is blank and nothing writes it.
+struct BitTable {
+  int group;
+  GridCursor grid;
+  int columns;              // the columns in use
+  const int* column_bit;    // the bit of column c at column_bit[c - 1]
+  const CellRule* rules;    // the cell text and Space of column c
+  int all_bits;             // F2 and F3 toggle between 0 and this
+  int kept_bits;            // what a column write keeps of the rest
+  bool table_to_column_1;   // F3 also puts the cursor on column 1
+  std::array<int, 17> value{};
+};
+
+int column_mask(const BitTable& t, int column) { return 1 << t.column_bit[column - 1]; }
+
+bool row_present(const BitTable& t, int k) { return t.value[k] != absent; }
+
+int read_row(BitTable& t, int k) {
+  int status = table_read(t.group, k);
+  t.value[k] = status == 0 && table_is_length(1) ? table_record[1] : absent;
+  return status;
+}
+
+void draw_cell(const BitTable& t, int column, int k, int value, std::uint8_t colour) {
+  if (row_present(t, k)) print_at(t.grid.cell(column, k), t.rules[column - 1].text(value), colour);
+}
+
+void draw_row(const BitTable& t, int k, int value, std::uint8_t colour) {
+  for (int c = 1; c <= t.columns; ++c) draw_cell(t, c, k, value, colour);
+}
+
+// Reads every subscriber's record and draws its cells.
+int fill_table(BitTable& t) {
+  for (int k = 1; k <= subscriber_count(); ++k) {
+    if (int status = read_row(t, k)) return status;
+    draw_row(t, k, t.value[k], COLOR_SCREEN);
+  }
+  return 0;
+}
+
+// Lets the user set a working value with Space (which flips `flip`) while
+// `draw` shows it; returns Enter or Esc.
+template <typename Draw>
+int choose_working_value(int& working, int flip, Draw draw) {
+  hint_edit_value();
+  draw(working);
+  for (;;) {
+    int k = read_plain_key();
+    if (k == key::esc || k == key::enter) return k;
+    if (k == key::space) {
+      working = (working ^ flip) & 0xFF;
+      draw(working);
+    }
+  }
+}
+
+// F1: the column's bit for every subscriber, the other bits as each record
+// holds them. The column starts out showing the bit of the cursor's row.
+int set_column(BitTable& t, GridCursor& grid) {
+  const int column = grid.column, mask = column_mask(t, column);
+  int working = row_present(t, grid.row) ? t.value[grid.row] : 0;
+  int k = choose_working_value(working, mask, [&](int v) {
+    for (int r = 1; r <= subscriber_count(); ++r) draw_cell(t, column, r, v, COLOR_BOX);
+  });
+  if (k == key::enter) {
+    for (int r = 1; r <= subscriber_count(); ++r) {
+      if (int status = read_row(t, r)) return status;
+      if (!row_present(t, r)) continue;
+      table_record[1] = ((t.value[r] & ~mask) | (working & mask)) & t.kept_bits;
+      if (int status = link_write_record(table_record, t.group, r)) return status;
+    }
+  }
+  grid.row = 1;
+  return fill_table(t);
+}
+
+// F2: one subscriber's bits all set or all clear.
+int set_row(BitTable& t, GridCursor& grid) {
+  const int row = grid.row;
+  if (!row_present(t, row)) return 0;
+  int working = 0;
+  int k = choose_working_value(working, t.all_bits, [&](int v) { draw_row(t, row, v, COLOR_BOX); });
+  if (k == key::enter) {
+    table_record[0] = 1;
+    table_record[1] = working;
+    if (int status = link_write_record(table_record, t.group, row)) return status;
+  }
+  grid.column = 1;
+  if (int status = read_row(t, row)) return status;
+  draw_row(t, row, t.value[row], COLOR_SCREEN);
+  return 0;
+}
+
+// F3: every subscriber's bits all set or all clear.
+int set_table(BitTable& t, GridCursor& grid) {
+  int working = 0;
+  int k = choose_working_value(working, t.all_bits, [&](int v) {
+    for (int r = 1; r <= subscriber_count(); ++r) draw_row(t, r, v, COLOR_BOX);
+  });
+  if (k == key::enter) {
+    for (int r = 1; r <= subscriber_count(); ++r) {
+      if (!row_present(t, r)) continue;
+      table_record[0] = 1;
+      table_record[1] = working;
+      if (int status = link_write_record(table_record, t.group, r)) return status;
+    }
+  }
+  grid.row = 1;
+  if (t.table_to_column_1) grid.column = 1;
+  return fill_table(t);
+}
+
+int edit_bit(BitTable& t, const GridCursor& grid) {
+  const int k = grid.row;
+  int status = edit_table_cell(grid, {t.group, k, 1, 1}, t.rules[grid.column - 1]);
+  if (status == 0) t.value[k] = table_is_length(1) ? table_record[1] : absent;
+  return status;
+}
+
+// The common loop of both kinds of table: single cells with Enter, the
+// bulk writes with F1, F2 and F3. Rows below the last subscriber do
+// nothing, nor do Enter and F1 on a column beyond those in use.
+void run_bit_table(BitTable& t) {
+  if (!table_screen_start()) return;
+  int status = fill_table(t);
+  GridCursor& grid = t.grid;
+  while (status == 0) {
+    hint_bulk_keys();
+    hint_fields();
+    int k = grid_navigate(grid);
+    if (k == key::esc) return;
+    if (grid.row > subscriber_count()) continue;
+    const bool column_in_use = grid.column <= t.columns;
+    if (k == key::enter && column_in_use)
+      status = edit_bit(t, grid);
+    else if (k == key::f1 && column_in_use)
+      status = set_column(t, grid);
+    else if (k == key::f2)
+      status = set_row(t, grid);
+    else if (k == key::f3)
+      status = set_table(t, grid);
+  }
+  link_error_box(status);
+}
+
+struct PermissionTitle {
+  int group;
+  const char* title;
+};
+const PermissionTitle permission_titles[] = {
+    {26, "Разрешение абонентам выхода в город днем"_cp},
+    {27, "Разрешение абонентам выхода в город ночью"_cp},
+    {28, "Разрешение абонентам выхода в межгород днем"_cp},
+    {29, "Разрешение абонентам выхода в межгород ночью"_cp},
+    {30, "Разрешение команд 15 и 17 абонентам по линиям"_cp},
+    {32, "Разрешение закрытого набора абонентам по линиям"_cp},
+    {33, "Разрешение команды 8 абонентам по линиям"_cp},
+};
+
+// The titles stand centred in the width of the longest one (group 32's),
+// which has no blanks of its own.
+std::string permission_title(int group) {
+  const std::string widest = permission_titles[5].title;
+  for (const PermissionTitle& p : permission_titles) {
+    if (p.group != group) continue;
+    std::string title = p.title;
+    std::size_t left = (widest.size() - title.size()) / 2;
+    return std::string(left, ' ') + title + std::string(widest.size() - title.size() - left, ' ');
+  }
+  return std::string(widest.size(), ' ');
+}
+
+}  // namespace
+
+void permission_table_screen(int group) {
+  clear_screen();
+  print_at(18, 3, permission_title(group), COLOR_SCREEN);
+  draw_table_frame({{4, 7, 24}, {1, 8, 80}, {26, 44, 62}});
+  print_at(2, 5, " Номер"_cp, COLOR_SCREEN);
+  print_at(2, 6, " Абон."_cp, COLOR_SCREEN);
+  static const int line_bit[4] = {0, 1, 2, 3};
+  BitTable t{group, GridCursor({16, 34, 52, 70}, spaced(first_row, 16)), line_count(), line_bit, permission_rules,
+             0x0F, 0xFF, true};
+  for (int l = 1; l <= t.columns; ++l) print_at(14 + 18 * (l - 1), 6, format("Линия %d"_cp, l), COLOR_SCREEN);
+  draw_subscriber_numbers(4, first_row);
+  run_bit_table(t);
+}
+
+void tariffing_modes_screen() {
+  clear_screen();
+  print_at(24, 3, "Разрешения тарификации абонентов"_cp, COLOR_SCREEN);
+  draw_table_frame({{4, 7, 24}, {1, 11, 44, 80}, {}});
+  print_at(2, 5, "  Номер"_cp, COLOR_SCREEN);
+  print_at(2, 6, " Абонента"_cp, COLOR_SCREEN);
+  print_at(16, 6, "Междугородние разговоры"_cp, COLOR_SCREEN);
+  print_at(50, 6, "Городские разговоры"_cp, COLOR_SCREEN);
+  static const int charge_bit[2] = {1, 0};
+  BitTable t{31, GridCursor({26, 60}, spaced(first_row, 16)), 2, charge_bit, tariff_rules, 0x03, tariff_bits, false};
+  draw_subscriber_numbers(6, first_row);
+  run_bit_table(t);
+}

@@ -15,9 +15,8 @@ if [ ! -x ./stationsim ]; then
   exec ./"$program"
 fi
 line_dir=$(mktemp -d)
-# The karvel station is a live one: its telephones call on their own.
-live=()
-[ "$program" = karvel ] && live=(--traffic --seed "$RANDOM")
+# The station is a live one: its telephones call on their own.
+live=(--traffic --seed "$RANDOM")
 ./stationsim --model "$program" "${live[@]}" --link "$line_dir/com1" >"$line_dir/stationsim.log" 2>&1 &
 sim=$!
 stop_sim() {

@@ -1,5 +1,7 @@
 #include "platform.h"
 
+#include "calendar.h"
+
 namespace platform {
 
 Services& services() {
@@ -28,6 +30,8 @@ void sleep_ms(int ms) {
 }
 
 std::uint64_t now_ms() { return services().clock->now_ms(); }
+
+std::tm local_now() { return local_time(services().clock->wall_seconds()); }
 
 void run_viewer(const std::string& file) {
   Services& s = services();

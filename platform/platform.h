@@ -6,6 +6,7 @@
 // One instance of each is active at a time; the screen model is shared.
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 #include "screen_model.h"
@@ -36,6 +37,8 @@ class Clock {
   virtual ~Clock() = default;
   virtual std::uint64_t now_ms() = 0;  // monotonic
   virtual void sleep_ms(int ms) = 0;
+  // The calendar time, in seconds, for what the programs date and time.
+  virtual std::time_t wall_seconds() { return std::time(nullptr); }
 };
 
 class ProgramRunner {
@@ -62,6 +65,8 @@ std::uint8_t next_key_byte();
 bool key_byte_waiting();
 void sleep_ms(int ms);
 std::uint64_t now_ms();
+// The local calendar time now, broken down.
+std::tm local_now();
 void run_viewer(const std::string& file);
 
 // Real back ends: the terminal (ncursesw), the steady clock, the shell.

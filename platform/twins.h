@@ -21,16 +21,25 @@ struct ScriptExhausted : std::runtime_error {
   ScriptExhausted() : std::runtime_error("key script exhausted") {}
 };
 
+// The calendar time runs with the virtual time: set_wall names the calendar
+// second of the present virtual moment.
 class VirtualClock : public Clock {
  public:
   std::uint64_t now_ms() override { return now_; }
   void sleep_ms(int ms) override { now_ += ms > 0 ? ms : 0; slept_ += ms > 0 ? ms : 0; }
+  std::time_t wall_seconds() override { return wall_ + static_cast<std::time_t>((now_ - wall_set_at_) / 1000); }
   void advance(std::uint64_t ms) { now_ += ms; }
+  void set_wall(std::time_t seconds) {
+    wall_ = seconds;
+    wall_set_at_ = now_;
+  }
   std::uint64_t slept() const { return slept_; }
 
  private:
   std::uint64_t now_ = 1000000;
   std::uint64_t slept_ = 0;
+  std::time_t wall_ = 1141200000;  // a day in March 2006
+  std::uint64_t wall_set_at_ = 1000000;
 };
 
 class ScriptedKeys : public KeyInput {

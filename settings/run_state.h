@@ -3,7 +3,7 @@
 // reset: the menu's choices and table, the station link (with its port and
 // the station's last byte), the settings image, file mode and the file's
 // name, the access code the next edit must be given, and tomrik's call
-// record filter and day/night times.
+// record filter, day/night times and what its station display knows.
 //
 // The screens reach the parts by the names they always had (menu_state,
 // link_state, settings_state, settings_image, access_pending, and tomrik's
@@ -16,6 +16,7 @@
 #include "menu.h"
 #include "settings_image.h"
 #include "settings_state.h"
+#include "station_display_state.h"
 #include "station_facts.h"
 
 struct RunState {
@@ -27,6 +28,7 @@ struct RunState {
   // tomrik
   CallRecord record_filter;
   int day_night_times[facts::storage_times_bytes] = {20, 0, 9, 0};
+  StationDisplayState station_display;  // every party free, no call under way
 };
 extern RunState run;
 
@@ -34,6 +36,7 @@ extern RunState run;
 // first entries chosen, no station, no port (the open one is closed and a
 // test puts in its own after this), file mode off with an empty image and
 // no file name, no access code pending, an empty filter and the times 20:00
-// and 09:00. Gives the settings image to the link for file mode. Called as
-// each program starts and before every test that touches any part.
+// and 09:00, every subscriber and line free with no call under way. Gives
+// the settings image to the link for file mode. Called as each program
+// starts and before every test that touches any part.
 void reset_run_state();

@@ -36,6 +36,7 @@
 #include "station_line.h"
 #include "storage_device.h"
 #include "tomrik_station.h"
+#include "tomrik_traffic.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ const char usage[] =
     "  --idle-sync P          tomrik: probability that the station answers the\n"
     "                         first synchronisation byte of a frame with its\n"
     "                         idle 0x80 (the next attempt synchronises)\n"
-    "  --seed N               seed for the faults (default 1)\n"
+    "  --seed N               seed for the faults and the traffic (default 1)\n"
     "  --pace                 delay each answer by the wire time of the byte and\n"
     "                         its answer at the line speed\n"
     "  --storage FILE|gen     tomrik: the storage device's call records, from a\n"
@@ -70,10 +71,12 @@ const char usage[] =
     "                         a line: \"storage on\", \"storage off\"\n"
     "  -v                     one line per frame on stderr (-vv: empty polls too)\n"
     // A live station.
-    "  --traffic              karvel: a live station; its telephones and lines\n"
-    "                         call on their own (seeded by --seed), in the state\n"
-    "                         memory and as events for the polls, and key frames\n"
-    "                         dial on its first port in service\n";
+    "  --traffic              a live station: karvel's telephones and lines call\n"
+    "                         on their own (seeded by --seed), in the state memory\n"
+    "                         and as events for the polls, and key frames dial on\n"
+    "                         its first port in service; tomrik runs calls of its\n"
+    "                         own and offers them as events (the same seed, the\n"
+    "                         same calls)\n";
 
 struct Options {
   std::string model = "karvel";
@@ -167,7 +170,6 @@ Options parse(int argc, char** argv) {
   if (o.model != "karvel" && o.model != "tomrik") fail("--model is karvel or tomrik");
   if (!o.storage.empty() && o.model != "tomrik") fail("only a tomrik station has a storage device");
   if (o.idle_sync > 0 && o.model != "tomrik") fail("--idle-sync is for a tomrik station");
-  if (o.traffic && o.model != "karvel") fail("--traffic runs a karvel station");
   return o;
 }
 
@@ -287,7 +289,7 @@ int main(int argc, char** argv) {
   station->log_empty_polls = o.verbose > 1;
 
   // A live station starts once it has its configuration and its log.
-  if (o.traffic) static_cast<sim::KarvelStation&>(*station).start_traffic(o.faults.seed, steady_ms());
+  if (o.traffic && karvel) static_cast<sim::KarvelStation&>(*station).start_traffic(o.faults.seed, steady_ms());
 
   if (!o.events.empty()) {
     std::string text, error;
@@ -319,6 +321,15 @@ int main(int argc, char** argv) {
   }
   ControlChannel control;
   if (!o.control.empty()) control.open(o.control);
+
+  // The tomrik station's own calls, fed to its event queue as they happen
+  // (the karvel station runs its traffic itself).
+  std::unique_ptr<sim::TomrikTraffic> traffic;
+  if (o.traffic && !karvel) {
+    auto& tomrik = static_cast<sim::TomrikStation&>(*station);
+    traffic = std::make_unique<sim::TomrikTraffic>(tomrik.city_lines(), tomrik.subscribers(), o.faults.seed);
+  }
+
   std::string error;
   if (!pty.open(error)) fail(error);
   if (!o.link.empty() && !pty.make_link(o.link, error)) fail(error);
@@ -345,7 +356,8 @@ int main(int argc, char** argv) {
   bool line_ok = true;
   std::uint64_t last_look = steady_ms();
   while (!stop_signal && line_ok) {
-    line_ok = pty.serve(control.fd >= 0 ? 50 : 500, &waiting);
+    line_ok = pty.serve(control.fd >= 0 || traffic ? 50 : 500, &waiting);
+    if (traffic) traffic->feed(*station, steady_ms());
     for (const std::string& command : control.lines()) {
       if (command == "storage on" || command == "storage off") {
         if (o.storage.empty()) {

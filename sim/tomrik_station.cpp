@@ -12,6 +12,35 @@ constexpr Answer ack{facts::ack, AnswerKind::ack};
 constexpr std::uint8_t phone_book_group = 50;  // common book; 50 + k for subscriber k
 constexpr int phone_book_entries = 16;
 constexpr int phone_number_codes = 25;
+constexpr std::size_t special_cell_half = 24;
+
+// A few numbers in the common book and in the first subscriber's own; the
+// other entries are empty.
+const char* default_phone_number(int book, int entry) {
+  if (book == 0 && entry == 1) return "2223322";
+  if (book == 0 && entry == 2) return "8p4951234567";
+  if (book == 0 && entry == 3) return "t1#";
+  if (book == 1 && entry == 1) return "84957654321";
+  return "";
+}
+
+// A number as the station keeps it: digit codes (10 for "0", 11 "*",
+// 12 "#", 116 "t", 255 a pause "p"), empty places (0) up to `places`.
+std::vector<std::uint8_t> number_codes(const char* number, std::size_t places) {
+  std::vector<std::uint8_t> codes;
+  for (const char* c = number; *c && codes.size() < places; ++c) {
+    switch (*c) {
+      case '0': codes.push_back(10); break;
+      case '*': codes.push_back(11); break;
+      case '#': codes.push_back(12); break;
+      case 't': codes.push_back(116); break;
+      case 'p': codes.push_back(255); break;
+      default: codes.push_back(static_cast<std::uint8_t>(*c - '0'));
+    }
+  }
+  codes.resize(places, 0);
+  return codes;
+}
 
 std::string record_text(std::uint8_t group, std::uint8_t index) {
   char text[32];
@@ -24,6 +53,22 @@ void put(std::vector<std::uint8_t>& image, int group, int index, std::initialize
   for (const facts::TomrikImageRow& row : facts::tomrik_image_rows(facts::tomrik_max_lines, facts::tomrik_max_subscribers))
     if (row.group == group && row.index == index)
       std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), row.size), image.begin() + row.offset);
+}
+
+// Number control: while long distance is forbidden, the free "8800"
+// numbers are allowed on lines 1 and 2; while it is allowed, international
+// "810" and the paid "8809" are forbidden on every line. After command 8,
+// "1" goes out by line 1 or 2, "2" by line 3 or 4, "9" by any line.
+void put_number_control(std::vector<std::uint8_t>& image) {
+  constexpr int number_group = 0x0E, paths_group = 0x0F, forbidden = 64, rows = 16;
+  for (int line = 1; line <= 2; ++line) put(image, number_group, (line - 1) * rows, {8, 8, 10, 10});
+  for (int line = 1; line <= TomrikStation::max_lines; ++line) {
+    put(image, number_group, forbidden + (line - 1) * rows, {8, 1, 10, 0});
+    put(image, number_group, forbidden + (line - 1) * rows + 1, {8, 8, 10, 9});
+  }
+  put(image, paths_group, 0, {1, 0, 0, 0, 1, 2, 0, 0});
+  put(image, paths_group, 1, {2, 0, 0, 0, 3, 4, 0, 0});
+  put(image, paths_group, 2, {9, 0, 0, 0, 1, 2, 3, 4});
 }
 
 // What a freshly installed station holds: tone dialling, "8" for long
@@ -66,6 +111,7 @@ std::vector<std::uint8_t> default_image() {
   put(image, 0x28, 1, {1, 2, 3, 4});
   put(image, 0x28, 2, {5, 6, 7, 0});
   put(image, 0x29, 1, {1, 2, 3, 0});
+  put_number_control(image);
   return image;
 }
 
@@ -111,9 +157,11 @@ void TomrikStation::rebuild_records(const std::vector<std::uint8_t>& image) {
   for (int book = 0; book <= subscribers_; ++book)
     for (int entry = 1; entry <= phone_book_entries; ++entry)
       keep_or_make(static_cast<std::uint8_t>(phone_book_group + book), static_cast<std::uint8_t>(entry),
-                   std::vector<std::uint8_t>(phone_number_codes, 0));
-  keep_or_make(67, 0, std::vector<std::uint8_t>(24, 0));
-  keep_or_make(68, 0, std::vector<std::uint8_t>(24, 0));
+                   number_codes(default_phone_number(book, entry), phone_number_codes));
+  // The special cell: 48 codes as two records of 24.
+  std::vector<std::uint8_t> cell = number_codes("8p4957100000t21#", 2 * special_cell_half);
+  keep_or_make(67, 0, std::vector<std::uint8_t>(cell.begin(), cell.begin() + special_cell_half));
+  keep_or_make(68, 0, std::vector<std::uint8_t>(cell.begin() + special_cell_half, cell.end()));
 }
 
 std::vector<std::uint8_t> TomrikStation::image() const {
@@ -258,7 +306,9 @@ Answer TomrikStation::finish(std::uint8_t their_check) {
     log(what + ": ok");
   } else {
     store_written();
-    log(what + ": stored");
+    // The bytes too, so that a run can be followed in the log (the phone
+    // books and the special cell are no part of the saved image).
+    log(what + ": stored " + hex_bytes(frame_.data.data(), frame_.length));
   }
   return {check, AnswerKind::check};
 }

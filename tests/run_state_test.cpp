@@ -110,6 +110,22 @@ TEST_F(RunStateReset, EveryPartComesBackAsTheProgramStartsWithIt) {
   EXPECT_EQ(day_night_times[3], 0);
 }
 
+TEST_F(RunStateReset, TheStationDisplayForgetsEveryPartyAndCall) {
+  reset_run_state();
+  run.station_display.subscribers[15] = {1, 4, 2, 3};
+  run.station_display.lines[3] = {1, 6, 16, 0};
+  run.station_display.calls[3].subscriber = 16;
+  run.station_display.calls[3].digits[20] = '9';
+
+  reset_run_state();
+
+  EXPECT_EQ(run.station_display.subscribers[15].mode, 0);
+  EXPECT_EQ(run.station_display.subscribers[15].busy, 0);
+  EXPECT_EQ(run.station_display.lines[3].peer, 0);
+  EXPECT_EQ(run.station_display.calls[3].subscriber, 0);
+  EXPECT_EQ(run.station_display.calls[3].digits[20], 0);
+}
+
 TEST_F(RunStateReset, TheOpenPortIsDroppedWithTheStationsLastByte) {
   reset_run_state();
   bool dropped = false;

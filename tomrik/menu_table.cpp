@@ -18,6 +18,10 @@ template <int Group>
 void permission_screen() {
   permission_table_screen(Group);
 }
+void common_phone_book() { phone_book_screen(17); }
+void individual_phone_book() { phone_book_screen(0); }
+void allowed_numbers_screen() { number_control_screen(0); }
+void forbidden_numbers_screen() { number_control_screen(1); }
 }  // namespace
 
 const MenuTable tomrik_menu_table = {{
@@ -50,16 +54,16 @@ const MenuTable tomrik_menu_table = {{
      }},
     {"Зап. книжки"_cp, 26, 34,
      {
-         {" Общая записная книзка"_cp, nullptr},             // phone_book_screen(17)
-         {" Индивидуальная записная книжка"_cp, nullptr},    // phone_book_screen(0)
-         {" Специальная ячейка памяти"_cp, nullptr},         // special_cell_screen
-         {" Контроль разрешонных номеров"_cp, nullptr},      // number_control_screen(0)
-         {" Контроль запрещенных номеров"_cp, nullptr},      // number_control_screen(1)
-         {" Пути выхода в город по команде 8"_cp, nullptr},  // command8_paths_screen
+         {" Общая записная книзка"_cp, common_phone_book},
+         {" Индивидуальная записная книжка"_cp, individual_phone_book},
+         {" Специальная ячейка памяти"_cp, special_cell_screen},
+         {" Контроль разрешонных номеров"_cp, allowed_numbers_screen},
+         {" Контроль запрещенных номеров"_cp, forbidden_numbers_screen},
+         {" Пути выхода в город по команде 8"_cp, command8_paths_screen},
      }},
     {"Работа"_cp, 40, 30,
      {
-         {" Отображение работы станции"_cp, nullptr},  // station_display_screen
+         {" Отображение работы станции"_cp, station_display_screen},
          {" Зарегистрированные разговоры"_cp, call_record_viewer},
          {" Работа с накопителем"_cp, storage_device_screen},
      }},

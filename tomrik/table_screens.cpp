@@ -70,8 +70,10 @@ void draw_table_frame(const TableFrame& frame) {
   const int top = frame.rows.front(), bottom = frame.rows.back();
   set_colour(COLOR_SCREEN);
   for (int y : frame.rows) draw_frame(left + 1, y, right - 1, y, boxch::d_horizontal);
-  for (int x : frame.double_columns) draw_frame(x, top + 1, x, bottom - 1, boxch::d_vertical);
-  for (int x : frame.single_columns) draw_frame(x, top + 1, x, bottom - 1, boxch::vertical);
+  // The verticals reach the bottom edge, where the joints take their last
+  // place: a frame one row high still gets its sides.
+  for (int x : frame.double_columns) draw_frame(x, top + 1, x, bottom, boxch::d_vertical);
+  for (int x : frame.single_columns) draw_frame(x, top + 1, x, bottom, boxch::vertical);
   for (int y : frame.rows) {
     const Rank rank = y == top ? top_line : y == bottom ? bottom_line : middle_line;
     for (int x : frame.double_columns) put_at(x, y, joints[rank][x == left ? left_edge : x == right ? right_edge : inner_double]);

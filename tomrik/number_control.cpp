@@ -1,0 +1,259 @@
+// Number control and the command 8 paths: per city line, 16 numbers of up to
+// four digits allowed while long distance is forbidden (or forbidden while
+// it is allowed), and the 16 codes dialled after station command 8, each
+// with up to four exit lines. Every row is a station record, read when it is
+// shown and written when the user confirms it.
+#include <algorithm>
+#include <string>
+
+#include "cp866.h"
+#include "link/link.h"
+#include "screen.h"
+#include "screens.h"
+#include "table_screens.h"
+#include "toolkit/hints.h"
+
+namespace {
+
+constexpr int code_places = 4;
+constexpr int table_rows = 16;
+constexpr int first_row_y = 8;  // grid row r stands on row r + 7
+
+constexpr int number_group = 14;
+constexpr int forbidden_base = 64;  // the forbidden list follows the allowed one
+constexpr int paths_group = 15;
+constexpr int path_bytes = 8;  // the code, then the line of each of the four exits
+
+// A digit code of these tables as its character; a code no digit has shows
+// as "?".
+char code_char(int code) {
+  if (code == 0) return ' ';
+  if (code >= 1 && code <= 9) return static_cast<char>('0' + code);
+  if (code == 10) return '0';
+  if (code == 11) return '*';
+  if (code == 12) return '#';
+  return '?';
+}
+
+std::string code_text(const int* codes) {
+  std::string text(code_places, ' ');
+  for (int i = 0; i < code_places; ++i) text[i] = code_char(codes[i]);
+  return text;
+}
+
+// The digit editor: four places overwritten in turn; "#" cannot be typed.
+// Returns Enter or Esc, whichever ended it.
+int edit_digits(ScreenPos at, int* codes) {
+  int place = 0;
+  auto draw = [&] {
+    print_at(at, code_text(codes), COLOR_BOX);
+    goto_xy(at.column + place, at.row);
+  };
+  auto remove = [&](int p) {
+    std::copy(codes + p + 1, codes + code_places, codes + p);
+    codes[code_places - 1] = 0;
+  };
+  draw();
+  for (;;) {
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::enter || k == key::esc) return k;
+    if (k == key::extended) {
+      if (scan == key::left && place > 0) --place;
+      if (scan == key::right && place + 1 < code_places && codes[place + 1] != 0) ++place;
+      if (scan == key::del && place < code_places) remove(place);
+    } else if (k == key::backspace) {
+      if (place > 0) remove(--place);
+    } else if (place < code_places && ((k >= '0' && k <= '9') || k == '*')) {
+      codes[place++] = k == '*' ? 11 : k == '0' ? 10 : k - '0';
+    }
+    draw();
+  }
+}
+
+// The record just read as `count` data bytes: a record the station sends
+// short has its missing places empty, so no byte of an earlier record is
+// ever taken for one of this one.
+void fit_record(int count) {
+  if (table_record[0] < count) table_fit_length(count);
+  table_record[0] = count;
+}
+
+// ---------------------------------------------------------- number control
+
+class NumberControl {
+ public:
+  explicit NumberControl(int list) : base_(list == 1 ? forbidden_base : 0) {}
+
+  int fill() {
+    for (int row = 1; row <= table_rows; ++row) {
+      print_at(4, row + 7, format("%2d", row), COLOR_SCREEN);
+      for (int line = 1; line <= line_count(); ++line) {
+        if (int status = table_read(number_group, index(line, row)); status != link_ok) return status;
+        draw_cell(line, row, COLOR_SCREEN);
+      }
+    }
+    return link_ok;
+  }
+
+  int run() {
+    for (;;) {
+      hint_fields();
+      int k = grid_navigate(grid_);
+      if (k == key::esc) return link_ok;
+      if (k != key::enter || grid_.column > line_count()) continue;
+      if (int status = edit_cell(grid_.column, grid_.row); status != link_ok) return status;
+    }
+  }
+
+ private:
+  int index(int line, int row) const { return base_ + (line - 1) * table_rows + (row - 1); }
+
+  // Draws the record just read, if the station has it.
+  void draw_cell(int line, int row, std::uint8_t colour) {
+    if (table_record[0] == 0) return;
+    fit_record(code_places);
+    print_at(grid_.cell(line, row), code_text(table_record + 1), colour);
+  }
+
+  int edit_cell(int line, int row) {
+    const int i = index(line, row);
+    if (int status = table_read(number_group, i); status != link_ok) return status;
+    if (table_record[0] != 0) {
+      fit_record(code_places);
+      hint_digits_code();
+      if (edit_digits(grid_.cell(line, row), table_record + 1) == key::enter) {
+        if (int status = link_write_record(table_record, number_group, i); status != link_ok) return status;
+      }
+    }
+    if (int status = table_read(number_group, i); status != link_ok) return status;
+    draw_cell(line, row, COLOR_SCREEN);
+    return link_ok;
+  }
+
+  int base_;
+  GridCursor grid_{{16, 34, 52, 70}, spaced(first_row_y, table_rows)};
+};
+
+void draw_number_control_frame(int list) {
+  draw_table_frame({{4, 7, 24}, {1, 8, 80}, {26, 44, 62}});
+  print_at(2, 5, " Номер"_cp, COLOR_SCREEN);
+  print_at(2, 6, "Строки"_cp, COLOR_SCREEN);
+  print_at(15, 3,
+           list == 1 ? "Запрещенные номера при разрешении выхода в межгород"_cp
+                     : " Разрешенные номера при запрете выхода в межгород "_cp,
+           COLOR_SCREEN);
+  for (int line = 1; line <= line_count(); ++line)
+    print_at(14 + 18 * (line - 1), 6, format("Линия %d"_cp, line), COLOR_SCREEN);
+}
+
+// ---------------------------------------------------------- command 8 paths
+
+// Grid column 1 is the code; columns 2..5 the exits 1..4.
+class Command8Paths {
+ public:
+  int fill() {
+    for (int row = 1; row <= table_rows; ++row) {
+      if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
+      draw_row(row, COLOR_SCREEN);
+    }
+    return link_ok;
+  }
+
+  int run() {
+    for (;;) {
+      hint_fields();
+      int k = grid_navigate(grid_);
+      if (k == key::esc) return link_ok;
+      if (k != key::enter || grid_.column > line_count() + 1) continue;
+      if (int status = edit_cell(grid_.column, grid_.row); status != link_ok) return status;
+    }
+  }
+
+ private:
+  // The line of an exit: blank for none; a value no line of the station has
+  // shows as "?".
+  static std::string exit_text(int line) {
+    if (line == 0) return " ";
+    return line >= 1 && line <= line_count() ? format("%d", line) : "?";
+  }
+
+  void draw_code(int row, std::uint8_t colour) { print_at(grid_.cell(1, row), code_text(table_record + 1), colour); }
+  void draw_exit(int exit, int row, std::uint8_t colour) {
+    print_at(grid_.cell(exit + 1, row), exit_text(table_record[code_places + exit]), colour);
+  }
+  // Draws the record just read, if the station has it.
+  void draw_row(int row, std::uint8_t colour) {
+    if (table_record[0] == 0) return;
+    fit_record(path_bytes);
+    draw_code(row, colour);
+    for (int exit = 1; exit <= line_count(); ++exit) draw_exit(exit, row, colour);
+  }
+
+  int edit_cell(int column, int row) {
+    if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
+    if (table_record[0] != 0) {
+      fit_record(path_bytes);
+      bool write = column == 1 ? edit_code(row) : edit_exit(column - 1, row);
+      if (write) {
+        if (int status = link_write_record(table_record, paths_group, row - 1); status != link_ok) return status;
+      }
+    }
+    if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
+    draw_row(row, COLOR_SCREEN);
+    return link_ok;
+  }
+
+  bool edit_code(int row) {
+    hint_digits_code();
+    return edit_digits(grid_.cell(1, row), table_record + 1) == key::enter;
+  }
+
+  // Space steps the exit's line through none, 1 .. L and back to none.
+  bool edit_exit(int exit, int row) {
+    hint_edit_value();
+    int& line = table_record[code_places + exit];
+    for (;;) {
+      draw_exit(exit, row, COLOR_BOX);
+      grid_goto(grid_);
+      int k = read_plain_key();
+      if (k == key::enter) return true;
+      if (k == key::esc) return false;
+      if (k == key::space) line = line >= 0 && line < line_count() ? line + 1 : 0;
+    }
+  }
+
+  GridCursor grid_{{15, 38, 50, 62, 74}, spaced(first_row_y, table_rows)};
+};
+
+void draw_command8_frame() {
+  draw_table_frame({{4, 7, 24}, {1, 32, 80}, {44, 56, 68}});
+  print_at(2, 6, "  Код набора после команды 8 "_cp, COLOR_SCREEN);
+  for (int i = 1; i <= line_count(); ++i) {
+    print_at(34 + 12 * (i - 1), 5, "  Выход "_cp, COLOR_SCREEN);
+    print_at(34 + 12 * (i - 1), 6, "на  линию"_cp, COLOR_SCREEN);
+  }
+  print_at(15, 3, "  Таблица путей при выходе в город по команде 8   "_cp, COLOR_SCREEN);
+}
+
+}  // namespace
+
+void number_control_screen(int list) {
+  clear_screen();
+  draw_number_control_frame(list);
+  if (!table_screen_start()) return;
+  NumberControl table(list);
+  int status = table.fill();
+  if (status == link_ok) status = table.run();
+  if (status != link_ok) link_error_box(status);
+}
+
+void command8_paths_screen() {
+  clear_screen();
+  draw_command8_frame();
+  if (!table_screen_start()) return;
+  Command8Paths table;
+  int status = table.fill();
+  if (status == link_ok) status = table.run();
+  if (status != link_ok) link_error_box(status);
+}

@@ -1,0 +1,373 @@
+// The station's phone books: the common book and each subscriber's own, 16
+// numbers of 25 codes each, and the special cell of 48 codes. Every entry is
+// a station record, read when it is shown and written when the user confirms
+// it; nothing is kept between visits.
+#include <algorithm>
+#include <string>
+
+#include "cp866.h"
+#include "link/link.h"
+#include "screen.h"
+#include "screens.h"
+#include "table_screens.h"
+#include "toolkit/hints.h"
+
+namespace {
+
+// Codes a number is made of, beyond the dialled digit codes 1..12.
+constexpr int t_code = 116;      // a "t" in the number
+constexpr int pause_code = 255;  // a pause, shown "p"
+
+constexpr int common_book_argument = 17;
+constexpr int common_book_group = 50;  // subscriber k's own book is 50 + k
+constexpr int book_entries = 16;
+constexpr int entry_places = 25;
+constexpr int first_entry_row = 7;  // entry n stands on row n + 6
+constexpr int number_column = 33;
+
+constexpr int cell_places = 48;
+constexpr int cell_half = 24;  // characters a record of the cell carries when read
+constexpr int cell_written = 25;
+constexpr int cell_first_group = 67, cell_second_group = 68;
+constexpr ScreenPos cell_at{17, 5};
+
+// The individual book question: the number is echoed in the four columns
+// left after the question, so more digits than that are not taken.
+constexpr int max_number_digits = 4;
+
+// The character a phone book code shows as. A code without a name shows as
+// the character 48 places on; where that would be a control byte, which
+// moves the cursor instead of showing, it shows blank.
+char book_char(int code) {
+  switch (code) {
+    case 0: return ' ';
+    case 10: return '0';
+    case 11: return '*';
+    case 12: return '#';
+    case t_code: return 't';
+    case pause_code: return 'p';
+    default: break;
+  }
+  if (code >= 1 && code <= 9) return static_cast<char>('0' + code);
+  const int shifted = (code + '0') & 0xFF;
+  return shifted < ' ' ? ' ' : static_cast<char>(shifted);
+}
+
+// The code a typed key stands for in a number, 0 for a key that is none.
+int book_code(int k) {
+  if (k >= '1' && k <= '9') return k - '0';
+  switch (k) {
+    case '0': return 10;
+    case '*': return 11;
+    case '#': return 12;
+    case 'P': case 'p': return pause_code;
+    case 'T': case 't': return t_code;
+    default: return 0;
+  }
+}
+
+std::string codes_text(const int* codes, int count) {
+  std::string text(count, ' ');
+  for (int i = 0; i < count; ++i) text[i] = book_char(codes[i]);
+  return text;
+}
+
+// The line editor of the entries and of the special cell: a typed character
+// is inserted at the cursor, pushing the characters from there one place on
+// (the last falls off); the cursor may stand just after the last place,
+// where typing does nothing.
+class LineEditor {
+ public:
+  LineEditor(ScreenPos at, int* codes, int count) : at_(at), codes_(codes), count_(count) {}
+
+  // True when the user ended with Enter and wants the line written.
+  bool run() {
+    draw();
+    for (;;) {
+      int scan;
+      int k = read_plain_key(scan);
+      if (k == key::esc) return false;
+      if (k == key::enter) return true;
+      if (k == key::extended)
+        move_or_delete(scan);
+      else if (k == key::backspace)
+        backspace();
+      else if (int code = book_code(k))
+        insert(code);
+      draw();
+    }
+  }
+
+ private:
+  void draw() const {
+    print_at(at_, codes_text(codes_, count_), COLOR_BOX);
+    goto_xy(at_.column + place_, at_.row);
+  }
+  bool holds_character() const { return place_ < count_ && codes_[place_] != 0; }
+
+  void insert(int code) {
+    if (place_ >= count_) return;
+    if (codes_[place_] != 0) std::copy_backward(codes_ + place_, codes_ + count_ - 1, codes_ + count_);
+    codes_[place_++] = code;
+  }
+  // The places behind `p` move one place left; the last becomes empty.
+  void remove(int p) {
+    std::copy(codes_ + p + 1, codes_ + count_, codes_ + p);
+    codes_[count_ - 1] = 0;
+  }
+  void backspace() {
+    if (place_ == 0) return;
+    remove(--place_);
+  }
+  void move_or_delete(int scan) {
+    if (scan == key::left && place_ > 0) --place_;
+    if (scan == key::right && holds_character()) ++place_;
+    if (scan == key::del && place_ < count_) remove(place_);
+  }
+
+  ScreenPos at_;
+  int* codes_;
+  int count_;
+  int place_ = 0;
+};
+
+// ------------------------------------------------------------- phone books
+
+struct BookEntry {
+  int codes[entry_places] = {};
+};
+
+// One open book: its record group, its 16 entries as last read, and the
+// grid of one column over the entries.
+class PhoneBook {
+ public:
+  explicit PhoneBook(int group) : group_(group) {}
+
+  // Reads and draws every entry; a failed read is returned.
+  int fill() {
+    for (int n = 1; n <= book_entries; ++n) {
+      print_at(23, n + 6, format("%2d", n), COLOR_SCREEN);
+      if (int status = read_entry(n); status != link_ok) return status;
+      draw_entry(n, COLOR_SCREEN);
+    }
+    return link_ok;
+  }
+
+  // The loop of the screen, until Esc or a link failure (returned).
+  int run() {
+    for (;;) {
+      hint_fields();
+      int k = grid_navigate(grid_);
+      if (k == key::esc) return link_ok;
+      int status;
+      if (k == key::enter)
+        status = edit_entry(grid_.row);
+      else if (k == key::f8)
+        status = clear_entry(grid_.row);
+      else if (k == key::f9)
+        status = clear_book();
+      else
+        continue;
+      if (status == link_ok) status = read_entry(grid_.row);
+      if (status != link_ok) return status;
+      draw_entry(grid_.row, COLOR_SCREEN);
+    }
+  }
+
+ private:
+  // A record the station sends short leaves the missing places empty; one
+  // sent long gives its first 25 codes.
+  int read_entry(int n) {
+    int status = table_read(group_, n);
+    if (status != link_ok) return status;
+    BookEntry& e = entries_[n - 1];
+    for (int i = 0; i < entry_places; ++i) e.codes[i] = table_has_byte(i + 1) ? table_record[i + 1] : 0;
+    return link_ok;
+  }
+  int write_entry(int n) {
+    table_record[0] = entry_places;
+    std::copy_n(entries_[n - 1].codes, entry_places, table_record + 1);
+    return link_write_record(table_record, group_, n);
+  }
+  void draw_entry(int n, std::uint8_t colour) {
+    print_at(number_column, n + 6, codes_text(entries_[n - 1].codes, entry_places), colour);
+  }
+  void draw_all(std::uint8_t colour) {
+    for (int n = 1; n <= book_entries; ++n) draw_entry(n, colour);
+  }
+
+  int edit_entry(int n) {
+    hint_text_edit();
+    LineEditor editor({number_column, n + 6}, entries_[n - 1].codes, entry_places);
+    return editor.run() ? write_entry(n) : link_ok;
+  }
+  // F8: Enter empties the entry and goes on to edit it; any other key
+  // leaves it as it is.
+  int clear_entry(int n) {
+    hint_clear_line();
+    draw_entry(n, COLOR_BOX);
+    if (read_plain_key() != key::enter) return link_ok;
+    std::fill_n(entries_[n - 1].codes, entry_places, 0);
+    return edit_entry(n);
+  }
+  // F9: Enter, then Enter once more to confirm, writes every entry empty.
+  // Whatever the answers, the book is read again and the cursor goes to the
+  // first entry.
+  int clear_book() {
+    hint_clear_book();
+    draw_all(COLOR_BOX);
+    if (read_plain_key() != key::enter) {
+      draw_all(COLOR_SCREEN);
+      return link_ok;
+    }
+    hint_confirm_clear();
+    for (int n = 1; n <= book_entries; ++n) print_at(number_column, n + 6, std::string(entry_places, ' '), COLOR_BOX);
+    if (read_plain_key() == key::enter) {
+      hint_clearing();
+      for (int n = 1; n <= book_entries; ++n) {
+        entries_[n - 1] = BookEntry{};
+        if (int status = write_entry(n); status != link_ok) return status;
+      }
+    }
+    grid_.row = 1;
+    for (int n = 1; n <= book_entries; ++n) {
+      if (int status = read_entry(n); status != link_ok) return status;
+      draw_entry(n, COLOR_SCREEN);
+    }
+    return link_ok;
+  }
+
+  int group_;
+  BookEntry entries_[book_entries];
+  GridCursor grid_{{number_column}, spaced(first_entry_row, book_entries)};
+};
+
+void draw_book_frame() {
+  draw_table_frame({{4, 6, 23}, {16, 59}, {31}});
+  print_at(18, 5, "Номер записи"_cp, COLOR_SCREEN);
+  print_at(38, 5, "Номер телефона"_cp, COLOR_SCREEN);
+}
+
+// Asks for the subscriber whose book to open, by telephone number (code +
+// 10), until a number of the station's subscribers comes: that book's
+// record group, or 0 after Esc.
+int ask_book_group() {
+  const int last_number = subscriber_count() + 10;
+  for (;;) {
+    print_at(24, 3, std::string(32, ' '), COLOR_SCREEN);
+    print_at(21, 3, "Записная книжка абонента номер "_cp, COLOR_SCREEN);
+    int number = 0, digits = 0;
+    for (int k = read_plain_key(); k != key::enter; k = read_plain_key()) {
+      if (k == key::esc) return 0;
+      if (k < '0' || k > '9' || digits == max_number_digits) continue;
+      put_char(static_cast<std::uint8_t>(k));
+      number = number * 10 + (k - '0');
+      ++digits;
+    }
+    if (number >= 11 && number <= last_number) {
+      print_at(21, 3, format("Записная книжка абонента номер %2d   "_cp, number), COLOR_SCREEN);
+      return common_book_group + number - 10;
+    }
+  }
+}
+
+// ------------------------------------------------------------ special cell
+
+// The cell's 48 codes: read as two records of 24, written as two of 25.
+struct SpecialCell {
+  int codes[cell_places] = {};
+};
+
+int read_cell(SpecialCell& cell) {
+  for (int half = 0; half < 2; ++half) {
+    if (int status = table_read(half ? cell_second_group : cell_first_group, 0); status != link_ok) return status;
+    for (int i = 0; i < cell_half; ++i) cell.codes[half * cell_half + i] = table_has_byte(i + 1) ? table_record[i + 1] : 0;
+  }
+  return link_ok;
+}
+
+// Record 67 carries characters 1..25, record 68 characters 25..48 and a 0.
+int write_cell(const SpecialCell& cell) {
+  table_record[0] = cell_written;
+  std::copy_n(cell.codes, cell_written, table_record + 1);
+  if (int status = link_write_record(table_record, cell_first_group, 0); status != link_ok) return status;
+  std::copy_n(cell.codes + cell_half, cell_half, table_record + 1);
+  table_record[cell_written] = 0;
+  return link_write_record(table_record, cell_second_group, 0);
+}
+
+void draw_cell(const SpecialCell& cell, std::uint8_t colour) {
+  print_at(cell_at, codes_text(cell.codes, cell_places), colour);
+}
+
+int edit_cell(SpecialCell& cell) {
+  hint_text_edit();
+  LineEditor editor(cell_at, cell.codes, cell_places);
+  return editor.run() ? write_cell(cell) : link_ok;
+}
+
+// F8 or F9: Enter empties the cell, and Enter once more writes it so.
+int clear_cell(SpecialCell& cell) {
+  hint_clear_line();
+  draw_cell(cell, COLOR_BOX);
+  if (read_plain_key() != key::enter) return link_ok;
+  cell = SpecialCell{};
+  draw_cell(cell, COLOR_BOX);
+  hint_confirm_clear();
+  if (read_plain_key() != key::enter) return link_ok;
+  return write_cell(cell);
+}
+
+int run_special_cell(SpecialCell& cell) {
+  for (;;) {
+    hint_fields();
+    goto_xy(cell_at);
+    int scan;
+    int k = read_plain_key(scan);
+    if (k == key::esc) return link_ok;
+    int status;
+    if (k == key::enter)
+      status = edit_cell(cell);
+    else if (k == key::extended && (scan == key::f8 || scan == key::f9))
+      status = clear_cell(cell);
+    else
+      continue;
+    if (status == link_ok) status = read_cell(cell);
+    if (status != link_ok) return status;
+    draw_cell(cell, COLOR_SCREEN);
+  }
+}
+
+}  // namespace
+
+void phone_book_screen(int book) {
+  clear_screen();
+  draw_book_frame();
+  hint_clear_keys();
+  if (!table_screen_start()) return;
+  int group = common_book_group;
+  if (book == common_book_argument) {
+    print_at(28, 3, "Общая записная книжка"_cp, COLOR_SCREEN);
+  } else if (group = ask_book_group(); group == 0) {
+    return;
+  }
+  PhoneBook phone_book(group);
+  int status = phone_book.fill();
+  if (status == link_ok) status = phone_book.run();
+  if (status != link_ok) link_error_box(status);
+}
+
+void special_cell_screen() {
+  clear_screen();
+  draw_table_frame({{4, 6}, {15, 66}, {}});
+  hint_clear_keys();
+  if (!table_screen_start()) return;
+  print_at(24, 3, "Специальная ячейка записной книжки"_cp, COLOR_SCREEN);
+  SpecialCell cell;
+  int status = read_cell(cell);
+  if (status == link_ok) {
+    draw_cell(cell, COLOR_SCREEN);
+    status = run_special_cell(cell);
+  }
+  if (status != link_ok) link_error_box(status);
+}

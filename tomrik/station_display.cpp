@@ -1,0 +1,395 @@
+// The station display: polls the station for events, keeps the state of
+// every internal subscriber and city line (for the whole run, so a later
+// visit goes on from it), redraws the table of that state after each event,
+// writes a line per event to "protokol.txt", and records each finished city
+// call in "tarif.dat", timed by the computer's clock.
+//
+// Every byte of an event comes from the station: a subscriber code or line
+// that no row of the tables has leaves the state as it was (the event is
+// still logged), and nothing the station sends is used as a position
+// without a bound.
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "cp866.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "platform.h"
+#include "screen.h"
+#include "screens.h"
+#include "settings/call_record.h"
+#include "settings/run_state.h"
+#include "table_screens.h"
+
+namespace {
+
+// The event codes, with their parameter bytes p1, p2, p3.
+enum EventCode {
+  off_hook = 129,          // subscriber p1
+  on_hook = 130,           // subscriber p1
+  line_seized = 131,       // line p1
+  line_released = 132,     // line p1
+  internal_call = 133,     // subscriber p2 called by subscriber p1
+  city_call = 134,         // subscriber p2 called from line p1
+  stop_ringing = 135,      // subscriber p1
+  ring_from_city = 136,    // line p1
+  line_on_hold = 137,      // line p1 held by subscriber p2
+  subscriber_held = 138,   // subscriber p1 held by subscriber p2
+  connection = 139,        // the parties in the bits of p1..p3, the channel in p1's high half
+  city_call_starts = 141,  // subscriber p1 on line p2; p3 digit codes follow
+};
+
+enum Mode { no_mode, internal_ringing, city_ringing, internal_talk, city_talk, conference, on_hold };
+
+// link_poll_event fills up to the code, three bytes and 255 more.
+constexpr int event_frame_size = 259;
+
+// The channel bar has a place for six channels.
+constexpr int bar_channels = 6;
+constexpr int bar_column = 42;
+constexpr int channel_step = 6;
+constexpr std::uint8_t bar_end = 180;  // "┤"
+
+constexpr int first_subscriber_row = 3;  // subscriber k on row k + 2
+constexpr int first_line_row = 21;       // line l on row l + 20
+constexpr int last_table_row = 24;
+
+// A line in a connection's party list is 128 + its number.
+constexpr int line_party = 128;
+constexpr int max_parties = facts::tomrik_max_lines + facts::tomrik_max_subscribers;
+
+StationDisplayState& known() { return run.station_display; }
+
+// The state of subscriber `code` or line `line`; nullptr for a number no
+// row has.
+PartyState* subscriber(int code) {
+  return code >= 1 && code <= facts::tomrik_max_subscribers ? &known().subscribers[code - 1] : nullptr;
+}
+PartyState* city_line(int line) {
+  return line >= 1 && line <= facts::tomrik_max_lines ? &known().lines[line - 1] : nullptr;
+}
+CallUnderWay* call_on(int line) {
+  return line >= 1 && line <= facts::tomrik_max_lines ? &known().calls[line - 1] : nullptr;
+}
+
+// "protokol.txt" and "tarif.dat", each nullptr when it could not be opened.
+struct DisplayFiles {
+  std::FILE* log = nullptr;
+  std::FILE* calls = nullptr;
+};
+
+// ------------------------------------------------------------ call records
+
+std::uint8_t byte_of(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
+
+// A dialled digit code as the character the call record keeps.
+char digit_character(int code) {
+  switch (code) {
+    case 10: return '0';
+    case 11: return '*';
+    case 12: return '#';
+    default: return static_cast<char>('0' + code);
+  }
+}
+
+void start_call(CallUnderWay& call, int subscriber_code, const int* digits, int count, const std::tm& now) {
+  call = CallUnderWay{};
+  call.subscriber = subscriber_code;
+  call.second = now.tm_sec;
+  call.minute = now.tm_min;
+  call.hour = now.tm_hour;
+  call.day = now.tm_mday;
+  call.month = now.tm_mon + 1;
+  call.year = now.tm_year + 1900 - 2000;
+  call.digit_count = std::clamp(count, 0, call_number_places);
+  for (int i = 0; i < call.digit_count; ++i) call.digits[i] = digit_character(digits[i]);
+}
+
+// The call's record: its start, and its length to `end` within one day (a
+// call across midnight borrows the day; the date plays no part).
+CallRecord finished_call(const CallUnderWay& call, int line, const std::tm& end) {
+  int seconds = end.tm_sec - call.second, borrow = 0;
+  if (seconds < 0) seconds += 60, borrow = 1;
+  int minutes = end.tm_min - call.minute - borrow;
+  borrow = 0;
+  if (minutes < 0) minutes += 60, borrow = 1;
+  int hours = end.tm_hour - call.hour - borrow;
+  if (hours < 0) hours += 24;
+  CallRecord r;
+  const int fields[] = {call.subscriber, line, call.day, call.month, call.year, call.hour, call.minute, call.second,
+                        hours, minutes, seconds};
+  for (int i = 0; i < 11; ++i) r.bytes[i] = byte_of(fields[i]);
+  std::copy_n(call.digits, call.digit_count, r.bytes + 11);
+  return r;
+}
+
+void record_call(int line, DisplayFiles& files) {
+  CallUnderWay* call = call_on(line);
+  if (!call || call->subscriber == 0) return;
+  if (files.calls) {
+    CallRecord r = finished_call(*call, line, platform::local_now());
+    std::fwrite(r.bytes, 1, call_record_size, files.calls);
+    std::fflush(files.calls);
+  }
+  *call = CallUnderWay{};
+}
+
+// ------------------------------------------------------------------ events
+
+void free_party(PartyState& p) { p = PartyState{}; }
+
+void hang_up(PartyState& s) {
+  s.busy = 0;
+  if (s.mode == internal_talk) {
+    if (PartyState* partner = subscriber(s.peer)) partner->mode = partner->peer = 0;
+  } else if (s.mode == city_talk) {
+    if (PartyState* line = city_line(s.peer)) line->busy = line->mode = line->peer = 0;
+  }
+  s.mode = s.peer = s.channel = 0;
+}
+
+// The parties of a connection in their order: lines 1..4 (as 128 + line),
+// then subscribers 1..16.
+struct Parties {
+  int count = 0;
+  int party[max_parties] = {};
+};
+Parties connection_parties(int p1, int p2, int p3) {
+  Parties list;
+  for (int l = 1; l <= facts::tomrik_max_lines; ++l)
+    if (p1 & (1 << (l - 1))) list.party[list.count++] = line_party + l;
+  const int subscriber_bits = p2 | (p3 << 8);
+  for (int k = 1; k <= facts::tomrik_max_subscribers; ++k)
+    if (subscriber_bits & (1 << (k - 1))) list.party[list.count++] = k;
+  return list;
+}
+
+PartyState& party_state(int party) {
+  return party > line_party ? known().lines[party - line_party - 1] : known().subscribers[party - 1];
+}
+
+void connect(const Parties& list, int channel) {
+  if (list.count < 2) return;
+  const int a = list.party[0], b = list.party[1];
+  if (list.count == 2 && a > line_party && b < line_party) {
+    party_state(a) = {1, city_talk, b, channel};
+    PartyState& s = party_state(b);
+    s.mode = city_talk, s.peer = a - line_party, s.channel = channel;
+  } else if (list.count == 2 && a < line_party && b < line_party) {
+    for (auto [one, other] : {std::pair{a, b}, std::pair{b, a}}) {
+      PartyState& s = party_state(one);
+      s.mode = internal_talk, s.peer = other, s.channel = channel;
+    }
+  } else if (list.count > 2) {
+    for (int i = 0; i < list.count; ++i) {
+      PartyState& s = party_state(list.party[i]);
+      s.mode = conference, s.peer = 0, s.channel = channel;
+    }
+  }
+}
+
+std::string connection_log(const Parties& list) {
+  std::string text = "Связь: "_cp;
+  for (int i = 0; i < list.count; ++i) {
+    const int p = list.party[i];
+    text += p > line_party ? format("Лин. %d "_cp, p - line_party) : format("Абн. %d "_cp, p);
+  }
+  return text;
+}
+
+// Puts the event into the state; returns its log line, empty for an event
+// that has none. p[0] is the code, p[1..] its bytes.
+std::string apply_event(const int* p, DisplayFiles& files) {
+  switch (p[0]) {
+    case off_hook:
+      if (PartyState* s = subscriber(p[1])) s->busy = 1, s->mode = no_mode;
+      return format("Внутренняя линия %d занята"_cp, p[1]);
+    case on_hook:
+      if (PartyState* s = subscriber(p[1])) hang_up(*s);
+      return format("Внутренняя линия %d освободилась"_cp, p[1]);
+    case line_seized:
+      if (PartyState* l = city_line(p[1])) l->busy = 1;
+      return format("Городская линия %d занята"_cp, p[1]);
+    case line_released:
+      if (PartyState* l = city_line(p[1])) {
+        free_party(*l);
+        record_call(p[1], files);
+      }
+      return format("Городская линия %d освободилась"_cp, p[1]);
+    case internal_call: {
+      PartyState *caller = subscriber(p[1]), *called = subscriber(p[2]);
+      if (caller && called) {
+        called->mode = internal_ringing, called->peer = p[1];
+        caller->mode = internal_ringing, caller->peer = p[2];
+      }
+      return format("Вызов абонента %d абонентом %d"_cp, p[2], p[1]);
+    }
+    case city_call: {
+      PartyState* called = subscriber(p[2]);
+      if (called && city_line(p[1])) called->mode = city_ringing, called->peer = p[1];
+      return format("Вызов абонента %d из гор. линии %d"_cp, p[2], p[1]);
+    }
+    case stop_ringing:
+      if (PartyState* s = subscriber(p[1])) s->mode = s->peer = 0;
+      return format("Выключить звонок внутреннему абоненту %d"_cp, p[1]);
+    case ring_from_city:
+      if (PartyState* l = city_line(p[1])) l->mode = city_ringing;
+      return format("Звонок из города по линии %d"_cp, p[1]);
+    case line_on_hold: {
+      PartyState *line = city_line(p[1]), *holder = subscriber(p[2]);
+      if (line && holder) holder->mode = holder->peer = 0, line->mode = on_hold;
+      return format("Городская линия %d на удержании абонентом %d"_cp, p[1], p[2]);
+    }
+    case subscriber_held: {
+      PartyState *held = subscriber(p[1]), *holder = subscriber(p[2]);
+      if (held && holder) holder->mode = holder->peer = 0, held->mode = on_hold;
+      return format("Абонент %d на удержании абонентом %d"_cp, p[1], p[2]);
+    }
+    case connection: {
+      Parties list = connection_parties(p[1], p[2], p[3]);
+      connect(list, p[1] / 16);
+      return connection_log(list);
+    }
+    case city_call_starts: {
+      CallUnderWay* call = call_on(p[2]);
+      if (call && subscriber(p[1])) start_call(*call, p[1], p + 4, p[3], platform::local_now());
+      return {};
+    }
+    default:
+      return {};
+  }
+}
+
+void log_event(const std::string& text, std::FILE* log) {
+  if (!log || text.empty()) return;
+  std::fputs("\r\n", log);
+  std::fputs(text.c_str(), log);
+  std::fflush(log);
+}
+
+// ------------------------------------------------------------------- table
+
+std::string subscriber_mode_text(int mode) {
+  switch (mode) {
+    case internal_ringing: return "Вн. вызов"_cp;
+    case city_ringing: return "Гор вызов"_cp;
+    case internal_talk: return "Вн. связь"_cp;
+    case city_talk: return "Гор связь"_cp;
+    case conference: return "Конференц"_cp;
+    case on_hold: return "На удерж."_cp;
+    default: return std::string(9, ' ');
+  }
+}
+
+std::string line_mode_text(int mode) {
+  switch (mode) {
+    case city_ringing: return "Вызов    "_cp;
+    case internal_talk:
+    case city_talk: return "Связь    "_cp;
+    case conference: return "Конференц"_cp;
+    case on_hold: return "На удерж."_cp;
+    default: return std::string(9, ' ');
+  }
+}
+
+// Whom a subscriber talks to or is rung by. A peer that the mode does not
+// name is left blank, so no earlier peer stays standing.
+std::string subscriber_peer_text(const PartyState& s) {
+  if (s.peer == 0) return std::string(8, ' ');
+  if (s.mode == internal_ringing || s.mode == internal_talk) return fit_cell(format("Абн. %2d"_cp, s.peer + 10), 8);
+  if (s.mode == city_ringing || s.mode == city_talk) return fit_cell(format("Лин. %2d"_cp, s.peer), 8);
+  return std::string(8, ' ');
+}
+
+std::string line_peer_text(const PartyState& l) {
+  return l.peer == 0 ? std::string(8, ' ') : fit_cell(format("Абн. %2d "_cp, l.peer + 10), 8);
+}
+
+// The channel bar of a connection: a piece under each channel column up to
+// the party's channel (six at most), closed by a joint; for a party not in
+// a connection the bar's place is blank between the column rules.
+void draw_channel_bar(int row, const PartyState& p) {
+  goto_xy(bar_column, row);
+  for (int j = 0; j < bar_channels; ++j) put_text("     │"_cp);
+  if (p.mode != internal_talk && p.mode != city_talk && p.mode != conference) return;
+  const int channels = std::clamp(p.channel, 0, bar_channels);
+  for (int j = 0; j < channels; ++j) print_at_plain(bar_column + channel_step * j, row, "─────"_cp);
+  if (channels > 0) put_at(bar_column + channel_step * (channels - 1) + 5, row, bar_end);
+}
+
+void draw_subscriber_row(int k) {
+  const PartyState& s = known().subscribers[k - 1];
+  const int row = first_subscriber_row + k - 1;
+  print_at_plain(1, row, format("  %2d", k + 10));
+  print_at_plain(10, row, s.busy ? "Занят   "_cp : "Свободен"_cp);
+  print_at_plain(22, row, subscriber_mode_text(s.mode));
+  print_at_plain(34, row, subscriber_peer_text(s));
+  draw_channel_bar(row, s);
+}
+
+void draw_line_row(int l) {
+  const PartyState& s = known().lines[l - 1];
+  const int row = first_line_row + l - 1;
+  print_at_plain(1, row, format("  %2d", l));
+  print_at_plain(10, row, s.busy ? "Занята  "_cp : "Свободна"_cp);
+  print_at_plain(22, row, line_mode_text(s.mode));
+  print_at_plain(34, row, line_peer_text(s));
+  draw_channel_bar(row, s);
+}
+
+void draw_table() {
+  set_colour(COLOR_SCREEN);
+  print_at_plain(1, 2, "Абонент"_cp);
+  print_at_plain(10, 2, "Состояние"_cp);
+  print_at_plain(22, 2, "Режим"_cp);
+  print_at_plain(34, 2, "С кем"_cp);
+  for (int j = 0; j < bar_channels; ++j) {
+    print_at_plain(44 + channel_step * j, 2, format("Кн %d"_cp, j + 1));
+    draw_frame(47 + channel_step * j, first_subscriber_row, 47 + channel_step * j, last_table_row, boxch::vertical);
+  }
+  for (int k = 1; k <= subscriber_count(); ++k) draw_subscriber_row(k);
+  print_at_plain(1, 20, "Линия"_cp);
+  for (int l = 1; l <= line_count(); ++l) draw_line_row(l);
+}
+
+// A file the display cannot open: its message, a key, and the display goes
+// on without it.
+std::FILE* open_for_appending(const char* name, const char* message) {
+  std::FILE* f = std::fopen(name, "ab");
+  if (!f) {
+    put_text(message);
+    put_text("\r\n");
+    read_key();
+  }
+  return f;
+}
+
+}  // namespace
+
+void station_display_screen() {
+  clear_screen();
+  if (!link_state.station_connected) {
+    link_error_box(link_not_connected);
+    return;
+  }
+  link_rts_on();
+  DisplayFiles files;
+  files.log = open_for_appending("protokol.txt", "Ошибка открытия файла протокола."_cp);
+  files.calls = open_for_appending("tarif.dat", "Ошибка открытия файла тарификации."_cp);
+  int frame[event_frame_size] = {};
+  bool drawn = false;
+  for (;;) {
+    LinkResult status = link_poll_event(frame);
+    if (status == link_interrupted) break;
+    if (status != link_ok) continue;  // a failed poll is not shown; polling goes on
+    log_event(apply_event(frame, files), files.log);
+    // The first table replaces whatever a file's message left on the screen.
+    if (!drawn) clear_screen();
+    drawn = true;
+    draw_table();
+  }
+  if (files.log) std::fclose(files.log);
+  if (files.calls) std::fclose(files.calls);
+}

@@ -69,6 +69,10 @@ TEST_F(Dialog, SeventyFilesShowSixtyFourInFourColumns) {
 TEST_F(Dialog, NamesThatCannotBeShownAsTheyAreAreLeftOutOfTheListAndItsCount) {
   // A cut name would open or write another file than the one listed, and so
   // would one whose characters the console cannot show as they are.
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows keeps names in UTF-16 and refuses a tab in them: "
+                  "these names are a POSIX file system's";
+#endif
   make({"averyverylongname.set", "tab\tname.set", "\xE6\x97\xA5.set", "abcdefgh.set", "дом.set"});
   std::vector<std::string> names = list_settings_files("*.set");
   std::sort(names.begin(), names.end());

@@ -42,9 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Session session(tomrik_profile);
   record_filter = CallRecord();
   fuzz::Input in(data, size);
-  int moves = in.byte() & 15;
-  fuzz::Bytes plan;
-  for (int i = 0; i < moves; ++i) plan.push_back(in.byte());
+  fuzz::Bytes plan = in.take(in.byte() & 15);
   fuzz::write_file("tarif.dat", in.rest());
   std::remove("r.txt");
 

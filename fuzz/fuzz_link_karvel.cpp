@@ -44,9 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   session.keys.fallback = {' '};  // every box is closed at once
   std::remove("cmd.ttt");
   fuzz::Input in(data, size);
-  int ops = 1 + in.byte() % 16;
-  fuzz::Bytes plan;
-  for (int i = 0; i < ops; ++i) plan.push_back(in.byte());
+  fuzz::Bytes plan = in.take(1 + in.byte() % 16);
   fuzz::StationAnswers station(in, 300);
   station.plug_in(facts::karvel_speeds[3]);
   link_state.speed_index = 3;

@@ -36,9 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Session session(tomrik_profile);
   session.keys.fallback = {' '};
   fuzz::Input in(data, size);
-  int ops = 1 + in.byte() % 16;
-  fuzz::Bytes plan;
-  for (int i = 0; i < ops; ++i) plan.push_back(in.byte());
+  fuzz::Bytes plan = in.take(1 + in.byte() % 16);
   fuzz::StationAnswers station(in, 76);
   station.plug_in(facts::tomrik_speed);
   link_state.station_connected = 1;

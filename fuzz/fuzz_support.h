@@ -40,6 +40,12 @@ class Input {
   std::size_t left() const { return size_ - at_; }
   // The next byte, 0 once the input is used up.
   std::uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
+  // The next n bytes, 0 for those past the end.
+  Bytes take(int n) {
+    Bytes out;
+    for (int i = 0; i < n; ++i) out.push_back(byte());
+    return out;
+  }
   Bytes rest() {
     Bytes out(data_ + at_, data_ + size_);
     at_ = size_;

@@ -9,7 +9,7 @@
 #include "karvel/screens.h"
 #include "link/link.h"
 #include "platform/cp866.h"
-#include "settings/melody_names.h"
+#include "settings/melody_name_editor.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -18,9 +18,6 @@ namespace {
 constexpr int melody_address = 0x8030;
 constexpr int volume_address = 0x8031;
 constexpr int last_melody = 11;
-constexpr int loudest = 15;
-// The station keeps 15 - level in the low four bits, with bit 6 set.
-constexpr int volume_base = 0x40;
 constexpr int name_places = 31;  // the name editor leaves a record's last byte alone
 
 constexpr int melody_topic = 168, volume_topic = 169;
@@ -55,13 +52,9 @@ void draw_melody(const MelodyNameFile& names, int melody, std::uint8_t number_co
   print_at(melody_name_at, known ? names.shown(melody) : std::string(MelodyNameFile::slot_size, ' '), name_colour);
 }
 
-int volume_level(int stored) { return loudest - (stored & 0x0F); }
-
 void draw_volume(int level, std::uint8_t colour) {
-  std::string bar;
-  for (int i = 0; i <= loudest; ++i) bar.push_back(static_cast<char>(boxch::d_horizontal));
-  print_at(volume_bar_at, bar, colour);
-  print_at(volume_bar_at.column + level, volume_bar_at.row, "█"_cp, colour);
+  static const VolumeBar bar{volume_bar_at, static_cast<char>(boxch::d_horizontal), "█"_cp[0]};
+  draw_volume_bar(bar, level, colour);
 }
 
 // Reads one station byte; -1 when the read failed (the link has shown its
@@ -83,67 +76,11 @@ void show_stored_volume() {
   if (stored >= 0) draw_volume(volume_level(stored), COLOR_SCREEN);
 }
 
-using NameBytes = std::array<std::uint8_t, MelodyNameFile::slot_size>;
-
-void draw_name(const NameBytes& name, std::uint8_t colour) {
-  std::string text;
-  for (std::uint8_t b : name) text.push_back(shown_name_char(b));
-  print_at(melody_name_at, text, colour);
-}
-
-// Removes the character at p of the editor's places; a 0 enters at the end.
-void remove_at(NameBytes& name, int p) {
-  if (p < 0 || p >= name_places) return;
-  for (int i = p; i < name_places - 1; ++i) name[i] = name[i + 1];
-  name[name_places - 1] = 0;
-}
-
-// Puts a character at p; the last of the places drops off.
-void insert_at(NameBytes& name, int p, std::uint8_t ch) {
-  for (int i = name_places - 1; i > p; --i) name[i] = name[i - 1];
-  name[p] = ch;
-}
-
-// The console gives CP866 letters as ordinary keys; a console that gives
-// them after the extended-key prefix is understood too.
-bool name_character(int k, int scan) {
-  if (k == key::extended) return scan >= 128 && scan <= 254;
-  return k >= 32 && k <= 254;
-}
-
-// Edits the name of a melody in memory, in insert mode over its first 31
-// places; Enter keeps the new name, Esc the old one. Every key's code is
-// traced on row 18, as the station's engineers know it.
-void edit_name(MelodyNameFile& names, int melody) {
-  NameBytes name = names.slot(melody);
-  int p = 0;
-  for (;;) {
-    draw_name(name, COLOR_BOX);
-    goto_xy(melody_name_at.column + p, melody_name_at.row);
-    int k = read_key();
-    print_at(key_trace_at, format("ch=%3d", k), COLOR_SCREEN);
-    int scan = -1;
-    if (k == key::extended) {
-      scan = read_key();
-      print_at(key_trace_at, format("ch=%3d", scan), COLOR_SCREEN);
-    }
-    if (name_character(k, scan)) {
-      if (p < name_places) insert_at(name, p++, static_cast<std::uint8_t>(k == key::extended ? scan : k));
-      continue;
-    }
-    if (k == key::esc) return;
-    if (k == key::enter) {
-      names.set_slot(melody, name);
-      return;
-    }
-    if (k == key::backspace && p > 0) remove_at(name, --p);
-    if (k != key::extended) continue;
-    if (scan == key::del) remove_at(name, p);
-    if (scan == key::left && p >= 1) --p;
-    if (scan == key::right && p < name_places && name[p] != 0) ++p;
-    if (scan == key::f10) show_help(name_topic);
-  }
-}
+// The name editor types into the 31 places and lets the cursor stand just
+// after them. Every key's code is traced on row 18, as the station's
+// engineers know it.
+constexpr MelodyNameEditor name_editor{melody_name_at, name_places, true, &key_trace_at,
+                                       [] { show_help(name_topic); }};
 
 // Enter on the melody: the arrows choose, F4 edits the chosen melody's
 // name, Enter stores the choice, Esc shows the stored one again. A stored
@@ -172,7 +109,7 @@ void choose_melody(MelodyNameFile& names) {
     if (scan == key::f4) {
       hint_name_edit();
       draw_melody(names, melody, COLOR_BOX, COLOR_BOX);
-      edit_name(names, melody);
+      edit_melody_name(names, melody, name_editor);
       draw_melody(names, melody, COLOR_BOX, COLOR_SCREEN);
     }
   }
@@ -193,11 +130,11 @@ void choose_volume() {
     int k = read_plain_key(scan);
     if (k == key::esc) break;
     if (k == key::enter) {
-      write_byte(volume_address, volume_base + loudest - level);
+      write_byte(volume_address, stored_volume(level));
       break;
     }
     if (k != key::extended) continue;
-    if ((scan == key::right || scan == key::up) && level < loudest) ++level;
+    if ((scan == key::right || scan == key::up) && level < loudest_volume) ++level;
     if ((scan == key::left || scan == key::down) && level > 0) --level;
     if (scan == key::f10) show_help(volume_choice_topic);
   }

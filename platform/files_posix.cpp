@@ -9,41 +9,17 @@
 #include <string>
 
 #include "files.h"
+#include "temporary_files.h"
 
 namespace platform {
 namespace {
 
-// The temporary files a signal must remove. A handler may only look at
-// plain memory, so the names are kept in fixed buffers, each marked in use
-// only once its name is complete. A save has one temporary file at a time;
-// a few slots leave room for a transfer that saves while another waits.
-constexpr int temporary_slots = 4;
-constexpr std::size_t path_room = 4096;
-char temporary_paths[temporary_slots][path_room];
-volatile std::sig_atomic_t slot_in_use[temporary_slots];
-
-bool remember(const std::string& path) {
-  if (path.size() >= path_room) return false;
-  for (int i = 0; i < temporary_slots; ++i) {
-    if (slot_in_use[i]) continue;
-    std::memcpy(temporary_paths[i], path.c_str(), path.size() + 1);
-    slot_in_use[i] = 1;
-    return true;
-  }
-  return false;
-}
-
-void forget(const std::string& path) {
-  for (int i = 0; i < temporary_slots; ++i)
-    if (slot_in_use[i] && path == temporary_paths[i]) slot_in_use[i] = 0;
-}
+// The temporary files a signal must remove.
+TemporarySlots<4096, std::sig_atomic_t> temporaries;
 
 // ".name.<pid>.<n>.tmp" in the folder of the target.
 std::string temporary_name(const std::string& target, int attempt) {
-  std::size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  return folder + "." + name + "." + std::to_string(getpid()) + "." + std::to_string(attempt) + ".tmp";
+  return temporary_name_beside(target, "/", static_cast<unsigned long>(getpid()), attempt);
 }
 
 }  // namespace
@@ -58,9 +34,9 @@ std::FILE* create_temporary_beside(const std::string& target, std::string& tempo
       if (errno == EEXIST) continue;
       return nullptr;
     }
-    std::FILE* file = remember(path) ? fdopen(fd, "wb") : nullptr;
+    std::FILE* file = temporaries.remember(path) ? fdopen(fd, "wb") : nullptr;
     if (!file) {
-      forget(path);
+      temporaries.forget(path);
       ::close(fd);
       ::unlink(path.c_str());
       return nullptr;
@@ -93,19 +69,15 @@ bool sync_file(std::FILE* file) {
   return fsync(fileno(file)) == 0;
 }
 
-void forget_temporary(const std::string& temporary) { forget(temporary); }
+void forget_temporary(const std::string& temporary) { temporaries.forget(temporary); }
 
 void remove_temporary(const std::string& temporary) {
-  forget(temporary);
+  temporaries.forget(temporary);
   ::unlink(temporary.c_str());
 }
 
 void remove_temporaries_on_signal() {
-  for (int i = 0; i < temporary_slots; ++i) {
-    if (!slot_in_use[i]) continue;
-    ::unlink(temporary_paths[i]);
-    slot_in_use[i] = 0;
-  }
+  temporaries.remove_all([](const char* path) { ::unlink(path); });
 }
 
 }  // namespace platform

@@ -47,6 +47,7 @@ class TerminalBackend : public Display, public KeyInput {
   void follow_window_size();
   void take_resize();
   bool drop_unseen_keys();
+  bool key_ready(int timeout);
   std::uint8_t take_key_byte();
   [[noreturn]] void end_of_input();
 
@@ -246,9 +247,11 @@ void TerminalBackend::end_of_input() {
   std::exit(0);
 }
 
-bool TerminalBackend::waiting() {
+// Waits up to `timeout` ms (-1: for ever) for a key the program may read,
+// following the window's size meanwhile; false when none came in time.
+bool TerminalBackend::key_ready(int timeout) {
   for (;;) {
-    switch (input_.wait(0)) {
+    switch (input_.wait(timeout)) {
       case TerminalInput::Event::key:
         if (drop_unseen_keys()) continue;
         return true;
@@ -263,21 +266,12 @@ bool TerminalBackend::waiting() {
   }
 }
 
+bool TerminalBackend::waiting() { return key_ready(0); }
+
 std::uint8_t TerminalBackend::read() {
-  for (;;) {
-    switch (input_.wait(-1)) {
-      case TerminalInput::Event::key:
-        if (drop_unseen_keys()) continue;
-        return take_key_byte();
-      case TerminalInput::Event::woken:
-        take_resize();
-        continue;
-      case TerminalInput::Event::ended:
-        end_of_input();
-      case TerminalInput::Event::timed_out:
-        continue;
-    }
+  while (!key_ready(-1)) {
   }
+  return take_key_byte();
 }
 
 }  // namespace

@@ -219,6 +219,17 @@ TEST_F(KarvelMelodyAndPickup, TheNameEditorInsertsIntoThirtyOnePlaces) {
   EXPECT_EQ(record, want);
 }
 
+// A letter that comes after the extended-key prefix is typed like any other,
+// and the trace shows both codes of it.
+TEST_F(KarvelMelodyAndPickup, TheNameEditorTakesLettersAfterTheExtendedPrefix) {
+  test::ScreenAtKeys spy(&services.keys, [] { return text_at(20, 18, 6); });
+  keys({key::enter, 0, key::f4, 0, 0x80, 'b', key::enter, key::esc, key::esc});
+  edit_melody();
+  EXPECT_TRUE(spy.saw("ch=128"));
+  Bytes file = read_file();
+  EXPECT_EQ(std::string(file.begin() + 32, file.begin() + 35), std::string("\x80" "b\0", 3));
+}
+
 // A short file gives empty names past its end, whatever an earlier visit
 // showed, and is made whole on closing.
 TEST_F(KarvelMelodyAndPickup, AShortNamesFileLeavesTheMissingNamesEmpty) {

@@ -529,7 +529,9 @@ constexpr Mix mixed{"0.5% each dropped, corrupted, late", 0.005, 0.005, 0.005, 4
 constexpr int block_ops = 2500;
 constexpr int record_ops = 2500;
 
-void expect_clean(const Tally& t) {
+// Reports the run, then checks that nothing wrong came through.
+void expect_clean(const Tally& t, const char* what, const Mix& mix) {
+  t.report(what, mix);
   EXPECT_EQ(t.wrong, 0);
   EXPECT_EQ(t.stray, 0);
   EXPECT_EQ(t.overtime, 0);
@@ -537,54 +539,46 @@ void expect_clean(const Tally& t) {
 }
 
 TEST(LinkSoak, KarvelBlocksWithDroppedAnswers) {
-  Tally t = soak_karvel_blocks(dropped, block_ops);
-  t.report("karvel blocks", dropped);
-  expect_clean(t);
+  expect_clean(soak_karvel_blocks(dropped, block_ops), "karvel blocks", dropped);
 }
 
 TEST(LinkSoak, KarvelBlocksWithCorruptedAnswers) {
-  Tally t = soak_karvel_blocks(corrupted, block_ops);
-  t.report("karvel blocks", corrupted);
-  expect_clean(t);
+  expect_clean(soak_karvel_blocks(corrupted, block_ops), "karvel blocks", corrupted);
 }
 
 TEST(LinkSoak, KarvelBlocksWithLateAnswers) {
-  Tally t = soak_karvel_blocks(late, block_ops);
-  t.report("karvel blocks", late);
-  expect_clean(t);
+  expect_clean(soak_karvel_blocks(late, block_ops), "karvel blocks", late);
 }
 
 // Every fault at once: a frame that fails on a corrupted answer leaves the
 // station inside it, so the link waits one time-out of silence, which ends
 // any frame at the station, before it starts the next.
 TEST(LinkSoak, KarvelBlocksWithEveryFault) {
-  Tally t = soak_karvel_blocks(mixed, block_ops);
-  t.report("karvel blocks", mixed);
-  expect_clean(t);
+  expect_clean(soak_karvel_blocks(mixed, block_ops), "karvel blocks", mixed);
 }
 
 TEST(LinkSoak, TomrikRecordsWithDroppedAnswers) {
-  Tally t = soak_tomrik_records(dropped, record_ops);
-  t.report("tomrik records", dropped);
-  expect_clean(t);
+  expect_clean(soak_tomrik_records(dropped, record_ops), "tomrik records", dropped);
 }
 
 TEST(LinkSoak, TomrikRecordsWithCorruptedAnswers) {
-  Tally t = soak_tomrik_records(corrupted, record_ops);
-  t.report("tomrik records", corrupted);
-  expect_clean(t);
+  expect_clean(soak_tomrik_records(corrupted, record_ops), "tomrik records", corrupted);
 }
 
 TEST(LinkSoak, TomrikRecordsWithLateAnswers) {
-  Tally t = soak_tomrik_records(late, record_ops);
-  t.report("tomrik records", late);
-  expect_clean(t);
+  expect_clean(soak_tomrik_records(late, record_ops), "tomrik records", late);
 }
 
 TEST(LinkSoak, TomrikRecordsWithEveryFault) {
-  Tally t = soak_tomrik_records(mixed, record_ops);
-  t.report("tomrik records", mixed);
-  expect_clean(t);
+  expect_clean(soak_tomrik_records(mixed, record_ops), "tomrik records", mixed);
+}
+
+// Reports the transfers, then checks that none reported done was wrong and
+// that some were done.
+void expect_right_and_done(const TransferTally& t, const char* what, const Mix& mix) {
+  t.report(what, mix);
+  EXPECT_EQ(t.wrong, 0);
+  EXPECT_GT(t.reported_done, 0);
 }
 
 // Whole transfers meet a fault every transfer or so.
@@ -592,34 +586,26 @@ constexpr Mix karvel_transfer_line{"1 answer in 50,000 each dropped, corrupted, 
 constexpr Mix tomrik_transfer_line{"1 answer in 5,000 each dropped, corrupted, late", 2e-4, 2e-4, 2e-4, 606};
 
 TEST_F(TransferSoak, KarvelStationToFile) {
-  TransferTally t = soak_karvel_transfers(*this, karvel_transfer_line, 12, Direction::to_file);
-  t.report("karvel station to file", karvel_transfer_line);
-  EXPECT_EQ(t.wrong, 0);
-  EXPECT_GT(t.reported_done, 0);
+  expect_right_and_done(soak_karvel_transfers(*this, karvel_transfer_line, 12, Direction::to_file),
+                        "karvel station to file", karvel_transfer_line);
 }
 
 TEST_F(TransferSoak, KarvelFileToStation) {
-  TransferTally t = soak_karvel_transfers(*this, karvel_transfer_line, 12, Direction::to_station);
-  t.report("karvel file to station", karvel_transfer_line);
-  EXPECT_EQ(t.wrong, 0);
-  EXPECT_GT(t.reported_done, 0);
+  expect_right_and_done(soak_karvel_transfers(*this, karvel_transfer_line, 12, Direction::to_station),
+                        "karvel file to station", karvel_transfer_line);
 }
 
 // A failed read of a number control cell or command 8 path (groups 0x0E,
 // 0x0F) is a failure like any other: no file is reported written with those
 // cells zeroed.
 TEST_F(TransferSoak, TomrikStationToFile) {
-  TransferTally t = soak_tomrik_transfers(*this, tomrik_transfer_line, 30, Direction::to_file);
-  t.report("tomrik station to file", tomrik_transfer_line);
-  EXPECT_EQ(t.wrong, 0);
-  EXPECT_GT(t.reported_done, 0);
+  expect_right_and_done(soak_tomrik_transfers(*this, tomrik_transfer_line, 30, Direction::to_file),
+                        "tomrik station to file", tomrik_transfer_line);
 }
 
 TEST_F(TransferSoak, TomrikFileToStation) {
-  TransferTally t = soak_tomrik_transfers(*this, tomrik_transfer_line, 30, Direction::to_station);
-  t.report("tomrik file to station", tomrik_transfer_line);
-  EXPECT_EQ(t.wrong, 0);
-  EXPECT_GT(t.reported_done, 0);
+  expect_right_and_done(soak_tomrik_transfers(*this, tomrik_transfer_line, 30, Direction::to_station),
+                        "tomrik file to station", tomrik_transfer_line);
 }
 
 }  // namespace

@@ -172,6 +172,15 @@ TEST_F(Melody, TheNameEditorHoldsThirtyOnePlacesAndLeavesTheLastByte) {
   EXPECT_EQ(after[95], file[95]);  // the 32nd byte is not the editor's
 }
 
+// Only ordinary keys type; nothing traces the keys on the screen.
+TEST_F(Melody, TheNameEditorTypesNothingAfterTheExtendedPrefix) {
+  keys({key::enter, 0, key::f4, 0, 0x80, 'b', key::enter, key::esc, key::esc});
+  melody_screen();
+  Bytes file = read_file("name.mld");
+  EXPECT_EQ(std::string(file.begin() + 64, file.begin() + 66), std::string("b\0", 2));
+  EXPECT_EQ(utf8_at(20, 18, 6), std::string(6, ' '));
+}
+
 TEST_F(Melody, ALinkFailureLeavesTheNamesFileAsItWas) {
   write_file("name.mld", Bytes(40, 'B'));
   station->failing_records.insert({131, 1});

@@ -7,7 +7,7 @@
 
 #include "cp866.h"
 #include "link/link.h"
-#include "settings/melody_names.h"
+#include "settings/melody_name_editor.h"
 #include "screen.h"
 #include "screens.h"
 #include "table_screens.h"
@@ -18,10 +18,6 @@ namespace {
 constexpr int melody_group = 130;
 constexpr int volume_group = 131;
 constexpr int last_melody = 11;
-constexpr int loudest = 15;
-// The station keeps 15 - level in the low four bits; the program writes the
-// upper bits as 0x40.
-constexpr int volume_base = 0x40;
 constexpr int name_places = 31;  // the name editor leaves a slot's last byte alone
 
 constexpr ScreenPos melody_number_at{35, 8};
@@ -59,12 +55,7 @@ void draw_melody(const MelodyNameFile& names, int melody, std::uint8_t number_co
   print_at(melody_name_at, known ? names.shown(melody) : std::string(MelodyNameFile::slot_size, ' '), name_colour);
 }
 
-int volume_level(int stored) { return loudest - (stored & 0x0F); }
-
-void draw_volume(int level, std::uint8_t colour) {
-  print_at(volume_bar_at, std::string(loudest + 1, '='), colour);
-  print_at(volume_bar_at.column + level, volume_bar_at.row, "#", colour);
-}
+void draw_volume(int level, std::uint8_t colour) { draw_volume_bar({volume_bar_at, '=', '#'}, level, colour); }
 
 // Reads a one-byte record; a record of another length counts as none.
 int read_value(int group, int& value, bool& present) {
@@ -96,51 +87,15 @@ int show_volume() {
   return status;
 }
 
-using NameBytes = std::array<std::uint8_t, MelodyNameFile::slot_size>;
+// The name editor types only while the cursor is before the last of the 31
+// places, where it stops.
+constexpr MelodyNameEditor name_editor{melody_name_at, name_places - 1};
 
-void draw_name(const NameBytes& name, std::uint8_t colour) {
-  std::string text;
-  for (std::uint8_t b : name) text.push_back(shown_name_char(b));
-  print_at(melody_name_at, text, colour);
-}
-
-// The editor's cursor may stand on a character or just after the last.
-void remove_at(NameBytes& name, int p) {
-  for (int i = p; i < name_places - 1; ++i) name[i] = name[i + 1];
-  name[name_places - 1] = 0;
-}
-
-void insert_at(NameBytes& name, int p, std::uint8_t ch) {
-  for (int i = name_places - 1; i > p; --i) name[i] = name[i - 1];
-  name[p] = ch;
-}
-
-// Edits the name of a melody in place, in insert mode over its first 31
-// places; Enter keeps the new name, Esc the old one.
+// Edits the name of a melody in place; Enter keeps the new name, Esc the
+// old one.
 void edit_name(MelodyNameFile& names, int melody) {
   hint_name_edit();
-  NameBytes name = names.slot(melody);
-  int p = 0;
-  for (;;) {
-    draw_name(name, COLOR_BOX);
-    goto_xy(melody_name_at.column + p, melody_name_at.row);
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc) break;
-    if (k == key::enter) {
-      names.set_slot(melody, name);
-      break;
-    }
-    if (k == key::extended) {
-      if (scan == key::left && p > 0) --p;
-      if (scan == key::right && p < name_places - 1 && name[p] != 0) ++p;
-      if (scan == key::del) remove_at(name, p);
-    } else if (k == key::backspace) {
-      if (p > 0) remove_at(name, --p);
-    } else if (k >= 32 && k <= 254 && p < name_places - 1) {
-      insert_at(name, p++, static_cast<std::uint8_t>(k));
-    }
-  }
+  edit_melody_name(names, melody, name_editor);
   hint_melody_keys();
 }
 
@@ -187,12 +142,12 @@ int set_volume() {
     int k = read_plain_key(scan);
     if (k == key::esc) break;
     if (k == key::enter) {
-      if (int status = write_value(volume_group, volume_base + loudest - level)) return status;
+      if (int status = write_value(volume_group, stored_volume(level))) return status;
       wait_ms(500);
       break;
     }
     if (k != key::extended) continue;
-    if ((scan == key::right || scan == key::up) && level < loudest) ++level;
+    if ((scan == key::right || scan == key::up) && level < loudest_volume) ++level;
     if ((scan == key::left || scan == key::down) && level > 0) --level;
   }
   return show_volume();

@@ -8,41 +8,19 @@
 #include <string>
 
 #include "files.h"
+#include "temporary_files.h"
 
 namespace platform {
 namespace {
 
 // The temporary files to remove when the program is stopped before a save
-// finished; fixed buffers, as on the POSIX side, so the console's control
-// handler may read them.
-constexpr int temporary_slots = 4;
-constexpr std::size_t path_room = MAX_PATH;
-char temporary_paths[temporary_slots][path_room];
-volatile LONG slot_in_use[temporary_slots];
-
-bool remember(const std::string& path) {
-  if (path.size() >= path_room) return false;
-  for (int i = 0; i < temporary_slots; ++i) {
-    if (slot_in_use[i]) continue;
-    std::memcpy(temporary_paths[i], path.c_str(), path.size() + 1);
-    slot_in_use[i] = 1;
-    return true;
-  }
-  return false;
-}
-
-void forget(const std::string& path) {
-  for (int i = 0; i < temporary_slots; ++i)
-    if (slot_in_use[i] && path == temporary_paths[i]) slot_in_use[i] = 0;
-}
+// finished, where the console's control handler may read them.
+TemporarySlots<MAX_PATH, LONG> temporaries;
 
 // "name.<process>.<n>.tmp" in the folder of the target (a leading dot does
 // not hide a file on Windows; the attribute does).
 std::string temporary_name(const std::string& target, int attempt) {
-  std::size_t slash = target.find_last_of("/\\");
-  std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  return folder + "." + name + "." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(attempt) + ".tmp";
+  return temporary_name_beside(target, "/\\", GetCurrentProcessId(), attempt);
 }
 
 }  // namespace
@@ -62,9 +40,9 @@ std::FILE* create_temporary_beside(const std::string& target, std::string& tempo
       DeleteFileA(path.c_str());
       return nullptr;
     }
-    std::FILE* file = remember(path) ? _fdopen(fd, "wb") : nullptr;
+    std::FILE* file = temporaries.remember(path) ? _fdopen(fd, "wb") : nullptr;
     if (!file) {
-      forget(path);
+      temporaries.forget(path);
       _close(fd);
       DeleteFileA(path.c_str());
       return nullptr;
@@ -91,22 +69,20 @@ bool sync_file(std::FILE* file) {
 }
 
 void forget_temporary(const std::string& temporary) {
-  forget(temporary);
+  temporaries.forget(temporary);
 }
 
 void remove_temporary(const std::string& temporary) {
-  forget(temporary);
+  temporaries.forget(temporary);
   SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(temporary.c_str());
 }
 
 void remove_temporaries_on_signal() {
-  for (int i = 0; i < temporary_slots; ++i) {
-    if (!slot_in_use[i]) continue;
-    SetFileAttributesA(temporary_paths[i], FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(temporary_paths[i]);
-    slot_in_use[i] = 0;
-  }
+  temporaries.remove_all([](const char* path) {
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path);
+  });
 }
 
 }  // namespace platform

@@ -7,15 +7,8 @@ source "$(dirname "$0")/lib.bash"
 
 cp "$BIN/help.txt" "$WORK/"
 start_station --model karvel --baud 57600 --save "$WORK/after.img" || finish
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
-wait_for "6.Выход" || finish
-
-keys Enter
-wait_for "Инициализация COM порта" || finish
-keys Enter
-wait_for "Связь с устройством установлена" 30 || finish
-keys x
-wait_for "COM1  57600" || finish
+start_on_station karvel
+connect_karvel || finish
 
 # edit_exit_line SPACES LINE: exit group 1, code "7", first line column:
 # Space SPACES times from none, then Enter; the row shows LINE.

@@ -7,15 +7,8 @@ source "$(dirname "$0")/lib.bash"
 
 cp "$BIN/help.txt" "$WORK/"
 start_station --model karvel --baud 57600 --save "$WORK/after.img" || finish
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
-wait_for "6.Выход" || finish
-
-keys Enter
-wait_for "Инициализация COM порта" || finish
-keys Enter
-wait_for "Связь с устройством установлена" 30 || finish
-keys x
-wait_for "COM1  57600" || finish
+start_on_station karvel
+connect_karvel || finish
 
 # The station book: the simulator's own number in cell 1, a new one in cell 3.
 keys Right Right Enter

@@ -88,6 +88,12 @@ start_station() {
   return 1
 }
 
+# start_on_station PROGRAM: runs karvel or tomrik in $WORK with its COM1 on
+# the simulator's line.
+start_on_station() {
+  start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/$1'"
+}
+
 # connect_tomrik: from tomrik's first menu, "Настройка COM порта" on COM1
 # until the station's identity shows on the menu bar.
 connect_tomrik() {
@@ -96,4 +102,17 @@ connect_tomrik() {
   wait_for "Инициализация COM порта" || return 1
   keys Enter
   wait_for "COM1    4800   T416" 10
+}
+
+# connect_karvel [BAR]: from karvel's File menu, "Настройка COM порта" on
+# COM1 through the speed search, the found station's box closed with a key,
+# until the menu bar shows BAR (the port and 57600 baud unless told).
+connect_karvel() {
+  wait_for "6.Выход" || return 1
+  keys Enter
+  wait_for "Инициализация COM порта" || return 1
+  keys Enter
+  wait_for "Связь с устройством установлена" 30 || return 1
+  keys x
+  wait_for "${1:-COM1  57600}"
 }

@@ -24,23 +24,9 @@ other[0x20] = 17
 open(f"{work}/expected.img", "wb").write(other)
 PY
 
-"$BIN/stationsim" --model karvel --link "$WORK/com1" --baud 57600 --image "$WORK/station.img" \
-  --save "$WORK/after.img" >"$WORK/sim.log" 2>&1 &
-SIM_PID=$!
-for _ in $(seq 50); do [ -e "$WORK/com1" ] && break; sleep 0.1; done
-
-connect() {
-  keys Enter
-  wait_for "Инициализация COM порта" || finish
-  keys Enter
-  wait_for "Связь с устройством установлена" 30 || finish
-  keys x
-  wait_for "COM1  57600  KT216A4" || finish
-}
-
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
-wait_for "6.Выход" || finish
-connect
+start_station --model karvel --baud 57600 --image "$WORK/station.img" --save "$WORK/after.img" || finish
+start_on_station karvel
+connect_karvel "COM1  57600  KT216A4" || finish
 
 # Station to file.
 keys Down Down Down Enter
@@ -78,7 +64,7 @@ cmp "$WORK/edited.set" "$WORK/expected.img" || { echo "FAIL: edited.set is not o
 
 # Connect again (that ends file mode) and send the saved file.
 keys Up Up
-connect
+connect_karvel "COM1  57600  KT216A4" || finish
 keys Down Down Down Down Enter
 wait_for "Колличество файлов: 3" || finish
 keys e d i t e d Enter

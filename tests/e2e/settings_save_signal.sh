@@ -7,7 +7,7 @@ start_station --model tomrik || finish
 printf 'old settings' >"$WORK/from.set"
 chmod 640 "$WORK/from.set"
 
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
+start_on_station tomrik
 connect_tomrik || finish
 # The pane's shell runs the program as its child.
 PROGRAM_PID=$(pgrep -P "$(tm display-message -p '#{pane_pid}')")

@@ -36,17 +36,9 @@ for offset in (0x020, 0x0B2, 0x0D2, 0x112, 0x1A4, 0x2EF, 0x3E7, 0x5FF, 0x67F):
 open(f"{work}/changed.set", "wb").write(changed)
 PY
 
-"$BIN/stationsim" --model tomrik --link "$WORK/com1" --image "$WORK/station.img" \
-  --save "$WORK/after.img" >"$WORK/sim.log" 2>&1 &
-SIM_PID=$!
-for _ in $(seq 50); do [ -e "$WORK/com1" ] && break; sleep 0.1; done
-
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
-wait_for " Выход" || finish
-keys Enter
-wait_for "Инициализация COM порта" || finish
-keys Enter
-wait_for "COM1    4800   T416" 10 || finish
+start_station --model tomrik --image "$WORK/station.img" --save "$WORK/after.img" || finish
+start_on_station tomrik
+connect_tomrik || finish
 
 # Station to file.
 keys Down Enter

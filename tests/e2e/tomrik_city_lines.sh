@@ -22,7 +22,7 @@ open(f"{sys.argv[1]}/before.set", "wb").write(image)
 PY
 
 start_station --model tomrik --image "$WORK/before.set" --save "$WORK/after.set" || finish
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
+start_on_station tomrik
 connect_tomrik || finish
 
 keys Right Enter

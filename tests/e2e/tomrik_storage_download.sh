@@ -6,7 +6,7 @@
 source "$(dirname "$0")/lib.bash"
 
 start_station --model tomrik --storage gen --control "$WORK/control" -v || finish
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
+start_on_station tomrik
 connect_tomrik || finish
 
 echo "storage on" >"$WORK/control"

@@ -7,7 +7,7 @@
 source "$(dirname "$0")/lib.bash"
 
 start_station --model tomrik --save "$WORK/after.set" -v || finish
-start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
+start_on_station tomrik
 connect_tomrik || finish
 
 # Long distance by day: subscribers 11..14 have lines 1 and 2; F1 on line 3

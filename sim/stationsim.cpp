@@ -31,6 +31,7 @@
 
 #include "event_script.h"
 #include "karvel_station.h"
+#include "program_files.h"
 #include "pty_station.h"
 #include "serial.h"
 #include "station_line.h"
@@ -68,7 +69,9 @@ const char usage[] =
     "                         or generated; the device starts switched off\n"
     "  --control PATH         a FIFO (made if missing) for operator commands, one\n"
     "                         a line: \"storage on\", \"storage off\"\n"
-    "  -v                     one line per frame on stderr (-vv: empty polls too)\n";
+    "  -v                     one line per frame on stderr (-vv: empty polls too)\n"
+    "  --help                 show this text\n"
+    "  --version              show the version\n";
 
 struct Options {
   std::string model = "karvel";
@@ -150,7 +153,10 @@ Options parse(int argc, char** argv) {
     else if (a == "--pace") o.pace = true;
     else if (a == "-v") o.verbose = 1;
     else if (a == "-vv") o.verbose = 2;
-    else if (a == "--help" || a == "-h") {
+    else if (a == "--version") {
+      std::printf("stationsim %s\n", platform::program_version());
+      std::exit(0);
+    } else if (a == "--help" || a == "-h") {
       std::fputs(usage, stdout);
       std::exit(0);
     } else {

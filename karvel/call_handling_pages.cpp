@@ -66,6 +66,8 @@ void run_call_groups_page(const CallGroupsPage& page, const BlockChoice& choice)
   run_block_page(grid, choice, frame);
 }
 
+std::vector<int> call_groups_topics(const CallGroupsPage& page) { return {page.parameter}; }
+
 // ------------------------------------------------------ operating variants
 
 namespace {
@@ -132,4 +134,10 @@ void run_variants_page(const VariantsPage& page, const BlockChoice& choice) {
       },
   };
   run_block_page(grid, choice, frame);
+}
+
+std::vector<int> variants_topics(const VariantsPage& page) {
+  std::vector<int> topics{mode_names_topic};
+  for (int i = 0; i < page.row_count; ++i) topics.push_back(page.rows[i].field.level);
+  return topics;
 }

@@ -6,6 +6,7 @@
 // between blocks, so one page serves ports and lines alike.
 
 #include <functional>
+#include <vector>
 
 #include "karvel/field_rows.h"
 #include "toolkit/screen.h"
@@ -48,6 +49,8 @@ struct CallGroupsPage {
 // Four strips of 16 members; each edit packs its group again, with 255 in
 // the free places.
 void run_call_groups_page(const CallGroupsPage& page, const BlockChoice& choice);
+// The help topics F10 shows on the page.
+std::vector<int> call_groups_topics(const CallGroupsPage& page);
 
 // ------------------------------------------------------ operating variants
 
@@ -73,3 +76,5 @@ struct VariantsPage {
 // current mode, byte 0x8024 read whenever the values are shown, in the box
 // colour), the page's rows below. The cursor starts on row 2.
 void run_variants_page(const VariantsPage& page, const BlockChoice& choice);
+// The help topics F10 shows on the page: the mode names and every row.
+std::vector<int> variants_topics(const VariantsPage& page);

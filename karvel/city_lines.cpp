@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "karvel/call_handling_pages.h"
+#include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
 #include "link/link.h"
@@ -158,6 +160,17 @@ const LinePage codes_page = {
     148,
 };
 
+// F10 on row r of a page shows topic r + number_base.
+std::vector<int> page_topics(std::initializer_list<const LinePage*> pages) {
+  std::vector<int> topics;
+  for (const LinePage* page : pages)
+    for (int r = 1; r <= 16; ++r) topics.push_back(r + page->number_base);
+  return topics;
+}
+
+const bool line_pages_help_registered = register_help_topics(
+    "city line pages", page_topics({&main_page, &times_page, &initial_durations_page, &codes_page}));
+
 #undef DOTTED
 
 int show_line_values(const LinePage& page, const GridCursor& grid, int block) {
@@ -213,6 +226,13 @@ const VariantsPage line_modes{
     1,
     false,
 };
+
+const bool line_groups_help_registered =
+    register_help_topics("city line call groups and modes", [] {
+      std::vector<int> topics = call_groups_topics(line_call_groups);
+      for (int topic : variants_topics(line_modes)) topics.push_back(topic);
+      return topics;
+    }());
 
 // ------------------------------------------------------- page menu
 

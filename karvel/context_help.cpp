@@ -93,3 +93,17 @@ void show_help(int topic) {
   close_modal_window();
   set_colour(colour);
 }
+
+namespace {
+std::vector<HelpTopicUse>& topic_registry() {
+  static std::vector<HelpTopicUse> uses;
+  return uses;
+}
+}  // namespace
+
+bool register_help_topics(const char* screen, const std::vector<int>& topics) {
+  for (int topic : topics) topic_registry().push_back({screen, topic});
+  return true;
+}
+
+const std::vector<HelpTopicUse>& help_topics_used() { return topic_registry(); }

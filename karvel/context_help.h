@@ -2,6 +2,7 @@
 // Context help: numbered topics of the text file "help.txt".
 
 #include <cstdio>
+#include <vector>
 
 // The help file, opened by the shell at start-up and kept open.
 extern std::FILE* help_file;
@@ -17,3 +18,15 @@ int help_topic_number(const char* line);
 // Shows the topic in a framed window until Esc; the caller's screen, window
 // and colour are as before afterwards.
 void show_help(int topic);
+
+// Every topic a screen can pass to show_help, with the screen's name. Each
+// screen registers its topics from the same tables and constants that it
+// passes to show_help, at namespace scope after them:
+//   const bool help_registered = register_help_topics("screen", topics);
+// so that the test suite can check each against "help.txt".
+struct HelpTopicUse {
+  const char* screen;
+  int topic;
+};
+bool register_help_topics(const char* screen, const std::vector<int>& topics);
+const std::vector<HelpTopicUse>& help_topics_used();

@@ -61,6 +61,19 @@ const ExitColumn exit_columns[9] = {
     {21, 3, 8, ExitField::line, 67},   {25, 4, 8, ExitField::line, 67},  {29, 5, 8, ExitField::line, 67},
     {33, 6, 8, ExitField::yes_no, 68}, {40, 7, 8, ExitField::route, 69}, {47, 0x67, 1, ExitField::yes_no, 70},
 };
+
+// The routing table's two columns and the dial control table's code list,
+// flag and lines; the parameters of their protection levels too.
+constexpr int routing_code_topic = 71, routing_cell_topic = 72;
+constexpr int control_code_topic = 73, control_flag_topic = 74, control_line_topic = 75;
+
+const bool help_registered = register_help_topics("exit groups", [] {
+  std::vector<int> topics;
+  for (const ExitColumn& c : exit_columns) topics.push_back(c.parameter);
+  for (int topic : {routing_code_topic, routing_cell_topic, control_code_topic, control_flag_topic, control_line_topic})
+    topics.push_back(topic);
+  return topics;
+}());
 constexpr int last_route_table = 3;
 
 int exit_cell_address(int group, int column, int row) {
@@ -262,7 +275,7 @@ void edit_group_routing(ExitGroupTables& tables) {
     int k = grid_navigate(grid);
     if (k == key::esc) break;
     if (k == key::enter) edit_routing_cell(grid, tables);
-    if (k == key::f10) show_help(grid.column == 1 ? 71 : 72);
+    if (k == key::f10) show_help(grid.column == 1 ? routing_code_topic : routing_cell_topic);
     int table = tables.routing_table;
     if (k == key::pgdn && table < exit_routing_table_count) ++table;
     if (k == key::pgup && table > 1) --table;
@@ -300,7 +313,8 @@ void edit_group_dial_control(ExitGroupTables& tables) {
         edit_digits(codes.current_cell(), address, dial_code_digits, dial_digit_map);
       }
     }
-    if (k == key::f10) show_help(!on_control_line ? 73 : control.column == 1 ? 74 : 75);
+    if (k == key::f10)
+      show_help(!on_control_line ? control_code_topic : control.column == 1 ? control_flag_topic : control_line_topic);
     int table = tables.dial_table;
     if (k == key::pgdn && table < exit_dial_table_count) ++table;
     if (k == key::pgup && table > 1) --table;

@@ -2,6 +2,7 @@
 #include "karvel/internal_ports.h"
 
 #include <string>
+#include <vector>
 
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
@@ -157,6 +158,17 @@ const PortPage extra_page = {
     nullptr,
     0,
 };
+
+// F10 on row r of a page shows topic r + number_base.
+std::vector<int> page_topics(std::initializer_list<const PortPage*> pages) {
+  std::vector<int> topics;
+  for (const PortPage* page : pages)
+    for (int r = 1; r <= 16; ++r) topics.push_back(r + page->number_base);
+  return topics;
+}
+
+const bool help_registered =
+    register_help_topics("internal port pages", page_topics({&main_page, &pulse_page, &times_page, &extra_page}));
 
 #undef DOTTED
 

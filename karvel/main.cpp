@@ -1,11 +1,32 @@
 #include <cstdio>
 
 #include "platform.h"
+#include "program_files.h"
 #include "profile.h"
 #include "run_state.h"
 #include "shell.h"
 
-int main() {
+namespace {
+
+const char usage[] =
+    "usage: karvel [--help | --version]\n"
+    "karvel: the management console of the larger station model (32 KB configuration memory).\n"
+    "A text-mode program for an 80 x 25 terminal; without arguments it starts\n"
+    "on the terminal. The station is on COM1 or COM2 (on Linux /dev/ttyS0 and\n"
+    "/dev/ttyS1, or the devices named by STATION_COM1 and STATION_COM2). Settings files\n"
+    "(*.set) are read and written in the current directory.\n"
+    "Help: \"help.txt\" (context help, F10) and \"help.hlp\" (the manual) are\n"
+    "taken from the current directory, else beside the program, else from\n"
+    "the installation's data folder.\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "See karvel(1) and the manual (Help menu, first entry).\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (auto status = platform::answer_command_line(argc, argv, {"karvel", usage})) return *status;
+  platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();
   if (!platform::start_terminal()) {
     std::fprintf(stderr, "karvel: cannot use this terminal\n");

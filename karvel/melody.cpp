@@ -22,6 +22,8 @@ constexpr int name_places = 31;  // the name editor leaves a record's last byte 
 
 constexpr int melody_topic = 168, volume_topic = 169;
 constexpr int melody_choice_topic = 170, volume_choice_topic = 171, name_topic = 172;
+const bool help_registered = register_help_topics(
+    "melody", {melody_topic, volume_topic, melody_choice_topic, volume_choice_topic, name_topic});
 
 constexpr ScreenPos melody_label_at{10, 8};
 constexpr ScreenPos volume_label_at{10, 11};

@@ -28,6 +28,7 @@ constexpr int rows_per_page = 16;
 constexpr int cell_column = 19;
 constexpr int number_column = 30;
 constexpr int help_topic = 90;
+const bool help_registered = register_help_topics("phone books", {help_topic});
 
 int cell_address(int base, int cell) { return base + cell_size * cell; }
 int entry_address(int port, int entry) { return port_block(port) + facts::karvel_port_book_offset + entry - 1; }

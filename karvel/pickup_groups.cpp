@@ -17,6 +17,7 @@ constexpr int groups_per_page = 4;
 constexpr int page_count = 4;
 constexpr int pickup_parameter = 165;
 constexpr int pickup_topic = 66;
+const bool help_registered = register_help_topics("pickup groups", {pickup_topic});
 
 int group_number(int page, int row) { return groups_per_page * (page - 1) + row; }
 int group_address(int group) { return pickup_groups_address + group_places * (group - 1); }

@@ -3,8 +3,10 @@
 // block and the shared page frame.
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "karvel/call_handling_pages.h"
+#include "karvel/context_help.h"
 #include "karvel/internal_ports.h"
 #include "link/link.h"
 #include "platform/cp866.h"
@@ -78,6 +80,14 @@ const RedirectionRow redirection_rows[16] = {
     {DOTTED("o"), 0, Redirection::none, 0},
     {DOTTED("p"), 0, Redirection::none, 0},
 };
+
+const bool help_registered = register_help_topics("port call handling pages", [] {
+  std::vector<int> topics = call_groups_topics(port_call_groups);
+  for (int topic : variants_topics(port_variants)) topics.push_back(topic);
+  for (const RedirectionRow& row : redirection_rows)
+    if (row.topic) topics.push_back(row.topic);
+  return topics;
+}());
 
 #undef DOTTED
 

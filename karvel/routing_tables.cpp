@@ -17,6 +17,7 @@ constexpr int answer_groups = 4;
 constexpr int routing_topic = 165;  // also the members' protection level
 constexpr int cell_topic = 166;
 constexpr int time_topic = 167;
+const bool help_registered = register_help_topics("routing tables", {routing_topic, cell_topic, time_topic});
 constexpr int last_ringing_time = 99;
 constexpr int last_book_cell = 99;
 

@@ -8,6 +8,7 @@
 #include "menu.h"
 #include "menu_table.h"
 #include "platform.h"
+#include "program_files.h"
 #include "screen.h"
 
 namespace {
@@ -39,11 +40,11 @@ void karvel_about_box() {
 }
 
 // The menu is redrawn as soon as the viewer ends.
-void karvel_help_viewer() { platform::run_viewer("help.hlp"); }
+void karvel_help_viewer() { platform::run_viewer(platform::find_data_file("help.hlp")); }
 
 void karvel_main() {
   set_colour(COLOR_SCREEN);
-  help_file = open_help_file("help.txt");
+  help_file = open_help_file(platform::find_data_file("help.txt").c_str());
   if (!help_file) {
     print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
     read_key();

@@ -17,6 +17,8 @@ namespace {
 
 constexpr int subscriber_help_topic = 200;  // the SELECTOR view shares it
 constexpr int board_help_topic = 208;
+const bool help_registered =
+    register_help_topics("subscriber, SELECTOR and board views", {subscriber_help_topic, board_help_topic});
 
 using Bytes8 = std::array<int, 8>;
 

@@ -2,7 +2,9 @@
 // logical subscriber numbers, access codes and protection levels.
 #include "karvel/station_settings.h"
 
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
@@ -71,6 +73,13 @@ const FieldRow general_rows[16] = {
 };
 
 const int general_topics[16] = {92, 92, 92, 92, 93, 95, 96, 97, 209, 100, 100, 199, 98, 210, 211, 212};
+constexpr int identity_topic = 91, hardware_numbers_topic = 99, logical_numbers_topic = 190;
+
+const bool help_registered = register_help_topics("station-wide settings", [] {
+  std::vector<int> topics(std::begin(general_topics), std::end(general_topics));
+  for (int topic : {identity_topic, hardware_numbers_topic, logical_numbers_topic}) topics.push_back(topic);
+  return topics;
+}());
 
 const char* const general_labels[16] = {
     "a/Макс. колличество звонящих телефонов в 1 интервале..."_cp,
@@ -356,7 +365,7 @@ void show_identity_page() {
     if (k == key::esc) return;
     if (k == key::extended) {
       int scan = read_key();
-      if (scan == key::f10) show_help(91);
+      if (scan == key::f10) show_help(identity_topic);
       service_step = scan == key::insert ? 1 : 0;
       continue;
     }
@@ -412,7 +421,7 @@ void edit_hardware_numbers() {
     hint_help_key();
     int k = grid_navigate(grid);
     if (k == key::esc) return;
-    if (k == key::f10) show_help(99);
+    if (k == key::f10) show_help(hardware_numbers_topic);
     int p = hardware_port_at(grid);
     if (k == key::enter && p <= link_state.port_count) change_hardware_number(grid, p);
   }
@@ -424,7 +433,7 @@ void edit_logical_numbers() {
   for (;;) {
     int k = grid_navigate(grid);
     if (k == key::esc) return;
-    if (k == key::f10) show_help(190);
+    if (k == key::f10) show_help(logical_numbers_topic);
     if (k == key::enter) {
       load_access_level(190);
       edit_port_ref(grid.current_cell(), logical_address(grid.column, grid.row));

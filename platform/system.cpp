@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform.h"
+#include "program_files.h"
 
 namespace platform {
 namespace {
@@ -67,6 +68,13 @@ class ViewerRunner : public ProgramRunner {
 };
 
 }  // namespace
+
+std::string own_program_path() {
+  char path[4096];
+  ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return {};
+  return std::string(path, static_cast<std::size_t>(n));
+}
 
 void use_system_services() {
   static SteadyClock clock;

@@ -31,6 +31,7 @@
 
 #include "event_script.h"
 #include "karvel_station.h"
+#include "program_files.h"
 #include "pty_station.h"
 #include "serial.h"
 #include "station_line.h"
@@ -76,7 +77,9 @@ const char usage[] =
     "                         and as events for the polls, and key frames dial on\n"
     "                         its first port in service; tomrik runs calls of its\n"
     "                         own and offers them as events (the same seed, the\n"
-    "                         same calls)\n";
+    "                         same calls)\n"
+    "  --help                 show this text\n"
+    "  --version              show the version\n";
 
 struct Options {
   std::string model = "karvel";
@@ -160,7 +163,10 @@ Options parse(int argc, char** argv) {
     else if (a == "--traffic") o.traffic = true;
     else if (a == "-v") o.verbose = 1;
     else if (a == "-vv") o.verbose = 2;
-    else if (a == "--help" || a == "-h") {
+    else if (a == "--version") {
+      std::printf("stationsim %s\n", platform::program_version());
+      std::exit(0);
+    } else if (a == "--help" || a == "-h") {
       std::fputs(usage, stdout);
       std::exit(0);
     } else {

@@ -1,11 +1,31 @@
 #include <cstdio>
 
 #include "platform.h"
+#include "program_files.h"
 #include "profile.h"
 #include "run_state.h"
 #include "shell.h"
 
-int main() {
+namespace {
+
+const char usage[] =
+    "usage: tomrik [--help | --version]\n"
+    "tomrik: the management console of the four-line station model.\n"
+    "A text-mode program for an 80 x 25 terminal; without arguments it starts\n"
+    "on the terminal. The station is on COM1 or COM2 (on Linux /dev/ttyS0 and\n"
+    "/dev/ttyS1, or the devices named by STATION_COM1 and STATION_COM2). Settings files\n"
+    "(*.set) are read and written in the current directory.\n"
+    "Help: \"help.hlp\" (the manual) is taken from the current directory, else\n"
+    "beside the program, else from the installation's data folder.\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "See tomrik(1) and the manual (Help menu, first entry).\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (auto status = platform::answer_command_line(argc, argv, {"tomrik", usage})) return *status;
+  platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();
   if (!platform::start_terminal()) {
     std::fprintf(stderr, "tomrik: cannot use this terminal\n");

@@ -4,6 +4,7 @@
 #include "menu.h"
 #include "menu_table.h"
 #include "platform.h"
+#include "program_files.h"
 #include "screen.h"
 
 void tomrik_about_box() {
@@ -23,7 +24,7 @@ void tomrik_about_box() {
 
 // The menu comes back at once, before the loop's own redraw.
 void tomrik_help_viewer() {
-  platform::run_viewer("help.hlp");
+  platform::run_viewer(platform::find_data_file("help.hlp"));
   clear_screen();
   draw_menu_bar();
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 
 #include "platform.h"
+#include "program_files.h"
 #include "system_win32.h"
 
 namespace platform {
@@ -74,6 +75,13 @@ class ViewerRunner : public ProgramRunner {
 };
 
 }  // namespace
+
+std::string own_program_path() {
+  char path[MAX_PATH + 1];
+  DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (n == 0 || n >= sizeof path) return {};
+  return std::string(path, n);
+}
 
 void use_system_services() {
   static TimerClock clock;

@@ -60,15 +60,7 @@ edit_port_exit_group 3
 
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
-byte_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N1 "$1" | tr -d ' '; }
-expect_byte() {
-  local got
-  got=$(byte_at "$1" "$2")
-  [ "$got" = "$3" ] || { echo "FAIL: $4 in $(basename "$1") is $got, expected $3"; FAILED=1; }
-}
+stop_station
 expect_byte "$WORK/after.img" 0xF008 2 "exit group 1, code 7, first line"
 expect_byte "$WORK/after.img" 0xB103 9 "routing table 1, group 1, place 4"
 expect_byte "$WORK/after.img" 0x8540 3 "port 5's exit group in mode 0"

@@ -67,15 +67,7 @@ wait_for "7.Выбор мелодии при переадресации" || fini
 
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
-byte_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N1 "$1" | tr -d ' '; }
-expect_byte() {
-  local got
-  got=$(byte_at "$1" "$2")
-  [ "$got" = "$3" ] || { echo "FAIL: $4 in $(basename "$1") is $got, expected $3"; FAILED=1; }
-}
+stop_station
 # Line 2's block is block 2 + 33 - 1 of the window.
 expect_byte "$WORK/after.img" 0xA202 0 "line 2's dialling type"
 expect_byte "$WORK/after.img" 0xA210 75 "line 2's seizure time"

@@ -43,10 +43,7 @@ edit_ringing_limit 3 1
 
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
-byte_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N1 "$1" | tr -d ' '; }
+stop_station
 [ "$(byte_at "$WORK/after.img" 0x8501)" = 170 ] || { echo "FAIL: port 5 priority on the station is $(byte_at "$WORK/after.img" 0x8501)"; FAILED=1; }
 [ "$(byte_at "$WORK/after.img" 0x8023)" = 31 ] || { echo "FAIL: the ringing limit on the station is $(byte_at "$WORK/after.img" 0x8023)"; FAILED=1; }
 

@@ -42,9 +42,7 @@ wait_for "3.Все номера индивидуальной книжки" || fi
 
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
+stop_station
 bytes_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N"$3" "$1" | tr -s ' ' | sed 's/^ //; s/ $//'; }
 expect_bytes() {
   local got

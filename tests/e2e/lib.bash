@@ -88,6 +88,25 @@ start_station() {
   return 1
 }
 
+# stop_station: ends the simulator and waits until it has written its
+# --save image.
+stop_station() {
+  kill "$SIM_PID"
+  wait "$SIM_PID" 2>/dev/null
+  SIM_PID=
+}
+
+# byte_at IMAGE ADDRESS: the byte of a karvel image at a station address.
+byte_at() { od -An -tu1 -j "$(($2 - 0x8000))" -N1 "$1" | tr -d ' '; }
+
+# expect_byte IMAGE ADDRESS VALUE WHAT: fails the scenario unless the karvel
+# image holds VALUE at ADDRESS.
+expect_byte() {
+  local got
+  got=$(byte_at "$1" "$2")
+  [ "$got" = "$3" ] || { echo "FAIL: $4 in $(basename "$1") is $got, expected $3"; FAILED=1; }
+}
+
 # start_on_station PROGRAM: runs karvel or tomrik in $WORK with its COM1 on
 # the simulator's line.
 start_on_station() {

@@ -75,8 +75,6 @@ keys Escape
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
+stop_station
 cmp "$WORK/after.img" "$WORK/expected.img" || { echo "FAIL: the simulator's memory differs from the file sent"; FAILED=1; }
 finish

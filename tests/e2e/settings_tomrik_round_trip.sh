@@ -67,8 +67,6 @@ keys x
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
+stop_station
 cmp "$WORK/after.img" "$WORK/changed.set" || { echo "FAIL: the simulator's memory differs from the file sent"; FAILED=1; }
 finish

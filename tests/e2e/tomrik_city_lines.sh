@@ -45,9 +45,7 @@ sleep 0.5
 keys Escape Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
+stop_station
 python3 - "$WORK" <<'PY' || FAILED=1
 import sys
 before = open(f"{sys.argv[1]}/before.set", "rb").read()

@@ -87,9 +87,7 @@ keys Escape
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
+stop_station
 python3 - "$WORK/after.set" <<'PY' || FAILED=1
 import sys
 image = open(sys.argv[1], "rb").read()

@@ -54,9 +54,7 @@ wait_for " Выбор мелодии в городскую линию" || finish
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 
-kill "$SIM_PID"
-wait "$SIM_PID" 2>/dev/null
-SIM_PID=
+stop_station
 for record in "130,1" "131,1"; do
   grep -qF "write ($record) 1 bytes: stored" "$WORK/sim.log" || {
     echo "FAIL: the frame log has no stored write of ($record)"

@@ -57,8 +57,20 @@ TEST_F(LivePages, ProtectedParametersAskForTheStationsCode) {
   const std::uint8_t before = station.peek(0x8301);
   port_editor.current_port = 3;
   keys({0, key::down, key::enter, '1', key::enter});
+  // Esc during the refusal box ends it at once and is not kept: the second
+  // one leaves the page, long before the box's 1.5 seconds.
   keys({key::esc}, 1);
+  keys({key::esc}, 1);
+  std::uint64_t start = platform::now_ms();
   edit_port_main();
+  EXPECT_LT(platform::now_ms() - start, 500u);
+  EXPECT_EQ(station.peek(0x8301), before);
+
+  // Esc at the prompt refuses the edit with no refusal box (its 1.5 s).
+  keys({0, key::down, key::enter, '4', key::esc, key::esc});
+  start = platform::now_ms();
+  edit_port_main();
+  EXPECT_LT(platform::now_ms() - start, 500u);
   EXPECT_EQ(station.peek(0x8301), before);
 
   keys({0, key::down, key::enter, '4', '2', '4', '2', key::enter});

@@ -161,6 +161,29 @@ TEST_F(LinkOnKarvel, WriteWithAFaultAtEachAnswerNamesTheByte) {
   }
 }
 
+// Our check byte damaged on its way: the station refuses the frame and
+// answers with its own check byte, which is ours. Only the read-back tells;
+// it shows the check byte box and leaves the station's byte in link_buffer.
+// The station's own bytes are never found wrong.
+TEST_F(LinkOnKarvel, AWriteTheStationRefusedIsFoundByItsReadBack) {
+  start(karvel_profile);
+  connect_directly();
+  station.poke(0x8200, 0x11);
+  sim::FaultPlan plan;
+  plan.corrupt_received_at.insert(line.received() + 6);
+  line.set_faults(plan);
+  link_buffer[0] = 0x22;
+  EXPECT_EQ(link_write_block(0x8200, 1), 6);
+  EXPECT_TRUE(link_read_back_differed());
+  EXPECT_EQ(link_buffer[0], 0x11);
+  EXPECT_EQ(station.peek(0x8200), 0x11);
+  EXPECT_EQ(keys.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
+  pause();
+  for (int i = 0; i < 8; ++i) link_buffer[i] = 'X';
+  EXPECT_EQ(link_write_block(0x8000, 8), link_ok);
+  EXPECT_EQ(station.peek(0x8000), 'K');
+}
+
 TEST_F(LinkOnKarvel, EventsOfEveryLengthArePolled) {
   start(karvel_profile);
   connect_directly();

@@ -182,9 +182,10 @@ std::string differences(const Bytes& got, const Bytes& right) {
 // ---------------------------------------------------------------- karvel
 
 constexpr int karvel_timeout_ms = 200;
-// Blocks start past the exchange speed setting (0x8029): a write there
-// moves the station away, which is the transfers' business, not the soak's.
-constexpr int karvel_first_address = 0x8030;
+// Blocks start past the exchange speed setting (0x8029), whose write moves
+// the station away (the transfers' business, not the soak's), and past the
+// bytes the station keeps to itself (the last at 0x80E7).
+constexpr int karvel_first_address = 0x80E8;
 
 // The block's bytes in an image of the window.
 bool block_is(const Bytes& image, int address, const Bytes& data) {

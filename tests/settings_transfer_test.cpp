@@ -28,7 +28,10 @@ struct KarvelTransfer : test::SettingsFixture {
     auto file = karvel_file("K-T216A4");
     std::vector<std::uint8_t> memory(karvel_image_size);
     for (int i = 0; i < karvel_image_size; ++i) memory[i] = static_cast<std::uint8_t>(file[i] ^ 0x33);
-    for (int i = 0; i < 8; ++i) memory[i] = file[i];
+    // The bytes the station keeps to itself (the identity among them) are
+    // what any file of it holds.
+    for (int i = 0; i < karvel_image_size; ++i)
+      if (facts::karvel_kept_by_station(karvel_image_base + i)) memory[i] = file[i];
     ASSERT_TRUE(on_line.station.load_image(memory));
     on_line.plug_in();
     link_state.station_connected = 1;
@@ -55,7 +58,7 @@ TEST_F(KarvelTransfer, StationToFileReadsEveryBlockIntoTheFile) {
   station_to_file();
   EXPECT_EQ(read_file("office.set"), memory());
   EXPECT_EQ(std::vector<std::uint8_t>(settings_image.karvel, settings_image.karvel + karvel_image_size), memory());
-  EXPECT_EQ(station->blocks_read, 2048);
+  EXPECT_EQ(station->blocks_read, 2 * 2048);  // each block read twice alike
   EXPECT_EQ(spy.count("Переслать установки из станции в файл office.set [Y/N]"), 1);
   EXPECT_EQ(spy.count("        Установки записаны в файл        "), 1);
   EXPECT_EQ(link_state.file_mode, 0);
@@ -104,7 +107,7 @@ TEST_F(KarvelTransfer, EscStopsTheTransferAndLeavesAnExistingFileAsItWas) {
   keys({'y'});
   station_to_file();
   EXPECT_EQ(read_file("keep.set"), (std::vector<std::uint8_t>{9, 8, 7}));
-  EXPECT_EQ(station->blocks_read, 301);
+  EXPECT_EQ(station->blocks_read, 2 * 300 + 1);  // Esc is taken inside block 300's first read
   EXPECT_EQ(spy.count(" Процесс записи установок в файл прерван "), 1);
   EXPECT_EQ(directory_names(), std::vector<std::string>{"keep.set"});
 }
@@ -117,21 +120,22 @@ TEST_F(KarvelTransfer, EscStopsTheTransferWithoutCreatingAFile) {
   keys({'y'});
   station_to_file();
   EXPECT_TRUE(directory_names().empty());
-  EXPECT_EQ(station->blocks_read, 7);  // an extended key alone does not stop it
+  EXPECT_EQ(station->blocks_read, 11);  // the extended key is passed over, the Esc after it stops
 }
 
 // A block that fails on every try ends the transfer: the file could only be
-// written whole. One box for its last try, and a text of its own.
+// written whole. No box and no wait: the result line counts the block.
 TEST_F(KarvelTransfer, ABlockThatKeepsFailingShowsOneBoxAndNoFileIsWritten) {
   write_file("keep.set", {1});
   station->failing_blocks = {0x8000 + 16 * 3, 0x8000 + 16 * 2000};
   choose("keep");
   keys({'y'});
-  later('x');  // the error box
+  later('x');  // the result
   later(key::esc);
   station_to_file();
-  EXPECT_EQ(station->blocks_read, 3 + 4);  // blocks 0..2, then block 3 four times
-  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 1);
+  EXPECT_EQ(station->blocks_read, 2 * 3 + 4);  // blocks 0..2 twice, then block 3 four times
+  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 0);
+  EXPECT_EQ(spy.count("Блоков с ошибкой: 1"), 1);
   EXPECT_EQ(spy.count("        Ошибка связи со станцией         "), 1);
   EXPECT_EQ(spy.count("прерван"), 0);
   EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{1});
@@ -432,7 +436,9 @@ TEST_F(KarvelTransferFaults, EscStopsAReadFromASilentStation) {
   EXPECT_EQ(spy.count(" Процесс записи установок в файл прерван "), 1);
   EXPECT_EQ(spy.count("Нет ответа"), 0);
   EXPECT_EQ(read_file("keep.set"), std::vector<std::uint8_t>{7});
-  EXPECT_EQ(command_bytes_since_silence(0xBD), 2);  // the second try, and then Esc
+  // Esc is taken between the bytes of the first try, before its command
+  // byte goes out again.
+  EXPECT_EQ(command_bytes_since_silence(0xBD), 1);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "cp866.h"
+#include "field_editors.h"
 #include "internal_ports.h"
 #include "screen.h"
 
@@ -72,11 +73,9 @@ std::string line_state_name(int code) {
 }
 
 bool read_live(int address, int count) {
-  KeyReads before = key_reads();
-  LinkResult result = link_read_block(address, count);
-  if (result == link_ok) return true;
-  KeyReads after = key_reads();
-  return !(after.count != before.count && after.last == key::esc);
+  bool esc = false;
+  read_block_watching_esc(address, count, esc);
+  return !esc;
 }
 
 int ask_view_port() {

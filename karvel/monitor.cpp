@@ -72,11 +72,7 @@ std::string line_state_name(int code) {
   return named(line_states[code]);
 }
 
-bool read_live(int address, int count) {
-  bool esc = false;
-  read_block_watching_esc(address, count, esc);
-  return !esc;
-}
+bool read_live(int address, int count) { return drawing_read_block(address, count) == link_ok; }
 
 int ask_view_port() {
   PortEditorState saved = port_editor;

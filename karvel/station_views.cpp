@@ -366,14 +366,16 @@ LogChoice ask_keep_log() {
 }
 
 // The trace file is opened here once to tell the user at the start when it
-// cannot be written; each poll appends its frame itself.
-std::FILE* open_trace() {
-  std::FILE* file = std::fopen("cmd.ttt", "ab");
-  if (!file) {
-    put_text("Ошибка открытия файла"_cp);
-    read_key();
-  }
-  return file;
+// cannot be written; each poll appends its frame itself. A file that cannot
+// be opened is told once, on the log's first line, and the log goes on
+// without a trace; false when the user answered that with Esc.
+bool open_trace(std::FILE*& file) {
+  file = std::fopen("cmd.ttt", "ab");
+  link_state.trace_flag = file ? 1 : 0;
+  if (file) return true;
+  put_text("Ошибка открытия файла"_cp);
+  int scan;
+  return read_plain_key(scan) != key::esc;
 }
 
 void print_events_until_esc() {
@@ -401,9 +403,9 @@ void station_view_log() {
   LogChoice choice = ask_keep_log();
   if (choice == LogChoice::leave) return;
   std::FILE* trace = nullptr;
-  link_state.trace_flag = choice == LogChoice::yes ? 1 : 0;
-  if (link_state.trace_flag) trace = open_trace();
+  link_state.trace_flag = 0;
   clear_screen();
+  if (choice == LogChoice::yes && !open_trace(trace)) return;
   link_state.key_frames = event_log_keys;
   print_events_until_esc();
   link_state.key_frames = nullptr;

@@ -398,9 +398,12 @@ LinkResult link_poll_event(int* frame) {
   Trace trace;
   if (karvel() && link_state.trace_flag == 1) {
     trace.file = std::fopen("cmd.ttt", "ab");
+    // A trace that can no longer be written is told once, on its own line,
+    // and the polls go on without it; Esc at the message ends the view.
     if (!trace.file) {
-      put_text("Ошибка открытия файла"_cp);
-      read_key();
+      link_state.trace_flag = 0;
+      put_text("\r\nОшибка открытия файла"_cp);
+      if (read_key() == key::esc) return link_interrupted;
     }
   }
   LinkResult result = poll_frame(frame, trace);

@@ -213,6 +213,28 @@ TEST_F(EventLog, TheQuestionStartsAtNoAndSwitchesWithTheArrows) {
   EXPECT_EQ(test::colour_at(50, 14), COLOR_SCREEN);
 }
 
+// A trace that cannot be written is told once, on the log's own first
+// line, and the log goes on; Esc at the message leaves the view.
+TEST_F(EventLog, ATraceThatCannotBeOpenedIsToldOnceAndEscThereLeaves) {
+  std::filesystem::create_directory("cmd.ttt");
+  keys({0, key::left, key::enter, key::enter});  // "Да", then Enter at the message
+  queue({0x81, 5});
+  queue({0x82, 5});
+  keys({key::esc}, 1000);
+  station_view_log();
+  EXPECT_EQ(line_at(1), "Ошибка открытия файла");
+  EXPECT_EQ(line_at(2), "На телефоне  5 снята трубка.");
+  EXPECT_EQ(line_at(3), "На телефоне  5 положена трубка.");
+  EXPECT_EQ(line_at(4), "");
+
+  queue({0x83, 1});
+  keys({0, key::left, key::enter, key::esc});
+  station_view_log();
+  EXPECT_EQ(station.events_waiting(), 1u);
+  EXPECT_EQ(link_state.trace_flag, 0);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
 TEST_F(EventLog, NoWritesNothingToTheTraceAndEventsArePrintedOneALine) {
   keys({key::enter});
   queue({0x81, 5});

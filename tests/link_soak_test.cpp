@@ -432,7 +432,7 @@ TransferTally soak_karvel_transfers(TransferSoak& fixture, const Mix& mix, int r
     Bytes configuration = karvel_configuration(line.station.image(), choose);
     EXPECT_TRUE(line.station.load_image(configuration));
     if (way == Direction::to_file) {
-    std::string name = "s" + std::to_string(round) + ".set";
+    std::string name = "s" + std::to_string(mix.seed % 1000) + "r" + std::to_string(round) + ".set";  // one name per run
     fixture.keys.start(name);
     station_to_file();
     ++t.transfers;
@@ -490,7 +490,7 @@ TransferTally soak_tomrik_transfers(TransferSoak& fixture, const Mix& mix, int r
   for (int round = 0; round < rounds; ++round) {
     EXPECT_TRUE(line.station.load_image(tomrik_configuration(choose)));
     if (way == Direction::to_file) {
-    std::string name = "s" + std::to_string(round) + ".set";
+    std::string name = "s" + std::to_string(mix.seed % 1000) + "r" + std::to_string(round) + ".set";  // one name per run
     fixture.keys.start(name);
     station_to_file();
     ++t.transfers;

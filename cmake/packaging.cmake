@@ -55,4 +55,7 @@ add_custom_command(OUTPUT ${DEBIAN_CHANGELOG}
   COMMENT "Compressing the package's changelog")
 add_custom_target(debian_changelog ALL DEPENDS ${DEBIAN_CHANGELOG})
 install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${DEBIAN_CHANGELOG} DESTINATION ${DEBIAN_DOC_DIR})
+# What lintian says on purpose about the package, each with its reason.
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME station-consoles)
 include(CPack)

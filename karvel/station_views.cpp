@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cp866.h"
+#include "files.h"
 #include "hints.h"
 #include "link.h"
 #include "monitor.h"
@@ -364,7 +365,7 @@ LogChoice ask_keep_log() {
 // The trace file is opened here once to tell the user at the start when it
 // cannot be written; each poll appends its frame itself.
 std::FILE* open_trace() {
-  std::FILE* file = std::fopen("cmd.ttt", "ab");
+  std::FILE* file = platform::open_regular_file("cmd.ttt", "ab");
   if (!file) {
     put_text("Ошибка открытия файла"_cp);
     read_key();

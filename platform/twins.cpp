@@ -16,11 +16,13 @@ void ScriptedKeys::add_text(const std::string& cp866_bytes) {
 }
 
 bool ScriptedKeys::waiting() {
+  if (queue_.empty() && ended_) end_without_keys();
   if (queue_.empty()) return false;
   return !clock_ || queue_.front().due <= clock_->now_ms();
 }
 
 std::uint8_t ScriptedKeys::read() {
+  if (queue_.empty() && ended_) end_without_keys();
   if (queue_.empty()) throw ScriptExhausted();
   Entry e = queue_.front();
   queue_.pop_front();

@@ -49,6 +49,9 @@ class ScriptedKeys : public KeyInput {
   // much virtual time later (a key pressed while a screen polls).
   void add(std::initializer_list<int> bytes, std::uint64_t after_ms = 0);
   void add_text(const std::string& cp866_bytes);
+  // After the keys added so far the input ends, as a closed terminal's
+  // does: the program is ended by end_without_keys.
+  void end_input() { ended_ = true; }
   bool waiting() override;
   std::uint8_t read() override;
   std::size_t left() const { return queue_.size(); }
@@ -60,6 +63,7 @@ class ScriptedKeys : public KeyInput {
   };
   std::deque<Entry> queue_;
   VirtualClock* clock_;
+  bool ended_ = false;
 };
 
 // Makes a FIFO, a name that is no regular file. A system without FIFOs

@@ -2,13 +2,15 @@
 
 #include <cerrno>
 
+#include "files.h"
+
 MelodyNameFile::~MelodyNameFile() {
   if (file_) std::fclose(file_);
 }
 
 bool MelodyNameFile::open() {
   bytes_.fill(0);
-  file_ = std::fopen(file_name, "r+b");
+  file_ = platform::open_regular_file(file_name, "r+b");
   if (file_) {
     // Whatever the file holds up to 512 bytes; a read error leaves the rest
     // of the names empty.
@@ -19,7 +21,7 @@ bool MelodyNameFile::open() {
   if (errno != ENOENT) return false;
   // A new installation has no names yet: start the file with empty ones.
   // "x" keeps a file that appeared meanwhile from being emptied.
-  file_ = std::fopen(file_name, "w+bx");
+  file_ = platform::open_regular_file(file_name, "w+bx");
   if (!file_) return false;
   if (std::fwrite(bytes_.data(), 1, bytes_.size(), file_) != bytes_.size() || std::fflush(file_) != 0) {
     std::fclose(file_);

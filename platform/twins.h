@@ -70,6 +70,23 @@ class ScriptedKeys : public KeyInput {
 // makes nothing, so the name stays missing, which no program can open either.
 void make_fifo(const std::string& path);
 
+// While it lives, no file this process writes may grow beyond `bytes`: a
+// write past it fails as on a full disk. A system without such a limit
+// sets none, and active() says so.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::uint64_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  bool active_ = false;
+  std::uint64_t old_soft_ = 0, old_hard_ = 0;
+  void (*old_handler_)(int) = nullptr;
+};
+
 class RecordingRunner : public ProgramRunner {
  public:
   void run_viewer(const std::string& file) override { shown.push_back(file); }

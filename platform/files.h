@@ -32,6 +32,9 @@ std::FILE* create_temporary_beside(const std::string& target, std::string& tempo
 // that only the owner could give away).
 bool take_mode_and_owner(std::FILE* file, const std::string& original);
 
+// Makes the open file `size` bytes long, cutting or extending it.
+bool set_file_length(std::FILE* file, long size);
+
 // Writes what the stream holds and has the system put it on the disk.
 bool sync_file(std::FILE* file);
 

@@ -94,6 +94,10 @@ bool take_mode_and_owner(std::FILE* file, const std::string& original) {
   return owner_kept && mode_kept;
 }
 
+bool set_file_length(std::FILE* file, long size) {
+  return std::fflush(file) == 0 && ::ftruncate(fileno(file), size) == 0;
+}
+
 bool sync_file(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
   return fsync(fileno(file)) == 0;

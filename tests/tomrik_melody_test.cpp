@@ -199,6 +199,22 @@ TEST_F(Melody, ALinkFailureLeavesTheNamesFileAsItWas) {
   EXPECT_EQ(read_file("name.mld"), Bytes(40, 'B'));
 }
 
+// The disk is full after 100 bytes: the 40 old bytes of the names file
+// cannot grow to 512, and they are what the file holds afterwards.
+TEST_F(Melody, ANamesFileThatCannotBeWrittenBackKeepsItsOldBytesAndSaysSo) {
+  write_file("name.mld", Bytes(40, 'B'));
+  test::KeySpy spy{&services.keys, [] { return utf8_at(34, 4, 22); }};
+  platform::services().keys = &spy;
+  keys({key::esc, 'x'});
+  {
+    platform::FileSizeLimit full_disk(100);
+    ASSERT_TRUE(full_disk.active());
+    melody_screen();
+  }
+  EXPECT_TRUE(spy.saw("Ошибка записи файла!"));
+  EXPECT_EQ(read_file("name.mld"), Bytes(40, 'B'));
+}
+
 TEST_F(Melody, RecordsOfAnotherLengthShowBlankAndAreNotEdited) {
   rec(130, 1) = {2, 2};
   rec(131, 1) = {};

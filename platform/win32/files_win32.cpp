@@ -82,6 +82,10 @@ bool take_mode_and_owner(std::FILE* file, const std::string& original) {
   return GetFileAttributesA(original.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool set_file_length(std::FILE* file, long size) {
+  return std::fflush(file) == 0 && _chsize_s(_fileno(file), size) == 0;
+}
+
 bool sync_file(std::FILE* file) {
   if (std::fflush(file) != 0) return false;
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));

@@ -50,7 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     edit_melody();
     return 0;
   }
-  sim::TomrikStation station;
+  // One station for every input (making one takes longer than a run); the
+  // melody and volume records start each run as a new station has them.
+  static sim::TomrikStation station;
+  static const std::vector<std::uint8_t> melody = *station.record(130, 1), volume = *station.record(131, 1);
+  station.set_record(130, 1, melody);
+  station.set_record(131, 1, volume);
   sim::StationLine line(station);
   auto port = std::make_unique<platform::LoopbackSerialPort>(&line);
   port->open("COM1", station.baud());

@@ -18,6 +18,7 @@ void message_at_field(const char* text, int blank_width) {
 
 void show_open_error() { message_at_field(" Ошибка открытия файла! "_cp, 24); }
 void show_file_not_suitable() { message_at_field(" Файл не подходит к станции! "_cp, 29); }
+void show_write_error() { message_at_field(" Ошибка записи файла! "_cp, 22); }
 void show_name_missing() { message_at_field(" Не задано имя файла! "_cp, 22); }
 void show_name_too_long() { message_at_field(" Слишком длинное имя файла! "_cp, 28); }
 
@@ -45,6 +46,11 @@ int show_result(const char* text, int column, int width, std::uint8_t colour, co
 std::string failed_units_text(int failures) {
   if (failures <= 0) return "";
   return std::string(record_station() ? "Записей с ошибкой: "_cp : "Блоков с ошибкой: "_cp) + std::to_string(failures);
+}
+
+int show_write_failure(int line_start, int column, int width) {
+  print_at(line_start, 4, std::string(column + width - line_start, ' '), COLOR_BOX);
+  return show_result("Ошибка записи файла! Файл не записан."_cp, column, width, COLOR_ALERT);
 }
 
 int show_unsuitable_configuration() {

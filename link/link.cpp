@@ -320,16 +320,33 @@ void link_use_image(const LinkImage* image) { file_image = image; }
 
 int link_check_byte(int sum) { return facts::check_byte(sum); }
 
+std::string port_refusal_text(const std::string& name, const platform::SerialPort& port) {
+  std::string text = name + " (" + platform::serial_device_path(name) + "): ";
+  switch (port.refusal()) {
+    case platform::PortRefusal::none: return {};
+    case platform::PortRefusal::no_device: return text + "нет такого устройства"_cp;
+    case platform::PortRefusal::no_permission:
+      return text + "нет прав; добавьте себя в группу dialout и войдите заново"_cp;
+    case platform::PortRefusal::held: return text + "занят другой программой"_cp;
+    case platform::PortRefusal::other: break;
+  }
+  return text + "не открывается, ошибка системы "_cp + std::to_string(port.refusal_error());
+}
+
 int link_open_port() {
   int baud = karvel() ? facts::karvel_speeds[link_state.speed_index & 3] : facts::tomrik_speed;
   // A port opened anew has no answers on their way.
   link_state.line_settles_at = 0;
-  platform::SerialOpen opened = link_port().open(port_names[link_state.port_index == 1 ? 1 : 0], baud);
+  const char* name = port_names[link_state.port_index == 1 ? 1 : 0];
+  platform::SerialOpen opened = link_port().open(name, baud);
   link_state.port_opened = link_port().is_open();
   if (opened == platform::SerialOpen::ok) return link_ok;
   // The port's outcomes carry the box codes link_port_busy and
-  // link_system_error.
-  link_error_box(static_cast<int>(opened));
+  // link_system_error; the box says "busy" for every port that cannot be
+  // had, so the line under it tells which device and why.
+  std::string reason;
+  if (opened == platform::SerialOpen::not_available) reason = port_refusal_text(name, link_port());
+  link_error_box(static_cast<int>(opened), reason);
   return link_failed;
 }
 

@@ -4,6 +4,8 @@
 // reads and writes blocks of the station's memory; tomrik reads and writes
 // numbered records.
 
+#include <string_view>
+
 #include "link_state.h"
 
 // Results of the link operations, and the codes of link_error_box. The
@@ -130,3 +132,6 @@ int link_check_byte(int sum);
 // The message box for link failures: a LinkResult from 1 to 8, or 27; any
 // other code shows the heading only.
 void link_error_box(int code);
+// The same box with a line of its own on row 25 while it is shown (the
+// device and the system's reason when a port cannot be had).
+void link_error_box(int code, std::string_view note);

@@ -53,6 +53,20 @@ speed_t termios_speed(int baud) {
   }
 }
 
+PortRefusal refusal_of(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR: return PortRefusal::no_device;
+    case EACCES:
+    case EPERM:
+    case EROFS: return PortRefusal::no_permission;
+    case EBUSY: return PortRefusal::held;  // another program set TIOCEXCL
+    default: return PortRefusal::other;
+  }
+}
+
 std::uint64_t steady_ms() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -79,15 +93,17 @@ class TermiosPort : public SerialPort {
 
   SerialOpen open(const std::string& name, int baud) override {
     close();
+    refusal_ = PortRefusal::none;
     std::string path = serial_device_path(name);
-    if (path.empty()) return SerialOpen::not_available;
+    if (path.empty()) return refuse(PortRefusal::no_device);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return SerialOpen::not_available;
+    if (fd < 0) return refuse(refusal_of(errno), errno);
     // TIOCEXCL keeps other users out but not root; the lock holds against
     // every program that takes it, root included.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      int error = errno;
       ::close(fd);
-      return SerialOpen::not_available;
+      return refuse(error == EWOULDBLOCK ? PortRefusal::held : PortRefusal::other, error);
     }
     fd_ = fd;
     ::ioctl(fd_, TIOCEXCL);

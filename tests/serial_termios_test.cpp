@@ -95,6 +95,7 @@ TEST_F(PtyLine, PortHeldByAnotherProgramCannotBeOpenedUntilItIsClosed) {
   ASSERT_EQ(port->open("COM2", 57600), SerialOpen::ok);
   auto second = platform::make_system_serial_port();
   EXPECT_EQ(second->open("COM2", 57600), SerialOpen::not_available);
+  EXPECT_EQ(second->refusal(), platform::PortRefusal::held);
   port->close();
   EXPECT_EQ(second->open("COM2", 57600), SerialOpen::ok);
   EXPECT_EQ(port->open("COM2", 57600), SerialOpen::not_available);
@@ -121,6 +122,7 @@ TEST_F(PtyLine, LineLeftExclusiveByAProgramThatEndedIsFreedOnlyOnceItsLockIsGone
 TEST_F(PtyLine, AbsentDeviceNonTerminalAndOddSpeedFail) {
   setenv("STATION_COM2", "/nonexistent/ttyX", 1);
   EXPECT_EQ(port->open("COM2", 57600), SerialOpen::not_available);
+  EXPECT_EQ(port->refusal(), platform::PortRefusal::no_device);
   char name[] = "/tmp/serial_testXXXXXX";
   int fd = mkstemp(name);
   ASSERT_GE(fd, 0);

@@ -373,6 +373,7 @@ std::FILE* open_trace() {
 }
 
 void print_events_until_esc() {
+  LinkSilenceNote silence;
   for (;;) {
     LinkResult result = link_poll_event(link_buffer);
     if (result == link_interrupted) return;

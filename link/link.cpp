@@ -77,6 +77,11 @@ bool exchange_twice(int out) { return exchange(out) || exchange(out); }
 // Where the karvel block operations' boxes go: to the screen, or to a
 // holder that keeps the last one back.
 LinkBoxesHeld* box_holder = nullptr;
+LinkSilenceNote* silence_note = nullptr;
+
+void look_for_silence() {
+  if (silence_note) silence_note->look();
+}
 
 void report(int code) {
   if (box_holder)
@@ -103,7 +108,10 @@ LinkResult poll_frame(int* frame, Trace& trace) {
   while (link_state.last_reply == nothing_to_report) {
     bool frames_sent = false;
     int frames_result = 0;
+    look_for_silence();
     if (key_waiting()) {
+      // A key frame prints at the cursor, which may stand on row 25.
+      if (silence_note && link_state.key_frames) silence_note->hide();
       int k = read_key();
       if (k == key::esc) return link_interrupted;
       if (link_state.key_frames) frames_sent = link_state.key_frames(k, frames_result) > 0;
@@ -115,7 +123,9 @@ LinkResult poll_frame(int* frame, Trace& trace) {
       // it is no event code, so the poll goes on.
       link_state.last_reply = nothing_to_report;
     }
-    if (!exchange_twice(facts::event_poll)) return link_no_answer;
+    bool answered = exchange_twice(facts::event_poll);
+    look_for_silence();  // gone before an event's text scrolls the screen
+    if (!answered) return link_no_answer;
   }
   int code = link_state.last_reply;
   frame[0] = code;
@@ -313,6 +323,18 @@ platform::SerialPort& link_port() {
 
 int link_last_reply() { return link_state.last_reply; }
 
+LinkSilenceNote::LinkSilenceNote() : outer_(silence_note), started_at_(platform::now_ms()) { silence_note = this; }
+LinkSilenceNote::~LinkSilenceNote() { silence_note = outer_; }
+
+void LinkSilenceNote::look() {
+  std::uint64_t heard = std::max(link_state.answered_at, started_at_);
+  if (platform::now_ms() - heard < static_cast<std::uint64_t>(quiet_ms)) {
+    note_.remove();
+  } else if (!note_.shown()) {
+    note_.show("Нет ответа от станции"_cp, COLOR_SCREEN);
+  }
+}
+
 LinkBoxesHeld::LinkBoxesHeld() : outer_(box_holder) { box_holder = this; }
 LinkBoxesHeld::~LinkBoxesHeld() { box_holder = outer_; }
 
@@ -360,6 +382,7 @@ int link_get_byte(int& value) {
   if (got == platform::serial_byte_received) {
     value = byte;
     link_state.last_reply = byte;
+    link_state.answered_at = platform::now_ms();
     return link_ok;
   }
   if (profile().link.read_failure_is_timeout) return link_no_answer;

@@ -69,10 +69,19 @@ std::uint64_t now_ms();
 std::tm local_now();
 void run_viewer(const std::string& file);
 
+// Why the terminal cannot show the programs' texts, as a line for standard
+// error that names the fix; empty when it can. A terminal shows them when
+// its locale is UTF-8 (the screen converts CP866 to it); the Windows
+// console shows CP866 itself.
+std::string terminal_text_problem();
+
 // Real back ends: the terminal (ncursesw), the steady clock, the shell.
 // start_terminal returns false when there is no terminal to draw on.
 bool start_terminal();
 void stop_terminal();
 void use_system_services();
+// The signals that end the program put the terminal, the serial lines and
+// temporary files back in order first (start_terminal sets this up).
+void catch_ending_signals();
 
 }  // namespace platform

@@ -66,6 +66,11 @@ class SerialPort {
   int refusal_error_ = 0;
 };
 
+// Puts back the line settings (and low-latency setting) that every open
+// port found; for the end of the program by a signal, where nothing is
+// closed. Safe in a signal handler.
+void put_back_serial_lines();
+
 // The device path behind "COM1" / "COM2"; empty for any other name.
 std::string serial_device_path(const std::string& name);
 

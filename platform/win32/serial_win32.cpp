@@ -91,6 +91,9 @@ class Win32Port : public SerialPort {
 
   void close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return;
+    // The line settings the port had when it was opened go back with it.
+    if (found_.DCBlength) SetCommState(handle_, &found_);
+    found_ = DCB{};
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     timeouts_set_for_ = -1;
@@ -126,6 +129,7 @@ class Win32Port : public SerialPort {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(handle_, &dcb)) return false;
+    found_ = dcb;
     win32::apply_line_settings(dcb, baud);
     return SetCommState(handle_, &dcb);
   }
@@ -144,6 +148,7 @@ class Win32Port : public SerialPort {
     return true;
   }
 
+  DCB found_{};  // DCBlength 0: nothing found to put back
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   int timeouts_set_for_ = -1;
 };

@@ -37,7 +37,8 @@ const BlockChoice line_choice{&line_editor.current_line, line_block, line_switch
 
 // One page of a line with its values in one column: sixteen labelled rows
 // of fields at offsets of the line's block, with the parameter and help
-// topic of row r at r + `number_base`.
+// topic of row r at r + `number_base`. Only the first `topic_rows` rows
+// have a topic; F10 on the others does nothing.
 struct LineRow {
   const char* label;
   FieldRow field;
@@ -49,6 +50,7 @@ struct LinePage {
   int title_column;
   LineRow rows[16];
   int number_base;
+  int topic_rows = 16;
 };
 
 constexpr int value_column = 60;
@@ -158,13 +160,17 @@ const LinePage codes_page = {
         {DOTTED("p"), {0, FieldKind::none}},
     },
     148,
+    2,  // the two codes; topic 164 after them is the general-call groups'
 };
 
-// F10 on row r of a page shows topic r + number_base.
+// F10 on row r of a page shows topic r + number_base, on the rows that
+// have one.
+int row_topic(const LinePage& page, int row) { return row <= page.topic_rows ? row + page.number_base : 0; }
+
 std::vector<int> page_topics(std::initializer_list<const LinePage*> pages) {
   std::vector<int> topics;
   for (const LinePage* page : pages)
-    for (int r = 1; r <= 16; ++r) topics.push_back(r + page->number_base);
+    for (int r = 1; r <= page->topic_rows; ++r) topics.push_back(row_topic(*page, r));
   return topics;
 }
 
@@ -193,7 +199,7 @@ void run_line_page(const LinePage& page) {
       {62, 2},
       false,
       [&](const GridCursor& g, int block) { return show_line_values(page, g, block); },
-      [&](const GridCursor& g) { return g.row + page.number_base; },
+      [&](const GridCursor& g) { return row_topic(page, g.row); },
       [&](const GridCursor& g, int, int block) {
         FieldRow row = page.rows[g.row - 1].field;
         row.level = g.row + page.number_base;

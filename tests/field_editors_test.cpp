@@ -75,12 +75,15 @@ TEST_F(FieldEditors, TypedNumbersBlankOutOfRangeInputAndWriteOnlyValidValues) {
   EXPECT_EQ(image(0x8033), 0x03);
   EXPECT_EQ(field(5), " 1000");
 
-  // Leading zeros cannot push the echo past the field.
+  // A digit after the field's four is taken under the maximum rule, and the
+  // echo stays in the field.
   print_at(60, 10, "     ", COLOR_SCREEN);
-  keys({'0', '0', '0', '0', '0', '7', key::enter});
-  EXPECT_EQ(edit_number(cell, 0x8020, 1, 60), 0);
-  EXPECT_EQ(image(0x8020), 7);
-  EXPECT_EQ(test::text_at(64, 10, 1), " ");
+  keys({'0', '0', '0', '0', '5'});
+  EXPECT_TRUE(test::runs_until_script_ends([&] { edit_number(cell, 0x8020, 0, 9); }));
+  EXPECT_EQ(field(5), "0005 ");
+  keys({'0', '0', '0', '0', '5', key::enter});
+  EXPECT_EQ(edit_number(cell, 0x8020, 0, 9), 0);
+  EXPECT_EQ(image(0x8020), 5);
 }
 
 TEST_F(FieldEditors, SubscriberAndPortReferencesUseTheirBasesAndThePortCount) {
@@ -103,6 +106,11 @@ TEST_F(FieldEditors, SubscriberAndPortReferencesUseTheirBasesAndThePortCount) {
   EXPECT_EQ(edit_port_ref(cell, 0xB580), 0);
   EXPECT_EQ(image(0xB580), 0);
   EXPECT_EQ(field(2), "  ");
+  // A reference's third digit starts again: "0 0 5" leaves nothing typed.
+  image(0xB580) = 9;
+  keys({'0', '0', '5', key::enter});
+  EXPECT_EQ(edit_port_ref(cell, 0xB580), 0);
+  EXPECT_EQ(image(0xB580), 0);
 }
 
 TEST_F(FieldEditors, DigitStringsOverwriteDeleteAndMapTheirCharacters) {

@@ -25,7 +25,7 @@ struct KarvelCityLines : test::KarvelLiveStation {
     link_state.first_line_port = first_line_port;
     reset_line_editor();
     line_editor.current_line = 2;
-    for (int topic : {101, 129, 164, 170, 181}) std::fprintf(help_file, "#%-4d\ntopic %d\n", topic, topic);
+    for (int topic : {101, 129, 150, 164, 170, 181}) std::fprintf(help_file, "#%-4d\ntopic %d\n", topic, topic);
   }
   // Arrow moves from row 1 of a one-column page down to `row`.
   void down_to(int row) {
@@ -101,8 +101,9 @@ TEST_F(KarvelCityLines, TimeRowsKeepTheirLimits) {
 }
 
 // Rows that only show, or show nothing, take no Enter: nothing is read for
-// an access code and nothing is written.
-TEST_F(KarvelCityLines, RowsWithoutAnEditorIgnoreEnter) {
+// an access code and nothing is written. The codes page's rows after its
+// two codes have no help topic either.
+TEST_F(KarvelCityLines, RowsWithoutAnEditorIgnoreEnterAndTheEmptyCodeRowsF10) {
   for (int row = 1; row <= 16; ++row) {
     if (row <= 5 || row >= 14) keys({key::enter});
     keys({0, key::down});
@@ -111,10 +112,16 @@ TEST_F(KarvelCityLines, RowsWithoutAnEditorIgnoreEnter) {
   edit_line_times2();
   keys({0, key::down});
   for (int row = 3; row <= 16; ++row) keys({0, key::down, key::enter});
-  keys({key::esc});
+  keys({0, key::f10});  // row p: nothing
+  for (int row = 16; row > 2; --row) keys({0, key::up});
+  keys({0, key::f10, key::esc});
+  keys_after_box({key::esc});
   reset_line_editor();
   line_editor.current_line = 2;
+  test::ScreenAtKeys spy(&services.keys, [] { return test::help_header(); });
   edit_line_codes();
+  EXPECT_TRUE(spy.saw("#150 "));
+  EXPECT_FALSE(spy.saw("#164 "));
   EXPECT_EQ(on_line.blocks_written, 0);
   EXPECT_EQ(services.keys.left(), 0u);
   EXPECT_EQ(utf8_at(20, 2, 39), "Коды контроля и набора городской линии:");

@@ -168,11 +168,33 @@ TEST_F(NumberTables, WithTwoLinesOnlyTwoExitsAreShownAndEdited) {
   EXPECT_EQ(rec(15, 0), (Bytes{1, 0, 0, 0, 2, 0, 3, 4}));
 }
 
-TEST_F(NumberTables, AShortPathRecordIsFilledWithEmptyPlacesAndWrittenWhole) {
+// A record shorter or longer than its table's is blank, and no edit cuts,
+// pads or writes it.
+TEST_F(NumberTables, RecordsOfAnotherLengthAreBlankAndNeverWritten) {
+  rec(14, 0) = {1, 2};
+  rec(14, 1) = {1, 2, 3, 4, 5};
+  keys({key::enter});
+  type("9");
+  keys({key::enter, 0, key::down, key::enter});
+  type("9");
+  keys({key::enter, key::esc});
+  number_control_screen(0);
+  EXPECT_EQ(rec(14, 0), (Bytes{1, 2}));
+  EXPECT_EQ(rec(14, 1), (Bytes{1, 2, 3, 4, 5}));
+  EXPECT_EQ(number(1, 1), "    ");
+  EXPECT_EQ(number(1, 2), "    ");
+
   rec(15, 0) = {5, 0};
-  keys({0, key::right, key::enter, key::space, key::enter, key::esc});
+  rec(15, 1) = {1, 0, 0, 0, 1, 0, 0, 0, 7};
+  keys({0, key::right, key::enter, key::space, key::enter});
+  keys({0, key::down, key::enter, key::space, key::enter, 0, key::left, key::enter});
+  type("9");
+  keys({key::enter, key::esc});
   command8_paths_screen();
-  EXPECT_EQ(rec(15, 0), (Bytes{5, 0, 0, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(rec(15, 0), (Bytes{5, 0}));
+  EXPECT_EQ(rec(15, 1), (Bytes{1, 0, 0, 0, 1, 0, 0, 0, 7}));
+  EXPECT_EQ(path(1, 1, 4) + path(2, 2, 1), "     ");
+  EXPECT_TRUE(station->records_written.empty());
 }
 
 TEST_F(NumberTables, AFailedWriteEndsTheScreenWithItsStatus) {

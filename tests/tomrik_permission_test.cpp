@@ -107,7 +107,7 @@ TEST_F(Permissions, F3ThenEscWritesNothingAndReadsTheTableAgain) {
   keys({0, key::f3, key::space, key::esc, key::esc});
   permission_table_screen(30);
   EXPECT_TRUE(station->records_written.empty());
-  EXPECT_EQ(reads_of(30), 12);  // the fill, and every row again
+  EXPECT_EQ(reads_of(30), 14);  // the fill and every row again, each ending on subscriber 1
   EXPECT_EQ(bit(1, 4), " Да");
   EXPECT_EQ(bit(2, 4), "Нет");
   EXPECT_EQ(bit(1, 1), "Нет");
@@ -188,6 +188,19 @@ TEST_F(Permissions, TariffingShowsBothChargesAndF2SetsBoth) {
   EXPECT_EQ(charge(1, 3), "  Да ");
   EXPECT_EQ(charge(2, 3), "  Да ");
   EXPECT_EQ(station->records_written.size(), 1u);
+}
+
+// F1 starts from the record read last, not from the cursor's row: after a
+// cell edit that is the edited subscriber's, after a fill subscriber 1's.
+TEST_F(Permissions, AColumnWriteStartsFromTheRecordReadLast) {
+  link_state.subscriber_count = 3;
+  rec(31, 2) = {0x02};
+  rec(31, 3) = {0x01};
+  keys({key::enter, key::space, key::enter, 0, key::right, key::enter, key::space, key::enter});  // 11: 3
+  keys({0, key::down, 0, key::f1, key::enter});  // on 12, whose city calls are not charged
+  keys({0, key::left, 0, key::down, 0, key::down, 0, key::f1, key::enter, key::esc});  // on 13
+  tariffing_modes_screen();
+  for (int k = 1; k <= 3; ++k) EXPECT_EQ(rec(31, k), byte(0x03)) << "subscriber " << k;
 }
 
 TEST_F(Permissions, TariffingEditsKeepTheLowFourBitsOnly) {

@@ -108,15 +108,24 @@ TEST_F(PhoneBook, TheIndividualBookAsksForANumberOfTheStationsSubscribers) {
   for (auto& r : station->records_read) EXPECT_EQ(r.first, 51);
 }
 
-TEST_F(PhoneBook, TheQuestionTakesFourDigitsAtMostAndEscLeavesIt) {
+// Every digit up to Enter counts, however many; the echo keeps to the four
+// places after the question.
+TEST_F(PhoneBook, TheQuestionTakesEveryDigitUntilEnterAndEscLeavesIt) {
   link_state.subscriber_count = 8;
   test::KeySpy spy{&services.keys, [] { return utf8_at(21, 3, 40); }};
   platform::services().keys = &spy;
   type("123456\r");
+  type("00012\r");
   keys({key::esc});
   phone_book_screen(0);
-  EXPECT_TRUE(spy.saw("Записная книжка абонента номер 1234    "));
-  EXPECT_FALSE(spy.saw("Записная книжка абонента номер 12345"));
+  EXPECT_TRUE(spy.saw("Записная книжка абонента номер 3456    "));
+  EXPECT_TRUE(spy.saw("Записная книжка абонента номер 0012    "));
+  ASSERT_EQ(station->records_read.size(), 16u);
+  for (auto& r : station->records_read) EXPECT_EQ(r.first, 52);
+
+  station->records_read.clear();
+  keys({key::esc});
+  phone_book_screen(0);
   EXPECT_TRUE(station->records_read.empty());
 }
 

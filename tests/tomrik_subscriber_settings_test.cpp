@@ -110,6 +110,12 @@ TEST_F(SubscriberSettings, HotLineCycleJumpsToTheCallGroupsAndTheLines) {
   want.push_back("   Нет    ");
   EXPECT_EQ(texts_while_stepping(5, 2, 10, 25), want);
   EXPECT_TRUE(station->records_written.empty());
+  // The field is nine places wide, columns 58..66.
+  go(5, 2);
+  keys({key::enter});
+  EXPECT_TRUE(test::runs_until_script_ends([] { subscriber_settings_screen(1); }));
+  EXPECT_EQ(test::colour_at(66, 8), 0x70);
+  EXPECT_EQ(test::colour_at(67, 8), 0x1E);
 
   // The codes behind the texts: 8 steps to 21, 26 to 31, 36 to 129, 132 to 0.
   const int from[4] = {8, 26, 36, 132}, to[4] = {21, 31, 129, 0};

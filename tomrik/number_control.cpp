@@ -71,13 +71,6 @@ int edit_digits(ScreenPos at, int* codes) {
   }
 }
 
-// The record just read as `count` data bytes: a record the station sends
-// short has its missing places empty, so no byte of an earlier record is
-// ever taken for one of this one.
-void fit_record(int count) {
-  if (table_record[0] < count) table_fit_length(count);
-  table_record[0] = count;
-}
 
 // ---------------------------------------------------------- number control
 
@@ -109,18 +102,22 @@ class NumberControl {
  private:
   int index(int line, int row) const { return base_ + (line - 1) * table_rows + (row - 1); }
 
-  // Draws the record just read, if the station has it.
+  // Draws the record just read; one of another length than four codes
+  // shows blank.
   void draw_cell(int line, int row, std::uint8_t colour) {
-    if (table_record[0] == 0) return;
-    fit_record(code_places);
-    print_at(grid_.cell(line, row), code_text(table_record + 1), colour);
+    const ScreenPos at = grid_.cell(line, row);
+    if (table_is_length(code_places))
+      print_at(at, code_text(table_record + 1), colour);
+    else
+      print_at(at, std::string(code_places, ' '), COLOR_SCREEN);
   }
 
+  // Only a record of four codes is edited and written back: nothing of
+  // another length is cut or padded into one.
   int edit_cell(int line, int row) {
     const int i = index(line, row);
     if (int status = table_read(number_group, i); status != link_ok) return status;
-    if (table_record[0] != 0) {
-      fit_record(code_places);
+    if (table_is_length(code_places)) {
       hint_digits_code();
       if (edit_digits(grid_.cell(line, row), table_record + 1) == key::enter) {
         if (int status = link_write_record(table_record, number_group, i); status != link_ok) return status;
@@ -182,18 +179,22 @@ class Command8Paths {
   void draw_exit(int exit, int row, std::uint8_t colour) {
     print_at(grid_.cell(exit + 1, row), exit_text(table_record[code_places + exit]), colour);
   }
-  // Draws the record just read, if the station has it.
+  // Draws the record just read; one of another length than eight bytes
+  // shows blank.
   void draw_row(int row, std::uint8_t colour) {
-    if (table_record[0] == 0) return;
-    fit_record(path_bytes);
+    if (!table_is_length(path_bytes)) {
+      print_at(grid_.cell(1, row), std::string(code_places, ' '), COLOR_SCREEN);
+      for (int exit = 1; exit <= line_count(); ++exit) print_at(grid_.cell(exit + 1, row), " ", COLOR_SCREEN);
+      return;
+    }
     draw_code(row, colour);
     for (int exit = 1; exit <= line_count(); ++exit) draw_exit(exit, row, colour);
   }
 
+  // Only a record of eight bytes is edited and written back.
   int edit_cell(int column, int row) {
     if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
-    if (table_record[0] != 0) {
-      fit_record(path_bytes);
+    if (table_is_length(path_bytes)) {
       bool write = column == 1 ? edit_code(row) : edit_exit(column - 1, row);
       if (write) {
         if (int status = link_write_record(table_record, paths_group, row - 1); status != link_ok) return status;

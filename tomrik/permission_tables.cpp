@@ -48,7 +48,8 @@ const CellRule tariff_rules[2] = {{tariff_text<1>, flip_tariff<1>}, {tariff_text
 // One screen of bits: which record group, which bit each column holds and
 // what a bulk write may set. `value` is each subscriber's byte as last read,
 // or `absent` for a record the station does not answer with one byte; such
-// a row is blank and nothing writes it.
+// a row is blank and nothing writes it. `last_read` is the byte of the
+// record read last, whichever subscriber's: a column write starts from it.
 struct BitTable {
   int group;
   GridCursor grid;
@@ -59,15 +60,22 @@ struct BitTable {
   int kept_bits;            // what a column write keeps of the rest
   bool table_to_column_1;   // F3 also puts the cursor on column 1
   std::array<int, 17> value{};
+  int last_read = 0;
 };
 
 int column_mask(const BitTable& t, int column) { return 1 << t.column_bit[column - 1]; }
 
 bool row_present(const BitTable& t, int k) { return t.value[k] != absent; }
 
+// Notes subscriber k's byte as the row's value and as the one read last.
+void note_row(BitTable& t, int k) {
+  t.value[k] = table_is_length(1) ? table_record[1] : absent;
+  t.last_read = row_present(t, k) ? t.value[k] : 0;
+}
+
 int read_row(BitTable& t, int k) {
   int status = table_read(t.group, k);
-  t.value[k] = status == 0 && table_is_length(1) ? table_record[1] : absent;
+  note_row(t, k);
   return status;
 }
 
@@ -79,13 +87,15 @@ void draw_row(const BitTable& t, int k, int value, std::uint8_t colour) {
   for (int c = 1; c <= t.columns; ++c) draw_cell(t, c, k, value, colour);
 }
 
-// Reads every subscriber's record and draws its cells.
+// Reads every subscriber's record and draws its cells, then subscriber 1's
+// again, so that a column write started next begins from subscriber 1's
+// byte.
 int fill_table(BitTable& t) {
   for (int k = 1; k <= subscriber_count(); ++k) {
     if (int status = read_row(t, k)) return status;
     draw_row(t, k, t.value[k], COLOR_SCREEN);
   }
-  return 0;
+  return subscriber_count() >= 1 ? read_row(t, 1) : 0;
 }
 
 // Lets the user set a working value with Space (which flips `flip`) while
@@ -105,10 +115,11 @@ int choose_working_value(int& working, int flip, Draw draw) {
 }
 
 // F1: the column's bit for every subscriber, the other bits as each record
-// holds them. The column starts out showing the bit of the cursor's row.
+// holds them. The column starts out showing the bit of the record read
+// last, not the cursor's row: after a fill that is subscriber 1's.
 int set_column(BitTable& t, GridCursor& grid) {
   const int column = grid.column, mask = column_mask(t, column);
-  int working = row_present(t, grid.row) ? t.value[grid.row] : 0;
+  int working = t.last_read;
   int k = choose_working_value(working, mask, [&](int v) {
     for (int r = 1; r <= subscriber_count(); ++r) draw_cell(t, column, r, v, COLOR_BOX);
   });
@@ -163,7 +174,7 @@ int set_table(BitTable& t, GridCursor& grid) {
 int edit_bit(BitTable& t, const GridCursor& grid) {
   const int k = grid.row;
   int status = edit_table_cell(grid, {t.group, k, 1, 1}, t.rules[grid.column - 1]);
-  if (status == 0) t.value[k] = table_is_length(1) ? table_record[1] : absent;
+  if (status == 0) note_row(t, k);
   return status;
 }
 

@@ -31,9 +31,10 @@ constexpr int cell_written = 25;
 constexpr int cell_first_group = 67, cell_second_group = 68;
 constexpr ScreenPos cell_at{17, 5};
 
-// The individual book question: the number is echoed in the four columns
-// left after the question, so more digits than that are not taken.
-constexpr int max_number_digits = 4;
+// The individual book question: every digit up to Enter counts, and the
+// number is echoed in the four columns left after the question.
+constexpr ScreenPos book_number_at{52, 3};
+constexpr int book_number_places = 4;
 
 // The character a phone book code shows as. A code without a name shows as
 // the character 48 places on; where that would be a control byte, which
@@ -256,13 +257,14 @@ int ask_book_group() {
   for (;;) {
     print_at(24, 3, std::string(32, ' '), COLOR_SCREEN);
     print_at(21, 3, "Записная книжка абонента номер "_cp, COLOR_SCREEN);
-    int number = 0, digits = 0;
+    DigitEcho echo(book_number_at, book_number_places, COLOR_SCREEN);
+    int number = 0;
     for (int k = read_plain_key(); k != key::enter; k = read_plain_key()) {
       if (k == key::esc) return 0;
-      if (k < '0' || k > '9' || digits == max_number_digits) continue;
-      put_char(static_cast<std::uint8_t>(k));
-      number = number * 10 + (k - '0');
-      ++digits;
+      if (k < '0' || k > '9') continue;
+      echo.add(static_cast<char>(k));
+      // Past the last subscriber a number stays past it, however long.
+      number = std::min(number * 10 + (k - '0'), last_number + 1);
     }
     if (number >= 11 && number <= last_number) {
       print_at(21, 3, format("Записная книжка абонента номер %2d   "_cp, number), COLOR_SCREEN);

@@ -35,12 +35,15 @@ constexpr int first_call_group = 21, last_call_group = 26;
 constexpr int first_other_group = 31, last_other_group = 36;
 constexpr int first_line_code = 129;
 
+// The texts are nine places wide, as is the field (columns 58..66).
+constexpr int hot_line_places = 9;
+
 std::string hot_line_text(int v) {
   const int s = subscriber_count();
-  if (v == 0) return fit_cell("   Нет   "_cp, 10);
-  if (v <= s) return fit_cell(format("Вн абн %2d"_cp, v + 10), 10);
-  if (v < first_line_code) return fit_cell(format("Гр выз %2d"_cp, v + 10), 10);
-  return fit_cell(format("Гор лин %d"_cp, v - 128), 10);
+  if (v == 0) return fit_cell("   Нет   "_cp, hot_line_places);
+  if (v <= s) return fit_cell(format("Вн абн %2d"_cp, v + 10), hot_line_places);
+  if (v < first_line_code) return fit_cell(format("Гр выз %2d"_cp, v + 10), hot_line_places);
+  return fit_cell(format("Гор лин %d"_cp, v - 128), hot_line_places);
 }
 
 // The next code of the cycle 0, 1..S, 21..26, 31..36, 129..128 + L, 0: the

@@ -126,42 +126,44 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
 }
 
 // Typed numbers: the field is blanked, digits are echoed as typed, and a
-// value outside its limits is never written. A digit past the field's width
-// starts again without being echoed, so the echo never leaves the field.
+// value outside its limits is never written. Plain numbers take every digit
+// under the maximum rule ("0 0 0 0 5" is 5); references have room for no
+// more digits than their width, and one more starts again unechoed.
 struct TypedKind {
   int width;
   int bytes;
   int base;  // stored value = typed value - base
+  bool width_restarts;
 };
 
 int edit_typed(ScreenPos at, int address, int minimum, int maximum, const TypedKind& kind) {
   if (check_access() != 0) return -1;
   hint_digits_enter();
-  const std::string blanks(kind.width, ' ');
-  auto restart = [&](int& typed, int& digits) {
-    print_field(at, blanks, COLOR_BOX);
+  DigitEcho echo(at, kind.width, COLOR_BOX);
+  int typed = 0, digits = 0;
+  auto restart = [&] {
+    echo.clear();
     typed = 0;
     digits = 0;
   };
-  int typed = 0, digits = 0;
-  restart(typed, digits);
+  restart();
   for (;;) {
     int scan;
     int k = read_plain_key(scan);
     if (k == key::esc) break;
     if (k >= '0' && k <= '9') {
-      if (digits == kind.width) {
-        restart(typed, digits);
+      if (kind.width_restarts && digits == kind.width) {
+        restart();
         continue;
       }
-      set_colour(COLOR_BOX);
-      put_char(static_cast<std::uint8_t>(k));
+      echo.add(static_cast<char>(k));
+      // The value never stays above the maximum, so it cannot overflow.
       typed = typed * 10 + (k - '0');
       ++digits;
-      if (typed > maximum) restart(typed, digits);
+      if (typed > maximum) restart();
     } else if (k == key::enter) {
       if (typed < minimum || typed > maximum) {
-        restart(typed, digits);
+        restart();
         continue;
       }
       int stored = typed - kind.base;
@@ -201,6 +203,26 @@ int field_length(int count) { return std::clamp(count, 1, 255); }
 
 }  // namespace
 
+void DigitEcho::clear() {
+  shown_.clear();
+  print_field(at_, std::string(static_cast<std::size_t>(std::max(width_, 0)), ' '), colour_);
+}
+
+void DigitEcho::add(char digit) {
+  set_colour(colour_);
+  if (static_cast<int>(shown_.size()) < width_) {
+    goto_xy(at_.column + static_cast<int>(shown_.size()), at_.row);
+    shown_.push_back(digit);
+    put_char(static_cast<std::uint8_t>(digit));
+    return;
+  }
+  if (shown_.empty()) return;
+  shown_.erase(0, 1);
+  shown_.push_back(digit);
+  goto_xy(at_);
+  put_text(shown_);
+}
+
 int show_yes_no(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, yes_no_kind); }
 int edit_yes_no(ScreenPos at, int address) { return edit_choice(at, address, yes_no_kind); }
 int show_baud(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, baud_kind); }
@@ -221,7 +243,7 @@ int show_number(ScreenPos at, int address, std::uint8_t colour) {
 }
 
 int edit_number(ScreenPos at, int address, int minimum, int maximum) {
-  int status = edit_typed(at, address, minimum, std::min(maximum, 255), {4, 1, 0});
+  int status = edit_typed(at, address, minimum, std::min(maximum, 255), {4, 1, 0, false});
   if (status != link_ok) return status;
   return show_number(at, address, COLOR_SCREEN);
 }
@@ -232,7 +254,7 @@ int show_number16(ScreenPos at, int address, std::uint8_t colour) {
 }
 
 int edit_number16(ScreenPos at, int address, int minimum, int maximum) {
-  int status = edit_typed(at, address, minimum, std::min(maximum, 65535), {5, 2, 0});
+  int status = edit_typed(at, address, minimum, std::min(maximum, 65535), {5, 2, 0, false});
   if (status != link_ok) return status;
   return show_number16(at, address, COLOR_SCREEN);
 }
@@ -248,7 +270,7 @@ int show_port_ref(ScreenPos at, int address, std::uint8_t colour) {
 }
 
 int edit_port_ref(ScreenPos at, int address) {
-  int status = edit_typed(at, address, 0, link_state.port_count, {2, 1, 0});
+  int status = edit_typed(at, address, 0, link_state.port_count, {2, 1, 0, true});
   if (status != link_ok) return status;
   return show_port_ref(at, address, COLOR_SCREEN);
 }
@@ -266,7 +288,7 @@ int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind
 
 int edit_subscriber_ref(ScreenPos at, int address, int kind) {
   int base = subscriber_base(kind);
-  int status = edit_typed(at, address, base + 1, base + link_state.port_count, {3, 1, base});
+  int status = edit_typed(at, address, base + 1, base + link_state.port_count, {3, 1, base, true});
   if (status != link_ok) return status;
   return show_subscriber_ref(at, address, COLOR_SCREEN, kind);
 }

@@ -29,6 +29,23 @@ extern const DigitPair phone_digit_map[];
 char digit_char(const DigitPair* table, int code);
 int digit_code(const DigitPair* table, int ch);
 
+// The echo of digits typed into a field of `width` places: each digit shows
+// where it falls, and once the places are full the field shows the last
+// `width` digits typed, so the echo never runs past the field.
+class DigitEcho {
+ public:
+  DigitEcho(ScreenPos at, int width, std::uint8_t colour) : at_(at), width_(width), colour_(colour) {}
+  // Blanks the field and puts the cursor on its first place.
+  void clear();
+  void add(char digit);
+
+ private:
+  ScreenPos at_;
+  int width_;
+  std::uint8_t colour_;
+  std::string shown_;
+};
+
 int show_yes_no(ScreenPos at, int address, std::uint8_t colour);
 int edit_yes_no(ScreenPos at, int address);
 int show_baud(ScreenPos at, int address, std::uint8_t colour);

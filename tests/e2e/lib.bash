@@ -52,6 +52,19 @@ wait_for() {
   return 1
 }
 
+# wait_for_log TEXT [seconds]: until the simulator's log has the text; a
+# loaded machine may take its time over a write.
+wait_for_log() {
+  local text=$1 limit=${2:-10} i
+  for ((i = 0; i < limit * 20; i++)); do
+    grep -qF -- "$text" "$WORK/sim.log" && return 0
+    sleep 0.05
+  done
+  echo "FAIL: the simulator's log never showed: $text"
+  FAILED=1
+  return 1
+}
+
 # expect_row N TEXT: row N starts with TEXT.
 expect_row() {
   local got

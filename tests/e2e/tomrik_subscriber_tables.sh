@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # tomrik against stationsim's freshly installed station: a long-distance
 # permission set for a whole line column with F1, a subscriber's hot line, a
-# pickup group member, the melody and its volume. The saved image shows the
+# pickup group member, the melody and its volume, and two tariffing column
+# writes that start from the record read last. The saved image shows the
 # records at their offsets, the frame log the writes of the melody and the
 # volume records, and "name.mld", missing at the start, is there afterwards.
 source "$(dirname "$0")/lib.bash"
@@ -51,6 +52,21 @@ keys Down Enter Right Enter
 sleep 1
 keys Escape
 wait_for " Выбор мелодии в городскую линию" || finish
+
+# Tariffing: subscribers 11..14 are charged for both kinds of call, the rest
+# for none. F1 on subscriber 15's long-distance cell starts from subscriber
+# 11's byte, the record read last, and charges everyone's long-distance
+# calls; after that fill, F1 on subscriber 16's city calls starts from
+# subscriber 11's byte again and charges everyone's city calls.
+keys Up Up Up Enter
+wait_for "Разрешения тарификации абонентов" || finish
+wait_for "F1 Установить всю колонку" 10 || finish
+keys Down Down Down Down F1 Enter
+wait_for_log "write (31,16) 1 bytes: stored 02" 15
+keys Right Down Down Down Down Down F1 Enter
+wait_for_log "write (31,16) 1 bytes: stored 03" 15
+keys Escape
+wait_for " Режимы тарификации абонентов" || finish
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 
@@ -71,6 +87,8 @@ for s in range(16):
 want[0x241] = 1                                   # hot line of subscriber 12
 want.update({0x330: 5, 0x331: 6, 0x332: 7, 0x333: 8})  # pickup group 2
 want.update({0x020: 4, 0x030: 0x47})              # melody, volume
+for s in range(16):
+    want[0x2B0 + s] = 0x03                        # tariffing: both charged
 for offset, value in want.items():
     if after[offset] != value:
         sys.exit(f"FAIL: byte 0x{offset:03X} is {after[offset]}, expected {value}")

@@ -1,36 +1,45 @@
 #!/usr/bin/env bash
-# A station that stops answering while karvel's event log view runs (the
-# simulator stopped with SIGSTOP) is told on row 25 after three seconds; the
-# note goes when it answers again (SIGCONT) and the log goes on.
+# karvel on a station that falls silent. The pickup groups page shows page
+# 1's members as the simulator has them; once the simulator has ended, PgDn
+# costs one error box and shows page 2's group numbers with blanks where
+# members stood, never page 1's. Back at the menu the port that has gone is
+# told once, and the next screen asks for a connection.
 source "$(dirname "$0")/lib.bash"
 
 cp "$BIN/help.txt" "$WORK/"
-start_station --model karvel --traffic --seed 5 -v || finish
+start_station --model karvel --baud 57600 || finish
 start_on_station karvel
 connect_karvel || finish
-keys Right Right Right
-wait_for "2.Отображение работы станции 2" || finish
-keys Down Enter
-wait_for "Вести протокол работы станции?" || finish
-keys Enter
-wait_for "На телефоне" 15 || finish
 
-kill -STOP "$SIM_PID"
-sleep 2
-screen_text | grep -q "Нет ответа от станции" && { echo "FAIL: the note came before three seconds"; FAILED=1; }
-wait_for "Нет ответа от станции" 5 || finish
-expect_row 25 "Нет ответа от станции"
-frames=$(grep -c "" "$WORK/sim.log")
-kill -CONT "$SIM_PID"
-gone=0
-for ((i = 0; i < 60; i++)); do
-  screen_text | grep -q "Нет ответа от станции" || { gone=1; break; }
-  sleep 0.05
+keys Right Down Down Down Down Down Enter
+wait_for "Группы перехвата вызовов" || finish
+wait_for "Группа перехвата:  4" || finish
+[[ "$(row 7)" == *" 1   2   3 "* ]] || { echo "FAIL: pickup group 1 shows '$(row 7)'"; FAILED=1; }
+
+stop_station
+keys NPage
+wait_for "Нет ответа от внешнего устройства." 10 || finish
+keys x
+sleep 0.5
+screen_text | grep -qF "Нет ответа от внешнего устройства." &&
+  { echo "FAIL: a second error box for one PgDn"; screen_text | sed 's/^/    | /'; FAILED=1; }
+expect_row 5 "                            Группа перехвата:  5"
+expect_row 20 "                            Группа перехвата:  8"
+for r in 7 12 17 22; do
+  [[ "$(row $r)" != *[0-9]* ]] || { echo "FAIL: row $r of page 2 shows '$(row $r)'"; FAILED=1; }
 done
-[ "$gone" = 1 ] || { echo "FAIL: the note stayed after the station answered again"; FAILED=1; }
-# The station hears the polls again and its events reach the log.
-sleep 3
-[ "$(grep -c "" "$WORK/sim.log")" -gt "$frames" ] || { echo "FAIL: the simulator saw nothing after it resumed"; FAILED=1; }
+
 keys Escape
-wait_for "3.Текущее состояние абонента" || finish
+wait_for "Ошибка системы" 10 || finish
+keys x
+wait_for "6.Группы перехвата вызовов" || finish
+keys Enter
+wait_for "Не выбран порт обмена" || finish
+keys x
+wait_for "6.Группы перехвата вызовов" || finish
+sleep 0.5
+screen_text | grep -qF "Ошибка системы" && { echo "FAIL: the lost port's box came again"; FAILED=1; }
+
+keys Escape Escape Enter
+wait_for "PROGRAM-ENDED" || finish
 finish

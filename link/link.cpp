@@ -382,7 +382,7 @@ int link_get_byte(int& value) {
   if (got == platform::serial_byte_received) {
     value = byte;
     link_state.last_reply = byte;
-    link_state.answered_at = platform::now_ms();
+    if (silence_note) link_state.answered_at = platform::now_ms();  // only a live view asks
     return link_ok;
   }
   if (profile().link.read_failure_is_timeout) return link_no_answer;

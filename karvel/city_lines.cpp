@@ -16,6 +16,7 @@
 #include "toolkit/box_menu.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
+#include "facts/karvel_memory.h"
 
 LineEditorState line_editor;
 
@@ -211,13 +212,13 @@ void run_line_page(const LinePage& page) {
 
 // ------------------------------------------------------- general-call groups
 
-const CallGroupsPage line_call_groups{"   Группы общего вызова для линии:"_cp, 0x80, 164, true};
+const CallGroupsPage line_call_groups{"   Группы общего вызова для линии:"_cp, facts::karvel_call_groups_offset, 164, true};
 
 // ------------------------------------------------------- operating modes
 
 // One byte per station mode in each of three rows of four.
 const VariantRow line_mode_rows[] = {
-    {"b/Таблица наведения вызовов"_cp, {0x40, FieldKind::number, 0, 16, 1, 181}},
+    {"b/Таблица наведения вызовов"_cp, {facts::karvel_line_routing_table_offset, FieldKind::number, 0, 16, 1, 181}},
     {"c/Разрешение DISA дозвона"_cp, {0x44, FieldKind::yes_no, 0, 1, 1, 182}},
     {"d/Выход из города в город"_cp, {0x48, FieldKind::number, 0, 4, 1, 183}},
 };

@@ -73,7 +73,7 @@ void draw_subscriber_labels() {
   print_label(22, "Буфер удержаний"_cp);
 }
 
-constexpr int handset_lifted_from = 0x40;
+constexpr int handset_lifted_from = facts::karvel_port_code::off_hook_from;
 
 // A byte that names a channel or a subscriber; 0 names none.
 std::string number_or_none(int value) { return value ? format("%3d", value) : std::string("Нет"_cp); }
@@ -141,7 +141,8 @@ bool show_selector() {
   for (int i = 0; i < 6; ++i) print_at_plain(32 + 6 * i, 8, selector_member(selector[2 + i], registered_line_base));
   Bytes8 connected{};
   if (selector_channel_known(channel)) {
-    go_on = monitor::read_live(monitor::selector_channels + 256 * channel, 9) && go_on;
+    go_on = monitor::read_live(monitor::selector_channels + facts::karvel_block_size * channel,
+                                facts::karvel_selector_channel_size) && go_on;
     connected = buffer_bytes();
   }
   for (int i = 0; i < 8; ++i) print_at_plain(8 + 6 * i, 16, selector_member(connected[i], link_state.port_count));
@@ -194,14 +195,14 @@ std::string board_channel_text(int state) {
 bool show_board(BoardShown& shown) {
   bool go_on = monitor::read_live(monitor::board_block, 4);
   const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
-  show_if_changed(shown.programming, flags >> 7 & 1, 34, 6,
+  show_if_changed(shown.programming, (flags & facts::karvel_board_programming) != 0, 34, 6,
                   [](int on) { return on ? "Программирование"_cp : "Работа          "_cp; });
-  show_if_changed(shown.station_input, flags & 1, 34, 7, [](int on) { return on ? "Станция "_cp : "Микрофон"_cp; });
-  show_if_changed(shown.led_off, flags >> 4 & 1, 34, 8, [](int off) { return off ? " " : "*"; });
+  show_if_changed(shown.station_input, (flags & facts::karvel_board_station_input) != 0, 34, 7, [](int on) { return on ? "Станция "_cp : "Микрофон"_cp; });
+  show_if_changed(shown.led_off, (flags & facts::karvel_board_led_off) != 0, 34, 8, [](int off) { return off ? " " : "*"; });
   show_if_changed(shown.worker, worker, 34, 9,
                   [](int w) { return w ? format("%2d", w) : std::string("  "); });
   for (int k = 0; k < monitor::board_channel_count; ++k) {
-    go_on = monitor::read_live(monitor::board_channels + 16 * k, 1) && go_on;
+    go_on = monitor::read_live(monitor::board_channels + facts::karvel_board_channel_step * k, 1) && go_on;
     show_if_changed(shown.channels[k], link_buffer[0] & 0xFF, 10 + 25 * k, 12, board_channel_text);
   }
   go_on = monitor::read_live(monitor::board_queue, 8) && go_on;

@@ -12,11 +12,14 @@
 
 void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page) {
   int& number = *choice.current;
+  // True when the user left the page at the box of a failed read.
   auto show_block = [&] {
     print_at_plain(page.number_at.column, page.number_at.row, format("%2d", number));
+    FieldDrawing drawing;
     page.show_values(grid, choice.block_address(number));
+    return drawing.left();
   };
-  show_block();
+  if (show_block()) return;
   for (;;) {
     hint_port_pages();
     hint_help_key();
@@ -29,7 +32,7 @@ void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage
     int next = choice.switch_keys(number, k);
     if (next != number) {
       number = next;
-      show_block();
+      if (show_block()) return;
       continue;
     }
     if (k == key::enter) page.enter(grid, number, choice.block_address(number));
@@ -55,9 +58,7 @@ void run_call_groups_page(const CallGroupsPage& page, const BlockChoice& choice)
       {62, 2},
       page.port_key_hint,
       [&](const GridCursor& g, int block) {
-        for (int row = 1; row <= 4; ++row)
-          if (int status = show_member_row(g, row, group_address(page, block, row))) return status;
-        return static_cast<int>(link_ok);
+        for (int row = 1; row <= 4; ++row) show_member_row(g, row, group_address(page, block, row));
       },
       [&](const GridCursor&) { return page.parameter; },
       [&](const GridCursor& g, int, int block) {
@@ -81,17 +82,13 @@ constexpr int mode_names_topic = 80;
 int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
 
 // Row 1: the four names, the current mode's in the box colour. A mode byte
-// above 3 highlights none.
-int show_mode_names(const GridCursor& grid) {
-  int status = link_read_block(current_mode_address, 1);
-  if (status != link_ok) return status;
-  const int current = link_buffer[0] & 0xFF;
+// above 3, or one that could not be read, highlights none.
+void show_mode_names(const GridCursor& grid) {
+  const int current = drawing_read_block(current_mode_address, 1) == link_ok ? link_buffer[0] & 0xFF : -1;
   for (int m = 0; m < station_modes; ++m) {
     std::uint8_t colour = m == current ? COLOR_BOX : COLOR_SCREEN;
-    status = show_text(grid.cell(m + 1, mode_names_row), mode_name_address(m), colour, 8);
-    if (status != link_ok) return status;
+    show_text(grid.cell(m + 1, mode_names_row), mode_name_address(m), colour, 8);
   }
-  return link_ok;
 }
 
 // The variant row under grid row `row`, or null for the rows without one.
@@ -117,12 +114,10 @@ void run_variants_page(const VariantsPage& page, const BlockChoice& choice) {
       {62, 3},
       page.port_key_hint,
       [&](const GridCursor& g, int block) {
-        if (int status = show_mode_names(g)) return status;
+        show_mode_names(g);
         for (int r = 2; const VariantRow* row = variant_at(page, r); ++r)
           for (int c = 1; c <= station_modes; ++c)
-            if (int status = show_field_row(g.cell(c, r), row->field, mode_base(page, block, c), COLOR_SCREEN))
-              return status;
-        return static_cast<int>(link_ok);
+            show_field_row(g.cell(c, r), row->field, mode_base(page, block, c), COLOR_SCREEN);
       },
       [&](const GridCursor& g) {
         if (g.row == mode_names_row) return mode_names_topic;

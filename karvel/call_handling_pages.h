@@ -22,9 +22,9 @@ struct BlockChoice {
 struct BlockPage {
   ScreenPos number_at;  // where the block's number stands, as "%2d"
   bool port_key_hint;   // F9's hint on row 2
-  // Shows every value of the block; stops at the first failed read, so a
-  // silent station costs one error box per drawing, and returns its status.
-  std::function<int(const GridCursor& grid, int block)> show_values;
+  // Shows every value of the block. The frame draws them as one
+  // FieldDrawing: after a failed read the rest are blanked unread.
+  std::function<void(const GridCursor& grid, int block)> show_values;
   // The help topic of the current cell, 0 for none.
   std::function<int(const GridCursor& grid)> topic;
   // Enter on the current cell; cells without an editor do nothing.
@@ -34,7 +34,7 @@ struct BlockPage {
 // The page frame: shows the number and the values, then until Esc: the hint
 // lines, the arrows, F10 for the cell's topic, the block-switching keys
 // (the values of the new block are shown and the cursor keeps its cell) and
-// Enter.
+// Enter. Esc at the box of a failed drawing ends the page too.
 void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page);
 
 // ------------------------------------------------------- general-call groups

@@ -180,10 +180,8 @@ const bool line_pages_help_registered = register_help_topics(
 
 #undef DOTTED
 
-int show_line_values(const LinePage& page, const GridCursor& grid, int block) {
-  for (int r = 1; r <= 16; ++r)
-    if (int status = show_field_row(grid.cell(1, r), page.rows[r - 1].field, block, COLOR_SCREEN)) return status;
-  return link_ok;
+void show_line_values(const LinePage& page, const GridCursor& grid, int block) {
+  for (int r = 1; r <= 16; ++r) show_field_row(grid.cell(1, r), page.rows[r - 1].field, block, COLOR_SCREEN);
 }
 
 void run_line_page(const LinePage& page) {
@@ -199,7 +197,7 @@ void run_line_page(const LinePage& page) {
   BlockPage frame{
       {62, 2},
       false,
-      [&](const GridCursor& g, int block) { return show_line_values(page, g, block); },
+      [&](const GridCursor& g, int block) { show_line_values(page, g, block); },
       [&](const GridCursor& g) { return row_topic(page, g.row); },
       [&](const GridCursor& g, int, int block) {
         FieldRow row = page.rows[g.row - 1].field;

@@ -118,13 +118,14 @@ int show_exit_cell(const GridCursor& grid, int group, int column, int row) {
   return link_ok;
 }
 
-// The group number and its 108 values; the reading stops at the first
-// failure, so a silent station costs one error box.
-void show_exit_group(const GridCursor& grid, int group) {
+// The group number and its 108 values, as one drawing. True when the user
+// left at a failed read's box.
+bool show_exit_group(const GridCursor& grid, int group) {
   print_at(49, 3, format("%d ", group), COLOR_BOX);
+  FieldDrawing drawing;
   for (int r = 1; r <= exit_code_rows; ++r)
-    for (int c = 1; c <= grid.column_count(); ++c)
-      if (show_exit_cell(grid, group, c, r) != link_ok) return;
+    for (int c = 1; c <= grid.column_count(); ++c) show_exit_cell(grid, group, c, r);
+  return drawing.left();
 }
 
 void edit_exit_cell(const GridCursor& grid, int group) {
@@ -158,17 +159,19 @@ constexpr int control_code_digits = 6;
 
 int routing_row_address(int group, int table, int row) { return exit_group_block(group) + 128 * table + 8 * row; }
 
-void show_routing_table(GridCursor& grid, const ExitGroupTables& tables) {
+// The table number and its values, as one drawing. True when the user left
+// at a failed read's box.
+bool show_routing_table(GridCursor& grid, const ExitGroupTables& tables) {
   print_at(78, 3, format("%d", tables.routing_table), COLOR_BOX);
+  FieldDrawing drawing;
   for (int r = 1; r <= routing_rows; ++r) {
     const int address = routing_row_address(tables.group, tables.routing_table, r);
-    if (r < routing_rows &&
-        show_digits(grid.cell(1, r), address, COLOR_SCREEN, control_code_digits, dial_digit_map) != link_ok)
-      break;
-    if (show_number(grid.cell(2, r), address + 6, COLOR_SCREEN) != link_ok) break;
+    if (r < routing_rows) show_digits(grid.cell(1, r), address, COLOR_SCREEN, control_code_digits, dial_digit_map);
+    show_number(grid.cell(2, r), address + 6, COLOR_SCREEN);
   }
   grid.column = 1;
   grid.row = 1;
+  return drawing.left();
 }
 
 void edit_routing_cell(const GridCursor& grid, const ExitGroupTables& tables) {
@@ -197,18 +200,19 @@ void draw_dial_control_frame() {
   print_at_plain(3, 22, "Контроль:            по линиям:"_cp);
 }
 
-// The table number, its codes and its control line: the flag, then the
-// six lines under control. The code cursor goes back to row 1.
-void show_dial_table(GridCursor& codes, const GridCursor& control, const ExitGroupTables& tables) {
+// The table number, its codes and its control line (the flag, then the
+// six lines under control), as one drawing. The code cursor goes back to
+// row 1. True when the user left at a failed read's box.
+bool show_dial_table(GridCursor& codes, const GridCursor& control, const ExitGroupTables& tables) {
   print_at(78, 3, format("%d", tables.dial_table), COLOR_BOX);
   codes.row = 1;
   const int table = dial_table_address(tables.group, tables.dial_table);
+  FieldDrawing drawing;
   for (int i = 1; i <= dial_code_rows; ++i)
-    if (show_digits(codes.cell(1, i), table + 16 * i, COLOR_SCREEN, dial_code_digits, dial_digit_map) != link_ok)
-      return;
-  if (show_allowed(control.cell(1, 1), table, COLOR_SCREEN) != link_ok) return;
-  for (int c = 2; c <= control.column_count(); ++c)
-    if (show_line_ref(control.cell(c, 1), table + c - 1, COLOR_SCREEN) != link_ok) return;
+    show_digits(codes.cell(1, i), table + 16 * i, COLOR_SCREEN, dial_code_digits, dial_digit_map);
+  show_allowed(control.cell(1, 1), table, COLOR_SCREEN);
+  for (int c = 2; c <= control.column_count(); ++c) show_line_ref(control.cell(c, 1), table + c - 1, COLOR_SCREEN);
+  return drawing.left();
 }
 
 void edit_control_cell(const GridCursor& control, const ExitGroupTables& tables) {
@@ -237,7 +241,7 @@ void edit_exit_groups() {
   hint_group_keys();
   hint_help_key();
   GridCursor grid = exit_code_grid();
-  show_exit_group(grid, tables.group);
+  if (show_exit_group(grid, tables.group)) return;
   for (;;) {
     int k = grid_navigate(grid);
     if (k == key::esc) return;
@@ -254,7 +258,7 @@ void edit_exit_groups() {
     int next = group_after(tables.group, k);
     if (next != tables.group) {
       tables.group = next;
-      show_exit_group(grid, tables.group);
+      if (show_exit_group(grid, tables.group)) return;
       grid.column = 1;
       grid.row = 1;
     }
@@ -270,8 +274,8 @@ void edit_group_routing(ExitGroupTables& tables) {
   hint_table_keys();
   hint_help_key();
   GridCursor grid({60, 74}, spaced(8, routing_rows));
-  show_routing_table(grid, tables);
-  for (;;) {
+  bool left = show_routing_table(grid, tables);
+  while (!left) {
     int k = grid_navigate(grid);
     if (k == key::esc) break;
     if (k == key::enter) edit_routing_cell(grid, tables);
@@ -281,7 +285,7 @@ void edit_group_routing(ExitGroupTables& tables) {
     if (k == key::pgup && table > 1) --table;
     if (table != tables.routing_table) {
       tables.routing_table = table;
-      show_routing_table(grid, tables);
+      left = show_routing_table(grid, tables);
     }
   }
   erase_box(54, 3, 25, 19);
@@ -293,9 +297,9 @@ void edit_group_dial_control(ExitGroupTables& tables) {
   hint_help_key();
   GridCursor codes({59}, spaced(8, dial_code_rows));
   GridCursor control({13, 35, 38, 41, 44, 47, 50}, {22});
-  show_dial_table(codes, control, tables);
+  bool left = show_dial_table(codes, control, tables);
   bool on_control_line = false;
-  for (;;) {
+  while (!left) {
     int k = grid_navigate(on_control_line ? control : codes);
     // Esc leaves the whole table, from the code list and the control line
     // alike.
@@ -320,7 +324,7 @@ void edit_group_dial_control(ExitGroupTables& tables) {
     if (k == key::pgup && table > 1) --table;
     if (table != tables.dial_table) {
       tables.dial_table = table;
-      show_dial_table(codes, control, tables);
+      left = show_dial_table(codes, control, tables);
     }
   }
   erase_box(54, 3, 25, 19);

@@ -49,6 +49,8 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
   }
 }
 
-void show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base) {
+bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base) {
+  FieldDrawing drawing;
   for (int r = 1; r <= count; ++r) show_field_row(grid.cell(1, r), rows[r - 1], base, COLOR_SCREEN);
+  return drawing.left();
 }

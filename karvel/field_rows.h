@@ -39,5 +39,6 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
 // Loads the row's protection level, then runs its editor. Returns the
 // editor's result (0 for rows without one).
 int edit_field_row(ScreenPos at, const FieldRow& row, int base);
-// Shows every row of a one-column grid in the screen colour.
-void show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base);
+// Shows every row of a one-column grid in the screen colour, as one
+// FieldDrawing. True when the user left at a failed read's box with Esc.
+bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base);

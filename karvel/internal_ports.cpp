@@ -172,9 +172,10 @@ const bool help_registered =
 
 #undef DOTTED
 
-void draw_port_values(const GridCursor& grid, const PortPage& page, int port) {
+// True when the user left at a failed read's box.
+bool draw_port_values(const GridCursor& grid, const PortPage& page, int port) {
   print_at_plain(62, 2, format("%2d", port));
-  show_all_rows(grid, page.rows, 16, port_block(port));
+  return show_all_rows(grid, page.rows, 16, port_block(port));
 }
 
 void run_port_page(const PortPage& page) {
@@ -188,7 +189,7 @@ void run_port_page(const PortPage& page) {
   }
   GridCursor grid({value_column}, spaced(4, 16));
   int& port = port_editor.current_port;
-  draw_port_values(grid, page, port);
+  if (draw_port_values(grid, page, port)) return;
   for (;;) {
     hint_port_pages();
     hint_help_key();
@@ -200,7 +201,7 @@ void run_port_page(const PortPage& page) {
     int next = port_switch_keys(port, k);
     if (next != port) {
       port = next;
-      draw_port_values(grid, page, port);
+      if (draw_port_values(grid, page, port)) return;
     }
     if (k != key::enter) continue;
     FieldRow row = page.rows[r - 1];

@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "platform/cp866.h"
 #include "settings/melody_name_editor.h"
+#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 #include "facts/karvel_memory.h"
@@ -61,8 +62,8 @@ void draw_volume(int level, std::uint8_t colour) {
 }
 
 // Reads one station byte; -1 when the read failed (the link has shown its
-// box).
-int read_byte(int address) { return link_read_block(address, 1) == link_ok ? (link_buffer[0] & 0xFF) : -1; }
+// box, or within a drawing that has failed, asked nothing).
+int read_byte(int address) { return drawing_read_block(address, 1) == link_ok ? (link_buffer[0] & 0xFF) : -1; }
 
 int write_byte(int address, int value) {
   link_buffer[0] = value & 0xFF;
@@ -192,8 +193,15 @@ void edit_melody() {
     return;
   }
   hint_help_key();
-  show_stored_melody(names);
-  show_stored_volume();
-  run_items(names);
+  bool left = false;
+  {
+    // The two values are one drawing: a silent station costs one box, and
+    // Esc there closes the screen.
+    FieldDrawing drawing;
+    show_stored_melody(names);
+    show_stored_volume();
+    left = drawing.left();
+  }
+  if (!left) run_items(names);
   if (!names.write_back()) show_file_error();
 }

@@ -29,11 +29,9 @@ int normalise_group(int address, int free_place) {
 GridCursor member_grid() { return GridCursor(spaced(9, group_places, 4), spaced(7, 4, 5)); }
 
 int show_member_row(const GridCursor& grid, int row, int address) {
-  for (int c = 1; c <= group_places; ++c) {
-    int status = show_port_ref(grid.cell(c, row), address + c - 1, COLOR_SCREEN);
-    if (status != link_ok) return status;
-  }
-  return link_ok;
+  FieldDrawing drawing;
+  for (int c = 1; c <= group_places; ++c) show_port_ref(grid.cell(c, row), address + c - 1, COLOR_SCREEN);
+  return drawing.status();
 }
 
 int edit_member(const GridCursor& grid, int address, int parameter, int free_place) {

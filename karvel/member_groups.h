@@ -30,8 +30,9 @@ int normalise_group(int address, int free_place);
 // 12, 17, 22. Column c of row g is place c of the row's list.
 GridCursor member_grid();
 
-// Shows grid row `row` from the list at `address` in the screen colour,
-// stopping at the first failed read; returns that read's status, or 0.
+// Shows grid row `row` from the list at `address` in the screen colour as
+// one FieldDrawing (or within the caller's): after a failed read the rest
+// of the row is blanked. Returns the status of the failed read, or 0.
 int show_member_row(const GridCursor& grid, int row, int address);
 
 // Enter on a member: the protection level of `parameter` (0 loads none),

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "cp866.h"
+#include "field_editors.h"
 #include "internal_ports.h"
 #include "screen.h"
 
@@ -71,13 +72,7 @@ std::string line_state_name(int code) {
   return named(line_states[code]);
 }
 
-bool read_live(int address, int count) {
-  KeyReads before = key_reads();
-  LinkResult result = link_read_block(address, count);
-  if (result == link_ok) return true;
-  KeyReads after = key_reads();
-  return !(after.count != before.count && after.last == key::esc);
-}
+bool read_live(int address, int count) { return drawing_read_block(address, count) == link_ok; }
 
 int ask_view_port() {
   PortEditorState saved = port_editor;

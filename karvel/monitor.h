@@ -44,9 +44,12 @@ inline constexpr int state_name_width = 22;
 std::string port_state_name(int code);
 std::string line_state_name(int code);
 
-// A block read for a live view: false when the read failed and the user
-// closed its error box with Esc, which leaves the view as Esc does anywhere
-// else. Whatever the read left in link_buffer is for the caller to show.
+// A block read for a live view: true when it went through. Within a round
+// (a FieldDrawing) the first failure shows its box and the round's later
+// reads ask the station nothing, so a silent station costs one box a
+// round; the round's left() tells whether the user closed that box with
+// Esc, which leaves the view as Esc does anywhere else. What a failed read
+// left in link_buffer is no value to show.
 bool read_live(int address, int count);
 
 // The port prompt of the port editor for a view: the port chosen, or 0

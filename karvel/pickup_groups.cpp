@@ -7,6 +7,7 @@
 #include "karvel/screens.h"
 #include "link/link.h"
 #include "platform/cp866.h"
+#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 #include "facts/karvel_memory.h"
@@ -30,13 +31,16 @@ void draw_page_frame() {
   for (int row = 1; row <= groups_per_page; ++row) print_at_plain(29, strip_row(row), "Группа перехвата:"_cp);
 }
 
-// The page's four group numbers and their members; a failed read ends the
-// drawing, so a silent station costs one error box.
-void show_page(const GridCursor& grid, int page) {
+// The page's four group numbers and their members, as one drawing: after a
+// failed read the members left are blanked and the group numbers still
+// shown. True when the user left at the failure's box with Esc.
+bool show_page(const GridCursor& grid, int page) {
+  FieldDrawing drawing;
   for (int row = 1; row <= groups_per_page; ++row) {
     print_at_plain(47, strip_row(row), format("%2d", group_number(page, row)));
-    if (show_member_row(grid, row, group_address(group_number(page, row))) != link_ok) return;
+    show_member_row(grid, row, group_address(group_number(page, row)));
   }
+  return drawing.left();
 }
 
 int page_after_key(int page, int key_code) {
@@ -61,7 +65,7 @@ void edit_pickup_groups() {
   if (link_state.station_connected) link_rts_on();
   draw_page_frame();
   GridCursor grid = member_grid();
-  show_page(grid, page);
+  if (show_page(grid, page)) return;
   for (;;) {
     hint_port_pages();
     hint_help_key();
@@ -71,7 +75,7 @@ void edit_pickup_groups() {
     int next = page_after_key(page, k);
     if (next != page) {
       page = next;
-      show_page(grid, page);
+      if (show_page(grid, page)) return;
       continue;
     }
     if (k == key::enter)

@@ -92,13 +92,11 @@ const bool help_registered = register_help_topics("port call handling pages", []
 
 #undef DOTTED
 
-int show_redirection_values(const GridCursor& grid, int block) {
+void show_redirection_values(const GridCursor& grid, int block) {
   for (int r = 1; r <= 16; ++r) {
     const RedirectionRow& row = redirection_rows[r - 1];
-    if (row.field == Redirection::none) continue;
-    if (int status = show_number(grid.cell(1, r), block + row.offset, COLOR_SCREEN)) return status;
+    if (row.field != Redirection::none) show_number(grid.cell(1, r), block + row.offset, COLOR_SCREEN);
   }
-  return link_ok;
 }
 
 // A port is never its own exception: its own number is stored as 0.

@@ -60,16 +60,15 @@ void draw_routing_frame() {
   draw_time_column();
 }
 
-// The table number and all its values: members, ringing times and the
-// cell. The reading stops at the first failure, so a silent station costs
-// one error box.
-void show_routing_table(const GridCursor& members, const GridCursor& times, int table) {
+// The table number and all its values, as one drawing: members, ringing
+// times and the cell. True when the user left at a failed read's box.
+bool show_routing_table(const GridCursor& members, const GridCursor& times, int table) {
   print_at_plain(52, 2, format("%2d", table));
-  for (int g = 1; g <= answer_groups; ++g)
-    if (show_member_row(members, g, answer_group_address(table, g)) != link_ok) return;
-  for (int g = 1; g <= answer_groups; ++g)
-    if (show_number(times.cell(1, g), ringing_time_address(table, g), COLOR_SCREEN) != link_ok) return;
+  FieldDrawing drawing;
+  for (int g = 1; g <= answer_groups; ++g) show_member_row(members, g, answer_group_address(table, g));
+  for (int g = 1; g <= answer_groups; ++g) show_number(times.cell(1, g), ringing_time_address(table, g), COLOR_SCREEN);
   show_number(book_cell_at, book_cell_address(table), COLOR_SCREEN);
+  return drawing.left();
 }
 
 // The table after a paging key; the same table when the key goes nowhere.
@@ -118,7 +117,7 @@ void edit_routing_tables() {
   draw_routing_frame();
   GridCursor members = member_grid();
   GridCursor times({2}, spaced(7, answer_groups, 5));
-  show_routing_table(members, times, table);
+  if (show_routing_table(members, times, table)) return;
   for (;;) {
     hint_port_pages();
     hint_help_key();
@@ -133,7 +132,7 @@ void edit_routing_tables() {
     if (next != table) {
       table = next;
       times.row = 1;
-      show_routing_table(members, times, table);
+      if (show_routing_table(members, times, table)) return;
     }
   }
 }

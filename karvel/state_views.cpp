@@ -6,6 +6,7 @@
 
 #include "context_help.h"
 #include "cp866.h"
+#include "field_editors.h"
 #include "hints.h"
 #include "internal_ports.h"
 #include "link.h"
@@ -78,27 +79,41 @@ constexpr int handset_lifted_from = facts::karvel_port_code::off_hook_from;
 // A byte that names a channel or a subscriber; 0 names none.
 std::string number_or_none(int value) { return value ? format("%3d", value) : std::string("Нет"_cp); }
 
-void print_buffer_row(int row, const Bytes8& bytes) {
-  goto_xy(30, row);
-  for (int i = 0; i < 8; i += 2) put_text(format("%4d%4d", bytes[i], bytes[i + 1]));
+// A buffer row: four "%4d%4d" pairs, or blanks when it could not be read.
+void show_buffer_row(int row, int address) {
+  std::string text;
+  if (monitor::read_live(address, 8))
+    for (int i = 0; i < 8; i += 2) text += format("%4d%4d", link_buffer[i] & 0xFF, link_buffer[i + 1] & 0xFF);
+  else
+    text.assign(32, ' ');
+  print_at_plain(30, row, text);
 }
 
-// Reads and prints one round of the port's values; false when the user
-// closed a failed read's box with Esc.
-bool show_subscriber(int port) {
-  const int block = monitor::state_block(port);
-  bool go_on = monitor::read_live(block, 8);
+void show_state_block(int block) {
+  if (!monitor::read_live(block, 8)) {
+    print_at_plain(1, 25, std::string(16, ' '));
+    print_at_plain(30, 4, std::string(16, ' '));
+    print_at_plain(30, 5, std::string(monitor::state_name_width, ' '));
+    for (int row = 6; row <= 10; ++row) print_at_plain(30, row, "   ");
+    return;
+  }
   Bytes8 state = buffer_bytes();
   print_at_plain(1, 25, format("STAT=%2X, RGFL=%2X", state[0], state[1]));
   print_at_plain(30, 4, state[2] >= handset_lifted_from ? "Трубка снята    "_cp : "Трубка положена "_cp);
   print_at_plain(30, 5, monitor::port_state_name(state[2]));
   for (int i = 3; i <= 7; ++i) print_at_plain(30, 3 + i, number_or_none(state[i]));
-  go_on = monitor::read_live(block + monitor::port_queue_offset, 8) && go_on;
-  print_buffer_row(21, buffer_bytes());
-  go_on = monitor::read_live(block + monitor::port_hold_offset, 8) && go_on;
-  print_buffer_row(22, buffer_bytes());
+}
+
+// Reads and prints one round of the port's values, blanks for what could
+// not be read; false when the user closed a failed read's box with Esc.
+bool show_subscriber(int port) {
+  FieldDrawing round;
+  const int block = monitor::state_block(port);
+  show_state_block(block);
+  show_buffer_row(21, block + monitor::port_queue_offset);
+  show_buffer_row(22, block + monitor::port_hold_offset);
   print_at_plain(58, 2, format("%2d", port));
-  return go_on;
+  return !round.left();
 }
 
 // ------------------------------------------------------------ SELECTOR
@@ -132,21 +147,23 @@ std::string selector_member(int value, int line_base) {
 // when it is one of the station's channels.
 bool selector_channel_known(int channel) { return channel >= 1 && channel <= link_state.channel_row_count; }
 
+// The bytes of a block, or zeros, which the view shows as blanks, when it
+// could not be read.
+Bytes8 live_bytes(int address, int count) { return monitor::read_live(address, count) ? buffer_bytes() : Bytes8{}; }
+
 bool show_selector() {
-  bool go_on = monitor::read_live(monitor::selector_block, 8);
-  Bytes8 selector = buffer_bytes();
+  FieldDrawing round;
+  Bytes8 selector = live_bytes(monitor::selector_block, 8);
   print_at_plain(32, 6, selector[0] ? format("A%02d", selector[0]) : "   ");
   const int channel = selector[1];
   print_at_plain(32, 7, channel ? format("%3d", channel) : "   ");
   for (int i = 0; i < 6; ++i) print_at_plain(32 + 6 * i, 8, selector_member(selector[2 + i], registered_line_base));
   Bytes8 connected{};
-  if (selector_channel_known(channel)) {
-    go_on = monitor::read_live(monitor::selector_channels + facts::karvel_block_size * channel,
-                                facts::karvel_selector_channel_size) && go_on;
-    connected = buffer_bytes();
-  }
+  if (selector_channel_known(channel))
+    connected = live_bytes(monitor::selector_channels + facts::karvel_block_size * channel,
+                           facts::karvel_selector_channel_size);
   for (int i = 0; i < 8; ++i) print_at_plain(8 + 6 * i, 16, selector_member(connected[i], link_state.port_count));
-  return go_on;
+  return !round.left();
 }
 
 // ------------------------------------------------------------ expansion board
@@ -184,6 +201,14 @@ void show_if_changed(int& shown, int now, int column, int row, Text text) {
   print_at_plain(column, row, text(now));
 }
 
+// A value that could not be read is blanked once and shown again in full
+// when it can.
+void forget_shown(int& shown, int column, int row, int width) {
+  if (shown == -1) return;
+  shown = -1;
+  print_at_plain(column, row, std::string(width, ' '));
+}
+
 const char* const board_channel_states[5] = {"Свободен    "_cp, "Пауза       "_cp, "Воспроизвед."_cp,
                                              "Подг. записи"_cp, "Запись      "_cp};
 
@@ -192,8 +217,14 @@ std::string board_channel_text(int state) {
   return fit_cell(format("Код %3d"_cp, state), 12);
 }
 
-bool show_board(BoardShown& shown) {
-  bool go_on = monitor::read_live(monitor::board_block, 4);
+void show_board_flags(BoardShown& shown) {
+  if (!monitor::read_live(monitor::board_block, 4)) {
+    forget_shown(shown.programming, 34, 6, 16);
+    forget_shown(shown.station_input, 34, 7, 8);
+    forget_shown(shown.led_off, 34, 8, 1);
+    forget_shown(shown.worker, 34, 9, 2);
+    return;
+  }
   const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
   show_if_changed(shown.programming, (flags & facts::karvel_board_programming) != 0, 34, 6,
                   [](int on) { return on ? "Программирование"_cp : "Работа          "_cp; });
@@ -201,11 +232,14 @@ bool show_board(BoardShown& shown) {
   show_if_changed(shown.led_off, (flags & facts::karvel_board_led_off) != 0, 34, 8, [](int off) { return off ? " " : "*"; });
   show_if_changed(shown.worker, worker, 34, 9,
                   [](int w) { return w ? format("%2d", w) : std::string("  "); });
-  for (int k = 0; k < monitor::board_channel_count; ++k) {
-    go_on = monitor::read_live(monitor::board_channels + facts::karvel_board_channel_step * k, 1) && go_on;
-    show_if_changed(shown.channels[k], link_buffer[0] & 0xFF, 10 + 25 * k, 12, board_channel_text);
+}
+
+void show_board_queue(BoardShown& shown) {
+  if (!monitor::read_live(monitor::board_queue, 8)) {
+    if (shown.queue_shown) print_at_plain(16, 16, std::string(40, ' '));
+    shown.queue_shown = false;
+    return;
   }
-  go_on = monitor::read_live(monitor::board_queue, 8) && go_on;
   // The whole queue is compared: a subscriber joining behind the first
   // changes a later byte only.
   Bytes8 queue = buffer_bytes();
@@ -217,7 +251,22 @@ bool show_board(BoardShown& shown) {
       put_text(format("%3d  %3d  %3d  %3d  ", queue[4 * half], queue[4 * half + 1], queue[4 * half + 2],
                       queue[4 * half + 3]));
   }
-  return go_on;
+}
+
+// One round of the board's values, blanks for what could not be read;
+// false when the user closed a failed read's box with Esc.
+bool show_board(BoardShown& shown) {
+  FieldDrawing round;
+  show_board_flags(shown);
+  for (int k = 0; k < monitor::board_channel_count; ++k) {
+    const int column = 10 + 25 * k;
+    if (monitor::read_live(monitor::board_channels + facts::karvel_board_channel_step * k, 1))
+      show_if_changed(shown.channels[k], link_buffer[0] & 0xFF, column, 12, board_channel_text);
+    else
+      forget_shown(shown.channels[k], column, 12, 12);
+  }
+  show_board_queue(shown);
+  return !round.left();
 }
 
 }  // namespace

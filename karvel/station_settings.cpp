@@ -108,7 +108,7 @@ constexpr int mode_row = 5;
 // shown and kept as it is: its "name" is whatever the 8 bytes at that
 // place hold, which still lie inside the configuration window.
 int read_mode(int& mode) {
-  int status = link_read_block(facts::karvel_mode_address, 1);
+  int status = drawing_read_block(facts::karvel_mode_address, 1);
   mode = link_buffer[0] & 0xFF;
   return status;
 }
@@ -117,9 +117,13 @@ int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); 
 
 void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) { show_text(at, mode_name_address(mode), colour, 8); }
 
+// A mode that could not be read shows blanks.
 void show_current_mode(ScreenPos at, std::uint8_t colour) {
   int mode = 0;
-  if (read_mode(mode) == link_ok) show_mode_name(at, mode, colour);
+  if (read_mode(mode) == link_ok)
+    show_mode_name(at, mode, colour);
+  else
+    print_at(at, std::string(8, ' '), colour);
 }
 
 // Returns false when the access code was refused: the page is then left.
@@ -185,7 +189,8 @@ void show_hardware_cell(const GridCursor& grid, int p) {
   show_subscriber_ref(hardware_cell(grid, p), hardware_address(p), COLOR_SCREEN, 3);
 }
 
-void draw_hardware_page(const GridCursor& grid) {
+// True when the user left at a failed read's box.
+bool draw_hardware_page(const GridCursor& grid) {
   clear_screen();
   print_at_plain(10, 3, "Соответствие внутренних портов станции номерам абонентов"_cp);
   print_at_plain(10, 5, "  Порт     Номер     Порт     Номер     Порт     Номер"_cp);
@@ -201,7 +206,9 @@ void draw_hardware_page(const GridCursor& grid) {
   }
   put_at(10, 6, 0xC7);  // ╟
   put_at(65, 6, 0xB6);  // ╢
+  FieldDrawing drawing;
   for (int p = 1; p <= hardware_ports; ++p) show_hardware_cell(grid, p);
+  return drawing.left();
 }
 
 // A port may take the number of a port that still has its own number (the
@@ -236,7 +243,8 @@ void change_hardware_number(const GridCursor& grid, int p) {
 // Column c, row r holds the port of logical number 99 + 20 (c - 1) + r.
 int logical_address(int column, int row) { return facts::karvel_logical_number_address(column, row); }
 
-void draw_logical_page(const GridCursor& grid) {
+// True when the user left at a failed read's box.
+bool draw_logical_page(const GridCursor& grid) {
   clear_screen();
   print_at_plain(21, 1, "Назначение логических номеров абонентов"_cp);
   print_at_plain(7, 3, "Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт"_cp);
@@ -248,8 +256,10 @@ void draw_logical_page(const GridCursor& grid) {
     put_at(column, 2, boxch::t_down_double);
     put_at(column, 24, boxch::t_up_double);
   }
+  FieldDrawing drawing;
   for (int c = 1; c <= 5; ++c)
     for (int r = 1; r <= 20; ++r) show_port_ref(grid.cell(c, r), logical_address(c, r), COLOR_SCREEN);
+  return drawing.left();
 }
 
 // ------------------------------------------------------------ access codes
@@ -313,11 +323,14 @@ void enter_access_code(int k) {
 
 // ------------------------------------------------------- protection levels
 
-void draw_protection_block(const GridCursor& grid, int block) {
+// True when the user left at a failed read's box.
+bool draw_protection_block(const GridCursor& grid, int block) {
+  FieldDrawing drawing;
   for (int i = 1; i <= 16; ++i) {
     print_at_plain(4, 3 + i, parameter_names(16 * block + i));
     show_number(grid.cell(1, i), facts::karvel_protection_address(16 * block + i), COLOR_SCREEN);
   }
+  return drawing.left();
 }
 
 }  // namespace
@@ -353,13 +366,15 @@ void show_identity_page() {
                          {"Версия программного обеспечения.........."_cp, facts::karvel_version_address},
                          {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address},
                          {"Время создания программного обеспечения.."_cp, facts::karvel_time_address}};
+  FieldDrawing drawing;
   for (int i = 0; i < 4; ++i) {
     print_at_plain(4, 4 + i, lines[i].label);
-    if (link_read_block(lines[i].address, 8) != link_ok) continue;
+    if (drawing_read_block(lines[i].address, 8) != link_ok) continue;
     std::string text = as_characters(8);
     if (i == 3) text = text.substr(0, 3) + text.substr(4, 2);  // hh:mm without the separator's twin
     put_text(text);
   }
+  if (drawing.left()) return;
   int service_step = 0;
   for (;;) {
     int k = read_key();
@@ -393,8 +408,12 @@ void edit_general_settings() {
   print_at_plain(16, 2, " Общестанционные установки "_cp);
   for (int r = 1; r <= 16; ++r) print_at_plain(4, 3 + r, general_labels[r - 1]);
   GridCursor grid({60}, spaced(4, 16));
-  show_all_rows(grid, general_rows, 16, 0);
-  show_current_mode(grid.cell(1, mode_row), COLOR_SCREEN);
+  {
+    FieldDrawing drawing;
+    show_all_rows(grid, general_rows, 16, 0);
+    show_current_mode(grid.cell(1, mode_row), COLOR_SCREEN);
+    if (drawing.left()) return;
+  }
   for (;;) {
     hint_edit_page();
     hint_help_key();
@@ -416,7 +435,7 @@ void edit_general_settings() {
 
 void edit_hardware_numbers() {
   GridCursor grid({22, 41, 60}, spaced(7, 16));
-  draw_hardware_page(grid);
+  if (draw_hardware_page(grid)) return;
   for (;;) {
     hint_edit_page();
     hint_help_key();
@@ -430,7 +449,7 @@ void edit_hardware_numbers() {
 
 void edit_logical_numbers() {
   GridCursor grid(spaced(15, 5, 14), spaced(4, 20));
-  draw_logical_page(grid);
+  if (draw_logical_page(grid)) return;
   for (;;) {
     int k = grid_navigate(grid);
     if (k == key::esc) return;
@@ -474,7 +493,7 @@ void edit_protection_levels() {
   print_at_plain(56, 2, "Код доступа"_cp);
   GridCursor grid({60}, spaced(4, 16));
   int block = 0;
-  draw_protection_block(grid, block);
+  if (draw_protection_block(grid, block)) return;
   for (;;) {
     int k = grid_navigate(grid);
     if (k == key::esc) return;
@@ -490,7 +509,7 @@ void edit_protection_levels() {
     if (next != block) {
       block = next;
       print_at_plain(40, 2, format("nblk=%2d", block));
-      draw_protection_block(grid, block);
+      if (draw_protection_block(grid, block)) return;
     }
   }
 }

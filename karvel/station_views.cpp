@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cp866.h"
+#include "field_editors.h"
 #include "hints.h"
 #include "link.h"
 #include "monitor.h"
@@ -40,6 +41,9 @@ struct TableRow {
   int number;  // the port, the line (1..6) or the channel (1..7)
   int place;   // the screen row, or for a channel its screen column
   StateBytes shown{};
+  // Whether the screen shows `shown`: a row whose drawing could not be
+  // finished is drawn again at the next read that goes through.
+  bool drawn = false;
 };
 
 // What the table shows: the first port and how many ports and lines stand
@@ -74,37 +78,38 @@ bool differs(const TableRow& row, const StateBytes& now) {
   return false;
 }
 
-// Whether a port or line is in service; false in `go_on` when the user
-// closed a failed read's box with Esc.
-bool in_service(int block_number, bool& go_on) {
-  go_on = monitor::read_live(monitor::in_service_address(block_number), 1) && go_on;
-  return link_buffer[0] != 0;
+enum class Service { in_service, out_of_service, unknown };
+
+Service service_of(int block_number) {
+  if (!monitor::read_live(monitor::in_service_address(block_number), 1)) return Service::unknown;
+  return link_buffer[0] != 0 ? Service::in_service : Service::out_of_service;
 }
 
 // Out of service a row shows its text and blanks where the numbers stood,
-// so no number of an earlier state is left standing.
+// so no number of an earlier state is left standing; a row whose service
+// could not be read shows nothing. True when the row was drawn.
 bool draw_port_row(const TableRow& row) {
-  bool go_on = true;
-  if (!in_service(row.number, go_on)) {
-    print_at_plain(10, row.place, "Абонент не обслуживается"_cp);
+  Service service = service_of(row.number);
+  if (service != Service::in_service) {
+    print_at_plain(10, row.place, service == Service::unknown ? std::string(24, ' ') : "Абонент не обслуживается"_cp);
     print_at_plain(34, row.place, std::string(22, ' '));
-    return go_on;
+    return service != Service::unknown;
   }
   print_at_plain(10, row.place, monitor::port_state_name(row.shown[2]));
   for (int i = 0; i < 6; ++i) print_at_plain(port_number_columns[i], row.place, format("%3d", row.shown[2 + i]));
-  return go_on;
+  return true;
 }
 
 bool draw_line_row(const TableRow& row) {
-  bool go_on = true;
-  if (!in_service(monitor::line_block_number(row.number), go_on)) {
-    print_at_plain(10, row.place, "Линия не обслуживается  "_cp);
+  Service service = service_of(monitor::line_block_number(row.number));
+  if (service != Service::in_service) {
+    print_at_plain(10, row.place, service == Service::unknown ? std::string(24, ' ') : "Линия не обслуживается  "_cp);
     print_at_plain(34, row.place, std::string(10, ' '));
-    return go_on;
+    return service != Service::unknown;
   }
   print_at_plain(10, row.place, monitor::line_state_name(row.shown[2]));
   for (int i = 0; i < 3; ++i) print_at_plain(line_number_columns[i], row.place, format("%2d", row.shown[2 + i]));
-  return go_on;
+  return true;
 }
 
 // The screen row of a port or line number from a channel block, or 0 when
@@ -128,8 +133,7 @@ bool draw_channel(const StateTable& table, const TableRow& row) {
   return true;
 }
 
-// Draws a row from its kept bytes; false when the user left through a
-// failed read's box.
+// Draws a row from its kept bytes; true when it was drawn.
 bool draw_row(const StateTable& table, const TableRow& row) {
   switch (row.kind) {
     case TableRow::Kind::port: return draw_port_row(row);
@@ -185,23 +189,26 @@ StateTable lay_out_table(int first_port) {
   return table;
 }
 
-// Reads a row's block and keeps its bytes; false when the user closed a
-// failed read's box with Esc.
-bool read_row(TableRow& row, StateBytes& now) {
-  bool go_on = monitor::read_live(block_address(row), state_block_size);
-  now = buffer_bytes();
-  return go_on;
+// Reads a row's block and, when it differs from what the row shows (or the
+// row is not drawn), keeps the bytes and draws the row. The bytes of a
+// failed read are never kept.
+void refresh_row(const StateTable& table, TableRow& row) {
+  if (!monitor::read_live(block_address(row), state_block_size)) return;
+  StateBytes now = buffer_bytes();
+  if (row.drawn && !differs(row, now)) return;
+  row.shown = now;
+  row.drawn = draw_row(table, row);
 }
 
+// The table's first drawing, as one round; false when the user closed a
+// failed read's box with Esc.
 bool draw_whole_table(StateTable& table) {
+  FieldDrawing round;
   for (TableRow& row : table.rows) {
     if (row.kind != TableRow::Kind::channel) print_at_plain(3, row.place, format("%2d", row.number));
-    StateBytes now;
-    bool go_on = read_row(row, now);
-    row.shown = now;
-    if (!draw_row(table, row) || !go_on) return false;
+    refresh_row(table, row);
   }
-  return true;
+  return !round.left();
 }
 
 // True when the user pressed Esc; any other key is dropped.
@@ -213,17 +220,14 @@ bool esc_pressed() {
 
 // Reads every row again, drawing only those whose bytes changed, until Esc.
 // A quiet station costs reads and no screen output.
+// A round that fails costs one box; its later rows wait for the next.
 void refresh_table(StateTable& table) {
   for (;;) {
+    FieldDrawing round;
     for (TableRow& row : table.rows) {
       if (esc_pressed()) return;
-      StateBytes now;
-      bool go_on = read_row(row, now);
-      if (differs(row, now)) {
-        row.shown = now;
-        go_on = draw_row(table, row) && go_on;
-      }
-      if (!go_on) return;
+      refresh_row(table, row);
+      if (round.left()) return;
     }
   }
 }
@@ -371,14 +375,16 @@ LogChoice ask_keep_log() {
 }
 
 // The trace file is opened here once to tell the user at the start when it
-// cannot be written; each poll appends its frame itself.
-std::FILE* open_trace() {
-  std::FILE* file = std::fopen("cmd.ttt", "ab");
-  if (!file) {
-    put_text("Ошибка открытия файла"_cp);
-    read_key();
-  }
-  return file;
+// cannot be written; each poll appends its frame itself. A file that cannot
+// be opened is told once, on the log's first line, and the log goes on
+// without a trace; false when the user answered that with Esc.
+bool open_trace(std::FILE*& file) {
+  file = std::fopen("cmd.ttt", "ab");
+  link_state.trace_flag = file ? 1 : 0;
+  if (file) return true;
+  put_text("Ошибка открытия файла"_cp);
+  int scan;
+  return read_plain_key(scan) != key::esc;
 }
 
 void print_events_until_esc() {
@@ -406,9 +412,9 @@ void station_view_log() {
   LogChoice choice = ask_keep_log();
   if (choice == LogChoice::leave) return;
   std::FILE* trace = nullptr;
-  link_state.trace_flag = choice == LogChoice::yes ? 1 : 0;
-  if (link_state.trace_flag) trace = open_trace();
+  link_state.trace_flag = 0;
   clear_screen();
+  if (choice == LogChoice::yes && !open_trace(trace)) return;
   link_state.key_frames = event_log_keys;
   print_events_until_esc();
   link_state.key_frames = nullptr;

@@ -349,9 +349,24 @@ int link_get_byte(int& value) {
   return got == platform::serial_read_failed ? link_failed : link_no_answer;
 }
 
+namespace {
+
+// A port that refuses its control line has gone (the device unplugged, the
+// far end ended). After its one box it is closed and no station counts as
+// connected, so the menu's next link_rts_off has nothing to drive and the
+// next screen asks for a connection; file mode goes on as it was.
+void give_up_lost_port() {
+  link_error_box(link_system_error);
+  link_port().close();
+  link_state.port_opened = false;
+  link_state.station_connected = 0;
+}
+
+}  // namespace
+
 void link_rts_on() {
   if (!link_port().set_rts(true)) {
-    link_error_box(link_system_error);
+    give_up_lost_port();
     return;
   }
   wait_ms(profile().link.rts_settle_ms);
@@ -364,7 +379,7 @@ void link_rts_off() {
   platform::SerialPort* port = link_state.port.get();
   if (!port || !port->is_open()) return;
   if (!port->set_rts(false)) {
-    link_error_box(link_system_error);
+    give_up_lost_port();
     return;
   }
   wait_ms(100);
@@ -398,9 +413,12 @@ LinkResult link_poll_event(int* frame) {
   Trace trace;
   if (karvel() && link_state.trace_flag == 1) {
     trace.file = std::fopen("cmd.ttt", "ab");
+    // A trace that can no longer be written is told once, on its own line,
+    // and the polls go on without it; Esc at the message ends the view.
     if (!trace.file) {
-      put_text("Ошибка открытия файла"_cp);
-      read_key();
+      link_state.trace_flag = 0;
+      put_text("\r\nОшибка открытия файла"_cp);
+      if (read_key() == key::esc) return link_interrupted;
     }
   }
   LinkResult result = poll_frame(frame, trace);

@@ -158,6 +158,14 @@ void PtyStation::answer(std::uint8_t byte, std::uint64_t now_us) {
          ", the station at " + std::to_string(station_.baud()) + ": no answer");
   }
   last_refused_baud_ = baud == station_.baud() ? -1 : baud;
+  // A simulator too busy to read the line in time reads the program's
+  // command byte and its repeat after the time-out together, before the
+  // first answer has gone out. The station answers once and its frame
+  // starts there, as a station that heard only the repeat would.
+  if (!pending_.empty() && station_.repeats_frame_start(byte)) {
+    if (note) note("command byte repeated before its answer went out: answered once");
+    return;
+  }
   if (auto reply = line_.on_byte(byte, baud, now_us / 1000))
     pending_.push_back({now_us + reply->delay_us, order_++, reply->byte});
 }

@@ -20,12 +20,18 @@ std::optional<Answer> Station::receive(std::uint8_t byte, int line_baud, std::ui
   bool gave_up = answer_lost_ || gone;
   last_byte_ms_ = now_ms;
   answer_lost_ = false;
-  if (in_frame() && gave_up) {
+  bool between_frames = !in_frame();
+  std::optional<Answer> answer;
+  if (!between_frames && gave_up) {
     abandon_frame();
     log(gone ? "frame abandoned: the computer stopped answering" : "frame abandoned: the computer gave up on a lost answer");
-    return after_lost_frame(byte, now_ms);
+    between_frames = true;
+    answer = after_lost_frame(byte, now_ms);
+  } else {
+    answer = take(byte, now_ms);
   }
-  return take(byte, now_ms);
+  started_by_ = between_frames && in_frame() ? byte : -1;
+  return answer;
 }
 
 bool Station::queue_event(const EventFrame& frame, std::uint64_t due_ms, std::string* error) {

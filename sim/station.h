@@ -56,6 +56,12 @@ class Station {
   // new one, however soon it comes.
   void answer_lost() { answer_lost_ = true; }
 
+  // True when `byte` is the command byte of the frame in progress and the
+  // frame has had no other byte yet. Sent again before the station's answer
+  // has reached the computer, it is the computer's repeat after a time-out,
+  // not the frame's next byte.
+  bool repeats_frame_start(std::uint8_t byte) const { return started_by_ >= 0 && started_by_ == byte; }
+
   virtual const char* model() const = 0;
   int baud() const { return baud_; }
   virtual void set_baud(int baud) { baud_ = baud; }
@@ -138,6 +144,7 @@ class Station {
     std::uint64_t due;
   };
   int baud_;
+  int started_by_ = -1;  // the command byte of a frame that has had no other, or -1
   std::uint64_t last_byte_ms_ = 0;
   bool answer_lost_ = false;
   std::deque<QueuedEvent> events_;

@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <memory>
 
+#include "karvel/city_lines.h"
 #include "karvel/internal_ports.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
+#include "karvel/station_settings.h"
 #include "karvel_live_station.h"
 #include "platform/serial_loopback.h"
 #include "sim/station_line.h"
@@ -222,24 +224,77 @@ struct SilentStation : test::KarvelLiveStation {
   }
 };
 
-TEST_F(SilentStation, EveryCallHandlingScreenLeavesOnEsc) {
-  // Whether the link's error box stands on the screen at each key.
-  test::ScreenAtKeys spy(&services.keys, [] {
-    return test::utf8_at(17, 12, 48).find("Ошибка обмена") != std::string::npos ? "box" : "page";
-  });
-  for (void (*screen)() : {edit_port_call_groups, edit_port_variants, edit_port_redirection, edit_exit_groups,
-                           edit_routing_tables}) {
+// Whether the link's error box stands on the screen at each key.
+std::string box_or_page() {
+  return test::utf8_at(17, 12, 48).find("Ошибка обмена") != std::string::npos ? "box" : "page";
+}
+
+TEST_F(SilentStation, OpeningAPageCostsOneBoxAndEscThereLeavesIt) {
+  test::ScreenAtKeys spy(&services.keys, box_or_page);
+  link_state.first_line_port = 33;
+  line_editor.current_line = 2;
+  for (void (*screen)() : {edit_port_main, edit_port_call_groups, edit_port_variants, edit_port_redirection,
+                           edit_exit_groups, edit_routing_tables, edit_pickup_groups, edit_line_main,
+                           edit_general_settings, edit_hardware_numbers, edit_logical_numbers,
+                           edit_protection_levels, show_identity_page}) {
     spy.seen.clear();
-    keys({key::esc, key::esc});  // the error box, then the screen
+    keys({key::esc});  // at the error box
     EXPECT_FALSE(test::runs_until_script_ends(screen));
-    EXPECT_EQ(spy.seen, (std::vector<std::string>{"box", "page"}));
+    EXPECT_EQ(spy.seen, (std::vector<std::string>{"box"}));
     EXPECT_EQ(services.keys.left(), 0u);
   }
-  // The sub-screens of the exit groups alike.
+  // Another key at the box keeps the page; its sub-screens cost one box
+  // each and Esc at theirs leaves them.
   spy.seen.clear();
-  keys({key::esc, 0, key::f1, key::esc, key::esc, 0, key::f2, key::esc, key::esc, key::esc});
+  keys({key::enter, 0, key::f1, key::esc, 0, key::f2, key::esc, key::esc});
   EXPECT_FALSE(test::runs_until_script_ends(edit_exit_groups));
   EXPECT_EQ(std::count(spy.seen.begin(), spy.seen.end(), "box"), 3);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
+// A drawing that fails leaves no value of the port, group or line shown
+// before under the new number: what could not be read is blank, what needs
+// no station is drawn, and the failure costs one box.
+TEST_F(PortCallPages, ARedrawThatFailsShowsBlanksNotTheValuesBefore) {
+  test::ScreenAtKeys spy(&services.keys, box_or_page);
+  auto fail = [&](int address, int count) {
+    for (int i = 0; i < count; ++i) on_line.failing_blocks.insert(address + i);
+  };
+  auto blank = [](int column, int row, int width) { return test::text_at(column, row, width) == std::string(width, ' '); };
+  const std::vector<int> strip_rows{7, 12, 17, 22};
+  auto paged = [&](void (*screen)()) {
+    keys({0, key::pgdn, key::enter, key::esc});  // Enter closes the box
+    screen();
+  };
+
+  fail(0x8680, 64);  // port 6's general-call groups
+  paged(edit_port_call_groups);
+  EXPECT_EQ(test::text_at(62, 2, 2), " 6");
+  for (int row : strip_rows) EXPECT_TRUE(blank(9, row, 62)) << row;
+
+  poke(0xEE00, {3, 4});
+  fail(0xEE40, 64);  // pickup groups 5..8
+  paged(edit_pickup_groups);
+  EXPECT_EQ(test::text_at(47, 5, 2) + test::text_at(47, 20, 2), " 5 8");
+  for (int row : strip_rows) EXPECT_TRUE(blank(9, row, 62)) << row;
+
+  poke(0xF008, {2});  // exit group 1, code "7", first line
+  poke(0xF00E, {1});
+  fail(0xF400, 256);  // exit group 2
+  paged(edit_exit_groups);
+  EXPECT_EQ(test::text_at(49, 3, 1), "2");
+  EXPECT_TRUE(blank(9, 8, 1));
+  EXPECT_TRUE(blank(33, 8, 4));
+
+  link_state.first_line_port = 33;
+  line_editor.current_line = 2;
+  poke(0x8000 + 256 * 34, {1, 7});
+  fail(0x8000 + 256 * 35, 256);  // line 3
+  paged(edit_line_main);
+  EXPECT_EQ(test::text_at(62, 2, 2), " 3");
+  for (int row = 4; row <= 19; ++row) EXPECT_TRUE(blank(60, row, 5)) << row;
+
+  EXPECT_EQ(std::count(spy.seen.begin(), spy.seen.end(), "box"), 4);
   EXPECT_EQ(services.keys.left(), 0u);
 }
 

@@ -127,6 +127,14 @@ TEST_F(KarvelMelodyAndPickup, TheMelodyScreenShowsTheMelodyItsNameAndTheVolume) 
   EXPECT_EQ(utf8_at(1, 25, 7), "СТРЕЛКИ");
 }
 
+TEST_F(KarvelMelodyAndPickup, OpeningOnAFailingStationCostsOneBoxAndEscThereCloses) {
+  on_line.failing_blocks = {0x8030, 0x8031};
+  keys({key::esc});  // at the box
+  EXPECT_FALSE(test::runs_until_script_ends(edit_melody));
+  EXPECT_EQ(on_line.blocks_read, 1);
+  EXPECT_EQ(read_file().size(), 512u);
+}
+
 TEST_F(KarvelMelodyAndPickup, MelodiesStopAtTwelveAndOne) {
   write_file(names_file({{0, "Первая"}, {11, "Последняя"}}));
   station.poke(0x8030, 10);

@@ -210,6 +210,50 @@ TEST_F(StateViews, EscLeavesAtThePromptAndFromAFailedReadsBox) {
   EXPECT_EQ(services.keys.left(), 0u);
 }
 
+// A round that fails costs one box and blanks what it could not read; the
+// next round that goes through shows it all again.
+TEST_F(StateViews, AFailedRoundCostsOneBoxAndBlanksItsValues) {
+  poke_state(0x0300, {0x12, 0x20, 0x58, 0, 4, 0, 11, 0});
+  poke_state(0x0330, {5, 6, 0, 0, 0, 0, 0, 200});
+  const std::string blanks(32, ' ');
+  std::string during;
+  keys({'3', key::enter});
+  when_block(4, [&] {  // round 2: nothing answers right; Enter closes its one box
+    line.failing_blocks = {0x0300, 0x0330, 0x0350};
+    services.keys.add({key::enter});
+  });
+  when_block(5, [&] {
+    during = text_at(1, 25, 16) + text_at(30, 4, 16) + text_at(30, 6, 3) + text_at(30, 21, 32);
+    line.failing_blocks.clear();
+  });
+  esc_at_block(7);
+  EXPECT_FALSE(test::runs_until_script_ends(subscriber_view));
+  EXPECT_EQ(during, std::string(16 + 16 + 3, ' ') + blanks);
+  EXPECT_EQ(block_addresses, (std::vector<int>{0x300, 0x330, 0x350, 0x300, 0x300, 0x330, 0x350}));
+  EXPECT_EQ(text_at(1, 25, 16), "STAT=12, RGFL=20");
+  EXPECT_EQ(text_at(30, 21, 8), "   5   6");
+
+  // The board view's round reads five blocks; a failed one ends it.
+  block_addresses.clear();
+  blocks_seen = 0;
+  at_block.clear();
+  poke_state(0x3A00, {0x91, 6, 0, 0});
+  when_block(6, [&] {
+    line.failing_blocks = {0x3A00};
+    services.keys.add({key::enter});
+  });
+  when_block(7, [&] {
+    during = text_at(34, 6, 16) + text_at(34, 9, 2);
+    line.failing_blocks.clear();
+  });
+  esc_at_block(11);
+  EXPECT_FALSE(test::runs_until_script_ends(board_view));
+  EXPECT_EQ(during, std::string(18, ' '));
+  EXPECT_EQ(blocks_seen, 11);
+  EXPECT_EQ(utf8_at(34, 6, 16), "Программирование");
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
 TEST_F(StateViews, EveryViewNeedsAConnectedStation) {
   link_state.station_connected = 0;
   for (void (*view)() : {subscriber_view, selector_view, board_view}) {

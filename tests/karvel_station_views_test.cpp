@@ -156,6 +156,27 @@ TEST_F(StateTable, EscAtThePromptOrInAFailedReadsBoxLeaves) {
   EXPECT_EQ(block_addresses.back(), 0x0300);
 }
 
+// The bytes of a round that failed never become a row's kept copy: the row
+// is drawn again once the station answers.
+TEST_F(StateTable, ARowWhoseDrawingFailedIsDrawnAgainWhenTheStationAnswers) {
+  keys({'1', key::enter});
+  when_block(first_drawing + 1, [&] {  // port 1 talks; its in-service read fails and reads 0
+    station.poke(0x0100 + 2, 0x48);
+    station.poke(0x8100, 0);
+    line.failing_blocks.insert(0x8100);
+    services.keys.add({key::enter});
+  });
+  when_block(first_drawing + 3, [&] {  // the next round
+    station.poke(0x8100, 1);
+    line.failing_blocks.clear();
+  });
+  esc_at_block(first_drawing + 3 * round_reads);
+  EXPECT_FALSE(test::runs_until_script_ends(station_view_table));
+  EXPECT_EQ(utf8_at(10, 5, 22), "Внутренняя связь      ");
+  EXPECT_EQ(reads_of(0x8100), 3);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
 TEST_F(StateTable, NeedsAConnectedStation) {
   link_state.station_connected = 0;
   test::KeySpy spy(&services.keys, [] { return test::text_at(1, 13, 80); });
@@ -190,6 +211,28 @@ TEST_F(EventLog, TheQuestionStartsAtNoAndSwitchesWithTheArrows) {
   EXPECT_EQ(test::colour_at(25, 13), COLOR_BOX);  // "Да" chosen after Right
   EXPECT_EQ(test::colour_at(29, 15), COLOR_BOX);
   EXPECT_EQ(test::colour_at(50, 14), COLOR_SCREEN);
+}
+
+// A trace that cannot be written is told once, on the log's own first
+// line, and the log goes on; Esc at the message leaves the view.
+TEST_F(EventLog, ATraceThatCannotBeOpenedIsToldOnceAndEscThereLeaves) {
+  std::filesystem::create_directory("cmd.ttt");
+  keys({0, key::left, key::enter, key::enter});  // "Да", then Enter at the message
+  queue({0x81, 5});
+  queue({0x82, 5});
+  keys({key::esc}, 1000);
+  station_view_log();
+  EXPECT_EQ(line_at(1), "Ошибка открытия файла");
+  EXPECT_EQ(line_at(2), "На телефоне  5 снята трубка.");
+  EXPECT_EQ(line_at(3), "На телефоне  5 положена трубка.");
+  EXPECT_EQ(line_at(4), "");
+
+  queue({0x83, 1});
+  keys({0, key::left, key::enter, key::esc});
+  station_view_log();
+  EXPECT_EQ(station.events_waiting(), 1u);
+  EXPECT_EQ(link_state.trace_flag, 0);
+  EXPECT_EQ(services.keys.left(), 0u);
 }
 
 TEST_F(EventLog, NoWritesNothingToTheTraceAndEventsArePrintedOneALine) {

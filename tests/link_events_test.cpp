@@ -238,15 +238,22 @@ TEST_F(Trace, NothingIsWrittenWithoutTheFlagOrInTomrik) {
   EXPECT_FALSE(std::filesystem::exists("cmd.ttt"));
 }
 
-TEST_F(Trace, ATraceFileThatCannotBeOpenedIsToldAndThePollGoesOn) {
+// Told once, on a line of its own; the polls go on untraced, and Esc at
+// the message ends the poll as Esc between rounds does.
+TEST_F(Trace, ATraceFileThatCannotBeOpenedIsToldOnceAndThePollGoesOn) {
   std::filesystem::create_directory("cmd.ttt");
   link_state.trace_flag = 1;
-  goto_xy(1, 5);
+  goto_xy(5, 5);
   services.keys.add({'x'});
   wire->play(event_wire(0x81, {5}));
   EXPECT_EQ(link_poll_event(frame), link_ok);
-  EXPECT_EQ(test::utf8_at(1, 5, 21), "Ошибка открытия файла");
+  wire->play(event_wire(0x81, {5}));
+  EXPECT_EQ(link_poll_event(frame), link_ok);
+  EXPECT_EQ(test::utf8_at(1, 6, 21), "Ошибка открытия файла");
   EXPECT_EQ(services.keys.left(), 0u);
+  link_state.trace_flag = 1;
+  services.keys.add({key::esc});
+  EXPECT_EQ(link_poll_event(frame), link_interrupted);
 }
 
 }  // namespace

@@ -138,12 +138,27 @@ TEST_F(LinkScreens, RtsWaitsThenPurgesAndFailuresShowSystemError) {
   use_profile(tomrik_profile);
   link_rts_on();
   EXPECT_EQ(services.clock.now_ms() - start, 1200u);
+  // A port that refuses its line has gone: one box, then it is closed and
+  // the station no longer counts as connected; a loaded file stays loaded.
+  link_state.station_connected = 1;
+  link_state.file_mode = 1;
   wire->rts_ok = false;
   link_rts_on();
   link_rts_off();
+  link_rts_off();
   EXPECT_EQ(services.clock.now_ms() - start, 1200u);  // no waits after a refusal
   EXPECT_EQ(wire->purges, 2);
-  EXPECT_EQ(watcher.boxes, (std::vector<std::string>{"Ошибка системы", "Ошибка системы"}));
+  EXPECT_EQ(watcher.boxes, (std::vector<std::string>{"Ошибка системы"}));
+  EXPECT_FALSE(wire->is_open());
+  EXPECT_FALSE(link_state.port_opened);
+  EXPECT_EQ(link_state.station_connected, 0);
+  EXPECT_EQ(link_state.file_mode, 1);
+  // The same for a refusal when the line is dropped, as the menu does.
+  link_open_port();
+  link_rts_off();
+  link_rts_off();
+  EXPECT_EQ(watcher.boxes.size(), 2u);
+  EXPECT_FALSE(wire->is_open());
 }
 
 TEST_F(LinkScreens, PortChoiceWindowAndEsc) {

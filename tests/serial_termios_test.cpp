@@ -78,6 +78,26 @@ TEST_F(PtyLine, BlockReadThroughTheRealLine) {
   EXPECT_EQ(got, (std::vector<int>{0xFF, 0xFF, 0xFF, 'K', 'A', check}));
 }
 
+// A simulator too busy to read the line in time reads the command byte and
+// the program's repeat of it after the time-out together: it answers once,
+// and the frame goes on from there.
+TEST_F(PtyLine, ACommandByteRepeatedBeforeItsAnswerWentOutIsAnsweredOnce) {
+  ASSERT_EQ(port->open("COM2", 57600), SerialOpen::ok);
+  EXPECT_TRUE(port->write_byte(0xBD));
+  EXPECT_TRUE(port->write_byte(0xBD));
+  EXPECT_TRUE(pty->serve(100));
+  ASSERT_EQ(port->read_byte(byte, 200), platform::serial_byte_received);
+  EXPECT_EQ(byte, 0xFF);
+  EXPECT_EQ(port->read_byte(byte, 20), platform::serial_timed_out);
+  std::vector<int> got;
+  std::uint8_t check = test::check_over({0xBD, 0x00, 0x80, 0x02, 'K', 'A'});
+  for (std::uint8_t b : std::vector<std::uint8_t>{0x00, 0x80, 0x02, 0xFF, check}) {
+    ASSERT_EQ(ask(b), platform::serial_byte_received);
+    got.push_back(byte);
+  }
+  EXPECT_EQ(got, (std::vector<int>{0xFF, 0xFF, 'K', 'A', check}));
+}
+
 TEST_F(PtyLine, StationIsSilentAtAnotherSpeedAndTheReadWaitsItsTimeOut) {
   ASSERT_EQ(port->open("COM2", 9600), SerialOpen::ok);
   EXPECT_EQ(pty->line_baud(), 9600);

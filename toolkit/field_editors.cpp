@@ -34,6 +34,41 @@ int digit_code(const DigitPair* table, int ch) {
 }
 
 namespace {
+FieldDrawing* drawing = nullptr;
+}  // namespace
+
+FieldDrawing::FieldDrawing() : outer_(drawing) {
+  if (outer_) {
+    status_ = outer_->status_;
+    left_ = outer_->left_;
+  }
+  drawing = this;
+}
+
+FieldDrawing::~FieldDrawing() {
+  drawing = outer_;
+  if (outer_ && outer_->status_ == link_ok) {
+    outer_->status_ = status_;
+    outer_->left_ = left_;
+  }
+}
+
+int read_block_watching_esc(int address, int count, bool& esc) {
+  KeyReads before = key_reads();
+  int status = link_read_block(address, count);
+  KeyReads after = key_reads();
+  esc = status != link_ok && after.count != before.count && after.last == key::esc;
+  return status;
+}
+
+int drawing_read_block(int address, int count) {
+  if (!drawing) return link_read_block(address, count);
+  if (drawing->status_ != link_ok) return drawing->status_;
+  drawing->status_ = read_block_watching_esc(address, count, drawing->left_);
+  return drawing->status_;
+}
+
+namespace {
 
 int byte_value(int i) { return link_buffer[i] & 0xFF; }
 int word_value() { return byte_value(0) + 256 * byte_value(1); }
@@ -43,8 +78,6 @@ struct ChoiceKind {
   std::string (*text)(int value);
   int (*next)(int value);
   void (*hint)();
-  bool blank_on_failed_read;  // prints its blanks when the read fails
-  std::string failed_text;
 };
 
 int toggle(int value) { return (value + 1) & 1; }
@@ -66,15 +99,14 @@ std::string line_ref_text(int v) {
   return v >= 1 && v <= link_state.city_line_count ? format("%d", v) : std::string(" ");
 }
 
-const ChoiceKind yes_no_kind{yes_no_text, toggle, hint_space_enter, false, ""};
-const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) % facts::karvel_speed_count; }, hint_space_enter, false, ""};
-const ChoiceKind port_bus_kind{port_bus_text, nullptr, nullptr, false, ""};
-const ChoiceKind allowed_kind{allowed_text, toggle, nullptr, false, ""};
-const ChoiceKind dial_mode_kind{dial_mode_text, toggle, nullptr, false, ""};
-const ChoiceKind hold_sound_kind{hold_sound_text, [](int v) { return v + 1 >= 3 ? 0 : v + 1; }, nullptr, false, ""};
+const ChoiceKind yes_no_kind{yes_no_text, toggle, hint_space_enter};
+const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) % facts::karvel_speed_count; }, hint_space_enter};
+const ChoiceKind port_bus_kind{port_bus_text, nullptr, nullptr};
+const ChoiceKind allowed_kind{allowed_text, toggle, nullptr};
+const ChoiceKind dial_mode_kind{dial_mode_text, toggle, nullptr};
+const ChoiceKind hold_sound_kind{hold_sound_text, [](int v) { return v + 1 >= 3 ? 0 : v + 1; }, nullptr};
 const ChoiceKind line_ref_kind{line_ref_text,
-                               [](int v) { return v + 1 > link_state.city_line_count ? 0 : v + 1; }, nullptr,
-                               true, " "};
+                               [](int v) { return v + 1 > link_state.city_line_count ? 0 : v + 1; }, nullptr};
 
 // Prints a text at the field's cell and leaves the cursor on the cell.
 void print_field(ScreenPos at, const std::string& text, std::uint8_t colour) {
@@ -84,24 +116,25 @@ void print_field(ScreenPos at, const std::string& text, std::uint8_t colour) {
   goto_xy(at);
 }
 
-// The show half every field shares: read, print by the field's rule, put the
-// cursor back on the cell in the screen colour.
+// The show half every field shares: read, print by the field's rule (or
+// `width` blanks when the read failed), put the cursor back on the cell in
+// the screen colour.
 template <typename Render>
-int show_field(ScreenPos at, int address, int count, std::uint8_t colour, Render render,
-               const std::string& failed_text = "") {
+int show_field(ScreenPos at, int address, int count, std::uint8_t colour, int width, Render render) {
+  int status = drawing_read_block(address, count);
+  // A failed read's box has moved the cursor and changed the colour.
   goto_xy(at);
   set_colour(colour);
-  int status = link_read_block(address, count);
-  put_text(status == link_ok ? render() : failed_text);
+  put_text(status == link_ok ? render() : std::string(width, ' '));
   goto_xy(at);
   set_colour(COLOR_SCREEN);
   return status;
 }
 
 int show_choice(ScreenPos at, int address, std::uint8_t colour, const ChoiceKind& kind) {
-  return show_field(
-      at, address, 1, colour, [&] { return kind.text(byte_value(0)); },
-      kind.blank_on_failed_read ? kind.failed_text : "");
+  // Every choice's text for 0 is as wide as its others.
+  const int width = static_cast<int>(kind.text(0).size());
+  return show_field(at, address, 1, colour, width, [&] { return kind.text(byte_value(0)); });
 }
 
 int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_speed = false) {
@@ -244,7 +277,7 @@ int show_line_ref(ScreenPos at, int address, std::uint8_t colour) { return show_
 int edit_line_ref(ScreenPos at, int address) { return edit_choice(at, address, line_ref_kind); }
 
 int show_number(ScreenPos at, int address, std::uint8_t colour) {
-  return show_field(at, address, 1, colour,
+  return show_field(at, address, 1, colour, 4,
                     [] { return byte_value(0) == 0 ? std::string(4, ' ') : format("%4d", byte_value(0)); });
 }
 
@@ -255,7 +288,7 @@ int edit_number(ScreenPos at, int address, int minimum, int maximum) {
 }
 
 int show_number16(ScreenPos at, int address, std::uint8_t colour) {
-  return show_field(at, address, 2, colour,
+  return show_field(at, address, 2, colour, 5,
                     [] { return word_value() == 0 ? std::string(5, ' ') : format("%5d", word_value()); });
 }
 
@@ -266,13 +299,10 @@ int edit_number16(ScreenPos at, int address, int minimum, int maximum) {
 }
 
 int show_port_ref(ScreenPos at, int address, std::uint8_t colour) {
-  return show_field(
-      at, address, 1, colour,
-      [] {
-        int v = byte_value(0);
-        return v >= 1 && v <= link_state.port_count ? format("%2d", v) : std::string(2, ' ');
-      },
-      std::string(2, ' '));
+  return show_field(at, address, 1, colour, 2, [] {
+    int v = byte_value(0);
+    return v >= 1 && v <= link_state.port_count ? format("%2d", v) : std::string(2, ' ');
+  });
 }
 
 int edit_port_ref(ScreenPos at, int address) {
@@ -283,13 +313,10 @@ int edit_port_ref(ScreenPos at, int address) {
 
 int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind) {
   int base = subscriber_base(kind);
-  return show_field(
-      at, address, 1, colour,
-      [base] {
-        int v = byte_value(0);
-        return v >= 1 && v <= link_state.port_count ? format("%3d", v + base) : std::string(3, ' ');
-      },
-      std::string(3, ' '));
+  return show_field(at, address, 1, colour, 3, [base] {
+    int v = byte_value(0);
+    return v >= 1 && v <= link_state.port_count ? format("%3d", v + base) : std::string(3, ' ');
+  });
 }
 
 int edit_subscriber_ref(ScreenPos at, int address, int kind) {
@@ -301,7 +328,7 @@ int edit_subscriber_ref(ScreenPos at, int address, int kind) {
 
 int show_digits(ScreenPos at, int address, std::uint8_t colour, int count, const DigitPair* table) {
   count = field_length(count);
-  return show_field(at, address, count, colour, [&] { return digits_text(count, table); });
+  return show_field(at, address, count, colour, count, [&] { return digits_text(count, table); });
 }
 
 int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
@@ -357,7 +384,7 @@ int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
 
 int show_text(ScreenPos at, int address, std::uint8_t colour, int count) {
   count = field_length(count);
-  return show_field(at, address, count, colour, [&] { return plain_text(count); });
+  return show_field(at, address, count, colour, count, [&] { return plain_text(count); });
 }
 
 int edit_text(ScreenPos at, int address, int count) {

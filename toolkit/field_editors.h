@@ -29,6 +29,39 @@ extern const DigitPair phone_digit_map[];
 char digit_char(const DigitPair* table, int code);
 int digit_code(const DigitPair* table, int ch);
 
+// One drawing of several fields, as one user action (a page opened, its
+// port or group changed). The first read that fails shows its box; every
+// field shown after it while the drawing lasts is blanked without asking
+// the station, so a silent station costs one box per drawing. A drawing
+// within another goes on from the outer one's failure and hands its own
+// back to it.
+class FieldDrawing {
+ public:
+  FieldDrawing();
+  ~FieldDrawing();
+  FieldDrawing(const FieldDrawing&) = delete;
+  FieldDrawing& operator=(const FieldDrawing&) = delete;
+
+  // The status of the first failed read, 0 while every read went through.
+  int status() const { return status_; }
+  // Whether the user closed that read's box with Esc: the screen ends.
+  bool left() const { return left_; }
+
+ private:
+  friend int drawing_read_block(int address, int count);
+  int status_ = 0;
+  bool left_ = false;
+  FieldDrawing* outer_;
+};
+
+// link_read_block for a drawing: once the drawing has failed it asks the
+// station nothing and gives that failure's status again.
+int drawing_read_block(int address, int count);
+
+// link_read_block that tells whether the user closed the box of its
+// failure with Esc.
+int read_block_watching_esc(int address, int count, bool& esc);
+
 // The echo of digits typed into a field of `width` places: each digit shows
 // where it falls, and once the places are full the field shows the last
 // `width` digits typed, so the echo never runs past the field.
@@ -46,6 +79,8 @@ class DigitEcho {
   std::string shown_;
 };
 
+// A show half whose read fails prints blanks over the field's width, so
+// the field never keeps a value of another port, line, group or page.
 int show_yes_no(ScreenPos at, int address, std::uint8_t colour);
 int edit_yes_no(ScreenPos at, int address);
 int show_baud(ScreenPos at, int address, std::uint8_t colour);

@@ -30,7 +30,7 @@ int usable_city_lines() {
   return std::max(0, std::min(link_state.city_line_count, blocks_in_window - first));
 }
 
-int line_block(int line) { return facts::karvel_window + 256 * (line + link_state.first_line_port - 1); }
+int line_block(int line) { return facts::karvel_block_address(line + link_state.first_line_port - 1); }
 
 namespace {
 

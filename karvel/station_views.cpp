@@ -59,7 +59,7 @@ int block_address(const TableRow& row) {
   switch (row.kind) {
     case TableRow::Kind::port: return monitor::state_block(row.number);
     case TableRow::Kind::line: return monitor::state_block(monitor::line_block_number(row.number));
-    case TableRow::Kind::channel: return monitor::channel_blocks + 256 * row.number;
+    case TableRow::Kind::channel: return monitor::channel_blocks + facts::karvel_block_size * row.number;
   }
   return 0;
 }

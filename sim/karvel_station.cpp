@@ -50,7 +50,7 @@ void KarvelStation::fill_default_port(std::uint16_t block) {
 // at night; its first general-call group rings the next two ports, every
 // other place is free (255).
 void KarvelStation::fill_default_call_handling(int port, int ports) {
-  const std::uint16_t block = static_cast<std::uint16_t>(window + 256 * port);
+  const std::uint16_t block = static_cast<std::uint16_t>(facts::karvel_block_address(port));
   for (int mode = 0; mode < 4; ++mode) {
     const int row = block + facts::karvel_port_exit_groups_offset + 16 * mode;
     memory_[row] = 1;
@@ -140,12 +140,12 @@ void KarvelStation::fill_default_configuration() {
   const char* mode_names[4] = {"День"_cp, "Ночь"_cp, "Выходной"_cp, "Праздник"_cp};
   for (int m = 0; m < 4; ++m) put_text(memory_, static_cast<std::uint16_t>(facts::karvel_mode_name_address(m)), mode_names[m],
                                     facts::karvel_mode_name_size);
-  for (int p = 1; p <= ports; ++p) fill_default_port(static_cast<std::uint16_t>(window + 256 * p));
+  for (int p = 1; p <= ports; ++p) fill_default_port(static_cast<std::uint16_t>(facts::karvel_block_address(p)));
   for (int p = 1; p <= ports; ++p) fill_default_call_handling(p, ports);
   fill_default_exit_groups();
   fill_default_routing_tables();
   for (int l = 1; l <= lines; ++l)
-    fill_default_city_line(static_cast<std::uint16_t>(window + 256 * (first_line_port + l - 1)));
+    fill_default_city_line(static_cast<std::uint16_t>(facts::karvel_block_address(first_line_port + l - 1)));
   fill_default_pickup_groups();
   for (int k = 1; k <= ports; ++k) memory_[facts::karvel_logical_numbers + k] = static_cast<std::uint8_t>(k);  // number 100 + k
   fill_default_phone_books(ports);
@@ -168,8 +168,8 @@ void KarvelStation::fill_default_phone_books(int ports) {
   put_number(facts::karvel_station_book, 12, "112");
   for (int p = 1; p <= ports; ++p)
     for (int i = 0; i < facts::karvel_port_book_entries; ++i)
-      memory_[window + 256 * p + facts::karvel_port_book_offset + i] = facts::karvel_book_no_cell;
-  const int port1_entries = window + 256 * 1 + facts::karvel_port_book_offset;
+      memory_[facts::karvel_block_address(p) + facts::karvel_port_book_offset + i] = facts::karvel_book_no_cell;
+  const int port1_entries = facts::karvel_block_address(1) + facts::karvel_port_book_offset;
   memory_[port1_entries] = 1;
   memory_[port1_entries + 1] = 2;
   put_number(facts::karvel_book_pool, 1, "84951234567");

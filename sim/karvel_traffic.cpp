@@ -66,7 +66,7 @@ void KarvelTraffic::take_station_layout() {
   ports_.assign(port_total + 1, Port{});
   console_ = 0;
   for (int p = 1; p <= port_total; ++p) {
-    ports_[p].in_service = memory_[facts::karvel_window + 256 * p] != 0;
+    ports_[p].in_service = memory_[facts::karvel_block_address(p)] != 0;
     if (ports_[p].in_service && !console_) console_ = p;
   }
   const int first_line_block = memory_[facts::karvel_first_line_port_address];
@@ -75,7 +75,7 @@ void KarvelTraffic::take_station_layout() {
     Line l;
     l.block = first_line_block + line - 1;
     // A line block among the ports or past the state area takes no part.
-    l.in_service = l.block > port_total && l.block <= most_ports && memory_[facts::karvel_window + 256 * l.block] != 0;
+    l.in_service = l.block > port_total && l.block <= most_ports && memory_[facts::karvel_block_address(l.block)] != 0;
     lines_.push_back(l);
   }
   channels_.assign(std::min(counts.channel_rows, most_channels) + 1, Channel{});
@@ -105,7 +105,7 @@ void KarvelTraffic::write_port(int p) {
   const bool ringing = port.code == port_code::ringing || port.code == port_code::city_ringing;
   const std::uint8_t block[8] = {byte((off_hook ? 1 : 0) | (ringing ? 2 : 0)), port.ring, port.code, port.channel,
                                  port.partner, port.hold, port.transfer, port.join};
-  const int at = 256 * p;
+  const int at = facts::karvel_block_size * p;
   std::copy(std::begin(block), std::end(block), memory_.begin() + at);
   for (int i = 0; i < buffer_size; ++i) {
     memory_[at + queue_offset + i] = i < static_cast<int>(port.queue.size()) ? port.queue[i] : 0;
@@ -116,12 +116,12 @@ void KarvelTraffic::write_port(int p) {
 void KarvelTraffic::write_line(int line) {
   const Line& l = lines_[line];
   const std::uint8_t block[8] = {byte(l.code != line_code::idle), 0, l.code, l.channel, l.partner, 0, 0, 0};
-  std::copy(std::begin(block), std::end(block), memory_.begin() + 256 * l.block);
+  std::copy(std::begin(block), std::end(block), memory_.begin() + facts::karvel_block_size * l.block);
 }
 
 void KarvelTraffic::write_channel(int j) {
   const Channel& c = channels_[j];
-  const int at = channel_blocks + 256 * j;
+  const int at = channel_blocks + facts::karvel_block_size * j;
   memory_[at] = byte(static_cast<int>(c.members.size()));
   for (int i = 0; i < 8; ++i) memory_[at + 1 + i] = i < static_cast<int>(c.members.size()) ? c.members[i] : 0;
 }

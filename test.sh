@@ -2,8 +2,9 @@
 # Sets everything up and runs the whole test suite: unit and screen tests,
 # the end-to-end scenarios in tmux; then the same once more built with
 # clang's address and undefined-behaviour sanitizers; a short run of every
-# fuzz target; the Debian package, installed on this machine and run;
-# then the Windows programs under Wine.
+# fuzz target; the Debian package, checked by lintian, installed on this
+# machine and run; then the Windows zip, unpacked and its programs run
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")"
 started=$SECONDS
@@ -13,5 +14,5 @@ scripts/setup.sh
 # left of them, and leaves its scenarios out when that is too little.
 scripts/sanitizers.sh $((1200 - (SECONDS - started)))
 scripts/fuzz.sh
-scripts/package_check.sh  # the Debian package, installed and run
-scripts/windows_check.sh
+scripts/package_check.sh  # the Debian package: lintian, installed and run
+scripts/windows_check.sh  # the Windows zip: unpacked, run under Wine

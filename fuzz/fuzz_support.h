@@ -117,6 +117,26 @@ inline void write_file(const std::string& name, const Bytes& bytes) {
   f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The paths among libFuzzer's arguments (corpus folders, and the files
+// and prefixes its flags name), made absolute where they are relative:
+// the target runs in a folder of its own.
+inline std::vector<std::string> absolute_paths(int argc, char** argv) {
+  const char* path_flags[] = {"-artifact_prefix=", "-exact_artifact_path=", "-dict=", "-merge_control_file=",
+                              "-features_dir=", "-mutation_graph_file=", "-stop_file="};
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (i > 0 && !arg.empty() && arg[0] != '-') arg = std::filesystem::absolute(arg).string();
+    for (const char* flag : path_flags) {
+      std::string name = flag;
+      if (arg.compare(0, name.size(), name) == 0 && arg.size() > name.size() && arg[name.size()] != '/')
+        arg = name + std::filesystem::absolute(arg.substr(name.size())).string();
+    }
+    args.push_back(arg);
+  }
+  return args;
+}
+
 // One input's run: twins for the platform, the program's profile, and all
 // program-wide state as at start-up.
 struct Session {
@@ -141,3 +161,16 @@ struct Session {
 };
 
 }  // namespace fuzz
+
+// libFuzzer calls this before it reads its arguments, which then name the
+// same places from the work folder. (Each target is one source file, so
+// this is defined once in each.)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  static std::vector<std::string> kept = fuzz::absolute_paths(*argc, *argv);
+  static std::vector<char*> pointers;
+  for (std::string& arg : kept) pointers.push_back(arg.data());
+  pointers.push_back(nullptr);
+  *argv = pointers.data();
+  fuzz::enter_work_folder();
+  return 0;
+}

@@ -24,8 +24,11 @@ void replay(const std::filesystem::path& file) {
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   int replayed = 0;
-  for (int i = 1; i < argc; ++i) {
-    fs::path where = argv[i];
+  // The first input takes the target into a work folder of its own, so the
+  // places named are taken from where the replay was started.
+  std::vector<fs::path> places;
+  for (int i = 1; i < argc; ++i) places.push_back(fs::absolute(argv[i]));
+  for (const fs::path& where : places) {
     std::error_code ec;
     if (fs::is_directory(where, ec)) {
       std::vector<fs::path> files;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "files.h"
 #include "screen.h"
 
 std::FILE* help_file = nullptr;
@@ -63,7 +64,7 @@ bool find_topic(int topic) {
 }  // namespace
 
 std::FILE* open_help_file(const char* path) {
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = platform::open_regular_file(path, "r");
   if (!file) return nullptr;
   // A folder of that name opens, but its first read fails.
   std::fgetc(file);

@@ -145,11 +145,6 @@ void choose_volume() {
   show_stored_volume();
 }
 
-void show_file_error() {
-  print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
-  read_plain_key();
-}
-
 // The choice between the two items until Esc.
 void run_items(MelodyNameFile& names) {
   Item current = Item::melody;
@@ -189,7 +184,7 @@ void edit_melody() {
   // nor made.
   MelodyNameFile names;
   if (!names.open()) {
-    show_file_error();
+    show_names_file_error(false);
     return;
   }
   hint_help_key();
@@ -203,5 +198,5 @@ void edit_melody() {
     left = drawing.left();
   }
   if (!left) run_items(names);
-  if (!names.write_back()) show_file_error();
+  if (!names.write_back()) show_names_file_error(true);
 }

@@ -8,6 +8,7 @@
 
 #include "cp866.h"
 #include "field_editors.h"
+#include "files.h"
 #include "hints.h"
 #include "link.h"
 #include "monitor.h"
@@ -379,7 +380,7 @@ LogChoice ask_keep_log() {
 // be opened is told once, on the log's first line, and the log goes on
 // without a trace; false when the user answered that with Esc.
 bool open_trace(std::FILE*& file) {
-  file = std::fopen("cmd.ttt", "ab");
+  file = platform::open_regular_file("cmd.ttt", "ab");
   link_state.trace_flag = file ? 1 : 0;
   if (file) return true;
   put_text("Ошибка открытия файла"_cp);

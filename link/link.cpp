@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cp866.h"
+#include "files.h"
 #include "link_image.h"
 #include "link_port.h"
 #include "platform.h"
@@ -412,7 +413,7 @@ int link_write_block(int address, int count) {
 LinkResult link_poll_event(int* frame) {
   Trace trace;
   if (karvel() && link_state.trace_flag == 1) {
-    trace.file = std::fopen("cmd.ttt", "ab");
+    trace.file = platform::open_regular_file("cmd.ttt", "ab");
     // A trace that can no longer be written is told once, on its own line,
     // and the polls go on without it; Esc at the message ends the view.
     if (!trace.file) {

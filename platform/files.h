@@ -1,13 +1,21 @@
 #pragma once
-// The few file operations a safe save needs that the standard library does
-// not give: a temporary file beside the file it will replace, with the old
-// file's mode and owner, written through to the disk, and removed again
-// when a signal ends the program before it took the old file's place.
+// The few file operations the standard library does not give: opening a
+// data file only when it is a plain file, and what a safe save needs (a
+// temporary file beside the file it will replace, with the old file's mode
+// and owner, written through to the disk, and removed again when a signal
+// ends the program before it took the old file's place).
 
 #include <cstdio>
 #include <string>
 
 namespace platform {
+
+// Opens `path` as std::fopen does with `mode` ("rb", "r+b", "ab", "wb",
+// "w+bx"), but only a regular file, or a new one where the mode makes it:
+// a FIFO, a device or a folder of that name is refused at once, without
+// waiting for a writer or reader at its other end. nullptr with errno set
+// (ENOENT for a missing file the mode does not make).
+std::FILE* open_regular_file(const char* path, const char* mode);
 
 // Puts the file `from` in the place of `to`, replacing a file of that name
 // in one step (a plain rename refuses an existing target on Windows).
@@ -23,6 +31,9 @@ std::FILE* create_temporary_beside(const std::string& target, std::string& tempo
 // `original`. False when they could not all be kept (another user's file
 // that only the owner could give away).
 bool take_mode_and_owner(std::FILE* file, const std::string& original);
+
+// Makes the open file `size` bytes long, cutting or extending it.
+bool set_file_length(std::FILE* file, long size);
 
 // Writes what the stream holds and has the system put it on the disk.
 bool sync_file(std::FILE* file);

@@ -22,7 +22,37 @@ std::string temporary_name(const std::string& target, int attempt) {
   return temporary_name_beside(target, "/", static_cast<unsigned long>(getpid()), attempt);
 }
 
+// The open(2) flags of a stdio mode, and the mode fdopen takes (no "x").
+int open_flags(const char* mode, std::string& stream_mode) {
+  bool update = std::strchr(mode, '+') != nullptr;
+  int flags = update ? O_RDWR : (mode[0] == 'r' ? O_RDONLY : O_WRONLY);
+  if (mode[0] == 'w' || mode[0] == 'a') flags |= O_CREAT;
+  if (mode[0] == 'a') flags |= O_APPEND;
+  if (std::strchr(mode, 'x')) flags |= O_EXCL;
+  stream_mode = std::string(1, mode[0]) + (update ? "+" : "") + "b";
+  return flags;
+}
+
 }  // namespace
+
+std::FILE* open_regular_file(const char* path, const char* mode) {
+  std::string stream_mode;
+  // Without O_NONBLOCK opening a FIFO waits for its other end; the file is
+  // emptied ("w") only once it is known to be a plain file.
+  int fd = ::open(path, open_flags(mode, stream_mode) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  struct stat st{};
+  bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (regular) regular = ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+  if (regular && mode[0] == 'w') regular = ::ftruncate(fd, 0) == 0;
+  std::FILE* file = regular ? fdopen(fd, stream_mode.c_str()) : nullptr;
+  if (!file) {
+    int error = regular ? errno : (S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    ::close(fd);
+    errno = error;
+  }
+  return file;
+}
 
 std::FILE* create_temporary_beside(const std::string& target, std::string& temporary) {
   // Names left by an earlier run that ended without cleaning up are passed
@@ -62,6 +92,10 @@ bool take_mode_and_owner(std::FILE* file, const std::string& original) {
   }
   bool mode_kept = fchmod(fd, old.st_mode & 07777) == 0;
   return owner_kept && mode_kept;
+}
+
+bool set_file_length(std::FILE* file, long size) {
+  return std::fflush(file) == 0 && ::ftruncate(fileno(file), size) == 0;
 }
 
 bool sync_file(std::FILE* file) {

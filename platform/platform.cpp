@@ -1,6 +1,10 @@
 #include "platform.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "calendar.h"
+#include "files.h"
 
 namespace platform {
 
@@ -42,6 +46,20 @@ void run_viewer(const std::string& file) {
     s.display->resume(s.screen);
     s.display->present(s.screen);
   }
+}
+
+namespace {
+int works_under_way = 0;
+}  // namespace
+
+WorkUnderWay::WorkUnderWay() { ++works_under_way; }
+WorkUnderWay::~WorkUnderWay() { --works_under_way; }
+
+void end_without_keys() {
+  remove_temporaries_on_signal();
+  if (works_under_way == 0) std::exit(0);
+  std::fputs("input ended during a transfer; it was not finished and no file was changed\n", stderr);
+  std::exit(1);
 }
 
 }  // namespace platform

@@ -69,6 +69,24 @@ std::uint64_t now_ms();
 std::tm local_now();
 void run_viewer(const std::string& file);
 
+// A command that changes a file or the station (a whole transfer) is
+// under way while one of these lives.
+class WorkUnderWay {
+ public:
+  WorkUnderWay();
+  ~WorkUnderWay();
+  WorkUnderWay(const WorkUnderWay&) = delete;
+  WorkUnderWay& operator=(const WorkUnderWay&) = delete;
+};
+
+// No key will ever come: standard input has ended, or the terminal or
+// console is gone. At rest the program ends as its exit entry ends it
+// (status 0). With work under way it ends as a signal would: the temporary
+// files of a save are removed, so the old file stays, and the status (1)
+// tells that the command did not finish. The display is stopped first by
+// the caller.
+[[noreturn]] void end_without_keys();
+
 // Real back ends: the terminal (ncursesw), the steady clock, the shell.
 // start_terminal returns false when there is no terminal to draw on.
 bool start_terminal();

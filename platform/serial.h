@@ -1,9 +1,10 @@
 #pragma once
 // The serial port the programs talk to the station through. The programs
 // know the port only as "COM1" or "COM2"; the device behind each name is
-// /dev/ttyS0 and /dev/ttyS1 unless the environment variables STATION_COM1 and
-// STATION_COM2 name another (a pseudo-terminal of the station simulator, or a
-// USB adapter).
+// /dev/ttyS0 and /dev/ttyS1 (on Windows the system's COM1 and COM2) unless
+// the environment variables STATION_COM1 and STATION_COM2 name another (a
+// pseudo-terminal of the station simulator, or a USB adapter, which Windows
+// numbers COM3 and above).
 //
 // The line is always raw 8N1 with no flow control. Every exchange is one byte
 // out, one byte back, so the interface moves single bytes.
@@ -51,7 +52,17 @@ class SerialPort {
   virtual bool purge_input() = 0;
 };
 
-// The device path behind "COM1" / "COM2"; empty for any other name.
+// 1 for "COM1", 2 for "COM2", 0 for any other name.
+int serial_port_number(const std::string& name);
+
+// What STATION_COM1 or STATION_COM2 names for "COM1" / "COM2", without
+// blanks around it; empty when the variable is unset or blank, and for any
+// other name.
+std::string serial_device_chosen(const std::string& name);
+
+// The device path behind "COM1" / "COM2"; empty for any other name. On
+// Windows a chosen "COMn" becomes "\\.\COMn", the form CreateFileA needs
+// for COM10 and above; another chosen text is taken as it is.
 std::string serial_device_path(const std::string& name);
 
 // The driver's low-latency setting of a serial device. A USB adapter holds

@@ -194,19 +194,11 @@ class TermiosPort : public SerialPort {
 bool is_serial_speed(int baud) { return termios_speed(baud) != B0; }
 
 std::string serial_device_path(const std::string& name) {
-  const char* variable = nullptr;
-  const char* fallback = nullptr;
-  if (name == "COM1") {
-    variable = "STATION_COM1";
-    fallback = "/dev/ttyS0";
-  } else if (name == "COM2") {
-    variable = "STATION_COM2";
-    fallback = "/dev/ttyS1";
-  } else {
-    return {};
-  }
-  const char* chosen = std::getenv(variable);
-  return chosen && *chosen ? chosen : fallback;
+  int number = serial_port_number(name);
+  if (number == 0) return {};
+  std::string chosen = serial_device_chosen(name);
+  if (!chosen.empty()) return chosen;
+  return number == 1 ? "/dev/ttyS0" : "/dev/ttyS1";
 }
 
 SerialDriver& system_serial_driver() {

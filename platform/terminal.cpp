@@ -240,11 +240,11 @@ std::uint8_t TerminalBackend::take_key_byte() {
   return b;
 }
 
-// No key will ever come: the program ends as its exit entry ends it,
-// saving nothing, instead of asking for keys for ever.
+// No key will ever come: the program ends instead of asking for keys for
+// ever, saving nothing.
 void TerminalBackend::end_of_input() {
   stop();
-  std::exit(0);
+  end_without_keys();
 }
 
 // Waits up to `timeout` ms (-1: for ever) for a key the program may read,

@@ -1,7 +1,10 @@
 #include "twins.h"
 
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 #endif
 
 namespace platform {
@@ -16,11 +19,13 @@ void ScriptedKeys::add_text(const std::string& cp866_bytes) {
 }
 
 bool ScriptedKeys::waiting() {
+  if (queue_.empty() && ended_) end_without_keys();
   if (queue_.empty()) return false;
   return !clock_ || queue_.front().due <= clock_->now_ms();
 }
 
 std::uint8_t ScriptedKeys::read() {
+  if (queue_.empty() && ended_) end_without_keys();
   if (queue_.empty()) throw ScriptExhausted();
   Entry e = queue_.front();
   queue_.pop_front();
@@ -35,6 +40,30 @@ void make_fifo(const std::string& path) {
   (void)path;
 #endif
 }
+
+#ifndef _WIN32
+// A write past the limit raises SIGXFSZ, which would end the program; with
+// the signal ignored the write fails with EFBIG instead.
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
+  rlimit old{};
+  if (::getrlimit(RLIMIT_FSIZE, &old) != 0) return;
+  old_soft_ = old.rlim_cur, old_hard_ = old.rlim_max;
+  rlimit limit{static_cast<rlim_t>(bytes), old.rlim_max};
+  old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  active_ = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  if (!active_) std::signal(SIGXFSZ, old_handler_);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  if (!active_) return;
+  rlimit old{static_cast<rlim_t>(old_soft_), static_cast<rlim_t>(old_hard_)};
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, old_handler_);
+}
+#else
+FileSizeLimit::FileSizeLimit(std::uint64_t) {}
+FileSizeLimit::~FileSizeLimit() {}
+#endif
 
 TestServices::TestServices() : saved_() {
   Services& s = services();

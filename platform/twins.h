@@ -49,6 +49,9 @@ class ScriptedKeys : public KeyInput {
   // much virtual time later (a key pressed while a screen polls).
   void add(std::initializer_list<int> bytes, std::uint64_t after_ms = 0);
   void add_text(const std::string& cp866_bytes);
+  // After the keys added so far the input ends, as a closed terminal's
+  // does: the program is ended by end_without_keys.
+  void end_input() { ended_ = true; }
   bool waiting() override;
   std::uint8_t read() override;
   std::size_t left() const { return queue_.size(); }
@@ -60,11 +63,29 @@ class ScriptedKeys : public KeyInput {
   };
   std::deque<Entry> queue_;
   VirtualClock* clock_;
+  bool ended_ = false;
 };
 
 // Makes a FIFO, a name that is no regular file. A system without FIFOs
 // makes nothing, so the name stays missing, which no program can open either.
 void make_fifo(const std::string& path);
+
+// While it lives, no file this process writes may grow beyond `bytes`: a
+// write past it fails as on a full disk. A system without such a limit
+// sets none, and active() says so.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::uint64_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  bool active_ = false;
+  std::uint64_t old_soft_ = 0, old_hard_ = 0;
+  void (*old_handler_)(int) = nullptr;
+};
 
 class RecordingRunner : public ProgramRunner {
  public:

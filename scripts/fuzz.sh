@@ -6,17 +6,23 @@
 # the input that did it is left in build-fuzz/artifacts/<target>/, and
 # belongs in fuzz/regressions/<target>/ once the fault is mended, so that
 # the normal suite replays it. Prints the executions of each target.
+#
+#     scripts/fuzz.sh [TARGET...]    # every target when none is named
+#
+# The paths given the targets are relative to the checkout: a target makes
+# them absolute before it enters its own work folder.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD  # the targets work in a folder of their own: every path given them is absolute
 
 seconds=${FUZZ_SECONDS:-20}
-build=$root/build-fuzz
+build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFUZZ=ON >/dev/null
-targets=()
-for source in fuzz/fuzz_*.cpp; do
-  targets+=("$(basename "$source" .cpp)")
-done
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  for source in fuzz/fuzz_*.cpp; do
+    targets+=("$(basename "$source" .cpp)")
+  done
+fi
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
 
 work=$(mktemp -d)
@@ -24,8 +30,9 @@ trap 'rm -rf "$work"' EXIT
 failed=()
 for t in "${targets[@]}"; do
   mkdir -p "$work/$t" "$build/artifacts/$t"
-  seeds=("$root/fuzz/corpus/$t")
-  [ -d "$root/fuzz/regressions/$t" ] && seeds+=("$root/fuzz/regressions/$t")
+  [ -d "fuzz/corpus/$t" ] || { echo "fuzz: no target $t"; exit 2; }
+  seeds=("fuzz/corpus/$t")
+  [ -d "fuzz/regressions/$t" ] && seeds+=("fuzz/regressions/$t")
   log="$build/artifacts/$t.log"
   # New finds go to the scratch folder; the stored corpus is only read.
   if "$build/bin/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=40000 \

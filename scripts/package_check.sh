@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the Debian package from build/, installs it on this machine like
-# any Debian tool (dpkg -i, then apt-get -f install for what it depends on),
-# and checks the installed programs: `karvel --version`, the installed
+# Builds the Debian package from build/, checks it with lintian (any error
+# or warning fails; an info kept on purpose has an override in the package
+# that says why), installs it on this machine like any Debian tool (apt
+# install ./FILE, which brings what it depends on), and checks the installed
+# programs: `karvel --version`, the installed
 # karvel started in tmux from an empty folder holding only a settings file
 # (it finds its help files in the installation: F10 on a station-wide row
 # shows that row's topic, the Help menu's first entry shows the manual),
@@ -11,8 +13,9 @@ cd "$(dirname "$0")/.."
 as_root=()
 [ "$(id -u)" -ne 0 ] && as_root=(sudo)
 
-# man shows the page; less is the manual's viewer where hiew is missing.
-for p in man-db less; do
+# man shows the page; less is the manual's viewer where hiew is missing;
+# lintian judges the package.
+for p in man-db less lintian; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     "${as_root[@]}" apt-get update -q
     DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q "$p"
@@ -23,9 +26,10 @@ cmake --build build
 rm -f build/station-consoles_*.deb
 (cd build && cpack -G DEB >/dev/null)
 package=$(ls build/station-consoles_*.deb)
+echo "lintian $package"
+lintian --info --display-info --fail-on error,warning "$package" || { echo "FAIL: lintian"; exit 1; }
 echo "Installing $package"
-"${as_root[@]}" dpkg -i "$package" || true
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get -f install -y -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install --reinstall -y -q "./$package"
 dpkg-query -W -f='${Status}\n' station-consoles | grep -q "install ok installed"
 
 installed=$(dpkg -L station-consoles | grep '/bin/karvel$')
@@ -69,6 +73,9 @@ keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 [ "$(ls -A "$WORK")" = "office.set" ] || { echo "FAIL: the folder now holds $(ls -A "$WORK" | tr '\n' ' ')"; FAILED=1; }
 
+# The English page, and the Russian one for a Russian reader.
 page=$(LANG=C.UTF-8 MANPAGER=cat MANWIDTH=80 man karvel 2>&1) || true
-grep -q "karvel - управляющая программа" <<<"$page" || { echo "FAIL: man karvel shows: $page"; FAILED=1; }
+grep -q "karvel - management console" <<<"$page" || { echo "FAIL: man karvel shows: $page"; FAILED=1; }
+page=$(LANG=C.UTF-8 MANPAGER=cat MANWIDTH=80 man -L ru karvel 2>&1) || true
+grep -q "karvel - управляющая программа" <<<"$page" || { echo "FAIL: man -L ru karvel shows: $page"; FAILED=1; }
 finish

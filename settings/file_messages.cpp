@@ -18,6 +18,7 @@ void message_at_field(const char* text, int blank_width) {
 
 void show_open_error() { message_at_field(" Ошибка открытия файла! "_cp, 24); }
 void show_file_not_suitable() { message_at_field(" Файл не подходит к станции! "_cp, 29); }
+void show_write_error() { message_at_field(" Ошибка записи файла! "_cp, 22); }
 void show_name_missing() { message_at_field(" Не задано имя файла! "_cp, 22); }
 void show_name_too_long() { message_at_field(" Слишком длинное имя файла! "_cp, 28); }
 
@@ -30,6 +31,11 @@ int show_result(const char* text, int column, int width, std::uint8_t colour) {
   int k = read_plain_key();
   print_at(column, 4, std::string(width, ' '), COLOR_BOX);
   return k;
+}
+
+int show_write_failure(int line_start, int column, int width) {
+  print_at(line_start, 4, std::string(column + width - line_start, ' '), COLOR_BOX);
+  return show_result("Ошибка записи файла! Файл не записан."_cp, column, width, COLOR_ALERT);
 }
 
 int show_unsuitable_configuration() {

@@ -61,11 +61,12 @@ void save_settings_file() {
       if (answer == 'Y' || answer == 'y') {
         // The old file is replaced only once the new one is complete.
         SettingsFileWriter writer;
-        if (!writer.begin() || !writer.commit(settings_image.karvel, karvel_image_size)) {
+        if (!writer.begin()) {
           show_open_error();
           continue;
         }
-        written = true;
+        written = writer.commit(settings_image.karvel, karvel_image_size);
+        if (!written) show_write_error();
       }
     }
     print_at(20, 4,

@@ -70,12 +70,8 @@ int station_to_file_transfer() {
     return show_result(link_failure_text(), result_column, result_width, COLOR_ALERT);
   }
   std::memcpy(settings_image.karvel, incoming, karvel_image_size);
-  if (!writer.commit(settings_image.karvel, karvel_image_size)) {
-    print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
-    int k = read_plain_key();
-    print_at(34, 4, std::string(22, ' '), COLOR_BOX);
-    return k;
-  }
+  if (!writer.commit(settings_image.karvel, karvel_image_size))
+    return show_write_failure(20, result_column, result_width);
   return show_result("Установки записаны в файл"_cp, result_column, result_width, COLOR_SELECT);
 }
 
@@ -119,9 +115,12 @@ int file_to_station_transfer() {
   std::memcpy(settings_image.karvel, incoming, karvel_image_size);
   draw_progress_line();
   TransferCourse course(2);
-  for (int i = 0; i < karvel_block_count; ++i) {
-    if (course.run([i] { return write_block(i); }) == TransferCourse::Unit::end) break;
-    show_karvel_progress(i);
+  {
+    platform::WorkUnderWay sending;
+    for (int i = 0; i < karvel_block_count; ++i) {
+      if (course.run([i] { return write_block(i); }) == TransferCourse::Unit::end) break;
+      show_karvel_progress(i);
+    }
   }
   // A send stopped or broken on the way leaves the station with part of
   // the file.

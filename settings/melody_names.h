@@ -29,7 +29,8 @@ class MelodyNameFile {
   // nor created.
   bool open();
   // Writes the 512 bytes back over the start of the file and closes it.
-  // False when the write failed.
+  // False when the write failed; the file then holds what it held when it
+  // was opened.
   bool write_back();
 
   // The 32 bytes of slot n (0..15); any other number gives an empty slot.
@@ -42,7 +43,13 @@ class MelodyNameFile {
  private:
   std::FILE* file_ = nullptr;
   std::array<std::uint8_t, file_size> bytes_{};
+  std::array<std::uint8_t, file_size> read_{};  // the file's start as it was opened
+  std::size_t read_size_ = 0;
 };
+
+// The melody screens' message at (34, 4) for a names file that could not
+// be opened, or (`writing`) written back; waits for a key.
+void show_names_file_error(bool writing);
 
 // A name's byte as the screen shows it.
 char shown_name_char(std::uint8_t byte);

@@ -209,7 +209,7 @@ std::string end_of_links(const std::string& name) {
 
 // Opening for update changes nothing in the file.
 bool may_write(const std::string& path) {
-  std::FILE* probe = std::fopen(path.c_str(), "r+b");
+  std::FILE* probe = platform::open_regular_file(path.c_str(), "r+b");
   if (!probe) return false;
   std::fclose(probe);
   return true;
@@ -218,6 +218,33 @@ bool may_write(const std::string& path) {
 bool write_blocks(std::FILE* f, const std::uint8_t* image, int size) {
   std::size_t blocks = static_cast<std::size_t>(size) / 256;
   return std::fwrite(image, 256, blocks, f) == blocks;
+}
+
+// A file larger than this is no settings file anyone keeps; it is not
+// overwritten in place, where its old content could not be put back.
+constexpr std::uintmax_t max_kept_content = 1u << 20;
+
+bool read_old_content(const std::string& path, std::vector<std::uint8_t>& out) {
+  std::error_code ec;
+  std::uintmax_t size = fs::file_size(path, ec);
+  if (ec || size > max_kept_content) return false;
+  std::FILE* f = platform::open_regular_file(path.c_str(), "rb");
+  if (!f) return false;
+  out.resize(static_cast<std::size_t>(size));
+  bool whole = std::fread(out.data(), 1, out.size(), f) == out.size() && std::fgetc(f) == EOF && !std::ferror(f);
+  std::fclose(f);
+  return whole;
+}
+
+// The file's content becomes `data`, on the disk, over its old bytes.
+bool overwrite(const std::string& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* f = platform::open_regular_file(path.c_str(), "r+b");
+  if (!f) return false;
+  bool ok = std::fwrite(data, 1, size, f) == size && platform::sync_file(f);
+  ok = std::fclose(f) == 0 && ok;
+  std::error_code ec;
+  if (ok && fs::file_size(path, ec) != size && !ec) fs::resize_file(path, size, ec);
+  return ok && !ec;
 }
 
 bool regular_file(const fs::directory_entry& entry) {
@@ -284,10 +311,12 @@ bool SettingsFileWriter::begin() {
   if (file_ && exists && (fs::hard_link_count(target_, ec) != 1 || !platform::take_mode_and_owner(file_, target_)))
     drop_temporary();
   if (!file_) in_place_ = exists;
+  if (file_ || in_place_) under_way_.emplace();
   return file_ || in_place_;
 }
 
 bool SettingsFileWriter::commit(const std::uint8_t* image, int size) {
+  under_way_.reset();
   if (in_place_) {
     in_place_ = false;
     return write_in_place(image, size);
@@ -308,6 +337,7 @@ bool SettingsFileWriter::commit(const std::uint8_t* image, int size) {
 void SettingsFileWriter::discard() {
   drop_temporary();
   in_place_ = false;
+  under_way_.reset();
 }
 
 void SettingsFileWriter::drop_temporary() {
@@ -321,14 +351,14 @@ void SettingsFileWriter::drop_temporary() {
   }
 }
 
-// Without a temporary file the old content is overwritten where it lies; a
-// longer old file is then cut to the image.
+// Without a temporary file the image is written where the old content
+// lies. That content is read first and put back when the write fails, so
+// the file is always the old one or the new one; a longer old file is cut
+// to the image.
 bool SettingsFileWriter::write_in_place(const std::uint8_t* image, int size) {
-  std::FILE* f = std::fopen(target_.c_str(), "r+b");
-  if (!f) return false;
-  bool ok = write_blocks(f, image, size) && platform::sync_file(f);
-  ok = std::fclose(f) == 0 && ok;
-  std::error_code ec;
-  if (ok && fs::file_size(target_, ec) != static_cast<std::uintmax_t>(size) && !ec) fs::resize_file(target_, size, ec);
-  return ok && !ec;
+  std::vector<std::uint8_t> old;
+  if (!read_old_content(target_, old)) return false;
+  if (overwrite(target_, image, static_cast<std::size_t>(size))) return true;
+  overwrite(target_, old.data(), old.size());
+  return false;
 }

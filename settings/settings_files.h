@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform.h"
 
 // Runs inside the window the caller drew (draw_box (18, 3, 59, 20)).
 // 0: a name was chosen (settings_state.file_name); 27: Esc at the list;
@@ -38,8 +41,10 @@ FileRead read_settings_file(std::uint8_t* out, int size);
 // written and put on the disk. A symbolic link stays a link: the file it
 // points to is written. Where no new file can be made beside it (a folder
 // the user may not write), or the new one could not keep the owner, an
-// existing file is overwritten in place. Dropping the writer before commit
-// leaves the old file as it was.
+// existing file is overwritten in place, and its old content put back if
+// that write fails. Dropping the writer before commit leaves the old file
+// as it was; until then a save is under way, so input that ends meanwhile
+// ends the program with the old file kept.
 class SettingsFileWriter {
  public:
   SettingsFileWriter() = default;
@@ -51,8 +56,7 @@ class SettingsFileWriter {
   // write-protected, or a new file where none can be made).
   bool begin();
   // Writes the image in blocks of 256 bytes and puts the file in place;
-  // false (and the old file kept, unless it was being written in place)
-  // when any step fails.
+  // false, with the old file kept, when any step fails.
   bool commit(const std::uint8_t* image, int size);
   void discard();
 
@@ -64,6 +68,7 @@ class SettingsFileWriter {
   std::string temporary_;  // the new file beside it, while there is one
   std::FILE* file_ = nullptr;
   bool in_place_ = false;
+  std::optional<platform::WorkUnderWay> under_way_;
 };
 
 // Messages at the dialog's name field for a typed name that cannot be

@@ -92,7 +92,8 @@ int station_to_file_transfer() {
   }
   bar.fill();
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
-  if (!writer.commit(settings_image.tomrik, tomrik_image_size)) return open_error_at_field();
+  if (!writer.commit(settings_image.tomrik, tomrik_image_size))
+    return show_write_failure(field_column, field_column, field_width);
   return show_result("Установки записаны в файл"_cp, field_column, field_width, COLOR_SELECT);
 }
 
@@ -122,12 +123,15 @@ int file_to_station_transfer() {
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
   MarkBar bar;
   TransferCourse course(2);
-  for (const TomrikRecordStep& step : plan_for_station()) {
-    // The identity record is the station's own.
-    if (step.group != facts::tomrik_identity_group &&
-        course.run([&] { return write_record(step); }) == TransferCourse::Unit::end)
-      break;
-    bar.mark(step.marks_after);
+  {
+    platform::WorkUnderWay sending;
+    for (const TomrikRecordStep& step : plan_for_station()) {
+      // The identity record is the station's own.
+      if (step.group != facts::tomrik_identity_group &&
+          course.run([&] { return write_record(step); }) == TransferCourse::Unit::end)
+        break;
+      bar.mark(step.marks_after);
+    }
   }
   // A send stopped or broken on the way leaves the station with part of
   // the file.

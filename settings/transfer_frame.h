@@ -11,10 +11,17 @@
 // blanks its field again.
 void show_open_error();
 void show_file_not_suitable();
+// A file that was opened but could not be written whole (the disk is full,
+// the device failed); the old one is kept.
+void show_write_error();
 
 // A result text centred in a field of `width` at (column, 4); waits for a
 // key, blanks the field and returns the key (0 for an extended key).
 int show_result(const char* text, int column, int width, std::uint8_t colour);
+// The result of a transfer whose file could not be written: the line from
+// `line_start` to the end of the field is blanked first (the progress line
+// stands there), then the text is shown as a result.
+int show_write_failure(int line_start, int column, int width);
 // tomrik's refusal of a file for another configuration, at (34, 4) as it
 // stands (not centred); waits for a key, blanks the line, returns the key.
 int show_unsuitable_configuration();

@@ -57,8 +57,10 @@ TEST(SerialPath, PortNamesMapToDevicesAndTheEnvironmentOverrides) {
   unsetenv("STATION_COM2");
   EXPECT_EQ(platform::serial_device_path("COM1"), "/dev/ttyS0");
   EXPECT_EQ(platform::serial_device_path("COM2"), "/dev/ttyS1");
-  setenv("STATION_COM1", "/tmp/line", 1);
+  setenv("STATION_COM1", " /tmp/line\t", 1);
   EXPECT_EQ(platform::serial_device_path("COM1"), "/tmp/line");
+  setenv("STATION_COM1", "  ", 1);  // blank is unset
+  EXPECT_EQ(platform::serial_device_path("COM1"), "/dev/ttyS0");
   unsetenv("STATION_COM1");
   EXPECT_EQ(platform::serial_device_path("COM3"), "");
 }

@@ -115,6 +115,29 @@ TEST_F(SafeSave, AFileWithOtherNamesIsWrittenInPlaceSoEveryNameSeesIt) {
   EXPECT_EQ(fs::hard_link_count("st.set"), 2u);
 }
 
+// A disk that is full after 4096 bytes: the write in place fails half way
+// and the 100 old bytes are put back under both names; the save command
+// says the file was not written, in a text of its own.
+TEST_F(SafeSave, AnInPlaceWriteThatFailsLeavesTheOldContentAndTheSaveSaysSo) {
+  const std::vector<std::uint8_t> old(100, 0x5A);
+  write_file("st.set", old);
+  fs::create_hard_link("st.set", "copy.set");
+  test::KeySpy spy{&services.keys, [] { return test::utf8_at(20, 4, 57); }};
+  platform::services().keys = &spy;
+  type("st");
+  keys({key::enter, 'y', 'x', 'x'});
+  {
+    platform::FileSizeLimit full_disk(4096);
+    ASSERT_TRUE(full_disk.active());
+    save_settings_file();
+  }
+  EXPECT_EQ(read_file("st.set"), old);
+  EXPECT_EQ(read_file("copy.set"), old);
+  EXPECT_TRUE(spy.saw("Ошибка записи файла!"));
+  EXPECT_TRUE(spy.saw("Файл не записан."));
+  EXPECT_FALSE(spy.saw("Ошибка открытия"));
+}
+
 TEST_F(SafeSave, AWritableFileInAFolderThatMayNotBeWrittenIsWrittenInPlace) {
   auto longer = old_file;
   longer.resize(karvel_image_size + 100, 0x22);  // cut to the image once written

@@ -148,6 +148,41 @@ TEST_F(KarvelTransfer, AFileThatCannotBeWrittenEndsTheCommand) {
   EXPECT_EQ(services.keys.left(), 0u);
 }
 
+// No new file can be made beside a file with other names: it is written in
+// place, and a write that fails on the way (here the disk is full after
+// 4096 bytes) puts its 100 old bytes back. The result says so over the
+// whole progress line.
+TEST_F(KarvelTransfer, AnInPlaceWriteThatFailsPutsTheOldFileBackAndSaysSo) {
+  const std::vector<std::uint8_t> old(100, 0x5A);
+  write_file("keep.set", old);
+  fs::create_hard_link("keep.set", "other.set");
+  choose("keep");
+  keys({'y'});
+  later(key::esc);
+  platform::FileSizeLimit full_disk(4096);
+  ASSERT_TRUE(full_disk.active());
+  station_to_file();
+  EXPECT_EQ(station->blocks_read, 2048);
+  EXPECT_EQ(spy.count(std::string(16, ' ') + "  Ошибка записи файла! Файл не записан.  "), 1);
+  EXPECT_EQ(spy.count("Ошибка открытия"), 0);
+  EXPECT_EQ(read_file("keep.set"), old);
+  EXPECT_EQ(read_file("other.set"), old);
+}
+
+// The input ends (the terminal is gone) half way: the program ends as a
+// signal would end it, the new file beside the old one removed.
+TEST_F(KarvelTransfer, InputThatEndsDuringTheTransferEndsTheProgramAndKeepsTheOldFile) {
+  write_file("keep.set", {9, 8, 7});
+  station->on_block = [&](int address) {
+    if (address == 0x8000 + 16 * 300) services.keys.end_input();
+  };
+  choose("keep");
+  keys({'y'});
+  EXPECT_EXIT(station_to_file(), ::testing::ExitedWithCode(1), "input ended during a transfer");
+  EXPECT_EQ(read_file("keep.set"), (std::vector<std::uint8_t>{9, 8, 7}));
+  EXPECT_EQ(directory_names(), std::vector<std::string>{"keep.set"});
+}
+
 TEST_F(KarvelTransfer, WithoutAStationNothingStarts) {
   link_state.station_connected = 0;
   keys({'x'});

@@ -1,8 +1,8 @@
 // The station display on a virtual clock: events from the in-process station
 // move the subscriber and line table, each is logged to "protokol.txt", and
 // finished city calls reach "tarif.dat" timed by the calendar clock. Events
-// naming subscribers, lines or channels beyond the tables are logged and
-// change nothing they cannot.
+// naming subscribers, lines, channels or digits beyond the tables are logged
+// and not applied.
 #include <ctime>
 #include <memory>
 
@@ -126,7 +126,7 @@ TEST_F(StationDisplay, RingingHoldAndConferenceShowTheirModes) {
   event({136, 2}, 1800);
   event({137, 3, 6}, 1900);     // line 3 held by 16
   event({138, 7, 8}, 2000);     // 17 held by 18
-  event({139, 0x71, 0x03, 0x01}, 2100);  // line 1, 11, 12, 19 on channel 7: six pieces at most
+  event({139, 0x61, 0x03, 0x01}, 2100);  // line 1, 11, 12, 19 on channel 6, the last the bar has
   leave_at(3000);
   station_display_screen();
   EXPECT_EQ(subscriber_row(3, 10, 31), "Занят       Вн. вызов   Абн. 14");
@@ -171,36 +171,44 @@ TEST_F(StationDisplay, EveryEventIsLoggedAsALineOfItsOwn) {
   EXPECT_EQ(record[11], 0);
 }
 
-TEST_F(StationDisplay, HostileEventsAreLoggedAndChangeNothingBeyondTheTables) {
-  Bytes many_digits = {141, 3, 1, 40};
-  many_digits.resize(4 + 40, 1);
-  const Bytes events[] = {{129, 0},  {129, 200},   {130, 17},        {131, 5},        {132, 0},
-                          {133, 3, 99}, {134, 9, 3}, {137, 0, 40},   {138, 17, 2},    {135, 250},
-                          {141, 3, 7, 0}, {141, 20, 1, 0}, many_digits, {139, 0xFF, 0xFF, 0xFF}, {132, 1}};
+// On a station of two lines and twelve subscribers, events that name what
+// the tables cannot show are logged as they came and applied nowhere: no
+// row changes, no call is started or recorded. A call of 21 digits, all a
+// record holds, still counts.
+TEST_F(StationDisplay, HostileEventsAreLoggedAndOtherwiseNotApplied) {
+  link_state.city_line_count = 2;
+  link_state.subscriber_count = 12;
+  Bytes longest = {141, 3, 1, 21}, too_long = {141, 4, 2, 22};
+  longest.resize(4 + 21, 1);
+  too_long.resize(4 + 22, 2);
+  const Bytes events[] = {{129, 0},       {129, 13},          {130, 200},        {131, 3},
+                          {133, 3, 99},   {134, 9, 3},        {137, 0, 4},       {138, 13, 2},
+                          {141, 3, 7, 0}, {141, 20, 1, 0},    {141, 3, 1, 1, 13}, too_long,
+                          {139, 0x71, 0x04, 0}, {139, 0x04, 0x01, 0}, {139, 0x11, 0x00, 0x10},
+                          {139, 0xFF, 0xFF, 0xFF}, longest,   {132, 1}};
   std::uint64_t at = 1500;
   for (const Bytes& e : events) event(e, at += 100);
   leave_at(at + 1000);
   station_display_screen();
   const std::string log = log_text();
-  for (const char* line : {"\r\nВнутренняя линия 200 занята", "\r\nВнутренняя линия 17 освободилась",
-                           "\r\nГородская линия 5 занята", "\r\nВызов абонента 99 абонентом 3",
-                           "\r\nВызов абонента 3 из гор. линии 9", "\r\nАбонент 17 на удержании абонентом 2"})
+  for (const char* line : {"\r\nСобытие 129 не отображено: 0", "\r\nСобытие 130 не отображено: 200",
+                           "\r\nСобытие 133 не отображено: 3 99", "\r\nСобытие 141 не отображено: 3 1 1 13",
+                           "\r\nСобытие 139 не отображено: 113 4 0",
+                           "\r\nСобытие 139 не отображено: 255 255 255"})
     EXPECT_NE(log.find(line), std::string::npos) << line;
-  // Every party of 0xFF 0xFF 0xFF is in the conference on channel 15; the
-  // bar stops at its sixth place.
-  for (int k = 1; k <= 16; ++k) {
-    EXPECT_EQ(subscriber_row(k, 22, 9), "Конференц") << k;
-    EXPECT_EQ(subscriber_row(k, 42, 36), repeat("─────│", 5) + "─────┤") << k;
+  EXPECT_NE(log.find("Событие 141 не отображено: 4 2 22 2 2"), std::string::npos);
+  const std::string last = "\r\nГородская линия 1 освободилась";
+  ASSERT_GE(log.size(), last.size());
+  EXPECT_EQ(log.substr(log.size() - last.size()), last);
+  for (int k = 1; k <= 12; ++k) {
+    EXPECT_EQ(subscriber_row(k, 10, 21), "Свободен" + std::string(13, ' ')) << k;
+    EXPECT_EQ(subscriber_row(k, 42, 36), no_bar) << k;
   }
-  EXPECT_EQ(utf8_at(1, 19, 41), std::string(41, ' '));
-  EXPECT_EQ(utf8_at(1, 25, 80), std::string(80, ' '));
-  EXPECT_EQ(utf8_at(78, 10, 3), "   ");
-  EXPECT_EQ(subscriber_row(2, 34, 8), std::string(8, ' '));
-  // Only the well-formed call was recorded, with the 21 digits a record has.
+  EXPECT_EQ(line_row(2, 10, 21), "Свободна" + std::string(13, ' '));
+  for (const PartyState& p : run.station_display.subscribers) EXPECT_EQ(p.mode, 0);
   Bytes record = read_file("tarif.dat");
   ASSERT_EQ(record.size(), 32u);
   EXPECT_EQ(record[0], 3);
-  EXPECT_EQ(record[1], 1);
   EXPECT_EQ(Bytes(record.begin() + 11, record.end()), Bytes(21, '1'));
   for (const CallUnderWay& call : run.station_display.calls) EXPECT_EQ(call.subscriber, 0);
 }

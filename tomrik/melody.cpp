@@ -174,11 +174,6 @@ int run_parameters(MelodyNameFile& names) {
   }
 }
 
-void show_file_error() {
-  print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
-  read_plain_key();
-}
-
 }  // namespace
 
 void melody_screen() {
@@ -190,7 +185,7 @@ void melody_screen() {
   }
   MelodyNameFile names;
   if (!names.open()) {
-    show_file_error();
+    show_names_file_error(false);
     return;
   }
   link_rts_on();
@@ -202,5 +197,5 @@ void melody_screen() {
     link_error_box(status);
     return;
   }
-  if (!names.write_back()) show_file_error();
+  if (!names.write_back()) show_names_file_error(true);
 }

@@ -4,10 +4,12 @@
 // writes a line per event to "protokol.txt", and records each finished city
 // call in "tarif.dat", timed by the computer's clock.
 //
-// Every byte of an event comes from the station: a subscriber code or line
-// that no row of the tables has leaves the state as it was (the event is
-// still logged), and nothing the station sends is used as a position
-// without a bound.
+// Every byte of an event comes from the station: an event that names what
+// the tables cannot show (a subscriber or line outside the station, a
+// channel beyond the bar's six, a dialled number longer than a call record
+// holds, a digit code no dial has) is written to the log as it came and
+// otherwise not applied: no state, no call record, no redraw. Nothing the
+// station sends is used as a position without a bound.
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -15,6 +17,7 @@
 
 #include "cp866.h"
 #include "facts/station_facts.h"
+#include "files.h"
 #include "link/link.h"
 #include "platform.h"
 #include "screen.h"
@@ -197,8 +200,72 @@ std::string connection_log(const Parties& list) {
   return text;
 }
 
-// Puts the event into the state; returns its log line, empty for an event
-// that has none. p[0] is the code, p[1..] its bytes.
+// ---------------------------------------------------------- hostile events
+
+bool station_subscriber(int code) { return code >= 1 && code <= subscriber_count(); }
+bool station_line(int line) { return line >= 1 && line <= line_count(); }
+
+bool connection_fits(int p1, int p2, int p3) {
+  if (p1 / 16 > bar_channels) return false;
+  const Parties list = connection_parties(p1, p2, p3);
+  for (int i = 0; i < list.count; ++i) {
+    const int party = list.party[i];
+    if (party > line_party ? !station_line(party - line_party) : !station_subscriber(party)) return false;
+  }
+  return true;
+}
+
+bool call_start_fits(const int* p) {
+  if (!station_subscriber(p[1]) || !station_line(p[2]) || p[3] > call_number_places) return false;
+  for (int i = 0; i < p[3]; ++i)
+    if (p[4 + i] < 1 || p[4 + i] > 12) return false;
+  return true;
+}
+
+// Whether the event names only what the tables show. p[0] is the code,
+// p[1..] its bytes.
+bool event_fits(const int* p) {
+  switch (p[0]) {
+    case off_hook:
+    case on_hook:
+    case stop_ringing: return station_subscriber(p[1]);
+    case line_seized:
+    case line_released:
+    case ring_from_city: return station_line(p[1]);
+    case internal_call:
+    case subscriber_held: return station_subscriber(p[1]) && station_subscriber(p[2]);
+    case city_call:
+    case line_on_hold: return station_line(p[1]) && station_subscriber(p[2]);
+    case connection: return connection_fits(p[1], p[2], p[3]);
+    case city_call_starts: return call_start_fits(p);
+    default: return true;
+  }
+}
+
+// The parameter bytes that follow an event's code.
+int parameter_count(const int* p) {
+  switch (p[0]) {
+    case internal_call:
+    case city_call:
+    case line_on_hold:
+    case subscriber_held: return 2;
+    case connection: return 3;
+    case city_call_starts: return 3 + std::clamp(p[3], 0, 255);
+    default: return p[0] >= off_hook && p[0] <= city_call_starts ? 1 : 0;
+  }
+}
+
+// The log line of an event that was not applied: its code and bytes.
+std::string refused_event_log(const int* p) {
+  std::string text = format("Событие %d не отображено:"_cp, p[0]);
+  for (int i = 1; i <= parameter_count(p); ++i) text += format(" %d", p[i]);
+  return text;
+}
+
+// ------------------------------------------------------------ state change
+
+// Puts an event that fits into the state; returns its log line, empty for
+// an event that has none. p[0] is the code, p[1..] its bytes.
 std::string apply_event(const int* p, DisplayFiles& files) {
   switch (p[0]) {
     case off_hook:
@@ -355,7 +422,7 @@ void draw_table() {
 // A file the display cannot open: its message, a key, and the display goes
 // on without it.
 std::FILE* open_for_appending(const char* name, const char* message) {
-  std::FILE* f = std::fopen(name, "ab");
+  std::FILE* f = platform::open_regular_file(name, "ab");
   if (!f) {
     put_text(message);
     put_text("\r\n");
@@ -382,6 +449,10 @@ void station_display_screen() {
     LinkResult status = link_poll_event(frame);
     if (status == link_interrupted) break;
     if (status != link_ok) continue;  // a failed poll is not shown; polling goes on
+    if (!event_fits(frame)) {
+      log_event(refused_event_log(frame), files.log);
+      continue;
+    }
     log_event(apply_event(frame, files), files.log);
     // The first table replaces whatever a file's message left on the screen.
     if (!drawn) clear_screen();

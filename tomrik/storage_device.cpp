@@ -15,6 +15,7 @@
 #include "call_records.h"
 #include "cp866.h"
 #include "day_night_times.h"
+#include "files.h"
 #include "link/link.h"
 #include "platform.h"
 #include "screen.h"
@@ -324,7 +325,7 @@ struct Storage {
   void learn_file_records() {
     if (in_file_known) return;
     in_file_known = true;
-    std::FILE* f = std::fopen("tarif.dat", "rb");
+    std::FILE* f = platform::open_regular_file("tarif.dat", "rb");
     if (!f) return;
     FileRecord r;
     while (std::fread(r.data(), 1, r.size(), f) == r.size()) in_file.insert(r);
@@ -483,7 +484,7 @@ void storage_device_screen() {
   draw_box(11, 19, 58, 2);
   for (int i = 0; i < 8; ++i) s.draw_item(i, i == 0 ? COLOR_SELECT : COLOR_BOX);
   hint_storage_menu();
-  s.file = std::fopen("tarif.dat", "ab");
+  s.file = platform::open_regular_file("tarif.dat", "ab");
   if (!s.file) {
     print_at(message_column, 20, "Ошибка открытия файла тарификации."_cp, COLOR_ALERT);
     read_key();

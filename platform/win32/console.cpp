@@ -208,7 +208,7 @@ void ConsoleBackend::take_events(DWORD count) {
   if (!ReadConsoleInputW(input_, records, count, &got)) {
     // The console is gone: no key will ever come.
     stop();
-    std::exit(1);
+    end_without_keys();
   }
   for (DWORD i = 0; i < got; ++i)
     if (records[i].EventType == KEY_EVENT) win32::append_key_bytes(records[i].Event.KeyEvent, pending_);

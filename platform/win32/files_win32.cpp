@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <string>
@@ -24,6 +25,25 @@ std::string temporary_name(const std::string& target, int attempt) {
 }
 
 }  // namespace
+
+// Windows has no FIFO in a folder, but a device name ("con", "com1", "nul")
+// opens anywhere: only a file on a disk is kept.
+std::FILE* open_regular_file(const char* path, const char* mode) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    errno = EISDIR;
+    return nullptr;
+  }
+  std::FILE* file = std::fopen(path, mode);
+  if (!file) return nullptr;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  if (handle == INVALID_HANDLE_VALUE || GetFileType(handle) != FILE_TYPE_DISK) {
+    std::fclose(file);
+    errno = EINVAL;
+    return nullptr;
+  }
+  return file;
+}
 
 std::FILE* create_temporary_beside(const std::string& target, std::string& temporary) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
@@ -60,6 +80,10 @@ std::FILE* create_temporary_beside(const std::string& target, std::string& tempo
 bool take_mode_and_owner(std::FILE* file, const std::string& original) {
   (void)file;
   return GetFileAttributesA(original.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool set_file_length(std::FILE* file, long size) {
+  return std::fflush(file) == 0 && _chsize_s(_fileno(file), size) == 0;
 }
 
 bool sync_file(std::FILE* file) {

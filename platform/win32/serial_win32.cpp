@@ -1,6 +1,9 @@
-// The serial port on Windows: "COM1" or "COM2" through the Win32
+// The serial port on Windows: "COM1" or "COM2" (or the port that
+// STATION_COM1 / STATION_COM2 name) through the Win32
 // communications functions, one ReadFile or WriteFile per byte.
 #include "serial_win32.h"
+
+#include <cctype>
 
 #include "platform.h"
 #include "serial.h"
@@ -54,6 +57,16 @@ COMMTIMEOUTS timeouts_for_read(int read_ms) {
   }
   t.ReadTotalTimeoutConstant = static_cast<DWORD>(read_ms);
   return t;
+}
+
+bool is_com_port_name(const std::string& text) {
+  if (text.size() < 4 || text.size() > 6) return false;
+  for (int i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(text[i])) != "COM"[i]) return false;
+  if (text[3] == '0') return false;
+  for (std::size_t i = 3; i < text.size(); ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  return std::stoi(text.substr(3)) <= 256;
 }
 
 }  // namespace win32
@@ -147,8 +160,15 @@ bool is_serial_speed(int baud) {
   return false;
 }
 
-// The programs' port names are the device names the system knows.
-std::string serial_device_path(const std::string& name) { return name == "COM1" || name == "COM2" ? name : std::string(); }
+// The programs' port names are the device names the system knows. A port
+// the user chooses by name goes through the device namespace, the one way
+// CreateFileA opens COM10 and above.
+std::string serial_device_path(const std::string& name) {
+  if (serial_port_number(name) == 0) return {};
+  std::string chosen = serial_device_chosen(name);
+  if (chosen.empty()) return name;
+  return win32::is_com_port_name(chosen) ? "\\\\.\\" + chosen : chosen;
+}
 
 // Windows sets a USB adapter's latency timer in the driver's own
 // properties, not through the port: the driver here has no such setting.

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace platform::win32 {
 
 // Raw 8N1 at `baud` with no flow control of any kind; RTS is left to
@@ -16,5 +18,8 @@ void apply_line_settings(DCB& dcb, int baud);
 // WriteFile after 51 ms. 0 or less: a read returns at once with what is
 // there.
 COMMTIMEOUTS timeouts_for_read(int read_ms);
+
+// "COM1" .. "COM256" in any case, the names Windows gives serial ports.
+bool is_com_port_name(const std::string& text);
 
 }  // namespace platform::win32

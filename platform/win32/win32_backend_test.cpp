@@ -153,11 +153,24 @@ TEST(Win32Serial, OneByteReadsGiveUpAfterTheProgramsTimes) {
   EXPECT_EQ(at_once.ReadTotalTimeoutMultiplier + at_once.ReadTotalTimeoutConstant, 0u);
 }
 
-TEST(Win32Serial, OnlyTheTwoPortNamesAndTheProgramsSpeedsAreKnown) {
+TEST(Win32Serial, TwoPortNamesTheEnvironmentsPortsAndTheProgramsSpeedsAreKnown) {
   EXPECT_EQ(serial_device_path("COM1"), "COM1");
   EXPECT_EQ(serial_device_path("COM2"), "COM2");
   EXPECT_EQ(serial_device_path("COM3"), "");
   EXPECT_EQ(serial_device_path("\\\\.\\COM1"), "");
+  // A USB adapter's port named in the environment, through the device
+  // namespace; a text that is no port name is taken as it is.
+  _putenv_s("STATION_COM1", " com12 ");
+  _putenv_s("STATION_COM2", "\\\\.\\COM10");
+  EXPECT_EQ(serial_device_path("COM1"), "\\\\.\\com12");
+  EXPECT_EQ(serial_device_path("COM2"), "\\\\.\\COM10");
+  for (const char* other : {"COM0", "COM257", "COMX", "COM"}) {
+    _putenv_s("STATION_COM1", other);
+    EXPECT_EQ(serial_device_path("COM1"), other);
+  }
+  _putenv_s("STATION_COM1", "");
+  _putenv_s("STATION_COM2", "");
+  EXPECT_EQ(serial_device_path("COM1"), "COM1");
   for (int baud : {4800, 9600, 19200, 38400, 57600}) EXPECT_TRUE(is_serial_speed(baud)) << baud;
   for (int baud : {0, 2400, 115200}) EXPECT_FALSE(is_serial_speed(baud)) << baud;
   auto port = make_system_serial_port();

@@ -5,14 +5,16 @@
 #   scenario.sh LINUX_BIN WINDOWS_BIN
 #
 # LINUX_BIN holds stationsim, WINDOWS_BIN the .exe files and help files.
-# The environment names the prepared Wine prefix (WINEPREFIX) and the path
-# its COM1 stands for (STATION_WINE_COM1): Wine's registry maps COM1 to that
-# path (the Ports key), so its dosdevices link com1 leads there, and the
-# simulator's line is linked at it.
+# The environment names the prepared Wine prefix (WINEPREFIX) and the paths
+# its COM1 and COM12 stand for (STATION_WINE_COM1, STATION_WINE_COM12):
+# Wine's registry maps the ports to those paths (the Ports key), so its
+# dosdevices links com1 and com12 lead there, and the simulator's line is
+# linked at one of them.
 source "$(dirname "$0")/../e2e/lib.bash"
 
 WINBIN=$(cd "${2:?the folder of the Windows programs}" && pwd)
 : "${WINEPREFIX:?a prepared Wine prefix}" "${STATION_WINE_COM1:?the path Wine maps COM1 to}"
+: "${STATION_WINE_COM12:?the path Wine maps COM12 to}"
 export WINEPREFIX WINEDEBUG=-all
 
 # Wine ends with the scenario: its server holds the simulator's line.
@@ -26,12 +28,17 @@ trap cleanup_wine EXIT
 
 # start_wine_station ARGS...: stationsim with the arguments, its line at
 # Wine's COM1.
-start_wine_station() {
-  "$BIN/stationsim" --link "$STATION_WINE_COM1" "$@" >"$WORK/sim.log" 2>&1 &
+start_wine_station() { start_wine_station_at "$STATION_WINE_COM1" "$@"; }
+
+# start_wine_station_at PATH ARGS...: the same with the line at PATH (the
+# path another Wine port stands for).
+start_wine_station_at() {
+  local line=$1 i
+  shift
+  "$BIN/stationsim" --link "$line" "$@" >"$WORK/sim.log" 2>&1 &
   SIM_PID=$!
-  local i
   for ((i = 0; i < 50; i++)); do
-    [ -e "$STATION_WINE_COM1" ] && return 0
+    [ -e "$line" ] && return 0
     sleep 0.1
   done
   echo "FAIL: the station simulator did not start"
@@ -52,9 +59,12 @@ expect_com1_is_the_station() {
   fi
 }
 
-# start_wine_program NAME.exe: runs the program in the work folder.
+# start_wine_program NAME.exe [VARIABLE=VALUE...]: runs the program in the
+# work folder, with those variables in its environment.
 start_wine_program() {
-  start_program "cd '$WORK' && wine '$WINBIN/$1' 2>>'$WORK/wine.log'"
+  local program=$1
+  shift
+  start_program "cd '$WORK' && env ${*@Q} wine '$WINBIN/$program' 2>>'$WORK/wine.log'"
 }
 
 # press KEY...: one key at a time. Wine's terminal console reads an Esc

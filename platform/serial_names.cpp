@@ -1,0 +1,27 @@
+// The port names the programs know and the environment variables that put
+// another device behind them, alike on every system.
+#include <cstdlib>
+
+#include "serial.h"
+
+namespace platform {
+
+int serial_port_number(const std::string& name) {
+  if (name == "COM1") return 1;
+  if (name == "COM2") return 2;
+  return 0;
+}
+
+std::string serial_device_chosen(const std::string& name) {
+  int number = serial_port_number(name);
+  if (number == 0) return {};
+  const char* value = std::getenv(number == 1 ? "STATION_COM1" : "STATION_COM2");
+  std::string chosen = value ? value : "";
+  // "set STATION_COM1=COM5 && karvel" in cmd keeps the blank before "&&".
+  const char* blanks = " \t\r\n";
+  std::size_t first = chosen.find_first_not_of(blanks);
+  if (first == std::string::npos) return {};
+  return chosen.substr(first, chosen.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace platform

@@ -389,6 +389,7 @@ bool open_trace(std::FILE*& file) {
 }
 
 void print_events_until_esc() {
+  LinkSilenceNote silence;
   for (;;) {
     LinkResult result = link_poll_event(link_buffer);
     if (result == link_interrupted) return;

@@ -445,6 +445,7 @@ void station_display_screen() {
   files.calls = open_for_appending("tarif.dat", "Ошибка открытия файла тарификации."_cp);
   int frame[event_frame_size] = {};
   bool drawn = false;
+  LinkSilenceNote silence;
   for (;;) {
     LinkResult status = link_poll_event(frame);
     if (status == link_interrupted) break;

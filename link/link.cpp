@@ -428,7 +428,7 @@ void link_rts_off() {
 
 LinkResult link_read_block(int address, int count) {
   count = clamp_count(count);
-  address &= 0xFFFF;
+  address &= facts::karvel_address_mask;
   if (link_state.file_mode)
     return file_image && file_image->read(address, count, link_buffer) ? link_ok : link_failed;
   if (!link_state.station_connected) return link_ok;
@@ -438,12 +438,12 @@ LinkResult link_read_block(int address, int count) {
 // The raw block read of the speed search, sent before the link counts as
 // connected.
 LinkResult link_probe_block(int address, int count) {
-  return close_frame(read_block_frame(address & 0xFFFF, clamp_count(count)));
+  return close_frame(read_block_frame(address & facts::karvel_address_mask, clamp_count(count)));
 }
 
 int link_write_block(int address, int count) {
   count = clamp_count(count);
-  address &= 0xFFFF;
+  address &= facts::karvel_address_mask;
   if (link_state.file_mode)
     return file_image && file_image->write(address, count, link_buffer) ? link_ok : link_failed;
   if (!link_state.station_connected) return link_ok;

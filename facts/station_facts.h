@@ -10,6 +10,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "karvel_memory.h"
+#include "tomrik_records.h"
+
 namespace facts {
 
 enum class Model { karvel, tomrik };
@@ -77,17 +80,7 @@ constexpr int karvel_speed_index(int baud) {
 
 // ---- karvel memory and settings image -------------------------------------
 
-// The configuration window 0x8000..0xFFFF is the settings image: image
-// offset = station address - karvel_window.
-inline constexpr int karvel_window = 0x8000;
-inline constexpr int karvel_image_size = 0x8000;
-// Fixed places at the start of the window.
-inline constexpr int karvel_identity_address = 0x8000;  // 8 ASCII characters
-inline constexpr int karvel_identity_size = 8;
-inline constexpr int karvel_first_line_port_address = 0x801F;
-inline constexpr int karvel_speed_address = 0x8029;         // the exchange speed setting, 0..3
-inline constexpr int karvel_access_codes_address = 0x80F0;  // codes 1..7, 16-bit, high byte first
-inline constexpr int karvel_access_code_count = 7;
+// The places of the configuration window are in karvel_memory.h.
 
 // Bytes the station keeps to itself: the fields its screens only show. A
 // write to them is acknowledged and not stored, so a write is never found
@@ -100,19 +93,6 @@ constexpr bool karvel_kept_by_station(int address) {
          address == 0x8028 || address == 0x802B || address == 0x8032 || address == 0x8033 ||
          (address >= 0x80E4 && address <= 0x80E7);
 }
-
-// The phone books: the station book and the pool the individual books
-// point into, each of 99 cells of 32 digit codes (cell k at base + 32 k).
-// Every port has nine entries into the pool at this offset of its block.
-// A cell is in use when its first byte is 1..254; an entry names a pool
-// cell, or is 255 for none yet, or 0 for an entry the port may not have.
-inline constexpr int karvel_station_book = 0xE000;
-inline constexpr int karvel_book_pool = 0xC000;
-inline constexpr int karvel_book_cells = 99;
-inline constexpr int karvel_book_cell_size = 32;
-inline constexpr int karvel_port_book_offset = 0xC0;
-inline constexpr int karvel_port_book_entries = 9;
-inline constexpr int karvel_book_no_cell = 255;
 
 // ---- Identities -------------------------------------------------------------
 
@@ -139,7 +119,7 @@ constexpr KarvelCounts karvel_counts(const std::uint8_t* identity) {
 }
 
 // tomrik: the identity is record (0x80, 1), 4 characters.
-inline constexpr int tomrik_identity_group = 0x80;
+inline constexpr int tomrik_identity_group = tomrik_group::identity;
 inline constexpr int tomrik_identity_index = 1;
 inline constexpr int tomrik_identity_size = 4;
 inline constexpr int tomrik_city_lines_at = 1;    // one digit

@@ -8,6 +8,7 @@
 #include "platform/cp866.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
+#include "facts/karvel_memory.h"
 
 void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page) {
   int& number = *choice.current;
@@ -74,11 +75,11 @@ std::vector<int> call_groups_topics(const CallGroupsPage& page) { return {page.p
 namespace {
 
 constexpr int station_modes = 4;
-constexpr int current_mode_address = 0x8024;
+constexpr int current_mode_address = facts::karvel_mode_address;
 constexpr int mode_names_row = 1;
 constexpr int mode_names_topic = 80;
 
-int mode_name_address(int mode) { return 0x8080 + 8 * mode; }
+int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
 
 // Row 1: the four names, the current mode's in the box colour. A mode byte
 // above 3, or one that could not be read, highlights none.

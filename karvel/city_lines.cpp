@@ -16,6 +16,7 @@
 #include "toolkit/box_menu.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
+#include "facts/karvel_memory.h"
 
 LineEditorState line_editor;
 
@@ -29,7 +30,7 @@ int usable_city_lines() {
   return std::max(0, std::min(link_state.city_line_count, blocks_in_window - first));
 }
 
-int line_block(int line) { return facts::karvel_window + 256 * (line + link_state.first_line_port - 1); }
+int line_block(int line) { return facts::karvel_block_address(line + link_state.first_line_port - 1); }
 
 namespace {
 
@@ -209,13 +210,13 @@ void run_line_page(const LinePage& page) {
 
 // ------------------------------------------------------- general-call groups
 
-const CallGroupsPage line_call_groups{"   Группы общего вызова для линии:"_cp, 0x80, 164, true};
+const CallGroupsPage line_call_groups{"   Группы общего вызова для линии:"_cp, facts::karvel_call_groups_offset, 164, true};
 
 // ------------------------------------------------------- operating modes
 
 // One byte per station mode in each of three rows of four.
 const VariantRow line_mode_rows[] = {
-    {"b/Таблица наведения вызовов"_cp, {0x40, FieldKind::number, 0, 16, 1, 181}},
+    {"b/Таблица наведения вызовов"_cp, {facts::karvel_line_routing_table_offset, FieldKind::number, 0, 16, 1, 181}},
     {"c/Разрешение DISA дозвона"_cp, {0x44, FieldKind::yes_no, 0, 1, 1, 182}},
     {"d/Выход из города в город"_cp, {0x48, FieldKind::number, 0, 4, 1, 183}},
 };

@@ -4,11 +4,13 @@
 // exit code rows, three routing tables of control codes with phone book
 // cells, and two dial control tables.
 
+#include "facts/karvel_memory.h"
+
 inline constexpr int exit_group_count = 4;
 inline constexpr int exit_routing_table_count = 3;
 inline constexpr int exit_dial_table_count = 2;
 
-inline int exit_group_block(int group) { return 0xF000 + 1024 * (group - 1); }
+inline int exit_group_block(int group) { return facts::karvel_exit_group_address(group); }
 
 // Where the exit group screen stands: the group and the table each
 // sub-screen opens on. All start at 1 when the screen opens; the tables

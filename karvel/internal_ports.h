@@ -17,7 +17,7 @@ extern PortEditorState port_editor;
 // No port chosen, the first page item: as the editor starts.
 void reset_port_editor();
 
-inline int port_block(int port) { return facts::karvel_window + 256 * port; }
+inline int port_block(int port) { return facts::karvel_block_address(port); }
 
 // The port prompt: the chosen port, or the current one after Esc (which
 // also clears the page item).

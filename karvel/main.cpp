@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <string>
 
 #include "platform.h"
 #include "program_files.h"
@@ -28,14 +29,23 @@ int main(int argc, char** argv) {
   if (auto status = platform::answer_command_line(argc, argv, {"karvel", usage})) return *status;
   platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();
+  if (std::string problem = platform::terminal_text_problem(); !problem.empty()) {
+    std::fprintf(stderr, "karvel: %s\n", problem.c_str());
+    return 1;
+  }
   if (!platform::start_terminal()) {
     std::fprintf(stderr, "karvel: cannot use this terminal\n");
     return 1;
   }
   use_profile(karvel_profile);
   reset_run_state();
-  karvel_main();
+  bool ran = karvel_main();
   platform::present();
   platform::stop_terminal();
+  if (!ran) {
+    std::fprintf(stderr, "karvel: cannot open help.txt; looked in %s\n",
+                 platform::data_file_folders("help.txt").c_str());
+    return 1;
+  }
   return 0;
 }

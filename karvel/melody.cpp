@@ -13,11 +13,12 @@
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
+#include "facts/karvel_memory.h"
 
 namespace {
 
-constexpr int melody_address = 0x8030;
-constexpr int volume_address = 0x8031;
+constexpr int melody_address = facts::karvel_melody_address;
+constexpr int volume_address = facts::karvel_volume_address;
 constexpr int last_melody = 11;
 constexpr int name_places = 31;  // the name editor leaves a record's last byte alone
 

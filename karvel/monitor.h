@@ -6,30 +6,36 @@
 #include <string>
 
 #include "link.h"
+#include "facts/karvel_state.h"
+#include "facts/karvel_memory.h"
 
 namespace monitor {
 
 // Where the live state lies below the configuration window.
-inline constexpr int state_block_size = 8;
-inline constexpr int channel_blocks = 0x3007;    // channel row j at channel_blocks + 256 j
-inline constexpr int selector_block = 0x3900;    // leader, channel, six registered
-inline constexpr int selector_channels = 0x3008; // channel c at selector_channels + 256 c, 9 bytes
-inline constexpr int port_queue_offset = 0x30;   // call queue buffer of a port, 8 bytes
-inline constexpr int port_hold_offset = 0x50;    // hold buffer of a port, 8 bytes
-inline constexpr int board_block = 0x3A00;       // flags, working subscriber
-inline constexpr int board_channels = 0x3A10;    // channel k + 1 at board_channels + 16 k
-inline constexpr int board_queue = 0x3A40;       // 8 bytes
-inline constexpr int board_channel_count = 3;
+inline constexpr int state_block_size = facts::karvel_state_block_size;
+inline constexpr int channel_blocks = facts::karvel_channel_blocks;
+inline constexpr int selector_block = facts::karvel_selector_block;
+inline constexpr int selector_channels = facts::karvel_selector_channels;
+inline constexpr int port_queue_offset = facts::karvel_port_queue_offset;
+inline constexpr int port_hold_offset = facts::karvel_port_hold_offset;
+inline constexpr int board_block = facts::karvel_board_block;
+inline constexpr int board_channels = facts::karvel_board_channels;
+inline constexpr int board_queue = facts::karvel_board_queue;
+inline constexpr int board_channel_count = facts::karvel_board_channel_count;
 
 // A port's state block lies at 256 p; a city line's at 256 times its block
 // number, first_line_port + L - 1, as its settings block does in the window.
 // The block number comes from the station: an address made of it stays
 // within the station's 16 bits, and a settings address within the window.
-inline int state_block(int block_number) { return (256 * block_number) & 0xFFFF; }
+inline int state_block(int block_number) {
+  return (facts::karvel_block_size * block_number) & facts::karvel_address_mask;
+}
 inline int line_block_number(int line) { return link_state.first_line_port + line - 1; }
 // The first byte of a port's or line's settings block: 0 when it is not in
 // service.
-inline int in_service_address(int block_number) { return 0x8000 + ((256 * block_number) & 0x7FFF); }
+inline int in_service_address(int block_number) {
+  return facts::karvel_window + ((facts::karvel_block_size * block_number) & facts::karvel_window_mask);
+}
 
 // A state code is at most 22 characters of name, blank padded so that a
 // shorter name covers a longer one; a code without a name shows as

@@ -10,10 +10,11 @@
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
+#include "facts/karvel_memory.h"
 
 namespace {
 
-constexpr int pickup_groups_address = 0xEE00;
+constexpr int pickup_groups_address = facts::karvel_pickup_groups;
 constexpr int groups_per_page = 4;
 constexpr int page_count = 4;
 constexpr int pickup_parameter = 165;

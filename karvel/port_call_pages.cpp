@@ -11,6 +11,7 @@
 #include "link/link.h"
 #include "platform/cp866.h"
 #include "toolkit/field_editors.h"
+#include "facts/karvel_memory.h"
 
 namespace {
 
@@ -18,13 +19,13 @@ const BlockChoice port_choice{&port_editor.current_port, port_block, port_switch
 
 // ------------------------------------------------------- general-call groups
 
-const CallGroupsPage port_call_groups{"   Группы общего вызова для порта:"_cp, 0x80, 65, true};
+const CallGroupsPage port_call_groups{"   Группы общего вызова для порта:"_cp, facts::karvel_call_groups_offset, 65, true};
 
 // ------------------------------------------------------ operating variants
 
 // One 16-byte row per station mode: the exit group, then city lines 1..6.
 const VariantRow port_variant_rows[] = {
-    {"b/Группы выхода в город"_cp, {0x40, FieldKind::number, 0, 4, 1, 81}},
+    {"b/Группы выхода в город"_cp, {facts::karvel_port_exit_groups_offset, FieldKind::number, 0, 4, 1, 81}},
     {"c/Разреш. выхода на линию 1"_cp, {0x41, FieldKind::yes_no, 0, 1, 1, 82}},
     {"d/Разреш. выхода на линию 2"_cp, {0x42, FieldKind::yes_no, 0, 1, 1, 82}},
     {"e/Разреш. выхода на линию 3"_cp, {0x43, FieldKind::yes_no, 0, 1, 1, 82}},

@@ -9,6 +9,7 @@
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
+#include "facts/karvel_memory.h"
 
 namespace {
 
@@ -21,9 +22,11 @@ const bool help_registered = register_help_topics("routing tables", {routing_top
 constexpr int last_ringing_time = 99;
 constexpr int last_book_cell = 99;
 
-int answer_group_address(int table, int group) { return 0xB100 + 64 * (table - 1) + group_places * (group - 1); }
-int book_cell_address(int table) { return 0xB500 + (table - 1); }
-int ringing_time_address(int table, int group) { return 0xB540 + 4 * (table - 1) + (group - 1); }
+int answer_group_address(int table, int group) {
+  return facts::karvel_routing_answer_group_address(table, group, group_places);
+}
+int book_cell_address(int table) { return facts::karvel_routing_book_cell_address(table); }
+int ringing_time_address(int table, int group) { return facts::karvel_routing_ringing_time_address(table, group); }
 
 const ScreenPos book_cell_at{75, 22};
 

@@ -42,16 +42,17 @@ void karvel_about_box() {
 // The menu is redrawn as soon as the viewer ends.
 void karvel_help_viewer() { platform::run_viewer(platform::find_data_file("help.hlp")); }
 
-void karvel_main() {
+bool karvel_main() {
   set_colour(COLOR_SCREEN);
   help_file = open_help_file(platform::find_data_file("help.txt").c_str());
   if (!help_file) {
     print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
     read_key();
-    return;
+    return false;
   }
   run_main_menu(karvel_menu_table);
   std::fclose(help_file);
   help_file = nullptr;
   clear_screen();
+  return true;
 }

@@ -74,7 +74,7 @@ void draw_subscriber_labels() {
   print_label(22, "Буфер удержаний"_cp);
 }
 
-constexpr int handset_lifted_from = 0x40;
+constexpr int handset_lifted_from = facts::karvel_port_code::off_hook_from;
 
 // A byte that names a channel or a subscriber; 0 names none.
 std::string number_or_none(int value) { return value ? format("%3d", value) : std::string("Нет"_cp); }
@@ -159,7 +159,9 @@ bool show_selector() {
   print_at_plain(32, 7, channel ? format("%3d", channel) : "   ");
   for (int i = 0; i < 6; ++i) print_at_plain(32 + 6 * i, 8, selector_member(selector[2 + i], registered_line_base));
   Bytes8 connected{};
-  if (selector_channel_known(channel)) connected = live_bytes(monitor::selector_channels + 256 * channel, 9);
+  if (selector_channel_known(channel))
+    connected = live_bytes(monitor::selector_channels + facts::karvel_block_size * channel,
+                           facts::karvel_selector_channel_size);
   for (int i = 0; i < 8; ++i) print_at_plain(8 + 6 * i, 16, selector_member(connected[i], link_state.port_count));
   return !round.left();
 }
@@ -224,10 +226,10 @@ void show_board_flags(BoardShown& shown) {
     return;
   }
   const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
-  show_if_changed(shown.programming, flags >> 7 & 1, 34, 6,
+  show_if_changed(shown.programming, (flags & facts::karvel_board_programming) != 0, 34, 6,
                   [](int on) { return on ? "Программирование"_cp : "Работа          "_cp; });
-  show_if_changed(shown.station_input, flags & 1, 34, 7, [](int on) { return on ? "Станция "_cp : "Микрофон"_cp; });
-  show_if_changed(shown.led_off, flags >> 4 & 1, 34, 8, [](int off) { return off ? " " : "*"; });
+  show_if_changed(shown.station_input, (flags & facts::karvel_board_station_input) != 0, 34, 7, [](int on) { return on ? "Станция "_cp : "Микрофон"_cp; });
+  show_if_changed(shown.led_off, (flags & facts::karvel_board_led_off) != 0, 34, 8, [](int off) { return off ? " " : "*"; });
   show_if_changed(shown.worker, worker, 34, 9,
                   [](int w) { return w ? format("%2d", w) : std::string("  "); });
 }
@@ -258,7 +260,7 @@ bool show_board(BoardShown& shown) {
   show_board_flags(shown);
   for (int k = 0; k < monitor::board_channel_count; ++k) {
     const int column = 10 + 25 * k;
-    if (monitor::read_live(monitor::board_channels + 16 * k, 1))
+    if (monitor::read_live(monitor::board_channels + facts::karvel_board_channel_step * k, 1))
       show_if_changed(shown.channels[k], link_buffer[0] & 0xFF, column, 12, board_channel_text);
     else
       forget_shown(shown.channels[k], column, 12, 12);

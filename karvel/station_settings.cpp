@@ -17,6 +17,7 @@
 #include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
+#include "facts/karvel_memory.h"
 
 namespace {
 
@@ -54,22 +55,22 @@ void run_settings_page(int item) {
 // -------------------------------------------------------- general settings
 
 const FieldRow general_rows[16] = {
-    {0x8020, FieldKind::number, 1, 32, 1, 92},
-    {0x8021, FieldKind::number, 1, 32, 1, 92},
-    {0x8022, FieldKind::number, 1, 32, 1, 92},
-    {0x8023, FieldKind::number, 1, 32, 1, 92},
-    {0x8024, FieldKind::none},  // the operating mode: its own editor
-    {0x8025, FieldKind::number_ro},
-    {0x8026, FieldKind::number_ro},
-    {0x8027, FieldKind::number, 0, 255, 1, 94},
-    {0x8028, FieldKind::yes_no_ro},
+    {facts::karvel_ringing_limits, FieldKind::number, 1, 32, 1, 92},
+    {facts::karvel_ringing_limits + 1, FieldKind::number, 1, 32, 1, 92},
+    {facts::karvel_ringing_limits + 2, FieldKind::number, 1, 32, 1, 92},
+    {facts::karvel_ringing_limits + 3, FieldKind::number, 1, 32, 1, 92},
+    {facts::karvel_mode_address, FieldKind::none},  // the operating mode: its own editor
+    {facts::karvel_line_init_counter, FieldKind::number_ro},
+    {facts::karvel_reset_counter, FieldKind::number_ro},
+    {facts::karvel_reset_cycles, FieldKind::number, 0, 255, 1, 94},
+    {facts::karvel_announcer_fitted, FieldKind::yes_no_ro},
     {facts::karvel_speed_address, FieldKind::baud},
-    {0x802A, FieldKind::baud},
-    {0x802B, FieldKind::port_bus},
-    {0x802C, FieldKind::digits, 0, 0, 4, 98},
-    {0x8032, FieldKind::number16_ro},
-    {0x8034, FieldKind::number, 20, 255},
-    {0x8035, FieldKind::number, 0, 10},
+    {facts::karvel_telephone_speed, FieldKind::baud},
+    {facts::karvel_dtmf_connection, FieldKind::port_bus},
+    {facts::karvel_loudspeaker_code, FieldKind::digits, 0, 0, 4, 98},
+    {facts::karvel_playback_length, FieldKind::number16_ro},
+    {facts::karvel_playback_reduction, FieldKind::number, 20, 255},
+    {facts::karvel_disa_dial_seconds, FieldKind::number, 0, 10},
 };
 
 const int general_topics[16] = {92, 92, 92, 92, 93, 95, 96, 97, 209, 100, 100, 199, 98, 210, 211, 212};
@@ -107,12 +108,12 @@ constexpr int mode_row = 5;
 // shown and kept as it is: its "name" is whatever the 8 bytes at that
 // place hold, which still lie inside the configuration window.
 int read_mode(int& mode) {
-  int status = drawing_read_block(0x8024, 1);
+  int status = drawing_read_block(facts::karvel_mode_address, 1);
   mode = link_buffer[0] & 0xFF;
   return status;
 }
 
-int mode_name_address(int mode) { return 0x8080 + 8 * mode; }
+int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
 
 void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) { show_text(at, mode_name_address(mode), colour, 8); }
 
@@ -145,7 +146,7 @@ bool select_mode(ScreenPos at) {
         show_mode_name(at, mode, COLOR_BOX);
       } else if (k == key::enter) {
         link_buffer[0] = mode;
-        link_write_block(0x8024, 1);
+        link_write_block(facts::karvel_mode_address, 1);
         break;
       }
     }
@@ -167,7 +168,7 @@ void edit_mode_name(ScreenPos at) {
 
 // Port p stands in column (p - 1) / 16 + 1, row (p - 1) % 16 + 1.
 constexpr int hardware_ports = 48;
-int hardware_address(int p) { return 0x8040 + p - 1; }
+int hardware_address(int p) { return facts::karvel_hardware_number_address(p); }
 
 int hardware_port_at(const GridCursor& grid) { return 16 * (grid.column - 1) + grid.row; }
 
@@ -240,7 +241,7 @@ void change_hardware_number(const GridCursor& grid, int p) {
 // -------------------------------------------------------- logical numbers
 
 // Column c, row r holds the port of logical number 99 + 20 (c - 1) + r.
-int logical_address(int column, int row) { return 0xB580 + 20 * (column - 1) + (row - 1); }
+int logical_address(int column, int row) { return facts::karvel_logical_number_address(column, row); }
 
 // True when the user left at a failed read's box.
 bool draw_logical_page(const GridCursor& grid) {
@@ -327,7 +328,7 @@ bool draw_protection_block(const GridCursor& grid, int block) {
   FieldDrawing drawing;
   for (int i = 1; i <= 16; ++i) {
     print_at_plain(4, 3 + i, parameter_names(16 * block + i));
-    show_number(grid.cell(1, i), 0xED00 + 16 * block + i, COLOR_SCREEN);
+    show_number(grid.cell(1, i), facts::karvel_protection_address(16 * block + i), COLOR_SCREEN);
   }
   return drawing.left();
 }
@@ -362,9 +363,9 @@ void show_identity_page() {
     int address;
   };
   const Line lines[4] = {{"Идентификационный номер станции.........."_cp, facts::karvel_identity_address},
-                         {"Версия программного обеспечения.........."_cp, 0x8008},
-                         {"Дата создания программного обеспечения..."_cp, 0x8010},
-                         {"Время создания программного обеспечения.."_cp, 0x8018}};
+                         {"Версия программного обеспечения.........."_cp, facts::karvel_version_address},
+                         {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address},
+                         {"Время создания программного обеспечения.."_cp, facts::karvel_time_address}};
   FieldDrawing drawing;
   for (int i = 0; i < 4; ++i) {
     print_at_plain(4, 4 + i, lines[i].label);
@@ -389,7 +390,7 @@ void show_identity_page() {
       service_step = 2;
     } else if (service_step == 2 && upper == identity_service_keys[1]) {
       service_step = 0;
-      if (link_read_block(0x80E4, 4) == link_ok) {
+      if (link_read_block(facts::karvel_service_bytes, 4) == link_ok) {
         const std::string text = format("%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
                                         link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
         print_at_plain(1, 25, text);
@@ -499,7 +500,7 @@ void edit_protection_levels() {
     int k = grid_navigate(grid);
     if (k == key::esc) return;
     if (k == key::enter) {
-      edit_number(grid.current_cell(), 0xED00 + 16 * block + grid.row, 0, 7);
+      edit_number(grid.current_cell(), facts::karvel_protection_address(16 * block + grid.row), 0, 7);
       continue;
     }
     int next = block;

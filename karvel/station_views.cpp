@@ -14,6 +14,9 @@
 #include "monitor.h"
 #include "screen.h"
 #include "screens.h"
+#include "facts/key_frames.h"
+#include "facts/events.h"
+#include "station_facts.h"
 
 namespace {
 
@@ -57,7 +60,7 @@ int block_address(const TableRow& row) {
   switch (row.kind) {
     case TableRow::Kind::port: return monitor::state_block(row.number);
     case TableRow::Kind::line: return monitor::state_block(monitor::line_block_number(row.number));
-    case TableRow::Kind::channel: return monitor::channel_blocks + 256 * row.number;
+    case TableRow::Kind::channel: return monitor::channel_blocks + facts::karvel_block_size * row.number;
   }
   return 0;
 }
@@ -242,25 +245,29 @@ bool station_ready() {
 
 // ------------------------------------------------------------ the event log
 
-constexpr int key_command = 0x81;
+constexpr int key_command = facts::karvel_key_frame;
 
-// The digit code of a digit key: "1".."9" are 0x11..0x19, "0" is 0x1A.
-int digit_code(int k) { return k == '0' ? 0x1A : 0x10 + (k - '0'); }
+// The key code of a digit key.
+int digit_code(int k) { return facts::key_digit_code(k - '0'); }
 
 struct FunctionKeyFrames {
   int scan;
   std::vector<int> codes;
 };
+constexpr int lift = facts::key_lift;
+constexpr int d0 = facts::key_digit_code(0), d1 = facts::key_digit_code(1), d2 = facts::key_digit_code(2);
+constexpr int d3 = facts::key_digit_code(3), d4 = facts::key_digit_code(4), d5 = facts::key_digit_code(5);
+constexpr int d8 = facts::key_digit_code(8), d9 = facts::key_digit_code(9);
 const FunctionKeyFrames function_key_frames[] = {
-    {key::f1, {0x1A, 0x1A, 0x1A, 0x11, 0x18, 0x11}},
-    {key::f2, {0x1A, 0x1A, 0x1A, 0x11, 0x18, 0x1A}},
-    {key::f3, {0x20, 0x1A, 0x13}},
-    {key::f4, {0x20, 0x1A, 0x14}},
-    {key::f5, {0x20, 0x11, 0x1A, 0x12}},
-    {key::f6, {0x20, 0x11, 0x1A, 0x13}},
-    {key::f7, {0x20, 0x11, 0x1A, 0x14}},
-    {key::f8, {0x20, 0x11, 0x1A, 0x15}},
-    {key::f9, {0x20, 0x15, 0x19}},
+    {key::f1, {d0, d0, d0, d1, d8, d1}},
+    {key::f2, {d0, d0, d0, d1, d8, d0}},
+    {key::f3, {lift, d0, d3}},
+    {key::f4, {lift, d0, d4}},
+    {key::f5, {lift, d1, d0, d2}},
+    {key::f6, {lift, d1, d0, d3}},
+    {key::f7, {lift, d1, d0, d4}},
+    {key::f8, {lift, d1, d0, d5}},
+    {key::f9, {lift, d5, d9}},
 };
 
 // Sends the codes in order. A frame that fails ends the sequence: the
@@ -303,31 +310,33 @@ int event_log_keys(int k, int& last) {
   return 0;
 }
 
+namespace event = facts::karvel_event;
+
 struct EventMessage {
   int code;
   const char* text;  // with the event's first and second byte
 };
 const EventMessage event_messages[] = {
-    {0x81, "\r\nНа телефоне %2d снята трубка."_cp},
-    {0x82, "\r\nНа телефоне %2d положена трубка."_cp},
-    {0x83, "\r\nГородская линия %2d занята."_cp},
-    {0x84, "\r\nГородская линия %2d свободна."_cp},
-    {0x85, "\r\nВнутренний абонент %2d вызывает абонента %2d."_cp},
-    {0x86, "\r\nГородская линия %2d вызывает абонента %2d."_cp},
-    {0x87, "\r\nАбонент %2d завершил вызов абонента %2d"_cp},
-    {0x88, "\r\nНачало звонка по городской линии %2d."_cp},
-    {0x89, "\r\nЛиния %2d на удержании у абонента %2d."_cp},
-    {0x8A, "\r\nАбонент %2d на удержании у абонента %2d."_cp},
-    {0x8C, "\r\nАбонент %2d в режиме отбой."_cp},
-    {0x8D, "\r\nЛиния %2d завершила вызов абонента %2d"_cp},
-    {0x8E, "\r\nКолличество внутренних абонентов %2d."_cp},
-    {0x8F, "\r\nКолличество городских линий %2d."_cp},
-    {0x90, "\r\nАбонент %2d завершил режим СЕЛЕКТОР."_cp},
-    {0x91, "\r\nАбонент %2d создал режим СЕЛЕКТОР."_cp},
-    {0x92, "\r\nАбонент %2d снял регистрацию в режиме СЕЛЕКТОР."_cp},
-    {0x93, "\r\nАбонент %2d зарегистрировался в режиме СЕЛЕКТОР."_cp},
+    {event::handset_up, "\r\nНа телефоне %2d снята трубка."_cp},
+    {event::handset_down, "\r\nНа телефоне %2d положена трубка."_cp},
+    {event::line_busy, "\r\nГородская линия %2d занята."_cp},
+    {event::line_free, "\r\nГородская линия %2d свободна."_cp},
+    {event::port_calls, "\r\nВнутренний абонент %2d вызывает абонента %2d."_cp},
+    {event::line_calls, "\r\nГородская линия %2d вызывает абонента %2d."_cp},
+    {event::call_ended, "\r\nАбонент %2d завершил вызов абонента %2d"_cp},
+    {event::line_rings, "\r\nНачало звонка по городской линии %2d."_cp},
+    {event::line_held, "\r\nЛиния %2d на удержании у абонента %2d."_cp},
+    {event::port_held, "\r\nАбонент %2d на удержании у абонента %2d."_cp},
+    {event::clear_down, "\r\nАбонент %2d в режиме отбой."_cp},
+    {event::line_call_ended, "\r\nЛиния %2d завершила вызов абонента %2d"_cp},
+    {event::port_count, "\r\nКолличество внутренних абонентов %2d."_cp},
+    {event::line_count, "\r\nКолличество городских линий %2d."_cp},
+    {event::selector_ended, "\r\nАбонент %2d завершил режим СЕЛЕКТОР."_cp},
+    {event::selector_made, "\r\nАбонент %2d создал режим СЕЛЕКТОР."_cp},
+    {event::selector_left, "\r\nАбонент %2d снял регистрацию в режиме СЕЛЕКТОР."_cp},
+    {event::selector_joined, "\r\nАбонент %2d зарегистрировался в режиме СЕЛЕКТОР."_cp},
 };
-constexpr int connection_event = 0x8B;
+constexpr int connection_event = event::connection;
 
 // The text of an event frame (code and further bytes, each 0..255).
 std::string event_text(const int* frame) {
@@ -380,6 +389,7 @@ bool open_trace(std::FILE*& file) {
 }
 
 void print_events_until_esc() {
+  LinkSilenceNote silence;
   for (;;) {
     LinkResult result = link_poll_event(link_buffer);
     if (result == link_interrupted) return;

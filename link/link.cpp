@@ -83,6 +83,11 @@ bool exchange_twice(int out) { return exchange(out) || exchange(out); }
 // Where the karvel block operations' boxes go: to the screen, or to a
 // holder that keeps the last one back.
 LinkBoxesHeld* box_holder = nullptr;
+LinkSilenceNote* silence_note = nullptr;
+
+void look_for_silence() {
+  if (silence_note) silence_note->look();
+}
 
 void report(int code) {
   if (box_holder)
@@ -109,7 +114,10 @@ LinkResult poll_frame(int* frame, Trace& trace) {
   while (link_state.last_reply == nothing_to_report) {
     bool frames_sent = false;
     int frames_result = 0;
+    look_for_silence();
     if (key_waiting()) {
+      // A key frame prints at the cursor, which may stand on row 25.
+      if (silence_note && link_state.key_frames) silence_note->hide();
       int k = read_key();
       if (k == key::esc) return link_interrupted;
       if (link_state.key_frames) frames_sent = link_state.key_frames(k, frames_result) > 0;
@@ -121,7 +129,9 @@ LinkResult poll_frame(int* frame, Trace& trace) {
       // it is no event code, so the poll goes on.
       link_state.last_reply = nothing_to_report;
     }
-    if (!exchange_twice(facts::event_poll)) return link_no_answer;
+    bool answered = exchange_twice(facts::event_poll);
+    look_for_silence();  // gone before an event's text scrolls the screen
+    if (!answered) return link_no_answer;
   }
   int code = link_state.last_reply;
   frame[0] = code;
@@ -349,7 +359,7 @@ int read_back_block(int address, int count) {
     return box == link_no_answer ? -check_position : check_position;
   }
   for (int i = 0; i < count; ++i) {
-    if (facts::karvel_kept_by_station((address + i) & 0xFFFF)) continue;
+    if (facts::karvel_kept_by_station((address + i) & facts::karvel_address_mask)) continue;
     if ((link_buffer[i] & 0xFF) != (written[i] & 0xFF)) {
       read_back_differed = true;
       report(link_check_mismatch);
@@ -391,6 +401,18 @@ platform::SerialPort& link_port() {
 
 int link_last_reply() { return link_state.last_reply; }
 
+LinkSilenceNote::LinkSilenceNote() : outer_(silence_note), started_at_(platform::now_ms()) { silence_note = this; }
+LinkSilenceNote::~LinkSilenceNote() { silence_note = outer_; }
+
+void LinkSilenceNote::look() {
+  std::uint64_t heard = std::max(link_state.answered_at, started_at_);
+  if (platform::now_ms() - heard < static_cast<std::uint64_t>(quiet_ms)) {
+    note_.remove();
+  } else if (!note_.shown()) {
+    note_.show("Нет ответа от станции"_cp, COLOR_SCREEN);
+  }
+}
+
 LinkBoxesHeld::LinkBoxesHeld() : outer_(box_holder) { box_holder = this; }
 LinkBoxesHeld::~LinkBoxesHeld() { box_holder = outer_; }
 
@@ -410,16 +432,33 @@ bool AlikeReads::agree(bool read_ok, const int* data, int count) {
   return same;
 }
 
+std::string port_refusal_text(const std::string& name, const platform::SerialPort& port) {
+  std::string text = name + " (" + platform::serial_device_path(name) + "): ";
+  switch (port.refusal()) {
+    case platform::PortRefusal::none: return {};
+    case platform::PortRefusal::no_device: return text + "нет такого устройства"_cp;
+    case platform::PortRefusal::no_permission:
+      return text + "нет прав; добавьте себя в группу dialout и войдите заново"_cp;
+    case platform::PortRefusal::held: return text + "занят другой программой"_cp;
+    case platform::PortRefusal::other: break;
+  }
+  return text + "не открывается, ошибка системы "_cp + std::to_string(port.refusal_error());
+}
+
 int link_open_port() {
   int baud = karvel() ? facts::karvel_speeds[link_state.speed_index & 3] : facts::tomrik_speed;
   // A port opened anew has no answers on their way.
   link_state.line_settles_at = 0;
-  platform::SerialOpen opened = link_port().open(port_names[link_state.port_index == 1 ? 1 : 0], baud);
+  const char* name = port_names[link_state.port_index == 1 ? 1 : 0];
+  platform::SerialOpen opened = link_port().open(name, baud);
   link_state.port_opened = link_port().is_open();
   if (opened == platform::SerialOpen::ok) return link_ok;
   // The port's outcomes carry the box codes link_port_busy and
-  // link_system_error.
-  link_error_box(static_cast<int>(opened));
+  // link_system_error; the box says "busy" for every port that cannot be
+  // had, so the line under it tells which device and why.
+  std::string reason;
+  if (opened == platform::SerialOpen::not_available) reason = port_refusal_text(name, link_port());
+  link_error_box(static_cast<int>(opened), reason);
   return link_failed;
 }
 
@@ -433,6 +472,7 @@ int link_get_byte(int& value) {
   if (got == platform::serial_byte_received) {
     value = byte;
     link_state.last_reply = byte;
+    if (silence_note) link_state.answered_at = platform::now_ms();  // only a live view asks
     return link_ok;
   }
   if (profile().link.read_failure_is_timeout) return link_no_answer;
@@ -477,7 +517,7 @@ void link_rts_off() {
 
 LinkResult link_read_block(int address, int count) {
   count = clamp_count(count);
-  address &= 0xFFFF;
+  address &= facts::karvel_address_mask;
   if (link_state.file_mode)
     return file_image && file_image->read(address, count, link_buffer) ? link_ok : link_failed;
   if (!link_state.station_connected) return link_ok;
@@ -487,12 +527,12 @@ LinkResult link_read_block(int address, int count) {
 // The raw block read of the speed search, sent before the link counts as
 // connected.
 LinkResult link_probe_block(int address, int count) {
-  return close_frame(read_block_frame(address & 0xFFFF, clamp_count(count)));
+  return close_frame(read_block_frame(address & facts::karvel_address_mask, clamp_count(count)));
 }
 
 int link_write_block(int address, int count) {
   count = clamp_count(count);
-  address &= 0xFFFF;
+  address &= facts::karvel_address_mask;
   if (link_state.file_mode)
     return file_image && file_image->write(address, count, link_buffer) ? link_ok : link_failed;
   if (!link_state.station_connected) return link_ok;

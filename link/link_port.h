@@ -4,6 +4,7 @@
 // in-process station (or any other SerialPort) before it exchanges frames.
 
 #include <memory>
+#include <string>
 
 #include "serial.h"
 
@@ -12,3 +13,7 @@ platform::SerialPort& link_port();
 
 // The last byte the station sent (0..255).
 int link_last_reply();
+
+// The line under the "port busy" box: the port, its device and why it could
+// not be had, in the programs' language; empty when the port gave no reason.
+std::string port_refusal_text(const std::string& name, const platform::SerialPort& port);

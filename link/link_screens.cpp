@@ -190,8 +190,12 @@ void connect_tomrik(const PortWindow& window) {
 
 }  // namespace
 
-void link_error_box(int code) {
+void link_error_box(int code) { link_error_box(code, {}); }
+
+void link_error_box(int code, std::string_view note) {
   const LinkDialect& d = profile().link;
+  BottomNote reason;
+  if (!note.empty()) reason.show(note, COLOR_SCREEN);
   const char* message = error_message(code);
   std::uint8_t message_colour = code == link_interrupted ? COLOR_SELECT : COLOR_ALERT;
   draw_box(15, 10, 50, 4);

@@ -41,6 +41,8 @@ struct LinkState {
   // No byte goes out before this time (ms): a failed frame waits for the
   // line to fall quiet.
   std::uint64_t line_settles_at = 0;
+  // When the station last sent a byte (ms) while a live view watched.
+  std::uint64_t answered_at = 0;
 };
 // Part of the run state (settings/run_state.h), which resets it.
 extern LinkState& link_state;

@@ -31,4 +31,8 @@ constexpr int f9 = 67;
 constexpr int f10 = 68;
 constexpr int form_feed = 12;
 constexpr int extended = 0;
+
+// A Y/N question's yes: the Y key in either keyboard layout, so "Н"/"н"
+// (CP866 0x8D, 0xAD, the Russian letters on that key) answer yes as well.
+constexpr bool is_yes(int code) { return code == 'Y' || code == 'y' || code == 0x8D || code == 0xAD; }
 }  // namespace key

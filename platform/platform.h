@@ -69,6 +69,12 @@ std::uint64_t now_ms();
 std::tm local_now();
 void run_viewer(const std::string& file);
 
+// Why the terminal cannot show the programs' texts, as a line for standard
+// error that names the fix; empty when it can. A terminal shows them when
+// its locale is UTF-8 (the screen converts CP866 to it); the Windows
+// console shows CP866 itself.
+std::string terminal_text_problem();
+
 // A command that changes a file or the station (a whole transfer) is
 // under way while one of these lives.
 class WorkUnderWay {
@@ -92,5 +98,8 @@ class WorkUnderWay {
 bool start_terminal();
 void stop_terminal();
 void use_system_services();
+// The signals that end the program put the terminal, the serial lines and
+// temporary files back in order first (start_terminal sets this up).
+void catch_ending_signals();
 
 }  // namespace platform

@@ -45,6 +45,17 @@ std::string find_data_file(const std::string& name) {
   return name;
 }
 
+std::string data_file_folders(const std::string& name) {
+  std::string folders;
+  for (const std::string& place : data_file_places(name, data_files_program_path())) {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::absolute(place, error).parent_path();
+    if (!folders.empty()) folders += ", ";
+    folders += error ? place : folder.string();
+  }
+  return folders;
+}
+
 std::optional<int> answer_command_line(int argc, char** argv, const ProgramAbout& about) {
   if (argc < 2) return std::nullopt;
   std::string_view first = argv[1];
@@ -56,7 +67,9 @@ std::optional<int> answer_command_line(int argc, char** argv, const ProgramAbout
     std::printf("%s %s\n", about.name, program_version());
     return 0;
   }
-  std::fprintf(stderr, "%s: unknown argument %s\n%s", about.name, argv[1], about.usage);
+  // "--help extra": the option is known, what follows it is not.
+  bool known = first == "--help" || first == "-h" || first == "--version";
+  std::fprintf(stderr, "%s: unknown argument %s\n%s", about.name, argv[known ? 2 : 1], about.usage);
   return 2;
 }
 

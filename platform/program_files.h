@@ -30,6 +30,10 @@ void locate_data_files_from(const std::string& program_path);
 // name when there is none, so that opening it fails as before.
 std::string find_data_file(const std::string& name);
 
+// The folders find_data_file looks in for `name`, in order, as one line
+// for a message ("/home/x/work, /usr/bin, /usr/share/station-consoles").
+std::string data_file_folders(const std::string& name);
+
 // The text a command-line program prints for --help and --version.
 struct ProgramAbout {
   const char* name;

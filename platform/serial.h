@@ -21,6 +21,9 @@ namespace platform {
 // системы" when it opened but refused the line settings.
 enum class SerialOpen { ok = 0, not_available = 6, setup_failed = 7 };
 
+// Why a port was not available, for the line that names it to the user.
+enum class PortRefusal { none, no_device, no_permission, held, other };
+
 // Results of read_byte.
 inline constexpr int serial_byte_received = 0;
 inline constexpr int serial_timed_out = 1;
@@ -35,6 +38,9 @@ class SerialPort {
 
   // Opens "COM1" or "COM2" at `baud`, closing the port first if it is open.
   virtual SerialOpen open(const std::string& name, int baud) = 0;
+  // Why the last open gave not_available, and the system's error number.
+  PortRefusal refusal() const { return refusal_; }
+  int refusal_error() const { return refusal_error_; }
   virtual void close() = 0;
   virtual bool is_open() const = 0;
 
@@ -50,7 +56,21 @@ class SerialPort {
 
   // Throws away what has been received and not read yet.
   virtual bool purge_input() = 0;
+
+ protected:
+  SerialOpen refuse(PortRefusal why, int error = 0) {
+    refusal_ = why;
+    refusal_error_ = error;
+    return SerialOpen::not_available;
+  }
+  PortRefusal refusal_ = PortRefusal::none;
+  int refusal_error_ = 0;
 };
+
+// Puts back the line settings (and low-latency setting) that every open
+// port found; for the end of the program by a signal, where nothing is
+// closed. Safe in a signal handler.
+void put_back_serial_lines();
 
 // 1 for "COM1", 2 for "COM2", 0 for any other name.
 int serial_port_number(const std::string& name);

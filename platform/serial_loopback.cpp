@@ -11,7 +11,9 @@ Clock& clock() { return *services().clock; }
 
 SerialOpen LoopbackSerialPort::open(const std::string& name, int baud) {
   close();
-  if (troubles.open_fails || serial_device_path(name).empty()) return SerialOpen::not_available;
+  refusal_ = PortRefusal::none;
+  if (serial_device_path(name).empty()) return refuse(PortRefusal::no_device);
+  if (troubles.open_refused != PortRefusal::none) return refuse(troubles.open_refused, troubles.open_error);
   if (troubles.setup_fails || !is_serial_speed(baud)) return SerialOpen::setup_failed;
   open_ = true;
   record.name = name;

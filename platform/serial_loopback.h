@@ -53,7 +53,8 @@ class LoopbackSerialPort : public SerialPort {
 
   // Failures to play, for the error paths of the programs.
   struct Troubles {
-    bool open_fails = false;   // the device cannot be had (error 6)
+    PortRefusal open_refused = PortRefusal::none;  // the device cannot be had (error 6), and why
+    int open_error = 0;                            // the system's error number that goes with it
     bool setup_fails = false;  // the line settings are refused (error 7)
     bool rts_fails = false;
     bool write_fails = false;

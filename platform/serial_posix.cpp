@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <chrono>
 #include <cstdlib>
 
@@ -53,6 +54,20 @@ speed_t termios_speed(int baud) {
   }
 }
 
+PortRefusal refusal_of(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+    case ENOTDIR: return PortRefusal::no_device;
+    case EACCES:
+    case EPERM:
+    case EROFS: return PortRefusal::no_permission;
+    case EBUSY: return PortRefusal::held;  // another program set TIOCEXCL
+    default: return PortRefusal::other;
+  }
+}
+
 std::uint64_t steady_ms() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -72,6 +87,35 @@ short wait_for(int fd, short events, std::uint64_t deadline) {
   }
 }
 
+// The line settings a port found when it was opened, kept where the signal
+// handler can reach them: a program ended by a signal puts them back as
+// surely as one that closes the port. A process has few ports open at once.
+struct FoundLine {
+  volatile sig_atomic_t fd = -1;
+  termios settings{};
+  SerialDriver* driver = nullptr;
+  volatile sig_atomic_t low_latency_to_clear = 0;
+};
+FoundLine found_lines[4];
+
+FoundLine* take_found_line(int fd) {
+  for (FoundLine& line : found_lines)
+    if (line.fd < 0) {
+      line.fd = fd;
+      return &line;
+    }
+  return nullptr;  // more ports than slots: this one is put back on close only
+}
+
+void put_back(FoundLine& line) {
+  int fd = line.fd;
+  if (fd < 0) return;
+  line.fd = -1;
+  if (line.low_latency_to_clear) line.driver->set_low_latency(fd, false);
+  line.low_latency_to_clear = 0;
+  ::tcsetattr(fd, TCSANOW, &line.settings);
+}
+
 class TermiosPort : public SerialPort {
  public:
   explicit TermiosPort(SerialDriver& driver) : driver_(driver) {}
@@ -79,18 +123,25 @@ class TermiosPort : public SerialPort {
 
   SerialOpen open(const std::string& name, int baud) override {
     close();
+    refusal_ = PortRefusal::none;
     std::string path = serial_device_path(name);
-    if (path.empty()) return SerialOpen::not_available;
+    if (path.empty()) return refuse(PortRefusal::no_device);
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return SerialOpen::not_available;
+    if (fd < 0) return refuse(refusal_of(errno), errno);
     // TIOCEXCL keeps other users out but not root; the lock holds against
     // every program that takes it, root included.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      int error = errno;
       ::close(fd);
-      return SerialOpen::not_available;
+      return refuse(error == EWOULDBLOCK ? PortRefusal::held : PortRefusal::other, error);
     }
     fd_ = fd;
     ::ioctl(fd_, TIOCEXCL);
+    have_found_ = ::tcgetattr(fd_, &found_settings_) == 0;
+    if (have_found_ && (found_ = take_found_line(fd_))) {
+      found_->settings = found_settings_;
+      found_->driver = &driver_;
+    }
     if (!set_line(baud)) {
       close();
       return SerialOpen::setup_failed;
@@ -102,8 +153,12 @@ class TermiosPort : public SerialPort {
 
   void close() override {
     if (fd_ < 0) return;
+    if (found_) found_->fd = -1;  // put back here, not by a signal any more
+    found_ = nullptr;
     if (low_latency_turned_on_) driver_.set_low_latency(fd_, false);
     low_latency_turned_on_ = false;
+    if (have_found_) ::tcsetattr(fd_, TCSANOW, &found_settings_);
+    have_found_ = false;
     ::ioctl(fd_, TIOCNXCL);  // a pseudo-terminal outlives us; let the next program in
     ::close(fd_);
     fd_ = -1;
@@ -182,16 +237,24 @@ class TermiosPort : public SerialPort {
     bool on = false;
     if (!driver_.low_latency(fd_, on) || on) return;
     low_latency_turned_on_ = driver_.set_low_latency(fd_, true);
+    if (found_) found_->low_latency_to_clear = low_latency_turned_on_;
   }
 
   SerialDriver& driver_;
   int fd_ = -1;
+  termios found_settings_{};
+  bool have_found_ = false;
+  FoundLine* found_ = nullptr;
   bool low_latency_turned_on_ = false;
 };
 
 }  // namespace
 
 bool is_serial_speed(int baud) { return termios_speed(baud) != B0; }
+
+void put_back_serial_lines() {
+  for (FoundLine& line : found_lines) put_back(line);
+}
 
 std::string serial_device_path(const std::string& name) {
   int number = serial_port_number(name);

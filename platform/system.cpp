@@ -1,4 +1,5 @@
 // The steady clock and the outside viewer on a POSIX system.
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -53,15 +54,25 @@ class ViewerRunner : public ProgramRunner {
     const char* viewers[] = {"hiew", "less", "more"};
     for (const char* viewer : viewers) {
       if (!on_search_path(viewer)) continue;
+      // Ctrl-C and Ctrl-\ in the viewer reach the whole foreground group;
+      // like system(3), the program lets them pass while it waits, and
+      // unsaved edits survive. The viewer gets them as usual.
+      struct sigaction ignore {}, old_int {}, old_quit {};
+      ignore.sa_handler = SIG_IGN;
+      sigaction(SIGINT, &ignore, &old_int);
+      sigaction(SIGQUIT, &ignore, &old_quit);
       pid_t child = fork();
-      if (child < 0) return;
       if (child == 0) {
+        signal(SIGINT, SIG_DFL);
+        signal(SIGQUIT, SIG_DFL);
         execlp(viewer, viewer, file.c_str(), static_cast<char*>(nullptr));
         _exit(127);
       }
       int status = 0;
-      while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+      while (child > 0 && waitpid(child, &status, 0) < 0 && errno == EINTR) {
       }
+      sigaction(SIGINT, &old_int, nullptr);
+      sigaction(SIGQUIT, &old_quit, nullptr);
       return;
     }
   }

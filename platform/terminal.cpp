@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <clocale>
 #include <csignal>
+#include <langinfo.h>
 #include <cstdlib>
 
 #include <curses.h>
@@ -18,6 +19,7 @@
 #include "files.h"
 #include "keys.h"
 #include "platform.h"
+#include "serial.h"
 #include "terminal_input.h"
 
 namespace platform {
@@ -84,10 +86,20 @@ void keep_standard_input_taken() {
 
 void restore_on_signal(int sig) {
   remove_temporaries_on_signal();
+  put_back_serial_lines();
   terminal.stop();
   std::signal(sig, SIG_DFL);
   std::raise(sig);
 }
+
+}  // namespace
+
+void catch_ending_signals() {
+  for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE})
+    std::signal(sig, restore_on_signal);
+}
+
+namespace {
 
 bool TerminalBackend::start() {
   std::setlocale(LC_ALL, "");
@@ -105,8 +117,7 @@ bool TerminalBackend::start() {
     start_color();
     wide_colours_ = COLORS >= 16;
   }
-  for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGQUIT, SIGSEGV, SIGABRT, SIGBUS, SIGFPE})
-    std::signal(sig, restore_on_signal);
+  catch_ending_signals();
   std::atexit([] { terminal.stop(); });
   services().screen.damage_all();
   return true;
@@ -275,6 +286,15 @@ std::uint8_t TerminalBackend::read() {
 }
 
 }  // namespace
+
+std::string terminal_text_problem() {
+  std::setlocale(LC_ALL, "");
+  std::string charset = nl_langinfo(CODESET);
+  if (charset == "UTF-8") return {};
+  // Without it every Cyrillic letter and frame would come out blank.
+  return "the terminal's character set " + charset +
+         " cannot show the Russian texts and frames; run the program in a UTF-8 locale, for example with LANG=C.UTF-8";
+}
 
 bool start_terminal() {
   if (!terminal.start()) return false;

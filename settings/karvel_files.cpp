@@ -58,7 +58,7 @@ void save_settings_file() {
       if (answer == key::extended) read_key();
       // At least the 46 places of the usual blank, and all of a long question.
       print_at(20, 4, std::string(std::max<std::size_t>(46, question.size()), ' '), COLOR_BOX);
-      if (answer == 'Y' || answer == 'y') {
+      if (key::is_yes(answer)) {
         // The old file is replaced only once the new one is complete.
         SettingsFileWriter writer;
         if (!writer.begin()) {

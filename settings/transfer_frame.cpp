@@ -21,7 +21,7 @@ void run_transfer_command(const TransferCommand& command) {
     std::string question = command.question();
     print_at(command.question_column, 4, question, COLOR_BOX);
     int end_key = read_plain_key();
-    if (end_key == 'Y' || end_key == 'y') end_key = command.transfer();
+    if (key::is_yes(end_key)) end_key = command.transfer();
     print_at(command.question_column, 4, std::string(question.size(), ' '), COLOR_BOX);
     if (end_key == key::esc) break;
   }

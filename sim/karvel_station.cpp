@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "cp866.h"
+#include "digits.h"
+#include "karvel_memory.h"
 
 namespace sim {
 namespace {
@@ -48,15 +50,15 @@ void KarvelStation::fill_default_port(std::uint16_t block) {
 // at night; its first general-call group rings the next two ports, every
 // other place is free (255).
 void KarvelStation::fill_default_call_handling(int port, int ports) {
-  const std::uint16_t block = static_cast<std::uint16_t>(window + 256 * port);
+  const std::uint16_t block = static_cast<std::uint16_t>(facts::karvel_block_address(port));
   for (int mode = 0; mode < 4; ++mode) {
-    const int row = block + 0x40 + 16 * mode;
+    const int row = block + facts::karvel_port_exit_groups_offset + 16 * mode;
     memory_[row] = 1;
     for (int line = 1; line <= 4; ++line) memory_[row + line] = mode != 1 || line <= 2;
   }
-  std::fill(&memory_[block + 0x80], &memory_[block + 0xC0], 0xFF);
-  memory_[block + 0x80] = static_cast<std::uint8_t>(port % ports + 1);
-  memory_[block + 0x81] = static_cast<std::uint8_t>((port + 1) % ports + 1);
+  std::fill(&memory_[block + facts::karvel_call_groups_offset], &memory_[block + facts::karvel_port_book_offset], 0xFF);
+  memory_[block + facts::karvel_call_groups_offset] = static_cast<std::uint8_t>(port % ports + 1);
+  memory_[block + facts::karvel_call_groups_offset + 1] = static_cast<std::uint8_t>((port + 1) % ports + 1);
 }
 
 // The four exit groups alike: "9" seizes lines 1..4 with additional
@@ -65,7 +67,7 @@ void KarvelStation::fill_default_call_handling(int port, int ports) {
 // sends such numbers to phone book cell 1.
 void KarvelStation::fill_default_exit_groups() {
   for (int group = 1; group <= 4; ++group) {
-    const int base = 0xF000 + 1024 * (group - 1);
+    const int base = facts::karvel_exit_group_address(group);
     for (int code_row : {2, 3}) {  // rows of the codes "8" and "9"
       for (int line = 1; line <= 4; ++line) memory_[base + 8 * code_row + line - 1] = static_cast<std::uint8_t>(line);
       memory_[base + 8 * code_row + 6] = 1;                    // additional dialling
@@ -83,12 +85,12 @@ void KarvelStation::fill_default_exit_groups() {
 // unless told otherwise.
 void KarvelStation::fill_default_routing_tables() {
   for (int table = 1; table <= 16; ++table)
-    for (int group = 1; group <= 4; ++group) memory_[0xB540 + 4 * (table - 1) + group - 1] = 20;
+    for (int group = 1; group <= 4; ++group) memory_[facts::karvel_routing_ringing_time_address(table, group)] = 20;
   const std::uint8_t groups[3][8] = {{1, 2, 3}, {4, 5}, {1, 2, 3, 4, 5, 6, 7, 8}};
   for (int group = 0; group < 3; ++group)
-    std::copy(groups[group], groups[group] + 8, &memory_[0xB100 + 16 * group]);
+    std::copy(groups[group], groups[group] + 8, &memory_[facts::karvel_routing_answer_groups + 16 * group]);
   const std::uint8_t times[4] = {15, 25, 40, 20};
-  std::copy(times, times + 4, &memory_[0xB540]);
+  std::copy(times, times + 4, &memory_[facts::karvel_routing_ringing_times]);
 }
 
 // A city line as installed: in service, tone dialling, a 3-second pause
@@ -106,45 +108,46 @@ void KarvelStation::fill_default_city_line(std::uint16_t block) {
     memory_[block + 0x20 + i] = durations[i];
   }
   memory_[block + 0x34] = 8;  // long-distance code "8"
-  for (int mode = 0; mode < 4; ++mode) memory_[block + 0x40 + mode] = 1;
-  std::fill(&memory_[block + 0x80], &memory_[block + 0xC0], 0xFF);
-  memory_[block + 0x80] = 1;
-  memory_[block + 0x81] = 2;
+  for (int mode = 0; mode < 4; ++mode) memory_[block + facts::karvel_line_routing_table_offset + mode] = 1;
+  std::fill(&memory_[block + facts::karvel_call_groups_offset], &memory_[block + facts::karvel_port_book_offset], 0xFF);
+  memory_[block + facts::karvel_call_groups_offset] = 1;
+  memory_[block + facts::karvel_call_groups_offset + 1] = 2;
 }
 
 // Pickup group 1 holds ports 1..3 and group 2 ports 4 and 5; the other
 // places are free (0).
 void KarvelStation::fill_default_pickup_groups() {
   const std::uint8_t group1[3] = {1, 2, 3}, group2[2] = {4, 5};
-  std::copy(group1, group1 + 3, &memory_[0xEE00]);
-  std::copy(group2, group2 + 2, &memory_[0xEE10]);
+  std::copy(group1, group1 + 3, &memory_[facts::karvel_pickup_groups]);
+  std::copy(group2, group2 + 2, &memory_[facts::karvel_pickup_groups + facts::karvel_pickup_group_size]);
 }
 
 // A station as an engineer finds it after installation: 24 ports and 4
 // city lines in service, plain numbering, no access codes.
 void KarvelStation::fill_default_configuration() {
   put_text(memory_, facts::karvel_identity_address, "KAR424-4", facts::karvel_identity_size);
-  put_text(memory_, 0x8008, "V 4.07", 8);
-  put_text(memory_, 0x8010, "15.03.06", 8);
-  put_text(memory_, 0x8018, "10: 30", 8);  // shown as positions 0, 1, 2, 4, 5
+  put_text(memory_, facts::karvel_version_address, "V 4.07", facts::karvel_text_size);
+  put_text(memory_, facts::karvel_date_address, "15.03.06", facts::karvel_text_size);
+  put_text(memory_, facts::karvel_time_address, "10: 30", facts::karvel_text_size);  // shown as positions 0, 1, 2, 4, 5
   const int first_line_port = 33, ports = 24, lines = 4;
   memory_[facts::karvel_first_line_port_address] = first_line_port;
-  for (int i = 0; i < 4; ++i) memory_[0x8020 + i] = 8;  // ringing telephones per interval
-  memory_[0x8027] = 5;                                  // cycles for a general reset
-  memory_[0x8030] = 1;                                  // melody 2 on hold
-  memory_[0x8031] = 0x45;                               // at volume level 10
-  memory_[0x8035] = 10;                                 // seconds to dial after DISA
-  for (int p = 1; p <= 48; ++p) memory_[0x8040 + p - 1] = static_cast<std::uint8_t>(p);
+  for (int i = 0; i < facts::karvel_ringing_limit_count; ++i) memory_[facts::karvel_ringing_limits + i] = 8;  // ringing telephones per interval
+  memory_[facts::karvel_reset_cycles] = 5;                               // cycles for a general reset
+  memory_[facts::karvel_melody_address] = 1;                               // melody 2 on hold
+  memory_[facts::karvel_volume_address] = 0x45;                               // at volume level 10
+  memory_[facts::karvel_disa_dial_seconds] = 10;                               // seconds to dial after DISA
+  for (int p = 1; p <= 48; ++p) memory_[facts::karvel_hardware_number_address(p)] = static_cast<std::uint8_t>(p);
   const char* mode_names[4] = {"День"_cp, "Ночь"_cp, "Выходной"_cp, "Праздник"_cp};
-  for (int m = 0; m < 4; ++m) put_text(memory_, static_cast<std::uint16_t>(0x8080 + 8 * m), mode_names[m], 8);
-  for (int p = 1; p <= ports; ++p) fill_default_port(static_cast<std::uint16_t>(window + 256 * p));
+  for (int m = 0; m < 4; ++m) put_text(memory_, static_cast<std::uint16_t>(facts::karvel_mode_name_address(m)), mode_names[m],
+                                    facts::karvel_mode_name_size);
+  for (int p = 1; p <= ports; ++p) fill_default_port(static_cast<std::uint16_t>(facts::karvel_block_address(p)));
   for (int p = 1; p <= ports; ++p) fill_default_call_handling(p, ports);
   fill_default_exit_groups();
   fill_default_routing_tables();
   for (int l = 1; l <= lines; ++l)
-    fill_default_city_line(static_cast<std::uint16_t>(window + 256 * (first_line_port + l - 1)));
+    fill_default_city_line(static_cast<std::uint16_t>(facts::karvel_block_address(first_line_port + l - 1)));
   fill_default_pickup_groups();
-  for (int k = 1; k <= ports; ++k) memory_[0xB580 + k] = static_cast<std::uint8_t>(k);  // number 100 + k
+  for (int k = 1; k <= ports; ++k) memory_[facts::karvel_logical_numbers + k] = static_cast<std::uint8_t>(k);  // number 100 + k
   fill_default_phone_books(ports);
 }
 
@@ -155,13 +158,8 @@ void KarvelStation::fill_default_phone_books(int ports) {
     const int address = base + facts::karvel_book_cell_size * cell;
     for (int i = 0; number[i] && i < facts::karvel_book_cell_size; ++i) {
       const char c = number[i];
-      memory_[address + i] = static_cast<std::uint8_t>(c == '0'   ? 10
-                                                       : c == '*' ? 11
-                                                       : c == '#' ? 12
-                                                       : c == 'F' ? 70
-                                                       : c == 'P' ? 80
-                                                       : c == 'T' ? 84
-                                                                  : c - '0');
+      const int code = c == 'F' || c == 'P' || c == 'T' ? c : facts::dial_code(c);
+      memory_[address + i] = static_cast<std::uint8_t>(code);
     }
   };
   put_number(facts::karvel_station_book, 1, "84957771234");
@@ -170,8 +168,8 @@ void KarvelStation::fill_default_phone_books(int ports) {
   put_number(facts::karvel_station_book, 12, "112");
   for (int p = 1; p <= ports; ++p)
     for (int i = 0; i < facts::karvel_port_book_entries; ++i)
-      memory_[window + 256 * p + facts::karvel_port_book_offset + i] = facts::karvel_book_no_cell;
-  const int port1_entries = window + 256 * 1 + facts::karvel_port_book_offset;
+      memory_[facts::karvel_block_address(p) + facts::karvel_port_book_offset + i] = facts::karvel_book_no_cell;
+  const int port1_entries = facts::karvel_block_address(1) + facts::karvel_port_book_offset;
   memory_[port1_entries] = 1;
   memory_[port1_entries + 1] = 2;
   put_number(facts::karvel_book_pool, 1, "84951234567");
@@ -317,8 +315,7 @@ void KarvelStation::start_traffic(std::uint64_t seed, std::uint64_t now_ms) {
 }
 
 void KarvelStation::offer_live_event(const EventFrame& frame) {
-  queue_event(frame);
-  drop_oldest_events(live_events_kept);
+  if (queue_live_event(frame)) drop_oldest_events(live_events_kept);
 }
 
 std::optional<Answer> KarvelStation::take(std::uint8_t byte, std::uint64_t now_ms) {

@@ -2,78 +2,41 @@
 
 #include <algorithm>
 
+#include "events.h"
+#include "karvel_memory.h"
+#include "karvel_state.h"
+#include "key_frames.h"
+
 namespace sim {
 namespace {
 
-// Port state codes; a telephone off hook has 0x40 and more.
-namespace port_code {
-constexpr std::uint8_t idle = 0x00;
-constexpr std::uint8_t ringing = 0x03;       // an internal call rings it
-constexpr std::uint8_t city_ringing = 0x04;  // a city call rings it
-constexpr std::uint8_t no_channel = 0x40;
-constexpr std::uint8_t clear_down = 0x42;
-constexpr std::uint8_t dial_tone = 0x43;
-constexpr std::uint8_t calling = 0x44;
-constexpr std::uint8_t calling_busy = 0x45;
-constexpr std::uint8_t talking = 0x48;
-constexpr std::uint8_t held = 0x4D;
-constexpr std::uint8_t dial_error = 0x4E;
-constexpr std::uint8_t going_out = 0x55;
-constexpr std::uint8_t city_talk = 0x56;
-constexpr std::uint8_t no_line = 0x57;
-constexpr std::uint8_t holding = 0x5C;
-constexpr std::uint8_t selector = 0x5F;
-constexpr std::uint8_t announcer = 0x60;
-constexpr std::uint8_t off_hook_from = 0x40;
-}  // namespace port_code
-
-namespace line_code {
-constexpr std::uint8_t idle = 0;
-constexpr std::uint8_t ringing = 1;
-constexpr std::uint8_t talking = 2;
-constexpr std::uint8_t waiting_channel = 3;
-constexpr std::uint8_t held = 4;
-constexpr std::uint8_t disa = 11;
-constexpr std::uint8_t direct_call = 14;
-constexpr std::uint8_t loading = 23;
-constexpr std::uint8_t clear_down = 24;
-constexpr std::uint8_t waiting_announcer = 25;
-constexpr std::uint8_t before_disa = 26;
-}  // namespace line_code
-
-namespace event {
-constexpr std::uint8_t handset_up = 0x81, handset_down = 0x82, line_busy = 0x83, line_free = 0x84;
-constexpr std::uint8_t calls = 0x85, line_calls = 0x86, ended = 0x87, line_rings = 0x88;
-constexpr std::uint8_t line_held = 0x89, port_held = 0x8A, connection = 0x8B, clear_down = 0x8C;
-constexpr std::uint8_t line_ended = 0x8D, port_count = 0x8E, line_count = 0x8F;
-constexpr std::uint8_t selector_ended = 0x90, selector_made = 0x91, selector_left = 0x92, selector_joined = 0x93;
-}  // namespace event
+namespace port_code = facts::karvel_port_code;
+namespace line_code = facts::karvel_line_code;
+namespace event = facts::karvel_event;
 
 namespace board_flag {
-constexpr std::uint8_t programming = 0x80, station_input = 0x01, led_off = 0x10;
-}
+constexpr int programming = facts::karvel_board_programming;
+constexpr int station_input = facts::karvel_board_station_input;
+constexpr int led_off = facts::karvel_board_led_off;
+}  // namespace board_flag
 
 // The state memory the traffic keeps, and how far the pieces may reach so
 // that no block runs into another: ports up to 48 (their buffers end below
 // the channel blocks), line blocks between the ports and 48, 7 channels.
 constexpr int most_ports = 48;
 constexpr int most_channels = 7;
-constexpr int channel_blocks = 0x3007;
-constexpr int selector_block = 0x3900;
-constexpr int board_block = 0x3A00;
-constexpr int board_channels = 0x3A10;
-constexpr int board_queue = 0x3A40;
-constexpr int queue_offset = 0x30;
-constexpr int hold_offset = 0x50;
-constexpr int buffer_size = 8;
-constexpr int logical_numbers = 0xB580;  // byte k: the port that answers 100 + k
+constexpr int channel_blocks = facts::karvel_channel_blocks;
+constexpr int selector_block = facts::karvel_selector_block;
+constexpr int board_block = facts::karvel_board_block;
+constexpr int board_channels = facts::karvel_board_channels;
+constexpr int board_queue = facts::karvel_board_queue;
+constexpr int queue_offset = facts::karvel_port_queue_offset;
+constexpr int hold_offset = facts::karvel_port_hold_offset;
+constexpr int buffer_size = facts::karvel_buffer_size;
+constexpr int logical_numbers = facts::karvel_logical_numbers;
 
-// The digit of a key code: 0x11..0x19 are 1..9, 0x1A is 0; -1 for others.
-int key_digit(std::uint8_t code) {
-  if (code >= 0x11 && code <= 0x19) return code - 0x10;
-  return code == 0x1A ? 0 : -1;
-}
-constexpr std::uint8_t lift_key = 0x20;
+int key_digit(std::uint8_t code) { return facts::key_code_digit(code); }
+constexpr int lift_key = facts::key_lift;
 
 constexpr std::uint64_t dial_time_out_ms = 10000;
 
@@ -103,7 +66,7 @@ void KarvelTraffic::take_station_layout() {
   ports_.assign(port_total + 1, Port{});
   console_ = 0;
   for (int p = 1; p <= port_total; ++p) {
-    ports_[p].in_service = memory_[facts::karvel_window + 256 * p] != 0;
+    ports_[p].in_service = memory_[facts::karvel_block_address(p)] != 0;
     if (ports_[p].in_service && !console_) console_ = p;
   }
   const int first_line_block = memory_[facts::karvel_first_line_port_address];
@@ -112,7 +75,7 @@ void KarvelTraffic::take_station_layout() {
     Line l;
     l.block = first_line_block + line - 1;
     // A line block among the ports or past the state area takes no part.
-    l.in_service = l.block > port_total && l.block <= most_ports && memory_[facts::karvel_window + 256 * l.block] != 0;
+    l.in_service = l.block > port_total && l.block <= most_ports && memory_[facts::karvel_block_address(l.block)] != 0;
     lines_.push_back(l);
   }
   channels_.assign(std::min(counts.channel_rows, most_channels) + 1, Channel{});
@@ -142,7 +105,7 @@ void KarvelTraffic::write_port(int p) {
   const bool ringing = port.code == port_code::ringing || port.code == port_code::city_ringing;
   const std::uint8_t block[8] = {byte((off_hook ? 1 : 0) | (ringing ? 2 : 0)), port.ring, port.code, port.channel,
                                  port.partner, port.hold, port.transfer, port.join};
-  const int at = 256 * p;
+  const int at = facts::karvel_block_size * p;
   std::copy(std::begin(block), std::end(block), memory_.begin() + at);
   for (int i = 0; i < buffer_size; ++i) {
     memory_[at + queue_offset + i] = i < static_cast<int>(port.queue.size()) ? port.queue[i] : 0;
@@ -153,12 +116,12 @@ void KarvelTraffic::write_port(int p) {
 void KarvelTraffic::write_line(int line) {
   const Line& l = lines_[line];
   const std::uint8_t block[8] = {byte(l.code != line_code::idle), 0, l.code, l.channel, l.partner, 0, 0, 0};
-  std::copy(std::begin(block), std::end(block), memory_.begin() + 256 * l.block);
+  std::copy(std::begin(block), std::end(block), memory_.begin() + facts::karvel_block_size * l.block);
 }
 
 void KarvelTraffic::write_channel(int j) {
   const Channel& c = channels_[j];
-  const int at = channel_blocks + 256 * j;
+  const int at = channel_blocks + facts::karvel_block_size * j;
   memory_[at] = byte(static_cast<int>(c.members.size()));
   for (int i = 0; i < 8; ++i) memory_[at + 1 + i] = i < static_cast<int>(c.members.size()) ? c.members[i] : 0;
 }
@@ -435,7 +398,7 @@ KarvelTraffic::Step KarvelTraffic::dial(Call& call) {
       ports_[b].queue.push_back(byte(a));
       write_port(b);
     }
-    emit({event::calls, byte(a), byte(b)});
+    emit({event::port_calls, byte(a), byte(b)});
     schedule(call, Step::give_up, 3000, 6000);
     return call.step;
   }
@@ -443,7 +406,7 @@ KarvelTraffic::Step KarvelTraffic::dial(Call& call) {
   ports_[b].partner = byte(a);
   port_state(a, port_code::calling);
   port_state(b, port_code::ringing);
-  emit({event::calls, byte(a), byte(b)});
+  emit({event::port_calls, byte(a), byte(b)});
   if (chance(85))
     schedule(call, Step::answer, 2000, 6000);
   else
@@ -458,7 +421,7 @@ KarvelTraffic::Step KarvelTraffic::end_talk(Call& call) {
   release_channel(call.channel);
   call.channel = 0;
   hang_up(first);
-  emit({event::ended, byte(first), byte(other)});
+  emit({event::call_ended, byte(first), byte(other)});
   Port& rest = ports_[other];
   rest.channel = rest.partner = rest.hold = 0;
   rest.held.clear();
@@ -481,7 +444,7 @@ KarvelTraffic::Step KarvelTraffic::give_up(Call& call) {
   bool rang = ports_[b].owner == call.id;
   if (rang) port_idle(b);
   hang_up(a);
-  if (rang) emit({event::ended, byte(a), byte(b)});
+  if (rang) emit({event::call_ended, byte(a), byte(b)});
   return Step::done;
 }
 
@@ -493,7 +456,7 @@ KarvelTraffic::Step KarvelTraffic::answer(Call& call) {
   if (!j) {
     port_idle(b);
     port_state(a, port_code::no_channel);
-    emit({event::ended, byte(a), byte(b)});
+    emit({event::call_ended, byte(a), byte(b)});
     schedule(call, Step::last_hang_up, 1500, 2500);
     return call.step;
   }
@@ -590,7 +553,7 @@ KarvelTraffic::Step KarvelTraffic::end_city_call(Call& call) {
     hang_up(call.a);
     call.a = 0;
   } else {
-    emit({event::line_ended, byte(call.line), byte(call.a)});
+    emit({event::line_call_ended, byte(call.line), byte(call.a)});
     Port& port = ports_[call.a];
     port.channel = port.partner = port.hold = 0;
     port.held.clear();
@@ -711,7 +674,7 @@ KarvelTraffic::Step KarvelTraffic::city_unanswered(Call& call) {
   port_idle(call.b);
   call.a = 0;
   line_state(call.line, line_code::clear_down);
-  emit({event::line_ended, byte(call.line), byte(call.b)});
+  emit({event::line_call_ended, byte(call.line), byte(call.b)});
   schedule(call, Step::line_free, 800, 1500);
   return call.step;
 }

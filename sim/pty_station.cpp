@@ -144,10 +144,21 @@ std::int64_t PtyStation::wait_limit_us(int wait_ms, std::uint64_t now_us) const 
       if (limit < 0 || until < limit) limit = until;
     }
   }
+  if (storage_auto_ && storage_ && !storage_->on()) {
+    std::uint64_t due_us = program_spoke_us_ + static_cast<std::uint64_t>(auto_storage_quiet_ms) * 1000;
+    std::int64_t until = due_us <= now_us ? 0 : static_cast<std::int64_t>(due_us - now_us);
+    if (limit < 0 || until < limit) limit = until;
+  }
   return limit;
 }
 
 void PtyStation::answer(std::uint8_t byte, std::uint64_t now_us) {
+  program_spoke_us_ = now_us;
+  if (storage_auto_ && storage_ && storage_->on() && !storage_->takes_as_answer(byte)) {
+    storage_->switch_on(false, now_us / 1000);
+    pending_.clear();  // the device's unanswered byte is not the station's answer
+    if (note) note("the program speaks to the station: storage device off");
+  }
   if (storage_ && storage_->on()) {
     storage_->take(byte, now_us / 1000);
     return;
@@ -202,7 +213,15 @@ bool PtyStation::serve(int wait_ms, const sigset_t* mask) {
   return true;
 }
 
+void PtyStation::switch_storage_by_itself(std::uint64_t now_us) {
+  if (!storage_auto_ || !storage_ || storage_->on()) return;
+  if (now_us - program_spoke_us_ < static_cast<std::uint64_t>(auto_storage_quiet_ms) * 1000) return;
+  storage_->switch_on(true, now_us / 1000);
+  if (note) note("the program is quiet: storage device on");
+}
+
 void PtyStation::drive_storage(std::uint64_t now_us) {
+  switch_storage_by_itself(now_us);
   if (!storage_ || !storage_->on()) return;
   if (auto b = storage_->next_byte(now_us / 1000)) pending_.push_back({now_us, order_++, *b});
 }

@@ -54,6 +54,12 @@ class PtyStation {
   // A storage device beside the station: while it is switched on it drives
   // the line, and the program's bytes are its answers.
   void set_storage(StorageDevice* device) { storage_ = device; }
+  // The device switches itself: on once the program has sent nothing for
+  // auto_storage_quiet_ms (the storage screen only ever answers), off again
+  // at the first byte from the program that is not such an answer, which
+  // then goes to the station (a record frame, an event poll).
+  void set_storage_auto(bool on) { storage_auto_ = on; }
+  static constexpr int auto_storage_quiet_ms = 1000;
 
  private:
   struct Pending {
@@ -67,10 +73,13 @@ class PtyStation {
   std::int64_t wait_limit_us(int wait_ms, std::uint64_t now_us) const;
 
   void drive_storage(std::uint64_t now_us);
+  void switch_storage_by_itself(std::uint64_t now_us);
 
   Station& station_;
   StationLine& line_;
   StorageDevice* storage_ = nullptr;
+  bool storage_auto_ = false;
+  std::uint64_t program_spoke_us_ = 0;
   int master_ = -1;
   int slave_ = -1;
   std::string device_;

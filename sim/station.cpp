@@ -47,6 +47,15 @@ bool Station::queue_event(const EventFrame& frame, std::uint64_t due_ms, std::st
   return true;
 }
 
+bool Station::queue_live_event(const EventFrame& frame) {
+  std::string why;
+  if (queue_event(frame, 0, &why)) return true;
+  ++refused_live_events_;
+  log("live event " + (frame.empty() ? std::string("(empty)") : hex_bytes(frame.data(), frame.size())) +
+      " refused: " + why);
+  return false;
+}
+
 void Station::drop_oldest_events(std::size_t keep) {
   while (events_.size() > keep && event_sent_ == 0) events_.pop_front();
 }

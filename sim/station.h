@@ -71,6 +71,11 @@ class Station {
   // Queues an event to offer to the polls from `due_ms` on; false (with a
   // reason) when the frame's length does not fit its code.
   bool queue_event(const EventFrame& frame, std::uint64_t due_ms = 0, std::string* error = nullptr);
+  // Queues an event of the station's own live traffic at once. One that
+  // does not fit its code is a fault of the traffic: it is refused with a
+  // log line and counted, never dropped without a word.
+  bool queue_live_event(const EventFrame& frame);
+  int refused_live_events() const { return refused_live_events_; }
   std::size_t events_waiting() const { return events_.size(); }
   // Drops the oldest events until at most `keep` wait; never the one a poll
   // is sending.
@@ -145,6 +150,7 @@ class Station {
   std::deque<QueuedEvent> events_;
   std::size_t event_sent_ = 0;  // bytes of the front event sent in this poll
   std::uint8_t event_sum_ = 0;
+  int refused_live_events_ = 0;
 };
 
 // Hexadecimal bytes for the log: "81 05".

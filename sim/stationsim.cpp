@@ -70,6 +70,9 @@ const char usage[] =
     "  --storage FILE|gen     tomrik: the storage device's call records, from a\n"
     "                         file (each record its length byte, then its bytes)\n"
     "                         or generated; the device starts switched off\n"
+    "  --storage-auto         the storage device switches itself on while the\n"
+    "                         program is quiet for a second, and off at the\n"
+    "                         program's first byte for the station\n"
     "  --control PATH         a FIFO (made if missing) for operator commands, one\n"
     "                         a line: \"storage on\", \"storage off\"\n"
     "  -v                     one line per frame on stderr (-vv: empty polls too)\n"
@@ -92,6 +95,7 @@ struct Options {
   bool pace = false;
   int verbose = 0;
   bool traffic = false;
+  bool storage_auto = false;
 };
 
 volatile sig_atomic_t stop_signal = 0;
@@ -156,6 +160,7 @@ Options parse(int argc, char** argv) {
     else if (a == "--events") o.events = value();
     else if (a == "--storage") o.storage = value();
     else if (a == "--control") o.control = value();
+    else if (a == "--storage-auto") o.storage_auto = true;
     else if (a == "--drop") o.faults.drop = probability(a, value());
     else if (a == "--corrupt") o.faults.corrupt = probability(a, value());
     else if (a == "--corrupt-received") o.faults.corrupt_received = probability(a, value());
@@ -178,6 +183,7 @@ Options parse(int argc, char** argv) {
   }
   if (o.model != "karvel" && o.model != "tomrik") fail("--model is karvel or tomrik");
   if (!o.storage.empty() && o.model != "tomrik") fail("only a tomrik station has a storage device");
+  if (o.storage_auto && o.storage.empty()) fail("--storage-auto needs --storage");
   if (o.idle_sync > 0 && o.model != "tomrik") fail("--idle-sync is for a tomrik station");
   return o;
 }
@@ -327,6 +333,7 @@ int main(int argc, char** argv) {
     storage.set_faults(o.faults);
     if (o.verbose) storage.log = say;
     pty.set_storage(&storage);
+    pty.set_storage_auto(o.storage_auto);
   }
   ControlChannel control;
   if (!o.control.empty()) control.open(o.control);

@@ -195,6 +195,21 @@ void StorageDevice::send_next(Step sum_step) {
   }
 }
 
+bool StorageDevice::takes_as_answer(std::uint8_t byte) const {
+  if (!on_ || !awaiting_) return false;
+  if (step_ != Step::ready) return true;
+  switch (byte) {
+    case facts::storage_idle_answer:
+    case facts::storage_read_calls:
+    case facts::storage_clear_calls:
+    case facts::storage_read_clock:
+    case facts::storage_set_clock:
+    case facts::storage_read_times:
+    case facts::storage_write_times: return true;
+    default: return false;
+  }
+}
+
 void StorageDevice::take(std::uint8_t byte, std::uint64_t now_ms) {
   if (!on_ || !awaiting_) return;  // a byte nobody asked for
   awaiting_ = false;

@@ -53,6 +53,10 @@ class StorageDevice {
   std::optional<std::uint8_t> next_byte(std::uint64_t now_ms);
   // The computer's byte, the answer to the byte sent last.
   void take(std::uint8_t byte, std::uint64_t now_ms);
+  // Whether `byte` from the computer can be an answer of the storage screen:
+  // one was awaited and, at rest, it is the idle answer or a command. A byte
+  // nobody asked for, or a record frame's first byte, cannot.
+  bool takes_as_answer(std::uint8_t byte) const;
   // When next_byte may have something to send, for a caller that waits.
   std::uint64_t next_due_ms() const;
 

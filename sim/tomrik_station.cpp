@@ -4,12 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "digits.h"
+#include "tomrik_records.h"
+
 namespace sim {
 namespace {
 
+namespace group = facts::tomrik_group;
+
 constexpr Answer ack{facts::ack, AnswerKind::ack};
 
-constexpr std::uint8_t phone_book_group = 50;  // common book; 50 + k for subscriber k
+constexpr std::uint8_t phone_book_group = group::phone_book;  // common book; + k for subscriber k
 constexpr int phone_book_entries = 16;
 constexpr int phone_number_codes = 25;
 constexpr std::size_t special_cell_half = 24;
@@ -29,14 +34,8 @@ const char* default_phone_number(int book, int entry) {
 std::vector<std::uint8_t> number_codes(const char* number, std::size_t places) {
   std::vector<std::uint8_t> codes;
   for (const char* c = number; *c && codes.size() < places; ++c) {
-    switch (*c) {
-      case '0': codes.push_back(10); break;
-      case '*': codes.push_back(11); break;
-      case '#': codes.push_back(12); break;
-      case 't': codes.push_back(116); break;
-      case 'p': codes.push_back(255); break;
-      default: codes.push_back(static_cast<std::uint8_t>(*c - '0'));
-    }
+    const int code = *c == 't' ? facts::tomrik_book_t : *c == 'p' ? facts::tomrik_book_pause : facts::dial_code(*c);
+    codes.push_back(static_cast<std::uint8_t>(code));
   }
   codes.resize(places, 0);
   return codes;
@@ -60,7 +59,7 @@ void put(std::vector<std::uint8_t>& image, int group, int index, std::initialize
 // "810" and the paid "8809" are forbidden on every line. After command 8,
 // "1" goes out by line 1 or 2, "2" by line 3 or 4, "9" by any line.
 void put_number_control(std::vector<std::uint8_t>& image) {
-  constexpr int number_group = 0x0E, paths_group = 0x0F, forbidden = 64, rows = 16;
+  constexpr int number_group = group::number_control, paths_group = group::command8_paths, forbidden = 64, rows = 16;
   for (int line = 1; line <= 2; ++line) put(image, number_group, (line - 1) * rows, {8, 8, 10, 10});
   for (int line = 1; line <= TomrikStation::max_lines; ++line) {
     put(image, number_group, forbidden + (line - 1) * rows, {8, 1, 10, 0});
@@ -81,36 +80,36 @@ void put_number_control(std::vector<std::uint8_t>& image) {
 std::vector<std::uint8_t> default_image() {
   std::vector<std::uint8_t> image(TomrikStation::image_bytes, 0);
   put(image, facts::tomrik_identity_group, facts::tomrik_identity_index, {'T', '4', '1', '6'});
-  put(image, 0x81, 1, {0});     // day/night: manual and automatic
-  put(image, 0x82, 1, {3});     // melody
-  put(image, 0x83, 1, {0x48});  // volume: level 7
+  put(image, group::day_night, 1, {0});     // day/night: manual and automatic
+  put(image, group::melody, 1, {3});     // melody
+  put(image, group::volume, 1, {0x48});  // volume: level 7
   for (int l = 1; l <= TomrikStation::max_lines; ++l) {
-    put(image, 0x01, l, {1});       // tone dialling
-    put(image, 0x04, l, {1});       // no load delay
-    put(image, 0x0D, l, {2});       // pause after the additional digit
-    put(image, 0x05, l, {8});       // long-distance code "8"
-    put(image, 0x0D, l + 4, {3});   // pause after the long-distance code
-    put(image, 0x03, l, {1});       // ringback tone during DISA
-    put(image, 0x0D, l + 8, {10});  // DISA wait
-    put(image, 0x0B, l, {5});       // line break 500 ms
-    put(image, 0x0C, l, {60});      // line hold 60 s
-    put(image, 0x08, l, {static_cast<std::uint8_t>(l)});  // day, group 1
-    put(image, 0x10, l, {1});       // night, group 1
+    put(image, group::dial_mode, l, {1});       // tone dialling
+    put(image, group::load_time, l, {1});       // no load delay
+    put(image, group::line_pauses, l, {2});       // pause after the additional digit
+    put(image, group::long_distance_code, l, {8});       // long-distance code "8"
+    put(image, group::line_pauses, l + group::line_pause_step, {3});   // pause after the long-distance code
+    put(image, group::disa_signal, l, {1});       // ringback tone during DISA
+    put(image, group::line_pauses, l + 2 * group::line_pause_step, {10});  // DISA wait
+    put(image, group::break_time, l, {5});       // line break 500 ms
+    put(image, group::hold_time, l, {60});      // line hold 60 s
+    put(image, group::distribution_day, l, {static_cast<std::uint8_t>(l)});  // day, group 1
+    put(image, group::distribution_night, l, {1});       // night, group 1
   }
   for (int s = 1; s <= TomrikStation::max_subscribers; ++s) {
-    put(image, 0x1A, s, {0x0F});  // city access by day, all lines
-    put(image, 0x1B, s, {0x0F});  // and by night
-    put(image, 0x22, s, {1});     // tone dialling allowed
+    put(image, group::city_day, s, {0x0F});  // city access by day, all lines
+    put(image, group::city_night, s, {0x0F});  // and by night
+    put(image, group::tone_dialling, s, {1});     // tone dialling allowed
   }
   for (int s = 1; s <= 4; ++s) {
-    put(image, 0x1C, s, {0x03});  // long distance by day, lines 1 and 2
-    put(image, 0x1F, s, {0x03});  // long-distance and city calls charged
+    put(image, group::long_distance_day, s, {0x03});  // long distance by day, lines 1 and 2
+    put(image, group::tariffing, s, {0x03});  // long-distance and city calls charged
   }
-  put(image, 0x14, 1, {1});    // subscriber 1 may intrude
-  put(image, 0x18, 1, {129});  // and has city line 1 as hot line
-  put(image, 0x28, 1, {1, 2, 3, 4});
-  put(image, 0x28, 2, {5, 6, 7, 0});
-  put(image, 0x29, 1, {1, 2, 3, 0});
+  put(image, group::intrusion, 1, {1});    // subscriber 1 may intrude
+  put(image, group::hot_line, 1, {facts::tomrik_hot_line::first_line});  // and has city line 1 as hot line
+  put(image, group::pickup, 1, {1, 2, 3, 4});
+  put(image, group::pickup, 2, {5, 6, 7, 0});
+  put(image, group::general_call, 1, {1, 2, 3, 0});
   put_number_control(image);
   return image;
 }
@@ -151,17 +150,17 @@ void TomrikStation::rebuild_records(const std::vector<std::uint8_t>& image) {
     }
   };
   auto text = [](const char* s) { return std::vector<std::uint8_t>(s, s + std::strlen(s)); };
-  keep_or_make(132, 1, text("V3.12   "));
-  keep_or_make(133, 1, text("15.03.06"));
-  keep_or_make(134, 1, text("10:30 "));
+  keep_or_make(group::software_version, 1, text("V3.12   "));
+  keep_or_make(group::software_date, 1, text("15.03.06"));
+  keep_or_make(group::software_time, 1, text("10:30 "));
   for (int book = 0; book <= subscribers_; ++book)
     for (int entry = 1; entry <= phone_book_entries; ++entry)
       keep_or_make(static_cast<std::uint8_t>(phone_book_group + book), static_cast<std::uint8_t>(entry),
                    number_codes(default_phone_number(book, entry), phone_number_codes));
   // The special cell: 48 codes as two records of 24.
   std::vector<std::uint8_t> cell = number_codes("8p4957100000t21#", 2 * special_cell_half);
-  keep_or_make(67, 0, std::vector<std::uint8_t>(cell.begin(), cell.begin() + special_cell_half));
-  keep_or_make(68, 0, std::vector<std::uint8_t>(cell.begin() + special_cell_half, cell.end()));
+  keep_or_make(group::special_cell_first, 0, std::vector<std::uint8_t>(cell.begin(), cell.begin() + special_cell_half));
+  keep_or_make(group::special_cell_second, 0, std::vector<std::uint8_t>(cell.begin() + special_cell_half, cell.end()));
 }
 
 std::vector<std::uint8_t> TomrikStation::image() const {

@@ -2,13 +2,15 @@
 
 #include <algorithm>
 
+#include "events.h"
+
 namespace sim {
 namespace {
 
 // The event codes of a tomrik station.
-constexpr std::uint8_t off_hook = 0x81, on_hook = 0x82, line_seized = 0x83, line_released = 0x84;
-constexpr std::uint8_t internal_ringing = 0x85, city_ringing = 0x86, stop_ringing = 0x87;
-constexpr std::uint8_t ring_from_city = 0x88, line_held = 0x89, connected = 0x8B, city_call_starts = 0x8D;
+using namespace facts::tomrik_event;
+constexpr int internal_ringing = internal_call, city_ringing = city_call, line_held = line_on_hold;
+constexpr int connected = connection;
 
 constexpr int max_channel = 15;     // the high half of a byte
 constexpr std::size_t max_calls = 3;  // under way at once
@@ -216,7 +218,7 @@ void TomrikTraffic::feed(Station& station, std::uint64_t now_ms) {
   fed_before_ = true;
   last_feed_ms_ = now_ms;
   if (station.events_waiting() > 0) return;
-  for (const EventFrame& frame : advance(elapsed)) station.queue_event(frame, 0);
+  for (const EventFrame& frame : advance(elapsed)) station.queue_live_event(frame);
 }
 
 }  // namespace sim

@@ -4,6 +4,9 @@
 #include <memory>
 
 #include "link/link_connect.h"
+#include "link/link_port.h"
+#include "screen.h"
+#include "serial_loopback.h"
 #include "link_wire.h"
 
 namespace {
@@ -120,6 +123,35 @@ TEST_F(LinkScreens, OpenFailuresShowTheirBoxes) {
   EXPECT_EQ(link_open_port(), link_failed);
   EXPECT_EQ(watcher.boxes, (std::vector<std::string>{"COM-порт занят другим приложением", "Ошибка системы"}));
   EXPECT_FALSE(link_state.port_opened);
+}
+
+// The box keeps its one text for every port that cannot be had; the line
+// under it says which device and why, and goes again with the box.
+TEST_F(LinkScreens, ARefusedPortIsNamedWithItsReasonUnderTheBox) {
+  setenv("STATION_COM2", "/dev/ttyUSB7", 1);
+  auto twin = std::make_unique<platform::LoopbackSerialPort>();
+  platform::LoopbackSerialPort& port = *twin;
+  link_use_port(std::move(twin));
+  link_state.port_index = 1;
+  print_at(1, 25, "Enter"_cp, COLOR_BOX);
+  test::BoxWatcher watcher;
+  test::UseKeys use(watcher);
+  using platform::PortRefusal;
+  for (PortRefusal why : {PortRefusal::no_device, PortRefusal::no_permission, PortRefusal::held, PortRefusal::other}) {
+    port.troubles.open_refused = why;
+    port.troubles.open_error = 71;
+    EXPECT_EQ(link_open_port(), link_failed);
+  }
+  unsetenv("STATION_COM2");
+  EXPECT_EQ(watcher.boxes, std::vector<std::string>(4, "COM-порт занят другим приложением"));
+  EXPECT_EQ(watcher.bottoms, (std::vector<std::string>{
+                                 "COM2 (/dev/ttyUSB7): нет такого устройства",
+                                 "COM2 (/dev/ttyUSB7): нет прав; добавьте себя в группу dialout и войдите заново",
+                                 "COM2 (/dev/ttyUSB7): занят другой программой",
+                                 "COM2 (/dev/ttyUSB7): не открывается, ошибка системы 71",
+                             }));
+  EXPECT_EQ(test::utf8_at(1, 25, 6), "Enter ");
+  EXPECT_EQ(test::colour_at(1, 25), COLOR_BOX);
 }
 
 TEST_F(LinkScreens, RtsWaitsThenPurgesAndFailuresShowSystemError) {

@@ -62,6 +62,7 @@ class ScriptedWire : public platform::SerialPort {
     bauds.push_back(b);
     open_ = open_result == platform::SerialOpen::ok;
     baud = b;
+    if (open_result == platform::SerialOpen::not_available) return refuse(platform::PortRefusal::held);
     return open_result;
   }
   void close() override { open_ = false; }
@@ -129,9 +130,12 @@ class BoxWatcher : public platform::KeyInput {
     row.erase(0, row.find_first_not_of(' '));
     row.erase(row.find_last_not_of(' ') + 1);
     boxes.push_back(row);
+    std::string bottom = utf8_at(1, 25, 80);
+    bottoms.push_back(bottom.erase(bottom.find_last_not_of(' ') + 1));
     return ' ';
   }
   std::vector<std::string> boxes;
+  std::vector<std::string> bottoms;  // row 25 while each box was shown
 };
 
 // Plays the scripted keys first; once they have run out, notes boxes.

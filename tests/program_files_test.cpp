@@ -47,6 +47,10 @@ TEST_F(DataFiles, TheCurrentDirectoryThenBesideTheProgramThenTheInstalledDataFol
   EXPECT_EQ(fs::path(platform::find_data_file("help.txt")), root / "usr/bin/help.txt");
   touch("help.txt");
   EXPECT_EQ(platform::find_data_file("help.txt"), "help.txt");
+  // The folders, for the message when there is none.
+  fs::path here = fs::current_path();
+  EXPECT_EQ(platform::data_file_folders("help.txt"),
+            here.string() + ", " + (root / "usr/bin").string() + ", " + (root / "usr/share/station-consoles").string());
 }
 
 TEST_F(DataFiles, AnUnreadableEntryHereIsStillTheOneTaken) {
@@ -75,6 +79,11 @@ TEST(CommandLine, HelpAndVersionAnswerUnknownArgumentsAreRefusedNoneRuns) {
   EXPECT_EQ(platform::answer_command_line(2, asks_version, about), 0);
   EXPECT_EQ(platform::answer_command_line(2, unknown, about), 2);
   EXPECT_EQ(platform::answer_command_line(3, two, about), 2);
+  char extra[] = "extra";
+  char* help_extra[] = {name, help, extra, nullptr};
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(platform::answer_command_line(3, help_extra, about), 2);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "karvel: unknown argument extra\nusage: karvel\n");
   EXPECT_STRNE(platform::program_version(), "");
 }
 

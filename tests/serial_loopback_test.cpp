@@ -70,7 +70,7 @@ TEST_F(Loopback, PlayedTroublesAndAClosedPort) {
   port.troubles.setup_fails = true;
   EXPECT_EQ(port.open("COM2", 57600), platform::SerialOpen::setup_failed);
   port.troubles = {};
-  port.troubles.open_fails = true;
+  port.troubles.open_refused = platform::PortRefusal::held;
   EXPECT_EQ(port.open("COM1", 57600), platform::SerialOpen::not_available);
   EXPECT_FALSE(port.is_open());
   EXPECT_EQ(port.read_byte(byte, 200), platform::serial_read_failed);

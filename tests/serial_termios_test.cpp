@@ -20,6 +20,8 @@
 #include "sim/karvel_station.h"
 #include "sim/pty_station.h"
 #include "sim/station_line.h"
+#include "sim/storage_device.h"
+#include "sim/tomrik_station.h"
 #include "sim_support.h"
 
 namespace {
@@ -63,6 +65,46 @@ TEST(SerialPath, PortNamesMapToDevicesAndTheEnvironmentOverrides) {
   EXPECT_EQ(platform::serial_device_path("COM1"), "/dev/ttyS0");
   unsetenv("STATION_COM1");
   EXPECT_EQ(platform::serial_device_path("COM3"), "");
+}
+
+// The storage device that switches itself: it takes a line the program is
+// quiet on, keeps it while the program answers as the storage screen does,
+// gives it back at the program's first byte for the station, and takes it
+// again after a second of quiet.
+TEST(PtyStorage, TheDeviceTakesAQuietLineAndGivesItBackToARecordFrame) {
+  sim::TomrikStation station;
+  sim::StationLine line{station};
+  sim::PtyStation pty(station, line);
+  sim::StorageDevice device;
+  pty.set_storage(&device);
+  pty.set_storage_auto(true);
+  std::string error;
+  ASSERT_TRUE(pty.open(error)) << error;
+  setenv("STATION_COM2", pty.device().c_str(), 1);
+  auto port = platform::make_system_serial_port();
+  ASSERT_EQ(port->open("COM2", 4800), SerialOpen::ok);
+  std::uint8_t byte = 0;
+  auto next_byte = [&] {
+    for (int i = 0; i < 60; ++i) {
+      pty.serve(50);
+      if (port->read_byte(byte, 0) == platform::serial_byte_received) return true;
+    }
+    return false;
+  };
+  ASSERT_TRUE(next_byte());
+  EXPECT_EQ(byte, sim::StorageDevice::ready_byte);
+  ASSERT_TRUE(port->write_byte(facts::storage_idle_answer));
+  ASSERT_TRUE(next_byte());
+  EXPECT_EQ(byte, sim::StorageDevice::ready_byte);
+  ASSERT_TRUE(port->write_byte(facts::tomrik_read_record));
+  ASSERT_TRUE(next_byte());
+  EXPECT_EQ(byte, 0xFF);  // the station's acknowledgement of the frame
+  EXPECT_FALSE(device.on());
+  auto quiet_since = std::chrono::steady_clock::now();
+  ASSERT_TRUE(next_byte());
+  EXPECT_EQ(byte, sim::StorageDevice::ready_byte);
+  EXPECT_GE(elapsed_ms(quiet_since), 900u);
+  unsetenv("STATION_COM2");
 }
 
 TEST_F(PtyLine, BlockReadThroughTheRealLine) {
@@ -117,6 +159,7 @@ TEST_F(PtyLine, PortHeldByAnotherProgramCannotBeOpenedUntilItIsClosed) {
   ASSERT_EQ(port->open("COM2", 57600), SerialOpen::ok);
   auto second = platform::make_system_serial_port();
   EXPECT_EQ(second->open("COM2", 57600), SerialOpen::not_available);
+  EXPECT_EQ(second->refusal(), platform::PortRefusal::held);
   port->close();
   EXPECT_EQ(second->open("COM2", 57600), SerialOpen::ok);
   EXPECT_EQ(port->open("COM2", 57600), SerialOpen::not_available);
@@ -143,6 +186,7 @@ TEST_F(PtyLine, LineLeftExclusiveByAProgramThatEndedIsFreedOnlyOnceItsLockIsGone
 TEST_F(PtyLine, AbsentDeviceNonTerminalAndOddSpeedFail) {
   setenv("STATION_COM2", "/nonexistent/ttyX", 1);
   EXPECT_EQ(port->open("COM2", 57600), SerialOpen::not_available);
+  EXPECT_EQ(port->refusal(), platform::PortRefusal::no_device);
   char name[] = "/tmp/serial_testXXXXXX";
   int fd = mkstemp(name);
   ASSERT_GE(fd, 0);

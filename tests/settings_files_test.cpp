@@ -137,7 +137,7 @@ TEST_F(Files, SaveWritesTheWholeImageAndReplacesTheOldFile) {
   load_ok("st");
   settings_image.karvel[0x7FFF] = 0x5A;
   auto edited = image();
-  keys({key::enter, 'y', 'x'});  // the loaded file is name 0 of the list
+  keys({key::enter, 0x8D, 'x'});  // the loaded file is name 0 of the list; "Н" is Y in the Russian layout
   save_settings_file();
   EXPECT_EQ(read_file("st.set"), edited);
   EXPECT_TRUE(spy.saw("Записать отредактированный файл st.set [Y/N]"));

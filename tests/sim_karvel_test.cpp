@@ -142,6 +142,15 @@ TEST(KarvelStation, EventPollFollowsTheKarvelLengthTable) {
   EXPECT_FALSE(st.queue_event({0x8D, 1}, 0, &why));  // 0x8D has two further bytes here
   EXPECT_FALSE(st.queue_event({0x80}, 0, &why));
   EXPECT_FALSE(st.queue_event({}, 0, &why));
+
+  // The station's own traffic is refused loudly: a log line and a count.
+  std::vector<std::string> lines;
+  st.frame_log = [&](const std::string& line) { lines.push_back(line); };
+  EXPECT_FALSE(st.queue_live_event({0x8D, 1}));
+  EXPECT_EQ(st.refused_live_events(), 1);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "live event 8D 01 refused: the number of bytes does not fit the event code");
+  EXPECT_EQ(st.events_waiting(), 0u);
 }
 
 TEST(KarvelStation, EventIsOfferedAgainUntilItsCheckBytesAgreeAndOnlyWhenDue) {

@@ -240,6 +240,7 @@ TEST(KarvelLiveStation, EventsNobodyPollsForAreKeptToTheNewest) {
   // An hour of traffic without a poll, looked at now and then by the line test.
   for (std::uint64_t t = start_ms; t <= start_ms + 3600000; t += 1000) exchange(st, {0xBA}, fast, t);
   EXPECT_EQ(st.events_waiting(), sim::KarvelStation::live_events_kept);
+  EXPECT_EQ(st.refused_live_events(), 0);  // every event the traffic made fits its code
 }
 
 TEST(KarvelLiveStation, WithoutTrafficTheStationStaysStillAndKeysMoveNothing) {

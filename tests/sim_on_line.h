@@ -6,7 +6,9 @@
 // them with a wrong check byte and stores nothing.
 
 #include <functional>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -43,9 +45,16 @@ class StationOnLine {
   // The line to the station, for faults to play on it.
   sim::StationLine& line() { return line_; }
 
+  // The station hears and says nothing from `from_ms` until `until_ms` on
+  // the test's clock, as one that has gone and come back.
+  void fall_silent(std::uint64_t from_ms, std::uint64_t until_ms) {
+    mute_.from = from_ms;
+    mute_.until = until_ms;
+  }
+
   // Makes this station the far end of the link's port, open at its speed.
   void plug_in() {
-    auto port = std::make_unique<platform::LoopbackSerialPort>(&line_);
+    auto port = std::make_unique<platform::LoopbackSerialPort>(&mute_);
     port->open("COM1", station.baud());
     link_use_port(std::move(port));
   }
@@ -66,6 +75,15 @@ class StationOnLine {
   }
 
   sim::StationLine line_{station};
+  struct Mute : platform::LinePeer {
+    explicit Mute(sim::StationLine& to) : line(to) {}
+    std::optional<Reply> on_byte(std::uint8_t byte, int baud, std::uint64_t now_ms) override {
+      if (now_ms >= from && now_ms < until) return std::nullopt;
+      return line.on_byte(byte, baud, now_ms);
+    }
+    sim::StationLine& line;
+    std::uint64_t from = 0, until = 0;
+  } mute_{line_};
 };
 
 }  // namespace test

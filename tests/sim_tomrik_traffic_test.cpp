@@ -172,6 +172,7 @@ TEST(TomrikTraffic, TheCallsWaitWhileNobodyTakesTheirFrames) {
   // Only the first call's first frame came; the rest waits its turn.
   EXPECT_EQ(station.events_waiting(), 1u);
   EXPECT_EQ(traffic.calls(), 1u);
+  EXPECT_EQ(station.refused_live_events(), 0);
 }
 
 }  // namespace

@@ -317,6 +317,23 @@ TEST_F(StationDisplay, EscLeavesASilentStationAndTheScreenStaysBlank) {
   EXPECT_LE(services.clock.now_ms() - start, 6000u);
 }
 
+// Three seconds without an answer put one line on row 25; the station's
+// next answer takes it away, and the table stays as it was throughout.
+TEST_F(StationDisplay, AStationThatStopsAnsweringIsToldOnRow25UntilItAnswersAgain) {
+  event({129, 2}, 500);  // seen by the first poll, after a second of RTS
+  on_line.fall_silent(start + 2000, start + 7000);
+  test::KeySpy spy{&services.keys, [this] { return subscriber_row(2, 1, 20) + "|" + utf8_at(1, 25, 80); }};
+  platform::services().keys = &spy;
+  const std::string busy = "  12     Занят      ";
+  // Keys at 3.5 s, 5 s and 9 s (each after the one before), Esc at 9.5 s.
+  for (std::uint64_t after : {3500, 1500, 4000}) services.keys.add({'x'}, after);
+  services.keys.add({key::esc}, 500);
+  station_display_screen();
+  std::string note = "Нет ответа от станции" + std::string(59, ' ');
+  EXPECT_EQ(spy.seen, (std::vector<std::string>{busy + "|" + std::string(80, ' '), busy + "|" + note,
+                                                busy + "|" + std::string(80, ' '), busy + "|" + std::string(80, ' ')}));
+}
+
 TEST_F(StationDisplay, WithoutAStationTheScreenShowsErrorFive) {
   link_state.station_connected = 0;
   test::KeySpy spy{&services.keys, [] { return utf8_at(15, 13, 50); }};

@@ -8,11 +8,12 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
 constexpr int delay_column = 5;
-constexpr int delay_group = 19;
+constexpr int delay_group = facts::tomrik_group::distribution_delay;
 constexpr int places = 4;
 
 // Single-line joints the shared box characters do not name.
@@ -32,7 +33,7 @@ int subscribers() { return link_state.subscriber_count; }
 
 int row_line(int row) { return (row - 1) / 3 + 1; }
 int row_group(int row) { return (row - 1) % 3 + 1; }
-int record_group(int period, int row) { return (period == 2 ? 16 : 8) + row_group(row) - 1; }
+int record_group(int period, int row) { return (period == 2 ? facts::tomrik_group::distribution_night : facts::tomrik_group::distribution_day) + row_group(row) - 1; }
 // The 1-based data byte of the delay record for a group 2 or 3 row.
 int delay_position(int period, int row) { return (period - 1) * 2 + row_group(row) - 1; }
 

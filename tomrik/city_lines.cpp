@@ -8,8 +8,12 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/digits.h"
+#include "facts/tomrik_records.h"
 
 namespace {
+
+namespace groups = facts::tomrik_group;
 
 std::string dial_mode_text(int v) { return (v & 1) ? "Тональный "_cp : "Импульсный"_cp; }
 int toggle(int v) { return ~v & 1; }
@@ -62,24 +66,18 @@ int next_hold_time(int v) { return v >= 0 && v < 180 ? (v / 20 + 1) * 20 : 20; }
 
 // A dialled digit code of the long-distance code as its character.
 char code_char(int code) {
-  if (code >= 1 && code <= 9) return static_cast<char>('0' + code);
-  if (code == 10) return '0';
-  if (code == 11) return '*';
-  if (code == 12) return '#';
-  return ' ';
+  const char c = facts::dial_char(code);
+  return c ? c : ' ';
 }
 
 int typed_code(int k) {
-  if (k >= '1' && k <= '9') return k - '0';
-  if (k == '0') return 10;
-  if (k == '*') return 11;
-  if (k == '#') return 12;
-  return 0;
+  const int code = facts::dial_code(k);
+  return code < 0 ? facts::dial_empty : code;
 }
 
 constexpr int code_row = 5;
 constexpr int hold_row = 12;
-constexpr int code_group = 5;
+constexpr int code_group = groups::long_distance_code;
 
 struct LineRow {
   const char* label;
@@ -89,18 +87,18 @@ struct LineRow {
 };
 
 const LineRow rows[12] = {
-    {"Режим набора        "_cp, 1, 0, {dial_mode_text, toggle}},
-    {"Время загрузки линии"_cp, 4, 0, {load_time_text, next_load_time}},
-    {"Дополнительная цифра"_cp, 2, 0, {extra_digit_text, next_extra_digit}},
-    {"Пауза после доп. циф"_cp, 13, 0, {seconds_text, next_seconds}},
+    {"Режим набора        "_cp, groups::dial_mode, 0, {dial_mode_text, toggle}},
+    {"Время загрузки линии"_cp, groups::load_time, 0, {load_time_text, next_load_time}},
+    {"Дополнительная цифра"_cp, groups::extra_digit, 0, {extra_digit_text, next_extra_digit}},
+    {"Пауза после доп. циф"_cp, groups::line_pauses, 0, {seconds_text, next_seconds}},
     {"Код межгорода       "_cp, code_group, 0, {nullptr, nullptr}},
-    {"Пауза после кода меж"_cp, 13, 4, {seconds_text, next_seconds}},
-    {"Сигнал при DISA     "_cp, 3, 0, {disa_signal_text, next_disa_signal}},
-    {"Разрешение DISA день"_cp, 6, 0, {allowed_text, toggle}},
-    {"Разрешение DISA ночь"_cp, 7, 0, {allowed_text, toggle}},
-    {"Время ожидания DISA "_cp, 13, 8, {seconds_text, next_seconds}},
-    {"Время разрыва линии "_cp, 11, 0, {break_time_text, next_break_time}},
-    {"Время удержания лин."_cp, 12, 0, {hold_time_text, next_hold_time, 180}},
+    {"Пауза после кода меж"_cp, groups::line_pauses, groups::line_pause_step, {seconds_text, next_seconds}},
+    {"Сигнал при DISA     "_cp, groups::disa_signal, 0, {disa_signal_text, next_disa_signal}},
+    {"Разрешение DISA день"_cp, groups::disa_day, 0, {allowed_text, toggle}},
+    {"Разрешение DISA ночь"_cp, groups::disa_night, 0, {allowed_text, toggle}},
+    {"Время ожидания DISA "_cp, groups::line_pauses, 2 * groups::line_pause_step, {seconds_text, next_seconds}},
+    {"Время разрыва линии "_cp, groups::break_time, 0, {break_time_text, next_break_time}},
+    {"Время удержания лин."_cp, groups::hold_time, 0, {hold_time_text, next_hold_time, 180}},
 };
 
 // Line c stands in grid column c, parameter r in grid row r.

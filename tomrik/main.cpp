@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <string>
 
 #include "platform.h"
 #include "program_files.h"
@@ -27,6 +28,10 @@ int main(int argc, char** argv) {
   if (auto status = platform::answer_command_line(argc, argv, {"tomrik", usage})) return *status;
   platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();
+  if (std::string problem = platform::terminal_text_problem(); !problem.empty()) {
+    std::fprintf(stderr, "tomrik: %s\n", problem.c_str());
+    return 1;
+  }
   if (!platform::start_terminal()) {
     std::fprintf(stderr, "tomrik: cannot use this terminal\n");
     return 1;

@@ -12,11 +12,12 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
-constexpr int melody_group = 130;
-constexpr int volume_group = 131;
+constexpr int melody_group = facts::tomrik_group::melody;
+constexpr int volume_group = facts::tomrik_group::volume;
 constexpr int last_melody = 11;
 constexpr int name_places = 31;  // the name editor leaves a slot's last byte alone
 

@@ -11,11 +11,12 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
-constexpr int pickup_group = 40;
-constexpr int call_group = 41;
+constexpr int pickup_group = facts::tomrik_group::pickup;
+constexpr int call_group = facts::tomrik_group::general_call;
 constexpr int most_places = 8;
 
 // One screen of groups with the members as last read. A group whose record

@@ -8,6 +8,7 @@
 #include "screens.h"
 #include "settings_commands.h"
 #include "shell.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 void day_distribution_screen() { call_distribution_screen(1); }
@@ -40,13 +41,13 @@ const MenuTable tomrik_menu_table = {{
          {" Распределение вызовов из города ночью"_cp, night_distribution_screen},
          {" Установки внутренних абонентов 1"_cp, subscriber_settings_page1},
          {" Установки внутренних абонентов 2"_cp, subscriber_settings_page2},
-         {" Разрешения выхода в город днем"_cp, permission_screen<26>},
-         {" Разрешения выхода в город ночью"_cp, permission_screen<27>},
-         {" Разрешения выхода в межгород днем"_cp, permission_screen<28>},
-         {" Разрешения выхода в межгород ночью"_cp, permission_screen<29>},
-         {" Разрешения команд 15 и 17"_cp, permission_screen<30>},
-         {" Назначение закрытого набора"_cp, permission_screen<32>},
-         {" Разрешение команды 8 абонентам"_cp, permission_screen<33>},
+         {" Разрешения выхода в город днем"_cp, permission_screen<facts::tomrik_group::city_day>},
+         {" Разрешения выхода в город ночью"_cp, permission_screen<facts::tomrik_group::city_night>},
+         {" Разрешения выхода в межгород днем"_cp, permission_screen<facts::tomrik_group::long_distance_day>},
+         {" Разрешения выхода в межгород ночью"_cp, permission_screen<facts::tomrik_group::long_distance_night>},
+         {" Разрешения команд 15 и 17"_cp, permission_screen<facts::tomrik_group::commands_15_17>},
+         {" Назначение закрытого набора"_cp, permission_screen<facts::tomrik_group::closed_dialling>},
+         {" Разрешение команды 8 абонентам"_cp, permission_screen<facts::tomrik_group::command8>},
          {" Режимы тарификации абонентов"_cp, tariffing_modes_screen},
          {" Группы перехвата"_cp, pickup_groups_screen},
          {" Группы общего вызова"_cp, call_groups_screen},

@@ -12,6 +12,8 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/digits.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
@@ -19,20 +21,17 @@ constexpr int code_places = 4;
 constexpr int table_rows = 16;
 constexpr int first_row_y = 8;  // grid row r stands on row r + 7
 
-constexpr int number_group = 14;
+constexpr int number_group = facts::tomrik_group::number_control;
 constexpr int forbidden_base = 64;  // the forbidden list follows the allowed one
-constexpr int paths_group = 15;
+constexpr int paths_group = facts::tomrik_group::command8_paths;
 constexpr int path_bytes = 8;  // the code, then the line of each of the four exits
 
 // A digit code of these tables as its character; a code no digit has shows
 // as "?".
 char code_char(int code) {
-  if (code == 0) return ' ';
-  if (code >= 1 && code <= 9) return static_cast<char>('0' + code);
-  if (code == 10) return '0';
-  if (code == 11) return '*';
-  if (code == 12) return '#';
-  return '?';
+  if (code == facts::dial_empty) return ' ';
+  const char c = facts::dial_char(code);
+  return c ? c : '?';
 }
 
 std::string code_text(const int* codes) {
@@ -65,7 +64,7 @@ int edit_digits(ScreenPos at, int* codes) {
     } else if (k == key::backspace) {
       if (place > 0) remove(--place);
     } else if (place < code_places && ((k >= '0' && k <= '9') || k == '*')) {
-      codes[place++] = k == '*' ? 11 : k == '0' ? 10 : k - '0';
+      codes[place++] = facts::dial_code(k);
     }
     draw();
   }

@@ -12,6 +12,7 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
@@ -209,13 +210,13 @@ struct PermissionTitle {
   const char* title;
 };
 const PermissionTitle permission_titles[] = {
-    {26, "Разрешение абонентам выхода в город днем"_cp},
-    {27, "Разрешение абонентам выхода в город ночью"_cp},
-    {28, "Разрешение абонентам выхода в межгород днем"_cp},
-    {29, "Разрешение абонентам выхода в межгород ночью"_cp},
-    {30, "Разрешение команд 15 и 17 абонентам по линиям"_cp},
-    {32, "Разрешение закрытого набора абонентам по линиям"_cp},
-    {33, "Разрешение команды 8 абонентам по линиям"_cp},
+    {facts::tomrik_group::city_day, "Разрешение абонентам выхода в город днем"_cp},
+    {facts::tomrik_group::city_night, "Разрешение абонентам выхода в город ночью"_cp},
+    {facts::tomrik_group::long_distance_day, "Разрешение абонентам выхода в межгород днем"_cp},
+    {facts::tomrik_group::long_distance_night, "Разрешение абонентам выхода в межгород ночью"_cp},
+    {facts::tomrik_group::commands_15_17, "Разрешение команд 15 и 17 абонентам по линиям"_cp},
+    {facts::tomrik_group::closed_dialling, "Разрешение закрытого набора абонентам по линиям"_cp},
+    {facts::tomrik_group::command8, "Разрешение команды 8 абонентам по линиям"_cp},
 };
 
 // The titles stand centred in the width of the longest one (group 32's),
@@ -256,7 +257,7 @@ void tariffing_modes_screen() {
   print_at(16, 6, "Междугородние разговоры"_cp, COLOR_SCREEN);
   print_at(50, 6, "Городские разговоры"_cp, COLOR_SCREEN);
   static const int charge_bit[2] = {1, 0};
-  BitTable t{31, GridCursor({26, 60}, spaced(first_row, 16)), 2, charge_bit, tariff_rules, 0x03, tariff_bits, false};
+  BitTable t{facts::tomrik_group::tariffing, GridCursor({26, 60}, spaced(first_row, 16)), 2, charge_bit, tariff_rules, 0x03, tariff_bits, false};
   draw_subscriber_numbers(6, first_row);
   run_bit_table(t);
 }

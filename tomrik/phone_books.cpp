@@ -11,15 +11,17 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/digits.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
 // Codes a number is made of, beyond the dialled digit codes 1..12.
-constexpr int t_code = 116;      // a "t" in the number
-constexpr int pause_code = 255;  // a pause, shown "p"
+constexpr int t_code = facts::tomrik_book_t;
+constexpr int pause_code = facts::tomrik_book_pause;
 
 constexpr int common_book_argument = 17;
-constexpr int common_book_group = 50;  // subscriber k's own book is 50 + k
+constexpr int common_book_group = facts::tomrik_group::phone_book;  // subscriber k's own book is + k
 constexpr int book_entries = 16;
 constexpr int entry_places = 25;
 constexpr int first_entry_row = 7;  // entry n stands on row n + 6
@@ -28,7 +30,7 @@ constexpr int number_column = 33;
 constexpr int cell_places = 48;
 constexpr int cell_half = 24;  // characters a record of the cell carries when read
 constexpr int cell_written = 25;
-constexpr int cell_first_group = 67, cell_second_group = 68;
+constexpr int cell_first_group = facts::tomrik_group::special_cell_first, cell_second_group = facts::tomrik_group::special_cell_second;
 constexpr ScreenPos cell_at{17, 5};
 
 // The individual book question: every digit up to Enter counts, and the
@@ -41,26 +43,20 @@ constexpr int book_number_places = 4;
 // moves the cursor instead of showing, it shows blank.
 char book_char(int code) {
   switch (code) {
-    case 0: return ' ';
-    case 10: return '0';
-    case 11: return '*';
-    case 12: return '#';
+    case facts::dial_empty: return ' ';
     case t_code: return 't';
     case pause_code: return 'p';
     default: break;
   }
-  if (code >= 1 && code <= 9) return static_cast<char>('0' + code);
+  if (const char c = facts::dial_char(code)) return c;
   const int shifted = (code + '0') & 0xFF;
   return shifted < ' ' ? ' ' : static_cast<char>(shifted);
 }
 
 // The code a typed key stands for in a number, 0 for a key that is none.
 int book_code(int k) {
-  if (k >= '1' && k <= '9') return k - '0';
+  if (const int code = facts::dial_code(k); code > 0) return code;
   switch (k) {
-    case '0': return 10;
-    case '*': return 11;
-    case '#': return 12;
     case 'P': case 'p': return pause_code;
     case 'T': case 't': return t_code;
     default: return 0;

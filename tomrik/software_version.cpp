@@ -6,6 +6,7 @@
 #include "link/link.h"
 #include "screen.h"
 #include "screens.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ std::string record_text(const int* record, bool read_ok, int length) {
 
 void software_version_screen() {
   static const VersionLine lines[3] = {
-      {132, 8, "Версия програмного обеспечения:         "_cp},
-      {133, 8, "Дата создания програмного обеспечения:  "_cp},
-      {134, 6, "Время создания програмного обеспечения:   "_cp},
+      {facts::tomrik_group::software_version, 8, "Версия програмного обеспечения:         "_cp},
+      {facts::tomrik_group::software_date, 8, "Дата создания програмного обеспечения:  "_cp},
+      {facts::tomrik_group::software_time, 6, "Время создания програмного обеспечения:   "_cp},
   };
   static int record[256];
   draw_box(15, 11, 50, 3);

@@ -25,23 +25,25 @@
 #include "settings/call_record.h"
 #include "settings/run_state.h"
 #include "table_screens.h"
+#include "facts/digits.h"
+#include "facts/events.h"
 
 namespace {
 
 // The event codes, with their parameter bytes p1, p2, p3.
 enum EventCode {
-  off_hook = 129,          // subscriber p1
-  on_hook = 130,           // subscriber p1
-  line_seized = 131,       // line p1
-  line_released = 132,     // line p1
-  internal_call = 133,     // subscriber p2 called by subscriber p1
-  city_call = 134,         // subscriber p2 called from line p1
-  stop_ringing = 135,      // subscriber p1
-  ring_from_city = 136,    // line p1
-  line_on_hold = 137,      // line p1 held by subscriber p2
-  subscriber_held = 138,   // subscriber p1 held by subscriber p2
-  connection = 139,        // the parties in the bits of p1..p3, the channel in p1's high half
-  city_call_starts = 141,  // subscriber p1 on line p2; p3 digit codes follow
+  off_hook = facts::tomrik_event::off_hook,          // subscriber p1
+  on_hook = facts::tomrik_event::on_hook,           // subscriber p1
+  line_seized = facts::tomrik_event::line_seized,       // line p1
+  line_released = facts::tomrik_event::line_released,     // line p1
+  internal_call = facts::tomrik_event::internal_call,     // subscriber p2 called by subscriber p1
+  city_call = facts::tomrik_event::city_call,         // subscriber p2 called from line p1
+  stop_ringing = facts::tomrik_event::stop_ringing,      // subscriber p1
+  ring_from_city = facts::tomrik_event::ring_from_city,    // line p1
+  line_on_hold = facts::tomrik_event::line_on_hold,      // line p1 held by subscriber p2
+  subscriber_held = facts::tomrik_event::subscriber_held,   // subscriber p1 held by subscriber p2
+  connection = facts::tomrik_event::connection,        // the parties in the bits of p1..p3, the channel in p1's high half
+  city_call_starts = facts::tomrik_event::city_call_starts,  // subscriber p1 on line p2; p3 digit codes follow
 };
 
 enum Mode { no_mode, internal_ringing, city_ringing, internal_talk, city_talk, conference, on_hold };
@@ -89,12 +91,8 @@ std::uint8_t byte_of(int value) { return static_cast<std::uint8_t>(value & 0xFF)
 
 // A dialled digit code as the character the call record keeps.
 char digit_character(int code) {
-  switch (code) {
-    case 10: return '0';
-    case 11: return '*';
-    case 12: return '#';
-    default: return static_cast<char>('0' + code);
-  }
+  const char c = facts::dial_char(code);
+  return c ? c : static_cast<char>('0' + code);
 }
 
 void start_call(CallUnderWay& call, int subscriber_code, const int* digits, int count, const std::tm& now) {
@@ -447,6 +445,7 @@ void station_display_screen() {
   files.calls = open_for_appending("tarif.dat", "Ошибка открытия файла тарификации."_cp);
   int frame[event_frame_size] = {};
   bool drawn = false;
+  LinkSilenceNote silence;
   for (;;) {
     LinkResult status = link_poll_event(frame);
     if (status == link_interrupted) break;

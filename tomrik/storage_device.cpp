@@ -390,7 +390,7 @@ struct Storage {
   }
 
   void answer_key(int k) {
-    if (k == 'y' || k == 'Y') {
+    if (key::is_yes(k)) {
       state = asked == 0 ? State::read_start : State::clear_start;
     } else {
       lines("                   Отмена команды                      "_cp, blank_line);

@@ -10,11 +10,12 @@
 #include "screens.h"
 #include "table_screens.h"
 #include "toolkit/hints.h"
+#include "facts/tomrik_records.h"
 
 namespace {
 
 constexpr int first_row = 7;  // subscriber k on row k + 6
-constexpr int day_night_group = 129;
+constexpr int day_night_group = facts::tomrik_group::day_night;
 constexpr ScreenPos day_night_at{44, 24};
 
 // The cycle 0, 1, ..., last, then 0; a value off it starts again at 0.
@@ -31,9 +32,9 @@ int next_search_start(int v) { return cycle_to(v, line_count()); }
 
 // Hot line codes: 0 none, 1..S a subscriber, S + 1..128 a call group (the
 // station's groups are 21..26 and 31..36), 129.. a city line.
-constexpr int first_call_group = 21, last_call_group = 26;
-constexpr int first_other_group = 31, last_other_group = 36;
-constexpr int first_line_code = 129;
+using facts::tomrik_hot_line::first_call_group, facts::tomrik_hot_line::last_call_group;
+using facts::tomrik_hot_line::first_other_group, facts::tomrik_hot_line::last_other_group;
+constexpr int first_line_code = facts::tomrik_hot_line::first_line;
 
 // The texts are nine places wide, as is the field (columns 58..66).
 constexpr int hot_line_places = 9;
@@ -82,15 +83,15 @@ struct SettingColumn {
 };
 
 const SettingColumn page1_columns[] = {
-    {20, {12, 11}, {"Разр."_cp, "вмешат."_cp}, {yes_no_text, next_yes_no}},
-    {21, {24, 23}, {"Разр."_cp, "уведомл."_cp}, {yes_no_text, next_yes_no}},
-    {22, {34, 34}, {"Разр. пер."_cp, "День/Ночь"_cp}, {yes_no_text, next_yes_no}},
-    {23, {46, 47}, {"Лин. нач."_cp, "поиска"_cp}, {search_start_text, next_search_start}},
-    {24, {59, 60}, {"Горячая"_cp, "линия"_cp}, {hot_line_text, next_hot_line}},
-    {25, {70, 70}, {"Длитеьн."_cp, "ФЛЭШ (Мс)"_cp}, {flash_text, next_flash}},
+    {facts::tomrik_group::intrusion, {12, 11}, {"Разр."_cp, "вмешат."_cp}, {yes_no_text, next_yes_no}},
+    {facts::tomrik_group::notification, {24, 23}, {"Разр."_cp, "уведомл."_cp}, {yes_no_text, next_yes_no}},
+    {facts::tomrik_group::day_night_transfer, {34, 34}, {"Разр. пер."_cp, "День/Ночь"_cp}, {yes_no_text, next_yes_no}},
+    {facts::tomrik_group::search_start, {46, 47}, {"Лин. нач."_cp, "поиска"_cp}, {search_start_text, next_search_start}},
+    {facts::tomrik_group::hot_line, {59, 60}, {"Горячая"_cp, "линия"_cp}, {hot_line_text, next_hot_line}},
+    {facts::tomrik_group::flash_time, {70, 70}, {"Длитеьн."_cp, "ФЛЭШ (Мс)"_cp}, {flash_text, next_flash}},
 };
 const SettingColumn page2_columns[] = {
-    {34, {12, 10}, {"Разр."_cp, "Тон.набор"_cp}, {yes_no_text, next_yes_no}},
+    {facts::tomrik_group::tone_dialling, {12, 10}, {"Разр."_cp, "Тон.набор"_cp}, {yes_no_text, next_yes_no}},
 };
 
 struct SettingsPage {

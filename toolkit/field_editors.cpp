@@ -6,14 +6,20 @@
 #include "hints.h"
 #include "link.h"
 #include "screen.h"
+#include "digits.h"
+#include "karvel_memory.h"
 #include "station_facts.h"
 
-const DigitPair dial_digit_map[] = {{0, ' '}, {1, '1'},  {2, '2'},  {3, '3'},  {4, '4'}, {5, '5'}, {6, '6'},
-                                    {7, '7'}, {8, '8'},  {9, '9'},  {10, '0'}, {11, '*'}, {12, '#'}, {-1, 0}};
-const DigitPair phone_digit_map[] = {{1, '1'},  {2, '2'},  {3, '3'},  {4, '4'},  {5, '5'},  {6, '6'},
-                                     {7, '7'},  {8, '8'},  {9, '9'},  {10, '0'}, {11, '*'}, {12, '#'},
-                                     {70, 'F'}, {70, 'f'}, {80, 'P'}, {80, 'p'}, {84, 'T'}, {84, 't'},
-                                     {-1, 0}};
+using facts::book_letter_f, facts::book_letter_p, facts::book_letter_t;
+using facts::dial_empty, facts::dial_zero, facts::dial_star, facts::dial_hash;
+const DigitPair dial_digit_map[] = {{dial_empty, ' '}, {1, '1'}, {2, '2'}, {3, '3'}, {4, '4'},
+                                    {5, '5'}, {6, '6'}, {7, '7'}, {8, '8'}, {9, '9'},
+                                    {dial_zero, '0'}, {dial_star, '*'}, {dial_hash, '#'}, {-1, 0}};
+const DigitPair phone_digit_map[] = {{1, '1'}, {2, '2'}, {3, '3'}, {4, '4'}, {5, '5'}, {6, '6'},
+                                     {7, '7'}, {8, '8'}, {9, '9'}, {dial_zero, '0'}, {dial_star, '*'},
+                                     {dial_hash, '#'}, {book_letter_f, 'F'}, {book_letter_f, 'f'},
+                                     {book_letter_p, 'P'}, {book_letter_p, 'p'}, {book_letter_t, 'T'},
+                                     {book_letter_t, 't'}, {-1, 0}};
 
 char digit_char(const DigitPair* table, int code) {
   for (; table->code != -1; ++table)
@@ -477,7 +483,7 @@ void wait_out_refusal() {
 void load_access_level(int parameter) {
   // A level that could not be read protects the parameter: its box has
   // been shown, and the edit is refused with no other.
-  access_pending = link_read_block(0xED00 + parameter, 1) == link_ok ? byte_value(0) : level_unknown;
+  access_pending = link_read_block(facts::karvel_protection_address(parameter), 1) == link_ok ? byte_value(0) : level_unknown;
 }
 
 int ask_access_code() {

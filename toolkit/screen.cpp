@@ -115,6 +115,37 @@ void restore_screen() { console().write_rect(save_area, save_buffer); }
 
 void set_window(int x1, int y1, int x2, int y2) { console().set_window(x1, y1, x2, y2); }
 
+namespace {
+constexpr platform::Rect bottom_row{1, 25, 80, 25};
+}  // namespace
+
+void BottomNote::show(std::string_view text, std::uint8_t colour) {
+  platform::Cell row[80];
+  if (!shown_) {
+    console().read_rect(bottom_row, row);
+    for (int i = 0; i < 80; ++i) {
+      saved_[2 * i] = row[i].ch;
+      saved_[2 * i + 1] = row[i].attr;
+    }
+  }
+  // Longer texts are cut at the screen's edge; control bytes would move
+  // the terminal's cursor, so they show as '?'.
+  for (int i = 0; i < 80; ++i) {
+    std::uint8_t ch = i < static_cast<int>(text.size()) ? static_cast<std::uint8_t>(text[i]) : ' ';
+    row[i] = {ch < 0x20 || ch == 0x7F ? static_cast<std::uint8_t>('?') : ch, colour};
+  }
+  console().write_rect(bottom_row, row);
+  shown_ = true;
+}
+
+void BottomNote::remove() {
+  if (!shown_) return;
+  platform::Cell row[80];
+  for (int i = 0; i < 80; ++i) row[i] = {saved_[2 * i], saved_[2 * i + 1]};
+  console().write_rect(bottom_row, row);
+  shown_ = false;
+}
+
 void clear_screen() { console().clear_window(); }
 
 namespace {

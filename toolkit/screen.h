@@ -32,6 +32,24 @@ void save_screen();
 void restore_screen();
 void set_window(int x1, int y1, int x2, int y2);
 void clear_screen();
+
+// A line of its own on row 25 for as long as it is shown (the reason under
+// an error box, a station gone quiet). Showing it moves neither the cursor
+// nor the current colour, and taking it away puts back what the row held.
+class BottomNote {
+ public:
+  BottomNote() = default;
+  BottomNote(const BottomNote&) = delete;
+  BottomNote& operator=(const BottomNote&) = delete;
+  ~BottomNote() { remove(); }
+  void show(std::string_view text, std::uint8_t colour);
+  void remove();
+  bool shown() const { return shown_; }
+
+ private:
+  bool shown_ = false;
+  std::uint8_t saved_[80 * 2] = {};  // the row's characters and colours
+};
 int read_key();
 bool key_waiting();
 // How many codes read_key has returned so far, and the last of them. A box

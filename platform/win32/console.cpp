@@ -34,6 +34,8 @@ class ConsoleBackend : public Display, public KeyInput {
   void resume(ScreenModel& model) override;
   bool waiting() override;
   std::uint8_t read() override;
+  // The console is lent to an outside program (the manual viewer).
+  bool lent() const { return running_ && !taken_; }
 
  private:
   bool open_handles();
@@ -60,9 +62,10 @@ ConsoleBackend console;
 // Ctrl+C is a key for the programs; where the console raises it as an
 // event all the same (Wine in a terminal does), it is ignored. Closing the
 // console window or Ctrl+Break end the process through the default handler;
-// the console is put back first.
+// the console is put back first. While the viewer runs, Ctrl+Break is the
+// viewer's: the program waits for it, as for Ctrl+C.
 BOOL WINAPI on_console_event(DWORD event) {
-  if (event == CTRL_C_EVENT) return TRUE;
+  if (event == CTRL_C_EVENT || (event == CTRL_BREAK_EVENT && console.lent())) return TRUE;
   console.stop();
   return FALSE;
 }
@@ -231,6 +234,8 @@ std::uint8_t ConsoleBackend::read() {
 }
 
 }  // namespace
+
+std::string terminal_text_problem() { return {}; }  // the console shows CP866 cells itself
 
 bool start_terminal() {
   if (!console.start()) return false;

@@ -79,11 +79,20 @@ class Win32Port : public SerialPort {
 
   SerialOpen open(const std::string& name, int baud) override {
     close();
+    refusal_ = PortRefusal::none;
     std::string device = serial_device_path(name);
-    if (device.empty()) return SerialOpen::not_available;
+    if (device.empty()) return refuse(PortRefusal::no_device);
     // No sharing: a port another program holds cannot be opened.
     HANDLE h = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return SerialOpen::not_available;
+    if (h == INVALID_HANDLE_VALUE) {
+      DWORD error = GetLastError();
+      // A port in use answers "access denied": Windows has no rights on
+      // serial ports for ordinary users to lack.
+      PortRefusal why = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? PortRefusal::no_device
+                        : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? PortRefusal::held
+                                                                                           : PortRefusal::other;
+      return refuse(why, static_cast<int>(error));
+    }
     handle_ = h;
     if (!is_serial_speed(baud) || !set_line(baud) || !use_read_timeout(0)) {
       close();
@@ -95,6 +104,9 @@ class Win32Port : public SerialPort {
 
   void close() override {
     if (handle_ == INVALID_HANDLE_VALUE) return;
+    // The line settings the port had when it was opened go back with it.
+    if (found_.DCBlength) SetCommState(handle_, &found_);
+    found_ = DCB{};
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     timeouts_set_for_ = -1;
@@ -130,6 +142,7 @@ class Win32Port : public SerialPort {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(handle_, &dcb)) return false;
+    found_ = dcb;
     win32::apply_line_settings(dcb, baud);
     return SetCommState(handle_, &dcb);
   }
@@ -148,6 +161,7 @@ class Win32Port : public SerialPort {
     return true;
   }
 
+  DCB found_{};  // DCBlength 0: nothing found to put back
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   int timeouts_set_for_ = -1;
 };

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # karvel's keys in a real terminal: Alt with a letter is no Esc, and keys
 # pressed while the terminal is too small to show the screen do nothing.
+# A terminal whose locale is not UTF-8 cannot show the texts: the program
+# says so and draws nothing.
 source "$(dirname "$0")/lib.bash"
 
 start_program "cd '$BIN' && ./karvel"
@@ -27,4 +29,10 @@ screen_escapes | sed -n 3p | grep -q $'\e\[93m\e\[42m1.Общестанцион�
 # Large enough again, keys act.
 keys Down
 screen_escapes | sed -n 4p | grep -q $'\e\[93m\e\[42m2.Установки внутренних' || { echo "FAIL: keys do not act after the resize"; FAILED=1; }
+stop_program
+
+start_program "cd '$BIN' && LC_ALL=C LANG=C ./karvel 2>'$WORK/err'; echo STATUS=\$?"
+wait_for "STATUS=1" || finish
+grep -q "run the program in a UTF-8 locale, for example with LANG=C.UTF-8" "$WORK/err" ||
+  { echo "FAIL: standard error: $(cat "$WORK/err")"; FAILED=1; }
 finish

@@ -82,6 +82,18 @@ constexpr int karvel_speed_index(int baud) {
 
 // The places of the configuration window are in karvel_memory.h.
 
+// Bytes the station keeps to itself: the fields its screens only show. A
+// write to them is acknowledged and not stored, so a write is never found
+// wrong for them, and a read-back leaves them out of its comparison:
+// identity, software version, date and time (0x8000..0x801E), the call
+// counters (0x8025, 0x8026), the board and DTMF bytes (0x8028, 0x802B), the
+// playback length (0x8032, 2 bytes) and the service bytes (0x80E4, 4 bytes).
+constexpr bool karvel_kept_by_station(int address) {
+  return (address >= 0x8000 && address <= 0x801E) || address == 0x8025 || address == 0x8026 ||
+         address == 0x8028 || address == 0x802B || address == 0x8032 || address == 0x8033 ||
+         (address >= 0x80E4 && address <= 0x80E7);
+}
+
 // ---- Identities -------------------------------------------------------------
 
 // The digit value of an identity character. Anything but a digit counts as
@@ -162,6 +174,12 @@ struct TomrikImageUnit {
 std::vector<TomrikImageUnit> tomrik_image_units(int lines, int subscribers);
 // The same rows, one after another.
 std::vector<TomrikImageRow> tomrik_image_rows(int lines, int subscribers);
+
+// tomrik keeps its identity record (0x80) to itself in the same way. The
+// station values after it are settings the screens edit: 0x81 the
+// subscribers' day/night switching, 0x82 and 0x83 the city line melody and
+// its volume.
+constexpr bool tomrik_kept_by_station(int group) { return group == tomrik_identity_group; }
 
 // ---- The storage device (tomrik) ----------------------------------------------
 

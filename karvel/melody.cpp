@@ -65,10 +65,16 @@ void draw_volume(int level, std::uint8_t colour) {
 // box, or within a drawing that has failed, asked nothing).
 int read_byte(int address) { return drawing_read_block(address, 1) == link_ok ? (link_buffer[0] & 0xFF) : -1; }
 
-int write_byte(int address, int value) {
+// True when the station took the byte, or holds another that can be shown:
+// a write that failed on the line has shown its one box, and nothing is
+// read again for it.
+bool write_byte(int address, int value) {
   link_buffer[0] = value & 0xFF;
-  return link_write_block(address, 1);
+  return link_write_block(address, 1) == link_ok || link_read_back_differed();
 }
+
+// After the one box of a failed exchange: Esc at it ends the page.
+bool page_goes_on() { return key_reads().last != key::esc; }
 
 void show_stored_melody(const MelodyNameFile& names) {
   int melody = read_byte(melody_address);
@@ -89,9 +95,10 @@ constexpr MelodyNameEditor name_editor{melody_name_at, name_places, true, &key_t
 // Enter on the melody: the arrows choose, F4 edits the chosen melody's
 // name, Enter stores the choice, Esc shows the stored one again. A stored
 // melody outside 0..11 starts from the nearest end.
-void choose_melody(MelodyNameFile& names) {
+// False when the page ends.
+bool choose_melody(MelodyNameFile& names) {
   int melody = read_byte(melody_address);
-  if (melody < 0) return;
+  if (melody < 0) return page_goes_on();
   melody = std::clamp(melody, 0, last_melody);
   draw_melody(names, melody, COLOR_BOX, COLOR_SCREEN);
   for (;;) {
@@ -101,7 +108,7 @@ void choose_melody(MelodyNameFile& names) {
     int k = read_plain_key(scan);
     if (k == key::esc) break;
     if (k == key::enter) {
-      write_byte(melody_address, melody);
+      if (!write_byte(melody_address, melody)) return page_goes_on();
       break;
     }
     if (k != key::extended) continue;
@@ -118,13 +125,14 @@ void choose_melody(MelodyNameFile& names) {
     }
   }
   show_stored_melody(names);
+  return true;
 }
 
 // Enter on the volume: the arrows move the level, Enter stores it, Esc
-// shows the stored one again.
-void choose_volume() {
+// shows the stored one again. False when the page ends.
+bool choose_volume() {
   int stored = read_byte(volume_address);
-  if (stored < 0) return;
+  if (stored < 0) return page_goes_on();
   int level = volume_level(stored);
   for (;;) {
     draw_volume(level, COLOR_BOX);
@@ -134,7 +142,7 @@ void choose_volume() {
     int k = read_plain_key(scan);
     if (k == key::esc) break;
     if (k == key::enter) {
-      write_byte(volume_address, stored_volume(level));
+      if (!write_byte(volume_address, stored_volume(level))) return page_goes_on();
       break;
     }
     if (k != key::extended) continue;
@@ -143,6 +151,7 @@ void choose_volume() {
     if (scan == key::f10) show_help(volume_choice_topic);
   }
   show_stored_volume();
+  return true;
 }
 
 // The choice between the two items until Esc.
@@ -160,10 +169,8 @@ void run_items(MelodyNameFile& names) {
     if (k == key::extended && scan == key::f10) show_help(current == Item::melody ? melody_topic : volume_topic);
     if (k == key::enter) {
       draw_labels(current, false);
-      if (current == Item::melody)
-        choose_melody(names);
-      else
-        choose_volume();
+      bool goes_on = current == Item::melody ? choose_melody(names) : choose_volume();
+      if (!goes_on) return;
     }
   }
 }

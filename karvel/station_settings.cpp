@@ -466,7 +466,9 @@ void edit_access_codes() {
   print_at_plain(25, 3, "Коды доступа к програмированию"_cp);
   // A wrong code gets this page's own message, not the editors' box.
   access_pending = 7;
-  if (ask_access_code() != 0) {
+  int asked = ask_access_code();
+  if (asked == access_refused_quietly) return;
+  if (asked != 0) {
     const std::string message = "  Неверный код доступа к програмированию  "_cp;
     print_at(20, 11, std::string(message.size(), ' '), COLOR_ALERT);
     print_at(20, 12, message, COLOR_ALERT);

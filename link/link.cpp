@@ -53,6 +53,11 @@ Result close_frame(Result result) {
 // is read next is this byte's answer, never a stale answer to an earlier
 // one. False when the byte could not be sent.
 bool send(int out) {
+  if (link_state.interrupt && link_state.interrupt()) {
+    // The frame is given up in the middle: the station waits for its gap.
+    unsettle_line();
+    return false;
+  }
   wait_for_settled_line();
   link_port().purge_input();
   return link_put_byte(out) == link_ok;
@@ -309,7 +314,79 @@ LinkResult write_record_frame(const int* record, int group, int index) {
 
 int clamp_count(int count) { return count < 0 ? 0 : count > 255 ? 255 : count; }
 
+// Moves the port to a speed index, as the connection left it: open, RTS up,
+// a pause for the station.
+void move_port_to(int speed_index) {
+  link_state.speed_index = speed_index;
+  link_open_port();
+  link_rts_on();
+  wait_ms(100);
+}
+
+// Whether the last write's read-back came and differed.
+bool read_back_differed = false;
+
+// The speed index a block written with link_buffer moves the station to,
+// or -1 when it leaves the speed as it is.
+int new_speed_in_block(int address, int count) {
+  int at = facts::karvel_speed_address - address;
+  if (at < 0 || at >= count) return -1;
+  int value = link_buffer[at] & 0xFF;
+  return value < facts::karvel_speed_count && value != link_state.speed_index ? value : -1;
+}
+
+// A check byte the station answered with its own proves nothing: it may have
+// refused the frame (one of our bytes, the check byte too, arrived damaged)
+// and still echo our check byte. So a write stands only once the block has
+// been read back and found equal, the bytes the station keeps to itself
+// left out. The read-back's failure or a difference gives the write's
+// failure at the check byte's place, with one box; after a difference
+// link_buffer holds the station's bytes.
+int read_back_block(int address, int count) {
+  int written[256];
+  std::copy(link_buffer, link_buffer + count, written);
+  LinkResult read;
+  int box = 0;
+  {
+    LinkBoxesHeld held;
+    read = close_frame(read_block_frame(address, count));
+    box = held.take();
+  }
+  int check_position = 5 + count;
+  if (read != link_ok) {
+    if (box == 0) box = read == link_refused ? link_not_acknowledged : link_no_answer;
+    report(box);
+    return box == link_no_answer ? -check_position : check_position;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (facts::karvel_kept_by_station((address + i) & facts::karvel_address_mask)) continue;
+    if ((link_buffer[i] & 0xFF) != (written[i] & 0xFF)) {
+      read_back_differed = true;
+      report(link_check_mismatch);
+      return check_position;
+    }
+  }
+  return link_ok;
+}
+
+// The same for a record: the bytes as far as the station's record reaches
+// (a record the station does not have reads with length 0).
+LinkResult read_back_record(const int* record, int group, int index) {
+  static int stored[256];
+  LinkResult read = close_frame(read_record_frame(stored, group, index));
+  if (read != link_ok) return read;
+  int length = std::min(record[0] & 0xFF, stored[0]);
+  for (int i = 1; i <= length; ++i)
+    if ((stored[i] & 0xFF) != (record[i] & 0xFF)) {
+      read_back_differed = true;
+      return link_check_mismatch;
+    }
+  return link_ok;
+}
+
 }  // namespace
+
+bool link_read_back_differed() { return read_back_differed; }
 
 void link_use_port(std::unique_ptr<platform::SerialPort> p) {
   link_state.port = std::move(p);
@@ -342,6 +419,18 @@ LinkBoxesHeld::~LinkBoxesHeld() { box_holder = outer_; }
 void link_use_image(const LinkImage* image) { file_image = image; }
 
 int link_check_byte(int sum) { return facts::check_byte(sum); }
+
+bool AlikeReads::agree(bool read_ok, const int* data, int count) {
+  count = std::clamp(count, 0, 256);  // a block's bytes, or a record with its length
+  if (!read_ok) {
+    count_ = -1;
+    return false;
+  }
+  bool same = count_ == count && std::equal(data, data + count, last_);
+  std::copy(data, data + count, last_);
+  count_ = count;
+  return same;
+}
 
 std::string port_refusal_text(const std::string& name, const platform::SerialPort& port) {
   std::string text = name + " (" + platform::serial_device_path(name) + "): ";
@@ -447,7 +536,14 @@ int link_write_block(int address, int count) {
   if (link_state.file_mode)
     return file_image && file_image->write(address, count, link_buffer) ? link_ok : link_failed;
   if (!link_state.station_connected) return link_ok;
-  return close_frame(write_block_frame(address, count));
+  read_back_differed = false;
+  int new_speed = new_speed_in_block(address, count);
+  int result = close_frame(write_block_frame(address, count));
+  if (result != link_ok) return result;
+  // The station moves to a new speed as soon as it has stored it; the
+  // block is read back there.
+  if (new_speed >= 0) move_port_to(new_speed);
+  return read_back_block(address, count);
 }
 
 LinkResult link_poll_event(int* frame) {
@@ -477,21 +573,11 @@ LinkResult link_read_record(int* record, int group, int index) {
 }
 
 LinkResult link_write_record(const int* record, int group, int index) {
-  return close_frame(write_record_frame(record, group, index));
+  read_back_differed = false;
+  LinkResult result = close_frame(write_record_frame(record, group, index));
+  if (result != link_ok || facts::tomrik_kept_by_station(group)) return result;
+  return read_back_record(record, group, index);
 }
-
-namespace {
-
-// Moves the port to a speed index, as the connection left it: open, RTS up,
-// a pause for the station.
-void move_port_to(int speed_index) {
-  link_state.speed_index = speed_index;
-  link_open_port();
-  link_rts_on();
-  wait_ms(100);
-}
-
-}  // namespace
 
 bool link_follow_station_speed(int value, int write_result, int count) {
   if (link_state.file_mode || !link_state.station_connected) return false;

@@ -67,7 +67,16 @@ LinkResult link_read_block(int address, int count);
 // address high = 3, count = 4, data byte i = 5 + i, check byte = 5 + count),
 // -n when it went unanswered and n when it was not acknowledged or the
 // check bytes differ.
+//
+// A write the station answered in full is read back: it succeeds only when
+// the station holds what was written (the bytes it keeps to itself aside).
+// A read-back that fails shows its box and gives -(5 + count) (unanswered)
+// or 5 + count; one that differs shows the check byte box and gives
+// 5 + count, with the station's bytes in link_buffer.
 int link_write_block(int address, int count);
+// Whether the last block or record write was read back and found to differ
+// from what was written.
+bool link_read_back_differed();
 // While one lives (a live view runs), the event poll says "Нет ответа от
 // станции" on row 25 once the station has sent nothing for three seconds,
 // and takes it away when it answers again; nothing else changes, and the
@@ -148,8 +157,23 @@ LinkResult link_send_key(int command, int code);
 // link_not_acknowledged; link_check_mismatch.
 LinkResult link_read_record(int* record, int group, int index);
 // Write: link_ok; link_no_answer; link_no_sync; link_not_acknowledged;
-// link_check_mismatch.
+// link_check_mismatch. A write the station answered in full is read back
+// (the identity and station values aside): a read-back that fails gives its
+// result, one that differs link_check_mismatch.
 LinkResult link_write_record(const int* record, int group, int index);
+
+// A damaged answer can pass the check byte, so a read stands only when two
+// reads in a row agree. Each try of a unit gives its read here: true once
+// it equals the read before it (a failed read breaks the row). A unit tried
+// four times thus takes at most four reads.
+class AlikeReads {
+ public:
+  bool agree(bool read_ok, const int* data, int count);
+
+ private:
+  int last_[256] = {};
+  int count_ = -1;  // -1: no read to compare with
+};
 
 // The check byte over the sum of a frame's bytes.
 int link_check_byte(int sum);

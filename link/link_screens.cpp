@@ -116,26 +116,44 @@ void show_connected_box() {
   read_key();
 }
 
+// A read at connection is tried like a unit of a transfer: up to four
+// reads, taken when two in a row agree; the boxes of the tries are not
+// shown, the caller says what a failure means. True with the block in
+// link_buffer.
+bool read_block_for_connection(int address, int count) {
+  LinkBoxesHeld quiet;
+  AlikeReads reads;
+  for (int tries = 0; tries < 4; ++tries)
+    if (reads.agree(link_read_block(address, count) == link_ok, link_buffer, count)) return true;
+  return false;
+}
+
+// The identity and first_line_port size and place every editor: without
+// them there is no connection. Access codes that cannot be read leave the
+// connection standing with the codes unknown: every protected edit is
+// refused until a later connection reads them.
 void connect_karvel(const PortWindow& window) {
   if (!find_speed()) return;
   link_rts_on();
   wait_ms(500);
   link_state.station_connected = 1;
   link_state.file_mode = 0;
-  if (link_read_block(facts::karvel_identity_address, facts::karvel_identity_size) != link_ok) {
+  auto fail = [&] {
     link_state.station_connected = 0;
     link_error_box(link_wrong_answer);
     window.close();
-    return;
-  }
+  };
+  if (!read_block_for_connection(facts::karvel_identity_address, facts::karvel_identity_size)) return fail();
   std::uint8_t identity[facts::karvel_identity_size];
   for (int i = 0; i < facts::karvel_identity_size; ++i) identity[i] = static_cast<std::uint8_t>(link_buffer[i]);
   link_take_karvel_identity(identity);
-  if (link_read_block(facts::karvel_first_line_port_address, 1) == link_ok) link_state.first_line_port = link_buffer[0];
+  if (!read_block_for_connection(facts::karvel_first_line_port_address, 1)) return fail();
+  link_state.first_line_port = link_buffer[0];
   // The codes are read with the two bytes after them, as one block of 16.
-  if (link_read_block(facts::karvel_access_codes_address, 16) == link_ok)
-    for (int k = 1; k <= facts::karvel_access_code_count; ++k)
-      link_state.access_code_table[k] = link_buffer[2 * (k - 1)] * 256 + link_buffer[2 * (k - 1) + 1];
+  link_state.access_codes_known = read_block_for_connection(facts::karvel_access_codes_address, 16);
+  for (int k = 1; k <= facts::karvel_access_code_count; ++k)
+    link_state.access_code_table[k] =
+        link_state.access_codes_known ? link_buffer[2 * (k - 1)] * 256 + link_buffer[2 * (k - 1) + 1] : 0;
   show_connected_box();
   window.close();
 }
@@ -143,14 +161,20 @@ void connect_karvel(const PortWindow& window) {
 void connect_tomrik(const PortWindow& window) {
   if (link_open_port() != link_ok) return;
   link_rts_on();
+  // Up to four reads, taken when two in a row agree.
   int record[256] = {};
   LinkResult result = link_no_answer;
-  for (int attempt = 1; attempt <= 4; ++attempt) {
+  AlikeReads reads;
+  bool agreed = false;
+  for (int attempt = 1; attempt <= 4 && !agreed; ++attempt) {
     result = link_read_record(record, facts::tomrik_identity_group, facts::tomrik_identity_index);
     wait_ms(50);
-    if (result == link_ok) break;
+    agreed = reads.agree(result == link_ok, record, 1 + record[0]);
   }
-  if (result != link_ok) {
+  if (!agreed) {
+    // Reads that came but never agreed: the station's check byte was no
+    // proof.
+    if (result == link_ok) result = link_check_mismatch;
     link_state.station_connected = 0;
     link_error_box(result);
     return;

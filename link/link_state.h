@@ -12,6 +12,9 @@
 // code of an extended key itself), sends its frames with link_send_key and
 // returns how many it sent, with the result of the last one in last_result.
 using LinkKeyFrames = int (*)(int key, int& last_result);
+// Asked before every byte the link sends, while set: true gives the frame
+// up at once, as if the byte had gone unanswered (a transfer stopped by Esc).
+using LinkInterrupt = bool (*)();
 
 struct LinkState {
   int port_index = 0;   // 0 = "COM1", 1 = "COM2"
@@ -28,6 +31,9 @@ struct LinkState {
   int access_code_table[8] = {};  // karvel, entries 1..7
   int trace_flag = 0;        // karvel: link_poll_event appends its frames to "cmd.ttt"
   LinkKeyFrames key_frames = nullptr;  // karvel: set while the event log view polls
+  LinkInterrupt interrupt = nullptr;   // set while a transfer tries a unit
+  // karvel: false while the access codes could not be read at connection.
+  bool access_codes_known = true;
   // The port the link talks through (the system's, made at its first use,
   // or one a test put in) and the last byte the station sent on it.
   std::unique_ptr<platform::SerialPort> port;

@@ -22,15 +22,30 @@ void show_write_error() { message_at_field(" Ошибка записи файл�
 void show_name_missing() { message_at_field(" Не задано имя файла! "_cp, 22); }
 void show_name_too_long() { message_at_field(" Слишком длинное имя файла! "_cp, 28); }
 
-int show_result(const char* text, int column, int width, std::uint8_t colour) {
+namespace {
+
+std::string centred(const std::string& text, int width) {
   std::string line(text);
   int left = width > static_cast<int>(line.size()) ? (width - static_cast<int>(line.size())) / 2 : 0;
   line.insert(0, left, ' ');
   if (static_cast<int>(line.size()) < width) line.resize(width, ' ');
-  print_at(column, 4, line, colour);
+  return line;
+}
+
+}  // namespace
+
+int show_result(const char* text, int column, int width, std::uint8_t colour, const std::string& below) {
+  print_at(column, 4, centred(text, width), colour);
+  if (!below.empty()) print_at(column, 5, centred(below, width), colour);
   int k = read_plain_key();
   print_at(column, 4, std::string(width, ' '), COLOR_BOX);
+  if (!below.empty()) print_at(column, 5, std::string(width, ' '), COLOR_BOX);
   return k;
+}
+
+std::string failed_units_text(int failures) {
+  if (failures <= 0) return "";
+  return std::string(record_station() ? "Записей с ошибкой: "_cp : "Блоков с ошибкой: "_cp) + std::to_string(failures);
 }
 
 int show_write_failure(int line_start, int column, int width) {

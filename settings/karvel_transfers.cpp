@@ -56,7 +56,11 @@ int station_to_file_transfer() {
   // fails ends the transfer.
   TransferCourse course(1);
   for (int i = 0; i < karvel_block_count; ++i) {
-    auto read = [&] { return link_read_block(block_address(i), karvel_block_size) == link_ok; };
+    AlikeReads reads;
+    auto read = [&] {
+      return reads.agree(link_read_block(block_address(i), karvel_block_size) == link_ok, link_buffer,
+                         karvel_block_size);
+    };
     TransferCourse::Unit unit = course.run(read);
     if (unit == TransferCourse::Unit::end) break;
     if (unit == TransferCourse::Unit::done)
@@ -67,7 +71,8 @@ int station_to_file_transfer() {
   if (course.stopped() || course.failures() > 0) {
     writer.discard();
     if (course.stopped()) return show_result(interrupted_text(), result_column, result_width, COLOR_ALERT);
-    return show_result(link_failure_text(), result_column, result_width, COLOR_ALERT);
+    return show_result(link_failure_text(), result_column, result_width, COLOR_ALERT,
+                       failed_units_text(course.failures()));
   }
   std::memcpy(settings_image.karvel, incoming, karvel_image_size);
   if (!writer.commit(settings_image.karvel, karvel_image_size))
@@ -125,7 +130,8 @@ int file_to_station_transfer() {
   // A send stopped or broken on the way leaves the station with part of
   // the file.
   if (course.ended() || course.failures() > 0)
-    return show_result("Установки записаны в станцию не полностью"_cp, result_column, result_width, COLOR_ALERT);
+    return show_result("Установки записаны в станцию не полностью"_cp, result_column, result_width, COLOR_ALERT,
+                       failed_units_text(course.failures()));
   return show_result("Установки записаны в станцию"_cp, result_column, result_width, COLOR_SELECT);
 }
 

@@ -72,9 +72,11 @@ int station_to_file_transfer() {
   // fails ends the transfer.
   TransferCourse course(1);
   for (const TomrikRecordStep& step : plan_for_station()) {
+    AlikeReads reads;
     auto read = [&] {
       record[0] = 0;
-      return link_read_record(record, step.group, step.index) == link_ok;
+      bool read_ok = link_read_record(record, step.group, step.index) == link_ok;
+      return reads.agree(read_ok, record, 1 + std::clamp(record[0], 0, 255));
     };
     TransferCourse::Unit unit = course.run(read);
     if (unit == TransferCourse::Unit::end) break;
@@ -88,7 +90,8 @@ int station_to_file_transfer() {
     writer.discard();
     if (course.stopped())
       return show_result(" Процесс записи установок в файл прерван "_cp, field_column, field_width, COLOR_ALERT);
-    return show_result(link_failure_text(), field_column, field_width, COLOR_ALERT);
+    return show_result(link_failure_text(), field_column, field_width, COLOR_ALERT,
+                       failed_units_text(course.failures()));
   }
   bar.fill();
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
@@ -137,7 +140,8 @@ int file_to_station_transfer() {
   // the file.
   if (!course.ended()) bar.fill();
   if (course.ended() || course.failures() > 0)
-    return show_result("Установки загружены в станцию не полностью"_cp, field_column, field_width, COLOR_ALERT);
+    return show_result("Установки загружены в станцию не полностью"_cp, field_column, field_width, COLOR_ALERT,
+                       failed_units_text(course.failures()));
   return show_result("Установки загружены в станцию"_cp, field_column, field_width, COLOR_SELECT);
 }
 

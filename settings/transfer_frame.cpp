@@ -35,15 +35,37 @@ bool TransferCourse::esc_pressed() {
   return reads_keys_ && key_waiting() && read_plain_key() == key::esc;
 }
 
+TransferCourse* TransferCourse::trying_ = nullptr;
+
+// Asked by the link before every byte of a try: Esc gives the frame up.
+bool TransferCourse::esc_during_try() {
+  if (!trying_ || trying_->stopped_ || !trying_->esc_pressed()) return trying_ && trying_->stopped_;
+  trying_->stopped_ = true;
+  return true;
+}
+
 TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
   if (ended_) return Unit::end;
   LinkBoxesHeld boxes;
   for (int tries = 0; tries <= retries; ++tries) {
-    if (esc_pressed()) {
-      stopped_ = ended_ = true;
+    if (esc_pressed()) stopped_ = true;
+    bool done = false;
+    if (!stopped_) {
+      TransferCourse* outer = trying_;
+      LinkInterrupt outer_hook = link_state.interrupt;
+      if (reads_keys_) {
+        trying_ = this;
+        link_state.interrupt = esc_during_try;
+      }
+      done = attempt();
+      trying_ = outer;
+      link_state.interrupt = outer_hook;
+    }
+    if (stopped_) {
+      ended_ = true;
       return Unit::end;
     }
-    if (attempt()) {
+    if (done) {
       run_ = 0;
       return Unit::done;
     }
@@ -51,7 +73,7 @@ TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
   ++failures_;
   ++run_;
   int box = boxes.take();
-  if (run_ == 1 && box != 0) link_error_box(box);
+  if (!reads_keys_ && box != 0) link_error_box(box);
   if (run_ >= failures_to_end_) {
     ended_ = true;
     return Unit::end;

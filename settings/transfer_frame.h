@@ -15,9 +15,13 @@ void show_file_not_suitable();
 // the device failed); the old one is kept.
 void show_write_error();
 
-// A result text centred in a field of `width` at (column, 4); waits for a
-// key, blanks the field and returns the key (0 for an extended key).
-int show_result(const char* text, int column, int width, std::uint8_t colour);
+// A result text centred in a field of `width` at (column, 4), and a second
+// line below it when one is given; waits for a key, blanks them and returns
+// the key (0 for an extended key).
+int show_result(const char* text, int column, int width, std::uint8_t colour, const std::string& below = "");
+// The line below a result that says how many units failed: "Блоков с
+// ошибкой: 3" (karvel) or "Записей с ошибкой: 3" (tomrik); empty for none.
+std::string failed_units_text(int failures);
 // The result of a transfer whose file could not be written: the line from
 // `line_start` to the end of the field is blanked first (the progress line
 // stands there), then the text is shown as a result.
@@ -43,17 +47,22 @@ const char* link_failure_text();
 // How a transfer moves its units (blocks or records) through a link that
 // may fail. A unit that fails is tried again, up to three times, before it
 // counts as failed; reads and writes are both safe to repeat. The keyboard
-// is read before every try (one key each time), so Esc stops the transfer
-// however silent the station is; a course that must leave the keys to what
-// follows (a check before the transfer proper) reads none. The first failed
-// unit of a run shows the box of its last try (karvel blocks; records show
-// none); a run of `failures_to_end` consecutive failed units ends the
+// is read before every try and, while a try runs, before every byte the
+// link sends (one key each time), so Esc stops the transfer within one
+// answer's time-out and a settling pause however silent the station is. A
+// failed unit of the transfer proper shows no box and waits for no key: the
+// result line counts them. A course that must leave the keys to what
+// follows (a check before the transfer proper, a connection) reads none,
+// and its failed unit shows the box of its last try (karvel blocks; records
+// show none). A run of `failures_to_end` consecutive failed units ends the
 // transfer, since the station is gone.
 class TransferCourse {
  public:
   static constexpr int retries = 3;
   explicit TransferCourse(int failures_to_end, bool reads_keys = true)
       : failures_to_end_(failures_to_end), reads_keys_(reads_keys) {}
+  TransferCourse(const TransferCourse&) = delete;
+  TransferCourse& operator=(const TransferCourse&) = delete;
 
   enum class Unit { done, failed, end };
   // Runs one unit; `attempt` is one try, true when it succeeded. `end`:
@@ -67,6 +76,8 @@ class TransferCourse {
 
  private:
   bool esc_pressed();
+  static bool esc_during_try();
+  static TransferCourse* trying_;
 
   int failures_to_end_;
   bool reads_keys_;

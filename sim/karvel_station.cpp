@@ -286,6 +286,8 @@ Answer KarvelStation::finish_write(std::uint8_t their_check) {
   bool speed_written = false;
   for (int i = 0; i < frame_.count; ++i) {
     auto address = static_cast<std::uint16_t>(frame_.address + i);
+    // What the station keeps to itself is acknowledged and not stored.
+    if (facts::karvel_kept_by_station(address)) continue;
     memory_[address] = frame_.data[i];
     speed_written = speed_written || address == speed_setting;
   }

@@ -12,16 +12,31 @@ StationLine::StationLine(Station& station, FaultPlan plan) : station_(station) {
 void StationLine::set_faults(const FaultPlan& plan) {
   plan_ = plan;
   rng_ = plan.seed ? plan.seed : 1;
+  received_rng_ = rng_ ^ 0x9E3779B97F4A7C15ULL;
 }
 
 int StationLine::late_delay_ms() const { return station_.program_timeout_ms() * 3 / 2; }
 
 // xorshift64*: small, fast, and the same on every system.
-double StationLine::next_unit() {
-  rng_ ^= rng_ >> 12;
-  rng_ ^= rng_ << 25;
-  rng_ ^= rng_ >> 27;
-  return static_cast<double>((rng_ * 0x2545F4914F6CDD1DULL) >> 11) * 0x1.0p-53;
+double StationLine::next_unit(std::uint64_t& state) {
+  state ^= state >> 12;
+  state ^= state << 25;
+  state ^= state >> 27;
+  return static_cast<double>((state * 0x2545F4914F6CDD1DULL) >> 11) * 0x1.0p-53;
+}
+
+// The computer's byte as the station hears it.
+std::uint8_t StationLine::as_received(std::uint8_t byte) {
+  ++received_;
+  int bit = 0;
+  if (!plan_.corrupt_received_at.count(received_)) {
+    if (plan_.corrupt_received <= 0) return byte;
+    double draw = next_unit(received_rng_);
+    if (draw >= plan_.corrupt_received) return byte;
+    bit = std::min(7, static_cast<int>(draw / plan_.corrupt_received * 8));
+  }
+  if (fault_log) fault_log("fault: received byte " + std::to_string(received_) + " corrupted");
+  return static_cast<std::uint8_t>(byte ^ (1u << bit));
 }
 
 StationLine::Drawn StationLine::draw(AnswerKind kind) {
@@ -48,7 +63,7 @@ std::uint8_t StationLine::damaged(const Answer& answer, int bit) {
 }
 
 std::optional<platform::LinePeer::Reply> StationLine::on_byte(std::uint8_t byte, int line_baud, std::uint64_t now_ms) {
-  std::optional<Answer> answer = station_.receive(byte, line_baud, now_ms);
+  std::optional<Answer> answer = station_.receive(as_received(byte), line_baud, now_ms);
   if (!answer) return std::nullopt;
   ++answers_;
   Reply reply{answer->byte, 0};

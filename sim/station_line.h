@@ -11,6 +11,9 @@
 //   corrupt_checks  only check bytes arrive wrong, every other answer is
 //           left alone (for tests of the check itself)
 //   late    the answer comes after the program has given up waiting
+//   corrupt_received  a byte from the computer reaches the station with one
+//           bit wrong (its own seeded generator, so that the answers'
+//           faults stay where the seed put them)
 // A fault can also be planned for one answer by its number (1 = the first
 // answer the station gives), for tests that break a frame at one place;
 // a planned corrupt alters any answer.
@@ -24,6 +27,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <optional>
 #include <string>
 
@@ -39,8 +43,12 @@ struct FaultPlan {
   double corrupt = 0;
   double corrupt_checks = 0;
   double late = 0;
+  double corrupt_received = 0;
   std::uint64_t seed = 1;
   std::map<std::uint64_t, Fault> at_answer;
+  // Bytes from the computer (1 = the first) that reach the station with
+  // bit 0 wrong.
+  std::set<std::uint64_t> corrupt_received_at;
 };
 
 class StationLine : public platform::LinePeer {
@@ -55,6 +63,8 @@ class StationLine : public platform::LinePeer {
   int late_delay_ms() const;
   // Answers the station has given so far (whether they arrived or not).
   std::uint64_t answers() const { return answers_; }
+  // Bytes the computer has sent so far.
+  std::uint64_t received() const { return received_; }
 
   // Told of every fault played, for the simulator's log.
   std::function<void(const std::string&)> fault_log;
@@ -66,11 +76,15 @@ class StationLine : public platform::LinePeer {
   };
   Drawn draw(AnswerKind kind);
   static std::uint8_t damaged(const Answer& answer, int bit);
-  double next_unit();
+  static double next_unit(std::uint64_t& state);
+  double next_unit() { return next_unit(rng_); }
+  std::uint8_t as_received(std::uint8_t byte);
 
   Station& station_;
   FaultPlan plan_;
   std::uint64_t rng_;
+  std::uint64_t received_rng_;
+  std::uint64_t received_ = 0;  // bytes from the computer
   bool pacing_ = false;
   std::uint64_t answers_ = 0;
 };

@@ -57,6 +57,8 @@ const char usage[] =
     "  --corrupt P            probability that an answer arrives with one bit\n"
     "                         wrong (acknowledgements, data, lengths and check\n"
     "                         bytes alike; a check byte stays below 0x80)\n"
+    "  --corrupt-received P   probability that a byte from the program reaches\n"
+    "                         the station with one bit wrong\n"
     "  --late P               probability that an answer comes after the\n"
     "                         program's time-out\n"
     "  --idle-sync P          tomrik: probability that the station answers the\n"
@@ -161,6 +163,7 @@ Options parse(int argc, char** argv) {
     else if (a == "--storage-auto") o.storage_auto = true;
     else if (a == "--drop") o.faults.drop = probability(a, value());
     else if (a == "--corrupt") o.faults.corrupt = probability(a, value());
+    else if (a == "--corrupt-received") o.faults.corrupt_received = probability(a, value());
     else if (a == "--late") o.faults.late = probability(a, value());
     else if (a == "--idle-sync") o.idle_sync = probability(a, value());
     else if (a == "--seed") o.faults.seed = seed(a, value());

@@ -283,6 +283,9 @@ Answer TomrikStation::send_data() {
 // The bytes of a write whose check bytes agreed, as far as the record
 // reaches.
 void TomrikStation::store_written() {
+  // The identity and station values are the station's own: acknowledged,
+  // not stored.
+  if (facts::tomrik_kept_by_station(frame_.group)) return;
   Record& r = records_[key(frame_.group, frame_.index)];
   std::size_t n = std::min<std::size_t>(frame_.length, std::max(r.room, r.bytes.size()));
   if (r.bytes.size() < n) r.bytes.resize(n);

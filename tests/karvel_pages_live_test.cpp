@@ -13,6 +13,7 @@
 #include "settings/run_state.h"
 #include "sim/karvel_station.h"
 #include "sim/station_line.h"
+#include "settings_test_support.h"
 #include "test_support.h"
 #include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
@@ -57,14 +58,56 @@ TEST_F(LivePages, ProtectedParametersAskForTheStationsCode) {
   const std::uint8_t before = station.peek(0x8301);
   port_editor.current_port = 3;
   keys({0, key::down, key::enter, '1', key::enter});
+  // Esc during the refusal box ends it at once and is not kept: the second
+  // one leaves the page, long before the box's 1.5 seconds.
   keys({key::esc}, 1);
+  keys({key::esc}, 1);
+  std::uint64_t start = platform::now_ms();
   edit_port_main();
+  EXPECT_LT(platform::now_ms() - start, 500u);
+  EXPECT_EQ(station.peek(0x8301), before);
+
+  // Esc at the prompt refuses the edit with no refusal box (its 1.5 s).
+  keys({0, key::down, key::enter, '4', key::esc});
+  keys({key::esc}, 1);  // the prompt empties the key queue as it closes
+  start = platform::now_ms();
+  edit_port_main();
+  EXPECT_LT(platform::now_ms() - start, 500u);
   EXPECT_EQ(station.peek(0x8301), before);
 
   keys({0, key::down, key::enter, '4', '2', '4', '2', key::enter});
   keys({'9', key::enter, key::esc}, 100);
   edit_port_main();
   EXPECT_EQ(station.peek(0x8301), 9);
+}
+
+// The station is silent exactly for the read of a parameter's level: no
+// prompt and no editor, nothing written. The user waits out the
+// silence at the box; the page goes on.
+TEST_F(LivePages, AnEditWhoseLevelCannotBeReadIsRefused) {
+  auto& port = dynamic_cast<platform::LoopbackSerialPort&>(link_port());
+  test::KeySpy spy{&services.keys, [&] {
+                     port.attach(&line);
+                     return test::utf8_at(20, 12, 30);
+                   }};
+  platform::services().keys = &spy;
+  station.poke(0xED00 + 2, 0);  // priority needs no code
+  const std::uint8_t before = station.peek(0x8301);
+  bool silenced = false;
+  station.frame_hook = [&](const sim::FrameName& f) {
+    if (f.address == 0xED00 + 2 && !silenced) {
+      silenced = true;
+      port.attach(nullptr);
+    }
+    return false;
+  };
+  port_editor.current_port = 3;
+  // The box, then what an editor opened anyway would take for a new value.
+  keys({0, key::down, key::enter, 'x', '9', key::enter, key::esc, key::esc});
+  edit_port_main();
+  EXPECT_TRUE(silenced);
+  EXPECT_EQ(spy.count("Введите код доступа"), 0);
+  EXPECT_EQ(station.peek(0x8301), before);
 }
 
 TEST_F(LivePages, ChangingTheStationsSpeedIsFollowedByTheProgram) {

@@ -36,11 +36,14 @@ std::vector<Step> read_wire(int address, std::vector<int> data) {
   return w;
 }
 
+// A write the station takes, and the read-back that proves it.
 std::vector<Step> write_wire(int address, std::vector<int> data) {
   int lo = address & 0xFF, hi = address >> 8, n = static_cast<int>(data.size());
   std::vector<Step> w{{0xBE, 0xFF}, {lo, 0xFF}, {hi, 0xFF}, {n, 0xFF}};
   int sum = 0xBE + lo + hi + n;
   append_sent_data_and_check(w, data, sum);
+  std::vector<Step> back = read_wire(address, data);
+  w.insert(w.end(), back.begin(), back.end());
   return w;
 }
 

@@ -41,6 +41,9 @@ std::vector<Step> write_wire(std::vector<int> sync, int group, int index, std::v
   w.push_back({index, 0xFF});
   w.push_back({n, 0xFF});
   append_sent_data_and_check(w, data, sum);
+  // The read-back that proves the write.
+  std::vector<Step> back = read_wire({0xFF}, group, index, data);
+  w.insert(w.end(), back.begin(), back.end());
   return w;
 }
 

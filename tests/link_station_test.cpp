@@ -97,6 +97,36 @@ TEST_F(LinkOnKarvel, AConnectionEndsFileMode) {
   EXPECT_EQ(link_state.station_connected, 1);
 }
 
+// A read at connection that fails once is tried again and taken. One that
+// never succeeds ends the connection for first_line_port, which places every
+// editor; the access codes are left unknown and the connection stands.
+TEST_F(LinkOnKarvel, AConnectionReadThatFailsIsTriedAgainOrTold) {
+  for (int address : {facts::karvel_first_line_port_address, facts::karvel_access_codes_address})
+    for (bool always : {false, true}) {
+      SCOPED_TRACE(std::to_string(address) + (always ? " always" : " once"));
+      start(karvel_profile);
+      station.poke(0x80F0, 0x12);
+      station.poke(0x80F1, 0x34);
+      int failed = 0;
+      station.frame_hook = [&](const sim::FrameName& f) {
+        return f.command == facts::karvel_read_block && f.address == address && (always || ++failed == 1);
+      };
+      bool codes_lost = always && address == facts::karvel_access_codes_address;
+      bool connection_lost = always && !codes_lost;
+      keys.boxes.clear();
+      services.keys.add({key::enter});  // choose COM1
+      if (!connection_lost) services.keys.add({'x'});  // close the success box
+      link_connect();
+      EXPECT_EQ(link_state.station_connected, connection_lost ? 0 : 1);
+      EXPECT_EQ(keys.boxes, connection_lost ? std::vector<std::string>{"Неверный ответ устройства"}
+                                            : std::vector<std::string>{});
+      if (connection_lost) continue;
+      EXPECT_EQ(link_state.first_line_port, 33);
+      EXPECT_EQ(link_state.access_codes_known, !codes_lost);
+      EXPECT_EQ(link_state.access_code_table[1], codes_lost ? 0 : 0x1234);
+    }
+}
+
 TEST_F(LinkOnKarvel, BlocksWrittenAreReadBackFromTheStation) {
   start(karvel_profile);
   connect_directly();
@@ -159,6 +189,29 @@ TEST_F(LinkOnKarvel, WriteWithAFaultAtEachAnswerNamesTheByte) {
       pause();
     }
   }
+}
+
+// Our check byte damaged on its way: the station refuses the frame and
+// answers with its own check byte, which is ours. Only the read-back tells;
+// it shows the check byte box and leaves the station's byte in link_buffer.
+// The station's own bytes are never found wrong.
+TEST_F(LinkOnKarvel, AWriteTheStationRefusedIsFoundByItsReadBack) {
+  start(karvel_profile);
+  connect_directly();
+  station.poke(0x8200, 0x11);
+  sim::FaultPlan plan;
+  plan.corrupt_received_at.insert(line.received() + 6);
+  line.set_faults(plan);
+  link_buffer[0] = 0x22;
+  EXPECT_EQ(link_write_block(0x8200, 1), 6);
+  EXPECT_TRUE(link_read_back_differed());
+  EXPECT_EQ(link_buffer[0], 0x11);
+  EXPECT_EQ(station.peek(0x8200), 0x11);
+  EXPECT_EQ(keys.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
+  pause();
+  for (int i = 0; i < 8; ++i) link_buffer[i] = 'X';
+  EXPECT_EQ(link_write_block(0x8000, 8), link_ok);
+  EXPECT_EQ(station.peek(0x8000), 'K');
 }
 
 TEST_F(LinkOnKarvel, EventsOfEveryLengthArePolled) {

@@ -72,7 +72,10 @@ TEST_F(SilentFarEnd, AWriteThatCannotLeaveGivesUpAfterFiftyOneMilliseconds) {
   }
   ASSERT_TRUE(refused);
   EXPECT_GE(last_ms, 50);
-  EXPECT_LT(last_ms, 95);
+  // The real clock of a machine that may be busy with other work: a loaded
+  // one has been seen to add 100 ms; a write that waited for good, or for
+  // a time-out of a second, still fails here.
+  EXPECT_LT(last_ms, 300);
 }
 
 TEST_F(SilentFarEnd, LowLatencyIsAskedForOnOpenAndTheOldSettingComesBackOnClose) {

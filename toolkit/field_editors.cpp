@@ -131,6 +131,17 @@ int show_field(ScreenPos at, int address, int count, std::uint8_t colour, int wi
   return status;
 }
 
+// The end of an edit half: after a write that stands the field is shown
+// again from the station; after one the read-back found different it shows
+// what the station holds, and the edit gives the write's failure.
+template <typename Show>
+int show_after_write(int status, Show show) {
+  bool differed = status > 0 && link_read_back_differed();
+  if (status != link_ok && !differed) return status;
+  int shown = show();
+  return status == link_ok ? shown : status;
+}
+
 int show_choice(ScreenPos at, int address, std::uint8_t colour, const ChoiceKind& kind) {
   // Every choice's text for 0 is as wide as its others.
   const int width = static_cast<int>(kind.text(0).size());
@@ -157,8 +168,7 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
       // The station moves to a new speed as soon as it has stored it; the
       // program follows only a station that took the byte.
       if (follow_speed && address == facts::karvel_speed_address) link_follow_station_speed(value, write_status, 1);
-      if (write_status != link_ok) return write_status;
-      break;
+      return show_after_write(write_status, [&] { return show_choice(at, address, COLOR_SCREEN, kind); });
     }
   }
   return show_choice(at, address, COLOR_SCREEN, kind);
@@ -283,8 +293,7 @@ int show_number(ScreenPos at, int address, std::uint8_t colour) {
 
 int edit_number(ScreenPos at, int address, int minimum, int maximum) {
   int status = edit_typed(at, address, minimum, std::min(maximum, 255), {4, 1, 0, false});
-  if (status != link_ok) return status;
-  return show_number(at, address, COLOR_SCREEN);
+  return show_after_write(status, [&] { return show_number(at, address, COLOR_SCREEN); });
 }
 
 int show_number16(ScreenPos at, int address, std::uint8_t colour) {
@@ -294,8 +303,7 @@ int show_number16(ScreenPos at, int address, std::uint8_t colour) {
 
 int edit_number16(ScreenPos at, int address, int minimum, int maximum) {
   int status = edit_typed(at, address, minimum, std::min(maximum, 65535), {5, 2, 0, false});
-  if (status != link_ok) return status;
-  return show_number16(at, address, COLOR_SCREEN);
+  return show_after_write(status, [&] { return show_number16(at, address, COLOR_SCREEN); });
 }
 
 int show_port_ref(ScreenPos at, int address, std::uint8_t colour) {
@@ -307,8 +315,7 @@ int show_port_ref(ScreenPos at, int address, std::uint8_t colour) {
 
 int edit_port_ref(ScreenPos at, int address) {
   int status = edit_typed(at, address, 0, link_state.port_count, {2, 1, 0, true});
-  if (status != link_ok) return status;
-  return show_port_ref(at, address, COLOR_SCREEN);
+  return show_after_write(status, [&] { return show_port_ref(at, address, COLOR_SCREEN); });
 }
 
 int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind) {
@@ -322,8 +329,7 @@ int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind
 int edit_subscriber_ref(ScreenPos at, int address, int kind) {
   int base = subscriber_base(kind);
   int status = edit_typed(at, address, base + 1, base + link_state.port_count, {3, 1, base, true});
-  if (status != link_ok) return status;
-  return show_subscriber_ref(at, address, COLOR_SCREEN, kind);
+  return show_after_write(status, [&] { return show_subscriber_ref(at, address, COLOR_SCREEN, kind); });
 }
 
 int show_digits(ScreenPos at, int address, std::uint8_t colour, int count, const DigitPair* table) {
@@ -448,32 +454,67 @@ int edit_text(ScreenPos at, int address, int count) {
   return status;
 }
 
+namespace {
+
+// access_pending after a level read that failed: the edit is refused.
+constexpr int level_unknown = 0x100;
+
+// The refusal box stays 1.5 seconds; Esc ends it at once and is not kept
+// for the page. Other keys pressed meanwhile are kept, as they came.
+void wait_out_refusal() {
+  constexpr int step_ms = 20;
+  std::vector<int> kept;
+  for (int waited = 0; waited < 1500; waited += step_ms) {
+    bool esc = false;
+    while (key_waiting() && !esc) {
+      int k = read_key();
+      esc = k == key::esc;
+      if (!esc) kept.push_back(k);
+      if (k == key::extended && key_waiting()) kept.push_back(read_key());  // its scan code
+    }
+    if (esc) break;
+    wait_ms(step_ms);
+  }
+  give_back_keys(kept);
+}
+
+}  // namespace
+
 void load_access_level(int parameter) {
-  link_read_block(facts::karvel_protection_address(parameter), 1);
-  access_pending = byte_value(0);
+  // A level that could not be read protects the parameter: its box has
+  // been shown, and the edit is refused with no other.
+  access_pending = link_read_block(facts::karvel_protection_address(parameter), 1) == link_ok ? byte_value(0) : level_unknown;
 }
 
 int ask_access_code() {
+  int pending = access_pending;
+  access_pending = 0;
+  if (pending == level_unknown) return access_refused_quietly;
   // Levels 1..7 name a code; a level whose low three bits are 0 names none
   // and asks for nothing.
-  int level = access_pending & 7;
-  int code = level == 0 ? 0 : link_state.access_code_table[level];
-  access_pending = 0;
+  int level = pending & 7;
+  if (level == 0) return 0;
+  // Codes that could not be read at connection are not known to be 0.
+  if (!link_state.access_codes_known) return -1;
+  int code = link_state.access_code_table[level];
   if (code == 0) return 0;
   open_modal_window();
   draw_box(20, 10, 30, 3);
   print_at(23, 12, "Введите код доступа:"_cp, COLOR_BOX);
   goto_xy(45, 12);
   set_colour(COLOR_BOX);
-  bool right = read_number() == code;
+  long typed = 0;
+  bool entered = read_number_or_esc(typed);
   set_colour(COLOR_SCREEN);
   close_modal_window();
-  return right ? 0 : -1;
+  if (!entered) return access_refused_quietly;
+  return typed == code ? 0 : -1;
 }
 
 int check_access() {
-  if (ask_access_code() == 0) return 0;
-  show_access_denied();
+  int asked = ask_access_code();
+  if (asked == 0) return 0;
+  if (asked == -1) show_access_denied();
   return -1;
 }
 
@@ -484,7 +525,7 @@ void show_access_denied() {
   print_at(23, 12, std::string(24, ' '), COLOR_DENIED);
   print_at(23, 13, "  Неверный код доступа  "_cp, COLOR_DENIED);
   print_at(23, 14, std::string(24, ' '), COLOR_DENIED);
-  wait_ms(1500);
+  wait_out_refusal();
   set_window(1, 1, 80, 25);
   restore_screen();
 }

@@ -112,11 +112,16 @@ int edit_text(ScreenPos at, int address, int count);
 extern int& access_pending;  // part of the run state (settings/run_state.h)
 void load_access_level(int parameter);
 // The prompt for the pending level's code: 0 when the code was right or
-// none is needed, -1 when a wrong one was typed. It shows no refusal: each
-// caller answers a refusal in its own way. Always leaves access_pending at 0.
+// none is needed; -1 when a wrong one was typed, or the level names a code
+// while the codes are not known (they could not be read at connection);
+// access_refused_quietly when Esc left the prompt or the level could not be
+// read (its box has been shown): the edit is refused with no more said. It
+// shows no refusal: each caller answers a refusal in its own way. Always
+// leaves access_pending at 0.
+inline constexpr int access_refused_quietly = -2;
 int ask_access_code();
 // The check every edit half starts with: ask_access_code, and the refusal
-// box when the code was wrong. 0 when editing may go on, -1 when refused.
+// box when it answered -1. 0 when editing may go on, -1 when refused.
 int check_access();
 void show_access_denied();
 

@@ -1,5 +1,8 @@
 #include "screen.h"
 
+#include <deque>
+#include <vector>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -148,15 +151,25 @@ void clear_screen() { console().clear_window(); }
 namespace {
 // Only ever compared before and after a call, so it needs no reset.
 KeyReads keys_read{0, -1};
+
+// Keys given back to be read again, first first.
+std::deque<int> given_back;
 }  // namespace
 
+void give_back_keys(const std::vector<int>& keys) { given_back.insert(given_back.begin(), keys.begin(), keys.end()); }
+
 int read_key() {
-  keys_read.last = platform::next_key_byte();
+  if (!given_back.empty()) {
+    keys_read.last = given_back.front();
+    given_back.pop_front();
+  } else {
+    keys_read.last = platform::next_key_byte();
+  }
   ++keys_read.count;
   return keys_read.last;
 }
 KeyReads key_reads() { return keys_read; }
-bool key_waiting() { return platform::key_byte_waiting(); }
+bool key_waiting() { return !given_back.empty() || platform::key_byte_waiting(); }
 
 int read_plain_key(int& scan) {
   int k = read_key();
@@ -205,7 +218,10 @@ void drain_keys() {
   while (key_waiting()) read_key();
 }
 
-long read_number() {
+namespace {
+
+// Digits until Enter; false when Esc is allowed to end it and does.
+bool read_digits(long& value, bool esc_leaves) {
   std::string digits;
   for (;;) {
     int k = read_key();
@@ -214,6 +230,7 @@ long read_number() {
       continue;
     }
     if (k == key::enter) break;
+    if (k == key::esc && esc_leaves) return false;
     if (k == key::backspace) {
       if (!digits.empty()) {
         digits.pop_back();
@@ -227,10 +244,20 @@ long read_number() {
       put_char(static_cast<std::uint8_t>(k));
     }
   }
-  long value = 0;
+  value = 0;
   for (char c : digits) value = value * 10 + (c - '0');
+  return true;
+}
+
+}  // namespace
+
+long read_number() {
+  long value = 0;
+  read_digits(value, false);
   return value;
 }
+
+bool read_number_or_esc(long& value) { return read_digits(value, true); }
 
 void goto_xy(ScreenPos at) { goto_xy(at.column, at.row); }
 

@@ -65,7 +65,11 @@ KeyReads key_reads();
 // ordinary key), so that it is never taken for an ordinary key itself.
 int read_plain_key(int& scan);
 int read_plain_key();
+// Key bytes read ahead of their time, to be read again before any other.
+void give_back_keys(const std::vector<int>& keys);
 long read_number();
+// read_number that Esc ends too: false then, and `value` is left alone.
+bool read_number_or_esc(long& value);
 
 // A place on the screen, relative to the current text window.
 struct ScreenPos {

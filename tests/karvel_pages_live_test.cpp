@@ -107,6 +107,7 @@ TEST_F(LivePages, AnEditWhoseLevelCannotBeReadIsRefused) {
   edit_port_main();
   EXPECT_TRUE(silenced);
   EXPECT_EQ(spy.count("Введите код доступа"), 0);
+  EXPECT_EQ(spy.count("Ошибка обмена"), 1);  // one box, though the read showed none
   EXPECT_EQ(station.peek(0x8301), before);
 }
 

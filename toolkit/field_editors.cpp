@@ -481,9 +481,23 @@ void wait_out_refusal() {
 }  // namespace
 
 void load_access_level(int parameter) {
-  // A level that could not be read protects the parameter: its box has
-  // been shown, and the edit is refused with no other.
-  access_pending = link_read_block(facts::karvel_protection_address(parameter), 1) == link_ok ? byte_value(0) : level_unknown;
+  // A level that could not be read protects the parameter: the edit is
+  // refused with one box, also where the read itself shows none (a data
+  // byte unanswered, the command byte refused).
+  LinkResult read;
+  int box = 0;
+  {
+    LinkBoxesHeld held;
+    read = link_read_block(facts::karvel_protection_address(parameter), 1);
+    box = held.take();
+  }
+  if (read == link_ok) {
+    access_pending = byte_value(0);
+    return;
+  }
+  if (box == 0) box = read == link_refused ? link_not_acknowledged : link_no_answer;
+  link_error_box(box);
+  access_pending = level_unknown;
 }
 
 int ask_access_code() {

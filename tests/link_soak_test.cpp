@@ -490,7 +490,7 @@ TransferTally soak_tomrik_transfers(TransferSoak& fixture, const Mix& mix, int r
   for (int round = 0; round < rounds; ++round) {
     EXPECT_TRUE(line.station.load_image(tomrik_configuration(choose)));
     if (way == Direction::to_file) {
-    std::string name = "s" + std::to_string(mix.seed % 1000) + "r" + std::to_string(round) + ".set";  // one name per run
+    std::string name = "t" + std::to_string(mix.seed % 1000) + "r" + std::to_string(round) + ".set";  // one name per run and model: a file another run left proves nothing
     fixture.keys.start(name);
     station_to_file();
     ++t.transfers;

@@ -49,7 +49,7 @@ wait_for "Колличество файлов: 1" || finish
 keys f r o m Enter
 wait_for "Переслать установки из станции в файл from.set [Y/N]" || finish
 keys y
-outcome=$(wait_for_result 100 "Ошибка связи со станцией" "Установки записаны в файл") || { FAILED=1; finish; }
+outcome=$(wait_for_result 240 "Ошибка связи со станцией" "Установки записаны в файл") || { FAILED=1; finish; }
 echo "station to file: $outcome"
 if [ "$outcome" = success ]; then
   cmp "$WORK/from.set" "$WORK/station.img" || { echo "FAIL: a file reported written differs from the station"; FAILED=1; }
@@ -65,7 +65,7 @@ wait_for "Колличество файлов:" || finish
 keys o t h e r Enter
 wait_for "Загрузить установки в станцию?  Y/N" || finish
 keys y
-outcome=$(wait_for_result 100 "Установки записаны в станцию не полностью" "Установки записаны в станцию") || { FAILED=1; finish; }
+outcome=$(wait_for_result 240 "Установки записаны в станцию не полностью" "Установки записаны в станцию") || { FAILED=1; finish; }
 echo "file to station: $outcome"
 keys x
 keys Escape

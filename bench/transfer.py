@@ -3,7 +3,8 @@
 
 Starts the station simulator on a pseudo-terminal with a settings image,
 runs karvel on a pseudo-terminal of 80 x 25 with the simulator as its COM1,
-connects, and times "4.Пересылка установок из станции в файл": from the
+connects, and times "4.Пересылка установок из станции в файл" and then
+"5.Пересылка установок из файла в станцию" of the same file: from the
 answer "y" to the result text. Reports the time, the time the same bytes
 take on the wire at the line speed (every byte of the lock-step exchange in
 turn, 10 bits a byte), and their ratio, for each simulator mode given.
@@ -37,6 +38,9 @@ BLOCKS = 2048
 # bytes and the check byte come back.
 BYTES_PER_BLOCK = 20 + 20
 WIRE_SECONDS = BLOCKS * BYTES_PER_BLOCK * 10 / baud
+# One block write of 16 bytes: BE, the address, the count, 16 data bytes and
+# the check byte go out, each answered.
+SEND_WIRE_SECONDS = BLOCKS * (21 + 21) * 10 / baud
 
 
 def sim_help():
@@ -115,6 +119,18 @@ def one_run(mode):
             screen.send(b"y", 0)
             screen.wait_for("Установки записаны в файл", 30 + 4 * WIRE_SECONDS)
             seconds = time.monotonic() - start
+            # The same file back to the station: "5.Пересылка установок из файла в станцию".
+            screen.send(b"x")
+            screen.send(b"\x1b")
+            screen.send(b"\x1bOB", 0.05)
+            screen.send(b"\r")
+            screen.wait_for("Колличество файлов", 5)
+            screen.send(b"bench\r")
+            screen.wait_for("Y/N", 5)
+            start = time.monotonic()
+            screen.send(b"y", 0)
+            screen.wait_for("Установки записаны в станцию", 30 + 8 * WIRE_SECONDS)
+            send_seconds = time.monotonic() - start
             screen.send(b"\x1b")
             screen.send(b"\x1b")
             screen.send(b"\r")
@@ -129,7 +145,7 @@ def one_run(mode):
             sim.wait()
         with open(os.path.join(work, "bench.set"), "rb") as f:
             same = f.read() == bytes(image)
-        return seconds, same
+        return seconds, send_seconds, same
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -146,7 +162,9 @@ if not modes:
 print(f"karvel station to file: {BLOCKS} blocks of 16 bytes at {baud} baud, "
       f"wire time {WIRE_SECONDS:.2f} s")
 for mode in modes:
-    seconds, same = one_run(mode)
+    seconds, send_seconds, same = one_run(mode)
     label = mode or "no pacing"
     print(f"  {label:>12}: {seconds:.2f} s, {seconds / WIRE_SECONDS:.2f} x the wire time"
           f"{'' if same else '  (FILE DIFFERS FROM THE IMAGE)'}")
+    print(f"  {label:>12}  file to station: {send_seconds:.2f} s, {send_seconds / SEND_WIRE_SECONDS:.2f} x the wire time"
+          f" of its writes ({SEND_WIRE_SECONDS:.2f} s)")

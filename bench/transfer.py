@@ -77,6 +77,21 @@ class Screen:
         time.sleep(settle)
 
 
+def timed_transfer(screen, downs, done_text, limit):
+    """Moves down the menu, chooses the file "bench", answers "y" and gives
+    the seconds until the result text."""
+    for _ in range(downs):
+        screen.send(b"\x1bOB", 0.05)
+    screen.send(b"\r")
+    screen.wait_for("Колличество файлов", 5)
+    screen.send(b"bench\r")
+    screen.wait_for("Y/N", 5)
+    start = time.monotonic()
+    screen.send(b"y", 0)
+    screen.wait_for(done_text, 30 + limit)
+    return time.monotonic() - start
+
+
 def one_run(mode):
     work = tempfile.mkdtemp(prefix="transfer_bench_")
     try:
@@ -109,28 +124,11 @@ def one_run(mode):
             screen.send(b"\r", 0)
             screen.wait_for("Связь с устройством установлена", 60)
             screen.send(b"x")
-            for _ in range(3):
-                screen.send(b"\x1bOB", 0.05)
-            screen.send(b"\r")
-            screen.wait_for("Колличество файлов", 5)
-            screen.send(b"bench\r")
-            screen.wait_for("[Y/N]", 5)
-            start = time.monotonic()
-            screen.send(b"y", 0)
-            screen.wait_for("Установки записаны в файл", 30 + 4 * WIRE_SECONDS)
-            seconds = time.monotonic() - start
-            # The same file back to the station: "5.Пересылка установок из файла в станцию".
+            seconds = timed_transfer(screen, 3, "Установки записаны в файл", 4 * WIRE_SECONDS)
+            # The same file back to the station, the next entry of the menu.
             screen.send(b"x")
             screen.send(b"\x1b")
-            screen.send(b"\x1bOB", 0.05)
-            screen.send(b"\r")
-            screen.wait_for("Колличество файлов", 5)
-            screen.send(b"bench\r")
-            screen.wait_for("Y/N", 5)
-            start = time.monotonic()
-            screen.send(b"y", 0)
-            screen.wait_for("Установки записаны в станцию", 30 + 8 * WIRE_SECONDS)
-            send_seconds = time.monotonic() - start
+            send_seconds = timed_transfer(screen, 1, "Установки записаны в станцию", 8 * WIRE_SECONDS)
             screen.send(b"\x1b")
             screen.send(b"\x1b")
             screen.send(b"\r")

@@ -1,4 +1,5 @@
 // The link error box, the port set-up screen and the port operations.
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -127,8 +128,18 @@ TEST_F(LinkScreens, OpenFailuresShowTheirBoxes) {
 
 // The box keeps its one text for every port that cannot be had; the line
 // under it says which device and why, and goes again with the box.
+// The device chosen for COM2, on either system; empty takes it away.
+void choose_com2(const char* device) {
+#ifdef _WIN32
+  _putenv_s("STATION_COM2", device);
+#else
+  if (*device) setenv("STATION_COM2", device, 1);
+  else unsetenv("STATION_COM2");
+#endif
+}
+
 TEST_F(LinkScreens, ARefusedPortIsNamedWithItsReasonUnderTheBox) {
-  setenv("STATION_COM2", "/dev/ttyUSB7", 1);
+  choose_com2("/dev/ttyUSB7");
   auto twin = std::make_unique<platform::LoopbackSerialPort>();
   platform::LoopbackSerialPort& port = *twin;
   link_use_port(std::move(twin));
@@ -142,7 +153,7 @@ TEST_F(LinkScreens, ARefusedPortIsNamedWithItsReasonUnderTheBox) {
     port.troubles.open_error = 71;
     EXPECT_EQ(link_open_port(), link_failed);
   }
-  unsetenv("STATION_COM2");
+  choose_com2("");
   EXPECT_EQ(watcher.boxes, std::vector<std::string>(4, "COM-порт занят другим приложением"));
   EXPECT_EQ(watcher.bottoms, (std::vector<std::string>{
                                  "COM2 (/dev/ttyUSB7): нет такого устройства",

@@ -20,7 +20,8 @@ std::vector<std::string> data_file_places(const std::string& name, const std::st
   std::vector<std::string> places{name};
   if (program_path.empty()) return places;
   std::filesystem::path folder = std::filesystem::path(program_path).parent_path();
-  places.push_back((folder / name).string());
+  // Normal form, so that a Windows user reads backslashes throughout.
+  places.push_back((folder / name).lexically_normal().string());
   places.push_back((folder / DATA_DIR_FROM_BIN / name).lexically_normal().string());
   return places;
 }
@@ -49,7 +50,7 @@ std::string data_file_folders(const std::string& name) {
   std::string folders;
   for (const std::string& place : data_file_places(name, data_files_program_path())) {
     std::error_code error;
-    std::filesystem::path folder = std::filesystem::absolute(place, error).parent_path();
+    std::filesystem::path folder = std::filesystem::absolute(place, error).lexically_normal().parent_path();
     if (!folders.empty()) folders += ", ";
     folders += error ? place : folder.string();
   }

@@ -50,7 +50,8 @@ TEST_F(DataFiles, TheCurrentDirectoryThenBesideTheProgramThenTheInstalledDataFol
   // The folders, for the message when there is none.
   fs::path here = fs::current_path();
   EXPECT_EQ(platform::data_file_folders("help.txt"),
-            here.string() + ", " + (root / "usr/bin").string() + ", " + (root / "usr/share/station-consoles").string());
+            here.string() + ", " + (root / "usr/bin").lexically_normal().string() + ", " +
+                (root / "usr/share/station-consoles").lexically_normal().string());
 }
 
 TEST_F(DataFiles, AnUnreadableEntryHereIsStillTheOneTaken) {

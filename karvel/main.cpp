@@ -6,11 +6,14 @@
 #include "profile.h"
 #include "run_state.h"
 #include "shell.h"
+#include "station_commands.h"
 
 namespace {
 
 const char usage[] =
     "usage: karvel [--help | --version]\n"
+    "       karvel --read-station FILE.set [--port DEVICE]\n"
+    "       karvel --write-station FILE.set [--port DEVICE]\n"
     "karvel: the management console of the larger station model (32 KB configuration memory).\n"
     "A text-mode program for an 80 x 25 terminal; without arguments it starts\n"
     "on the terminal. The station is on COM1 or COM2 (on Linux /dev/ttyS0 and\n"
@@ -21,11 +24,22 @@ const char usage[] =
     "the installation's data folder.\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
+    "  --read-station FILE.set   read the station's settings into FILE.set, with\n"
+    "                            no screen (progress on standard error)\n"
+    "  --write-station FILE.set  write FILE.set to the station, every block read\n"
+    "                            back\n"
+    "  --port DEVICE             the station's port for those two (otherwise\n"
+    "                            STATION_COM1, then COM1)\n"
+    "  Exit status: 0 done, 1 no station or the transfer failed, 2 a usage or\n"
+    "  file error; 130 or 143 when stopped by SIGINT or SIGTERM (the old file\n"
+    "  is kept).\n"
     "See karvel(1) and the manual (Help menu, first entry).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  use_profile(karvel_profile);
+  if (auto status = run_station_command(argc, argv, "karvel")) return *status;
   if (auto status = platform::answer_command_line(argc, argv, {"karvel", usage})) return *status;
   platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();

@@ -1,17 +1,22 @@
-// The steady clock and the outside viewer on a POSIX system.
+// The steady clock, the outside viewer and the ending signals of a command
+// on a POSIX system.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 #include <string_view>
 
+#include "files.h"
 #include "platform.h"
 #include "program_files.h"
+#include "serial.h"
 
 namespace platform {
 namespace {
@@ -78,7 +83,31 @@ class ViewerRunner : public ProgramRunner {
   }
 };
 
+// The line a signal leaves on standard error, made before any signal can
+// come: the handler may only write it.
+char stop_line[128];
+std::size_t stop_line_length = 0;
+
+void end_on_signal(int sig) {
+  remove_temporaries_on_signal();
+  put_back_serial_lines();
+  ssize_t written = write(STDERR_FILENO, stop_line, stop_line_length);
+  (void)written;
+  _exit(128 + sig);
+}
+
 }  // namespace
+
+void end_command_on_signals(const char* program) {
+  int n = std::snprintf(stop_line, sizeof stop_line, "%s: stopped by a signal; the command did not finish\n", program);
+  stop_line_length = n > 0 ? std::min(static_cast<std::size_t>(n), sizeof stop_line - 1) : 0;
+  struct sigaction action {};
+  action.sa_handler = end_on_signal;
+  sigfillset(&action.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+}
+
+bool standard_error_is_terminal() { return isatty(STDERR_FILENO) == 1; }
 
 std::string own_program_path() {
   char path[4096];

@@ -1,4 +1,15 @@
 #pragma once
 // The tomrik transfers.
+
+#include <cstdint>
+
+#include "station_transfers.h"
+
+// The transfers proper of station_transfers.h, for tomrik, and their units:
+// the records of the image plan for the connected station's counts.
+int tomrik_transfer_units();
+TransferOutcome tomrik_read_image(std::uint8_t* image, TransferWatch& watch);
+TransferOutcome tomrik_write_image(const std::uint8_t* image, TransferWatch& watch);
+
 void tomrik_station_to_file();
 void tomrik_file_to_station();

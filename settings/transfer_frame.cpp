@@ -30,32 +30,29 @@ void run_transfer_command(const TransferCommand& command) {
 
 const char* link_failure_text() { return "Ошибка связи со станцией"_cp; }
 
-bool TransferCourse::esc_pressed() {
-  // Another key is read and dropped, an extended key's scan code with it.
-  return reads_keys_ && key_waiting() && read_plain_key() == key::esc;
-}
+bool TransferCourse::stop_asked() { return watch_ && watch_->stop_asked(); }
 
 TransferCourse* TransferCourse::trying_ = nullptr;
 
-// Asked by the link before every byte of a try: Esc gives the frame up.
-bool TransferCourse::esc_during_try() {
-  if (!trying_ || trying_->stopped_ || !trying_->esc_pressed()) return trying_ && trying_->stopped_;
+// Asked by the link before every byte of a try: a stop gives the frame up.
+bool TransferCourse::stop_during_try() {
+  if (!trying_ || trying_->stopped_ || !trying_->stop_asked()) return trying_ && trying_->stopped_;
   trying_->stopped_ = true;
   return true;
 }
 
-TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
+TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt, int unit) {
   if (ended_) return Unit::end;
   LinkBoxesHeld boxes;
   for (int tries = 0; tries <= retries; ++tries) {
-    if (esc_pressed()) stopped_ = true;
+    if (stop_asked()) stopped_ = true;
     bool done = false;
     if (!stopped_) {
       TransferCourse* outer = trying_;
       LinkInterrupt outer_hook = link_state.interrupt;
-      if (reads_keys_) {
+      if (watch_) {
         trying_ = this;
-        link_state.interrupt = esc_during_try;
+        link_state.interrupt = stop_during_try;
       }
       done = attempt();
       trying_ = outer;
@@ -73,10 +70,18 @@ TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
   ++failures_;
   ++run_;
   int box = boxes.take();
-  if (!reads_keys_ && box != 0) link_error_box(box);
+  if (watch_)
+    watch_->unit_failed(unit, box);
+  else if (box != 0)
+    link_error_box(box);
   if (run_ >= failures_to_end_) {
     ended_ = true;
     return Unit::end;
   }
   return Unit::failed;
+}
+
+TransferOutcome TransferCourse::outcome() const {
+  TransferEnd end = stopped_ ? TransferEnd::stopped : ended_ ? TransferEnd::broken : TransferEnd::done;
+  return {end, failures_};
 }

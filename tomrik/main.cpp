@@ -6,11 +6,14 @@
 #include "profile.h"
 #include "run_state.h"
 #include "shell.h"
+#include "station_commands.h"
 
 namespace {
 
 const char usage[] =
     "usage: tomrik [--help | --version]\n"
+    "       tomrik --read-station FILE.set [--port DEVICE]\n"
+    "       tomrik --write-station FILE.set [--port DEVICE]\n"
     "tomrik: the management console of the four-line station model.\n"
     "A text-mode program for an 80 x 25 terminal; without arguments it starts\n"
     "on the terminal. The station is on COM1 or COM2 (on Linux /dev/ttyS0 and\n"
@@ -20,11 +23,24 @@ const char usage[] =
     "beside the program, else from the installation's data folder.\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
+    "  --read-station FILE.set   read the station's settings into FILE.set and\n"
+    "                            its phone books and special cell into FILE.pbk,\n"
+    "                            with no screen (progress on standard error):\n"
+    "                            a complete backup\n"
+    "  --write-station FILE.set  write FILE.set to the station, and FILE.pbk when\n"
+    "                            it is there, every record read back\n"
+    "  --port DEVICE             the station's port for those two (otherwise\n"
+    "                            STATION_COM1, then COM1)\n"
+    "  Exit status: 0 done, 1 no station or the transfer failed, 2 a usage or\n"
+    "  file error; 130 or 143 when stopped by SIGINT or SIGTERM (the old file\n"
+    "  is kept).\n"
     "See tomrik(1) and the manual (Help menu, first entry).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  use_profile(tomrik_profile);
+  if (auto status = run_station_command(argc, argv, "tomrik")) return *status;
   if (auto status = platform::answer_command_line(argc, argv, {"tomrik", usage})) return *status;
   platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();

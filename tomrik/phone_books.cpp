@@ -22,14 +22,14 @@ constexpr int pause_code = facts::tomrik_book_pause;
 
 constexpr int common_book_argument = 17;
 constexpr int common_book_group = facts::tomrik_group::phone_book;  // subscriber k's own book is + k
-constexpr int book_entries = 16;
-constexpr int entry_places = 25;
+constexpr int book_entries = facts::tomrik_group::phone_book_cells;
+constexpr int entry_places = facts::tomrik_group::phone_book_cell_size;
 constexpr int first_entry_row = 7;  // entry n stands on row n + 6
 constexpr int number_column = 33;
 
 constexpr int cell_places = 48;
-constexpr int cell_half = 24;  // characters a record of the cell carries when read
-constexpr int cell_written = 25;
+constexpr int cell_half = facts::tomrik_group::special_cell_half;  // characters a record of the cell carries when read
+constexpr int cell_written = facts::tomrik_group::special_cell_written;
 constexpr int cell_first_group = facts::tomrik_group::special_cell_first, cell_second_group = facts::tomrik_group::special_cell_second;
 constexpr ScreenPos cell_at{17, 5};
 

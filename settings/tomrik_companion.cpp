@@ -25,7 +25,7 @@ constexpr int most_records = (1 + facts::tomrik_max_subscribers) * group::phone_
 constexpr std::size_t largest_file = header_size + most_records * (3 + group::phone_book_cell_size);
 
 // The most data bytes a record of (group, index) holds; 0 for a record that
-// is no phone book record.
+// is no phone book record (a book record may be empty, but it has room).
 int record_size(int g, int index) {
   bool book = g >= group::phone_book && g <= group::phone_book + facts::tomrik_max_subscribers;
   if (book) return index >= 1 && index <= group::phone_book_cells ? group::phone_book_cell_size : 0;
@@ -109,7 +109,8 @@ bool decode_tomrik_companion(const std::vector<std::uint8_t>& bytes, TomrikCompa
     r.index = bytes[at + 1];
     std::size_t size = bytes[at + 2];
     at += 3;
-    if (static_cast<int>(size) > record_size(r.group, r.index) || bytes.size() - at < size) return false;
+    int room = record_size(r.group, r.index);
+    if (room == 0 || static_cast<int>(size) > room || bytes.size() - at < size) return false;
     if (!seen.insert(r.group << 8 | r.index).second) return false;
     r.data.assign(bytes.begin() + at, bytes.begin() + at + size);
     at += size;

@@ -4,8 +4,8 @@
 # and comes back with --write-station into a fresh station, where the screen
 # shows it again; the settings file equals the simulator's saved image.
 # SIGTERM in the middle of a read ends it with 143, the old file kept and
-# no temporary file left; a companion that is no such file is refused
-# before anything is sent.
+# no temporary file left; with no station the command fails with 1; a
+# companion that is no such file is refused before anything is sent.
 source "$(dirname "$0")/lib.bash"
 
 # station_command ARGS...: runs tomrik in $WORK on the simulator's line,
@@ -56,10 +56,16 @@ kill -TERM "$reader"
 wait "$reader"
 STATUS=$?
 expect_status 143 "--read-station stopped by SIGTERM"
+grep -q "stopped by a signal" "$WORK/err" || { echo "FAIL: the signal was not told"; FAILED=1; }
 [ "$(cat "$WORK/kept.set")" = "old settings" ] || { echo "FAIL: kept.set changed"; FAILED=1; }
 left=$(ls -A "$WORK" | grep -e '^\.' -e '^kept.pbk' || true)
 [ -z "$left" ] || { echo "FAIL: left behind: $left"; FAILED=1; }
 stop_station
+
+# No station on the line: status 1, and no file.
+station_command --read-station none.set
+expect_status 1 "--read-station with no station"
+[ ! -e "$WORK/none.set" ] || { echo "FAIL: none.set was made"; FAILED=1; }
 
 # A fresh station, whose common book has no fifth number, gets the backup.
 start_station --model tomrik || finish

@@ -5,10 +5,14 @@ Starts the station simulator on a pseudo-terminal with a settings image,
 runs karvel on a pseudo-terminal of 80 x 25 with the simulator as its COM1,
 connects, and times "4.Пересылка установок из станции в файл" and then
 "5.Пересылка установок из файла в станцию" of the same file: from the
-answer "y" to the result text. Reports the time, the time the same bytes
-take on the wire at the line speed (every byte of the lock-step exchange in
-turn, 10 bits a byte), and their ratio, for each simulator mode given.
-The file read must equal the simulator's image byte for byte.
+answer "y" to the result text. Then, against the same simulator, it times
+the same station to file from the command line, `karvel --read-station`:
+the whole command (its connection with the speed search included) and its
+transfer after the station was found, beside the interactive connection
+and transfer. Reports the time, the time the same bytes take on the wire
+at the line speed (every byte of the lock-step exchange in turn, 10 bits a
+byte), and their ratio, for each simulator mode given. The files read must
+equal the simulator's image byte for byte.
 
 Usage: bench/transfer.py [build/bin] [baud] [mode ...]
   a mode is a set of extra simulator options, e.g. "" (no pacing) and
@@ -92,6 +96,24 @@ def timed_transfer(screen, downs, done_text, limit):
     return time.monotonic() - start
 
 
+def scripted_read(work, link):
+    """Runs karvel --read-station into "scripted.set" and gives the seconds
+    of the whole command and of its transfer, from the line that says the
+    station was found to the end."""
+    start = time.monotonic()
+    found = None
+    proc = subprocess.Popen([os.path.join(bin_dir, "karvel"), "--read-station", "scripted.set", "--port", link],
+                            cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    for line in proc.stderr:
+        if found is None and " found" in line:
+            found = time.monotonic()
+    status = proc.wait()
+    end = time.monotonic()
+    if status != 0:
+        raise RuntimeError(f"karvel --read-station ended with {status}")
+    return end - start, end - (found or start)
+
+
 def one_run(mode):
     work = tempfile.mkdtemp(prefix="transfer_bench_")
     try:
@@ -121,8 +143,10 @@ def one_run(mode):
             screen.wait_for("6.Выход", 5)
             screen.send(b"\r")
             screen.wait_for("Инициализация COM порта", 5)
+            connect_start = time.monotonic()
             screen.send(b"\r", 0)
             screen.wait_for("Связь с устройством установлена", 60)
+            connect_seconds = time.monotonic() - connect_start
             screen.send(b"x")
             seconds = timed_transfer(screen, 3, "Установки записаны в файл", 4 * WIRE_SECONDS)
             # The same file back to the station, the next entry of the menu.
@@ -141,9 +165,12 @@ def one_run(mode):
             os.close(fd)
             sim.terminate()
             sim.wait()
+        scripted = scripted_read(work, link)
         with open(os.path.join(work, "bench.set"), "rb") as f:
             same = f.read() == bytes(image)
-        return seconds, send_seconds, same
+        with open(os.path.join(work, "scripted.set"), "rb") as f:
+            same = same and f.read() == bytes(image)
+        return seconds, send_seconds, connect_seconds, scripted, same
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -160,9 +187,12 @@ if not modes:
 print(f"karvel station to file: {BLOCKS} blocks of 16 bytes at {baud} baud, "
       f"wire time {WIRE_SECONDS:.2f} s")
 for mode in modes:
-    seconds, send_seconds, same = one_run(mode)
+    seconds, send_seconds, connect_seconds, (scripted_all, scripted_transfer), same = one_run(mode)
     label = mode or "no pacing"
     print(f"  {label:>12}: {seconds:.2f} s, {seconds / WIRE_SECONDS:.2f} x the wire time"
-          f"{'' if same else '  (FILE DIFFERS FROM THE IMAGE)'}")
+          f"{'' if same else '  (A FILE DIFFERS FROM THE IMAGE)'}")
+    print(f"  {label:>12}  from the command line: {scripted_transfer:.2f} s after the station was found, "
+          f"{scripted_all:.2f} s in all; on the screen {seconds:.2f} s after connecting in "
+          f"{connect_seconds:.2f} s, {connect_seconds + seconds:.2f} s in all")
     print(f"  {label:>12}  file to station: {send_seconds:.2f} s, {send_seconds / SEND_WIRE_SECONDS:.2f} x the wire time"
           f" of its writes ({SEND_WIRE_SECONDS:.2f} s)")

@@ -99,7 +99,10 @@ void end_on_signal(int sig) {
 }  // namespace
 
 void end_command_on_signals(const char* program) {
-  int n = std::snprintf(stop_line, sizeof stop_line, "%s: stopped by a signal; the command did not finish\n", program);
+  // On a terminal the line may follow a progress bar.
+  const char* start = standard_error_is_terminal() ? "\n" : "";
+  int n = std::snprintf(stop_line, sizeof stop_line, "%s%s: stopped by a signal; the command did not finish\n", start,
+                        program);
   stop_line_length = n > 0 ? std::min(static_cast<std::size_t>(n), sizeof stop_line - 1) : 0;
   struct sigaction action {};
   action.sa_handler = end_on_signal;

@@ -98,7 +98,10 @@ BOOL WINAPI end_on_console_event(DWORD event) {
 }  // namespace
 
 void end_command_on_signals(const char* program) {
-  int n = std::snprintf(stop_line, sizeof stop_line, "%s: stopped by a signal; the command did not finish\r\n", program);
+  // On a console the line may follow a progress bar.
+  const char* start = standard_error_is_terminal() ? "\r\n" : "";
+  int n = std::snprintf(stop_line, sizeof stop_line, "%s%s: stopped by a signal; the command did not finish\r\n",
+                        start, program);
   stop_line_length = n > 0 ? static_cast<DWORD>(std::min<int>(n, sizeof stop_line - 1)) : 0;
   SetConsoleCtrlHandler(end_on_console_event, TRUE);
 }

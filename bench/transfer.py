@@ -104,13 +104,15 @@ def scripted_read(work, link):
     found = None
     proc = subprocess.Popen([os.path.join(bin_dir, "karvel"), "--read-station", "scripted.set", "--port", link],
                             cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    said = []
     for line in proc.stderr:
+        said.append(line)
         if found is None and " found" in line:
             found = time.monotonic()
     status = proc.wait()
     end = time.monotonic()
     if status != 0:
-        raise RuntimeError(f"karvel --read-station ended with {status}")
+        raise RuntimeError(f"karvel --read-station ended with {status}:\n" + "".join(said[-5:]))
     return end - start, end - (found or start)
 
 
@@ -163,9 +165,12 @@ def one_run(mode):
                 pass
             os.waitpid(pid, 0)
             os.close(fd)
+        # The same station, once the program on the screen has let go of it.
+        try:
+            scripted = scripted_read(work, link)
+        finally:
             sim.terminate()
             sim.wait()
-        scripted = scripted_read(work, link)
         with open(os.path.join(work, "bench.set"), "rb") as f:
             same = f.read() == bytes(image)
         with open(os.path.join(work, "scripted.set"), "rb") as f:

@@ -105,7 +105,8 @@ void use_no_terminal();
 // the serial lines are put back, one line naming `program` goes to standard
 // error, and the status is 128 + the signal's number: 130 for SIGINT (and
 // Ctrl+C or Ctrl+Break), 143 for SIGTERM (and the console closing), 129 for
-// SIGHUP.
+// SIGHUP. A standard error that can no longer be written (a pipe closed)
+// does not end it.
 void end_command_on_signals(const char* program);
 
 // Whether standard error goes to a terminal or console a person watches,

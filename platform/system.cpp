@@ -108,6 +108,10 @@ void end_command_on_signals(const char* program) {
   action.sa_handler = end_on_signal;
   sigfillset(&action.sa_mask);
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+  // Standard error read by a pipe that closed (a "| head" that had enough)
+  // must not end the command in the middle of a save: its lines are lost
+  // and the command goes on.
+  signal(SIGPIPE, SIG_IGN);
 }
 
 bool standard_error_is_terminal() { return isatty(STDERR_FILENO) == 1; }

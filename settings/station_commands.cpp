@@ -148,8 +148,16 @@ std::string link_failure(int code) {
   }
 }
 
+// The progress shown at present, whose bar a message must not run into.
+class ProgressReport;
+ProgressReport* shown_progress = nullptr;
+void end_progress_line();
+
 // Where the link's error boxes go: one line each.
-void report_box(int code, std::string_view) { say("%s", link_failure(code).c_str()); }
+void report_box(int code, std::string_view) {
+  end_progress_line();
+  say("%s", link_failure(code).c_str());
+}
 
 std::string identity_text(const std::uint8_t* identity, int size) {
   std::string text;
@@ -171,8 +179,15 @@ using UnitName = std::function<std::string(int unit)>;
 class ProgressReport : public TransferWatch {
  public:
   ProgressReport(const char* action, int total)
-      : action_(action), total_(total > 0 ? total : 1), terminal_(platform::standard_error_is_terminal()) {}
-  ~ProgressReport() override { end_line(); }
+      : action_(action), total_(total > 0 ? total : 1), terminal_(platform::standard_error_is_terminal()) {
+    shown_progress = this;
+  }
+  ~ProgressReport() override {
+    end_line();
+    shown_progress = nullptr;
+  }
+  ProgressReport(const ProgressReport&) = delete;
+  ProgressReport& operator=(const ProgressReport&) = delete;
 
   void part(int first_unit, UnitName name) {
     first_ = first_unit;
@@ -220,6 +235,10 @@ class ProgressReport : public TransferWatch {
   int tenth_ = 0;
   bool bar_shown_ = false;
 };
+
+void end_progress_line() {
+  if (shown_progress) shown_progress->end_line();
+}
 
 UnitName image_unit_names() {
   if (record_station()) {

@@ -21,6 +21,9 @@
 #include "karvel_image_fixture.h"
 #include "sim/karvel_station.h"
 #include "test_support.h"
+#include "tomrik/catalogue.h"
+#include "tomrik/screens.h"
+#include "tomrik_table_support.h"
 
 namespace {
 
@@ -154,6 +157,33 @@ TEST(KarvelCatalogue, EachByteChangesItsOwnLineOnly) {
   expect_lines_follow_bytes(karvel_configuration(karvel_sample_image()), shaping);
 }
 
+// The listed value of a setting, in UTF-8.
+std::string value_in(const Catalogue& catalogue, const std::string& section, const std::string& label) {
+  for (const Setting& s : catalogue.settings())
+    if (cp866::to_utf8(s.section) == section && cp866::to_utf8(s.label) == label) return cp866::to_utf8(s.value);
+  ADD_FAILURE() << "no setting " << section << " / " << label;
+  return "";
+}
+
+// The screen's text of a cell, without the blanks around it.
+std::string cell(int column, int row, int width) {
+  std::string text = test::utf8_at(column, row, width);
+  text.erase(0, text.find_first_not_of(' '));
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+// Cells of a row joined as the listing joins a record's values.
+std::string cells(std::initializer_list<int> columns, int row, int width, const std::vector<std::string>& headings = {}) {
+  std::string text;
+  int i = 0;
+  for (int column : columns) {
+    text += (i ? ", " : "") + (headings.empty() ? "" : headings[i] + ": ") + cell(column, row, width);
+    ++i;
+  }
+  return text;
+}
+
 // Values read off the screens, opened on the same image in file mode.
 struct KarvelCatalogueScreens : test::KarvelImageTest {
   std::vector<std::uint8_t> sample = karvel_sample_image();
@@ -165,19 +195,7 @@ struct KarvelCatalogueScreens : test::KarvelImageTest {
     take_karvel_identity(settings_image.karvel);
     catalogue = catalogue_of(karvel_configuration(sample));
   }
-  std::string value(const std::string& section, const std::string& label) {
-    for (const Setting& s : catalogue.settings())
-      if (cp866::to_utf8(s.section) == section && cp866::to_utf8(s.label) == label) return cp866::to_utf8(s.value);
-    ADD_FAILURE() << "no setting " << section << " / " << label;
-    return "";
-  }
-  // The screen's text of a cell, without the blanks around it.
-  static std::string cell(int column, int row, int width) {
-    std::string text = test::utf8_at(column, row, width);
-    text.erase(0, text.find_first_not_of(' '));
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
-  }
+  std::string value(const std::string& section, const std::string& label) { return value_in(catalogue, section, label); }
   // Runs the screen until it waits for a key the script does not have.
   void open(const std::function<void()>& screen, std::initializer_list<int> moves = {}) {
     clear_screen();
@@ -237,6 +255,80 @@ TEST_F(KarvelCatalogueScreens, ValuesReadAsTheScreensShowThem) {
 
   open(station_phone_book);
   EXPECT_EQ(value("Общая записная книжка", "Ячейка 5"), cell(30, 11, 32));
+}
+
+// ------------------------------------------------------------------ tomrik
+
+Configuration tomrik_configuration(const std::vector<std::uint8_t>& image) { return {&tomrik_catalogue, image, {}}; }
+
+TEST(TomrikCatalogue, HoldsEveryByteOnceAndEachByteChangesItsOwnLineOnly) {
+  const Configuration installed = tomrik_configuration(sim::TomrikStation().image());
+  const Catalogue catalogue = catalogue_of(installed);
+  EXPECT_EQ(catalogue.left_out(), 0);
+  expect_every_byte_once(catalogue, 2048);
+  std::vector<std::uint8_t> garbled(2048);
+  for (std::size_t i = 0; i < garbled.size(); ++i) garbled[i] = static_cast<std::uint8_t>(i * 37 + i / 256);
+  std::memcpy(garbled.data(), "T999", 4);  // 9 lines and 99 subscribers: the rows hold 4 and 16
+  expect_every_byte_once(catalogue_of(tomrik_configuration(garbled)), 2048);
+  expect_lines_follow_bytes(installed, {0, 1, 2, 3});
+}
+
+// Values read off the screens, run on the station that holds the image.
+struct TomrikCatalogueScreens : test::TomrikTableFixture {
+  Catalogue catalogue{0};
+  void SetUp() override {
+    TomrikTableFixture::SetUp();
+    rec(23, 2) = {2};         // subscriber 12 searches from line 2
+    rec(25, 3) = {4};         // a flash of 400-500 ms
+    rec(19, 1) = {3, 0, 0, 0};  // line 1's group 2 rings 3 s later by day
+    rec(8, 1) = {1, 5, 0, 0};
+    catalogue = catalogue_of(tomrik_configuration(on_line.station.image()));
+  }
+  std::string value(const std::string& section, const std::string& label) { return value_in(catalogue, section, label); }
+  void open(const std::function<void()>& screen) {
+    clear_screen();
+    services.keys = platform::ScriptedKeys(&services.clock);
+    EXPECT_TRUE(test::runs_until_script_ends(screen));
+  }
+};
+
+TEST_F(TomrikCatalogueScreens, ValuesReadAsTheScreensShowThem) {
+  open(city_lines_screen);
+  const std::string line2 = "Установки городских линий / Линия 2";
+  EXPECT_EQ(value(line2, "Режим набора"), cell(40, 9, 10));
+  EXPECT_EQ(value(line2, "Пауза после доп. циф"), cell(40, 12, 10));
+  EXPECT_EQ(value(line2, "Код межгорода"), cell(40, 13, 4));
+  EXPECT_EQ(value(line2, "Сигнал при DISA"), cell(40, 15, 6));
+  EXPECT_EQ(value(line2, "Время разрыва линии"), cell(40, 19, 9));
+
+  open([] { call_distribution_screen(1); });
+  const std::string day = "Распределение вызовов из города днем / Линия 1";
+  EXPECT_EQ(value(day, "Группа 1"), cells({51, 59, 67, 75}, 8, 3));
+  EXPECT_EQ(value(day, "Группа 2, Задержка"), cell(43, 9, 1));
+
+  open([] { subscriber_settings_screen(1); });
+  const std::string page = "Установки внутренних абонентов 1";
+  EXPECT_EQ(value(page + " / Абонент 11", "Разр. вмешат."), cell(13, 7, 3));
+  EXPECT_EQ(value(page + " / Абонент 12", "Лин. нач. поиска"), cell(46, 8, 10));
+  EXPECT_EQ(value(page + " / Абонент 11", "Горячая линия"), cell(58, 7, 9));
+  EXPECT_EQ(value(page + " / Абонент 13", "Длитеьн. ФЛЭШ (Мс)"), cell(71, 9, 8));
+  EXPECT_EQ(value(page, "Разрешение переключения режимов День/Ночь"), cell(44, 24, 23));
+
+  open([] { permission_table_screen(28); });
+  EXPECT_EQ(value("Разрешения выхода в межгород днем", "Абонент 12"),
+            cells({16, 34, 52, 70}, 9, 3, {"Линия 1", "Линия 2", "Линия 3", "Линия 4"}));
+  open(tariffing_modes_screen);
+  EXPECT_EQ(value("Режимы тарификации абонентов", "Абонент 11"),
+            cells({26, 60}, 8, 5, {"Междугородние разговоры", "Городские разговоры"}));
+
+  open(pickup_groups_screen);
+  EXPECT_EQ(value("Группы перехвата", "Группа 2"), cells({26, 38, 50, 62}, 12, 3));
+
+  open([] { number_control_screen(1); });
+  EXPECT_EQ(value("Контроль запрещенных номеров / Линия 3", "Строка 2"), cell(52, 9, 4));
+  open(command8_paths_screen);
+  EXPECT_EQ(value("Пути выхода в город по команде 8 / Строка 3", "Код набора после команды 8"), cell(15, 10, 4));
+  EXPECT_EQ(value("Пути выхода в город по команде 8 / Строка 3", "Выход на линию 4"), cell(74, 10, 1));
 }
 
 }  // namespace

@@ -43,6 +43,9 @@ k = bytearray(open(f"{work}/k.set", "rb").read())
 k[0x500] = 0  # port 5 out of service
 open(f"{work}/k2.set", "wb").write(k)
 open(f"{work}/short.set", "wb").write(k[:1000])
+t = bytearray(open(f"{work}/t.set", "rb").read())
+t[0x080] = 0  # city line 1 dials pulses
+open(f"{work}/t2.set", "wb").write(t)
 PY
 
 expect_status 0 karvel --show k.set
@@ -62,6 +65,20 @@ for args in "--show short.set" "--show t.set" "--compare k.set missing.set" "--s
             "--show k.set --format csv" "--compare k.set k2.set --format tsv" "--show k.set extra"; do
   # shellcheck disable=SC2086
   expect_status 2 karvel $args
+  expect_refusal
+done
+
+expect_status 0 tomrik --show t.set
+expect_line "Установки городских линий / Линия 1 / Режим набора: Тональный"
+expect_status 0 tomrik --show t.set --format tsv
+expect_line "$(printf 'Установки городских линий / Линия 1\tРежим набора\t\tзапись (1, 1), байт 1\tТональный')"
+expect_status 1 tomrik --compare t.set t2.set
+expect_output "Установки городских линий / Линия 1 / Режим набора: Тональный -> Импульсный"
+expect_status 0 tomrik --compare t2.set t2.set
+expect_output ""
+for args in "--show k.set" "--compare t.set short.set"; do
+  # shellcheck disable=SC2086
+  expect_status 2 tomrik $args
   expect_refusal
 done
 finish

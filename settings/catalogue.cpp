@@ -256,6 +256,41 @@ int differing_raw_bytes(const Configuration& a, const Configuration& b, const Ra
   return differ;
 }
 
+std::string difference_line(const Setting& s, const std::string& in_a, const std::string& in_b) {
+  return s.section + " / " + s.label + ": " + in_a + " -> " + in_b + "\n";
+}
+
+bool same_setting(const Setting& a, const Setting& b) {
+  return a.place == b.place && a.label == b.label && a.section == b.section;
+}
+
+// The settings whose values differ, paired by section, label and place: two
+// lists of one layout (one identity) pair up in order; otherwise a setting
+// only one of them has is listed as missing from the other.
+std::string differing_settings(const std::vector<Setting>& a, const std::vector<Setting>& b) {
+  std::string text;
+  if (a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), same_setting)) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i].value != b[i].value) text += difference_line(a[i], shown_value(a[i].value), shown_value(b[i].value));
+    return text;
+  }
+  std::map<std::string, const Setting*> b_settings;
+  for (const Setting& s : b) b_settings.emplace(setting_key(s), &s);
+  const std::string missing = "(отсутствует)"_cp;
+  for (const Setting& s : a) {
+    auto found = b_settings.find(setting_key(s));
+    if (found == b_settings.end()) {
+      text += difference_line(s, shown_value(s.value), missing);
+      continue;
+    }
+    if (found->second->value != s.value) text += difference_line(s, shown_value(s.value), shown_value(found->second->value));
+    b_settings.erase(found);
+  }
+  for (const Setting& s : b)
+    if (b_settings.count(setting_key(s))) text += difference_line(s, missing, shown_value(s.value));
+  return text;
+}
+
 }  // namespace
 
 int compare_configurations(const Configuration& a, const Configuration& b, std::FILE* out) {
@@ -265,21 +300,7 @@ int compare_configurations(const Configuration& a, const Configuration& b, std::
   if (identity_a != identity_b) text += "Идентификация станции: "_cp + identity_a + " -> " + identity_b + "\n";
 
   const Catalogue in_a = catalogue_of(a), in_b = catalogue_of(b);
-  std::map<std::string, const Setting*> b_settings;
-  for (const Setting& s : in_b.settings()) b_settings.emplace(setting_key(s), &s);
-  const std::string missing = "(отсутствует)"_cp;
-  for (const Setting& s : in_a.settings()) {
-    auto found = b_settings.find(setting_key(s));
-    if (found == b_settings.end()) {
-      text += s.section + " / " + s.label + ": " + shown_value(s.value) + " -> " + missing + "\n";
-      continue;
-    }
-    if (found->second->value != s.value)
-      text += s.section + " / " + s.label + ": " + shown_value(s.value) + " -> " + shown_value(found->second->value) + "\n";
-    b_settings.erase(found);
-  }
-  for (const Setting& s : in_b.settings())
-    if (b_settings.count(setting_key(s))) text += s.section + " / " + s.label + ": " + missing + " -> " + shown_value(s.value) + "\n";
+  text += differing_settings(in_a.settings(), in_b.settings());
 
   std::vector<bool> raw_in_b(static_cast<std::size_t>(model.image_size), false);
   for (const RawRegion& region : in_b.raw_regions())

@@ -44,6 +44,9 @@ void list_tomrik(const Configuration& configuration, Catalogue& out) {
   list_pickup_groups(listing);
   list_call_groups(listing);
   list_melody(listing);
+  // The phone book menu: the phone books and the special cell are not in
+  // the image; a configuration read with its companion file has them in
+  // listing.companion(), for add_kept, before the number control lists.
   list_number_control(listing, 0);
   list_number_control(listing, 1);
   list_command8_paths(listing);
@@ -83,6 +86,11 @@ void TomrikListing::add(const std::string& section, const std::string& label, in
   if (!b) return;
   const int offset = static_cast<int>(b - configuration_.image.data());
   out_.add({section, label, 0, place_of(group, index, first, count), {{offset, count}}, value, {}});
+}
+
+void TomrikListing::add_kept(const std::string& section, const std::string& label, const std::string& place,
+                             const std::string& value) {
+  out_.add({section, label, 0, place, {}, value, {}});
 }
 
 std::string tomrik_menu_name(int menu, int entry) {

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "settings/catalogue.h"
 #include "toolkit/field_texts.h"
@@ -31,6 +32,12 @@ class TomrikListing {
   // Data bytes first..first + count - 1 of a record as one setting.
   void add(const std::string& section, const std::string& label, int group, int index, int first, int count,
            const std::string& value);
+  // What the configuration keeps beside the image (the companion file's
+  // phone books and special cell), and a setting of it: it has a place in
+  // its own file, none in the image.
+  const std::vector<std::uint8_t>& companion() const { return configuration_.companion; }
+  void add_kept(const std::string& section, const std::string& label, const std::string& place,
+                const std::string& value);
   // One data byte shown by a text rule; listed as exact while no smaller
   // byte shows the same text and the text is not blank, so the text tells
   // the byte.

@@ -43,6 +43,8 @@ k = bytearray(open(f"{work}/k.set", "rb").read())
 k[0x500] = 0  # port 5 out of service
 open(f"{work}/k2.set", "wb").write(k)
 open(f"{work}/short.set", "wb").write(k[:1000])
+k[0:8] = b"KAR432-4"  # another station: 32 ports
+open(f"{work}/k3.set", "wb").write(k)
 t = bytearray(open(f"{work}/t.set", "rb").read())
 t[0x080] = 0  # city line 1 dials pulses
 open(f"{work}/t2.set", "wb").write(t)
@@ -60,6 +62,9 @@ expect_status 0 karvel --compare k.set k.set
 expect_output ""
 expect_status 1 karvel --compare k.set k2.set
 expect_output "Порт 5 / Основные установки / Разрешение на обслуживание порта: Да -> Нет"
+expect_status 1 karvel --compare k2.set k3.set
+[ "$(head -1 "$WORK/out")" = "Идентификация станции: KAR424-4 -> KAR432-4" ] ||
+  { echo "FAIL: a different identity is said first, not $(head -1 "$WORK/out")"; FAILED=1; }
 
 for args in "--show short.set" "--show t.set" "--compare k.set missing.set" "--show" "--compare k.set" \
             "--show k.set --format csv" "--compare k.set k2.set --format tsv" "--show k.set extra"; do

@@ -41,7 +41,12 @@ std::vector<RawRegion> Catalogue::raw_regions() const {
   return regions;
 }
 
+bool whole_configuration(const Configuration& configuration) {
+  return configuration.model && configuration.image.size() == static_cast<std::size_t>(configuration.model->image_size);
+}
+
 Catalogue catalogue_of(const Configuration& configuration) {
+  if (!whole_configuration(configuration)) return Catalogue(0);
   Catalogue catalogue(configuration.model->image_size);
   configuration.model->list(configuration, catalogue);
   return catalogue;
@@ -216,6 +221,7 @@ std::string tsv_line(const std::string& section, const std::string& label, int p
 }  // namespace
 
 std::vector<std::string> configuration_lines(const Configuration& configuration, ListingFormat format) {
+  if (!whole_configuration(configuration)) return {};
   const CatalogueModel& model = *configuration.model;
   const Catalogue catalogue = catalogue_of(configuration);
   const bool tsv = format == ListingFormat::tsv;
@@ -232,10 +238,12 @@ std::vector<std::string> configuration_lines(const Configuration& configuration,
   return lines;
 }
 
-void show_configuration(const Configuration& configuration, ListingFormat format, std::FILE* out) {
+int show_configuration(const Configuration& configuration, ListingFormat format, std::FILE* out) {
+  if (!whole_configuration(configuration)) return 2;
   std::string text;
   for (const std::string& line : configuration_lines(configuration, format)) text += line + "\n";
   std::fwrite(text.data(), 1, text.size(), out);
+  return 0;
 }
 
 // ------------------------------------------------------------ comparing
@@ -294,6 +302,7 @@ std::string differing_settings(const std::vector<Setting>& a, const std::vector<
 }  // namespace
 
 int compare_configurations(const Configuration& a, const Configuration& b, std::FILE* out) {
+  if (!whole_configuration(a) || !whole_configuration(b) || a.model != b.model) return 2;
   const CatalogueModel& model = *a.model;
   std::string text;
   const std::string identity_a = model.identity(a.image.data()), identity_b = model.identity(b.image.data());

@@ -79,6 +79,10 @@ struct Configuration {
   std::vector<std::uint8_t> companion;
 };
 
+// True when the configuration has its model and a whole image of it; the
+// listing and the comparison take nothing else.
+bool whole_configuration(const Configuration& configuration);
+// Every setting of a whole configuration; none of any other.
 Catalogue catalogue_of(const Configuration& configuration);
 
 // Reads a settings file of the model: an empty text when it was read whole,
@@ -91,15 +95,17 @@ enum class ListingFormat { text, tsv };
 // The whole configuration as UTF-8 text: one setting a line
 // ("section / label: value"), then the raw regions; or the same as
 // tab-separated columns (section, label, parameter, place, value) under a
-// heading line.
-void show_configuration(const Configuration& configuration, ListingFormat format, std::FILE* out);
+// heading line. 0 when listed; 2, with nothing written, for a configuration
+// that is not whole.
+int show_configuration(const Configuration& configuration, ListingFormat format, std::FILE* out);
 // The same lines, in UTF-8 without their line ends.
 std::vector<std::string> configuration_lines(const Configuration& configuration, ListingFormat format);
 
 // The settings that differ between two configurations of one model, one a
 // line with the value in a and in b, then the raw regions that differ (their
 // range and how many bytes differ); a different identity is said first.
-// 0 when the two are the same, 1 when they differ.
+// 0 when the two are the same, 1 when they differ; 2, with nothing written,
+// when either is not whole or the two are of different models.
 int compare_configurations(const Configuration& a, const Configuration& b, std::FILE* out);
 
 // ---- Helpers for the models' lists ---------------------------------------

@@ -80,7 +80,7 @@ std::optional<int> run_listing_commands(int argc, char** argv, const CatalogueMo
   if (request.compare)
     status = compare_configurations(configurations[0], configurations[1], stdout);
   else
-    show_configuration(configurations[0], request.format, stdout);
+    status = show_configuration(configurations[0], request.format, stdout);
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) return fail(model, "cannot write to standard output");
   return status;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue.h"
 #include "karvel_transfers.h"
 #include "link.h"
 #include "link_connect.h"
@@ -33,7 +34,7 @@ constexpr int status_done = 0;
 constexpr int status_failed = 1;
 constexpr int status_file_error = 2;
 
-enum class Kind { none, read, write };
+enum class Kind { none, read, write, compare };
 
 struct StationCommand {
   Kind kind = Kind::none;
@@ -63,6 +64,7 @@ struct Option {
 constexpr Option options[] = {
     {"--read-station", Kind::read},
     {"--write-station", Kind::write},
+    {"--compare-station", Kind::compare},
     {"--port", Kind::none},
 };
 
@@ -103,14 +105,14 @@ std::optional<StationCommand> parse(int argc, char** argv, std::string& problem)
       continue;
     }
     if (command.kind != Kind::none) {
-      problem = "give one of --read-station and --write-station";
+      problem = "give one of --read-station, --write-station and --compare-station";
       return std::nullopt;
     }
     command.kind = option->kind;
     command.file = value;
   }
   if (command.kind == Kind::none) {
-    problem = "--port goes with --read-station or --write-station";
+    problem = "--port goes with --read-station, --write-station or --compare-station";
     return std::nullopt;
   }
   return command;
@@ -368,14 +370,16 @@ int load_image_file(const std::string& path, std::uint8_t* image) {
 }
 
 // tomrik's phone books beside the file, when they are there: 0 with
-// `present` telling, else the status.
-int load_books_file(const std::string& path, const std::uint8_t* image, TomrikCompanion& books, bool& present) {
+// `present` telling, else the status. Without them only the settings are
+// `used` ("written", "compared").
+int load_books_file(const std::string& path, const std::uint8_t* image, TomrikCompanion& books, bool& present,
+                    const char* used) {
   std::string books_path = tomrik_companion_path(path);
   present = false;
   switch (load_tomrik_companion(path, books)) {
     case CompanionLoad::ok: break;
     case CompanionLoad::missing:
-      say("no phone books beside it (%s): only the settings are written", books_path.c_str());
+      say("no phone books beside it (%s): only the settings are %s", books_path.c_str(), used);
       return status_done;
     case CompanionLoad::cannot_read: say("cannot read %s", books_path.c_str()); return status_file_error;
     case CompanionLoad::not_companion:
@@ -398,7 +402,7 @@ int write_station(const StationCommand& command) {
   TomrikCompanion books;
   bool with_books = false;
   if (record_station())
-    if (int status = load_books_file(command.file, image, books, with_books)) return status;
+    if (int status = load_books_file(command.file, image, books, with_books, "written")) return status;
   if (!connect_station()) return status_failed;
   int identity_size = record_station() ? facts::tomrik_identity_size : facts::karvel_identity_size;
   int image_units = image_transfer_units();
@@ -437,10 +441,58 @@ int write_station(const StationCommand& command) {
   return status_done;
 }
 
+// ----------------------------------------------------- station and file
+
+int compare_station(const StationCommand& command, const CatalogueModel& model) {
+  static std::uint8_t image[karvel_image_size], station_image[karvel_image_size];
+  if (int status = load_image_file(command.file, image)) return status;
+  TomrikCompanion books, station_books;
+  bool with_books = false;
+  if (record_station())
+    if (int status = load_books_file(command.file, image, books, with_books, "compared")) return status;
+  if (!connect_station()) return status_failed;
+  int image_units = image_transfer_units();
+  int book_units = with_books ? static_cast<int>(tomrik_book_plan(link_state.subscriber_count).size()) : 0;
+  {
+    ProgressReport progress("reading the station", image_units + book_units);
+    progress.part(0, image_unit_names());
+    TransferOutcome read = read_image_from_station(station_image, progress);
+    if (read.whole() && with_books) {
+      std::vector<std::pair<int, int>> names;
+      for (const TomrikBookPlace& p : tomrik_book_plan(link_state.subscriber_count)) names.emplace_back(p.group, p.index);
+      progress.part(image_units, book_unit_names(names));
+      read = read_books_from_station(station_books, progress);
+    }
+    progress.end_line();
+    if (!read.whole()) {
+      say("the station could not be read whole; nothing was compared");
+      return status_failed;
+    }
+  }
+  // The file is A, the station B, as --compare lists two files.
+  Configuration in_file, in_station;
+  in_file.model = in_station.model = &model;
+  in_file.image.assign(image, image + image_size());
+  in_station.image.assign(station_image, station_image + image_size());
+  if (with_books) {
+    in_file.companion = encode_tomrik_companion(books);
+    in_station.companion = encode_tomrik_companion(station_books);
+  }
+  int status = compare_configurations(in_file, in_station, stdout);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    say("cannot write to standard output");
+    return status_file_error;
+  }
+  if (status == 0) say("station %s holds what %s holds", station_identity().c_str(), command.file.c_str());
+  if (status == 1) say("station %s differs from %s", station_identity().c_str(), command.file.c_str());
+  return status;
+}
+
 }  // namespace
 
-std::optional<int> run_station_command(int argc, char** argv, const char* program) {
+std::optional<int> run_station_command(int argc, char** argv, const CatalogueModel& model) {
   if (!names_a_station_command(argc, argv)) return std::nullopt;
+  const char* program = model.program;
   program_name = program;
   std::string problem;
   std::optional<StationCommand> command = parse(argc, argv, problem);
@@ -455,7 +507,9 @@ std::optional<int> run_station_command(int argc, char** argv, const char* progra
   link_send_boxes_to(report_box);
   if (!command->port.empty()) platform::choose_serial_device("COM1", command->port);
   link_state.port_index = 0;
-  int status = command->kind == Kind::read ? read_station(*command) : write_station(*command);
+  int status = command->kind == Kind::read    ? read_station(*command)
+               : command->kind == Kind::write ? write_station(*command)
+                                              : compare_station(*command, model);
   if (link_state.station_connected) link_rts_off();
   link_send_boxes_to(nullptr);
   return status;

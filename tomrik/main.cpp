@@ -2,18 +2,23 @@
 #include <string>
 
 #include "platform.h"
+#include "tomrik/catalogue.h"
 #include "program_files.h"
 #include "profile.h"
 #include "run_state.h"
+#include "settings/listing_commands.h"
 #include "shell.h"
-#include "station_commands.h"
+#include "settings/station_commands.h"
 
 namespace {
 
 const char usage[] =
     "usage: tomrik [--help | --version]\n"
+    "       tomrik --show FILE.set [--format text|tsv]\n"
+    "       tomrik --compare A.set B.set\n"
     "       tomrik --read-station FILE.set [--port DEVICE]\n"
     "       tomrik --write-station FILE.set [--port DEVICE]\n"
+    "       tomrik --compare-station FILE.set [--port DEVICE]\n"
     "tomrik: the management console of the four-line station model.\n"
     "A text-mode program for an 80 x 25 terminal; without arguments it starts\n"
     "on the terminal. The station is on COM1 or COM2 (on Linux /dev/ttyS0 and\n"
@@ -23,24 +28,42 @@ const char usage[] =
     "beside the program, else from the installation's data folder.\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
-    "  --read-station FILE.set   read the station's settings into FILE.set and\n"
-    "                            its phone books and special cell into FILE.pbk,\n"
-    "                            with no screen (progress on standard error):\n"
-    "                            a complete backup\n"
-    "  --write-station FILE.set  write FILE.set to the station, and FILE.pbk when\n"
-    "                            it is there, every record read back\n"
-    "  --port DEVICE             the station's port for those two (otherwise\n"
-    "                            STATION_COM1, then COM1)\n"
-    "  Exit status: 0 done, 1 no station or the transfer failed, 2 a usage or\n"
-    "  file error; 130 or 143 when stopped by SIGINT or SIGTERM (the old file\n"
-    "  is kept).\n"
+    "  --show FILE.set\n"
+    "             list every setting of the settings file, one a line in the\n"
+    "             menus' order (\"section / label: value\"), then the bytes no\n"
+    "             setting holds; UTF-8 on standard output\n"
+    "  --format tsv\n"
+    "             the listing as tab-separated columns: section, label,\n"
+    "             parameter, place (record and byte), value\n"
+    "  --compare A.set B.set\n"
+    "             list the settings that differ, with the value in A and in B,\n"
+    "             then the raw bytes that differ; exit status 0 the same,\n"
+    "             1 they differ, 2 a file cannot be read or is no tomrik file\n"
+    "  --read-station FILE.set\n"
+    "             read the station's settings into FILE.set and its phone\n"
+    "             books and special cell into FILE.pbk beside it, with no\n"
+    "             screen: a complete backup\n"
+    "  --write-station FILE.set\n"
+    "             write FILE.set to the station, and FILE.pbk when it is\n"
+    "             there, every record read back\n"
+    "  --compare-station FILE.set\n"
+    "             read the station and list what differs from FILE.set, as\n"
+    "             --compare does with FILE.set as A\n"
+    "  --port DEVICE\n"
+    "             the station's port for the three commands above (otherwise\n"
+    "             STATION_COM1, then COM1)\n"
+    "  The station commands show their progress on standard error; exit\n"
+    "  status 0 done (--compare-station: the same), 1 no station, the\n"
+    "  transfer failed (or --compare-station: they differ), 2 a usage or file\n"
+    "  error, 130 or 143 stopped by SIGINT or SIGTERM (the old file kept).\n"
     "See tomrik(1) and the manual (Help menu, first entry).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
   use_profile(tomrik_profile);
-  if (auto status = run_station_command(argc, argv, "tomrik")) return *status;
+  if (auto status = run_listing_commands(argc, argv, tomrik_catalogue)) return *status;
+  if (auto status = run_station_command(argc, argv, tomrik_catalogue)) return *status;
   if (auto status = platform::answer_command_line(argc, argv, {"tomrik", usage})) return *status;
   platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();

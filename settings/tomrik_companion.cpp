@@ -128,9 +128,11 @@ CompanionLoad load_tomrik_companion(const std::string& settings_path, TomrikComp
     case WholeRead::ok: break;
     case WholeRead::too_large: return CompanionLoad::not_companion;
     case WholeRead::cannot_open: {
+      // A name with nothing behind it is a missing file; one that cannot
+      // even be looked at may be there.
       std::error_code error;
-      bool there = std::filesystem::exists(std::filesystem::symlink_status(path, error));
-      return there || error ? CompanionLoad::cannot_read : CompanionLoad::missing;
+      bool missing = std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::not_found;
+      return missing ? CompanionLoad::missing : CompanionLoad::cannot_read;
     }
     case WholeRead::changing: return CompanionLoad::cannot_read;
   }

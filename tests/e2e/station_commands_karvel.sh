@@ -2,7 +2,8 @@
 # karvel's whole-configuration commands from a script, against the
 # simulator: --read-station gives the station's image with a progress line
 # at every tenth; after one setting is changed live on the screen,
-# --write-station of the older file puts it back, and the simulator's saved
+# --compare-station of the older file names that setting and nothing else,
+# and --write-station of the older file puts it back: the simulator's saved
 # image equals that file. Bad arguments and files that cannot serve give
 # status 2 and one line.
 source "$(dirname "$0")/lib.bash"
@@ -72,6 +73,17 @@ wait_for "6.Выход" || finish
 keys Up Enter
 wait_for "PROGRAM-ENDED" || finish
 stop_program
+
+# The station now differs from old.set in that one setting, and in no byte
+# beside it.
+(cd "$WORK" && "$BIN/karvel" --compare-station old.set --port "$WORK/com1") >"$WORK/out" 2>"$WORK/err"
+STATUS=$?
+expect_status 1 "--compare-station after the edit"
+if [ "$(wc -l <"$WORK/out")" != 1 ] || ! grep -q "в 1 интервале.*: 160 -> 17$" "$WORK/out"; then
+  echo "FAIL: --compare-station did not name exactly the edited setting"
+  sed 's/^/    | /' "$WORK/out"
+  FAILED=1
+fi
 
 station_command --write-station old.set --port "$WORK/com1"
 expect_status 0 "--write-station"

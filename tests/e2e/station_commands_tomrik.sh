@@ -2,7 +2,8 @@
 # A complete tomrik backup from the command line: a phone book number typed
 # on the phone book screen goes with --read-station into the companion file
 # and comes back with --write-station into a fresh station, where the screen
-# shows it again; the settings file equals the simulator's saved image.
+# shows it again; the settings file equals the simulator's saved image, and
+# --show lists the number from the companion file.
 # SIGTERM in the middle of a read ends it with 143, the old file kept and
 # no temporary file left; with no station the command fails with 1; a
 # companion that is no such file is refused before anything is sent.
@@ -41,6 +42,13 @@ grep -q "phone books in backup.pbk" "$WORK/err" || { echo "FAIL: no word of the 
 [ "$(head -c 8 "$WORK/backup.pbk" 2>/dev/null)" = TOMRIKPB ] || { echo "FAIL: backup.pbk is no companion file"; FAILED=1; }
 stop_station
 cmp "$WORK/backup.set" "$WORK/after.set" || { echo "FAIL: backup.set differs from the station's image"; FAILED=1; }
+# The listing takes the phone books from beside the file, and goes without
+# them where there are none.
+(cd "$WORK" && "$BIN/tomrik" --show backup.set) | grep -q "^Общая записная книзка / Запись 5: 5551234$" ||
+  { echo "FAIL: --show does not list the phone book number"; FAILED=1; }
+cp "$WORK/backup.set" "$WORK/alone.set"
+(cd "$WORK" && "$BIN/tomrik" --show alone.set >"$WORK/out" 2>"$WORK/err") && ! grep -q "записная" "$WORK/out" ||
+  { echo "FAIL: --show of a file without phone books"; sed 's/^/    | /' "$WORK/err"; FAILED=1; }
 
 # A paced station: the read is still going when the signal comes.
 start_station --model tomrik --pace || finish

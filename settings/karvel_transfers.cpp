@@ -21,9 +21,12 @@ constexpr int result_width = 41;
 
 const char* interrupted_text() { return " Процесс записи установок в файл прерван "_cp; }
 
-void draw_progress_line() {
+// The line of a pass: "Выполнено: " while blocks are read or sent,
+// "Проверено: " while a send is compared with what the station holds; the
+// percentage and the bar start again for each pass.
+void draw_progress_line(bool checking = false) {
   print_at(20, 4, std::string(57, ' '), COLOR_BOX);
-  print_at(20, 4, "Выполнено: "_cp, COLOR_BOX);
+  print_at(20, 4, checking ? "Проверено: "_cp : "Выполнено: "_cp, COLOR_BOX);
   print_at(40, 4, std::string(karvel_bar_cells, static_cast<char>(176)), COLOR_BOX);
 }
 
@@ -59,11 +62,27 @@ bool write_block(int block) {
   return result == link_ok;
 }
 
-// The File menu's progress line, drawn as the transfer proper starts, and
-// Esc at the keyboard to stop.
+// One read of a sent block, compared with the image; the bytes the station
+// keeps to itself are its own.
+SendPlan::ReadBack block_read_back(int block) {
+  SendPlan::ReadBack back;
+  back.read = link_read_block(block_address(block), karvel_block_size) == link_ok;
+  back.data = link_buffer;
+  back.count = karvel_block_size;
+  back.same = back.read;
+  for (int j = 0; j < karvel_block_size && back.same; ++j) {
+    int address = block_address(block) + j;
+    back.same = facts::karvel_kept_by_station(address) ||
+                (link_buffer[j] & 0xFF) == settings_image.karvel[address - karvel_image_base];
+  }
+  return back;
+}
+
+// The File menu's progress line, drawn again for each pass of the transfer
+// proper, and Esc at the keyboard to stop.
 class ProgressLine : public TransferWatch {
  public:
-  void started(int) override { draw_progress_line(); }
+  void started(int, bool checking) override { draw_progress_line(checking); }
   void unit_done(int unit, int) override { show_karvel_progress(unit); }
   bool stop_asked() override { return esc_pressed(); }
 };
@@ -130,7 +149,7 @@ TransferOutcome karvel_read_image(std::uint8_t* image, TransferWatch& watch) {
   // The file is written whole or not at all: the first block that still
   // fails ends the transfer.
   TransferCourse course(1, &watch);
-  watch.started(karvel_block_count);
+  watch.started(karvel_block_count, false);
   for (int i = 0; i < karvel_block_count; ++i) {
     AlikeReads reads;
     auto read = [&] {
@@ -160,14 +179,12 @@ TransferOutcome karvel_write_image(const std::uint8_t* image, TransferWatch& wat
   for (int i = 0; i < facts::karvel_identity_size; ++i)
     if (image[i] != (link_buffer[i] & 0xFF)) return {TransferEnd::not_suitable, 0};
   std::memcpy(settings_image.karvel, image, karvel_image_size);
-  TransferCourse course(2, &watch);
-  platform::WorkUnderWay sending;
-  watch.started(karvel_block_count);
-  for (int i = 0; i < karvel_block_count; ++i) {
-    if (course.run([i] { return write_block(i); }, i) == TransferCourse::Unit::end) break;
-    watch.unit_done(i, karvel_block_count);
-  }
-  return course.outcome();
+  SendPlan plan;
+  plan.count = karvel_block_count;
+  plan.sent = [](int) { return true; };
+  plan.write = write_block;
+  plan.read_back = block_read_back;
+  return send_whole(plan, watch);
 }
 
 void karvel_station_to_file() {

@@ -176,12 +176,13 @@ std::string station_identity() { return link_state.station_identity; }
 using UnitName = std::function<std::string(int unit)>;
 
 // Progress on standard error: a bar drawn over again on a terminal, else a
-// line at every tenth. The parts of a command (the image, then tomrik's
-// phone books) make one run of units.
+// line at every tenth, for each pass over the units of each part of a
+// command (the image, then tomrik's phone books): "reading the station",
+// "writing the settings", "checking the phone books".
 class ProgressReport : public TransferWatch {
  public:
-  ProgressReport(const char* action, int total)
-      : action_(action), total_(total > 0 ? total : 1), terminal_(platform::standard_error_is_terminal()) {
+  // `verb` names the passes that move units: "reading", "writing".
+  explicit ProgressReport(const char* verb) : verb_(verb), terminal_(platform::standard_error_is_terminal()) {
     shown_progress = this;
   }
   ~ProgressReport() override {
@@ -191,11 +192,19 @@ class ProgressReport : public TransferWatch {
   ProgressReport(const ProgressReport&) = delete;
   ProgressReport& operator=(const ProgressReport&) = delete;
 
-  void part(int first_unit, UnitName name) {
-    first_ = first_unit;
+  // The part of the command that follows, and what its units are called.
+  void part(const char* what, UnitName name) {
+    what_ = what;
     name_ = std::move(name);
   }
-  void unit_done(int unit, int) override { show(first_ + unit + 1); }
+  void started(int units, bool checking) override {
+    end_line();
+    action_ = std::string(checking ? "checking" : verb_) + " " + what_;
+    total_ = units > 0 ? units : 1;
+    percent_ = -1;
+    tenth_ = 0;
+  }
+  void unit_done(int unit, int) override { show(unit + 1); }
   void unit_failed(int unit, int box) override {
     end_line();
     std::string why = box ? ": " + link_failure(box) : std::string();
@@ -218,20 +227,21 @@ class ProgressReport : public TransferWatch {
     if (terminal_) {
       constexpr int cells = 40;
       int filled = cells * percent / 100;
-      std::fprintf(stderr, "\r%s: %s [%s%s] %3d%%", program_name, action_, std::string(filled, '#').c_str(),
+      std::fprintf(stderr, "\r%s: %s [%s%s] %3d%%", program_name, action_.c_str(), std::string(filled, '#').c_str(),
                    std::string(cells - filled, '.').c_str(), percent);
       std::fflush(stderr);
       bar_shown_ = true;
     } else if (percent / 10 != tenth_) {
       tenth_ = percent / 10;
-      if (tenth_ > 0) say("%s: %d%%", action_, tenth_ * 10);
+      if (tenth_ > 0) say("%s: %d%%", action_.c_str(), tenth_ * 10);
     }
   }
 
-  const char* action_;
-  int total_;
+  const char* verb_;
   bool terminal_;
-  int first_ = 0;
+  const char* what_ = "the station";
+  std::string action_;
+  int total_ = 1;
   UnitName name_;
   int percent_ = -1;
   int tenth_ = 0;
@@ -241,6 +251,10 @@ class ProgressReport : public TransferWatch {
 void end_progress_line() {
   if (shown_progress) shown_progress->end_line();
 }
+
+// What the image is called in progress lines: tomrik's phone books are a
+// part of their own.
+const char* image_part() { return record_station() ? "the settings" : "the station"; }
 
 UnitName image_unit_names() {
   if (record_station()) {
@@ -301,17 +315,15 @@ int read_station(const StationCommand& command) {
     return status_file_error;
   }
   if (!connect_station()) return status_failed;
-  int image_units = image_transfer_units();
-  int book_units = books ? static_cast<int>(tomrik_book_plan(link_state.subscriber_count).size()) : 0;
   TomrikCompanion companion;
   {
-    ProgressReport progress("reading the station", image_units + book_units);
-    progress.part(0, image_unit_names());
+    ProgressReport progress("reading");
+    progress.part(image_part(), image_unit_names());
     TransferOutcome read = read_image_from_station(image, progress);
     if (read.whole() && books) {
       std::vector<std::pair<int, int>> names;
       for (const TomrikBookPlace& p : tomrik_book_plan(link_state.subscriber_count)) names.emplace_back(p.group, p.index);
-      progress.part(image_units, book_unit_names(names));
+      progress.part("the phone books", book_unit_names(names));
       read = read_books_from_station(companion, progress);
     }
     progress.end_line();
@@ -405,10 +417,8 @@ int write_station(const StationCommand& command) {
     if (int status = load_books_file(command.file, image, books, with_books, "written")) return status;
   if (!connect_station()) return status_failed;
   int identity_size = record_station() ? facts::tomrik_identity_size : facts::karvel_identity_size;
-  int image_units = image_transfer_units();
-  int book_units = with_books ? static_cast<int>(books.records.size()) : 0;
-  ProgressReport progress("writing the station", image_units + book_units);
-  progress.part(0, image_unit_names());
+  ProgressReport progress("writing");
+  progress.part(image_part(), image_unit_names());
   TransferOutcome sent = write_image_to_station(image, progress);
   if (sent.end == TransferEnd::not_suitable) {
     say("%s is for station %s, not for station %s; nothing was written", command.file.c_str(),
@@ -422,7 +432,7 @@ int write_station(const StationCommand& command) {
   if (sent.whole() && with_books) {
     std::vector<std::pair<int, int>> names;
     for (const TomrikBookRecord& r : books.records) names.emplace_back(r.group, r.index);
-    progress.part(image_units, book_unit_names(names));
+    progress.part("the phone books", book_unit_names(names));
     sent = write_books_to_station(books, progress);
     if (sent.end == TransferEnd::not_suitable) {
       progress.end_line();
@@ -451,16 +461,14 @@ int compare_station(const StationCommand& command, const CatalogueModel& model) 
   if (record_station())
     if (int status = load_books_file(command.file, image, books, with_books, "compared")) return status;
   if (!connect_station()) return status_failed;
-  int image_units = image_transfer_units();
-  int book_units = with_books ? static_cast<int>(tomrik_book_plan(link_state.subscriber_count).size()) : 0;
   {
-    ProgressReport progress("reading the station", image_units + book_units);
-    progress.part(0, image_unit_names());
+    ProgressReport progress("reading");
+    progress.part(image_part(), image_unit_names());
     TransferOutcome read = read_image_from_station(station_image, progress);
     if (read.whole() && with_books) {
       std::vector<std::pair<int, int>> names;
       for (const TomrikBookPlace& p : tomrik_book_plan(link_state.subscriber_count)) names.emplace_back(p.group, p.index);
-      progress.part(image_units, book_unit_names(names));
+      progress.part("the phone books", book_unit_names(names));
       read = read_books_from_station(station_books, progress);
     }
     progress.end_line();

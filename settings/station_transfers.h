@@ -10,8 +10,10 @@
 class TransferWatch {
  public:
   virtual ~TransferWatch() = default;
-  // The transfer proper starts: `units` units follow.
-  virtual void started(int /*units*/) {}
+  // A pass of the transfer proper starts: `units` units follow. A send
+  // ends with one or two passes `checking` that what the station holds is
+  // the image.
+  virtual void started(int /*units*/, bool /*checking*/) {}
   // Unit `unit` (0-based) of `units` is over: moved, or failed with the
   // transfer going on.
   virtual void unit_done(int unit, int units) = 0;
@@ -38,9 +40,6 @@ struct TransferOutcome {
   bool whole() const { return end == TransferEnd::done && failures == 0; }
 };
 
-// How many units a whole image takes with the connected station.
-int image_transfer_units();
-
 // Reads every unit of the connected station's configuration into `image`
 // (the image size of the active program; a tomrik image is zeroed first).
 // A unit is taken only when two reads of it agree; the first unit that
@@ -50,6 +49,7 @@ TransferOutcome read_image_from_station(std::uint8_t* image, TransferWatch& watc
 
 // Checks that `image` belongs to the connected station, makes it the
 // settings image, and writes every unit of it to the station; each write
-// stands only once it has been read back equal. A failed unit is counted and
-// the transfer goes on; two failed units in a row end it.
+// stands only once it has been read back equal, and the whole is compared
+// with the station at the end (send_whole, transfer_frame.h). A failed unit
+// is counted and the transfer goes on; two failed units in a row end it.
 TransferOutcome write_image_to_station(const std::uint8_t* image, TransferWatch& watch);

@@ -159,7 +159,7 @@ TransferOutcome read_books_from_station(TomrikCompanion& out, TransferWatch& wat
   // A backup is whole or not at all: the first record that still fails
   // ends the transfer.
   TransferCourse course(1, &watch);
-  watch.started(units);
+  watch.started(units, false);
   for (int u = 0; u < units; ++u) {
     const TomrikBookPlace& place = plan[u];
     AlikeReads reads;
@@ -182,27 +182,36 @@ TransferOutcome read_books_from_station(TomrikCompanion& out, TransferWatch& wat
 
 TransferOutcome write_books_to_station(const TomrikCompanion& books, TransferWatch& watch) {
   if (!identity_is_stations(books.identity)) return {TransferEnd::not_suitable, 0};
-  std::vector<TomrikBookPlace> plan = tomrik_book_plan(link_state.subscriber_count);
+  std::vector<TomrikBookPlace> places = tomrik_book_plan(link_state.subscriber_count);
   for (const TomrikBookRecord& r : books.records) {
-    bool stations = std::any_of(plan.begin(), plan.end(),
+    bool stations = std::any_of(places.begin(), places.end(),
                                 [&](const TomrikBookPlace& p) { return p.group == r.group && p.index == r.index; });
     if (!stations) return {TransferEnd::not_suitable, 0};
   }
-  int units = static_cast<int>(books.records.size());
-  TransferCourse course(2, &watch);
-  platform::WorkUnderWay sending;
-  watch.started(units);
-  for (int u = 0; u < units; ++u) {
-    const TomrikBookRecord& r = books.records[u];
-    auto attempt = [&] {
-      static int record[256];
-      record_to_write(books, r, record);
-      return link_write_record(record, r.group, r.index) == link_ok;
-    };
-    // A record the station gave empty (it has no such record) is not
-    // written: the station would refuse it.
-    if (!r.data.empty() && course.run(attempt, u) == TransferCourse::Unit::end) break;
-    watch.unit_done(u, units);
-  }
-  return course.outcome();
+  static int record[256], stored[256];
+  SendPlan plan;
+  plan.count = static_cast<int>(books.records.size());
+  // A record the station gave empty (it has no such record) is not
+  // written: the station would refuse it.
+  plan.sent = [&](int unit) { return !books.records[unit].data.empty(); };
+  plan.write = [&](int unit) {
+    const TomrikBookRecord& r = books.records[unit];
+    record_to_write(books, r, record);
+    return link_write_record(record, r.group, r.index) == link_ok;
+  };
+  // What the station holds, as far as its record reaches, against what a
+  // write gives it.
+  plan.read_back = [&](int unit) {
+    const TomrikBookRecord& r = books.records[unit];
+    record_to_write(books, r, record);
+    stored[0] = 0;
+    SendPlan::ReadBack back;
+    back.read = link_read_record(stored, r.group, r.index) == link_ok;
+    back.data = stored;
+    back.count = 1 + std::clamp(stored[0], 0, 255);
+    back.same = back.read;
+    for (int i = 1; i <= std::min(record[0], stored[0]) && back.same; ++i) back.same = (stored[i] & 0xFF) == record[i];
+    return back;
+  };
+  return send_whole(plan, watch);
 }

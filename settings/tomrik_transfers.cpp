@@ -23,12 +23,19 @@ std::vector<TomrikRecordStep> plan_for_station() {
   return tomrik_record_plan(link_state.city_line_count, link_state.subscriber_count);
 }
 
-// The File menu's bar of 43 cells, drawn as the transfer proper starts and
-// marked as the plan says after each record; Esc at the keyboard stops.
+// The File menu's bar of 43 cells, drawn again for each pass of the
+// transfer proper and marked as the plan says after each record: it fills
+// with "▓" while records are read or sent, and again from empty with "█"
+// while a send is compared with what the station holds. Esc at the
+// keyboard stops.
 class MarkBar : public TransferWatch {
  public:
   MarkBar() : plan_(plan_for_station()) {}
-  void started(int) override { print_at(field_column, 4, std::string(tomrik_bar_cells, static_cast<char>(176)), COLOR_BOX); }
+  void started(int, bool checking) override {
+    cell_ = static_cast<char>(checking ? 219 : 178);
+    count_ = 1;
+    print_at(field_column, 4, std::string(tomrik_bar_cells, static_cast<char>(176)), COLOR_BOX);
+  }
   void unit_done(int unit, int) override {
     if (unit >= 0 && unit < static_cast<int>(plan_.size())) mark(plan_[unit].marks_after);
   }
@@ -47,9 +54,10 @@ class MarkBar : public TransferWatch {
  private:
   void mark(int times = 1) {
     for (; times > 0; --times, ++count_)
-      if (count_ <= tomrik_bar_cells) print_at(field_column + count_ - 1, 4, std::string(1, static_cast<char>(178)), COLOR_BOX);
+      if (count_ <= tomrik_bar_cells) print_at(field_column + count_ - 1, 4, std::string(1, cell_), COLOR_BOX);
   }
   std::vector<TomrikRecordStep> plan_;
+  char cell_ = static_cast<char>(178);
   int count_ = 1;
 };
 
@@ -98,6 +106,22 @@ bool write_record(const std::uint8_t* image, const TomrikRecordStep& step) {
   return written;
 }
 
+// One read of a sent record, compared with the image as far as the
+// station's record reaches (a record the station does not have reads with
+// length 0).
+SendPlan::ReadBack record_read_back(const TomrikRecordStep& step) {
+  static int record[256];
+  record[0] = 0;
+  SendPlan::ReadBack back;
+  back.read = link_read_record(record, step.group, step.index) == link_ok;
+  back.data = record;
+  back.count = 1 + std::clamp(record[0], 0, 255);
+  back.same = back.read;
+  for (int i = 0; i < std::min(step.size, record[0]) && back.same; ++i)
+    back.same = (record[1 + i] & 0xFF) == settings_image.tomrik[step.offset + i];
+  return back;
+}
+
 int file_to_station_transfer() {
   static std::uint8_t incoming[tomrik_image_size];
   FileRead read = read_settings_file(incoming, tomrik_image_size);
@@ -120,8 +144,6 @@ int file_to_station_transfer() {
 
 }  // namespace
 
-int tomrik_transfer_units() { return static_cast<int>(plan_for_station().size()); }
-
 // A record is taken only from a successful read, and only as many bytes as
 // the station sent; the rest of its place stays zero (a record the station
 // does not have reads with length 0).
@@ -133,7 +155,7 @@ TransferOutcome tomrik_read_image(std::uint8_t* image, TransferWatch& watch) {
   // The file is written whole or not at all: the first record that still
   // fails ends the transfer.
   TransferCourse course(1, &watch);
-  watch.started(units);
+  watch.started(units, false);
   for (int u = 0; u < units; ++u) {
     const TomrikRecordStep& step = plan[u];
     AlikeReads reads;
@@ -162,19 +184,13 @@ TransferOutcome tomrik_write_image(const std::uint8_t* image, TransferWatch& wat
     if (image[i] == 0 || image[i] != static_cast<std::uint8_t>(link_state.station_identity[i]))
       return {TransferEnd::not_suitable, 0};
   std::memcpy(settings_image.tomrik, image, tomrik_image_size);
-  std::vector<TomrikRecordStep> plan = plan_for_station();
-  int units = static_cast<int>(plan.size());
-  TransferCourse course(2, &watch);
-  platform::WorkUnderWay sending;
-  watch.started(units);
-  for (int u = 0; u < units; ++u) {
-    const TomrikRecordStep& step = plan[u];
-    if (step.group != facts::tomrik_identity_group &&
-        course.run([&] { return write_record(image, step); }, u) == TransferCourse::Unit::end)
-      break;
-    watch.unit_done(u, units);
-  }
-  return course.outcome();
+  const std::vector<TomrikRecordStep> steps = plan_for_station();
+  SendPlan plan;
+  plan.count = static_cast<int>(steps.size());
+  plan.sent = [&](int unit) { return steps[unit].group != facts::tomrik_identity_group; };
+  plan.write = [&](int unit) { return write_record(image, steps[unit]); };
+  plan.read_back = [&](int unit) { return record_read_back(steps[unit]); };
+  return send_whole(plan, watch);
 }
 
 void tomrik_station_to_file() {

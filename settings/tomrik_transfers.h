@@ -5,9 +5,8 @@
 
 #include "station_transfers.h"
 
-// The transfers proper of station_transfers.h, for tomrik, and their units:
-// the records of the image plan for the connected station's counts.
-int tomrik_transfer_units();
+// The transfers proper of station_transfers.h, for tomrik: the records of
+// the image plan for the connected station's counts.
 TransferOutcome tomrik_read_image(std::uint8_t* image, TransferWatch& watch);
 TransferOutcome tomrik_write_image(const std::uint8_t* image, TransferWatch& watch);
 

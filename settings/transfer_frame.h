@@ -91,5 +91,36 @@ class TransferCourse {
   bool ended_ = false;
 };
 
+// A whole send of units 0..count-1 (blocks or records). Each unit is
+// written and read back by the link. That cannot prove the whole: a later
+// write whose address or record name arrived damaged, with check bytes that
+// still agreed, lands on a unit already sent and read back. So once every
+// unit is sent, what the station holds is read unit by unit and compared
+// with the file; the units found different are written again and the whole
+// is compared once more, and a unit still different counts as failed. A
+// unit counts as the file's when a read equals it; as different only when
+// two reads in a row agree and differ from it.
+struct SendPlan {
+  int count = 0;
+  // Units the station keeps to itself are neither written nor compared.
+  std::function<bool(int unit)> sent;
+  // One try of writing the unit.
+  std::function<bool(int unit)> write;
+  // One read of the unit: whether it came, whether it equals what the file
+  // gave the unit (bytes the station keeps aside), and the bytes read.
+  struct ReadBack {
+    bool read = false;
+    bool same = false;
+    const int* data = nullptr;
+    int count = 0;
+  };
+  std::function<ReadBack(int unit)> read_back;
+};
+// Progress and stops go through the watch: started(count, false) for the
+// pass that sends, started(count, true) for each that compares, and
+// unit_done after each unit a pass has gone over. The failures counted are
+// the units the station does not hold as the file gives them.
+TransferOutcome send_whole(const SendPlan& plan, TransferWatch& watch);
+
 // True in tomrik, whose station is addressed by records.
 bool record_station();

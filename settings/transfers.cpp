@@ -20,8 +20,6 @@ void file_to_station() {
     karvel_file_to_station();
 }
 
-int image_transfer_units() { return record_station() ? tomrik_transfer_units() : karvel_block_count; }
-
 TransferOutcome read_image_from_station(std::uint8_t* image, TransferWatch& watch) {
   return record_station() ? tomrik_read_image(image, watch) : karvel_read_image(image, watch);
 }

@@ -203,6 +203,8 @@ class ProgressReport : public TransferWatch {
     total_ = units > 0 ? units : 1;
     percent_ = -1;
     tenth_ = 0;
+    // A log shows when each pass began; a terminal shows its bar at once.
+    if (!terminal_) say("%s", action_.c_str());
   }
   void unit_done(int unit, int) override { show(unit + 1); }
   void unit_failed(int unit, int box) override {

@@ -49,6 +49,12 @@ TimeOfDay time_at(const CallRecord& r, int place) { return {r.bytes[place], r.by
 
 }  // namespace
 
+CallRecord call_record_of(const std::uint8_t* bytes, int length) {
+  CallRecord r;
+  std::copy_n(bytes, std::clamp(length, 0, call_record_size), r.bytes);
+  return r;
+}
+
 CallRecord with_duration(const CallRecord& kept) {
   CallRecord r = kept;
   TimeOfDay length = call_duration(time_at(kept, record_start), time_at(kept, record_duration));

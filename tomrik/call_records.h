@@ -36,6 +36,9 @@ struct TimeOfDay {
 // The length of a call from its start to its end within one day: a call
 // across midnight borrows the day, and the date plays no part.
 TimeOfDay call_duration(const TimeOfDay& start, const TimeOfDay& end);
+// The file's record of a call the storage device sent as `length` bytes: a
+// shorter one has zeros in the rest, a longer one gives its first 32.
+CallRecord call_record_of(const std::uint8_t* bytes, int length);
 // A record as the station keeps it, its end time in the duration's place,
 // made the file's: the duration there instead.
 CallRecord with_duration(const CallRecord& kept);

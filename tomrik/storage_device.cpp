@@ -1,5 +1,5 @@
 // Work with the storage device: the screen of the exchange in
-// storage_protocol.h. A menu of eight operations, two message lines, the
+// link/storage_exchange.h. A menu of eight operations, two message lines, the
 // day/night times in a box of their own; the calls downloaded go to
 // "tarif.dat". Keys are read between any two bytes from the device; while
 // an operation is under way they wait for its end, except Esc, which ends
@@ -11,11 +11,11 @@
 #include "cp866.h"
 #include "day_night_times.h"
 #include "link/link.h"
+#include "link/storage_exchange.h"
 #include "platform.h"
 #include "screen.h"
 #include "screens.h"
 #include "settings/run_state.h"
-#include "storage_protocol.h"
 #include "toolkit/hints.h"
 
 constinit int (&day_night_times)[facts::storage_times_bytes] = run.day_night_times;
@@ -144,7 +144,7 @@ struct StorageScreen {
                       "            Текущая читаемая запись:                   "_cp);
         break;
       case StorageNews::call_received:
-        file.add(with_duration(exchange.call()));
+        file.add(with_duration(call_record_of(exchange.call(), exchange.call_length())));
         print_at(54, 21, format("%4d", exchange.calls()), COLOR_BOX);
         break;
       case StorageNews::download_finished:

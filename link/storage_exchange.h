@@ -7,20 +7,20 @@
 // with a plain sum modulo 256; a record's sum starts with its length byte.
 //
 // Each byte taken gives the answer to send and what, if anything, the
-// program has to show or keep.
+// program has to show or keep. Only the byte exchange is here; the line
+// itself is the caller's (link_get_byte and link_put_byte).
 
 #include <array>
 #include <cstdint>
 
-#include "facts/station_facts.h"
-#include "settings/call_record.h"
+#include "station_facts.h"
 
 enum class StorageOperation { read_calls, clear_calls, read_clock, set_clock, read_times, write_times };
 
 enum class StorageNews {
   none,
   download_started,
-  call_received,      // call() holds it, its end time as the device keeps it; calls() counts it
+  call_received,      // call() holds its call_length() bytes as the device keeps it; calls() counts it
   download_finished,  // calls() records in all
   store_cleared,
   clock_read,         // clock()
@@ -55,7 +55,8 @@ class StorageExchange {
   StorageStep take(int received);
 
   StorageOperation operation() const { return operation_; }
-  const CallRecord& call() const { return call_; }
+  const std::uint8_t* call() const { return call_.data(); }
+  int call_length() const { return call_length_; }
   int calls() const { return calls_; }
   const StorageClock& clock() const { return clock_; }
   const StorageTimes& times() const { return times_; }
@@ -81,7 +82,8 @@ class StorageExchange {
   State state_ = State::idle;
   StorageOperation operation_ = StorageOperation::read_calls;
   int sum_ = 0, left_ = 0, index_ = 0, calls_ = 0, received_ = 0;
-  CallRecord call_;
+  std::array<std::uint8_t, 255> call_{};  // as long as a length byte can say
+  int call_length_ = 0;
   StorageClock clock_{};
   StorageTimes times_{};
 };

@@ -4,20 +4,19 @@
 
 #include <vector>
 
+#include "link/storage_exchange.h"
 #include "sim/storage_device.h"
-#include "tomrik/call_records.h"
-#include "tomrik/storage_protocol.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct StorageProtocol : ::testing::Test {
+struct StorageExchangeTest : ::testing::Test {
   sim::StorageDevice device;
   StorageExchange exchange;
   std::uint64_t now = 1000;
   std::vector<StorageNews> news;
-  std::vector<CallRecord> calls;
+  std::vector<Bytes> calls;
 
   void SetUp() override { device.switch_on(true, now); }
 
@@ -34,17 +33,17 @@ struct StorageProtocol : ::testing::Test {
       }
       StorageStep step = exchange.take(*b);
       if (step.news != StorageNews::none) news.push_back(step.news);
-      if (step.news == StorageNews::call_received) calls.push_back(exchange.call());
+      if (step.news == StorageNews::call_received)
+        calls.push_back(Bytes(exchange.call(), exchange.call() + exchange.call_length()));
       device.take(static_cast<std::uint8_t>(step.answer), now);
     }
     ASSERT_TRUE(exchange.idle());
   }
-  static Bytes bytes_of(const CallRecord& r) { return Bytes(r.bytes, r.bytes + call_record_size); }
 };
 
-// Records shorter than 32 bytes come with zeros behind them, longer ones
-// are kept to 32; the store stays on the device.
-TEST_F(StorageProtocol, ADownloadGivesEachCallAsTheDeviceKeepsIt) {
+// Each call as long as the device says, the store staying on the device
+// until it is cleared.
+TEST_F(StorageExchangeTest, ADownloadGivesEachCallAsTheDeviceKeepsIt) {
   Bytes short_call{1, 2, 7, 12, 26, 23, 59, 50, 0, 0, 10, '8', '0'};
   Bytes long_call(40, '7');
   device.store = {short_call, long_call};
@@ -53,11 +52,8 @@ TEST_F(StorageProtocol, ADownloadGivesEachCallAsTheDeviceKeepsIt) {
                                              StorageNews::call_received, StorageNews::download_finished}));
   EXPECT_EQ(exchange.calls(), 2);
   ASSERT_EQ(calls.size(), 2u);
-  Bytes want = short_call;
-  want.resize(call_record_size, 0);
-  EXPECT_EQ(bytes_of(calls[0]), want);
-  EXPECT_EQ(bytes_of(calls[1]), Bytes(call_record_size, '7'));
-  EXPECT_EQ(bytes_of(with_duration(calls[0]))[10], 20);  // 23:59:50 to 00:00:10
+  EXPECT_EQ(calls[0], short_call);
+  EXPECT_EQ(calls[1], long_call);
   EXPECT_EQ(device.store.size(), 2u);
 
   run(StorageOperation::clear_calls);
@@ -66,7 +62,7 @@ TEST_F(StorageProtocol, ADownloadGivesEachCallAsTheDeviceKeepsIt) {
 }
 
 // Writing the times reads them back: the device's own are what is told.
-TEST_F(StorageProtocol, TheClockAndTheTimesWrittenReachTheDeviceAndAreReadBack) {
+TEST_F(StorageExchangeTest, TheClockAndTheTimesWrittenReachTheDeviceAndAreReadBack) {
   run(StorageOperation::set_clock);
   EXPECT_EQ(news, std::vector<StorageNews>{StorageNews::clock_set});
   EXPECT_EQ(device.clock(now)[2], clock_of_local_time()[2]);
@@ -80,7 +76,7 @@ TEST_F(StorageProtocol, TheClockAndTheTimesWrittenReachTheDeviceAndAreReadBack) 
   EXPECT_EQ(exchange.times(), device.times);
 }
 
-TEST_F(StorageProtocol, AWrongSumEndsTheOperationWithBothSumsAndWhatItWas) {
+TEST_F(StorageExchangeTest, AWrongSumEndsTheOperationWithBothSumsAndWhatItWas) {
   device.times = {1, 2, 3, 4};
   sim::FaultPlan plan;
   plan.at_answer[1] = sim::Fault::corrupt;  // the device's first sum

@@ -1,8 +1,8 @@
-#include "storage_protocol.h"
+#include "storage_exchange.h"
 
 #include <ctime>
 
-#include "platform/calendar.h"
+#include "calendar.h"
 
 namespace {
 
@@ -72,6 +72,7 @@ StorageStep StorageExchange::check_sum(int r, StorageNews news, State next) {
 }
 
 StorageStep StorageExchange::take(int r) {
+  r &= 0xFF;  // a byte, whatever the caller held it in
   switch (state_) {
     case State::idle:
       return {idle_answer};
@@ -85,19 +86,13 @@ StorageStep StorageExchange::take(int r) {
         state_ = State::idle;
         return {end_of_store, StorageNews::download_finished};
       }
-      // A record shorter than the file's 32 bytes keeps zeros in the rest;
-      // a longer one is read to its end but only 32 bytes are kept.
-      call_ = CallRecord{};
+      call_length_ = r;
       begin_frame(State::read_data, r);
       sum_ = r;
       ++calls_;
       return {ack};
     case State::read_data:
-      if (index_ < call_record_size) call_.bytes[index_] = static_cast<std::uint8_t>(r);
-      sum_ = (sum_ + r) & 0xFF;
-      ++index_;
-      if (--left_ == 0) state_ = State::read_check;
-      return {ack};
+      return {take_byte(call_.data(), r, State::read_check)};
     case State::read_check:
       return check_sum(r, StorageNews::call_received, State::read_length);
 

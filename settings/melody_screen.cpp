@@ -17,6 +17,12 @@ constexpr ScreenPos melody_number_at{35, 8};
 constexpr ScreenPos melody_name_at{40, 8};
 constexpr ScreenPos volume_bar_at{40, 11};
 
+// The station keeps a melody volume as 15 - level in its low four bits; the
+// programs write the upper bits as 0x40.
+constexpr int loudest_volume = 15;
+constexpr int volume_level(int stored) { return loudest_volume - (stored & 0x0F); }
+constexpr int stored_volume(int level) { return 0x40 + loudest_volume - level; }
+
 // What one visit works with.
 struct MelodyScreen {
   const MelodyScreenLook& look;
@@ -75,8 +81,10 @@ struct MelodyScreen {
              name_colour);
   }
 
+  // 16 line characters with a marker at the level.
   void draw_volume(int level, std::uint8_t colour) {
-    draw_volume_bar({volume_bar_at, look.bar_line, look.bar_marker}, level, colour);
+    print_at(volume_bar_at, std::string(loudest_volume + 1, look.bar_line), colour);
+    print_at(volume_bar_at.column + level, volume_bar_at.row, std::string(1, look.bar_marker), colour);
   }
 
   void help(int topic) {

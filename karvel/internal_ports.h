@@ -2,6 +2,8 @@
 // Internal port settings: the port prompt, the page menu and the pages of a
 // port's 256-byte block at 0x8000 + 256 p.
 
+#include <string>
+
 #include "station_facts.h"
 #include "toolkit/screen.h"
 
@@ -16,6 +18,11 @@ struct PortEditorState {
 extern PortEditorState port_editor;
 // No port chosen, the first page item: as the editor starts.
 void reset_port_editor();
+
+// "Порт 5": how the listing names a port; and a page of the port's page
+// menu (1..7) as the listing names it.
+std::string port_section(int port);
+std::string port_page_name(int item);
 
 inline int port_block(int port) { return facts::karvel_block_address(port); }
 

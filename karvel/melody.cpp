@@ -2,6 +2,7 @@
 // station's memory (or of a loaded settings file), on the melody screen both
 // programs share.
 #include "facts/karvel_memory.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
 #include "link/link.h"
@@ -16,6 +17,10 @@ constexpr int melody_choice_topic = 170, volume_choice_topic = 171, name_topic =
 const bool help_registered = register_help_topics(
     "melody", {melody_topic, volume_topic, melody_choice_topic, volume_choice_topic, name_topic});
 
+constexpr int melody_address = facts::karvel_melody_address;
+constexpr int volume_address = facts::karvel_volume_address;
+const char* const melody_label = " Мелодия "_cp;
+
 constexpr ScreenPos key_trace_at{20, 18};
 constexpr MelodyHelp help{show_help, melody_topic, volume_topic, melody_choice_topic, volume_choice_topic};
 
@@ -25,7 +30,7 @@ constexpr MelodyHelp help{show_help, melody_topic, volume_topic, melody_choice_t
 const MelodyScreenLook look{
     {20, 2},
     "Выбор мелодии звучащей для городского абонента"_cp,
-    " Мелодия "_cp,
+    melody_label,
     false,
     true,
     static_cast<char>(boxch::d_horizontal),
@@ -37,9 +42,7 @@ const MelodyScreenLook look{
 // The two bytes through the field editors' reads and writes: a failure has
 // shown its one box, and Esc at it ends the screen.
 class KarvelMelody : public MelodyStation {
-  static int address(MelodyItem item) {
-    return item == MelodyItem::melody ? facts::karvel_melody_address : facts::karvel_volume_address;
-  }
+  static int address(MelodyItem item) { return item == MelodyItem::melody ? melody_address : volume_address; }
   static bool page_goes_on() { return key_reads().last != key::esc; }
 
  public:
@@ -70,4 +73,20 @@ class KarvelMelody : public MelodyStation {
 void edit_melody() {
   KarvelMelody station;
   run_melody_screen(look, station);
+}
+
+void list_melody(KarvelListing& listing) {
+  const std::string section = karvel_menu_name(edit_melody);
+  // The names are the computer's, from "name.mld"; one that cannot be read
+  // leaves them empty, as a new installation has them.
+  MelodyNameFile names;
+  names.read_only();
+  const std::uint8_t melody = static_cast<std::uint8_t>(listing.byte(melody_address));
+  const bool known = melody_known(melody);
+  const std::string shown = known ? trimmed(format("%2d.", melody + 1)) + " " + names.shown(melody) : "";
+  listing.add(section, trimmed(melody_label), 0, melody_address, 1, listed_value(shown, "", known, &melody, 1, true));
+  const std::uint8_t stored = static_cast<std::uint8_t>(listing.byte(volume_address));
+  const int level = volume_level(stored);
+  listing.add(section, trimmed(melody_volume_label), 0, volume_address, 1,
+              listed_value(format("%d", level), "", stored_volume(level) == stored, &stored, 1));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "link/link.h"
+#include "settings/catalogue.h"
 #include "toolkit/field_editors.h"
 
 void normalise_members(std::uint8_t (&places)[group_places], int free_place, int last_port) {
@@ -17,7 +18,7 @@ void normalise_members(std::uint8_t (&places)[group_places], int free_place, int
 }
 
 int normalise_group(int address, int free_place) {
-  int status = link_read_block(address, group_places);
+  int status = link_read_block_alike(address, group_places);
   if (status != link_ok) return status;
   std::uint8_t places[group_places];
   for (int i = 0; i < group_places; ++i) places[i] = static_cast<std::uint8_t>(link_buffer[i]);
@@ -43,4 +44,15 @@ int edit_member(const GridCursor& grid, int address, int parameter, int free_pla
   if (status == 0) show_member_row(grid, grid.row, address);
   grid_goto(grid);
   return status;
+}
+
+std::string member_list_text(const std::uint8_t* places, const FieldCounts& counts) {
+  std::string text;
+  for (int c = 0; c < group_places; ++c) {
+    const std::string shown = trimmed(field_text::port_ref(places[c], counts));
+    if (shown.empty()) continue;
+    if (!text.empty()) text += ", ";
+    text += shown;
+  }
+  return text;
 }

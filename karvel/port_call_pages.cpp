@@ -102,7 +102,7 @@ void show_redirection_values(const GridCursor& grid, int block) {
 // A port is never its own exception: its own number is stored as 0.
 void edit_exception_port(ScreenPos at, int address, int port) {
   if (edit_number(at, address, 0, link_state.port_count) != 0) return;
-  if (link_read_block(address, 1) != link_ok || (link_buffer[0] & 0xFF) != port) return;
+  if (link_read_block_alike(address, 1) != link_ok || (link_buffer[0] & 0xFF) != port) return;
   link_buffer[0] = 0;
   if (link_write_block(address, 1) == link_ok) show_number(at, address, COLOR_SCREEN);
 }
@@ -139,4 +139,20 @@ void edit_port_redirection() {
       edit_redirection_row,
   };
   run_block_page(grid, port_choice, frame);
+}
+
+void list_port_call_pages(KarvelListing& listing, int port) {
+  const int block = port_block(port);
+  const std::string section = port_section(port) + " / ";
+  list_call_groups(listing, port_call_groups, section + port_page_name(5), block);
+  list_variants(listing, port_variants, section + port_page_name(6), block);
+  std::vector<std::string> screen_labels;
+  for (const RedirectionRow& row : redirection_rows) screen_labels.push_back(row.label);
+  const std::vector<ListedLabel> labels = listed_labels(screen_labels);
+  for (int r = 1; r <= 16; ++r) {
+    const RedirectionRow& row = redirection_rows[r - 1];
+    // The redirection target is the main page's row d, listed there.
+    if (row.field == Redirection::none || row.field == Redirection::target) continue;
+    listing.add_row(section + port_page_name(7), labels[r - 1], {row.offset, FieldKind::number}, block, 0);
+  }
 }

@@ -9,19 +9,11 @@
 
 namespace {
 
-constexpr int last_melody = 11;
-
 constexpr ScreenPos melody_label_at{10, 8};
 constexpr ScreenPos volume_label_at{10, 11};
 constexpr ScreenPos melody_number_at{35, 8};
 constexpr ScreenPos melody_name_at{40, 8};
 constexpr ScreenPos volume_bar_at{40, 11};
-
-// The station keeps a melody volume as 15 - level in its low four bits; the
-// programs write the upper bits as 0x40.
-constexpr int loudest_volume = 15;
-constexpr int volume_level(int stored) { return loudest_volume - (stored & 0x0F); }
-constexpr int stored_volume(int level) { return 0x40 + loudest_volume - level; }
 
 // What one visit works with.
 struct MelodyScreen {
@@ -68,14 +60,14 @@ struct MelodyScreen {
   void draw_labels(MelodyItem selected, bool highlighted = true) {
     print_at(melody_label_at, look.melody_label,
              highlighted && selected == MelodyItem::melody ? COLOR_BOX : COLOR_SCREEN);
-    print_at(volume_label_at, " Уровень громкости "_cp,
+    print_at(volume_label_at, melody_volume_label,
              highlighted && selected == MelodyItem::volume ? COLOR_BOX : COLOR_SCREEN);
   }
 
   // A melody the station names outside 0..11 shows blank: there is no name
   // for it.
   void draw_melody(int melody, std::uint8_t number_colour, std::uint8_t name_colour) {
-    const bool known = melody >= 0 && melody <= last_melody;
+    const bool known = melody_known(melody);
     print_at(melody_number_at, known ? format("%2d.", melody + 1) : std::string(3, ' '), number_colour);
     print_at(melody_name_at, known ? names.shown(melody) : std::string(MelodyNameFile::slot_size, ' '),
              name_colour);

@@ -6,8 +6,20 @@
 // else that differs between the programs (texts, the bar's characters, the
 // name editor's rules, help) is told in MelodyScreenLook.
 
+#include "cp866.h"
 #include "melody_name_editor.h"
 #include "screen.h"
+
+// The station's twelve melodies are 0..11, shown as 1..12. It keeps the
+// volume as 15 - level in the low four bits of its byte; the programs write
+// the upper bits as 0x40.
+constexpr int last_melody = 11;
+constexpr bool melody_known(int melody) { return melody >= 0 && melody <= last_melody; }
+constexpr int loudest_volume = 15;
+constexpr int volume_level(int stored) { return loudest_volume - (stored & 0x0F); }
+constexpr int stored_volume(int level) { return 0x40 + loudest_volume - level; }
+// The volume's label at (10, 11), the same in both programs.
+inline const char* const melody_volume_label = " Уровень громкости "_cp;
 
 enum class MelodyItem { melody, volume };
 

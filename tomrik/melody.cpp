@@ -7,13 +7,18 @@
 #include "screens.h"
 #include "settings/melody_screen.h"
 #include "table_screens.h"
+#include "tomrik/catalogue.h"
 
 namespace {
+
+constexpr int melody_group = facts::tomrik_group::melody;
+constexpr int volume_group = facts::tomrik_group::volume;
+const char* const melody_label = " Мелодия           "_cp;
 
 // The name editor types only while the cursor is before the last of the 31
 // places, where it stops.
 const MelodyScreenLook look{
-    {30, 2}, "Генератор мелодий"_cp, " Мелодия           "_cp, true, false, '=', '#', {{40, 8}, 30}, nullptr,
+    {30, 2}, "Генератор мелодий"_cp, melody_label, true, false, '=', '#', {{40, 8}, 30}, nullptr,
 };
 
 // One-byte records. A record of another length counts as none: it shows
@@ -22,9 +27,7 @@ const MelodyScreenLook look{
 class TomrikMelody : public MelodyStation {
   int failure_ = 0;
 
-  static int group(MelodyItem item) {
-    return item == MelodyItem::melody ? facts::tomrik_group::melody : facts::tomrik_group::volume;
-  }
+  static int group(MelodyItem item) { return item == MelodyItem::melody ? melody_group : volume_group; }
 
  public:
   bool enter() override {
@@ -56,4 +59,22 @@ class TomrikMelody : public MelodyStation {
 void melody_screen() {
   TomrikMelody station;
   run_melody_screen(look, station);
+}
+
+void list_melody(TomrikListing& listing) {
+  const std::string section = tomrik_menu_name(2, 16);
+  // The names are the computer's, from "name.mld"; one that cannot be read
+  // leaves them empty, as a new installation has them.
+  MelodyNameFile names;
+  names.read_only();
+  listing.add_byte(section, trimmed(melody_label), melody_group, 1, 1, [&](int melody) {
+    return melody_known(melody) ? trimmed(format("%2d.", melody + 1)) + " " + names.shown(melody) : std::string();
+  });
+  // The level comes from the low four bits; the form an edit stores is the
+  // one the level alone tells.
+  if (const std::uint8_t* stored = listing.record_bytes(volume_group, 1, 1, 1)) {
+    const int level = volume_level(*stored);
+    listing.add(section, trimmed(melody_volume_label), volume_group, 1, 1, 1,
+                listed_value(format("%d", level), "", stored_volume(level) == *stored, stored, 1));
+  }
 }

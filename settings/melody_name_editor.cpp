@@ -80,8 +80,3 @@ bool edit_melody_name(MelodyNameFile& names, int n, const MelodyNameEditor& rule
     if (scan == key::f10 && rules.on_help) rules.on_help();
   }
 }
-
-void draw_volume_bar(const VolumeBar& bar, int level, std::uint8_t colour) {
-  print_at(bar.at, std::string(loudest_volume + 1, bar.line), colour);
-  print_at(bar.at.column + level, bar.at.row, std::string(1, bar.marker), colour);
-}

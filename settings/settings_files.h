@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -64,8 +65,8 @@ class SettingsFileWriter {
   void drop_temporary();
   bool write_in_place(const std::uint8_t* image, int size);
 
-  std::string target_;     // the file written, at the end of any links
-  std::string temporary_;  // the new file beside it, while there is one
+  std::filesystem::path target_;     // the file written, at the end of any links
+  std::filesystem::path temporary_;  // the new file beside it, while there is one
   std::FILE* file_ = nullptr;
   bool in_place_ = false;
   std::optional<platform::WorkUnderWay> under_way_;
@@ -77,4 +78,4 @@ void show_name_missing();
 void show_name_too_long();
 
 // The file name as the operating system knows it.
-std::string settings_file_path();
+std::filesystem::path settings_file_path();

@@ -1,7 +1,7 @@
 #include "karvel/field_rows.h"
 
+#include "editors/field_editors.h"
 #include "link/link.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
 
 namespace {

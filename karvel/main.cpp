@@ -1,11 +1,11 @@
 #include <cstdio>
 #include <string>
 
-#include "platform.h"
-#include "program_files.h"
-#include "profile.h"
-#include "run_state.h"
-#include "shell.h"
+#include "karvel/shell.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
+#include "settings/program_profile.h"
+#include "settings/run_state.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "karvel: cannot use this terminal\n");
     return 1;
   }
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   reset_run_state();
   bool ran = karvel_main();
   platform::present();

@@ -5,15 +5,16 @@
 #include <array>
 #include <string>
 
+#include "editors/field_editors.h"
+#include "editors/melody_name_editor.h"
+#include "facts/karvel_memory.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "settings/melody_name_editor.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
-#include "facts/karvel_memory.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "digits.h"
-#include "events.h"
-#include "karvel_memory.h"
-#include "karvel_state.h"
-#include "key_frames.h"
-#include "station_facts.h"
-#include "tomrik_records.h"
+#include "facts/digits.h"
+#include "facts/events.h"
+#include "facts/karvel_memory.h"
+#include "facts/karvel_state.h"
+#include "facts/key_frames.h"
+#include "facts/station_facts.h"
+#include "settings/tomrik_records.h"
 
 namespace {
 

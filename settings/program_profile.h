@@ -14,5 +14,6 @@ struct ProgramProfile {
 extern const ProgramProfile karvel_program;
 extern const ProgramProfile tomrik_program;
 
-// Gives each layer its part.
+// Gives each layer its part, and the link the screens it shows its boxes
+// through (reset_run_state does too, for a test that chose no program).
 void use_program(const ProgramProfile& program);

@@ -1,6 +1,7 @@
 #include "editors/field_editors.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "facts/digits.h"
 #include "facts/karvel_memory.h"
@@ -10,29 +11,6 @@
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
-
-using facts::book_letter_f, facts::book_letter_p, facts::book_letter_t;
-using facts::dial_empty, facts::dial_zero, facts::dial_star, facts::dial_hash;
-const DigitPair dial_digit_map[] = {{dial_empty, ' '}, {1, '1'}, {2, '2'}, {3, '3'}, {4, '4'},
-                                    {5, '5'}, {6, '6'}, {7, '7'}, {8, '8'}, {9, '9'},
-                                    {dial_zero, '0'}, {dial_star, '*'}, {dial_hash, '#'}, {-1, 0}};
-const DigitPair phone_digit_map[] = {{1, '1'}, {2, '2'}, {3, '3'}, {4, '4'}, {5, '5'}, {6, '6'},
-                                     {7, '7'}, {8, '8'}, {9, '9'}, {dial_zero, '0'}, {dial_star, '*'},
-                                     {dial_hash, '#'}, {book_letter_f, 'F'}, {book_letter_f, 'f'},
-                                     {book_letter_p, 'P'}, {book_letter_p, 'p'}, {book_letter_t, 'T'},
-                                     {book_letter_t, 't'}, {-1, 0}};
-
-char digit_char(const DigitPair* table, int code) {
-  for (; table->code != -1; ++table)
-    if (table->code == code) return table->ch;
-  return ' ';
-}
-
-int digit_code(const DigitPair* table, int ch) {
-  for (; table->code != -1; ++table)
-    if (static_cast<unsigned char>(table->ch) == ch) return table->code;
-  return -1;
-}
 
 namespace {
 FieldDrawing* drawing = nullptr;
@@ -72,7 +50,6 @@ int drawing_read_block(int address, int count) {
 namespace {
 
 int byte_value(int i) { return link_buffer[i] & 0xFF; }
-int word_value() { return byte_value(0) + 256 * byte_value(1); }
 
 // How a one-byte choice field looks and what Space does to it.
 struct ChoiceKind {
@@ -83,29 +60,14 @@ struct ChoiceKind {
 
 int toggle(int value) { return (value + 1) & 1; }
 
-std::string yes_no_text(int v) { return v == 0 ? " Нет"_cp : "  Да"_cp; }
-std::string baud_text(int v) {
-  return v >= 0 && v < facts::karvel_speed_count ? facts::karvel_speed_names[v] : "";
-}
-std::string port_bus_text(int v) { return v == 0 ? "Порт1"_cp : v == 1 ? " Шина"_cp : ""; }
-std::string allowed_text(int v) { return v == 0 ? "Запрещено"_cp : "Разрешено"_cp; }
-std::string dial_mode_text(int v) { return v == 0 ? " Импульсный "_cp : " Тональный  "_cp; }
-std::string hold_sound_text(int v) {
-  if (v == 0) return "   Нет  "_cp;
-  if (v == 1) return "   КПВ  "_cp;
-  if (v == 2) return " Музыка "_cp;
-  return "";
-}
-std::string line_ref_text(int v) {
-  return v >= 1 && v <= link_state.city_line_count ? format("%d", v) : std::string(" ");
-}
+std::string line_ref_text(int v) { return field_text::line_ref(v, link_counts()); }
 
-const ChoiceKind yes_no_kind{yes_no_text, toggle, hint_space_enter};
-const ChoiceKind baud_kind{baud_text, [](int v) { return (v + 1) % facts::karvel_speed_count; }, hint_space_enter};
-const ChoiceKind port_bus_kind{port_bus_text, nullptr, nullptr};
-const ChoiceKind allowed_kind{allowed_text, toggle, nullptr};
-const ChoiceKind dial_mode_kind{dial_mode_text, toggle, nullptr};
-const ChoiceKind hold_sound_kind{hold_sound_text, [](int v) { return v + 1 >= 3 ? 0 : v + 1; }, nullptr};
+const ChoiceKind yes_no_kind{field_text::yes_no, toggle, hint_space_enter};
+const ChoiceKind baud_kind{field_text::baud, [](int v) { return (v + 1) % facts::karvel_speed_count; }, hint_space_enter};
+const ChoiceKind port_bus_kind{field_text::port_bus, nullptr, nullptr};
+const ChoiceKind allowed_kind{field_text::allowed, toggle, nullptr};
+const ChoiceKind dial_mode_kind{field_text::dial_mode, toggle, nullptr};
+const ChoiceKind hold_sound_kind{field_text::hold_sound, [](int v) { return v + 1 >= 3 ? 0 : v + 1; }, nullptr};
 const ChoiceKind line_ref_kind{line_ref_text,
                                [](int v) { return v + 1 > link_state.city_line_count ? 0 : v + 1; }, nullptr};
 
@@ -227,19 +189,18 @@ int edit_typed(ScreenPos at, int address, int minimum, int maximum, const TypedK
   return link_ok;
 }
 
-int subscriber_base(int kind) { return kind == 2 ? 210 : kind == 3 ? 200 : 100; }
+// The link buffer's first `count` entries as bytes (count at most 255).
+std::vector<std::uint8_t> buffer_bytes(int count) {
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max(count, 0)));
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(byte_value(static_cast<int>(i)));
+  return bytes;
+}
 
 std::string digits_text(int count, const DigitPair* table) {
-  std::string s;
-  for (int i = 0; i < count; ++i) s.push_back(digit_char(table, byte_value(i)));
-  return s;
+  return field_text::digits(buffer_bytes(count).data(), count, table);
 }
 
-std::string plain_text(int count) {
-  std::string s;
-  for (int i = 0; i < count; ++i) s.push_back(byte_value(i) < 32 ? ' ' : static_cast<char>(byte_value(i)));
-  return s;
-}
+std::string plain_text(int count) { return field_text::characters(buffer_bytes(count).data(), count); }
 
 // Deletes the character at p: the rest moves left and the end marker at
 // element `count` empties the last place.
@@ -252,6 +213,14 @@ void delete_at(int p, int count) {
 int field_length(int count) { return std::clamp(count, 1, 255); }
 
 }  // namespace
+
+FieldCounts link_counts() {
+  FieldCounts counts;
+  counts.ports = link_state.port_count;
+  counts.city_lines = link_state.city_line_count;
+  counts.subscribers = link_state.subscriber_count;
+  return counts;
+}
 
 void DigitEcho::clear() {
   shown_.clear();
@@ -289,7 +258,7 @@ int edit_line_ref(ScreenPos at, int address) { return edit_choice(at, address, l
 
 int show_number(ScreenPos at, int address, std::uint8_t colour) {
   return show_field(at, address, 1, colour, 4,
-                    [] { return byte_value(0) == 0 ? std::string(4, ' ') : format("%4d", byte_value(0)); });
+                    [] { return field_text::number(byte_value(0)); });
 }
 
 int edit_number(ScreenPos at, int address, int minimum, int maximum) {
@@ -299,7 +268,7 @@ int edit_number(ScreenPos at, int address, int minimum, int maximum) {
 
 int show_number16(ScreenPos at, int address, std::uint8_t colour) {
   return show_field(at, address, 2, colour, 5,
-                    [] { return word_value() == 0 ? std::string(5, ' ') : format("%5d", word_value()); });
+                    [] { return field_text::number16(byte_value(0), byte_value(1)); });
 }
 
 int edit_number16(ScreenPos at, int address, int minimum, int maximum) {
@@ -308,10 +277,7 @@ int edit_number16(ScreenPos at, int address, int minimum, int maximum) {
 }
 
 int show_port_ref(ScreenPos at, int address, std::uint8_t colour) {
-  return show_field(at, address, 1, colour, 2, [] {
-    int v = byte_value(0);
-    return v >= 1 && v <= link_state.port_count ? format("%2d", v) : std::string(2, ' ');
-  });
+  return show_field(at, address, 1, colour, 2, [] { return field_text::port_ref(byte_value(0), link_counts()); });
 }
 
 int edit_port_ref(ScreenPos at, int address) {
@@ -320,15 +286,12 @@ int edit_port_ref(ScreenPos at, int address) {
 }
 
 int show_subscriber_ref(ScreenPos at, int address, std::uint8_t colour, int kind) {
-  int base = subscriber_base(kind);
-  return show_field(at, address, 1, colour, 3, [base] {
-    int v = byte_value(0);
-    return v >= 1 && v <= link_state.port_count ? format("%3d", v + base) : std::string(3, ' ');
-  });
+  return show_field(at, address, 1, colour, 3,
+                    [kind] { return field_text::subscriber_ref(byte_value(0), kind, link_counts()); });
 }
 
 int edit_subscriber_ref(ScreenPos at, int address, int kind) {
-  int base = subscriber_base(kind);
+  int base = field_text::subscriber_base(kind);
   int status = edit_typed(at, address, base + 1, base + link_state.port_count, {3, 1, base, true});
   return show_after_write(status, [&] { return show_subscriber_ref(at, address, COLOR_SCREEN, kind); });
 }

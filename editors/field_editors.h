@@ -14,20 +14,8 @@
 #include <cstdint>
 #include <string>
 
+#include "toolkit/field_texts.h"
 #include "toolkit/screen.h"
-
-// A character table: (code, character) pairs ended by the code -1.
-struct DigitPair {
-  int code;
-  char ch;
-};
-extern const DigitPair dial_digit_map[];
-extern const DigitPair phone_digit_map[];
-
-// The character a code shows as (a blank when the table has no pair), and
-// the code of a character (-1 when the table refuses it).
-char digit_char(const DigitPair* table, int code);
-int digit_code(const DigitPair* table, int ch);
 
 // One drawing of several fields, as one user action (a page opened, its
 // port or group changed). The first read that fails shows its box; every
@@ -105,6 +93,8 @@ int edit_subscriber_ref(ScreenPos at, int address, int kind);
 int show_digits(ScreenPos at, int address, std::uint8_t colour, int count, const DigitPair* table);
 int edit_digits(ScreenPos at, int address, int count, const DigitPair* table);
 int show_text(ScreenPos at, int address, std::uint8_t colour, int count);
+// The station counts the show halves check references against.
+FieldCounts link_counts();
 int edit_text(ScreenPos at, int address, int count);
 
 // Access codes. The protection level of a parameter is the station byte at

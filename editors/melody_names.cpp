@@ -33,6 +33,16 @@ bool MelodyNameFile::open() {
   return true;
 }
 
+bool MelodyNameFile::read_only() {
+  bytes_.fill(0);
+  std::FILE* file = platform::open_regular_file(file_name, "rb");
+  if (!file) return errno == ENOENT;
+  // A short file leaves the rest of the names empty.
+  const bool read = std::fread(bytes_.data(), 1, bytes_.size(), file) == bytes_.size() || std::ferror(file) == 0;
+  std::fclose(file);
+  return read;
+}
+
 bool MelodyNameFile::write_back() {
   if (!file_) return false;
   std::rewind(file_);

@@ -28,6 +28,10 @@ class MelodyNameFile {
   // file is created with empty names. False when it can be neither opened
   // nor created.
   bool open();
+  // Reads the names and closes the file again, changing nothing: a listing
+  // of a configuration takes them so. A missing file gives empty names.
+  // False when a file of that name cannot be read.
+  bool read_only();
   // Writes the 512 bytes back over the start of the file and closes it.
   // False when the write failed; the file then holds what it held when it
   // was opened.

@@ -70,6 +70,12 @@ void run_call_groups_page(const CallGroupsPage& page, const BlockChoice& choice)
 
 std::vector<int> call_groups_topics(const CallGroupsPage& page) { return {page.parameter}; }
 
+void list_call_groups(KarvelListing& listing, const CallGroupsPage& page, const std::string& section, int block) {
+  for (int g = 1; g <= 4; ++g)
+    listing.add_members(section, format("Группа общего вызова %d"_cp, g), page.parameter, group_address(page, block, g),
+                        free_call_group_place);
+}
+
 // ------------------------------------------------------ operating variants
 
 namespace {
@@ -136,4 +142,14 @@ std::vector<int> variants_topics(const VariantsPage& page) {
   std::vector<int> topics{mode_names_topic};
   for (int i = 0; i < page.row_count; ++i) topics.push_back(page.rows[i].field.level);
   return topics;
+}
+
+void list_variants(KarvelListing& listing, const VariantsPage& page, const std::string& section, int block) {
+  for (int i = 0; i < page.row_count; ++i) {
+    const VariantRow& row = page.rows[i];
+    const std::string label = listed_label(row.label).label;
+    for (int c = 1; c <= station_modes; ++c)
+      listing.add_row(section, {label + format(", режим %d"_cp, c), ""}, row.field, mode_base(page, block, c),
+                      row.field.level);
+  }
 }

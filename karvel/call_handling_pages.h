@@ -6,8 +6,10 @@
 // between blocks, so one page serves ports and lines alike.
 
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "karvel/catalogue.h"
 #include "karvel/field_rows.h"
 #include "toolkit/screen.h"
 
@@ -51,6 +53,8 @@ struct CallGroupsPage {
 void run_call_groups_page(const CallGroupsPage& page, const BlockChoice& choice);
 // The help topics F10 shows on the page.
 std::vector<int> call_groups_topics(const CallGroupsPage& page);
+// The four groups of a block as settings of the section.
+void list_call_groups(KarvelListing& listing, const CallGroupsPage& page, const std::string& section, int block);
 
 // ------------------------------------------------------ operating variants
 
@@ -78,3 +82,5 @@ struct VariantsPage {
 void run_variants_page(const VariantsPage& page, const BlockChoice& choice);
 // The help topics F10 shows on the page: the mode names and every row.
 std::vector<int> variants_topics(const VariantsPage& page);
+// Every row of a block in each station mode as settings of the section.
+void list_variants(KarvelListing& listing, const VariantsPage& page, const std::string& section, int block);

@@ -10,6 +10,7 @@
 #include "facts/karvel_memory.h"
 #include "facts/station_facts.h"
 #include "karvel/call_handling_pages.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
@@ -339,3 +340,22 @@ void edit_line_times2() { run_line_page(initial_durations_page); }
 void edit_line_codes() { run_line_page(codes_page); }
 void edit_line_modes() { run_variants_page(line_modes, line_choice); }
 void edit_line_call_groups() { run_call_groups_page(line_call_groups, line_choice); }
+
+void list_line_pages(KarvelListing& listing, int line) {
+  const int block = facts::karvel_block_address(line + listing.first_line_port() - 1);
+  const std::string section = format("Линия %d"_cp, line) + " / ";
+  const LinePage* pages[4] = {&main_page, &times_page, &initial_durations_page, &codes_page};
+  for (int i = 0; i < 4; ++i) {
+    const LinePage& page = *pages[i];
+    std::vector<std::string> screen_labels;
+    for (const LineRow& row : page.rows) screen_labels.push_back(row.label);
+    std::vector<ListedLabel> labels = listed_labels(screen_labels);
+    for (int r = 1; r <= 16; ++r) {
+      if (page.rows[r - 1].unit) labels[r - 1].unit = page.rows[r - 1].unit;
+      listing.add_row(section + menu_entry_name(page_items[i]), labels[r - 1], page.rows[r - 1].field, block,
+                      r + page.number_base);
+    }
+  }
+  list_variants(listing, line_modes, section + menu_entry_name(page_items[4]), block);
+  list_call_groups(listing, line_call_groups, section + menu_entry_name(page_items[5]), block);
+}

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
 #include "link/link.h"
@@ -54,13 +55,16 @@ struct ExitColumn {
   int offset;
   int step;
   ExitField field;
-  int parameter;  // protection level and help topic
+  int parameter;        // protection level and help topic
+  const char* heading;  // how the listing names the column
 };
 
 const ExitColumn exit_columns[9] = {
-    {9, 0, 8, ExitField::line, 67},    {13, 1, 8, ExitField::line, 67},  {17, 2, 8, ExitField::line, 67},
-    {21, 3, 8, ExitField::line, 67},   {25, 4, 8, ExitField::line, 67},  {29, 5, 8, ExitField::line, 67},
-    {33, 6, 8, ExitField::yes_no, 68}, {40, 7, 8, ExitField::route, 69}, {47, 0x67, 1, ExitField::yes_no, 70},
+    {9, 0, 8, ExitField::line, 67, "линия 1"_cp},   {13, 1, 8, ExitField::line, 67, "линия 2"_cp},
+    {17, 2, 8, ExitField::line, 67, "линия 3"_cp},  {21, 3, 8, ExitField::line, 67, "линия 4"_cp},
+    {25, 4, 8, ExitField::line, 67, "линия 5"_cp},  {29, 5, 8, ExitField::line, 67, "линия 6"_cp},
+    {33, 6, 8, ExitField::yes_no, 68, "Доп"_cp},   {40, 7, 8, ExitField::route, 69, "Марш"_cp},
+    {47, 0x67, 1, ExitField::yes_no, 70, "Сн Уд"_cp},
 };
 
 // The routing table's two columns and the dial control table's code list,
@@ -330,4 +334,77 @@ void edit_group_dial_control(ExitGroupTables& tables) {
   }
   erase_box(54, 3, 25, 19);
   erase_box(1, 21, 51, 1);
+}
+
+// ---------------------------------------------------------------- listing
+
+namespace {
+
+void list_exit_code_table(KarvelListing& listing, int group, const std::string& section) {
+  const FieldCounts& counts = listing.counts();
+  for (int r = 1; r <= exit_code_rows; ++r) {
+    for (int c = 1; c <= 9; ++c) {
+      const ExitColumn& column = exit_columns[c - 1];
+      const int address = exit_cell_address(group, c, r);
+      const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(address));
+      std::string shown;
+      bool exact = true;
+      switch (column.field) {
+        case ExitField::line:
+          shown = field_text::line_ref(v, counts);
+          exact = v <= counts.city_lines;
+          break;
+        case ExitField::yes_no:
+          shown = field_text::yes_no(v);
+          exact = v <= 1;
+          break;
+        case ExitField::route: shown = field_text::number(v); break;
+      }
+      listing.add(section, "Код "_cp + trimmed(exit_codes[r - 1]) + ", " + column.heading, column.parameter, address, 1,
+                  listed_value(shown, "", exact, &v, 1));
+    }
+  }
+}
+
+void list_group_routing(KarvelListing& listing, int group, const std::string& section) {
+  for (int table = 1; table <= exit_routing_table_count; ++table) {
+    const std::string table_section = section + format("Таблица маршрутизации %d"_cp, table);
+    for (int r = 1; r <= routing_rows; ++r) {
+      const int address = routing_row_address(group, table, r);
+      if (r < routing_rows)
+        listing.add_row(table_section, {format("Коды контроля %d"_cp, r), ""},
+                        {address, FieldKind::digits, 0, 0, control_code_digits}, 0, routing_code_topic);
+      const std::string cell = r < routing_rows ? format("Ячейка %d"_cp, r) : "Остальные, ячейка"_cp;
+      listing.add_row(table_section, {cell, ""}, {address + 6, FieldKind::number}, 0, routing_cell_topic);
+    }
+  }
+}
+
+void list_group_dial_control(KarvelListing& listing, int group, const std::string& section) {
+  for (int table = 1; table <= exit_dial_table_count; ++table) {
+    const std::string table_section = section + format("Таблица контроля набора %d"_cp, table);
+    const int address = dial_table_address(group, table);
+    const std::uint8_t flag = static_cast<std::uint8_t>(listing.byte(address));
+    listing.add(table_section, "Контроль"_cp, control_flag_topic, address, 1,
+                listed_value(field_text::allowed(flag), "", flag <= 1, &flag, 1));
+    for (int line = 1; line <= 6; ++line) {
+      const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(address + line));
+      listing.add(table_section, format("По линиям %d"_cp, line), control_line_topic, address + line, 1,
+                  listed_value(field_text::line_ref(v, listing.counts()), "", v <= listing.counts().city_lines, &v, 1));
+    }
+    for (int i = 1; i <= dial_code_rows; ++i)
+      listing.add_row(table_section, {format("Коды контроля набора %d"_cp, i), ""},
+                      {address + 16 * i, FieldKind::digits, 0, 0, dial_code_digits}, 0, control_code_topic);
+  }
+}
+
+}  // namespace
+
+void list_exit_groups(KarvelListing& listing) {
+  for (int group = 1; group <= exit_group_count; ++group) {
+    const std::string section = format("Группа выхода %d"_cp, group) + " / ";
+    list_exit_code_table(listing, group, section + "Таблица разрешений выхода в город"_cp);
+    list_group_routing(listing, group, section);
+    list_group_dial_control(listing, group, section);
+  }
 }

@@ -2,6 +2,11 @@
 
 #include "editors/field_editors.h"
 #include "link/link.h"
+#include <algorithm>
+
+#include "editors/field_editors.h"
+#include "facts/station_facts.h"
+#include "settings/catalogue.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -53,4 +58,42 @@ bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int 
   FieldDrawing drawing;
   for (int r = 1; r <= count; ++r) show_field_row(grid.cell(1, r), rows[r - 1], base, COLOR_SCREEN);
   return drawing.left();
+}
+
+int field_row_size(const FieldRow& row) {
+  switch (row.kind) {
+    case FieldKind::number16:
+    case FieldKind::number16_ro: return 2;
+    case FieldKind::digits:
+    case FieldKind::text: return std::clamp(row.width, 1, 255);
+    default: return 1;
+  }
+}
+
+std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit) {
+  const int v = bytes[0], size = field_row_size(row);
+  const auto listed = [&](const std::string& shown, bool exact, bool places_count = false) {
+    return listed_value(shown, unit, exact, bytes, size, places_count);
+  };
+  switch (row.kind) {
+    case FieldKind::none: return "";
+    case FieldKind::yes_no:
+    case FieldKind::yes_no_ro: return listed(field_text::yes_no(v), v <= 1);
+    case FieldKind::number:
+    case FieldKind::number_ro: return listed(field_text::number(v), true);
+    case FieldKind::number16:
+    case FieldKind::number16_ro: return listed(field_text::number16(v, bytes[1]), true);
+    case FieldKind::baud: return listed(field_text::baud(v), v < facts::karvel_speed_count);
+    case FieldKind::dial_mode: return listed(field_text::dial_mode(v), v <= 1);
+    case FieldKind::hold_sound: return listed(field_text::hold_sound(v), v <= 2);
+    case FieldKind::port_bus: return listed(field_text::port_bus(v), v <= 1);
+    case FieldKind::digits:
+      return listed(field_text::digits(bytes, size, dial_digit_map),
+                    std::all_of(bytes, bytes + size, [](std::uint8_t b) { return digit_known(dial_digit_map, b); }),
+                    true);
+    case FieldKind::text:
+      return listed(field_text::characters(bytes, size), std::all_of(bytes, bytes + size, [](std::uint8_t b) { return b >= 32; }),
+                    true);
+  }
+  return "";
 }

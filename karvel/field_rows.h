@@ -4,7 +4,9 @@
 // limits, the parameter whose protection level guards it and its help topic.
 
 #include <cstdint>
+#include <string>
 
+#include "toolkit/field_texts.h"
 #include "toolkit/screen.h"
 
 enum class FieldKind {
@@ -42,3 +44,10 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base);
 // Shows every row of a one-column grid in the screen colour, as one
 // FieldDrawing. True when the user left at a failed read's box with Esc.
 bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base);
+
+// The bytes a row's field holds, and its value as the configuration listing
+// gives it: the text show_field_row prints for those bytes, with the unit,
+// and the bytes themselves where the text does not tell them (a yes/no byte
+// of 5, a character below 32).
+int field_row_size(const FieldRow& row);
+std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit);

@@ -1,10 +1,12 @@
 // Internal port settings of karvel.
 #include "karvel/internal_ports.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
@@ -351,3 +353,20 @@ void edit_port_main() { run_port_page(main_page); }
 void edit_port_pulse() { run_port_page(pulse_page); }
 void edit_port_times() { run_port_page(times_page); }
 void edit_port_extra() { run_port_page(extra_page); }
+
+std::string port_section(int port) { return format("Порт %d"_cp, port); }
+
+std::string port_page_name(int item) { return item >= 1 && item <= 7 ? menu_entry_name(page_items[item - 1]) : ""; }
+
+void list_port_pages(KarvelListing& listing, int port) {
+  const PortPage* pages[4] = {&main_page, &pulse_page, &times_page, &extra_page};
+  for (int i = 0; i < 4; ++i) {
+    const PortPage& page = *pages[i];
+    const std::string section = port_section(port) + " / " + port_page_name(i + 1);
+    std::vector<ListedLabel> labels = listed_labels({std::begin(page.labels), std::end(page.labels)});
+    for (int r = 1; r <= 16; ++r) {
+      if (page.unit) labels[r - 1].unit = page.unit;
+      listing.add_row(section, labels[r - 1], page.rows[r - 1], port_block(port), r + page.number_base);
+    }
+  }
+}

@@ -3,6 +3,9 @@
 // port's 256-byte block at 0x8000 + 256 p.
 
 #include "facts/station_facts.h"
+#include <string>
+
+#include "facts/station_facts.h"
 #include "toolkit/screen.h"
 
 // The editor's own state while it runs: the port being edited and the
@@ -16,6 +19,11 @@ struct PortEditorState {
 extern PortEditorState port_editor;
 // No port chosen, the first page item: as the editor starts.
 void reset_port_editor();
+
+// "Порт 5": how the listing names a port; and a page of the port's page
+// menu (1..7) as the listing names it.
+std::string port_section(int port);
+std::string port_page_name(int item);
 
 inline int port_block(int port) { return facts::karvel_block_address(port); }
 

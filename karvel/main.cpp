@@ -1,9 +1,11 @@
 #include <cstdio>
 #include <string>
 
+#include "karvel/catalogue.h"
 #include "karvel/shell.h"
 #include "platform/platform.h"
 #include "platform/program_files.h"
+#include "settings/listing_commands.h"
 #include "settings/program_profile.h"
 #include "settings/run_state.h"
 
@@ -11,6 +13,8 @@ namespace {
 
 const char usage[] =
     "usage: karvel [--help | --version]\n"
+    "       karvel --show FILE.set [--format text|tsv]\n"
+    "       karvel --compare A.set B.set\n"
     "karvel: the management console of the larger station model (32 KB configuration memory).\n"
     "A text-mode program for an 80 x 25 terminal; without arguments it starts\n"
     "on the terminal. The station is on COM1 or COM2 (on Linux /dev/ttyS0 and\n"
@@ -21,11 +25,23 @@ const char usage[] =
     "the installation's data folder.\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
+    "  --show FILE.set\n"
+    "             list every setting of the settings file, one a line in the\n"
+    "             menus' order (\"section / label: value\"), then the bytes no\n"
+    "             setting holds; UTF-8 on standard output\n"
+    "  --format tsv\n"
+    "             the listing as tab-separated columns: section, label,\n"
+    "             parameter, place (station address), value\n"
+    "  --compare A.set B.set\n"
+    "             list the settings that differ, with the value in A and in B,\n"
+    "             then the raw bytes that differ; exit status 0 the same,\n"
+    "             1 they differ, 2 a file cannot be read or is no karvel file\n"
     "See karvel(1) and the manual (Help menu, first entry).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (auto status = run_listing_commands(argc, argv, karvel_catalogue)) return *status;
   if (auto status = platform::answer_command_line(argc, argv, {"karvel", usage})) return *status;
   platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();

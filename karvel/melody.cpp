@@ -8,6 +8,7 @@
 #include "editors/field_editors.h"
 #include "editors/melody_name_editor.h"
 #include "facts/karvel_memory.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
 #include "link/link.h"
@@ -37,6 +38,9 @@ constexpr ScreenPos key_trace_at{20, 18};
 
 enum class Item { melody, volume };
 
+const char* const melody_label = " Мелодия "_cp;
+const char* const volume_label = " Уровень громкости "_cp;
+
 void draw_layout() {
   set_colour(COLOR_SCREEN);
   draw_frame(1, 6, 80, 14, boxch::d_horizontal);
@@ -45,8 +49,8 @@ void draw_layout() {
 }
 
 void draw_labels(Item highlighted, bool any) {
-  print_at(melody_label_at, " Мелодия "_cp, any && highlighted == Item::melody ? COLOR_BOX : COLOR_SCREEN);
-  print_at(volume_label_at, " Уровень громкости "_cp, any && highlighted == Item::volume ? COLOR_BOX : COLOR_SCREEN);
+  print_at(melody_label_at, melody_label, any && highlighted == Item::melody ? COLOR_BOX : COLOR_SCREEN);
+  print_at(volume_label_at, volume_label, any && highlighted == Item::volume ? COLOR_BOX : COLOR_SCREEN);
 }
 
 // A melody the station names outside 0..11 shows blank: there is no name
@@ -207,4 +211,20 @@ void edit_melody() {
   }
   if (!left) run_items(names);
   if (!names.write_back()) show_names_file_error(true);
+}
+
+void list_melody(KarvelListing& listing) {
+  const std::string section = karvel_menu_name(edit_melody);
+  // The names are the computer's, from "name.mld"; one that cannot be read
+  // leaves them empty, as a new installation has them.
+  MelodyNameFile names;
+  names.read_only();
+  const std::uint8_t melody = static_cast<std::uint8_t>(listing.byte(melody_address));
+  const bool known = melody <= last_melody;
+  const std::string shown = known ? trimmed(format("%2d.", melody + 1)) + " " + names.shown(melody) : "";
+  listing.add(section, trimmed(melody_label), 0, melody_address, 1, listed_value(shown, "", known, &melody, 1, true));
+  const std::uint8_t stored = static_cast<std::uint8_t>(listing.byte(volume_address));
+  const int level = volume_level(stored);
+  listing.add(section, trimmed(volume_label), 0, volume_address, 1,
+              listed_value(format("%d", level), "", stored_volume(level) == stored, &stored, 1));
 }

@@ -10,6 +10,7 @@
 
 #include "editors/field_editors.h"
 #include "facts/station_facts.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
@@ -332,3 +333,57 @@ void individual_phone_book(int base) {
 void station_phone_book() { phone_book(facts::karvel_station_book); }
 void port_phone_book() { individual_phone_book(facts::karvel_book_pool); }
 void pool_phone_book() { phone_book(facts::karvel_book_pool); }
+
+// ---------------------------------------------------------------- listing
+
+namespace {
+
+// A cell's number as the list shows it: blank while the cell holds none.
+// Exact while every place holds a character of the book or nothing, and a
+// cell without a number is wholly empty (0) or wholly erased (255).
+std::string listed_cell(const std::uint8_t* cell) {
+  const std::uint8_t* end = cell + cell_size;
+  if (!in_use(cell[0])) {
+    const bool blank = std::all_of(cell, end, [&](std::uint8_t b) { return b == cell[0]; });
+    return listed_value("", "", blank, cell, cell_size);
+  }
+  const bool exact = std::all_of(cell, end, [](std::uint8_t b) { return b == 0 || digit_known(phone_digit_map, b); });
+  return listed_value(field_text::digits(cell, cell_size, phone_digit_map), "", exact, cell, cell_size, true);
+}
+
+void list_cells(KarvelListing& listing, const std::string& section, int base) {
+  for (int k = 1; k <= cells; ++k)
+    listing.add(section, format("Ячейка %d"_cp, k), 0, cell_address(base, k), cell_size,
+                listed_cell(listing.bytes(cell_address(base, k), cell_size)));
+}
+
+// An entry shows the number of the pool cell it names; one that names
+// none yet shows its row without a number, and 0 no row at all.
+void list_port_entries(KarvelListing& listing, int port) {
+  const std::string section = karvel_menu_name(port_phone_book) + " / " + port_section(port);
+  for (int i = 1; i <= entries; ++i) {
+    const int address = port_block(port) + facts::karvel_port_book_offset + i - 1;
+    const std::uint8_t byte = static_cast<std::uint8_t>(listing.byte(address));
+    const int holder = entry_holder(byte);
+    std::string value;
+    std::vector<ImageSpan> reads;
+    if (holder == no_cell) {
+      value = listed_value("без ячейки"_cp, "", byte == no_cell, &byte, 1);
+    } else if (holder != empty_row) {
+      const int cell = cell_address(facts::karvel_book_pool, holder);
+      const std::uint8_t* number = listing.bytes(cell, cell_size);
+      value = format("ячейка %d: "_cp, holder) + field_text::digits(number, cell_size, phone_digit_map);
+      while (!value.empty() && value.back() == ' ') value.pop_back();
+      reads.push_back({cell, cell_size});
+    }
+    listing.add(section, format("Запись %d"_cp, i), 0, {{address, 1}}, value, reads);
+  }
+}
+
+}  // namespace
+
+void list_phone_books(KarvelListing& listing) {
+  list_cells(listing, karvel_menu_name(station_phone_book), facts::karvel_station_book);
+  for (int port = 1; port <= listing.counts().ports; ++port) list_port_entries(listing, port);
+  list_cells(listing, karvel_menu_name(pool_phone_book), facts::karvel_book_pool);
+}

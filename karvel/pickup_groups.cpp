@@ -4,6 +4,7 @@
 
 #include "editors/field_editors.h"
 #include "facts/karvel_memory.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
@@ -82,4 +83,11 @@ void edit_pickup_groups() {
     if (k == key::enter)
       edit_member(grid, group_address(group_number(page, grid.row)), pickup_parameter, free_answer_group_place);
   }
+}
+
+void list_pickup_groups(KarvelListing& listing) {
+  const std::string section = karvel_menu_name(edit_pickup_groups);
+  for (int group = 1; group <= groups_per_page * page_count; ++group)
+    listing.add_members(section, format("Группа перехвата %d"_cp, group), pickup_parameter, group_address(group),
+                        free_answer_group_place);
 }

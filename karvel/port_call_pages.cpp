@@ -140,3 +140,19 @@ void edit_port_redirection() {
   };
   run_block_page(grid, port_choice, frame);
 }
+
+void list_port_call_pages(KarvelListing& listing, int port) {
+  const int block = port_block(port);
+  const std::string section = port_section(port) + " / ";
+  list_call_groups(listing, port_call_groups, section + port_page_name(5), block);
+  list_variants(listing, port_variants, section + port_page_name(6), block);
+  std::vector<std::string> screen_labels;
+  for (const RedirectionRow& row : redirection_rows) screen_labels.push_back(row.label);
+  const std::vector<ListedLabel> labels = listed_labels(screen_labels);
+  for (int r = 1; r <= 16; ++r) {
+    const RedirectionRow& row = redirection_rows[r - 1];
+    // The redirection target is the main page's row d, listed there.
+    if (row.field == Redirection::none || row.field == Redirection::target) continue;
+    listing.add_row(section + port_page_name(7), labels[r - 1], {row.offset, FieldKind::number}, block, 0);
+  }
+}

@@ -3,6 +3,7 @@
 // time per group and a station phone book cell.
 #include "editors/field_editors.h"
 #include "facts/karvel_memory.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
@@ -135,5 +136,19 @@ void edit_routing_tables() {
       times.row = 1;
       if (show_routing_table(members, times, table)) return;
     }
+  }
+}
+
+void list_routing_tables(KarvelListing& listing) {
+  for (int table = 1; table <= routing_table_count; ++table) {
+    const std::string section = karvel_menu_name(edit_routing_tables) + " / " + format("Таблица %d"_cp, table);
+    for (int g = 1; g <= answer_groups; ++g)
+      listing.add_members(section, format("Группа ответа %d"_cp, g), routing_topic, answer_group_address(table, g),
+                          free_answer_group_place);
+    // Neither the ringing times nor the cell load a protection level.
+    for (int g = 1; g <= answer_groups; ++g)
+      listing.add_row(section, {format("Время вызова %d"_cp, g), "Сек."_cp}, {ringing_time_address(table, g), FieldKind::number},
+                      0, 0);
+    listing.add_row(section, {"Ячейка"_cp, ""}, {book_cell_address(table), FieldKind::number}, 0, 0);
   }
 }

@@ -2,6 +2,7 @@
 // logical subscriber numbers, access codes and protection levels.
 #include "karvel/station_settings.h"
 
+#include <algorithm>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "editors/field_editors.h"
 #include "facts/karvel_memory.h"
 #include "facts/station_facts.h"
+#include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/parameter_names.h"
@@ -22,15 +24,34 @@
 
 namespace {
 
+// The identity page: four texts of 8 station bytes each. The time shows
+// hh:mm, the characters at positions 0, 1, 2, 4 and 5, without the
+// separator's twin.
+struct IdentityLine {
+  const char* label;
+  int address;
+  int row;
+  std::vector<int> shown;  // the positions shown
+};
+const IdentityLine identity_lines[4] = {
+    {"Идентификационный номер станции.........."_cp, facts::karvel_identity_address, 4, {0, 1, 2, 3, 4, 5, 6, 7}},
+    {"Версия программного обеспечения.........."_cp, facts::karvel_version_address, 5, {0, 1, 2, 3, 4, 5, 6, 7}},
+    {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address, 6, {0, 1, 2, 3, 4, 5, 6, 7}},
+    {"Время создания программного обеспечения.."_cp, facts::karvel_time_address, 7, {0, 1, 2, 4, 5}},
+};
+
+// The shown bytes of a line, of the 8 read into the link buffer.
+std::vector<std::uint8_t> shown_bytes(const IdentityLine& line, const int* read) {
+  std::vector<std::uint8_t> bytes;
+  for (int position : line.shown) bytes.push_back(static_cast<std::uint8_t>(read[position]));
+  return bytes;
+}
+
 // Station bytes shown as characters: control bytes would move the cursor,
 // so they show as blanks.
-std::string as_characters(int count) {
-  std::string s;
-  for (int i = 0; i < count; ++i) {
-    int b = link_buffer[i] & 0xFF;
-    s.push_back(b < 32 ? ' ' : static_cast<char>(b));
-  }
-  return s;
+std::string as_characters(const IdentityLine& line) {
+  const std::vector<std::uint8_t> bytes = shown_bytes(line, link_buffer);
+  return field_text::characters(bytes.data(), static_cast<int>(bytes.size()));
 }
 
 bool station_or_file() { return link_state.station_connected || link_state.file_mode; }
@@ -359,21 +380,11 @@ void show_identity_page() {
   hint_esc_top();
   hint_help_key();
   print_at_plain(16, 2, " Идентификационный номер"_cp);
-  struct Line {
-    const char* label;
-    int address;
-  };
-  const Line lines[4] = {{"Идентификационный номер станции.........."_cp, facts::karvel_identity_address},
-                         {"Версия программного обеспечения.........."_cp, facts::karvel_version_address},
-                         {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address},
-                         {"Время создания программного обеспечения.."_cp, facts::karvel_time_address}};
   FieldDrawing drawing;
-  for (int i = 0; i < 4; ++i) {
-    print_at_plain(4, 4 + i, lines[i].label);
-    if (drawing_read_block(lines[i].address, 8) != link_ok) continue;
-    std::string text = as_characters(8);
-    if (i == 3) text = text.substr(0, 3) + text.substr(4, 2);  // hh:mm without the separator's twin
-    put_text(text);
+  for (const IdentityLine& line : identity_lines) {
+    print_at_plain(4, line.row, line.label);
+    if (drawing_read_block(line.address, facts::karvel_text_size) != link_ok) continue;
+    put_text(as_characters(line));
   }
   if (drawing.left()) return;
   int service_step = 0;
@@ -515,4 +526,104 @@ void edit_protection_levels() {
       if (draw_protection_block(grid, block)) return;
     }
   }
+}
+
+// ---------------------------------------------------------------- listing
+
+namespace {
+
+// Consecutive shown positions of an identity line as runs of station bytes.
+std::vector<ImageSpan> identity_spans(const IdentityLine& line) {
+  std::vector<ImageSpan> spans;
+  for (int position : line.shown) {
+    if (!spans.empty() && spans.back().offset + spans.back().size == line.address + position)
+      ++spans.back().size;
+    else
+      spans.push_back({line.address + position, 1});
+  }
+  return spans;
+}
+
+bool all_characters(const std::vector<std::uint8_t>& bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b >= 32; });
+}
+
+void list_identity(KarvelListing& listing, const std::string& section) {
+  for (const IdentityLine& line : identity_lines) {
+    int read[facts::karvel_text_size];
+    for (int i = 0; i < facts::karvel_text_size; ++i) read[i] = listing.byte(line.address + i);
+    const std::vector<std::uint8_t> bytes = shown_bytes(line, read);
+    const int count = static_cast<int>(bytes.size());
+    listing.add(section, listed_label(line.label).label, 0, identity_spans(line),
+                listed_value(field_text::characters(bytes.data(), count), "", all_characters(bytes), bytes.data(),
+                             count, true));
+  }
+}
+
+// The mode row shows the name of the mode its byte names.
+void list_mode(KarvelListing& listing, const std::string& section, const ListedLabel& label) {
+  const int mode = listing.byte(facts::karvel_mode_address);
+  const std::uint8_t byte = static_cast<std::uint8_t>(mode);
+  const bool named = mode < facts::karvel_mode_count;
+  const int name = mode_name_address(named ? mode : 0);
+  const std::uint8_t* name_bytes = listing.bytes(name, facts::karvel_mode_name_size);
+  const std::string shown = named ? field_text::characters(name_bytes, facts::karvel_mode_name_size) : "";
+  std::vector<ImageSpan> reads;
+  if (named) reads.push_back({name, facts::karvel_mode_name_size});
+  listing.add(section, label.label, 93, {{facts::karvel_mode_address, 1}}, listed_value(shown, "", named, &byte, 1, true),
+              reads);
+  for (int m = 0; m < facts::karvel_mode_count; ++m)
+    listing.add_row(section, {format("Название режима %d"_cp, m + 1), ""},
+                    {mode_name_address(m), FieldKind::text, 0, 255, facts::karvel_mode_name_size}, 0, 80);
+}
+
+void list_numbering(KarvelListing& listing) {
+  const int ports = listing.counts().ports;
+  const std::string hardware = menu_entry_name(menu_items[2]);
+  for (int p = 1; p <= std::min(hardware_ports, ports); ++p) {
+    const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(hardware_address(p)));
+    listing.add(hardware, format("Порт %d"_cp, p), 99, hardware_address(p), 1,
+                listed_value(field_text::subscriber_ref(v, 3, listing.counts()), "", v >= 1 && v <= ports, &v, 1));
+  }
+  const std::string logical = menu_entry_name(menu_items[3]);
+  for (int c = 1; c <= 5; ++c) {
+    for (int r = 1; r <= facts::karvel_logical_column_rows; ++r) {
+      const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(logical_address(c, r)));
+      listing.add(logical, format("Номер %d"_cp, 99 + facts::karvel_logical_column_rows * (c - 1) + r), 190,
+                  logical_address(c, r), 1, listed_value(field_text::port_ref(v, listing.counts()), "", v <= ports, &v, 1));
+    }
+  }
+}
+
+void list_access(KarvelListing& listing) {
+  const std::string codes = menu_entry_name(menu_items[4]);
+  for (int k = 1; k <= facts::karvel_access_code_count; ++k) {
+    const int address = facts::karvel_access_codes_address + 2 * (k - 1);
+    const std::uint8_t* b = listing.bytes(address, 2);
+    listing.add(codes, format("Код доступа %d"_cp, k), 0, address, 2,
+                listed_value(field_text::number16(b[1], b[0]), "", true, b, 2));
+  }
+  // Parameter 256 has no name; its level's byte is the first place of the
+  // first pickup group, which lists it.
+  const std::string levels = codes + " / " + "Коды доступа установок"_cp;
+  constexpr int last_named_parameter = 255;
+  for (int n = 1; n <= last_named_parameter; ++n)
+    listing.add_row(levels, {trimmed(parameter_names(n)), ""}, {facts::karvel_protection_address(n), FieldKind::number},
+                    0, 0);
+}
+
+}  // namespace
+
+void list_station_settings(KarvelListing& listing) {
+  list_identity(listing, menu_entry_name(menu_items[0]));
+  const std::string general = menu_entry_name(menu_items[1]);
+  const std::vector<ListedLabel> labels = listed_labels({std::begin(general_labels), std::end(general_labels)});
+  for (int r = 1; r <= 16; ++r) {
+    if (r == mode_row)
+      list_mode(listing, general, labels[r - 1]);
+    else
+      listing.add_row(general, labels[r - 1], general_rows[r - 1], 0, general_rows[r - 1].level);
+  }
+  list_numbering(listing);
+  list_access(listing);
 }

@@ -33,6 +33,7 @@ std::string glyph_utf8(unsigned char byte) {
 
 std::string to_utf8(std::string_view bytes) {
   std::string out;
+  out.reserve(2 * bytes.size());
   for (unsigned char b : bytes) append_utf8(out, glyphs[b]);
   return out;
 }

@@ -42,6 +42,8 @@ void make_fifo(const std::string& path) {
 }
 
 #ifndef _WIN32
+const bool FileSizeLimit::available = true;
+
 // A write past the limit raises SIGXFSZ, which would end the program; with
 // the signal ignored the write fails with EFBIG instead.
 FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
@@ -61,6 +63,7 @@ FileSizeLimit::~FileSizeLimit() {
   std::signal(SIGXFSZ, old_handler_);
 }
 #else
+const bool FileSizeLimit::available = false;
 FileSizeLimit::FileSizeLimit(std::uint64_t) {}
 FileSizeLimit::~FileSizeLimit() {}
 #endif

@@ -80,6 +80,8 @@ class FileSizeLimit {
   FileSizeLimit(const FileSizeLimit&) = delete;
   FileSizeLimit& operator=(const FileSizeLimit&) = delete;
   bool active() const { return active_; }
+  // Whether this system can set such a limit at all (Windows cannot).
+  static const bool available;
 
  private:
   bool active_ = false;

@@ -38,6 +38,13 @@ bool karvel_identity_valid(const std::uint8_t* image) {
          is_digit(image[facts::karvel_ports_at + 1]) && is_digit(image[facts::karvel_channel_rows_at]);
 }
 
+bool tomrik_identity_valid(const std::uint8_t* image) {
+  for (int i = 0; i < facts::tomrik_identity_size; ++i)
+    if (image[i] < 0x20 || image[i] > 0x7E) return false;
+  return is_digit(image[facts::tomrik_city_lines_at]) && is_digit(image[facts::tomrik_subscribers_at]) &&
+         is_digit(image[facts::tomrik_subscribers_at + 1]);
+}
+
 void take_karvel_identity(const std::uint8_t* image) {
   link_take_karvel_identity(image);
   link_state.first_line_port = image[facts::karvel_first_line_port_address - facts::karvel_window];

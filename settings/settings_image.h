@@ -35,6 +35,9 @@ bool karvel_image_write(int address, int count, const int* buffer);
 // The karvel identity: bytes 0..7 of the image are ASCII characters and the
 // places that give the counts are digits. True when the bytes have that form.
 bool karvel_identity_valid(const std::uint8_t* image);
+// The tomrik identity: bytes 0..3 of the image are ASCII characters, those
+// that give the counts digits.
+bool tomrik_identity_valid(const std::uint8_t* image);
 // Takes station_identity, the counts and first_line_port from an image into
 // the link state.
 void take_karvel_identity(const std::uint8_t* image);

@@ -1,11 +1,13 @@
 // Distribution of incoming city calls by day or by night: for each city
 // line three groups of up to four subscribers, groups 2 and 3 with a delay.
+#include <algorithm>
 #include <string>
 
 #include "facts/tomrik_records.h"
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -193,5 +195,29 @@ void call_distribution_screen(int period) {
       return;
     }
     if (k == key::esc) return;
+  }
+}
+
+void list_call_distribution(TomrikListing& listing, int period) {
+  period = period == 2 ? 2 : 1;
+  for (int line = 1; line <= listing.lines(); ++line) {
+    const std::string section = tomrik_menu_name(2, period == 1 ? 2 : 3) + " / " + format("Линия %d"_cp, line);
+    for (int group = 1; group <= 3; ++group) {
+      const int row = 3 * (line - 1) + group;
+      const std::uint8_t* codes = listing.record_bytes(record_group(period, row), line, 1, places);
+      if (!codes) continue;
+      int tidy[places];
+      std::copy(codes, codes + places, tidy);
+      tidy_places(tidy);
+      std::string shown;
+      for (int p = 0; p < places; ++p) shown += (p ? ", " : "") + trimmed(subscriber_text(codes[p]));
+      const bool exact = std::equal(codes, codes + places, tidy) &&
+                         std::all_of(codes, codes + places, [&](std::uint8_t c) { return c <= listing.subscribers(); });
+      const std::string label = format("Группа %d"_cp, group);
+      listing.add(section, label, record_group(period, row), line, 1, places, listed_value(shown, "", exact, codes, places));
+      if (group > 1)
+        listing.add_byte(section, label + ", " + "Задержка"_cp, delay_group, line, delay_position(period, row),
+                         delay_text);
+    }
   }
 }

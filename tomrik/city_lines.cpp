@@ -1,5 +1,6 @@
 // City line settings: twelve parameters of each city line, one column per
 // line, each read from its station record and written back on Enter.
+#include <algorithm>
 #include <string>
 
 #include "facts/digits.h"
@@ -7,6 +8,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -105,9 +107,11 @@ const LineRow rows[12] = {
 // Line c stands in grid column c, parameter r in grid row r.
 GridCursor line_grid() { return GridCursor({26, 40, 54, 68}, spaced(9, 12)); }
 
-std::string code_text() {
+// The long-distance code of a record holding `held` codes.
+template <typename Code>
+std::string code_text(const Code* codes, int held) {
   std::string text(4, ' ');
-  for (int i = 0; i < 4 && i < table_record[0]; ++i) text[i] = code_char(table_record[1 + i]);
+  for (int i = 0; i < 4 && i < held; ++i) text[i] = code_char(codes[i]);
   return text;
 }
 
@@ -121,7 +125,7 @@ void draw_hold_everywhere(const GridCursor& grid, int value, std::uint8_t colour
 void draw_row_value(const GridCursor& grid, int line, int row, std::uint8_t colour) {
   if (table_record[0] == 0) return;
   if (row == code_row) {
-    print_at(grid.cell(line, row), code_text(), colour);
+    print_at(grid.cell(line, row), code_text(table_record + 1, table_record[0]), colour);
   } else if (row == hold_row) {
     draw_hold_everywhere(grid, table_record[1], colour);
   } else {
@@ -228,6 +232,24 @@ void city_lines_screen() {
     if (int status = edit_cell(grid); status != link_ok) {
       link_error_box(status);
       return;
+    }
+  }
+}
+
+void list_city_lines(TomrikListing& listing) {
+  for (int line = 1; line <= listing.lines(); ++line) {
+    const std::string section = tomrik_menu_name(2, 1) + " / " + format("Линия %d"_cp, line);
+    for (int r = 1; r <= 12; ++r) {
+      const LineRow& row = rows[r - 1];
+      const std::string label = trimmed(row.label);
+      if (r != code_row) {
+        listing.add_byte(section, label, row.group, line + row.index_offset, 1, row.rule.text);
+        continue;
+      }
+      const std::uint8_t* codes = listing.record_bytes(code_group, line, 1, 4);
+      if (!codes) continue;
+      const bool exact = std::all_of(codes, codes + 4, [](std::uint8_t c) { return c == 0 || facts::dial_char(c) != 0; });
+      listing.add(section, label, code_group, line, 1, 4, listed_value(code_text(codes, 4), "", exact, codes, 4, true));
     }
   }
 }

@@ -3,14 +3,18 @@
 
 #include "platform/platform.h"
 #include "platform/program_files.h"
+#include "settings/listing_commands.h"
 #include "settings/program_profile.h"
 #include "settings/run_state.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/shell.h"
 
 namespace {
 
 const char usage[] =
     "usage: tomrik [--help | --version]\n"
+    "       tomrik --show FILE.set [--format text|tsv]\n"
+    "       tomrik --compare A.set B.set\n"
     "tomrik: the management console of the four-line station model.\n"
     "A text-mode program for an 80 x 25 terminal; without arguments it starts\n"
     "on the terminal. The station is on COM1 or COM2 (on Linux /dev/ttyS0 and\n"
@@ -20,11 +24,23 @@ const char usage[] =
     "beside the program, else from the installation's data folder.\n"
     "  --help     show this text\n"
     "  --version  show the version\n"
+    "  --show FILE.set\n"
+    "             list every setting of the settings file, one a line in the\n"
+    "             menus' order (\"section / label: value\"), then the bytes no\n"
+    "             setting holds; UTF-8 on standard output\n"
+    "  --format tsv\n"
+    "             the listing as tab-separated columns: section, label,\n"
+    "             parameter, place (record and byte), value\n"
+    "  --compare A.set B.set\n"
+    "             list the settings that differ, with the value in A and in B,\n"
+    "             then the raw bytes that differ; exit status 0 the same,\n"
+    "             1 they differ, 2 a file cannot be read or is no tomrik file\n"
     "See tomrik(1) and the manual (Help menu, first entry).\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (auto status = run_listing_commands(argc, argv, tomrik_catalogue)) return *status;
   if (auto status = platform::answer_command_line(argc, argv, {"tomrik", usage})) return *status;
   platform::locate_data_files_from(platform::own_program_path());
   platform::use_system_services();

@@ -10,6 +10,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -43,9 +44,12 @@ void draw_layout() {
   print_at(30, 2, "Генератор мелодий"_cp, COLOR_SCREEN);
 }
 
+const char* const melody_label = " Мелодия           "_cp;
+const char* const volume_label = " Уровень громкости "_cp;
+
 void draw_labels(Parameter selected) {
-  print_at(10, 8, " Мелодия           "_cp, selected == Parameter::melody ? COLOR_BOX : COLOR_SCREEN);
-  print_at(10, 11, " Уровень громкости "_cp, selected == Parameter::volume ? COLOR_BOX : COLOR_SCREEN);
+  print_at(10, 8, melody_label, selected == Parameter::melody ? COLOR_BOX : COLOR_SCREEN);
+  print_at(10, 11, volume_label, selected == Parameter::volume ? COLOR_BOX : COLOR_SCREEN);
 }
 
 bool melody_known(int melody) { return melody >= 0 && melody <= last_melody; }
@@ -199,4 +203,22 @@ void melody_screen() {
     return;
   }
   if (!names.write_back()) show_names_file_error(true);
+}
+
+void list_melody(TomrikListing& listing) {
+  const std::string section = tomrik_menu_name(2, 16);
+  // The names are the computer's, from "name.mld"; one that cannot be read
+  // leaves them empty, as a new installation has them.
+  MelodyNameFile names;
+  names.read_only();
+  listing.add_byte(section, trimmed(melody_label), melody_group, 1, 1, [&](int melody) {
+    return melody_known(melody) ? trimmed(format("%2d.", melody + 1)) + " " + names.shown(melody) : std::string();
+  });
+  // The level comes from the low four bits; the form an edit stores is the
+  // one the level alone tells.
+  if (const std::uint8_t* stored = listing.record_bytes(volume_group, 1, 1, 1)) {
+    const int level = volume_level(*stored);
+    listing.add(section, trimmed(volume_label), volume_group, 1, 1, 1,
+                listed_value(format("%d", level), "", stored_volume(level) == *stored, stored, 1));
+  }
 }

@@ -2,6 +2,7 @@
 // codes, one row of the table. A subscriber belongs to one pickup group only,
 // and appears once within a general call group; Space passes over the codes
 // the rule forbids. On Enter the members close up to the front.
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -9,6 +10,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -108,6 +110,14 @@ int edit_member(MemberTable& t, GridCursor& grid) {
   return link_write_record(table_record, t.record_group, group);
 }
 
+MemberTable pickup_table() {
+  return {pickup_group, 8, 4, 0, true, 12, GridCursor({26, 38, 50, 62}, spaced(11, 8))};
+}
+
+MemberTable call_group_table() {
+  return {call_group, 6, 4, 5, false, 7, GridCursor(spaced(15, 8, 8), spaced(11, 6))};
+}
+
 void run_member_table(MemberTable& t) {
   if (!table_screen_start()) return;
   for (int g = 1; g <= t.group_count; ++g) {
@@ -143,7 +153,7 @@ void pickup_groups_screen() {
   print_at(30, 7, "Группы перехвата"_cp, COLOR_SCREEN);
   print_at(8, 9, "Номер группы"_cp, COLOR_SCREEN);
   for (int x : {23, 35, 47, 59}) print_at(x, 9, "Номер абн"_cp, COLOR_SCREEN);
-  MemberTable t{pickup_group, 8, 4, 0, true, 12, GridCursor({26, 38, 50, 62}, spaced(11, 8))};
+  MemberTable t = pickup_table();
   run_member_table(t);
 }
 
@@ -154,6 +164,38 @@ void call_groups_screen() {
   print_at(5, 9, "Группа"_cp, COLOR_SCREEN);
   print_at(14, 9, "N aбн"_cp, COLOR_SCREEN);  // the first heading has a Latin a
   for (int x = 22; x <= 70; x += 8) print_at(x, 9, "N абн"_cp, COLOR_SCREEN);
-  MemberTable t{call_group, 6, 4, 5, false, 7, GridCursor(spaced(15, 8, 8), spaced(11, 6))};
+  MemberTable t = call_group_table();
   run_member_table(t);
 }
+
+namespace {
+
+// Each group of a table as one setting: its members as the row shows them;
+// exact while they stand closed up in front, each once, each a subscriber.
+void list_member_table(TomrikListing& listing, const std::string& section, const MemberTable& t) {
+  for (int group = 1; group <= t.group_count; ++group) {
+    const int places = places_of(t, group);
+    const std::uint8_t* codes = listing.record_bytes(t.record_group, group, 1, places);
+    if (!codes) continue;
+    std::array<int, most_places> closed{};
+    std::copy(codes, codes + places, closed.begin());
+    close_gaps(closed.data(), places);
+    bool exact = std::equal(codes, codes + places, closed.begin());
+    std::string shown;
+    for (int p = 0; p < places; ++p) {
+      shown += (p ? ", " : "") + trimmed(member_text(codes[p]));
+      exact = exact && codes[p] <= listing.subscribers() &&
+              (codes[p] == 0 || std::count(codes, codes + places, codes[p]) == 1);
+    }
+    listing.add(section, format("Группа %d"_cp, group), t.record_group, group, 1, places,
+                listed_value(shown, "", exact, codes, places));
+  }
+}
+
+}  // namespace
+
+void list_pickup_groups(TomrikListing& listing) {
+  list_member_table(listing, tomrik_menu_name(2, 14), pickup_table());
+}
+
+void list_call_groups(TomrikListing& listing) { list_member_table(listing, tomrik_menu_name(2, 15), call_group_table()); }

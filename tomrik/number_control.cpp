@@ -11,6 +11,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -35,11 +36,15 @@ char code_char(int code) {
   return c ? c : '?';
 }
 
-std::string code_text(const int* codes) {
+template <typename Code>
+std::string code_text(const Code* codes) {
   std::string text(code_places, ' ');
   for (int i = 0; i < code_places; ++i) text[i] = code_char(codes[i]);
   return text;
 }
+
+// A code the text tells: an empty place or a digit.
+bool known_code(int code) { return code == facts::dial_empty || facts::dial_char(code) != 0; }
 
 // The digit editor: four places overwritten in turn; "#" cannot be typed.
 // Returns Enter or Esc, whichever ended it.
@@ -146,6 +151,16 @@ void draw_number_control_frame(int list) {
 
 // ---------------------------------------------------------- command 8 paths
 
+// The line of an exit: blank for none; a value no line of the station has
+// shows as "?".
+std::string path_exit_text(int line, int lines) {
+  if (line == 0) return " ";
+  return line >= 1 && line <= lines ? format("%d", line) : "?";
+}
+
+const char* const path_code_heading = "  Код набора после команды 8 "_cp;
+const char* const path_exit_heading[2] = {"  Выход "_cp, "на  линию"_cp};
+
 // Grid column 1 is the code; columns 2..5 the exits 1..4.
 class Command8Paths {
  public:
@@ -168,12 +183,7 @@ class Command8Paths {
   }
 
  private:
-  // The line of an exit: blank for none; a value no line of the station has
-  // shows as "?".
-  static std::string exit_text(int line) {
-    if (line == 0) return " ";
-    return line >= 1 && line <= line_count() ? format("%d", line) : "?";
-  }
+  static std::string exit_text(int line) { return path_exit_text(line, line_count()); }
 
   void draw_code(int row, std::uint8_t colour) { print_at(grid_.cell(1, row), code_text(table_record + 1), colour); }
   void draw_exit(int exit, int row, std::uint8_t colour) {
@@ -229,10 +239,10 @@ class Command8Paths {
 
 void draw_command8_frame() {
   draw_table_frame({{4, 7, 24}, {1, 32, 80}, {44, 56, 68}});
-  print_at(2, 6, "  Код набора после команды 8 "_cp, COLOR_SCREEN);
+  print_at(2, 6, path_code_heading, COLOR_SCREEN);
   for (int i = 1; i <= line_count(); ++i) {
-    print_at(34 + 12 * (i - 1), 5, "  Выход "_cp, COLOR_SCREEN);
-    print_at(34 + 12 * (i - 1), 6, "на  линию"_cp, COLOR_SCREEN);
+    print_at(34 + 12 * (i - 1), 5, path_exit_heading[0], COLOR_SCREEN);
+    print_at(34 + 12 * (i - 1), 6, path_exit_heading[1], COLOR_SCREEN);
   }
   print_at(15, 3, "  Таблица путей при выходе в город по команде 8   "_cp, COLOR_SCREEN);
 }
@@ -257,4 +267,39 @@ void command8_paths_screen() {
   int status = table.fill();
   if (status == link_ok) status = table.run();
   if (status != link_ok) link_error_box(status);
+}
+
+void list_number_control(TomrikListing& listing, int list) {
+  const int base = list == 1 ? forbidden_base : 0;
+  for (int line = 1; line <= listing.lines(); ++line) {
+    const std::string section = tomrik_menu_name(3, list == 1 ? 5 : 4) + " / " + format("Линия %d"_cp, line);
+    for (int row = 1; row <= table_rows; ++row) {
+      const int index = base + (line - 1) * table_rows + (row - 1);
+      const std::uint8_t* codes = listing.record_bytes(number_group, index, 1, code_places);
+      if (!codes) continue;
+      listing.add(section, format("Строка %d"_cp, row), number_group, index, 1, code_places,
+                  listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known_code), codes,
+                               code_places, true));
+    }
+  }
+}
+
+void list_command8_paths(TomrikListing& listing) {
+  for (int row = 1; row <= table_rows; ++row) {
+    const std::string section = tomrik_menu_name(3, 6) + " / " + format("Строка %d"_cp, row);
+    const int index = row - 1;
+    if (const std::uint8_t* codes = listing.record_bytes(paths_group, index, 1, code_places))
+      listing.add(section, trimmed(path_code_heading), paths_group, index, 1, code_places,
+                  listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known_code), codes,
+                               code_places, true));
+    // The heading's two lines as one, its blanks single.
+    std::string exit = trimmed(path_exit_heading[0]) + " " + trimmed(path_exit_heading[1]);
+    exit.erase(std::unique(exit.begin(), exit.end(), [](char a, char b) { return a == ' ' && b == ' '; }), exit.end());
+    for (int e = 1; e <= listing.lines(); ++e) {
+      const std::uint8_t* line = listing.record_bytes(paths_group, index, code_places + e, 1);
+      if (!line) continue;
+      listing.add(section, exit + format(" %d", e), paths_group, index, code_places + e, 1,
+                  listed_value(path_exit_text(*line, listing.lines()), "", *line <= listing.lines(), line, 1));
+    }
+  }
 }

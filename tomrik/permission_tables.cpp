@@ -4,12 +4,15 @@
 // subscriber). Besides single cells, F1 sets a whole column, F2 a whole row
 // and F3 the whole table.
 #include <array>
+#include <iterator>
+#include <vector>
 #include <string>
 
 #include "facts/tomrik_records.h"
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -45,6 +48,7 @@ int flip_tariff(int v) {
   return (v ^ (1 << Bit)) & tariff_bits;
 }
 // Long-distance calls (bit 1), then city calls (bit 0).
+const char* const tariff_headings[2] = {"Междугородние разговоры"_cp, "Городские разговоры"_cp};
 const CellRule tariff_rules[2] = {{tariff_text<1>, flip_tariff<1>}, {tariff_text<0>, flip_tariff<0>}};
 
 // One screen of bits: which record group, which bit each column holds and
@@ -255,10 +259,49 @@ void tariffing_modes_screen() {
   draw_table_frame({{4, 7, 24}, {1, 11, 44, 80}, {}});
   print_at(2, 5, "  Номер"_cp, COLOR_SCREEN);
   print_at(2, 6, " Абонента"_cp, COLOR_SCREEN);
-  print_at(16, 6, "Междугородние разговоры"_cp, COLOR_SCREEN);
-  print_at(50, 6, "Городские разговоры"_cp, COLOR_SCREEN);
+  print_at(16, 6, tariff_headings[0], COLOR_SCREEN);
+  print_at(50, 6, tariff_headings[1], COLOR_SCREEN);
   static const int charge_bit[2] = {1, 0};
   BitTable t{facts::tomrik_group::tariffing, GridCursor({26, 60}, spaced(first_row, 16)), 2, charge_bit, tariff_rules, 0x03, tariff_bits, false};
   draw_subscriber_numbers(6, first_row);
   run_bit_table(t);
+}
+
+namespace {
+
+// A subscriber's byte of bits as one setting: each column's heading and the
+// text of its bit, the bits the columns do not show kept clear.
+void list_bits(TomrikListing& listing, const std::string& section, int group, const std::vector<std::string>& headings,
+               const int* column_bit, const CellRule* rules) {
+  for (int k = 1; k <= listing.subscribers(); ++k) {
+    const std::uint8_t* b = listing.record_bytes(group, k, 1, 1);
+    if (!b) continue;
+    std::string shown;
+    int shown_bits = 0;
+    for (std::size_t c = 0; c < headings.size(); ++c) {
+      shown += (c ? ", " : "") + headings[c] + ": " + trimmed(rules[c].text(*b));
+      shown_bits |= 1 << column_bit[c];
+    }
+    listing.add(section, subscriber_section(k), group, k, 1, 1, listed_value(shown, "", (*b & ~shown_bits) == 0, b, 1));
+  }
+}
+
+}  // namespace
+
+void list_permission_table(TomrikListing& listing, int group) {
+  int entry = 0;
+  for (std::size_t i = 0; i < std::size(permission_titles); ++i)
+    if (permission_titles[i].group == group) entry = static_cast<int>(i);
+  // The tables stand in the programming menu from its sixth entry on, in
+  // the order of their titles.
+  std::vector<std::string> headings;
+  static const int line_bit[4] = {0, 1, 2, 3};
+  for (int l = 1; l <= listing.lines(); ++l) headings.push_back(format("Линия %d"_cp, l));
+  list_bits(listing, tomrik_menu_name(2, 6 + entry), group, headings, line_bit, permission_rules);
+}
+
+void list_tariffing_modes(TomrikListing& listing) {
+  static const int charge_bit[2] = {1, 0};
+  list_bits(listing, tomrik_menu_name(2, 13), facts::tomrik_group::tariffing,
+            {tariff_headings[0], tariff_headings[1]}, charge_bit, tariff_rules);
 }

@@ -8,6 +8,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -40,12 +41,19 @@ constexpr int first_line_code = facts::tomrik_hot_line::first_line;
 // The texts are nine places wide, as is the field (columns 58..66).
 constexpr int hot_line_places = 9;
 
-std::string hot_line_text(int v) {
-  const int s = subscriber_count();
+// The hot line's text for a station of `counts.subscribers` subscribers.
+std::string hot_line_text_for(int v, const FieldCounts& counts) {
+  const int s = counts.subscribers;
   if (v == 0) return fit_cell("   Нет   "_cp, hot_line_places);
   if (v <= s) return fit_cell(format("Вн абн %2d"_cp, v + 10), hot_line_places);
   if (v < first_line_code) return fit_cell(format("Гр выз %2d"_cp, v + 10), hot_line_places);
   return fit_cell(format("Гор лин %d"_cp, v - 128), hot_line_places);
+}
+
+std::string hot_line_text(int v) {
+  FieldCounts counts;
+  counts.subscribers = subscriber_count();
+  return hot_line_text_for(v, counts);
 }
 
 // The next code of the cycle 0, 1..S, 21..26, 31..36, 129..128 + L, 0: the
@@ -75,6 +83,7 @@ std::string day_night_text(int v) {
 }
 
 const CellRule day_night_rule{day_night_text, next_yes_no};
+const std::string day_night_label = "Разрешение переключения режимов День/Ночь"_cp;
 
 struct SettingColumn {
   int group;
@@ -141,7 +150,7 @@ int fill_page(const SettingsPage& page, const GridCursor& grid) {
 bool show_day_night(int& status) {
   status = table_read(day_night_group, 1);
   if (status != 0 || !table_is_length(1)) return false;
-  print_at(1, 24, "Разрешение переключения режимов День/Ночь: "_cp, COLOR_SCREEN);
+  print_at(1, 24, day_night_label + ": ", COLOR_SCREEN);
   print_at(day_night_at, day_night_text(table_record[1]), COLOR_SCREEN);
   hint_day_night_key();
   return true;
@@ -168,5 +177,23 @@ void subscriber_settings_screen(int page_number) {
       status = edit_table_cell(grid, setting_cell(page, grid.column, grid.row), page.columns[grid.column - 1].rule);
     else if (k == key::f1 && day_night)
       status = edit_record_at(day_night_at, {day_night_group, 1, 1, 1}, day_night_rule);
+  }
+}
+
+void list_subscriber_settings(TomrikListing& listing, int page_number) {
+  const SettingsPage page = page_number == 2 ? SettingsPage{page2_columns, 1, false} : SettingsPage{page1_columns, 6, true};
+  const std::string menu = tomrik_menu_name(2, page_number == 2 ? 5 : 4);
+  if (page.day_night)
+    listing.add_byte(menu, day_night_label, day_night_group, 1, 1, day_night_text);
+  for (int k = 1; k <= listing.subscribers(); ++k) {
+    for (int c = 0; c < page.column_count; ++c) {
+      const SettingColumn& column = page.columns[c];
+      const std::string label = std::string(column.heading[0]) + " " + column.heading[1];
+      if (column.group == facts::tomrik_group::hot_line)
+        listing.add_byte(menu + " / " + subscriber_section(k), label, column.group, k, 1,
+                         [&](int v) { return hot_line_text_for(v, listing.counts()); });
+      else
+        listing.add_byte(menu + " / " + subscriber_section(k), label, column.group, k, 1, column.rule.text);
+    }
   }
 }

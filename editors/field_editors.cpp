@@ -34,14 +34,14 @@ FieldDrawing::~FieldDrawing() {
 
 int read_block_watching_esc(int address, int count, bool& esc) {
   KeyReads before = key_reads();
-  int status = link_read_block(address, count);
+  int status = link_read_block_alike(address, count);
   KeyReads after = key_reads();
   esc = status != link_ok && after.count != before.count && after.last == key::esc;
   return status;
 }
 
 int drawing_read_block(int address, int count) {
-  if (!drawing) return link_read_block(address, count);
+  if (!drawing) return link_read_block_alike(address, count);
   if (drawing->status_ != link_ok) return drawing->status_;
   drawing->status_ = read_block_watching_esc(address, count, drawing->left_);
   return drawing->status_;
@@ -458,7 +458,7 @@ void load_access_level(int parameter) {
   int box = 0;
   {
     LinkBoxesHeld held;
-    read = link_read_block(facts::karvel_protection_address(parameter), 1);
+    read = link_read_block_alike(facts::karvel_protection_address(parameter), 1);
     box = held.take();
   }
   if (read == link_ok) {

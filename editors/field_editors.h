@@ -2,9 +2,10 @@
 // Value fields of the karvel editors. A field is a cell of the screen's
 // grid_cursor (its screen position, where the value is printed
 // left-aligned), a station address and a byte count. The editors keep no
-// copy of a value: the show half reads the bytes with link_read_block, the
-// edit half changes them in link_buffer and writes them with
-// link_write_block on Enter (in file mode both act on the settings image).
+// copy of a value: the show half reads the bytes with
+// link_read_block_alike, the edit half changes them in link_buffer and
+// writes them with link_write_block on Enter (in file mode both act on the
+// settings image).
 // Two-byte numbers are stored low byte first.
 //
 // Show halves return the status of their read. Edit halves return 0
@@ -42,11 +43,11 @@ class FieldDrawing {
   FieldDrawing* outer_;
 };
 
-// link_read_block for a drawing: once the drawing has failed it asks the
-// station nothing and gives that failure's status again.
+// link_read_block_alike for a drawing: once the drawing has failed it asks
+// the station nothing and gives that failure's status again.
 int drawing_read_block(int address, int count);
 
-// link_read_block that tells whether the user closed the box of its
+// link_read_block_alike that tells whether the user closed the box of its
 // failure with Esc.
 int read_block_watching_esc(int address, int count, bool& esc);
 
@@ -118,8 +119,8 @@ int check_access();
 void show_access_denied();
 
 // tomrik cells: the value lives in the record buffer read with
-// link_read_record (element 0 the data length). Nothing is shown or edited
-// when the record is empty.
+// link_read_record_alike (element 0 the data length). Nothing is shown or
+// edited when the record is empty.
 struct CellRule {
   std::string (*text)(int value);  // CP866 text of the value
   int (*next)(int value);          // the value after one Space

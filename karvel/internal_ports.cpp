@@ -320,12 +320,12 @@ int edit_redirection_target(ScreenPos at, int port) {
   const int address = port_block(port) + 3;
   int status = edit_number(at, address, 0, link_state.port_count);
   if (status != link_ok) return status;
-  link_read_block(address, 1);
+  link_read_block_alike(address, 1);
   int target = link_buffer[0] & 0xFF;
   if (target == 0) return link_ok;
   bool refuse = target == port;
   if (!refuse && target >= 1 && target <= link_state.port_count && target < 128) {
-    link_read_block(port_block(target) + 3, 1);
+    link_read_block_alike(port_block(target) + 3, 1);
     refuse = (link_buffer[0] & 0xFF) != 0;
   }
   if (refuse) {

@@ -18,7 +18,7 @@ void normalise_members(std::uint8_t (&places)[group_places], int free_place, int
 }
 
 int normalise_group(int address, int free_place) {
-  int status = link_read_block(address, group_places);
+  int status = link_read_block_alike(address, group_places);
   if (status != link_ok) return status;
   std::uint8_t places[group_places];
   for (int i = 0; i < group_places; ++i) places[i] = static_cast<std::uint8_t>(link_buffer[i]);

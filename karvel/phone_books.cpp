@@ -90,7 +90,7 @@ bool read_cell_table(PhoneBookList& list) {
   print_at_plain(30, 12, " Идет чтение книжки "_cp);
   bool read = true;
   for (int k = 0; k <= cells && read; ++k) {
-    read = link_read_block(cell_address(list.base, k), 1) == link_ok;
+    read = link_read_block_alike(cell_address(list.base, k), 1) == link_ok;
     list.holder[k] = read && in_use(buffer_byte(0)) ? k : no_cell;
   }
   print_at_plain(30, 12, std::string(20, ' '));
@@ -98,7 +98,7 @@ bool read_cell_table(PhoneBookList& list) {
 }
 
 bool read_port_entries(PhoneBookList& list) {
-  if (link_read_block(entry_address(list.port, 1), entries) != link_ok) return false;
+  if (link_read_block_alike(entry_address(list.port, 1), entries) != link_ok) return false;
   for (int i = 1; i <= entries; ++i) list.holder[i] = entry_holder(buffer_byte(i - 1));
   return true;
 }
@@ -224,7 +224,7 @@ int edit_number_in(const PhoneBookList& list, int cell) {
 int edit_cell(PhoneBookList& list) {
   const int n = list.current;
   int status = edit_number_in(list, n);
-  if (status == link_ok) status = link_read_block(cell_address(list.base, n), 1);
+  if (status == link_ok) status = link_read_block_alike(cell_address(list.base, n), 1);
   if (status != link_ok) return status;
   list.holder[n] = in_use(buffer_byte(0)) ? n : no_cell;
   return draw_row(list, list.row);
@@ -291,13 +291,13 @@ void phone_book_list(PhoneBookList& list) {
 int find_free_pool_cell(int base) {
   std::array<bool, cells + 1> named{};
   for (int port = 1; port <= link_state.port_count; ++port) {
-    if (link_read_block(entry_address(port, 1), entries) != link_ok) return -1;
+    if (link_read_block_alike(entry_address(port, 1), entries) != link_ok) return -1;
     for (int i = 0; i < entries; ++i)
       if (buffer_byte(i) >= 1 && buffer_byte(i) <= cells) named[buffer_byte(i)] = true;
   }
   for (int k = 1; k <= cells; ++k) {
     if (named[k]) continue;
-    if (link_read_block(cell_address(base, k), 1) != link_ok) return -1;
+    if (link_read_block_alike(cell_address(base, k), 1) != link_ok) return -1;
     if (!in_use(buffer_byte(0))) return k;
   }
   return 0;

@@ -102,7 +102,7 @@ void show_redirection_values(const GridCursor& grid, int block) {
 // A port is never its own exception: its own number is stored as 0.
 void edit_exception_port(ScreenPos at, int address, int port) {
   if (edit_number(at, address, 0, link_state.port_count) != 0) return;
-  if (link_read_block(address, 1) != link_ok || (link_buffer[0] & 0xFF) != port) return;
+  if (link_read_block_alike(address, 1) != link_ok || (link_buffer[0] & 0xFF) != port) return;
   link_buffer[0] = 0;
   if (link_write_block(address, 1) == link_ok) show_number(at, address, COLOR_SCREEN);
 }

@@ -197,7 +197,7 @@ int hardware_port_at(const GridCursor& grid) { return 16 * (grid.column - 1) + g
 ScreenPos hardware_cell(const GridCursor& grid, int p) { return grid.cell((p - 1) / 16 + 1, (p - 1) % 16 + 1); }
 
 int read_index(int p) {
-  link_read_block(hardware_address(p), 1);
+  link_read_block_alike(hardware_address(p), 1);
   return link_buffer[0] & 0xFF;
 }
 
@@ -334,7 +334,7 @@ void enter_access_code(int k) {
       link_buffer[0] = (value / 256) & 0xFF;
       link_buffer[1] = value % 256;
       link_write_block(address, 2);
-      link_read_block(address, 2);
+      link_read_block_alike(address, 2);
       link_state.access_code_table[k] = (link_buffer[0] & 0xFF) * 256 + (link_buffer[1] & 0xFF);
       break;
     }
@@ -402,7 +402,7 @@ void show_identity_page() {
       service_step = 2;
     } else if (service_step == 2 && upper == identity_service_keys[1]) {
       service_step = 0;
-      if (link_read_block(facts::karvel_service_bytes, 4) == link_ok) {
+      if (link_read_block_alike(facts::karvel_service_bytes, 4) == link_ok) {
         const std::string text = format("%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
                                         link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
         print_at_plain(1, 25, text);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "facts/station_facts.h"
 #include "link/link_console.h"
@@ -532,6 +533,32 @@ LinkResult link_read_block(int address, int count) {
   return close_frame(read_block_frame(address, count));
 }
 
+// The reads of a unit that an editor takes: two alike in a row. `read` is
+// one read; `data` and `count` what it gave. A read that fails ends them
+// with its result; reads that never agree give no result (nullopt).
+template <typename Read>
+std::optional<LinkResult> read_alike(Read read, const int* data, const int& count) {
+  AlikeReads reads;
+  for (int tries = 0; tries < 4; ++tries) {
+    LinkResult result = read();
+    if (result != link_ok) return result;
+    if (reads.agree(true, data, count)) return link_ok;
+  }
+  return std::nullopt;
+}
+
+LinkResult link_read_block_alike(int address, int count) {
+  count = clamp_count(count);
+  address &= facts::karvel_address_mask;
+  bool live = address < facts::karvel_window;
+  if (link_state.file_mode || !link_state.station_connected || count == 0 || live)
+    return link_read_block(address, count);
+  std::optional<LinkResult> result = read_alike([&] { return link_read_block(address, count); }, link_buffer, count);
+  if (result) return *result;
+  report(link_check_mismatch);
+  return link_check_mismatch;
+}
+
 // The raw block read of the speed search, sent before the link counts as
 // connected.
 LinkResult link_probe_block(int address, int count) {
@@ -578,6 +605,16 @@ LinkResult link_send_key(int command, int code) {
 
 LinkResult link_read_record(int* record, int group, int index) {
   return close_frame(read_record_frame(record, group, index));
+}
+
+LinkResult link_read_record_alike(int* record, int group, int index) {
+  int count = 0;
+  auto read = [&] {
+    LinkResult result = link_read_record(record, group, index);
+    count = 1 + std::clamp(record[0], 0, 255);  // the length with its bytes
+    return result;
+  };
+  return read_alike(read, record, count).value_or(link_check_mismatch);
 }
 
 LinkResult link_write_record(const int* record, int group, int index) {

@@ -59,6 +59,15 @@ void link_rts_on();
 // outside the image); link_refused (no box); link_not_acknowledged;
 // link_check_mismatch.
 LinkResult link_read_block(int address, int count);
+// The read every editor and view uses: a damaged answer can pass the check
+// byte, so a block of the configuration window stands only when two reads
+// in a row agree, at most four reads. A read that fails ends it with that
+// read's result and box; four reads of which no two in a row agree give
+// link_check_mismatch with its box. In file mode, without a station, for
+// no bytes and for the live state below the window (it changes from one
+// read to the next; the views read it again and again) it is
+// link_read_block.
+LinkResult link_read_block_alike(int address, int count);
 // link_write_block shows its own box for every failure on the line: link_ok;
 // link_failed or link_refused for the command byte (link_failed without a
 // box in file mode, for a block outside the image); otherwise the
@@ -131,6 +140,11 @@ LinkResult link_send_key(int command, int code);
 // Read: link_ok; link_no_answer (also: no synchronisation);
 // link_not_acknowledged; link_check_mismatch.
 LinkResult link_read_record(int* record, int group, int index);
+// The record read of the editors and screens: taken only when two reads in
+// a row agree (length and bytes), at most four reads; a failed read ends it
+// with its result, four reads of which no two in a row agree give
+// link_check_mismatch.
+LinkResult link_read_record_alike(int* record, int group, int index);
 // Write: link_ok; link_no_answer; link_no_sync; link_not_acknowledged;
 // link_check_mismatch. A write the station answered in full is read back
 // (the identity and station values aside): a read-back that fails gives its

@@ -21,9 +21,12 @@ constexpr int result_width = 41;
 
 const char* interrupted_text() { return " Процесс записи установок в файл прерван "_cp; }
 
-void draw_progress_line() {
+// The line of a pass: "Выполнено: " while blocks are read or sent,
+// "Проверено: " while a send is compared with what the station holds; the
+// percentage and the bar start again for each pass.
+void draw_progress_line(bool checking = false) {
   print_at(20, 4, std::string(57, ' '), COLOR_BOX);
-  print_at(20, 4, "Выполнено: "_cp, COLOR_BOX);
+  print_at(20, 4, checking ? "Проверено: "_cp : "Выполнено: "_cp, COLOR_BOX);
   print_at(40, 4, std::string(karvel_bar_cells, static_cast<char>(176)), COLOR_BOX);
 }
 
@@ -93,6 +96,22 @@ bool write_block(int block) {
   return result == link_ok;
 }
 
+// One read of a sent block, compared with the image; the bytes the station
+// keeps to itself are its own.
+SendPlan::ReadBack block_read_back(int block) {
+  SendPlan::ReadBack back;
+  back.read = link_read_block(block_address(block), karvel_block_size) == link_ok;
+  back.data = link_buffer;
+  back.count = karvel_block_size;
+  back.same = back.read;
+  for (int j = 0; j < karvel_block_size && back.same; ++j) {
+    int address = block_address(block) + j;
+    back.same = facts::karvel_kept_by_station(address) ||
+                (link_buffer[j] & 0xFF) == settings_image.karvel[address - karvel_image_base];
+  }
+  return back;
+}
+
 int file_to_station_transfer() {
   static std::uint8_t incoming[karvel_image_size];
   FileRead read = read_settings_file(incoming, karvel_image_size);
@@ -118,20 +137,19 @@ int file_to_station_transfer() {
     }
   }
   std::memcpy(settings_image.karvel, incoming, karvel_image_size);
-  draw_progress_line();
-  TransferCourse course(2);
-  {
-    platform::WorkUnderWay sending;
-    for (int i = 0; i < karvel_block_count; ++i) {
-      if (course.run([i] { return write_block(i); }) == TransferCourse::Unit::end) break;
-      show_karvel_progress(i);
-    }
-  }
+  SendPlan plan;
+  plan.count = karvel_block_count;
+  plan.sent = [](int) { return true; };
+  plan.write = write_block;
+  plan.read_back = block_read_back;
+  plan.begin_pass = [](bool checking) { draw_progress_line(checking); };
+  plan.unit_over = show_karvel_progress;
+  SendOutcome sent = send_whole(plan);
   // A send stopped or broken on the way leaves the station with part of
   // the file.
-  if (course.ended() || course.failures() > 0)
+  if (sent.ended || sent.failures > 0)
     return show_result("Установки записаны в станцию не полностью"_cp, result_column, result_width, COLOR_ALERT,
-                       failed_units_text(course.failures()));
+                       failed_units_text(sent.failures));
   return show_result("Установки записаны в станцию"_cp, result_column, result_width, COLOR_SELECT);
 }
 

@@ -2,6 +2,7 @@
 // one after another, with a bar of 43 cells.
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "link/link.h"
@@ -19,12 +20,17 @@ namespace {
 constexpr int field_column = 34;
 constexpr int field_width = 43;
 
+// The bar of a pass: it fills with "▓" while records are read or sent, and
+// again from empty with "█" while a send is compared with what the station
+// holds.
 class MarkBar {
  public:
-  MarkBar() { print_at(field_column, 4, std::string(tomrik_bar_cells, static_cast<char>(176)), COLOR_BOX); }
+  explicit MarkBar(bool checking = false) : cell_(static_cast<char>(checking ? 219 : 178)) {
+    print_at(field_column, 4, std::string(tomrik_bar_cells, static_cast<char>(176)), COLOR_BOX);
+  }
   void mark(int times = 1) {
     for (; times > 0; --times, ++count_)
-      if (count_ <= tomrik_bar_cells) print_at(field_column + count_ - 1, 4, std::string(1, static_cast<char>(178)), COLOR_BOX);
+      if (count_ <= tomrik_bar_cells) print_at(field_column + count_ - 1, 4, std::string(1, cell_), COLOR_BOX);
   }
   void fill() {
     while (count_ < tomrik_bar_cells + 1) {
@@ -34,6 +40,7 @@ class MarkBar {
   }
 
  private:
+  char cell_;
   int count_ = 1;
 };
 
@@ -111,6 +118,22 @@ bool write_record(const TomrikRecordStep& step) {
   return written;
 }
 
+// One read of a sent record, compared with the image as far as the
+// station's record reaches (a record the station does not have reads with
+// length 0).
+SendPlan::ReadBack record_read_back(const TomrikRecordStep& step) {
+  static int record[256];
+  record[0] = 0;
+  SendPlan::ReadBack back;
+  back.read = link_read_record(record, step.group, step.index) == link_ok;
+  back.data = record;
+  back.count = 1 + std::clamp(record[0], 0, 255);
+  back.same = back.read;
+  for (int i = 0; i < std::min(step.size, record[0]) && back.same; ++i)
+    back.same = (record[1 + i] & 0xFF) == settings_image.tomrik[step.offset + i];
+  return back;
+}
+
 int file_to_station_transfer() {
   static std::uint8_t incoming[tomrik_image_size];
   FileRead read = read_settings_file(incoming, tomrik_image_size);
@@ -124,24 +147,23 @@ int file_to_station_transfer() {
     suits = incoming[i] != 0 && incoming[i] == static_cast<std::uint8_t>(link_state.station_identity[i]);
   if (!suits) return show_unsuitable_configuration();
   std::memcpy(settings_image.tomrik, incoming, tomrik_image_size);
-  MarkBar bar;
-  TransferCourse course(2);
-  {
-    platform::WorkUnderWay sending;
-    for (const TomrikRecordStep& step : plan_for_station()) {
-      // The identity record is the station's own.
-      if (step.group != facts::tomrik_identity_group &&
-          course.run([&] { return write_record(step); }) == TransferCourse::Unit::end)
-        break;
-      bar.mark(step.marks_after);
-    }
-  }
+  const std::vector<TomrikRecordStep> steps = plan_for_station();
+  std::optional<MarkBar> bar;
+  SendPlan plan;
+  plan.count = static_cast<int>(steps.size());
+  // The identity record is the station's own.
+  plan.sent = [&](int unit) { return steps[unit].group != facts::tomrik_identity_group; };
+  plan.write = [&](int unit) { return write_record(steps[unit]); };
+  plan.read_back = [&](int unit) { return record_read_back(steps[unit]); };
+  plan.begin_pass = [&](bool checking) { bar.emplace(checking); };
+  plan.unit_over = [&](int unit) { bar->mark(steps[unit].marks_after); };
+  SendOutcome sent = send_whole(plan);
   // A send stopped or broken on the way leaves the station with part of
   // the file.
-  if (!course.ended()) bar.fill();
-  if (course.ended() || course.failures() > 0)
+  if (!sent.ended) bar->fill();
+  if (sent.ended || sent.failures > 0)
     return show_result("Установки загружены в станцию не полностью"_cp, field_column, field_width, COLOR_ALERT,
-                       failed_units_text(course.failures()));
+                       failed_units_text(sent.failures));
   return show_result("Установки загружены в станцию"_cp, field_column, field_width, COLOR_SELECT);
 }
 

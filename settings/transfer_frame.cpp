@@ -1,8 +1,11 @@
 #include "settings/transfer_frame.h"
 
+#include <vector>
+
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "platform/platform.h"
 #include "settings/settings_files.h"
 #include "toolkit/profile.h"
 #include "toolkit/screen.h"
@@ -80,4 +83,82 @@ TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
     return Unit::end;
   }
   return Unit::failed;
+}
+
+namespace {
+
+// Whole sends stop at the second unit in a row that fails: the station is
+// gone.
+constexpr int send_failures_to_end = 2;
+
+enum class Held { file, other, failed };
+
+// What the station holds of one unit: a unit tried like any other, taken as
+// the file's on a read equal to it, as other only on two alike reads that
+// differ from it.
+Held station_holds(TransferCourse& course, const SendPlan& plan, int unit) {
+  AlikeReads reads;
+  bool same = false;
+  auto look = [&] {
+    SendPlan::ReadBack back = plan.read_back(unit);
+    same = back.read && back.same;
+    // A read that differs stands only when the one before it was alike.
+    return same || reads.agree(back.read, back.data, back.count);
+  };
+  TransferCourse::Unit result = course.run(look);
+  if (result != TransferCourse::Unit::done) return Held::failed;
+  return same ? Held::file : Held::other;
+}
+
+}  // namespace
+
+SendOutcome send_whole(const SendPlan& plan) {
+  platform::WorkUnderWay sending;
+  std::vector<bool> failed(static_cast<std::size_t>(plan.count), false);
+  SendOutcome outcome;
+  TransferCourse course(send_failures_to_end);
+  // Writes units; false when the course ended.
+  auto write = [&](const std::vector<int>& units, bool shown) {
+    for (int unit : units) {
+      if (plan.sent(unit) && !failed[unit]) {
+        TransferCourse::Unit result = course.run([&] { return plan.write(unit); });
+        // A unit that ends the course by failing is counted with the rest.
+        if (result != TransferCourse::Unit::done && !course.stopped()) failed[unit] = true;
+        if (result == TransferCourse::Unit::end) return false;
+      }
+      if (shown) plan.unit_over(unit);
+    }
+    return true;
+  };
+  std::vector<int> all(static_cast<std::size_t>(plan.count));
+  for (int i = 0; i < plan.count; ++i) all[i] = i;
+  plan.begin_pass(false);
+  bool going = write(all, true);
+  // The first comparison may send again what differs; the second only
+  // counts it.
+  for (int pass = 0; going && pass < 2; ++pass) {
+    plan.begin_pass(true);
+    std::vector<int> other;
+    for (int unit : all) {
+      if (plan.sent(unit) && !failed[unit]) {
+        Held held = station_holds(course, plan, unit);
+        if (held == Held::failed && !course.stopped()) failed[unit] = true;
+        if (course.ended()) {
+          going = false;
+          break;
+        }
+        if (held == Held::other) other.push_back(unit);
+      }
+      plan.unit_over(unit);
+    }
+    if (!going || other.empty()) break;
+    if (pass == 1) {
+      for (int unit : other) failed[unit] = true;
+      break;
+    }
+    going = write(other, false);
+  }
+  outcome.ended = course.ended();
+  for (bool f : failed) outcome.failures += f;
+  return outcome;
 }

@@ -87,5 +87,40 @@ class TransferCourse {
   bool ended_ = false;
 };
 
+// A whole send of units 0..count-1 (blocks or records). Each unit is
+// written and read back by the link. That cannot prove the whole: a later
+// write whose address or record name arrived damaged, with check bytes that
+// still agreed, lands on a unit already sent and read back. So once every
+// unit is sent, what the station holds is read unit by unit and compared
+// with the file; the units found different are written again and the whole
+// is compared once more, and a unit still different counts as failed. A
+// unit counts as the file's when a read equals it; as different only when
+// two reads in a row agree and differ from it.
+struct SendPlan {
+  int count = 0;
+  // Units the station keeps to itself are neither written nor compared.
+  std::function<bool(int unit)> sent;
+  // One try of writing the unit.
+  std::function<bool(int unit)> write;
+  // One read of the unit: whether it came, whether it equals what the file
+  // gave the unit (bytes the station keeps aside), and the bytes read.
+  struct ReadBack {
+    bool read = false;
+    bool same = false;
+    const int* data = nullptr;
+    int count = 0;
+  };
+  std::function<ReadBack(int unit)> read_back;
+  // The progress line: a pass over the units begins (sending, or checking
+  // what the station holds), and a unit of it is over.
+  std::function<void(bool checking)> begin_pass;
+  std::function<void(int unit)> unit_over;
+};
+struct SendOutcome {
+  bool ended = false;  // stopped by Esc or by a run of failures
+  int failures = 0;    // units the station does not hold as the file gives them
+};
+SendOutcome send_whole(const SendPlan& plan);
+
 // True in tomrik, whose station is addressed by records.
 bool record_station();

@@ -328,10 +328,12 @@ std::optional<Answer> KarvelStation::take(std::uint8_t byte, std::uint64_t now_m
     case Step::address_low:
       frame_.address = byte;
       return add(byte, Step::address_high, ack);
-    case Step::address_high:
-      frame_.address = static_cast<std::uint16_t>(frame_.address | byte << 8);
-      frame_.spoiled = spoils({frame_.command, frame_.address, 0, 0});
+    case Step::address_high: {
+      FrameName name{frame_.command, static_cast<std::uint16_t>(frame_.address | byte << 8), 0, 0};
+      frame_.spoiled = spoils(name);
+      frame_.address = name.address;
       return add(byte, Step::count, ack);
+    }
     case Step::count:
       frame_.count = byte;
       if (frame_.command == facts::karvel_write_block) return add(byte, byte ? Step::write_data : Step::write_check, ack);

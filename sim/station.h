@@ -97,8 +97,11 @@ class Station {
 
   // For tests: told of each block or record frame as soon as its name has
   // arrived. Answering true spoils that frame: the station's check byte
-  // comes out wrong, and a write is not stored.
-  std::function<bool(const FrameName&)> frame_hook;
+  // comes out wrong, and a write is not stored. A hook that changes the
+  // name sends the frame there, as address or name bytes damaged on their
+  // way would, with the check bytes still agreeing (they cover the bytes
+  // the computer sent).
+  std::function<bool(FrameName&)> frame_hook;
 
  protected:
   explicit Station(int baud) : baud_(baud) {}
@@ -133,8 +136,9 @@ class Station {
   void log(const std::string& line) const {
     if (frame_log) frame_log(line);
   }
-  // The frame hook's verdict on a frame just named: true to spoil it.
-  bool spoils(const FrameName& name) const { return frame_hook && frame_hook(name); }
+  // The frame hook's verdict on a frame just named: true to spoil it. The
+  // name is where the frame goes.
+  bool spoils(FrameName& name) const { return frame_hook && frame_hook(name); }
   // The check byte a spoiled frame answers with: never the right one.
   static std::uint8_t spoiled(std::uint8_t check) { return static_cast<std::uint8_t>(check ^ 0x01); }
 

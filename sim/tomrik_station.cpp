@@ -256,9 +256,13 @@ std::optional<Answer> TomrikStation::start_frame(std::uint8_t byte, std::uint64_
 
 // The index names the record: a read answers with its length, a write is
 // acknowledged only for a record the station has.
-Answer TomrikStation::open_record(std::uint8_t index) {
-  frame_.index = index;
-  frame_.spoiled = spoils({frame_.command, 0, frame_.group, index});
+Answer TomrikStation::open_record(std::uint8_t byte) {
+  FrameName name{frame_.command, 0, frame_.group, byte};
+  frame_.spoiled = spoils(name);
+  // The sum is of the bytes heard; the record is the one named.
+  frame_.group = name.group;
+  frame_.index = name.index;
+  const std::uint8_t index = name.index;
   const std::vector<std::uint8_t>* data = record(frame_.group, index);
   if (frame_.command == facts::tomrik_write_record) {
     if (!data) {
@@ -266,12 +270,12 @@ Answer TomrikStation::open_record(std::uint8_t index) {
       step_ = Step::idle;
       return {0x00, AnswerKind::refusal};
     }
-    return add(index, Step::write_length, ack);
+    return add(byte, Step::write_length, ack);
   }
   // A length byte counts to 255 at most: a longer record is sent cut.
   frame_.length = data ? static_cast<std::uint8_t>(std::min<std::size_t>(data->size(), frame_.data.size())) : 0;
   if (data) std::copy_n(data->begin(), frame_.length, frame_.data.begin());
-  add(index, Step::read_data, {});
+  add(byte, Step::read_data, {});
   return add(frame_.length, frame_.length ? Step::read_data : Step::read_check, {frame_.length, AnswerKind::data});
 }
 

@@ -100,7 +100,7 @@ class TomrikStation : public Station {
 
   std::optional<Answer> start_frame(std::uint8_t byte, std::uint64_t now_ms);
   Answer add(std::uint8_t byte, Step next, Answer answer);
-  Answer open_record(std::uint8_t index);
+  Answer open_record(std::uint8_t byte);
   Answer send_data();
   Answer finish(std::uint8_t their_check);
   Answer idle_answer();

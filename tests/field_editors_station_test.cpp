@@ -51,11 +51,11 @@ struct EditorsOnStation : ::testing::Test {
   }
 };
 
-// Answers of the editor's frames: the read of the value takes 5 (command,
-// two address bytes, the value for the count, the check byte), the write 6
-// (command, two address bytes, count, value, check byte).
-constexpr int write_value_answer = 5 + 5;
-constexpr int write_check_answer = 5 + 6;
+// Answers of the editor's frames: the value is read twice alike, each read
+// taking 5 (command, two address bytes, the value for the count, the check
+// byte), the write 6 (command, two address bytes, count, value, check byte).
+constexpr int write_value_answer = 2 * 5 + 5;
+constexpr int write_check_answer = 2 * 5 + 6;
 
 TEST_F(EditorsOnStation, TheSpeedIsFollowedWhenTheStationTookIt) {
   services.keys.add({key::space, key::enter});  // 57600 -> 9600

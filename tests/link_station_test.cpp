@@ -146,6 +146,36 @@ TEST_F(LinkOnKarvel, BlocksWrittenAreReadBackFromTheStation) {
   EXPECT_EQ(link_buffer[0], 0x5A);
 }
 
+// Two data bytes damaged so that their errors cancel in the frame's sum
+// pass the check byte. The editors' read takes a block only when two reads
+// in a row agree: it gives the station's bytes, and reads that never agree
+// give the check byte box.
+TEST_F(LinkOnKarvel, AnEditorsReadTakesABlockOnlyWhenTwoReadsAgree) {
+  start(karvel_program);
+  connect_directly();
+  station.poke(0x8100, 0x10);  // bit 0 damaged: one more
+  station.poke(0x8101, 0x21);  // bit 0 damaged: one less
+  // The data are answers 4 and 5 of each 6-answer read.
+  auto damage_reads = [&](std::initializer_list<int> reads) {
+    sim::FaultPlan plan;
+    for (int r : reads)
+      for (int answer : {4, 5}) plan.at_answer[line.answers() + 6 * (r - 1) + answer] = sim::Fault::corrupt;
+    line.set_faults(plan);
+  };
+  damage_reads({1});
+  ASSERT_EQ(link_read_block(0x8100, 2), link_ok);
+  EXPECT_EQ(link_buffer[0] * 256 + link_buffer[1], 0x1120);  // past the check
+  damage_reads({1});
+  std::uint64_t before = line.answers();
+  ASSERT_EQ(link_read_block_alike(0x8100, 2), link_ok);
+  EXPECT_EQ(link_buffer[0] * 256 + link_buffer[1], 0x1021);
+  EXPECT_EQ(line.answers() - before, 3u * 6);
+  EXPECT_TRUE(keys.boxes.empty());
+  damage_reads({1, 3});
+  EXPECT_EQ(link_read_block_alike(0x8100, 2), link_check_mismatch);
+  EXPECT_EQ(keys.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
+}
+
 // The answers of a 2-byte read: 1 command, 2 and 3 address, 4 and 5 data,
 // 6 check byte.
 TEST_F(LinkOnKarvel, ReadWithAFaultAtEachAnswer) {

@@ -299,6 +299,55 @@ TEST_F(KarvelTransfer, AFailedWriteIsCountedTheRestIsWrittenAndTheResultSaysSo) 
   EXPECT_EQ(now, expected);
 }
 
+// A write whose address arrives damaged, with check bytes that still agree,
+// lands on a block already sent and read back. The comparison after the
+// send finds it and writes it again, and the whole is compared once more;
+// a block that still differs then is counted.
+struct KarvelMisroutedSend : KarvelTransfer {
+  static constexpr int block10 = 0x8000 + 16 * 10, block20 = 0x8000 + 16 * 20, block30 = 0x8000 + 16 * 30;
+  std::vector<std::uint8_t> file = karvel_file("K-T216A4");
+  int writes_of_block10 = 0;
+  void send() {
+    write_file("to.set", file);
+    choose("to");
+    keys({'y'});
+    later('x');
+    later(key::esc);
+    file_to_station();
+  }
+  // The first write of block 20 goes to block 10.
+  void misroute(sim::FrameName& f) {
+    if (f.command != facts::karvel_write_block) return;
+    if (f.address == block10) ++writes_of_block10;
+    if (f.address == block20 && station->blocks_written == 20 + 1) f.address = block10;
+  }
+};
+
+TEST_F(KarvelMisroutedSend, IsFoundAfterTheSendAndWrittenAgain) {
+  station->redirect = [&](sim::FrameName& f) { misroute(f); };
+  send();
+  EXPECT_EQ(memory(), file);
+  EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
+  EXPECT_EQ(writes_of_block10, 2);
+  // The identity, every block read back (block 20 twice), two comparisons
+  // of the whole (block 10 read twice alike in the first) and the read-back
+  // of block 10 written again.
+  EXPECT_EQ(station->blocks_read, 1 + 2049 + 2049 + 1 + 2048);
+}
+
+TEST_F(KarvelMisroutedSend, ABlockThatStillDiffersIsCounted) {
+  // Block 10 written again goes to block 30 every time: block 10 fails, and
+  // block 30 differs at the second comparison.
+  station->redirect = [&](sim::FrameName& f) {
+    misroute(f);
+    if (f.command == facts::karvel_write_block && f.address == block10 && writes_of_block10 > 1) f.address = block30;
+  };
+  send();
+  EXPECT_EQ(spy.count("Установки записаны в станцию не полностью"), 1);
+  EXPECT_EQ(spy.count("Блоков с ошибкой: 2"), 1);
+  EXPECT_EQ(spy.count("Не совпала контрольная сумма."), 0);
+}
+
 }  // namespace
 
 namespace {
@@ -393,7 +442,7 @@ TEST_F(KarvelTransferFaults, ABlockIsTakenOnItsFourthTry) {
   keys({'y'});
   later(key::esc);
   file_to_station();
-  EXPECT_EQ(tries, 4 + 1);  // four writes and the read-back
+  EXPECT_EQ(tries, 4 + 1 + 1);  // four writes, the read-back and the comparison after the send
   EXPECT_EQ(memory(), file);
   EXPECT_EQ(spy.count("      Установки записаны в станцию       "), 1);
 }

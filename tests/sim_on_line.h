@@ -2,8 +2,9 @@
 // A simulated station of either model as the far end of the program's link
 // port, through the loopback line, with a note of the block and record
 // frames it was sent. A test can act when a frame starts (press a key, spoil
-// a later frame) and can make chosen frames fail: the station then answers
-// them with a wrong check byte and stores nothing.
+// a later frame), can make chosen frames fail (the station then answers them
+// with a wrong check byte and stores nothing) and can send a frame to
+// another address or record than the one the program named.
 
 #include <functional>
 #include <cstdint>
@@ -30,6 +31,9 @@ class StationOnLine {
   std::set<Record> failing_records;
   std::function<void(int address)> on_block;            // a karvel block frame starts
   std::function<void(int group, int index)> on_record;  // a tomrik record frame starts
+  // May change the name of a frame that has started (counted by the name the
+  // program gave it).
+  std::function<void(sim::FrameName&)> redirect;
 
   int blocks_read = 0, blocks_written = 0;
   // Every record frame that reached its name, in order; writes only when
@@ -37,7 +41,11 @@ class StationOnLine {
   std::vector<Record> records_read, records_written;
 
   StationOnLine() {
-    station.frame_hook = [this](const sim::FrameName& frame) { return starts(frame); };
+    station.frame_hook = [this](sim::FrameName& frame) {
+      bool spoiled = starts(frame);
+      if (redirect) redirect(frame);
+      return spoiled;
+    };
   }
   StationOnLine(const StationOnLine&) = delete;
   StationOnLine& operator=(const StationOnLine&) = delete;

@@ -42,7 +42,7 @@ void software_version_screen() {
   draw_box(15, 11, 50, 3);
   for (int k = 0; k < 3; ++k) {
     record[0] = 0;
-    bool ok = link_read_record(record, lines[k].group, 1) == link_ok;
+    bool ok = link_read_record_alike(record, lines[k].group, 1) == link_ok;
     goto_xy(17, 12 + k);
     set_colour(COLOR_BOX);
     put_text(lines[k].caption);

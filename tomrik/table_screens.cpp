@@ -24,7 +24,7 @@ bool table_screen_start() {
 
 int table_read(int group, int index) {
   table_record[0] = 0;
-  int status = link_read_record(table_record, group, index);
+  int status = link_read_record_alike(table_record, group, index);
   if (status != link_ok) table_record[0] = 0;
   return status;
 }

@@ -120,6 +120,86 @@ expect_byte() {
   [ "$got" = "$3" ] || { echo "FAIL: $4 in $(basename "$1") is $got, expected $3"; FAILED=1; }
 }
 
+# make_karvel_images HELP_DIR: help.txt from HELP_DIR in $WORK, and two
+# images of one karvel station (identity "K-T216A4", exchange speed 57600,
+# mode 1, parameters 80 and 92 free of access codes): $WORK/station.img, the
+# station's memory, and $WORK/other.set, the same station with other
+# settings. A file of a station holds the bytes it keeps to itself (its
+# identity, version, clock, counters), since a write there is not stored.
+make_karvel_images() {
+  cp "$1/help.txt" "$WORK/"
+  python3 - "$WORK" <<'PY'
+import sys
+work = sys.argv[1]
+station = bytearray((i * 13 + i // 251) & 0xFF for i in range(32768))
+station[0:8] = b"K-T216A4"
+station[0x24] = 1  # the station runs in mode 1
+station[0x29] = 3  # the exchange speed setting: 57600
+other = bytearray((i * 5 + 3) & 0xFF for i in range(32768))
+other[0x29] = station[0x29]
+kept = list(range(0x00, 0x1F)) + [0x25, 0x26, 0x28, 0x2B, 0x32, 0x33] + list(range(0xE4, 0xE8))
+for a in kept:
+    other[a] = station[a]
+for image in (station, other):
+    for parameter in (80, 92):
+        image[0xED00 - 0x8000 + parameter] = 0
+open(f"{work}/station.img", "wb").write(station)
+open(f"{work}/other.set", "wb").write(other)
+PY
+}
+
+# make_tomrik_images: two images of one tomrik station (identity "T416"):
+# $WORK/station.img, the station's records with a value in every setting,
+# and $WORK/changed.set, the same with nine settings changed.
+make_tomrik_images() {
+  python3 - "$WORK" <<'PY'
+import random, sys
+work = sys.argv[1]
+rng = random.Random(4)
+image = bytearray(2048)
+image[0:4] = b"T416"
+for offset in (0x010, 0x020, 0x030):
+    image[offset] = rng.randrange(256)
+def fill(offset, size):
+    for i in range(size):
+        image[offset + i] = rng.randrange(1, 256)
+for line in range(4):
+    for base in (0x080, 0x090, 0x0A0, 0x0B0, 0x0D0, 0x0E0, 0x0F0, 0x100, 0x110, 0x120, 0x130):
+        fill(base + line, 1)
+    for base in (0x0C0, 0x140, 0x150, 0x160, 0x170, 0x180, 0x190, 0x1A0):
+        fill(base + 4 * line, 4)
+for group in range(15):
+    fill(0x200 + 16 * group, 16)
+for k in range(8):
+    fill(0x320 + 16 * k, 4)
+for k in range(6):
+    fill(0x3A0 + 16 * k, 8 if k in (4, 5) else 4)
+fill(0x400, 4 * 128)
+fill(0x600, 8 * 16)
+open(f"{work}/station.img", "wb").write(image)
+changed = bytearray(image)
+for offset in (0x020, 0x0B2, 0x0D2, 0x112, 0x1A4, 0x2EF, 0x3E7, 0x5FF, 0x67F):
+    changed[offset] ^= 0x5A
+open(f"{work}/changed.set", "wb").write(changed)
+PY
+}
+
+# wait_for_result SECONDS FAILURE SUCCESS: until the screen shows one of the
+# two result texts of a transfer (the failure first: it may contain the
+# success text); prints "failure" or "success".
+wait_for_result() {
+  local i screen
+  for ((i = 0; i < $1 * 20; i++)); do
+    screen=$(screen_text)
+    if grep -qF -- "$2" <<<"$screen"; then echo failure; return 0; fi
+    if grep -qF -- "$3" <<<"$screen"; then echo success; return 0; fi
+    sleep 0.05
+  done
+  echo "FAIL: no result on screen" >&2
+  screen_text | sed 's/^/    | /' >&2
+  return 1
+}
+
 # start_on_station PROGRAM: runs karvel or tomrik in $WORK with its COM1 on
 # the simulator's line.
 start_on_station() {

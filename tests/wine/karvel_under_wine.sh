@@ -5,16 +5,11 @@
 # whole configuration read into a file equals the simulator's memory.
 source "$(dirname "$0")/lib.bash"
 
-cp "$WINBIN/help.txt" "$WORK/"
+make_karvel_images "$WINBIN"
 python3 - "$WORK" <<'PY'
 import sys
 work = sys.argv[1]
-station = bytearray((i * 13 + i // 251) & 0xFF for i in range(32768))
-station[0:8] = b"K-T216A4"
-station[0x24] = 1     # the station runs in mode 1
-station[0x29] = 3     # the exchange speed setting: 57600
-station[0xED00 - 0x8000 + 80] = 0  # mode names need no access code
-open(f"{work}/station.img", "wb").write(station)
+station = bytearray(open(f"{work}/station.img", "rb").read())
 # Four letters typed at the start of mode 1's name push its old text right.
 name = 0x80 + 8 * 1
 station[name:name + 8] = "Ночь".encode("cp866") + station[name:name + 4]
@@ -49,7 +44,7 @@ wait_for "4.Пересылка установок из станции в фай�
 
 # Station to file.
 press Down Down Down Enter
-wait_for "Колличество файлов: 0" || finish
+wait_for "Колличество файлов: 1" || finish
 press f r o m Enter
 wait_for "Переслать установки из станции в файл from.set [Y/N]" || finish
 press y

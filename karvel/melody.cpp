@@ -1,14 +1,15 @@
 // The melody a city caller hears on hold and its volume, two bytes of the
 // station's memory (or of a loaded settings file), on the melody screen both
 // programs share.
+#include "editors/field_editors.h"
 #include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "settings/melody_screen.h"
-#include "toolkit/field_editors.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "storage_exchange.h"
+#include "link/storage_exchange.h"
 
 #include <ctime>
 
-#include "calendar.h"
+#include "platform/calendar.h"
 
 namespace {
 

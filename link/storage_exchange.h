@@ -13,7 +13,7 @@
 #include <array>
 #include <cstdint>
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
 
 enum class StorageOperation { read_calls, clear_calls, read_clock, set_clock, read_times, write_times };
 

@@ -1,6 +1,6 @@
-#include "files.h"
+#include "platform/files.h"
 
-#include "cp866.h"
+#include "platform/cp866.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "files.h"
-#include "temporary_files.h"
+#include "platform/files.h"
+#include "platform/temporary_files.h"
 
 namespace platform {
 namespace {

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform.h"
-#include "program_files.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
 
 namespace platform {
 namespace {

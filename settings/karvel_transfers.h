@@ -1,7 +1,7 @@
 #pragma once
 // The karvel transfers and their progress line.
 
-#include "settings_image.h"
+#include "settings/settings_image.h"
 
 // The image moves in blocks of 16 bytes, block i at image offset 16 i.
 constexpr int karvel_block_size = 16;

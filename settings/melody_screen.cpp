@@ -1,11 +1,11 @@
-#include "melody_screen.h"
+#include "settings/melody_screen.h"
 
 #include <algorithm>
 #include <string>
 
-#include "cp866.h"
-#include "field_editors.h"
-#include "hints.h"
+#include "editors/field_editors.h"
+#include "platform/cp866.h"
+#include "toolkit/hints.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 // else that differs between the programs (texts, the bar's characters, the
 // name editor's rules, help) is told in MelodyScreenLook.
 
-#include "cp866.h"
-#include "melody_name_editor.h"
-#include "screen.h"
+#include "editors/melody_name_editor.h"
+#include "platform/cp866.h"
+#include "toolkit/screen.h"
 
 // The station's twelve melodies are 0..11, shown as 1..12. It keeps the
 // volume as 15 - level in the low four bits of its byte; the programs write

@@ -1,4 +1,4 @@
-#include "settings_files.h"
+#include "settings/settings_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,11 +9,12 @@
 #include <string_view>
 #include <system_error>
 
-#include "cp866.h"
-#include "files.h"
-#include "profile.h"
-#include "screen.h"
-#include "settings_state.h"
+#include "link/link_dialect.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "settings/settings_state.h"
+#include "toolkit/profile.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ struct Dialog {
     char count[40];
     std::snprintf(count, sizeof count, "%d", static_cast<int>(names.size()));
     print_at(20, 23, std::string("Колличество файлов: "_cp) + count, COLOR_BOX);
-    if (!profile().link.memory_window) {
+    if (!link_dialect().memory_window) {
       print_at(60, 23, " ESC ", COLOR_SELECT);
       print_at(65, 23, " - Выход "_cp, COLOR_BOX);
     } else {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 // Runs inside the window the caller drew (draw_box (18, 3, 59, 20)).
 // 0: a name was chosen (settings_state.file_name); 27: Esc at the list;

@@ -1,9 +1,9 @@
 // The File menu's whole-configuration transfers, as the active program
 // moves them: memory blocks (karvel) or records (tomrik).
-#include "karvel_transfers.h"
-#include "settings_commands.h"
-#include "tomrik_transfers.h"
-#include "transfer_frame.h"
+#include "settings/karvel_transfers.h"
+#include "settings/settings_commands.h"
+#include "settings/tomrik_transfers.h"
+#include "settings/transfer_frame.h"
 
 void station_to_file() {
   if (record_station())

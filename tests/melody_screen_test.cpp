@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "settings/melody_screen.h"
-#include "settings_test_support.h"
+#include "tests/settings_test_support.h"
 
 namespace {
 

@@ -3,10 +3,11 @@
 // file can be wrong without harm to the user's data.
 #include <cstring>
 
+#include "karvel/shell.h"
 #include "platform/files.h"
 #include "settings/settings_commands.h"
 #include "settings/settings_files.h"
-#include "settings_test_support.h"
+#include "tests/settings_test_support.h"
 #include "toolkit/menu.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST_F(Files, LoadTakesTheImageAndTheIdentityAndEntersFileMode) {
 TEST_F(Files, TheMenuBarShowsTheLoadedFileAndItsIdentity) {
   write_file("office.set", karvel_file("K-T216A4"));
   load_ok("office");
-  draw_menu_bar();
+  show_karvel_menu_bar();
   EXPECT_EQ(utf8_at(59, 1, 10), "office.set");
   EXPECT_EQ(utf8_at(73, 1, 7), "KT216A4");
 }

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "call_records.h"
 #include "link/link_state.h"
 #include "platform/cp866.h"
 #include "platform/files.h"
-#include "screens.h"
+#include "tomrik/call_records.h"
+#include "tomrik/screens.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 

@@ -1,4 +1,4 @@
-#include "call_records.h"
+#include "tomrik/call_records.h"
 
 #include <algorithm>
 

@@ -1,13 +1,13 @@
 #include <cstdio>
 #include <string>
 
-#include "platform.h"
-#include "tomrik/catalogue.h"
-#include "program_files.h"
-#include "profile.h"
-#include "run_state.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
 #include "settings/listing_commands.h"
-#include "shell.h"
+#include "settings/program_profile.h"
+#include "settings/run_state.h"
+#include "tomrik/catalogue.h"
+#include "tomrik/shell.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tomrik: cannot use this terminal\n");
     return 1;
   }
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   reset_run_state();
   tomrik_main();
   platform::present();

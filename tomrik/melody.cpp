@@ -1,13 +1,14 @@
 // The melody generator: which of twelve melodies the station plays into a
 // city line (record 130) and how loud (record 131), on the melody screen
 // both programs share.
-#include "cp866.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "screens.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
 #include "settings/melody_screen.h"
-#include "table_screens.h"
 #include "tomrik/catalogue.h"
+#include "tomrik/screens.h"
+#include "tomrik/table_screens.h"
 
 namespace {
 

@@ -15,18 +15,19 @@
 #include <ctime>
 #include <string>
 
-#include "cp866.h"
-#include "facts/station_facts.h"
-#include "files.h"
-#include "link/link.h"
-#include "platform.h"
-#include "screen.h"
-#include "screens.h"
-#include "call_records.h"
-#include "settings/run_state.h"
-#include "table_screens.h"
 #include "facts/digits.h"
 #include "facts/events.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "settings/run_state.h"
+#include "tomrik/call_records.h"
+#include "tomrik/screens.h"
+#include "tomrik/table_screens.h"
+#include "toolkit/screen.h"
 
 namespace {
 

@@ -7,16 +7,19 @@
 #include <deque>
 #include <string>
 
-#include "call_records.h"
-#include "cp866.h"
-#include "day_night_times.h"
+#include "facts/station_facts.h"
 #include "link/link.h"
+#include "link/link_dialect.h"
+#include "link/link_screens.h"
 #include "link/storage_exchange.h"
-#include "platform.h"
-#include "screen.h"
-#include "screens.h"
+#include "platform/cp866.h"
+#include "platform/platform.h"
 #include "settings/run_state.h"
+#include "tomrik/call_records.h"
+#include "tomrik/day_night_times.h"
+#include "tomrik/screens.h"
 #include "toolkit/hints.h"
+#include "toolkit/screen.h"
 
 constinit int (&day_night_times)[facts::storage_times_bytes] = run.day_night_times;
 
@@ -295,7 +298,7 @@ struct StorageScreen {
 // as one that waited for a silent line, so the loop never spins.
 void wait_out_read(std::uint64_t asked) {
   std::uint64_t spent = platform::now_ms() - asked;
-  std::uint64_t timeout = static_cast<std::uint64_t>(profile().link.read_timeout_ms);
+  std::uint64_t timeout = static_cast<std::uint64_t>(link_dialect().read_timeout_ms);
   if (spent < timeout) wait_ms(static_cast<int>(timeout - spent));
 }
 

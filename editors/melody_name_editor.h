@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "melody_names.h"
-#include "screen.h"
+#include "editors/melody_names.h"
+#include "toolkit/screen.h"
 
 struct MelodyNameEditor {
   ScreenPos at;     // where the name's first character stands

@@ -1,4 +1,4 @@
-#include "melody_name_editor.h"
+#include "editors/melody_name_editor.h"
 
 #include <array>
 #include <string>

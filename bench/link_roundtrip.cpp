@@ -10,11 +10,12 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "link.h"
-#include "platform.h"
-#include "profile.h"
-#include "run_state.h"
-#include "station_facts.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "platform/platform.h"
+#include "settings/program_profile.h"
+#include "settings/run_state.h"
+#include "toolkit/profile.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ int main(int argc, char** argv) {
   platform::use_system_services();
   NoKeys keys;
   platform::services().keys = &keys;
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   reset_run_state();
   link_state.speed_index = speed_index;
   if (link_open_port() != 0) {

@@ -1,5 +1,5 @@
 // The tomrik settings image as station records, in transfer order.
-#include "station_facts.h"
+#include "facts/station_facts.h"
 
 #include <algorithm>
 

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "karvel_memory.h"
-#include "tomrik_records.h"
+#include "facts/karvel_memory.h"
+#include "facts/tomrik_records.h"
 
 namespace facts {
 

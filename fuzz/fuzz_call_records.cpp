@@ -4,7 +4,8 @@
 // Input: a count byte n (0..15), n key bytes, then the file. Each key byte
 // picks a move: down, up, sixteen rows down, or a report (then the filter
 // again); the filter itself is set from the first key byte.
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
+#include "settings/program_profile.h"
 #include "tomrik/call_records.h"
 #include "tomrik/screens.h"
 
@@ -39,7 +40,7 @@ void add_move(fuzz::Keys& keys, std::uint8_t move) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::Session session(tomrik_profile);
+  fuzz::Session session(tomrik_program);
   record_filter = CallRecord();
   fuzz::Input in(data, size);
   fuzz::Bytes plan = in.take(in.byte() & 15);

@@ -1,11 +1,12 @@
 // "help.txt": the topic search and the help window.
 //
 // Input: two bytes naming a topic (0..9999), then the file's text.
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "karvel/context_help.h"
+#include "settings/program_profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::Session session(karvel_profile);
+  fuzz::Session session(karvel_program);
   fuzz::Input in(data, size);
   int topic = (in.byte() << 8 | in.byte()) % 10000;
   fuzz::Bytes text = in.rest();

@@ -4,11 +4,12 @@
 // Input: a flag byte (bit 0: the file is padded with zeros to a whole image,
 // so that files of the right size are reached from short inputs), then the
 // file's bytes.
-#include "fuzz_support.h"
+#include "editors/field_editors.h"
+#include "fuzz/fuzz_support.h"
 #include "karvel/internal_ports.h"
 #include "karvel/station_settings.h"
+#include "settings/program_profile.h"
 #include "settings/settings_commands.h"
-#include "toolkit/field_editors.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ void walk_page(fuzz::Keys& keys, void (*page)()) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::Session session(karvel_profile);
+  fuzz::Session session(karvel_program);
   port_editor = PortEditorState();
   access_pending = 0;
   fuzz::Input in(data, size);

@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/key_decoder.h"
 
 namespace {

@@ -4,9 +4,10 @@
 //
 // Input: a count byte n (1..16), n operation bytes, then the answers (see
 // station_answers.h).
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
+#include "fuzz/station_answers.h"
 #include "link/link_connect.h"
-#include "station_answers.h"
+#include "settings/program_profile.h"
 
 namespace {
 
@@ -40,7 +41,7 @@ void run(std::uint8_t op, fuzz::Keys& keys) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::Session session(karvel_profile);
+  fuzz::Session session(karvel_program);
   session.keys.fallback = {' '};  // every box is closed at once
   std::remove("cmd.ttt");
   fuzz::Input in(data, size);

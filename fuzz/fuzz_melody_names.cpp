@@ -4,9 +4,10 @@
 // Input: a flag byte (bit 0: tomrik), a count byte n (0..31), n key bytes
 // (each picks a move: the other item, a melody step, a name edit with F4
 // and a few characters, or Enter), then the file's bytes.
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "karvel/screens.h"
 #include "platform/serial_loopback.h"
+#include "settings/program_profile.h"
 #include "sim/station_line.h"
 #include "sim/tomrik_station.h"
 #include "tomrik/screens.h"
@@ -38,7 +39,7 @@ void add_move(fuzz::Keys& keys, std::uint8_t move) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Input in(data, size);
   const bool tomrik = in.byte() & 1;
-  fuzz::Session session(tomrik ? tomrik_profile : karvel_profile);
+  fuzz::Session session(tomrik ? tomrik_program : karvel_program);
   fuzz::Bytes plan = in.take(in.byte() & 31);
   fuzz::write_file("name.mld", in.rest());
   for (std::uint8_t move : plan) add_move(session.keys, move);

@@ -1,6 +1,6 @@
 // The simulator's events file: parsed, queued on a station of each model,
 // and every queued frame taken by polls as the programs take them.
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "sim/event_script.h"
 #include "sim/karvel_station.h"
 #include "sim/tomrik_station.h"

@@ -1,6 +1,6 @@
 // The simulator's storage file: read, then downloaded whole from the
 // storage device as the program downloads it.
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "sim/storage_device.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

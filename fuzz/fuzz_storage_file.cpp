@@ -4,10 +4,11 @@
 //
 // Input: two bytes, the file's length L (high byte first), L bytes of the
 // file, then the device as in storage_device_port.h.
-#include "storage_device_port.h"
+#include "fuzz/storage_device_port.h"
+#include "settings/program_profile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::Session session(tomrik_profile);
+  fuzz::Session session(tomrik_program);
   fuzz::Input in(data, size);
   int length = in.byte() << 8;
   length |= in.byte();

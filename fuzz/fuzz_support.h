@@ -24,6 +24,7 @@
 #include "link/link_state.h"
 #include "platform/keys.h"
 #include "platform/twins.h"
+#include "settings/program_profile.h"
 #include "settings/settings_image.h"
 #include "settings/settings_state.h"
 #include "toolkit/profile.h"
@@ -143,10 +144,10 @@ struct Session {
   platform::TestServices services;
   Keys keys;
 
-  explicit Session(const Profile& program) {
+  explicit Session(const ProgramProfile& program) {
     enter_work_folder();
     platform::services().keys = &keys;
-    use_profile(program);
+    use_program(program);
     link_use_port(nullptr);
     link_state = LinkState();
     settings_state = SettingsState();

@@ -4,14 +4,15 @@
 // Input: a flag byte (bit 0: padded with zeros to a whole image; bit 1: the
 // station takes the file's first four bytes as its identity, so the file
 // suits it and station counts come from the file), then the file's bytes.
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/serial_loopback.h"
+#include "settings/program_profile.h"
 #include "settings/settings_commands.h"
 #include "sim/station_line.h"
 #include "sim/tomrik_station.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  fuzz::Session session(tomrik_profile);
+  fuzz::Session session(tomrik_program);
   fuzz::Input in(data, size);
   int flags = in.byte();
   fuzz::Bytes file = in.rest();

@@ -6,7 +6,7 @@
 // read), by anything else it is the answer 0xF5 itself. Once the input is
 // used up nothing more is answered.
 
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/serial_loopback.h"
 
 namespace fuzz {

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
 #include "tomrik/day_night_times.h"
 #include "tomrik/screens.h"
 

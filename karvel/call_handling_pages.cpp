@@ -2,13 +2,13 @@
 
 #include <string>
 
+#include "editors/field_editors.h"
+#include "facts/karvel_memory.h"
 #include "karvel/context_help.h"
 #include "karvel/member_groups.h"
 #include "link/link.h"
 #include "platform/cp866.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
-#include "facts/karvel_memory.h"
 
 void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page) {
   int& number = *choice.current;

@@ -6,18 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "editors/field_editors.h"
+#include "facts/karvel_memory.h"
+#include "facts/station_facts.h"
 #include "karvel/call_handling_pages.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "station_facts.h"
 #include "toolkit/box_menu.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
-#include "facts/karvel_memory.h"
 
 LineEditorState line_editor;
 

@@ -1,10 +1,10 @@
-#include "context_help.h"
+#include "karvel/context_help.h"
 
 #include <cstring>
 #include <string_view>
 
-#include "files.h"
-#include "screen.h"
+#include "platform/files.h"
+#include "toolkit/screen.h"
 
 std::FILE* help_file = nullptr;
 

@@ -5,12 +5,13 @@
 #include <initializer_list>
 #include <vector>
 
+#include "editors/field_editors.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 

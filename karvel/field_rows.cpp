@@ -1,11 +1,12 @@
 #include "karvel/field_rows.h"
 
+#include "editors/field_editors.h"
+#include "link/link.h"
 #include <algorithm>
 
+#include "editors/field_editors.h"
 #include "facts/station_facts.h"
-#include "link/link.h"
 #include "settings/catalogue.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/screen.h"
 
 namespace {

@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "editors/field_editors.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/box_menu.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 

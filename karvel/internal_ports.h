@@ -2,9 +2,10 @@
 // Internal port settings: the port prompt, the page menu and the pages of a
 // port's 256-byte block at 0x8000 + 256 p.
 
+#include "facts/station_facts.h"
 #include <string>
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
 #include "toolkit/screen.h"
 
 // The editor's own state while it runs: the port being edited and the

@@ -2,12 +2,12 @@
 #include <string>
 
 #include "karvel/catalogue.h"
-#include "platform.h"
-#include "program_files.h"
-#include "profile.h"
-#include "run_state.h"
+#include "karvel/shell.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
 #include "settings/listing_commands.h"
-#include "shell.h"
+#include "settings/program_profile.h"
+#include "settings/run_state.h"
 #include "settings/station_commands.h"
 
 namespace {
@@ -59,7 +59,7 @@ const char usage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   if (auto status = run_listing_commands(argc, argv, karvel_catalogue)) return *status;
   if (auto status = run_station_command(argc, argv, karvel_catalogue)) return *status;
   if (auto status = platform::answer_command_line(argc, argv, {"karvel", usage})) return *status;
@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "karvel: cannot use this terminal\n");
     return 1;
   }
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   reset_run_state();
   bool ran = karvel_main();
   platform::present();

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "editors/field_editors.h"
 #include "link/link.h"
 #include "settings/catalogue.h"
-#include "toolkit/field_editors.h"
 
 void normalise_members(std::uint8_t (&places)[group_places], int free_place, int last_port) {
   std::uint8_t packed[group_places];

@@ -1,13 +1,13 @@
 // The karvel menu bar: each entry with the screen it runs. A screen not
 // built yet is null here, with the name it will have; choosing it brings the
 // menu straight back.
-#include "menu_table.h"
+#include "karvel/menu_table.h"
 
-#include "cp866.h"
-#include "link_connect.h"
-#include "screens.h"
-#include "settings_commands.h"
-#include "shell.h"
+#include "karvel/screens.h"
+#include "karvel/shell.h"
+#include "link/link_connect.h"
+#include "platform/cp866.h"
+#include "settings/settings_commands.h"
 
 namespace {
 constexpr bool opens_choice = true;

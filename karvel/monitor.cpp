@@ -1,11 +1,11 @@
-#include "monitor.h"
+#include "karvel/monitor.h"
 
 #include <string_view>
 
-#include "cp866.h"
-#include "field_editors.h"
-#include "internal_ports.h"
-#include "screen.h"
+#include "editors/field_editors.h"
+#include "karvel/internal_ports.h"
+#include "platform/cp866.h"
+#include "toolkit/screen.h"
 
 namespace monitor {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "link.h"
-#include "facts/karvel_state.h"
 #include "facts/karvel_memory.h"
+#include "facts/karvel_state.h"
+#include "link/link.h"
 
 namespace monitor {
 

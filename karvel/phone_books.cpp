@@ -8,14 +8,15 @@
 #include <array>
 #include <string>
 
+#include "editors/field_editors.h"
+#include "facts/station_facts.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "station_facts.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 

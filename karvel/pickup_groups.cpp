@@ -2,16 +2,17 @@
 // page. A group is kept packed, with 0 in its free places.
 #include <string>
 
+#include "editors/field_editors.h"
+#include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
-#include "facts/karvel_memory.h"
 
 namespace {
 

@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "editors/field_editors.h"
+#include "facts/karvel_memory.h"
 #include "karvel/call_handling_pages.h"
 #include "karvel/context_help.h"
 #include "karvel/internal_ports.h"
 #include "link/link.h"
 #include "platform/cp866.h"
-#include "toolkit/field_editors.h"
-#include "facts/karvel_memory.h"
 
 namespace {
 

@@ -1,16 +1,17 @@
 // Incoming call routing tables of karvel: sixteen tables, each with four
 // answer groups of up to 16 ports rung one group after the other, a ringing
 // time per group and a station phone book cell.
+#include "editors/field_editors.h"
+#include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
 #include "link/link.h"
+#include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "toolkit/field_editors.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
-#include "facts/karvel_memory.h"
 
 namespace {
 

@@ -1,15 +1,17 @@
-#include "shell.h"
+#include "karvel/shell.h"
 
 #include <cstdio>
 #include <string>
 
-#include "context_help.h"
-#include "cp866.h"
-#include "menu.h"
-#include "menu_table.h"
-#include "platform.h"
-#include "program_files.h"
-#include "screen.h"
+#include "karvel/context_help.h"
+#include "karvel/menu_table.h"
+#include "link/link_state.h"
+#include "platform/cp866.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
+#include "settings/link_status.h"
+#include "toolkit/menu.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -20,6 +22,14 @@ std::string about_line(std::string_view text) {
 }
 
 }  // namespace
+
+void show_karvel_menu_bar() {
+  set_colour(COLOR_SCREEN);
+  clear_screen();
+  link_rts_off();
+  draw_menu_bar();
+  draw_karvel_link_status();
+}
 
 void karvel_about_box() {
   const std::string lines[9] = {
@@ -50,7 +60,7 @@ bool karvel_main() {
     read_key();
     return false;
   }
-  run_main_menu(karvel_menu_table);
+  run_main_menu(karvel_menu_table, show_karvel_menu_bar);
   std::fclose(help_file);
   help_file = nullptr;
   clear_screen();

@@ -4,15 +4,16 @@
 #include <array>
 #include <string>
 
-#include "context_help.h"
-#include "cp866.h"
-#include "field_editors.h"
-#include "hints.h"
-#include "internal_ports.h"
-#include "link.h"
-#include "monitor.h"
-#include "screen.h"
-#include "screens.h"
+#include "editors/field_editors.h"
+#include "karvel/context_help.h"
+#include "karvel/internal_ports.h"
+#include "karvel/monitor.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
 
 namespace {
 

@@ -6,17 +6,18 @@
 #include <string>
 #include <vector>
 
-#include "cp866.h"
-#include "field_editors.h"
-#include "files.h"
-#include "hints.h"
-#include "link.h"
-#include "monitor.h"
-#include "screen.h"
-#include "screens.h"
-#include "facts/key_frames.h"
+#include "editors/field_editors.h"
 #include "facts/events.h"
-#include "station_facts.h"
+#include "facts/key_frames.h"
+#include "facts/station_facts.h"
+#include "karvel/monitor.h"
+#include "karvel/screens.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
 
 namespace {
 

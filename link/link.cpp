@@ -1,32 +1,46 @@
 // The byte exchange with the station: one byte out, one byte back, every
 // frame closed by a check byte both sides compute.
-#include "link.h"
+#include "link/link.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <optional>
 
-#include "cp866.h"
-#include "files.h"
-#include "link_image.h"
-#include "link_port.h"
-#include "platform.h"
-#include "profile.h"
-#include "screen.h"
-#include "station_facts.h"
+#include "facts/station_facts.h"
+#include "link/link_console.h"
+#include "link/link_dialect.h"
+#include "link/link_image.h"
+#include "link/link_port.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "platform/keys.h"
+#include "platform/platform.h"
 
 int link_buffer[256];
 
 namespace {
 
 const LinkImage* file_image = nullptr;
+const LinkConsole* console = nullptr;
+// The innermost live view's watch on the line, while one polls.
+LinkWatch* watch = nullptr;
+
+bool console_key_waiting() { return console && console->key_waiting(); }
+// Without a console no key is read: none counts as Esc.
+int console_read_key() { return console ? console->read_key() : 0; }
+void console_text(std::string_view text) {
+  if (console) console->text(text);
+}
+void show_box(int code, std::string_view note = {}) {
+  if (console) console->error_box(code, note);
+}
 
 using facts::ack;
 using facts::nothing_to_report;
 
 const char* const port_names[2] = {"COM1", "COM2"};
 
-bool karvel() { return profile().link.memory_window; }
+bool karvel() { return link_dialect().memory_window; }
 
 // An answer that did not come in time may still come late, and a frame
 // that failed may leave the station in the middle of it. Either way no byte
@@ -34,13 +48,13 @@ bool karvel() { return profile().link.memory_window; }
 // late answer has come and is thrown away before the next byte, instead of
 // being taken for that byte's answer, and the station has given up the
 // broken frame.
-void unsettle_line() { link_state.line_settles_at = platform::now_ms() + static_cast<std::uint64_t>(profile().link.read_timeout_ms); }
+void unsettle_line() { link_state.line_settles_at = platform::now_ms() + static_cast<std::uint64_t>(link_dialect().read_timeout_ms); }
 
 // Never longer than one time-out, whatever the clock did meanwhile.
 void wait_for_settled_line() {
   std::uint64_t now = platform::now_ms();
   if (now >= link_state.line_settles_at) return;
-  wait_ms(static_cast<int>(std::min<std::uint64_t>(link_state.line_settles_at - now, profile().link.read_timeout_ms)));
+  platform::sleep_ms(static_cast<int>(std::min<std::uint64_t>(link_state.line_settles_at - now, link_dialect().read_timeout_ms)));
 }
 
 // The result of a frame; a failed frame unsettles the line.
@@ -84,17 +98,16 @@ bool exchange_twice(int out) { return exchange(out) || exchange(out); }
 // Where the karvel block operations' boxes go: to the screen, or to a
 // holder that keeps the last one back.
 LinkBoxesHeld* box_holder = nullptr;
-LinkSilenceNote* silence_note = nullptr;
 
 void look_for_silence() {
-  if (silence_note) silence_note->look();
+  if (watch) watch->look();
 }
 
 void report(int code) {
   if (box_holder)
     box_holder->hold(code);
   else
-    link_error_box(code);
+    show_box(code);
 }
 
 // An open trace file of the event poll, or none.
@@ -116,14 +129,14 @@ LinkResult poll_frame(int* frame, Trace& trace) {
     bool frames_sent = false;
     int frames_result = 0;
     look_for_silence();
-    if (key_waiting()) {
+    if (console_key_waiting()) {
       // A key frame prints at the cursor, which may stand on row 25.
-      if (silence_note && link_state.key_frames) silence_note->hide();
-      int k = read_key();
+      if (watch && link_state.key_frames) watch->hide();
+      int k = console_read_key();
       if (k == key::esc) return link_interrupted;
       if (link_state.key_frames) frames_sent = link_state.key_frames(k, frames_result) > 0;
     }
-    wait_ms(60);
+    platform::sleep_ms(60);
     if (frames_sent) {
       if (frames_result != link_ok) return static_cast<LinkResult>(frames_result);
       // The station's answer to the last check byte closed that key frame;
@@ -256,16 +269,16 @@ int write_block_frame(int address, int count) {
 LinkResult key_frame(int command, int code) {
   char text[24];
   std::snprintf(text, sizeof text, "\r\ncmd=%X ", command);
-  put_text(text);
+  console_text(text);
   if (!exchange(command)) return link_failed;
   if (link_state.last_reply != ack) return link_refused;
   std::snprintf(text, sizeof text, "  ch=%X ", code);
-  put_text(text);
+  console_text(text);
   if (!exchange(code)) return link_failed;
   if (link_state.last_reply != ack) return link_refused;
   int check = link_check_byte(command + code);
   std::snprintf(text, sizeof text, "  ksum=%X ", check);
-  put_text(text);
+  console_text(text);
   if (!exchange(check)) return link_failed;
   return link_state.last_reply == check ? link_ok : link_key_check_mismatch;
 }
@@ -321,7 +334,7 @@ void move_port_to(int speed_index) {
   link_state.speed_index = speed_index;
   link_open_port();
   link_rts_on();
-  wait_ms(100);
+  platform::sleep_ms(100);
 }
 
 // Whether the last write's read-back came and differed.
@@ -402,22 +415,17 @@ platform::SerialPort& link_port() {
 
 int link_last_reply() { return link_state.last_reply; }
 
-LinkSilenceNote::LinkSilenceNote() : outer_(silence_note), started_at_(platform::now_ms()) { silence_note = this; }
-LinkSilenceNote::~LinkSilenceNote() { silence_note = outer_; }
-
-void LinkSilenceNote::look() {
-  std::uint64_t heard = std::max(link_state.answered_at, started_at_);
-  if (platform::now_ms() - heard < static_cast<std::uint64_t>(quiet_ms)) {
-    note_.remove();
-  } else if (!note_.shown()) {
-    note_.show("Нет ответа от станции"_cp, COLOR_SCREEN);
-  }
-}
-
 LinkBoxesHeld::LinkBoxesHeld() : outer_(box_holder) { box_holder = this; }
 LinkBoxesHeld::~LinkBoxesHeld() { box_holder = outer_; }
 
 void link_use_image(const LinkImage* image) { file_image = image; }
+void link_use_console(const LinkConsole* c) { console = c; }
+
+LinkWatch* link_use_watch(LinkWatch* w) {
+  LinkWatch* outer = watch;
+  watch = w;
+  return outer;
+}
 
 int link_check_byte(int sum) { return facts::check_byte(sum); }
 
@@ -459,7 +467,7 @@ int link_open_port() {
   // had, so the line under it tells which device and why.
   std::string reason;
   if (opened == platform::SerialOpen::not_available) reason = port_refusal_text(name, link_port());
-  link_error_box(static_cast<int>(opened), reason);
+  show_box(static_cast<int>(opened), reason);
   return link_failed;
 }
 
@@ -469,14 +477,14 @@ int link_put_byte(int value) {
 
 int link_get_byte(int& value) {
   std::uint8_t byte = 0;
-  int got = link_port().read_byte(byte, profile().link.read_timeout_ms);
+  int got = link_port().read_byte(byte, link_dialect().read_timeout_ms);
   if (got == platform::serial_byte_received) {
     value = byte;
     link_state.last_reply = byte;
-    if (silence_note) link_state.answered_at = platform::now_ms();  // only a live view asks
+    if (watch) link_state.answered_at = platform::now_ms();  // only a live view asks
     return link_ok;
   }
-  if (profile().link.read_failure_is_timeout) return link_no_answer;
+  if (link_dialect().read_failure_is_timeout) return link_no_answer;
   return got == platform::serial_read_failed ? link_failed : link_no_answer;
 }
 
@@ -487,7 +495,7 @@ namespace {
 // connected, so the menu's next link_rts_off has nothing to drive and the
 // next screen asks for a connection; file mode goes on as it was.
 void give_up_lost_port() {
-  link_error_box(link_system_error);
+  show_box(link_system_error);
   link_port().close();
   link_state.port_opened = false;
   link_state.station_connected = 0;
@@ -500,7 +508,7 @@ void link_rts_on() {
     give_up_lost_port();
     return;
   }
-  wait_ms(profile().link.rts_settle_ms);
+  platform::sleep_ms(link_dialect().rts_settle_ms);
   link_port().purge_input();
 }
 
@@ -513,7 +521,7 @@ void link_rts_off() {
     give_up_lost_port();
     return;
   }
-  wait_ms(100);
+  platform::sleep_ms(100);
 }
 
 LinkResult link_read_block(int address, int count) {
@@ -581,8 +589,8 @@ LinkResult link_poll_event(int* frame) {
     // and the polls go on without it; Esc at the message ends the view.
     if (!trace.file) {
       link_state.trace_flag = 0;
-      put_text("\r\nОшибка открытия файла"_cp);
-      if (read_key() == key::esc) return link_interrupted;
+      console_text("\r\nОшибка открытия файла"_cp);
+      if (console_read_key() == key::esc) return link_interrupted;
     }
   }
   LinkResult result = poll_frame(frame, trace);

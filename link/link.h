@@ -4,10 +4,9 @@
 // reads and writes blocks of the station's memory; tomrik reads and writes
 // numbered records.
 
-#include <string_view>
+#include <cstdint>
 
-#include "link_state.h"
-#include "screen.h"
+#include "link/link_state.h"
 
 // Results of the link operations, and the codes of link_error_box. The
 // record operations, the event poll, the connection and the box share one
@@ -86,30 +85,6 @@ int link_write_block(int address, int count);
 // Whether the last block or record write was read back and found to differ
 // from what was written.
 bool link_read_back_differed();
-// While one lives (a live view runs), the event poll says "Нет ответа от
-// станции" on row 25 once the station has sent nothing for three seconds,
-// and takes it away when it answers again; nothing else changes, and the
-// row gets back what it showed. Holders nest: the innermost tells.
-class LinkSilenceNote {
- public:
-  static constexpr int quiet_ms = 3000;
-  LinkSilenceNote();
-  ~LinkSilenceNote();
-  LinkSilenceNote(const LinkSilenceNote&) = delete;
-  LinkSilenceNote& operator=(const LinkSilenceNote&) = delete;
-
-  // Shows or removes the note by the time since the last answer (or since
-  // the view started, if the station has not answered since).
-  void look();
-  // Takes the note away for the view's own output at the cursor.
-  void hide() { note_.remove(); }
-
- private:
-  BottomNote note_;
-  LinkSilenceNote* outer_;
-  std::uint64_t started_at_;
-};
-
 // Keeps back, for as long as it lives, the boxes that the karvel block
 // operations would show, so that a caller that tries a block again shows
 // the box of its last try only, once. Holders nest: the innermost holds.
@@ -191,10 +166,3 @@ class AlikeReads {
 
 // The check byte over the sum of a frame's bytes.
 int link_check_byte(int sum);
-
-// The message box for link failures: a LinkResult from 1 to 8, or 27; any
-// other code shows the heading only.
-void link_error_box(int code);
-// The same box with a line of its own on row 25 while it is shown (the
-// device and the system's reason when a port cannot be had).
-void link_error_box(int code, std::string_view note);

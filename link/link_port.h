@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "serial.h"
+#include "platform/serial.h"
 
 void link_use_port(std::unique_ptr<platform::SerialPort> port);
 platform::SerialPort& link_port();

@@ -1,14 +1,20 @@
-// The screens of the station link: the error box and the port set-up.
+// The screens of the station link: the error box, the note of a station
+// gone quiet, the port set-up and the console the exchange shows them
+// through.
+#include "link/link_screens.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
 
-#include "cp866.h"
-#include "link.h"
-#include "link_connect.h"
-#include "profile.h"
-#include "screen.h"
-#include "station_facts.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "link/link_connect.h"
+#include "link/link_dialect.h"
+#include "platform/cp866.h"
+#include "platform/platform.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -29,7 +35,7 @@ const char* error_message(int code) {
     case link_not_connected: return "Не выбран порт обмена"_cp;
     case link_port_busy: return "COM-порт занят другим приложением"_cp;
     case link_system_error: return "Ошибка системы"_cp;
-    case link_wrong_answer: return profile().link.wrong_answer_message ? "Неверный ответ устройства"_cp : nullptr;
+    case link_wrong_answer: return link_dialect().wrong_answer_message ? "Неверный ответ устройства"_cp : nullptr;
     case link_interrupted: return "Прерывание цикла обмена"_cp;
     default: return nullptr;
   }
@@ -39,7 +45,7 @@ const char* error_message(int code) {
 // karvel's rows first; tomrik's box is lower and shorter.
 struct PortWindow {
   int top() const { return karvel_rows() ? 9 : 10; }
-  static bool karvel_rows() { return profile().link.memory_window; }
+  static bool karvel_rows() { return link_dialect().memory_window; }
   int title_row() const { return karvel_rows() ? 11 : 12; }
   int port_row() const { return karvel_rows() ? 13 : 14; }
   int keys_row() const { return karvel_rows() ? 17 : 16; }
@@ -198,16 +204,38 @@ LinkBoxSink box_sink = nullptr;
 }  // namespace
 
 LinkFound link_find_station(LinkAttemptShown shown) {
-  return profile().link.memory_window ? connect_karvel(shown) : connect_tomrik();
+  return link_dialect().memory_window ? connect_karvel(shown) : connect_tomrik();
 }
 
 void link_send_boxes_to(LinkBoxSink sink) { box_sink = sink; }
 
 void link_error_box(int code) { link_error_box(code, {}); }
 
+const LinkConsole& link_screen_console() {
+  static constexpr LinkConsole console = {
+      key_waiting,
+      [] { return read_key(); },
+      put_text,
+      [](int code, std::string_view note) { link_error_box(code, note); },
+  };
+  return console;
+}
+
+LinkSilenceNote::LinkSilenceNote() : outer_(link_use_watch(this)), started_at_(platform::now_ms()) {}
+LinkSilenceNote::~LinkSilenceNote() { link_use_watch(outer_); }
+
+void LinkSilenceNote::look() {
+  std::uint64_t heard = std::max(link_state.answered_at, started_at_);
+  if (platform::now_ms() - heard < static_cast<std::uint64_t>(quiet_ms)) {
+    note_.remove();
+  } else if (!note_.shown()) {
+    note_.show("Нет ответа от станции"_cp, COLOR_SCREEN);
+  }
+}
+
 void link_error_box(int code, std::string_view note) {
   if (box_sink) return box_sink(code, note);
-  const LinkDialect& d = profile().link;
+  const LinkDialect& d = link_dialect();
   BottomNote reason;
   if (!note.empty()) reason.show(note, COLOR_SCREEN);
   const char* message = error_message(code);
@@ -236,6 +264,6 @@ void link_connect() {
   // A karvel station found says so in a box. The window stays while no
   // station answered, under the box that said so.
   LinkFound found = link_find_station(show_attempt);
-  if (profile().link.memory_window && found == LinkFound::station) show_connected_box();
+  if (link_dialect().memory_window && found == LinkFound::station) show_connected_box();
   if (found != LinkFound::nothing) window.close();
 }

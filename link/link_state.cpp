@@ -1,6 +1,12 @@
-#include "link_state.h"
+#include "link/link_state.h"
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
+
+// Made as the program is loaded, with no code run at start-up (constinit
+// holds the compiler to it), so nothing can find it unmade.
+constinit LinkState link_state;
+
+void reset_link_state() { link_state = LinkState(); }
 
 void link_take_karvel_identity(const std::uint8_t* identity) {
   for (int i = 0; i < facts::karvel_identity_text_size; ++i)

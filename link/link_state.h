@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "serial.h"
+#include "platform/serial.h"
 
 // The event log view of karvel turns keys pressed while it polls into key
 // frames: the hook gets the key read between poll rounds (it reads the scan
@@ -44,8 +44,10 @@ struct LinkState {
   // When the station last sent a byte (ms) while a live view watched.
   std::uint64_t answered_at = 0;
 };
-// Part of the run state (settings/run_state.h), which resets it.
-extern LinkState& link_state;
+extern LinkState link_state;
+// Puts the link state back as a program starts with it: no station, no port
+// (the open one is closed), file mode off (reset_run_state calls it).
+void reset_link_state();
 
 // Takes station_identity and the counts from what a station says about
 // itself. karvel: the 8 identity bytes (read at connection, or the start of

@@ -1,4 +1,4 @@
-#include "calendar.h"
+#include "platform/calendar.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "cp866.h"
+#include "platform/cp866.h"
 
 namespace cp866 {
 

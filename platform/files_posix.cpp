@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "files.h"
-#include "temporary_files.h"
+#include "platform/files.h"
+#include "platform/temporary_files.h"
 
 namespace platform {
 namespace {
@@ -18,8 +18,8 @@ namespace {
 TemporarySlots<4096, std::sig_atomic_t> temporaries;
 
 // ".name.<pid>.<n>.tmp" in the folder of the target.
-std::string temporary_name(const std::string& target, int attempt) {
-  return temporary_name_beside(target, "/", static_cast<unsigned long>(getpid()), attempt);
+std::filesystem::path temporary_name(const std::filesystem::path& target, int attempt) {
+  return temporary_name_beside(target, static_cast<unsigned long>(getpid()), attempt);
 }
 
 // The open(2) flags of a stdio mode, and the mode fdopen takes (no "x").
@@ -35,11 +35,11 @@ int open_flags(const char* mode, std::string& stream_mode) {
 
 }  // namespace
 
-std::FILE* open_regular_file(const char* path, const char* mode) {
+std::FILE* open_regular_file(const std::filesystem::path& path, const char* mode) {
   std::string stream_mode;
   // Without O_NONBLOCK opening a FIFO waits for its other end; the file is
   // emptied ("w") only once it is known to be a plain file.
-  int fd = ::open(path, open_flags(mode, stream_mode) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+  int fd = ::open(path.c_str(), open_flags(mode, stream_mode) | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
   struct stat st{};
   bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
@@ -54,19 +54,19 @@ std::FILE* open_regular_file(const char* path, const char* mode) {
   return file;
 }
 
-std::FILE* create_temporary_beside(const std::string& target, std::string& temporary) {
+std::FILE* create_temporary_beside(const std::filesystem::path& target, std::filesystem::path& temporary) {
   // Names left by an earlier run that ended without cleaning up are passed
   // over: each attempt tries the next name.
   for (int attempt = 0; attempt < 1000; ++attempt) {
-    std::string path = temporary_name(target, attempt);
+    std::filesystem::path path = temporary_name(target, attempt);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
       if (errno == EEXIST) continue;
       return nullptr;
     }
-    std::FILE* file = temporaries.remember(path) ? fdopen(fd, "wb") : nullptr;
+    std::FILE* file = temporaries.remember(path.native()) ? fdopen(fd, "wb") : nullptr;
     if (!file) {
-      temporaries.forget(path);
+      temporaries.forget(path.native());
       ::close(fd);
       ::unlink(path.c_str());
       return nullptr;
@@ -77,7 +77,7 @@ std::FILE* create_temporary_beside(const std::string& target, std::string& tempo
   return nullptr;
 }
 
-bool take_mode_and_owner(std::FILE* file, const std::string& original) {
+bool take_mode_and_owner(std::FILE* file, const std::filesystem::path& original) {
   struct stat old{};
   if (::stat(original.c_str(), &old) != 0) return false;
   int fd = fileno(file);
@@ -103,10 +103,10 @@ bool sync_file(std::FILE* file) {
   return fsync(fileno(file)) == 0;
 }
 
-void forget_temporary(const std::string& temporary) { temporaries.forget(temporary); }
+void forget_temporary(const std::filesystem::path& temporary) { temporaries.forget(temporary.native()); }
 
-void remove_temporary(const std::string& temporary) {
-  temporaries.forget(temporary);
+void remove_temporary(const std::filesystem::path& temporary) {
+  temporaries.forget(temporary.native());
   ::unlink(temporary.c_str());
 }
 

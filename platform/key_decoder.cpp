@@ -1,9 +1,9 @@
-#include "key_decoder.h"
+#include "platform/key_decoder.h"
 
 #include <string_view>
 
-#include "cp866.h"
-#include "keys.h"
+#include "platform/cp866.h"
+#include "platform/keys.h"
 
 namespace platform {
 namespace {

@@ -1,10 +1,10 @@
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "calendar.h"
-#include "files.h"
+#include "platform/calendar.h"
+#include "platform/files.h"
 
 namespace platform {
 

@@ -9,7 +9,7 @@
 #include <ctime>
 #include <string>
 
-#include "screen_model.h"
+#include "platform/screen_model.h"
 
 namespace platform {
 

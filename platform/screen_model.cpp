@@ -1,4 +1,4 @@
-#include "screen_model.h"
+#include "platform/screen_model.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "serial_loopback.h"
+#include "platform/serial_loopback.h"
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace platform {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "serial.h"
+#include "platform/serial.h"
 
 namespace platform {
 

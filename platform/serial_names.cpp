@@ -2,7 +2,7 @@
 // another device behind them, alike on every system.
 #include <cstdlib>
 
-#include "serial.h"
+#include "platform/serial.h"
 
 namespace platform {
 

@@ -12,8 +12,8 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "platform.h"
-#include "serial.h"
+#include "platform/platform.h"
+#include "platform/serial.h"
 
 namespace platform {
 namespace {

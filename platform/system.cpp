@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 
-#include "files.h"
-#include "platform.h"
-#include "program_files.h"
-#include "serial.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
+#include "platform/serial.h"
 
 namespace platform {
 namespace {

@@ -15,12 +15,12 @@
 
 #include <curses.h>
 
-#include "cp866.h"
-#include "files.h"
-#include "keys.h"
-#include "platform.h"
-#include "serial.h"
-#include "terminal_input.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "platform/keys.h"
+#include "platform/platform.h"
+#include "platform/serial.h"
+#include "platform/terminal_input.h"
 
 namespace platform {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "key_decoder.h"
+#include "platform/key_decoder.h"
 
 namespace platform {
 

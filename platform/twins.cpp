@@ -1,4 +1,4 @@
-#include "twins.h"
+#include "platform/twins.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>

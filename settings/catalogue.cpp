@@ -1,13 +1,13 @@
-#include "catalogue.h"
+#include "settings/catalogue.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
 
-#include "cp866.h"
-#include "files.h"
-#include "tomrik_companion.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "settings/tomrik_companion.h"
 
 Catalogue::Catalogue(int image_size) : held_(static_cast<std::size_t>(std::max(image_size, 0)), false) {}
 

@@ -1,10 +1,11 @@
 // Messages of the file commands at the dialog's name field, and the result
 // line of the transfers.
-#include "cp866.h"
-#include "profile.h"
-#include "screen.h"
-#include "settings_files.h"
-#include "transfer_frame.h"
+#include "link/link_dialect.h"
+#include "platform/cp866.h"
+#include "settings/settings_files.h"
+#include "settings/transfer_frame.h"
+#include "toolkit/profile.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -60,4 +61,4 @@ int show_unsuitable_configuration() {
   return k;
 }
 
-bool record_station() { return !profile().link.memory_window; }
+bool record_station() { return !link_dialect().memory_window; }

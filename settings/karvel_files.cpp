@@ -4,14 +4,14 @@
 #include <cstring>
 #include <string>
 
-#include "cp866.h"
-#include "link_state.h"
-#include "screen.h"
-#include "settings_commands.h"
-#include "settings_files.h"
-#include "settings_image.h"
-#include "settings_state.h"
-#include "transfer_frame.h"
+#include "link/link_state.h"
+#include "platform/cp866.h"
+#include "settings/settings_commands.h"
+#include "settings/settings_files.h"
+#include "settings/settings_image.h"
+#include "settings/settings_state.h"
+#include "settings/transfer_frame.h"
+#include "toolkit/screen.h"
 
 void load_settings_file() {
   // The image in memory may hold edits not saved yet: it is replaced only

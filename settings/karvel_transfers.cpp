@@ -4,15 +4,15 @@
 #include <cstring>
 #include <string>
 
-#include "cp866.h"
-#include "karvel_transfers.h"
-#include "link.h"
-#include "screen.h"
-#include "settings_files.h"
-#include "settings_image.h"
-#include "settings_state.h"
-#include "station_facts.h"
-#include "transfer_frame.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "platform/cp866.h"
+#include "settings/karvel_transfers.h"
+#include "settings/settings_files.h"
+#include "settings/settings_image.h"
+#include "settings/settings_state.h"
+#include "settings/transfer_frame.h"
+#include "toolkit/screen.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "settings_image.h"
-#include "station_transfers.h"
+#include "settings/settings_image.h"
+#include "settings/station_transfers.h"
 
 // The image moves in blocks of 16 bytes, block i at image offset 16 i.
 constexpr int karvel_block_size = 16;

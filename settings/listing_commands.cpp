@@ -1,4 +1,4 @@
-#include "listing_commands.h"
+#include "settings/listing_commands.h"
 
 #include <cstdio>
 #include <string>

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "catalogue.h"
+#include "settings/catalogue.h"
 
 // The exit status when the arguments ask for one of these options (0 done,
 // or for --compare 0 the same and 1 differing; 2 for a usage or file error,

@@ -1,4 +1,4 @@
-#include "settings_files.h"
+#include "settings/settings_files.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,11 +9,12 @@
 #include <string_view>
 #include <system_error>
 
-#include "cp866.h"
-#include "files.h"
-#include "profile.h"
-#include "screen.h"
-#include "settings_state.h"
+#include "link/link_dialect.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "settings/settings_state.h"
+#include "toolkit/profile.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -44,12 +45,11 @@ bool glob(const char* p, const char* s) {
 // a slot and chosen from it: at most 12 characters, each one the console
 // draws as itself, and one that turns back into the same file name. Any
 // other name would open, or write, a file the user did not choose.
-std::optional<std::string> listed_name(const std::string& os_name) {
-  std::string name = cp866::from_utf8(os_name);
-  if (name.empty() || name.size() > name_slot) return std::nullopt;
-  for (char c : name)
+std::optional<std::string> listed_name(const fs::path& os_name) {
+  std::optional<std::string> name = platform::cp866_file_name(os_name);
+  if (!name || name->empty() || name->size() > name_slot) return std::nullopt;
+  for (char c : *name)
     if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
-  if (cp866::to_utf8(name) != os_name) return std::nullopt;
   return name;
 }
 
@@ -156,7 +156,7 @@ struct Dialog {
     char count[40];
     std::snprintf(count, sizeof count, "%d", static_cast<int>(names.size()));
     print_at(20, 23, std::string("Колличество файлов: "_cp) + count, COLOR_BOX);
-    if (!profile().link.memory_window) {
+    if (!link_dialect().memory_window) {
       print_at(60, 23, " ESC ", COLOR_SELECT);
       print_at(65, 23, " - Выход "_cp, COLOR_BOX);
     } else {
@@ -195,7 +195,7 @@ struct Dialog {
 // that a save writes the file a link points to and leaves the link a link.
 // A chain that does not end is given back as it stands, and the caller
 // finds it is not a file.
-std::string end_of_links(const std::string& name) {
+fs::path end_of_links(const fs::path& name) {
   fs::path path = name;
   for (int hops = 0; hops < 40; ++hops) {
     std::error_code ec;
@@ -204,12 +204,12 @@ std::string end_of_links(const std::string& name) {
     if (ec) break;
     path = next.is_absolute() ? next : path.parent_path() / next;
   }
-  return path.string();
+  return path;
 }
 
 // Opening for update changes nothing in the file.
-bool may_write(const std::string& path) {
-  std::FILE* probe = platform::open_regular_file(path.c_str(), "r+b");
+bool may_write(const fs::path& path) {
+  std::FILE* probe = platform::open_regular_file(path, "r+b");
   if (!probe) return false;
   std::fclose(probe);
   return true;
@@ -225,8 +225,8 @@ bool write_blocks(std::FILE* f, const std::uint8_t* data, int size) {
 
 // A write stands only once the file has been read back and holds exactly
 // what was written.
-bool file_holds(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* f = platform::open_regular_file(path.c_str(), "rb");
+bool file_holds(const fs::path& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* f = platform::open_regular_file(path, "rb");
   if (!f) return false;
   std::vector<std::uint8_t> back(size);
   bool same = std::fread(back.data(), 1, size, f) == size && std::fgetc(f) == EOF && !std::ferror(f) &&
@@ -239,11 +239,11 @@ bool file_holds(const std::string& path, const std::uint8_t* data, std::size_t s
 // overwritten in place, where its old content could not be put back.
 constexpr std::uintmax_t max_kept_content = 1u << 20;
 
-bool read_old_content(const std::string& path, std::vector<std::uint8_t>& out) {
+bool read_old_content(const fs::path& path, std::vector<std::uint8_t>& out) {
   std::error_code ec;
   std::uintmax_t size = fs::file_size(path, ec);
   if (ec || size > max_kept_content) return false;
-  std::FILE* f = platform::open_regular_file(path.c_str(), "rb");
+  std::FILE* f = platform::open_regular_file(path, "rb");
   if (!f) return false;
   out.resize(static_cast<std::size_t>(size));
   bool whole = std::fread(out.data(), 1, out.size(), f) == out.size() && std::fgetc(f) == EOF && !std::ferror(f);
@@ -252,8 +252,8 @@ bool read_old_content(const std::string& path, std::vector<std::uint8_t>& out) {
 }
 
 // The file's content becomes `data`, on the disk, over its old bytes.
-bool overwrite(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* f = platform::open_regular_file(path.c_str(), "r+b");
+bool overwrite(const fs::path& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* f = platform::open_regular_file(path, "r+b");
   if (!f) return false;
   bool ok = std::fwrite(data, 1, size, f) == size && platform::sync_file(f);
   ok = std::fclose(f) == 0 && ok;
@@ -276,10 +276,9 @@ std::vector<std::string> list_settings_files(const char* pattern) {
   std::error_code ec;
   fs::directory_iterator it(".", ec), end;
   for (; !ec && it != end && static_cast<int>(names.size()) < max_names; it.increment(ec)) {
-    std::string os_name = it->path().filename().string();
-    if (os_name.empty() || os_name[0] == '.') continue;  // hidden, as the system's own files
-    if (!matches_pattern(os_name, pattern) || !regular_file(*it)) continue;
-    if (auto name = listed_name(os_name)) names.push_back(*name);
+    std::optional<std::string> name = listed_name(it->path().filename());
+    if (!name || (*name)[0] == '.') continue;  // hidden, as the system's own files
+    if (matches_pattern(*name, pattern) && regular_file(*it)) names.push_back(*name);
   }
   return names;
 }
@@ -289,17 +288,11 @@ int settings_file_dialog(const char* pattern) {
   return dialog.run(pattern);
 }
 
-std::string settings_file_path() { return cp866::to_utf8(settings_state.file_name); }
+fs::path settings_file_path() { return platform::file_path(settings_state.file_name); }
 
 FileRead read_settings_file(std::uint8_t* out, int size) {
   if (settings_state.name_too_long || settings_state.file_name[0] == 0) return FileRead::cannot_open;
-  return read_settings_file(settings_file_path(), out, size);
-}
-
-FileRead read_settings_file(const std::string& path, std::uint8_t* out, int size) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return FileRead::cannot_open;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  std::FILE* f = platform::open_regular_file(settings_file_path(), "rb");
   if (!f) return FileRead::cannot_open;
   // The image is the start of the file; whatever follows it is not read.
   std::vector<std::uint8_t> data(static_cast<std::size_t>(size));
@@ -312,10 +305,10 @@ FileRead read_settings_file(const std::string& path, std::uint8_t* out, int size
   return FileRead::ok;
 }
 
-WholeRead read_whole_file(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out) {
+WholeRead read_whole_file(const fs::path& path, std::size_t limit, std::vector<std::uint8_t>& out) {
   std::vector<std::uint8_t> reads[2];
   for (std::vector<std::uint8_t>& content : reads) {
-    std::FILE* f = platform::open_regular_file(path.c_str(), "rb");
+    std::FILE* f = platform::open_regular_file(path, "rb");
     if (!f) return WholeRead::cannot_open;
     // One byte more than the limit tells a file that is too large.
     content.resize(limit + 1);
@@ -337,7 +330,7 @@ bool SettingsFileWriter::begin() {
   return begin(settings_file_path());
 }
 
-bool SettingsFileWriter::begin(const std::string& path) {
+bool SettingsFileWriter::begin(const fs::path& path) {
   discard();
   if (path.empty()) return false;
   target_ = end_of_links(path);

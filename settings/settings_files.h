@@ -5,11 +5,12 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 // Runs inside the window the caller drew (draw_box (18, 3, 59, 20)).
 // 0: a name was chosen (settings_state.file_name); 27: Esc at the list;
@@ -34,8 +35,6 @@ enum class FileRead {
 // `out` (`size` bytes); what follows it in the file is not read. `out` is
 // left untouched unless the whole image was read.
 FileRead read_settings_file(std::uint8_t* out, int size);
-// The same for a file named by its path as the system knows it.
-FileRead read_settings_file(const std::string& path, std::uint8_t* out, int size);
 
 enum class WholeRead {
   ok,
@@ -45,7 +44,7 @@ enum class WholeRead {
 };
 // The whole content of a regular file of at most `limit` bytes, taken only
 // when two reads of it agree.
-WholeRead read_whole_file(const std::string& path, std::size_t limit, std::vector<std::uint8_t>& out);
+WholeRead read_whole_file(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& out);
 
 // Writes a settings file so that an existing one is replaced only by a
 // complete new one: the image goes to a new file beside it, which takes the
@@ -68,7 +67,7 @@ class SettingsFileWriter {
   // write-protected, or a new file where none can be made).
   bool begin();
   // The same for a file named by its path as the system knows it.
-  bool begin(const std::string& path);
+  bool begin(const std::filesystem::path& path);
   // Writes the image in blocks of 256 bytes (and the bytes after the last
   // whole block), reads it back and puts the file in place; false, with the
   // old file kept, when any step fails or the file does not read back equal.
@@ -79,8 +78,8 @@ class SettingsFileWriter {
   void drop_temporary();
   bool write_in_place(const std::uint8_t* image, int size);
 
-  std::string target_;     // the file written, at the end of any links
-  std::string temporary_;  // the new file beside it, while there is one
+  std::filesystem::path target_;     // the file written, at the end of any links
+  std::filesystem::path temporary_;  // the new file beside it, while there is one
   std::FILE* file_ = nullptr;
   bool in_place_ = false;
   std::optional<platform::WorkUnderWay> under_way_;
@@ -92,4 +91,4 @@ void show_name_missing();
 void show_name_too_long();
 
 // The file name as the operating system knows it.
-std::string settings_file_path();
+std::filesystem::path settings_file_path();

@@ -1,7 +1,7 @@
-#include "settings_image.h"
+#include "settings/settings_image.h"
 
-#include "link_image.h"
-#include "link_state.h"
+#include "link/link_image.h"
+#include "link/link_state.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
 
 inline constexpr int karvel_image_size = facts::karvel_image_size;
 inline constexpr int karvel_image_base = facts::karvel_window;

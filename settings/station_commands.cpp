@@ -1,7 +1,7 @@
 // The whole-configuration commands of the command line: the same
 // connection, transfers and safe save as the File menu's commands, with
 // progress and messages on standard error instead of the screen.
-#include "station_commands.h"
+#include "settings/station_commands.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -12,21 +12,21 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue.h"
-#include "karvel_transfers.h"
-#include "link.h"
-#include "link_connect.h"
-#include "link_port.h"
-#include "platform.h"
-#include "run_state.h"
-#include "serial.h"
-#include "settings_files.h"
-#include "settings_image.h"
-#include "station_facts.h"
-#include "station_transfers.h"
-#include "tomrik_companion.h"
-#include "tomrik_records.h"
-#include "transfer_frame.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "link/link_connect.h"
+#include "link/link_port.h"
+#include "platform/platform.h"
+#include "platform/serial.h"
+#include "settings/catalogue.h"
+#include "settings/karvel_transfers.h"
+#include "settings/run_state.h"
+#include "settings/settings_files.h"
+#include "settings/settings_image.h"
+#include "settings/station_transfers.h"
+#include "settings/tomrik_companion.h"
+#include "settings/tomrik_records.h"
+#include "settings/transfer_frame.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 
 #include <optional>
 
-#include "catalogue.h"
+#include "settings/catalogue.h"
 
 // Nothing when the arguments hold none of these options, and the program
 // goes on as usual. Otherwise runs the command, with the system's services

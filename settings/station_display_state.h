@@ -5,7 +5,7 @@
 // when the display is left is recorded at its line's release seen by a later
 // visit.
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
 
 // One subscriber or city line. Mode: 0 none, 1 internal call ringing, 2 city
 // call ringing (a line: being called), 3 internal connection, 4 city

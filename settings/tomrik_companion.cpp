@@ -1,4 +1,4 @@
-#include "tomrik_companion.h"
+#include "settings/tomrik_companion.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,10 +6,10 @@
 #include <filesystem>
 #include <set>
 
-#include "link.h"
-#include "settings_files.h"
-#include "station_facts.h"
-#include "transfer_frame.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "settings/settings_files.h"
+#include "settings/transfer_frame.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "station_transfers.h"
+#include "settings/station_transfers.h"
 
 struct TomrikBookRecord {
   int group = 0;

@@ -1,4 +1,4 @@
-#include "tomrik_records.h"
+#include "settings/tomrik_records.h"
 
 #include <iterator>
 

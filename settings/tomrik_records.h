@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
 
 struct TomrikRecordStep {
   int group;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "station_transfers.h"
+#include "settings/station_transfers.h"
 
 // The transfers proper of station_transfers.h, for tomrik: the records of
 // the image plan for the connected station's counts.

@@ -1,14 +1,15 @@
-#include "transfer_frame.h"
+#include "settings/transfer_frame.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "cp866.h"
-#include "link.h"
-#include "platform.h"
-#include "profile.h"
-#include "screen.h"
-#include "settings_files.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "platform/platform.h"
+#include "settings/settings_files.h"
+#include "toolkit/profile.h"
+#include "toolkit/screen.h"
 
 void run_transfer_command(const TransferCommand& command) {
   if (command.clear_screen_first) clear_screen();

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "station_transfers.h"
+#include "settings/station_transfers.h"
 
 // karvel messages at (34, 4) in COLOR_ALERT; each waits for a key and
 // blanks its field again.

@@ -1,10 +1,10 @@
 // The whole-configuration transfers, as the active program moves them:
 // memory blocks (karvel) or records (tomrik).
-#include "karvel_transfers.h"
-#include "settings_commands.h"
-#include "station_transfers.h"
-#include "tomrik_transfers.h"
-#include "transfer_frame.h"
+#include "settings/karvel_transfers.h"
+#include "settings/settings_commands.h"
+#include "settings/station_transfers.h"
+#include "settings/tomrik_transfers.h"
+#include "settings/transfer_frame.h"
 
 void station_to_file() {
   if (record_station())

@@ -1,4 +1,4 @@
-#include "event_script.h"
+#include "sim/event_script.h"
 
 #include <cctype>
 #include <sstream>

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "station.h"
+#include "sim/station.h"
 
 namespace sim {
 

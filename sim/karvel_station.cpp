@@ -1,12 +1,12 @@
-#include "karvel_station.h"
+#include "sim/karvel_station.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "cp866.h"
-#include "digits.h"
-#include "karvel_memory.h"
+#include "facts/digits.h"
+#include "facts/karvel_memory.h"
+#include "platform/cp866.h"
 
 namespace sim {
 namespace {

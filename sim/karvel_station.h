@@ -20,8 +20,8 @@
 #include <cstdint>
 #include <deque>
 
-#include "karvel_traffic.h"
-#include "station.h"
+#include "sim/karvel_traffic.h"
+#include "sim/station.h"
 
 namespace sim {
 

@@ -1,11 +1,11 @@
-#include "karvel_traffic.h"
+#include "sim/karvel_traffic.h"
 
 #include <algorithm>
 
-#include "events.h"
-#include "karvel_memory.h"
-#include "karvel_state.h"
-#include "key_frames.h"
+#include "facts/events.h"
+#include "facts/karvel_memory.h"
+#include "facts/karvel_state.h"
+#include "facts/key_frames.h"
 
 namespace sim {
 namespace {

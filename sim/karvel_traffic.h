@@ -35,7 +35,7 @@
 #include <string>
 #include <vector>
 
-#include "station.h"
+#include "sim/station.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "pty_station.h"
+#include "sim/pty_station.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "station.h"
-#include "station_line.h"
-#include "storage_device.h"
+#include "sim/station.h"
+#include "sim/station_line.h"
+#include "sim/storage_device.h"
 
 namespace sim {
 

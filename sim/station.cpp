@@ -1,4 +1,4 @@
-#include "station.h"
+#include "sim/station.h"
 
 #include <cstdio>
 

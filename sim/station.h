@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "station_line.h"
+#include "sim/station_line.h"
 
 #include <algorithm>
 #include <cmath>

@@ -31,8 +31,8 @@
 #include <optional>
 #include <string>
 
-#include "serial_loopback.h"
-#include "station.h"
+#include "platform/serial_loopback.h"
+#include "sim/station.h"
 
 namespace sim {
 

@@ -29,15 +29,15 @@
 #include <sstream>
 #include <string>
 
-#include "event_script.h"
-#include "karvel_station.h"
-#include "program_files.h"
-#include "pty_station.h"
-#include "serial.h"
-#include "station_line.h"
-#include "storage_device.h"
-#include "tomrik_station.h"
-#include "tomrik_traffic.h"
+#include "platform/program_files.h"
+#include "platform/serial.h"
+#include "sim/event_script.h"
+#include "sim/karvel_station.h"
+#include "sim/pty_station.h"
+#include "sim/station_line.h"
+#include "sim/storage_device.h"
+#include "sim/tomrik_station.h"
+#include "sim/tomrik_traffic.h"
 
 namespace {
 

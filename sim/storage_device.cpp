@@ -1,12 +1,12 @@
-#include "storage_device.h"
+#include "sim/storage_device.h"
 
 #include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <iterator>
 
-#include "calendar.h"
-#include "station_facts.h"
+#include "facts/station_facts.h"
+#include "platform/calendar.h"
 
 namespace sim {
 

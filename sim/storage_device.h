@@ -30,8 +30,8 @@
 #include <string>
 #include <vector>
 
-#include "station_facts.h"
-#include "station_line.h"
+#include "facts/station_facts.h"
+#include "sim/station_line.h"
 
 namespace sim {
 

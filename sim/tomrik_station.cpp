@@ -1,11 +1,11 @@
-#include "tomrik_station.h"
+#include "sim/tomrik_station.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "digits.h"
-#include "tomrik_records.h"
+#include "facts/digits.h"
+#include "facts/tomrik_records.h"
 
 namespace sim {
 namespace {

@@ -32,7 +32,7 @@
 #include <map>
 #include <vector>
 
-#include "station.h"
+#include "sim/station.h"
 
 namespace sim {
 

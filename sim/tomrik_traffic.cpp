@@ -1,8 +1,8 @@
-#include "tomrik_traffic.h"
+#include "sim/tomrik_traffic.h"
 
 #include <algorithm>
 
-#include "events.h"
+#include "facts/events.h"
 
 namespace sim {
 namespace {

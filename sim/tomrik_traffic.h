@@ -19,7 +19,7 @@
 #include <random>
 #include <vector>
 
-#include "station.h"
+#include "sim/station.h"
 
 namespace sim {
 

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
-#include "settings_test_support.h"
-#include "test_support.h"
+#include "tests/settings_test_support.h"
+#include "tests/test_support.h"
 #include "tomrik/call_records.h"
 #include "tomrik/screens.h"
 #include "toolkit/screen.h"
@@ -61,7 +62,7 @@ struct Viewer : ::testing::Test {
   fs::path old_dir = fs::current_path();
   fs::path dir;
   void SetUp() override {
-    use_profile(tomrik_profile);
+    use_program(tomrik_program);
     // A directory per test: a file the viewer left open (the script ended
     // inside it) cannot be removed on every system.
     static int serial = 0;

@@ -18,12 +18,12 @@
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
 #include "karvel/station_settings.h"
-#include "karvel_image_fixture.h"
 #include "sim/karvel_station.h"
-#include "test_support.h"
+#include "tests/karvel_image_fixture.h"
+#include "tests/test_support.h"
+#include "tests/tomrik_table_support.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

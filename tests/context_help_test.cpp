@@ -5,7 +5,8 @@
 #include <string>
 
 #include "karvel/context_help.h"
-#include "test_support.h"
+#include "settings/program_profile.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -13,7 +14,7 @@ namespace {
 struct ContextHelp : ::testing::Test {
   platform::TestServices services;
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     set_colour(COLOR_SCREEN);
     clear_screen();
   }

@@ -3,11 +3,12 @@
 // took, and an editor whose value could not be read edits nothing.
 #include <gtest/gtest.h>
 
+#include "editors/field_editors.h"
 #include "link/link.h"
-#include "link_wire.h"
+#include "settings/program_profile.h"
 #include "sim/karvel_station.h"
-#include "sim_on_line.h"
-#include "toolkit/field_editors.h"
+#include "tests/link_wire.h"
+#include "tests/sim_on_line.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct EditorsOnStation : ::testing::Test {
   const ScreenPos cell{60, 10};
 
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     link_state = LinkState();
     link_state.city_line_count = 4;
     access_pending = 0;

@@ -4,11 +4,12 @@
 
 #include <cstring>
 
+#include "editors/field_editors.h"
 #include "link/link.h"
+#include "settings/program_profile.h"
 #include "settings/settings_image.h"
-#include "karvel_image_fixture.h"
-#include "test_support.h"
-#include "toolkit/field_editors.h"
+#include "tests/karvel_image_fixture.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -236,7 +237,7 @@ TEST_F(FieldEditors, AccessCodesAreAskedForEveryProtectedEdit) {
 }
 
 TEST_F(FieldEditors, TomrikBitCellsFlipOneBitAndHandBackTheEndingKey) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   int value = 0x81;
   show_bit_yes_no(cell, value, 1, COLOR_SCREEN);
   EXPECT_EQ(test::utf8_at(60, 10, 3), " Да");

@@ -18,7 +18,8 @@
 
 #include "karvel/context_help.h"
 #include "karvel/menu_table.h"
-#include "test_support.h"
+#include "settings/program_profile.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -96,7 +97,7 @@ TEST(HelpTopics, TheRegistryHoldsTheTopicsOfEveryScreenKind) {
 // the first row and its last line under the others.
 TEST(HelpTopics, TheBuiltFileShowsEachRegisteredTopicWholeInTheWindow) {
   platform::TestServices services;
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   const std::map<int, Topic> topics = topics_of(read_whole(BUILT_HELP_FILE));
   help_file = open_help_file(BUILT_HELP_FILE);
   ASSERT_NE(help_file, nullptr);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "test_support.h"
+#include "settings/program_profile.h"
+#include "tests/test_support.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -9,7 +10,7 @@ namespace {
 struct HintLines : ::testing::Test {
   platform::TestServices services;
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     set_colour(COLOR_SCREEN);
     clear_screen();
   }
@@ -68,7 +69,7 @@ TEST_F(HintLines, ReplacementHintsLeaveNoTraceOfThePreviousOne) {
 }
 
 TEST_F(HintLines, TomrikLinesFlowFromColumnOneKeysOnGreen) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   hint_fields();
   EXPECT_EQ(test::utf8_at(1, 25, 7), "Стрелки");
   EXPECT_TRUE(test::span_has_colour(1, 25, 7, 0x20));
@@ -95,7 +96,7 @@ TEST_F(HintLines, TomrikLinesFlowFromColumnOneKeysOnGreen) {
 }
 
 TEST_F(HintLines, TheRecordViewerBrowseLineCoversItsFilterLine) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   hint_record_filter();
   EXPECT_EQ(test::utf8_at(1, 25, 40), " ПРОБЕЛ  - Выбор      ENTER  - Ввод     ");
   EXPECT_TRUE(test::span_has_colour(1, 25, 8, 0x20));

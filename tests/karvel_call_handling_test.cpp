@@ -11,9 +11,9 @@
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
 #include "karvel/station_settings.h"
-#include "karvel_live_station.h"
 #include "platform/serial_loopback.h"
 #include "sim/station_line.h"
+#include "tests/karvel_live_station.h"
 
 namespace {
 

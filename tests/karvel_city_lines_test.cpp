@@ -7,8 +7,8 @@
 
 #include "karvel/city_lines.h"
 #include "karvel/screens.h"
-#include "karvel_image_fixture.h"
-#include "karvel_live_station.h"
+#include "tests/karvel_image_fixture.h"
+#include "tests/karvel_live_station.h"
 
 namespace {
 

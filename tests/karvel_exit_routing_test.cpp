@@ -8,8 +8,9 @@
 #include "karvel/exit_groups.h"
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
-#include "karvel_image_fixture.h"
-#include "karvel_live_station.h"
+#include "settings/program_profile.h"
+#include "tests/karvel_image_fixture.h"
+#include "tests/karvel_live_station.h"
 
 namespace {
 
@@ -266,7 +267,7 @@ TEST_F(CallHandlingOnAFile, EditsReachTheSettingsImage) {
 
 TEST(CallHandlingWithNoStation, TheScreensShowTheBoxForNoPortAndLeave) {
   platform::TestServices services;
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   reset_run_state();
   test::ScreenAtKeys spy(&services.keys, [] { return test::utf8_at(17, 13, 48); });
   services.keys.add({key::enter, key::enter});

@@ -4,9 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "editors/field_editors.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
-#include "test_support.h"
-#include "toolkit/field_editors.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace test {
@@ -16,7 +17,7 @@ inline std::uint8_t& image(int address) { return settings_image.karvel[address -
 struct KarvelImageTest : ::testing::Test {
   platform::TestServices services;
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     reset_run_state();
     link_state.file_mode = 1;
     link_state.port_count = 24;

@@ -11,10 +11,11 @@
 #include <unistd.h>
 
 #include "link/link.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
 #include "sim/karvel_station.h"
-#include "sim_on_line.h"
-#include "test_support.h"
+#include "tests/sim_on_line.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace test {
@@ -52,7 +53,7 @@ struct KarvelLiveTest : ::testing::Test {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     std::filesystem::current_path(dir);
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     reset_run_state();
     line.plug_in();
     link_state.speed_index = 3;

@@ -11,15 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "editors/field_editors.h"
 #include "karvel/context_help.h"
 #include "karvel/internal_ports.h"
 #include "link/link.h"
 #include "link/link_port.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
 #include "sim/karvel_station.h"
-#include "sim_on_line.h"
-#include "test_support.h"
-#include "toolkit/field_editors.h"
+#include "tests/sim_on_line.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace test {
@@ -54,7 +55,7 @@ struct KarvelLiveStation : ::testing::Test {
   sim::KarvelStation& station = on_line.station;
 
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     reset_run_state();
     on_line.plug_in();
     link_state.speed_index = 3;

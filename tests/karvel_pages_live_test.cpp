@@ -4,18 +4,19 @@
 
 #include <memory>
 
+#include "editors/field_editors.h"
 #include "karvel/internal_ports.h"
-#include "karvel/station_settings.h"
 #include "karvel/screens.h"
+#include "karvel/station_settings.h"
 #include "link/link.h"
 #include "link/link_port.h"
 #include "platform/serial_loopback.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
 #include "sim/karvel_station.h"
 #include "sim/station_line.h"
-#include "settings_test_support.h"
-#include "test_support.h"
-#include "toolkit/field_editors.h"
+#include "tests/settings_test_support.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -25,7 +26,7 @@ struct LivePages : ::testing::Test {
   sim::KarvelStation station;
   sim::StationLine line{station};
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     reset_run_state();
     link_use_port(std::make_unique<platform::LoopbackSerialPort>(&line));
     link_state.speed_index = 3;

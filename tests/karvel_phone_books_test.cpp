@@ -8,13 +8,14 @@
 
 #include "karvel/phone_books.h"
 #include "karvel/screens.h"
-#include "karvel_image_fixture.h"
 #include "link/link.h"
-#include "link_wire.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
 #include "sim/karvel_station.h"
-#include "sim_on_line.h"
-#include "test_support.h"
+#include "tests/karvel_image_fixture.h"
+#include "tests/link_wire.h"
+#include "tests/sim_on_line.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -39,7 +40,7 @@ struct PhoneBooks : ::testing::Test {
   std::vector<int> frames;  // the start address of every block frame
 
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     reset_run_state();
     on_line.plug_in();
     link_state.station_connected = 1;
@@ -263,7 +264,7 @@ TEST_F(PhoneBooks, AStationFailingAfterTheBookWasReadCostsOneBoxForThePage) {
 struct PhoneBooksOffLine : test::ScriptedLink {
   test::BoxWatcher boxes;
   void SetUp() override {
-    use_line(karvel_profile);
+    use_line(karvel_program);
     platform::services().keys = &boxes;
   }
 };

@@ -10,9 +10,10 @@
 #include <string>
 
 #include "karvel/screens.h"
-#include "karvel_image_fixture.h"
-#include "karvel_live_station.h"
 #include "platform/cp866.h"
+#include "settings/program_profile.h"
+#include "tests/karvel_image_fixture.h"
+#include "tests/karvel_live_station.h"
 
 namespace {
 
@@ -277,7 +278,7 @@ TEST_F(KarvelMelodyAndPickup, ANamesFileThatCanBeNeitherOpenedNorMadeLeavesTheSt
 
 TEST(KarvelCityScreensWithNoStation, TheScreensShowTheBoxForNoPortAndLeave) {
   platform::TestServices services;
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   reset_run_state();
   test::ScreenAtKeys spy(&services.keys, [] { return test::utf8_at(17, 13, 48); });
   services.keys.add({key::enter, key::enter, key::enter});

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "editors/field_editors.h"
 #include "karvel/internal_ports.h"
 #include "karvel/parameter_names.h"
-#include "karvel/station_settings.h"
 #include "karvel/screens.h"
+#include "karvel/station_settings.h"
 #include "link/link.h"
 #include "settings/settings_image.h"
-#include "karvel_image_fixture.h"
-#include "test_support.h"
-#include "toolkit/field_editors.h"
+#include "tests/karvel_image_fixture.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace {

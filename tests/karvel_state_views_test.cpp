@@ -4,8 +4,8 @@
 
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
-#include "karvel_live_fixture.h"
-#include "settings_test_support.h"
+#include "tests/karvel_live_fixture.h"
+#include "tests/settings_test_support.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <iterator>
 
 #include "karvel/screens.h"
-#include "karvel_live_fixture.h"
-#include "settings_test_support.h"
+#include "tests/karvel_live_fixture.h"
+#include "tests/settings_test_support.h"
 
 namespace {
 

@@ -3,8 +3,9 @@
 
 #include <memory>
 
-#include "link_wire.h"
+#include "settings/program_profile.h"
 #include "settings/settings_image.h"
+#include "tests/link_wire.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ using test::Step;
 struct KarvelBlocks : test::ScriptedLink {
   test::BoxWatcher boxes;
   void SetUp() override {
-    use_line(karvel_profile);
+    use_line(karvel_program);
     platform::services().keys = &boxes;
   }
   std::vector<std::string> box(const char* message) { return {message}; }

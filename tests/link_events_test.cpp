@@ -8,7 +8,8 @@
 #include <memory>
 #include <sstream>
 
-#include "link_wire.h"
+#include "settings/program_profile.h"
+#include "tests/link_wire.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ using test::Step;
 
 struct Events : test::ScriptedLink {
   int frame[259] = {};
-  void SetUp() override { use_line(karvel_profile); }
+  void SetUp() override { use_line(karvel_program); }
 };
 
 // The wire of one event frame after `idle` polls answered "nothing".
@@ -56,7 +57,7 @@ TEST_F(Events, KarvelEventLengths) {
 }
 
 TEST_F(Events, TomrikEventLengths) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   // 0x8D is left to its own test: its third byte adds more.
   const int lengths[20] = {1, 1, 1, 1, 2, 2, 1, 1, 2, 2, 3, 1, 3, 0, 0, 0, 0, 0, 0, 0};
   for (int code = 0x81; code <= 0x94; ++code) {
@@ -69,7 +70,7 @@ TEST_F(Events, TomrikEventLengths) {
 }
 
 TEST_F(Events, TomrikCountedFrameTakesAsManyMoreAsItsThirdByteSays) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   wire->play(event_wire(0x8D, {1, 2, 0}));
   ASSERT_EQ(link_poll_event(frame), link_ok);
   EXPECT_EQ(wire->sent, wire->expected());
@@ -231,7 +232,7 @@ TEST_F(Trace, EachFrameIsAppendedAsItPasses) {
 TEST_F(Trace, NothingIsWrittenWithoutTheFlagOrInTomrik) {
   wire->play(event_wire(0x81, {5}));
   ASSERT_EQ(link_poll_event(frame), link_ok);
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   link_state.trace_flag = 1;
   wire->play(event_wire(0x81, {5}));
   ASSERT_EQ(link_poll_event(frame), link_ok);
@@ -280,7 +281,7 @@ TEST_F(Events, OnASilentLineNoOperationWaitsLongerThanItsTimeOuts) {
   EXPECT_EQ(took([] { link_write_block(0x8000, 255); }), 2 * 200u + 200u);
   EXPECT_EQ(took([&] { link_poll_event(frame); }), 60 + 2 * 200u + 200u);
   EXPECT_EQ(took([] { link_send_key(0x81, 0x11); }), 200u);
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   int record[256] = {3, 1, 2, 3};
   EXPECT_EQ(took([&] { link_read_record(record, 1, 1); }), 13 * 51u + 12 * 51u);
   EXPECT_EQ(took([&] { link_write_record(record, 1, 1); }), 13 * 51u + 12 * 51u);

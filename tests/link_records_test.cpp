@@ -3,7 +3,8 @@
 
 #include <memory>
 
-#include "link_wire.h"
+#include "settings/program_profile.h"
+#include "tests/link_wire.h"
 
 namespace {
 
@@ -12,7 +13,7 @@ using test::Step;
 
 struct Records : test::ScriptedLink {
   int record[256] = {};
-  void SetUp() override { use_line(tomrik_profile); }
+  void SetUp() override { use_line(tomrik_program); }
 };
 
 // Synchronisation answers, then a read of `data` from record (group, index).

@@ -6,16 +6,18 @@
 
 #include "link/link_connect.h"
 #include "link/link_port.h"
-#include "screen.h"
-#include "serial_loopback.h"
-#include "link_wire.h"
+#include "link/link_screens.h"
+#include "platform/serial_loopback.h"
+#include "settings/program_profile.h"
+#include "tests/link_wire.h"
+#include "toolkit/screen.h"
 
 namespace {
 
 using test::silent;
 
 struct LinkScreens : test::ScriptedLink {
-  void SetUp() override { use_line(karvel_profile, false); }
+  void SetUp() override { use_line(karvel_program, false); }
   // Shows the box and reads the screen while it waits for its key.
   struct Shown {
     std::string rows[6];
@@ -89,7 +91,7 @@ TEST_F(LinkScreens, EveryCodeHasItsMessage) {
 }
 
 TEST_F(LinkScreens, TomrikErrorBoxCentresIn46ColumnsFromColumn18) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   Shown s = show_error_box(2, 18, 46);
   EXPECT_EQ(s.rows[2], centred("Ошибка обмена по последовательному каналу!", 46, 42));
   EXPECT_EQ(s.rows[3], centred("Не установлена синхронизация.", 46, 29));
@@ -108,7 +110,7 @@ TEST_F(LinkScreens, OpenPortUsesTheChosenPortAndSpeed) {
   EXPECT_EQ(link_open_port(), link_ok);
   EXPECT_EQ(wire->names.back(), "COM2");
   EXPECT_EQ(wire->bauds.back(), 57600);
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   link_state.port_index = 0;
   EXPECT_EQ(link_open_port(), link_ok);
   EXPECT_EQ(wire->names.back(), "COM1");
@@ -178,7 +180,7 @@ TEST_F(LinkScreens, RtsWaitsThenPurgesAndFailuresShowSystemError) {
   link_rts_off();
   EXPECT_EQ(services.clock.now_ms() - start, 200u);
   EXPECT_EQ(wire->rts, (std::vector<bool>{true, false}));
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   link_rts_on();
   EXPECT_EQ(services.clock.now_ms() - start, 1200u);
   // A port that refuses its line has gone: one box, then it is closed and
@@ -302,7 +304,7 @@ TEST_F(LinkScreens, APortThatCannotBeOpenedEndsTheSearchAtOnce) {
   services.keys.add({key::enter});
   test::UseKeys use(watcher);
   link_connect();
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   services.keys.add({key::enter});
   link_connect();
   EXPECT_EQ(watcher.boxes, (std::vector<std::string>(2, "COM-порт занят другим приложением")));

@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "link/link.h"
-#include "link_wire.h"
 #include "platform/serial_loopback.h"
+#include "settings/program_profile.h"
 #include "settings/settings_commands.h"
-#include "settings_test_support.h"
 #include "sim/karvel_station.h"
 #include "sim/station_line.h"
 #include "sim/tomrik_station.h"
+#include "tests/link_wire.h"
+#include "tests/settings_test_support.h"
 
 namespace {
 
@@ -94,14 +95,14 @@ struct SoakLine {
   // The faults the line played: the answer's number and what was done.
   std::vector<std::pair<std::uint64_t, std::string>> faults;
 
-  SoakLine(const Profile& program, const Mix& mix) {
+  SoakLine(const ProgramProfile& program, const Mix& mix) {
     line.fault_log = [this](const std::string& what) {
       // "fault: answer N dropped"; a damaged byte of ours is no answer
       if (what.find("answer ") == std::string::npos) return;
       std::uint64_t number = std::strtoull(what.c_str() + what.find("answer ") + 7, nullptr, 10);
       faults.push_back({number, what.substr(what.find_last_of(' ') + 1)});
     };
-    use_profile(program);
+    use_program(program);
     link_state = LinkState();
     sim::FaultPlan plan;
     plan.drop = mix.drop;
@@ -171,7 +172,7 @@ Tally soak_karvel_blocks(const Mix& mix, int ops) {
   platform::TestServices services;
   CloseEveryBox boxes;
   test::UseKeys keys(boxes);
-  SoakLine<sim::KarvelStation> line(karvel_profile, mix);
+  SoakLine<sim::KarvelStation> line(karvel_program, mix);
   Choices choose(mix.seed);
   Bytes shadow = line.station.image();  // what the station holds, as far as the soak knows
   Tally t;
@@ -258,7 +259,7 @@ Tally soak_tomrik_records(const Mix& mix, int ops) {
   platform::TestServices services;
   CloseEveryBox boxes;
   test::UseKeys keys(boxes);
-  SoakLine<sim::TomrikStation> line(tomrik_profile, mix);
+  SoakLine<sim::TomrikStation> line(tomrik_program, mix);
   Choices choose(mix.seed);
   std::vector<RecordName> names = records_to_read();
   Bytes shadow = line.station.image();
@@ -394,7 +395,7 @@ Bytes karvel_configuration(const Bytes& station, Choices& choose) {
 }
 
 TransferTally soak_karvel_transfers(TransferSoak& fixture, const Mix& mix, int rounds, Direction way) {
-  SoakLine<sim::KarvelStation> line(karvel_profile, mix);
+  SoakLine<sim::KarvelStation> line(karvel_program, mix);
   Choices choose(mix.seed);
   TransferTally t;
   for (int round = 0; round < rounds; ++round) {
@@ -450,7 +451,7 @@ Bytes tomrik_configuration(Choices& choose) {
 }
 
 TransferTally soak_tomrik_transfers(TransferSoak& fixture, const Mix& mix, int rounds, Direction way) {
-  SoakLine<sim::TomrikStation> line(tomrik_profile, mix);
+  SoakLine<sim::TomrikStation> line(tomrik_program, mix);
   std::copy_n("T416", 4, link_state.station_identity);
   link_state.city_line_count = 4;
   link_state.subscriber_count = 16;

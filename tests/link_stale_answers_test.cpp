@@ -7,11 +7,12 @@
 
 #include <memory>
 
-#include "karvel_station.h"
-#include "link_wire.h"
 #include "platform/serial_loopback.h"
-#include "station_line.h"
-#include "tomrik_station.h"
+#include "settings/program_profile.h"
+#include "sim/karvel_station.h"
+#include "sim/station_line.h"
+#include "sim/tomrik_station.h"
+#include "tests/link_wire.h"
 
 namespace {
 
@@ -33,8 +34,8 @@ struct Stale : ::testing::Test {
   sim::StationLine line{station};
   platform::LoopbackSerialPort* port = nullptr;
 
-  void start(const Profile& program) {
-    use_profile(program);
+  void start(const ProgramProfile& program) {
+    use_program(program);
     link_state = LinkState();
     auto p = std::make_unique<platform::LoopbackSerialPort>(&line);
     port = p.get();
@@ -51,7 +52,7 @@ struct Stale : ::testing::Test {
   void TearDown() override {
     link_use_port(nullptr);
     link_state = LinkState();
-    use_profile(karvel_profile);
+    use_program(karvel_program);
   }
 };
 
@@ -62,7 +63,7 @@ using StaleOnTomrik = Stale<sim::TomrikStation>;
 // it is taken as that answer, and the station's own 0xFF must not then be
 // taken as the first data byte.
 TEST_F(StaleOnKarvel, AStrayByteInAFrameShiftsNoAnswer) {
-  start(karvel_profile);
+  start(karvel_program);
   const int d0 = 0x12;
   // Shifted by one, the frame would read 0xFF, d0 and take d1 for the
   // station's check byte: d1 is made equal to the check byte of that.
@@ -82,7 +83,7 @@ TEST_F(StaleOnKarvel, AStrayByteInAFrameShiftsNoAnswer) {
 // same frame a data byte is answered late too. The first late answer must
 // not stand in for the second.
 TEST_F(StaleOnKarvel, ALateAnswerToTheCommandByteNeverAnswersALaterByte) {
-  start(karvel_profile);
+  start(karvel_program);
   const int d0 = 0x34;
   const int d1 = byte_hidden_by_ff(0xBD + 0x00 + 0x82 + 2 + d0);
   station.poke(0x8200, d0);
@@ -104,7 +105,7 @@ TEST_F(StaleOnKarvel, ALateAnswerToTheCommandByteNeverAnswersALaterByte) {
 // tomrik: the first synchronisation attempt is answered late, a data byte
 // too. The late 0xFF of the synchronisation must not become the data byte.
 TEST_F(StaleOnTomrik, ALateSynchronisationAnswerNeverAnswersADataByte) {
-  start(tomrik_profile);
+  start(tomrik_program);
   const int d1 = byte_hidden_by_ff(0xAA + 0x05 + 0x02 + 1);
   station.set_record(0x05, 0x02, {static_cast<std::uint8_t>(d1)});
   // Answers: 1 to 3 the synchronisation (late, idle, ready), 4 the group,
@@ -125,7 +126,7 @@ TEST_F(StaleOnTomrik, ALateSynchronisationAnswerNeverAnswersADataByte) {
 // many: a read may fail, but none succeeds with data the station does not
 // hold.
 TEST_F(StaleOnKarvel, LateAndLostAnswersNeverGiveWrongData) {
-  start(karvel_profile);
+  start(karvel_program);
   std::uint64_t x = 99;
   for (int a = 0x8000; a <= 0xFFFF; ++a) {
     x = x * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -153,7 +154,7 @@ TEST_F(StaleOnKarvel, LateAndLostAnswersNeverGiveWrongData) {
 }
 
 TEST_F(StaleOnTomrik, LateAndLostAnswersNeverGiveWrongData) {
-  start(tomrik_profile);
+  start(tomrik_program);
   std::uint64_t x = 99;
   for (int g = 0x14; g <= 0x22; ++g) {
     for (int s = 1; s <= 16; ++s) {

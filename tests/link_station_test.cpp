@@ -5,12 +5,15 @@
 
 #include <memory>
 
-#include "karvel_station.h"
+#include "karvel/shell.h"
 #include "link/link_connect.h"
-#include "link_wire.h"
 #include "platform/serial_loopback.h"
-#include "station_line.h"
-#include "tomrik_station.h"
+#include "settings/program_profile.h"
+#include "sim/karvel_station.h"
+#include "sim/station_line.h"
+#include "sim/tomrik_station.h"
+#include "tests/link_wire.h"
+#include "tomrik/shell.h"
 #include "toolkit/menu.h"
 
 namespace {
@@ -24,8 +27,8 @@ struct OnStation : ::testing::Test {
   sim::StationLine line{station};
   platform::LoopbackSerialPort* port = nullptr;
 
-  void start(const Profile& program) {
-    use_profile(program);
+  void start(const ProgramProfile& program) {
+    use_program(program);
     reset_run_state();
     auto p = std::make_unique<platform::LoopbackSerialPort>(&line);
     port = p.get();
@@ -46,7 +49,7 @@ struct OnStation : ::testing::Test {
   void pause() { services.clock.advance(1000); }
   void TearDown() override {
     reset_run_state();
-    use_profile(karvel_profile);
+    use_program(karvel_program);
   }
 };
 
@@ -54,7 +57,7 @@ using LinkOnKarvel = OnStation<sim::KarvelStation>;
 using LinkOnTomrik = OnStation<sim::TomrikStation>;
 
 TEST_F(LinkOnKarvel, SpeedSearchFindsA57600StationOnTheFourthAttempt) {
-  start(karvel_profile);
+  start(karvel_program);
   for (int k = 0; k < 14; ++k) station.poke(0x80F0 + k, 0x10 + k);
   services.keys.add({key::enter, 'x'});  // choose COM1, then close the success box
   auto begin = services.clock.now_ms();
@@ -73,23 +76,23 @@ TEST_F(LinkOnKarvel, SpeedSearchFindsA57600StationOnTheFourthAttempt) {
   EXPECT_GE(services.clock.now_ms() - begin, 3 * 1800u);
   EXPECT_LT(services.clock.now_ms() - begin, 3 * 1800u + 1500u);
   EXPECT_EQ(port->record.baud, 57600);
-  draw_menu_bar();
+  show_karvel_menu_bar();
   EXPECT_EQ(test::text_at(60, 1, 21), "COM1  57600  KR424-4 ");
 }
 
 TEST_F(LinkOnKarvel, ASlowStartOnAnotherSpeedIsFoundInItsTurn) {
-  start(karvel_profile);
+  start(karvel_program);
   station.set_baud(19200);
   services.keys.add({key::enter, 'x'});  // choose COM1, then close the success box
   link_connect();
   EXPECT_EQ(link_state.station_connected, 1);
   EXPECT_EQ(link_state.speed_index, 1);
-  draw_menu_bar();
+  show_karvel_menu_bar();
   EXPECT_EQ(test::text_at(66, 1, 5), "19200");
 }
 
 TEST_F(LinkOnKarvel, AConnectionEndsFileMode) {
-  start(karvel_profile);
+  start(karvel_program);
   link_state.file_mode = 1;
   services.keys.add({key::enter, 'x'});  // choose COM1, then close the success box
   link_connect();
@@ -104,7 +107,7 @@ TEST_F(LinkOnKarvel, AConnectionReadThatFailsIsTriedAgainOrTold) {
   for (int address : {facts::karvel_first_line_port_address, facts::karvel_access_codes_address})
     for (bool always : {false, true}) {
       SCOPED_TRACE(std::to_string(address) + (always ? " always" : " once"));
-      start(karvel_profile);
+      start(karvel_program);
       station.poke(0x80F0, 0x12);
       station.poke(0x80F1, 0x34);
       int failed = 0;
@@ -128,7 +131,7 @@ TEST_F(LinkOnKarvel, AConnectionReadThatFailsIsTriedAgainOrTold) {
 }
 
 TEST_F(LinkOnKarvel, BlocksWrittenAreReadBackFromTheStation) {
-  start(karvel_profile);
+  start(karvel_program);
   connect_directly();
   for (int i = 0; i < 255; ++i) link_buffer[i] = (i * 3) & 0xFF;
   ASSERT_EQ(link_write_block(0x9000, 255), link_ok);
@@ -148,7 +151,7 @@ TEST_F(LinkOnKarvel, BlocksWrittenAreReadBackFromTheStation) {
 // in a row agree: it gives the station's bytes, and reads that never agree
 // give the check byte box.
 TEST_F(LinkOnKarvel, AnEditorsReadTakesABlockOnlyWhenTwoReadsAgree) {
-  start(karvel_profile);
+  start(karvel_program);
   connect_directly();
   station.poke(0x8100, 0x10);  // bit 0 damaged: one more
   station.poke(0x8101, 0x21);  // bit 0 damaged: one less
@@ -176,7 +179,7 @@ TEST_F(LinkOnKarvel, AnEditorsReadTakesABlockOnlyWhenTwoReadsAgree) {
 // The answers of a 2-byte read: 1 command, 2 and 3 address, 4 and 5 data,
 // 6 check byte.
 TEST_F(LinkOnKarvel, ReadWithAFaultAtEachAnswer) {
-  start(karvel_profile);
+  start(karvel_program);
   connect_directly();
   station.poke(0x8100, 0x11);
   station.poke(0x8101, 0x22);
@@ -202,7 +205,7 @@ TEST_F(LinkOnKarvel, ReadWithAFaultAtEachAnswer) {
 // The answers of a 1-byte write: 1 command, 2 and 3 address, 4 count,
 // 5 data, 6 check byte.
 TEST_F(LinkOnKarvel, WriteWithAFaultAtEachAnswerNamesTheByte) {
-  start(karvel_profile);
+  start(karvel_program);
   connect_directly();
   for (int answer = 1; answer <= 6; ++answer) {
     for (sim::Fault fault : {sim::Fault::drop, sim::Fault::corrupt}) {
@@ -226,7 +229,7 @@ TEST_F(LinkOnKarvel, WriteWithAFaultAtEachAnswerNamesTheByte) {
 // it shows the check byte box and leaves the station's byte in link_buffer.
 // The station's own bytes are never found wrong.
 TEST_F(LinkOnKarvel, AWriteTheStationRefusedIsFoundByItsReadBack) {
-  start(karvel_profile);
+  start(karvel_program);
   connect_directly();
   station.poke(0x8200, 0x11);
   sim::FaultPlan plan;
@@ -245,7 +248,7 @@ TEST_F(LinkOnKarvel, AWriteTheStationRefusedIsFoundByItsReadBack) {
 }
 
 TEST_F(LinkOnKarvel, EventsOfEveryLengthArePolled) {
-  start(karvel_profile);
+  start(karvel_program);
   connect_directly();
   const int lengths[] = {1, 1, 1, 1, 2, 2, 2, 1, 2, 2, 7, 1, 2, 1, 1, 1, 1, 1, 1};
   for (int code = 0x81; code <= 0x93; ++code) {
@@ -270,7 +273,7 @@ int digit_frames(int key, int& last) {
 }
 
 TEST_F(LinkOnKarvel, KeyFramesReachTheStationAndThePollGoesOnAfterThem) {
-  start(karvel_profile);
+  start(karvel_program);
   connect_directly();
   link_state.key_frames = digit_frames;
   services.keys.add({'5'});
@@ -290,7 +293,7 @@ TEST_F(LinkOnKarvel, KeyFramesReachTheStationAndThePollGoesOnAfterThem) {
 }
 
 TEST_F(LinkOnTomrik, ConnectsAt4800AndTakesTheIdentity) {
-  start(tomrik_profile);
+  start(tomrik_program);
   services.keys.add({key::enter});  // choose COM1
   link_connect();
   EXPECT_TRUE(keys.boxes.empty());
@@ -299,12 +302,12 @@ TEST_F(LinkOnTomrik, ConnectsAt4800AndTakesTheIdentity) {
   EXPECT_EQ(std::string(link_state.station_identity), "T416");
   EXPECT_EQ(link_state.city_line_count, 4);
   EXPECT_EQ(link_state.subscriber_count, 16);
-  draw_menu_bar();
+  show_tomrik_menu_bar();
   EXPECT_EQ(test::text_at(60, 1, 20), "COM1    4800   T416 ");
 }
 
 TEST_F(LinkOnTomrik, ARefusingStationLeavesTheProgramDisconnectedWithTheLastResult) {
-  start(tomrik_profile);
+  start(tomrik_program);
   sim::FaultPlan plan;
   plan.corrupt_checks = 1.0;  // every check byte wrong
   line.set_faults(plan);
@@ -316,7 +319,7 @@ TEST_F(LinkOnTomrik, ARefusingStationLeavesTheProgramDisconnectedWithTheLastResu
 }
 
 TEST_F(LinkOnTomrik, RecordsWrittenAreReadBack) {
-  start(tomrik_profile);
+  start(tomrik_program);
   connect_directly();
   int record[256] = {4, 1, 2, 3, 4};
   ASSERT_EQ(link_write_record(record, 0x05, 2), link_ok);
@@ -330,7 +333,7 @@ TEST_F(LinkOnTomrik, RecordsWrittenAreReadBack) {
 // The answers of a read of the identity record: 1 synchronisation, 2 group,
 // 3 index (the length), 4..7 data, 8 check byte.
 TEST_F(LinkOnTomrik, ReadWithAFaultAtEachAnswer) {
-  start(tomrik_profile);
+  start(tomrik_program);
   connect_directly();
   const int corrupted[] = {link_ok,             link_not_acknowledged, link_no_answer,      link_check_mismatch,
                            link_check_mismatch, link_check_mismatch,   link_check_mismatch, link_check_mismatch};
@@ -356,7 +359,7 @@ TEST_F(LinkOnTomrik, ReadWithAFaultAtEachAnswer) {
 }
 
 TEST_F(LinkOnTomrik, WriteWithAFaultAtEachAnswer) {
-  start(tomrik_profile);
+  start(tomrik_program);
   connect_directly();
   int record[256] = {1, 9};
   // 1 synchronisation, 2 group, 3 index, 4 length, 5 data, 6 check byte.
@@ -375,7 +378,7 @@ TEST_F(LinkOnTomrik, WriteWithAFaultAtEachAnswer) {
 }
 
 TEST_F(LinkOnTomrik, CountedEventFramesAreTakenWhole) {
-  start(tomrik_profile);
+  start(tomrik_program);
   connect_directly();
   ASSERT_TRUE(station.queue_event({0x8D, 1, 2, 0}));
   ASSERT_TRUE(station.queue_event({0x8D, 1, 2, 3, 7, 8, 9}));

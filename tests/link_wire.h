@@ -15,10 +15,11 @@
 #include "link/link.h"
 #include "link/link_port.h"
 #include "platform/serial.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
+#include "tests/test_support.h"
 #include "toolkit/profile.h"
 #include "toolkit/screen.h"
-#include "test_support.h"
 
 namespace test {
 
@@ -166,8 +167,8 @@ struct ScriptedLink : ::testing::Test {
   platform::TestServices services;
   ScriptedWire* wire = nullptr;
 
-  void use_line(const Profile& program, bool open_and_connected = true) {
-    use_profile(program);
+  void use_line(const ProgramProfile& program, bool open_and_connected = true) {
+    use_program(program);
     reset_run_state();
     auto w = std::make_unique<ScriptedWire>(services.clock);
     wire = w.get();
@@ -177,7 +178,7 @@ struct ScriptedLink : ::testing::Test {
   }
   void TearDown() override {
     reset_run_state();
-    use_profile(karvel_profile);
+    use_program(karvel_program);
   }
 };
 

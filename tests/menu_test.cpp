@@ -4,18 +4,21 @@
 #include <string>
 
 #include "karvel/menu_table.h"
+#include "karvel/shell.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
-#include "test_support.h"
+#include "tests/test_support.h"
+#include "tomrik/menu_table.h"
+#include "tomrik/shell.h"
 #include "toolkit/menu.h"
 #include "toolkit/screen.h"
-#include "tomrik/menu_table.h"
 
 namespace {
 
 struct MenuBar : ::testing::Test {
   platform::TestServices services;
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     reset_run_state();
     use_menu_table(karvel_menu_table);
   }
@@ -105,7 +108,7 @@ TEST_F(MenuBar, OtherKeysDoNothing) {
 }
 
 TEST_F(MenuBar, TomrikMenusWrapOverSixteenEntries) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   use_menu_table(tomrik_menu_table);
   run_with({0, key::right, 0, key::up});
   EXPECT_EQ(menu_state.menu_choice[2], 16);
@@ -125,26 +128,26 @@ TEST_F(MenuBar, LinkStatusShowsTheConnectedStationOrTheLoadedFile) {
   link_state.port_index = 1;
   link_state.speed_index = 3;
   std::memcpy(link_state.station_identity, "KRV4242", 8);
-  draw_menu_bar();
+  show_karvel_menu_bar();
   EXPECT_EQ(test::text_at(59, 1, 22), " COM2  57600  KRV4242 ");
   EXPECT_TRUE(test::span_has_colour(59, 1, 22, 0x70));
 
   link_state.speed_index = 0;
-  draw_menu_bar();
+  show_karvel_menu_bar();
   EXPECT_EQ(test::text_at(66, 1, 5), " 9600");
 
   link_state.station_connected = 0;
   link_state.file_mode = 1;
   std::memcpy(settings_state.file_name, "office.set", 11);
-  draw_menu_bar();
+  show_karvel_menu_bar();
   EXPECT_EQ(test::text_at(59, 1, 22), "office.set    KRV4242 ");
 
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   reset_run_state();
   use_menu_table(tomrik_menu_table);
   link_state.station_connected = 1;
   std::memcpy(link_state.station_identity, "T416", 5);
-  draw_menu_bar();
+  show_tomrik_menu_bar();
   EXPECT_EQ(test::text_at(60, 1, 19), "COM1    4800   T416");
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "editors/field_editors.h"
 #include "karvel/menu_table.h"
 #include "link/link.h"
 #include "link/link_image.h"
@@ -12,7 +13,6 @@
 #include "settings/run_state.h"
 #include "tomrik/call_records.h"
 #include "tomrik/day_night_times.h"
-#include "toolkit/field_editors.h"
 
 namespace {
 

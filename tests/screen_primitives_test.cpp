@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "test_support.h"
+#include "settings/program_profile.h"
+#include "tests/test_support.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -8,7 +9,7 @@ namespace {
 struct ScreenPrimitives : ::testing::Test {
   platform::TestServices services;
   void SetUp() override {
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     set_colour(COLOR_SCREEN);
     clear_screen();
   }
@@ -69,7 +70,7 @@ TEST_F(ScreenPrimitives, FramesDrawLinesAndKarvelRectanglesOnly) {
   EXPECT_EQ(test::utf8_at(70, 21, 3), "│ │");
   EXPECT_EQ(test::utf8_at(70, 22, 3), "└─┘");
 
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   draw_frame(50, 12, 60, 15, boxch::horizontal);
   EXPECT_EQ(test::text_at(50, 12, 11), std::string(11, ' '));
 }
@@ -176,7 +177,7 @@ TEST_F(GridNavigation, PlainLettersAreNotArrowsAndTabDependsOnTheProgram) {
   EXPECT_EQ(grid_navigate(grid), key::tab);
   EXPECT_EQ(grid.row, 2);
 
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   services.keys.add({key::tab, 0, key::right, key::esc});
   EXPECT_EQ(grid_navigate(grid), key::esc);
   EXPECT_EQ(grid.column, 2);

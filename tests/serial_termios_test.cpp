@@ -22,7 +22,7 @@
 #include "sim/station_line.h"
 #include "sim/storage_device.h"
 #include "sim/tomrik_station.h"
-#include "sim_support.h"
+#include "tests/sim_support.h"
 
 namespace {
 

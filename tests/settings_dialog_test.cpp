@@ -4,8 +4,9 @@
 #include <cstring>
 #include <set>
 
+#include "settings/program_profile.h"
 #include "settings/settings_files.h"
-#include "settings_test_support.h"
+#include "tests/settings_test_support.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ TEST_F(Dialog, ListsMatchingFilesOnlyAndShowsTheKarvelKeys) {
 }
 
 TEST_F(Dialog, TomrikShowsOnlyTheEscKey) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   keys({key::esc});
   EXPECT_EQ(run(), 27);
   EXPECT_EQ(utf8_at(20, 23, 21), "Колличество файлов: 0");

@@ -3,9 +3,11 @@
 // file can be wrong without harm to the user's data.
 #include <cstring>
 
+#include "karvel/shell.h"
+#include "platform/files.h"
 #include "settings/settings_commands.h"
 #include "settings/settings_files.h"
-#include "settings_test_support.h"
+#include "tests/settings_test_support.h"
 #include "toolkit/menu.h"
 
 namespace {
@@ -55,7 +57,7 @@ TEST_F(Files, LoadTakesTheImageAndTheIdentityAndEntersFileMode) {
 TEST_F(Files, TheMenuBarShowsTheLoadedFileAndItsIdentity) {
   write_file("office.set", karvel_file("K-T216A4"));
   load_ok("office");
-  draw_menu_bar();
+  show_karvel_menu_bar();
   EXPECT_EQ(utf8_at(59, 1, 10), "office.set");
   EXPECT_EQ(utf8_at(73, 1, 7), "KT216A4");
 }
@@ -187,6 +189,32 @@ TEST_F(Files, TheWholeSaveQuestionIsBlankedAfterTheAnswer) {
   EXPECT_TRUE(spy.saw("Записать отредактированный файл abcdefgh.set [Y/N]"));
   std::string at_error = std::string(14, ' ') + " Ошибка открытия файла! " + std::string(20, ' ');
   EXPECT_TRUE(spy.saw(at_error));
+}
+
+// A Cyrillic name is kept in CP866 and reaches the file system as its
+// characters (UTF-8 on a POSIX system, UTF-16 on Windows): the file listed
+// is the file loaded and the file saved.
+TEST_F(Files, ACyrillicNameIsTheFileOfItsCharacters) {
+  const fs::path on_disk(u8"дом.set");
+  const std::string name = "\xA4\xAE\xAC.set";
+  EXPECT_EQ(platform::file_path(name), on_disk);
+  EXPECT_EQ(platform::cp866_file_name(on_disk).value_or("none"), name);
+  EXPECT_FALSE(platform::cp866_file_name(fs::path(u8"\u65E5.set")).has_value());  // no CP866 glyph
+  {
+    auto file = karvel_file();
+    std::ofstream f(on_disk, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+  }
+  keys({key::enter});  // the only name of the list
+  load_settings_file();
+  ASSERT_EQ(link_state.file_mode, 1);
+  EXPECT_EQ(std::string(settings_state.file_name), name);
+  settings_image.karvel[0x7FFF] = 0x5A;
+  keys({key::enter, 'y', 'x'});
+  save_settings_file();
+  std::ifstream f(on_disk, std::ios::binary);
+  EXPECT_EQ(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(f), {}), image());
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
 }  // namespace

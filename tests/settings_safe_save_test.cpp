@@ -13,7 +13,7 @@
 #include "platform/files.h"
 #include "settings/settings_commands.h"
 #include "settings/settings_files.h"
-#include "settings_test_support.h"
+#include "tests/settings_test_support.h"
 
 namespace {
 

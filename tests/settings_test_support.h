@@ -13,8 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
-#include "test_support.h"
+#include "tests/test_support.h"
 #include "toolkit/profile.h"
 #include "toolkit/screen.h"
 
@@ -57,7 +58,7 @@ struct SettingsFixture : ::testing::Test {
     fs::remove_all(dir);
     fs::create_directories(dir);
     fs::current_path(dir);
-    use_profile(karvel_profile);
+    use_program(karvel_program);
     reset_run_state();
   }
   // Drops the port too, before a station the test put on the line goes.

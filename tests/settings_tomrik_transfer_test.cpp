@@ -3,11 +3,12 @@
 // check, and records that fail. Also the software version screen.
 #include <algorithm>
 
+#include "settings/program_profile.h"
 #include "settings/settings_commands.h"
 #include "settings/tomrik_companion.h"
-#include "settings_test_support.h"
 #include "sim/tomrik_station.h"
-#include "sim_on_line.h"
+#include "tests/settings_test_support.h"
+#include "tests/sim_on_line.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -54,7 +55,7 @@ struct TomrikTransfer : test::SettingsFixture {
 
   void SetUp() override {
     SettingsFixture::SetUp();
-    use_profile(tomrik_profile);
+    use_program(tomrik_program);
     platform::services().keys = &spy;
     platform::services().clock = &pauses;
     on_line.plug_in();

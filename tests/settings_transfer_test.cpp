@@ -5,9 +5,9 @@
 
 #include "settings/karvel_transfers.h"
 #include "settings/settings_commands.h"
-#include "settings_test_support.h"
 #include "sim/karvel_station.h"
-#include "sim_on_line.h"
+#include "tests/settings_test_support.h"
+#include "tests/sim_on_line.h"
 
 namespace {
 

@@ -7,11 +7,12 @@
 
 #include "karvel/context_help.h"
 #include "karvel/shell.h"
+#include "settings/program_profile.h"
 #include "settings/run_state.h"
-#include "test_support.h"
+#include "tests/test_support.h"
+#include "tomrik/shell.h"
 #include "toolkit/menu.h"
 #include "toolkit/screen.h"
-#include "tomrik/shell.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ struct Shell : ::testing::Test {
 };
 
 TEST_F(Shell, KarvelWithoutHelpFileShowsTheMessageAndEndsAfterOneKey) {
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   keys({'x'});
   EXPECT_FALSE(karvel_main());  // the program's status is 1
   EXPECT_EQ(services.keys.left(), 0u);
@@ -59,7 +60,7 @@ TEST_F(Shell, KarvelWithoutHelpFileShowsTheMessageAndEndsAfterOneKey) {
 }
 
 TEST_F(Shell, KarvelExitEntryEndsAtOnceAndClearsTheScreen) {
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   write_help_file();
   choose_exit_karvel();
   karvel_main();
@@ -69,7 +70,7 @@ TEST_F(Shell, KarvelExitEntryEndsAtOnceAndClearsTheScreen) {
 }
 
 TEST_F(Shell, KarvelAboutBoxAndTheMenuComingBackWhereItWas) {
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   write_help_file();
   keys({0, key::left, 0, key::down, key::enter});
   EXPECT_TRUE(test::runs_until_script_ends(karvel_main));
@@ -93,7 +94,7 @@ TEST_F(Shell, KarvelAboutBoxAndTheMenuComingBackWhereItWas) {
 }
 
 TEST_F(Shell, KarvelHelpEntryRunsTheOutsideViewer) {
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   write_help_file();
   keys({0, key::left, key::enter});
   EXPECT_TRUE(test::runs_until_script_ends(karvel_main));
@@ -103,7 +104,7 @@ TEST_F(Shell, KarvelHelpEntryRunsTheOutsideViewer) {
 }
 
 TEST_F(Shell, KarvelScreensReturnToTheSameEntry) {
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   write_help_file();
   keys({0, key::right, 0, key::down, key::enter});
   EXPECT_TRUE(test::runs_until_script_ends(karvel_main));
@@ -114,7 +115,7 @@ TEST_F(Shell, KarvelScreensReturnToTheSameEntry) {
 }
 
 TEST_F(Shell, EntriesWithoutAScreenYetBringTheMenuBackOnThem) {
-  use_profile(karvel_profile);
+  use_program(karvel_program);
   write_help_file();
   // The first operation view has its screen now: with no station it shows
   // the link error box, which the second Enter closes.
@@ -124,7 +125,7 @@ TEST_F(Shell, EntriesWithoutAScreenYetBringTheMenuBackOnThem) {
   EXPECT_TRUE(test::span_has_colour(41, 3, 30, 0x2E));
   EXPECT_EQ(test::utf8_at(41, 3, 30), "1.Отображение работы станции 1");
 
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   reset_run_state();
   // The command 8 routes: every tomrik entry has its screen now; without a
   // station it shows its error box, and a key brings the menu back.
@@ -135,7 +136,7 @@ TEST_F(Shell, EntriesWithoutAScreenYetBringTheMenuBackOnThem) {
 }
 
 TEST_F(Shell, TomrikAboutBoxLinesAndItsErase) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   keys({0, key::left, 0, key::down, key::enter});
   EXPECT_TRUE(test::runs_until_script_ends(tomrik_main));
   EXPECT_EQ(test::utf8_at(31, 13, 21), "Управляющая программа");
@@ -146,7 +147,7 @@ TEST_F(Shell, TomrikAboutBoxLinesAndItsErase) {
 }
 
 TEST_F(Shell, TomrikHelpViewerThenTheHelpMenuAgainAndExit) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   keys({0, key::left, key::enter});
   EXPECT_TRUE(test::runs_until_script_ends(tomrik_main));
   ASSERT_EQ(services.runner.shown.size(), 1u);

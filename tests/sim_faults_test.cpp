@@ -9,13 +9,14 @@
 #include <set>
 
 #include "link/link.h"
-#include "link_wire.h"
+#include "settings/program_profile.h"
 #include "sim/karvel_station.h"
 #include "sim/station_line.h"
 #include "sim/storage_device.h"
 #include "sim/tomrik_station.h"
-#include "sim_on_line.h"
-#include "sim_support.h"
+#include "tests/link_wire.h"
+#include "tests/sim_on_line.h"
+#include "tests/sim_support.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ TEST(IdleSync, TheLinkReadsAndWritesThroughAStationThatAnswersIdleHalfTheTime) {
   platform::TestServices services;
   test::BoxWatcher boxes;
   test::UseKeys use_keys(boxes);
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   link_state = LinkState();
   test::StationOnLine<sim::TomrikStation> on_line;
   on_line.station.set_idle_sync(0.5, 3);
@@ -173,7 +174,7 @@ TEST(IdleSync, TheLinkReadsAndWritesThroughAStationThatAnswersIdleHalfTheTime) {
   EXPECT_LT(idle, 375);
   link_use_port(nullptr);
   link_state = LinkState();
-  use_profile(karvel_profile);
+  use_program(karvel_program);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "sim/karvel_station.h"
-#include "sim_support.h"
+#include "tests/sim_support.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "sim/karvel_station.h"
 #include "sim/karvel_traffic.h"
-#include "sim_support.h"
+#include "tests/sim_support.h"
 
 namespace {
 

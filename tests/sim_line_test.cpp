@@ -4,7 +4,7 @@
 #include "sim/karvel_station.h"
 #include "sim/station_line.h"
 #include "sim/tomrik_station.h"
-#include "sim_support.h"
+#include "tests/sim_support.h"
 
 namespace {
 

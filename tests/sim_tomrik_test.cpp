@@ -4,7 +4,7 @@
 #include <set>
 
 #include "sim/tomrik_station.h"
-#include "sim_support.h"
+#include "tests/sim_support.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "digits.h"
-#include "events.h"
-#include "karvel_memory.h"
-#include "karvel_state.h"
-#include "key_frames.h"
-#include "station_facts.h"
-#include "tomrik_records.h"
+#include "facts/digits.h"
+#include "facts/events.h"
+#include "facts/karvel_memory.h"
+#include "facts/karvel_state.h"
+#include "facts/key_frames.h"
+#include "facts/station_facts.h"
+#include "settings/tomrik_records.h"
 
 namespace {
 
@@ -410,7 +410,7 @@ TEST(StationFacts, NoProgramOrSimulatorSourceSpellsAStationFact) {
   const fs::path root = SOURCE_ROOT_DIR;
   if (!fs::is_directory(root / "facts")) GTEST_SKIP() << "the sources are not at hand here";
   int files = 0;
-  for (const char* folder : {"karvel", "tomrik", "toolkit", "link", "settings", "sim"}) {
+  for (const char* folder : {"karvel", "tomrik", "toolkit", "link", "editors", "settings", "sim"}) {
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root / folder)) {
       const std::string ext = entry.path().extension().string();
       if (ext != ".cpp" && ext != ".h") continue;

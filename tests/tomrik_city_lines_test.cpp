@@ -1,8 +1,8 @@
 // The city line settings screen on a record station: every row's record,
 // format and Space cycle, the long-distance code typing, absent records and
 // lines beyond the station's count.
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

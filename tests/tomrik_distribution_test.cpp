@@ -1,7 +1,7 @@
 // The day and night distribution screens: the tidy rule on Enter, places
 // filled from the left, the subscriber cycle, the delays and their bytes.
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

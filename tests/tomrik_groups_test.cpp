@@ -1,9 +1,9 @@
 // Pickup groups and general call groups: the uniqueness rules while
 // stepping, the members closing up on Enter, the eight-member groups, and
 // records of another length than a group's places.
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

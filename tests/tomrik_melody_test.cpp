@@ -3,8 +3,8 @@
 // leaving) and their editor.
 #include <filesystem>
 
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // of each cell, the digit editor (overwrite, "#" refused, "0" as code 10,
 // four places), the exit lines stepping through 0..L, and columns beyond
 // the station's lines.
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The permission tables and the tariffing modes: single cells, the column,
 // row and table writes, their Esc, a failure in the middle of a column
 // write, and records of another length than one byte.
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

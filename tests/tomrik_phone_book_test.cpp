@@ -2,8 +2,8 @@
 // book question, the line editor's insertion and its bounds, F8 and F9 with
 // their confirmations, the codes of "t" and the pause, and the two records
 // of the special cell.
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include "platform/serial_loopback.h"
 #include "settings/run_state.h"
 #include "sim/tomrik_traffic.h"
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

@@ -7,10 +7,11 @@
 
 #include "link/link_port.h"
 #include "platform/calendar.h"
-#include "settings_test_support.h"
+#include "settings/program_profile.h"
+#include "tests/settings_test_support.h"
+#include "tests/tomrik_storage_support.h"
 #include "tomrik/day_night_times.h"
 #include "tomrik/screens.h"
-#include "tomrik_storage_support.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ struct Storage : test::SettingsFixture {
 
   void SetUp() override {
     SettingsFixture::SetUp();
-    use_profile(tomrik_profile);
+    use_program(tomrik_program);
     platform::services().keys = &spy;
     auto l = std::make_unique<test::StorageLine>(device);
     line = l.get();

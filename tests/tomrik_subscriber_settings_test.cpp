@@ -1,8 +1,8 @@
 // The internal subscriber settings pages: every column's texts and cycle
 // (the hot line with its jumps), the station-wide day/night setting under
 // F1, and records the station answers with another length than one byte.
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "tests/tomrik_table_support.h"
 #include "tomrik/screens.h"
-#include "tomrik_table_support.h"
 
 namespace {
 

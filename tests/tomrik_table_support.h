@@ -2,9 +2,10 @@
 // A tomrik station (the simulated one) for the table screen tests, with the
 // grid moves the screens take.
 
-#include "settings_test_support.h"
+#include "settings/program_profile.h"
 #include "sim/tomrik_station.h"
-#include "sim_on_line.h"
+#include "tests/settings_test_support.h"
+#include "tests/sim_on_line.h"
 
 namespace test {
 
@@ -14,7 +15,7 @@ struct TomrikTableFixture : SettingsFixture {
 
   void SetUp() override {
     SettingsFixture::SetUp();
-    use_profile(tomrik_profile);
+    use_program(tomrik_program);
     on_line.plug_in();
     link_state.station_connected = 1;
     link_state.city_line_count = 4;

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
-#include "call_records.h"
 #include "link/link_state.h"
 #include "platform/cp866.h"
 #include "platform/files.h"
-#include "screens.h"
+#include "tomrik/call_records.h"
+#include "tomrik/screens.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -307,8 +307,7 @@ std::FILE* ask_report_file() {
   for (;;) {
     std::string name = read_file_name();
     if (name.empty()) break;  // Esc: no report
-    // Typed names are CP866 bytes; the file system speaks UTF-8.
-    report = platform::open_regular_file(cp866::to_utf8(name).c_str(), "ab");
+    report = platform::open_regular_file(platform::file_path(name), "ab");
     if (report) break;
     print_at(33, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
     read_key();
@@ -419,7 +418,7 @@ void call_record_viewer() {
   ViewerState viewer;
   draw_screen();
   if (!filter_input()) return;
-  viewer.file = platform::open_regular_file("tarif.dat", "rb");
+  viewer.file = open_call_records_for_reading();
   if (viewer.file && !readable(viewer.file)) close_file(viewer);
   if (!viewer.file) {
     show_open_failure();

@@ -1,5 +1,8 @@
-#include "call_records.h"
+#include "tomrik/call_records.h"
 
+#include <algorithm>
+
+#include "platform/files.h"
 #include "settings/run_state.h"
 
 constinit CallRecord& record_filter = run.record_filter;
@@ -27,6 +30,48 @@ bool call_record_matches(const CallRecord& record, const CallRecord& filter) {
   return true;
 }
 
+TimeOfDay call_duration(const TimeOfDay& start, const TimeOfDay& end) {
+  TimeOfDay length;
+  int borrow = 0;
+  length.seconds = end.seconds - start.seconds;
+  if (length.seconds < 0) length.seconds += 60, borrow = 1;
+  length.minutes = end.minutes - start.minutes - borrow;
+  borrow = 0;
+  if (length.minutes < 0) length.minutes += 60, borrow = 1;
+  length.hours = end.hours - start.hours - borrow;
+  if (length.hours < 0) length.hours += 24;
+  return length;
+}
+
+namespace {
+
+TimeOfDay time_at(const CallRecord& r, int place) { return {r.bytes[place], r.bytes[place + 1], r.bytes[place + 2]}; }
+
+}  // namespace
+
+CallRecord call_record_of(const std::uint8_t* bytes, int length) {
+  CallRecord r;
+  std::copy_n(bytes, std::clamp(length, 0, call_record_size), r.bytes);
+  return r;
+}
+
+CallRecord with_duration(const CallRecord& kept) {
+  CallRecord r = kept;
+  TimeOfDay length = call_duration(time_at(kept, record_start), time_at(kept, record_duration));
+  r.bytes[record_duration] = static_cast<std::uint8_t>(length.hours);
+  r.bytes[record_duration + 1] = static_cast<std::uint8_t>(length.minutes);
+  r.bytes[record_duration + 2] = static_cast<std::uint8_t>(length.seconds);
+  return r;
+}
+
+std::FILE* open_call_records_for_appending() { return platform::open_regular_file(call_records_file, "ab"); }
+std::FILE* open_call_records_for_reading() { return platform::open_regular_file(call_records_file, "rb"); }
+
+bool append_call_record(std::FILE* file, const CallRecord& record) {
+  return std::fwrite(record.bytes, 1, call_record_size, file) == static_cast<std::size_t>(call_record_size) &&
+         std::fflush(file) == 0;
+}
+
 RecordRead read_call_record(std::FILE* file, int n, CallRecord& out) {
   if (n < 1) return RecordRead::end;
   if (std::fseek(file, static_cast<long>(n - 1) * call_record_size, SEEK_SET) != 0) return RecordRead::seek_failed;
@@ -35,4 +80,30 @@ RecordRead read_call_record(std::FILE* file, int n, CallRecord& out) {
     return RecordRead::end;
   out = record;
   return RecordRead::ok;
+}
+
+DownloadedCalls::~DownloadedCalls() {
+  if (file_) std::fclose(file_);
+}
+
+bool DownloadedCalls::open() {
+  file_ = open_call_records_for_appending();
+  return file_ != nullptr;
+}
+
+// Whole records only: a cut-off tail matches nothing.
+void DownloadedCalls::learn_file() {
+  if (in_file_known_) return;
+  in_file_known_ = true;
+  std::FILE* f = open_call_records_for_reading();
+  if (!f) return;
+  Bytes r;
+  while (std::fread(r.data(), 1, r.size(), f) == r.size()) in_file_.insert(r);
+  std::fclose(f);
+}
+
+void DownloadedCalls::add(const CallRecord& record) {
+  Bytes r;
+  std::copy(record.bytes, record.bytes + call_record_size, r.begin());
+  if (file_ && in_file_.insert(r).second) append_call_record(file_, record);
 }

@@ -4,6 +4,6 @@
 // night mode off (hours, minutes). Part of the run state
 // (settings/run_state.h), which resets them to 20:00 and 09:00.
 
-#include "station_facts.h"
+#include "facts/station_facts.h"
 
 extern int (&day_night_times)[facts::storage_times_bytes];

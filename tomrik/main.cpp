@@ -1,14 +1,14 @@
 #include <cstdio>
 #include <string>
 
-#include "platform.h"
-#include "tomrik/catalogue.h"
-#include "program_files.h"
-#include "profile.h"
-#include "run_state.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
 #include "settings/listing_commands.h"
-#include "shell.h"
+#include "settings/program_profile.h"
+#include "settings/run_state.h"
 #include "settings/station_commands.h"
+#include "tomrik/catalogue.h"
+#include "tomrik/shell.h"
 
 namespace {
 
@@ -61,7 +61,7 @@ const char usage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   if (auto status = run_listing_commands(argc, argv, tomrik_catalogue)) return *status;
   if (auto status = run_station_command(argc, argv, tomrik_catalogue)) return *status;
   if (auto status = platform::answer_command_line(argc, argv, {"tomrik", usage})) return *status;
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tomrik: cannot use this terminal\n");
     return 1;
   }
-  use_profile(tomrik_profile);
+  use_program(tomrik_program);
   reset_run_state();
   tomrik_main();
   platform::present();

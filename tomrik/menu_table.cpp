@@ -1,14 +1,14 @@
 // The tomrik menu bar: each entry with the screen it runs. A screen not
 // built yet is null here, with the name and argument it will have; choosing
 // it brings the menu straight back.
-#include "menu_table.h"
+#include "tomrik/menu_table.h"
 
-#include "cp866.h"
-#include "link_connect.h"
-#include "screens.h"
-#include "settings_commands.h"
-#include "shell.h"
 #include "facts/tomrik_records.h"
+#include "link/link_connect.h"
+#include "platform/cp866.h"
+#include "settings/settings_commands.h"
+#include "tomrik/screens.h"
+#include "tomrik/shell.h"
 
 namespace {
 void day_distribution_screen() { call_distribution_screen(1); }

@@ -6,15 +6,16 @@
 #include <algorithm>
 #include <string>
 
-#include "cp866.h"
-#include "tomrik/catalogue.h"
-#include "link/link.h"
-#include "screen.h"
-#include "screens.h"
-#include "table_screens.h"
-#include "toolkit/hints.h"
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "tomrik/catalogue.h"
+#include "tomrik/screens.h"
+#include "tomrik/table_screens.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
 
 namespace {
 

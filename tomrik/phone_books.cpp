@@ -5,16 +5,17 @@
 #include <algorithm>
 #include <string>
 
-#include "cp866.h"
-#include "link/link.h"
-#include "screen.h"
-#include "screens.h"
-#include "table_screens.h"
-#include "catalogue.h"
-#include "settings/tomrik_companion.h"
-#include "toolkit/hints.h"
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "settings/tomrik_companion.h"
+#include "tomrik/catalogue.h"
+#include "tomrik/screens.h"
+#include "tomrik/table_screens.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
 
 namespace {
 

@@ -1,11 +1,21 @@
-#include "shell.h"
+#include "tomrik/shell.h"
 
-#include "cp866.h"
-#include "menu.h"
-#include "menu_table.h"
-#include "platform.h"
-#include "program_files.h"
-#include "screen.h"
+#include "link/link_state.h"
+#include "platform/cp866.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
+#include "settings/link_status.h"
+#include "tomrik/menu_table.h"
+#include "toolkit/menu.h"
+#include "toolkit/screen.h"
+
+void show_tomrik_menu_bar() {
+  set_colour(COLOR_SCREEN);
+  clear_screen();
+  link_rts_off();
+  draw_menu_bar();
+  draw_tomrik_link_status();
+}
 
 void tomrik_about_box() {
   draw_box(20, 10, 40, 10);
@@ -26,11 +36,11 @@ void tomrik_about_box() {
 void tomrik_help_viewer() {
   platform::run_viewer(platform::find_data_file("help.hlp"));
   clear_screen();
-  draw_menu_bar();
+  show_tomrik_menu_bar();
 }
 
 void tomrik_main() {
   set_colour(COLOR_SCREEN);
-  run_main_menu(tomrik_menu_table);
+  run_main_menu(tomrik_menu_table, show_tomrik_menu_bar);
   clear_screen();
 }

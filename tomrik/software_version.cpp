@@ -2,11 +2,11 @@
 // shown as characters after its caption.
 #include <string>
 
-#include "cp866.h"
-#include "link/link.h"
-#include "screen.h"
-#include "screens.h"
 #include "facts/tomrik_records.h"
+#include "link/link.h"
+#include "platform/cp866.h"
+#include "tomrik/screens.h"
+#include "toolkit/screen.h"
 
 namespace {
 

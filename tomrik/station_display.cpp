@@ -15,18 +15,19 @@
 #include <ctime>
 #include <string>
 
-#include "cp866.h"
-#include "facts/station_facts.h"
-#include "files.h"
-#include "link/link.h"
-#include "platform.h"
-#include "screen.h"
-#include "screens.h"
-#include "settings/call_record.h"
-#include "settings/run_state.h"
-#include "table_screens.h"
 #include "facts/digits.h"
 #include "facts/events.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "settings/run_state.h"
+#include "tomrik/call_records.h"
+#include "tomrik/screens.h"
+#include "tomrik/table_screens.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -108,32 +109,21 @@ void start_call(CallUnderWay& call, int subscriber_code, const int* digits, int 
   for (int i = 0; i < call.digit_count; ++i) call.digits[i] = digit_character(digits[i]);
 }
 
-// The call's record: its start, and its length to `end` within one day (a
-// call across midnight borrows the day; the date plays no part).
+// The call's record: its start, and its length to `end`.
 CallRecord finished_call(const CallUnderWay& call, int line, const std::tm& end) {
-  int seconds = end.tm_sec - call.second, borrow = 0;
-  if (seconds < 0) seconds += 60, borrow = 1;
-  int minutes = end.tm_min - call.minute - borrow;
-  borrow = 0;
-  if (minutes < 0) minutes += 60, borrow = 1;
-  int hours = end.tm_hour - call.hour - borrow;
-  if (hours < 0) hours += 24;
+  TimeOfDay length = call_duration({call.hour, call.minute, call.second}, {end.tm_hour, end.tm_min, end.tm_sec});
   CallRecord r;
-  const int fields[] = {call.subscriber, line, call.day, call.month, call.year, call.hour, call.minute, call.second,
-                        hours, minutes, seconds};
-  for (int i = 0; i < 11; ++i) r.bytes[i] = byte_of(fields[i]);
-  std::copy_n(call.digits, call.digit_count, r.bytes + 11);
+  const int fields[] = {call.subscriber, line,        call.day,     call.month,     call.year,     call.hour,
+                        call.minute,     call.second, length.hours, length.minutes, length.seconds};
+  for (int i = 0; i < number_first; ++i) r.bytes[i] = byte_of(fields[i]);
+  std::copy_n(call.digits, call.digit_count, r.bytes + number_first);
   return r;
 }
 
 void record_call(int line, DisplayFiles& files) {
   CallUnderWay* call = call_on(line);
   if (!call || call->subscriber == 0) return;
-  if (files.calls) {
-    CallRecord r = finished_call(*call, line, platform::local_now());
-    std::fwrite(r.bytes, 1, call_record_size, files.calls);
-    std::fflush(files.calls);
-  }
+  if (files.calls) append_call_record(files.calls, finished_call(*call, line, platform::local_now()));
   *call = CallUnderWay{};
 }
 
@@ -421,8 +411,7 @@ void draw_table() {
 
 // A file the display cannot open: its message, a key, and the display goes
 // on without it.
-std::FILE* open_for_appending(const char* name, const char* message) {
-  std::FILE* f = platform::open_regular_file(name, "ab");
+std::FILE* opened_or_said(std::FILE* f, const char* message) {
   if (!f) {
     put_text(message);
     put_text("\r\n");
@@ -441,8 +430,8 @@ void station_display_screen() {
   }
   link_rts_on();
   DisplayFiles files;
-  files.log = open_for_appending("protokol.txt", "Ошибка открытия файла протокола."_cp);
-  files.calls = open_for_appending("tarif.dat", "Ошибка открытия файла тарификации."_cp);
+  files.log = opened_or_said(platform::open_regular_file("protokol.txt", "ab"), "Ошибка открытия файла протокола."_cp);
+  files.calls = opened_or_said(open_call_records_for_appending(), "Ошибка открытия файла тарификации."_cp);
   int frame[event_frame_size] = {};
   bool drawn = false;
   LinkSilenceNote silence;

@@ -1,14 +1,15 @@
 // read_plain_key (one key; an extended key comes back as 0) is shared with
 // the transfers.
 #include "settings/transfer_frame.h"
-#include "table_screens.h"
+#include "tomrik/table_screens.h"
 
 #include <algorithm>
 
 #include "facts/station_facts.h"
 #include "link/link.h"
-#include "screen.h"
+#include "link/link_screens.h"
 #include "toolkit/hints.h"
+#include "toolkit/screen.h"
 
 int table_record[256];
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/field_editors.h"
+#include "editors/field_editors.h"
 #include "toolkit/screen.h"
 
 // Element 0 the data length N, elements 1..N the data bytes.

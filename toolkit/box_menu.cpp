@@ -1,8 +1,8 @@
-#include "box_menu.h"
+#include "toolkit/box_menu.h"
 
 #include <string>
 
-#include "screen.h"
+#include "toolkit/screen.h"
 
 namespace {
 

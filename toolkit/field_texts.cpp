@@ -1,9 +1,9 @@
-#include "field_texts.h"
+#include "toolkit/field_texts.h"
 
-#include "cp866.h"
-#include "digits.h"
-#include "screen.h"
-#include "station_facts.h"
+#include "facts/digits.h"
+#include "facts/station_facts.h"
+#include "platform/cp866.h"
+#include "toolkit/screen.h"
 
 using facts::book_letter_f, facts::book_letter_p, facts::book_letter_t;
 using facts::dial_empty, facts::dial_zero, facts::dial_star, facts::dial_hash;

@@ -1,10 +1,10 @@
-#include "hints.h"
+#include "toolkit/hints.h"
 
 #include <string_view>
 #include <vector>
 
-#include "cp866.h"
-#include "screen.h"
+#include "platform/cp866.h"
+#include "toolkit/screen.h"
 
 namespace {
 

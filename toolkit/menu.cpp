@@ -1,11 +1,14 @@
-#include "menu.h"
+#include "toolkit/menu.h"
 
 #include <string>
 
-#include "link_state.h"
-#include "screen.h"
-#include "settings_state.h"
-#include "station_facts.h"
+#include "toolkit/screen.h"
+
+// Made as the program is loaded, with no code run at start-up (constinit
+// holds the compiler to it), so nothing can find it unmade.
+constinit MenuState menu_state;
+
+void reset_menu_state() { menu_state = MenuState(); }
 
 namespace {
 
@@ -90,7 +93,6 @@ void use_menu_table(const MenuTable& table) {
 void draw_menu_bar() {
   set_colour(COLOR_SCREEN);
   clear_screen();
-  link_rts_off();
   print_at(1, 1, std::string(80, ' '), COLOR_BOX);
   if (menu_state.table) {
     for (int m = 1; m <= menu_count; ++m) {
@@ -100,7 +102,6 @@ void draw_menu_bar() {
         print_at(menu(m).column, 1, menu(m).title, COLOR_BOX);
     }
   }
-  if (profile().draw_link_status) profile().draw_link_status();
 }
 
 void run_menu() {
@@ -118,40 +119,15 @@ void run_menu() {
   }
 }
 
-namespace {
-const char* port_name(int index) { return index == 1 ? "COM2" : "COM1"; }
-// The identity as far as it goes, at most `length` characters.
-std::string identity_text(int length) { return std::string(link_state.station_identity, length).c_str(); }
-}  // namespace
-
-void draw_karvel_link_status() {
-  if (link_state.station_connected) {
-    int speed = link_state.speed_index;
-    print_at(60, 1, port_name(link_state.port_index), COLOR_BOX);
-    if (speed >= 0 && speed < facts::karvel_speed_count) print_at(66, 1, facts::karvel_speed_names[speed], COLOR_BOX);
-    print_at(73, 1, identity_text(facts::karvel_identity_text_size), COLOR_BOX);
-  } else if (link_state.file_mode) {
-    print_at(59, 1, std::string(settings_state.file_name, 12).c_str(), COLOR_BOX);
-    print_at(73, 1, identity_text(facts::karvel_identity_text_size), COLOR_BOX);
-  }
-}
-
-void draw_tomrik_link_status() {
-  if (!link_state.station_connected) return;
-  print_at(60, 1, port_name(link_state.port_index), COLOR_BOX);
-  print_at(66, 1, format("%6d", facts::tomrik_speed), COLOR_BOX);
-  print_at(75, 1, identity_text(facts::tomrik_identity_size), COLOR_BOX);
-}
-
 void leave_main_menu() { menu_state.exit_chosen = true; }
 
-void run_main_menu(const MenuTable& table) {
+void run_main_menu(const MenuTable& table, void (*show_bar)()) {
   use_menu_table(table);
   menu_state.current_menu = 1;
   menu_state.menu_choice[1] = menu_state.menu_choice[2] = 1;
   menu_state.exit_chosen = false;
   while (!menu_state.exit_chosen) {
-    draw_menu_bar();
+    show_bar();
     run_menu();
     run_chosen_entry();
   }

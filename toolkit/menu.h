@@ -34,24 +34,24 @@ struct MenuState {
   int menu_choice[menu_count + 1] = {0, 1, 1, 1, 1, 1};  // indexed 1..5
   bool exit_chosen = false;  // the exit entry ends the shell's loop
 };
-// Part of the run state (settings/run_state.h), which resets it.
-extern MenuState& menu_state;
+extern MenuState menu_state;
+// Puts the menu state back as a program starts with it: no table, the
+// first entries chosen (reset_run_state calls it).
+void reset_menu_state();
 
 // Chooses the table the bar and the menus are drawn from.
 void use_menu_table(const MenuTable& table);
 
+// Clears the screen and draws the bar with the open menu. The right end of
+// the bar is the shell's (the station's status), and so is the station's
+// control line, dropped whenever the menu is shown.
 void draw_menu_bar();
 void run_menu();
-
-// The right end of the bar: port, speed and identity of the connected
-// station, or the loaded settings file (karvel).
-void draw_karvel_link_status();
-void draw_tomrik_link_status();
 
 // The screen of the exit entry: the shell's loop ends after it.
 void leave_main_menu();
 
 // The shell's loop: the table is chosen and the menu state set up, then the
-// bar is drawn, the menu run and the chosen entry's screen run, until the
-// exit entry is chosen.
-void run_main_menu(const MenuTable& table);
+// bar is shown (by the shell's `show_bar`, which draws it), the menu run and
+// the chosen entry's screen run, until the exit entry is chosen.
+void run_main_menu(const MenuTable& table, void (*show_bar)() = draw_menu_bar);

@@ -1,4 +1,4 @@
-#include "screen.h"
+#include "toolkit/screen.h"
 
 #include <deque>
 #include <vector>
@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "keys.h"
-#include "profile.h"
+#include "platform/keys.h"
+#include "toolkit/profile.h"
 
 // CP866 box and line characters.
 namespace boxch {

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "cp866.h"
+#include "platform/cp866.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <deque>
 
-#include "console_codes.h"
-#include "platform.h"
+#include "platform/win32/console_codes.h"
+#include "platform/platform.h"
 
 namespace platform {
 namespace {

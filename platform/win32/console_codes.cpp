@@ -1,9 +1,9 @@
-#include "console_codes.h"
+#include "platform/win32/console_codes.h"
 
 #include <algorithm>
 
-#include "cp866.h"
-#include "keys.h"
+#include "platform/cp866.h"
+#include "platform/keys.h"
 
 namespace platform::win32 {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "screen_model.h"
+#include "platform/screen_model.h"
 
 namespace platform::win32 {
 

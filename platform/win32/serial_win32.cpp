@@ -1,12 +1,12 @@
 // The serial port on Windows: "COM1" or "COM2" (or the port that
 // STATION_COM1 / STATION_COM2 name) through the Win32
 // communications functions, one ReadFile or WriteFile per byte.
-#include "serial_win32.h"
+#include "platform/win32/serial_win32.h"
 
 #include <cctype>
 
-#include "platform.h"
-#include "serial.h"
+#include "platform/platform.h"
+#include "platform/serial.h"
 
 namespace platform {
 namespace win32 {

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <cstdio>
 
-#include "files.h"
-#include "platform.h"
-#include "program_files.h"
-#include "system_win32.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/program_files.h"
+#include "platform/win32/system_win32.h"
 
 namespace platform {
 namespace win32 {

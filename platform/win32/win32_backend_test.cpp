@@ -7,13 +7,13 @@
 #include <deque>
 #include <vector>
 
-#include "console_codes.h"
-#include "cp866.h"
-#include "keys.h"
-#include "platform.h"
-#include "serial.h"
-#include "serial_win32.h"
-#include "system_win32.h"
+#include "platform/win32/console_codes.h"
+#include "platform/cp866.h"
+#include "platform/keys.h"
+#include "platform/platform.h"
+#include "platform/serial.h"
+#include "platform/win32/serial_win32.h"
+#include "platform/win32/system_win32.h"
 
 namespace platform::win32 {
 namespace {

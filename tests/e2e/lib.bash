@@ -200,6 +200,20 @@ wait_for_result() {
   return 1
 }
 
+# expect_honest_read SUCCESS: after "y" to station to file on a bad line,
+# the result within four minutes: a success only with from.set equal to
+# the station's image, a failure with no from.set left.
+expect_honest_read() {
+  local outcome
+  outcome=$(wait_for_result 240 "Ошибка связи со станцией" "$1") || { FAILED=1; return 1; }
+  echo "station to file: $outcome"
+  if [ "$outcome" = success ]; then
+    cmp "$WORK/from.set" "$WORK/station.img" || { echo "FAIL: a file reported written differs from the station"; FAILED=1; }
+  else
+    [ ! -e "$WORK/from.set" ] || { echo "FAIL: a failed transfer left from.set"; FAILED=1; }
+  fi
+}
+
 # start_on_station PROGRAM: runs karvel or tomrik in $WORK with its COM1 on
 # the simulator's line.
 start_on_station() {

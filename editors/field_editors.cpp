@@ -1,15 +1,16 @@
-#include "field_editors.h"
+#include "editors/field_editors.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "cp866.h"
-#include "hints.h"
-#include "link.h"
-#include "screen.h"
-#include "digits.h"
-#include "karvel_memory.h"
-#include "station_facts.h"
+#include "facts/digits.h"
+#include "facts/karvel_memory.h"
+#include "facts/station_facts.h"
+#include "link/link.h"
+#include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "toolkit/hints.h"
+#include "toolkit/screen.h"
 
 namespace {
 FieldDrawing* drawing = nullptr;
@@ -442,6 +443,12 @@ void wait_out_refusal() {
 }
 
 }  // namespace
+
+// The access code the next protected edit asks for; made as the program is
+// loaded, with no code run at start-up.
+constinit int access_pending = 0;
+
+void reset_editor_state() { access_pending = 0; }
 
 void load_access_level(int parameter) {
   // A level that could not be read protects the parameter: the edit is

@@ -1,10 +1,10 @@
-#include "melody_names.h"
+#include "editors/melody_names.h"
 
 #include <cerrno>
 
-#include "cp866.h"
-#include "files.h"
-#include "screen.h"
+#include "platform/cp866.h"
+#include "platform/files.h"
+#include "toolkit/screen.h"
 
 MelodyNameFile::~MelodyNameFile() {
   if (file_) std::fclose(file_);

@@ -15,8 +15,8 @@
 #include <cstdint>
 #include <string>
 
-#include "field_texts.h"
-#include "screen.h"
+#include "toolkit/field_texts.h"
+#include "toolkit/screen.h"
 
 // One drawing of several fields, as one user action (a page opened, its
 // port or group changed). The first read that fails shows its box; every
@@ -100,7 +100,9 @@ int edit_text(ScreenPos at, int address, int count);
 
 // Access codes. The protection level of a parameter is the station byte at
 // 0xED00 + its number; levels 1..7 name a code of access_code_table.
-extern int& access_pending;  // part of the run state (settings/run_state.h)
+extern int access_pending;
+// No access code pending (reset_run_state calls it).
+void reset_editor_state();
 void load_access_level(int parameter);
 // The prompt for the pending level's code: 0 when the code was right or
 // none is needed; -1 when a wrong one was typed, or the level names a code

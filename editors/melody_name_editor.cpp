@@ -1,4 +1,4 @@
-#include "melody_name_editor.h"
+#include "editors/melody_name_editor.h"
 
 #include <array>
 #include <string>
@@ -79,9 +79,4 @@ bool edit_melody_name(MelodyNameFile& names, int n, const MelodyNameEditor& rule
     if (scan == key::right && p < rules.last_cursor && name[p] != 0) ++p;
     if (scan == key::f10 && rules.on_help) rules.on_help();
   }
-}
-
-void draw_volume_bar(const VolumeBar& bar, int level, std::uint8_t colour) {
-  print_at(bar.at, std::string(loudest_volume + 1, bar.line), colour);
-  print_at(bar.at.column + level, bar.at.row, std::string(1, bar.marker), colour);
 }

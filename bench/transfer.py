@@ -4,11 +4,16 @@
 Starts the station simulator on a pseudo-terminal with a settings image,
 runs the program on a pseudo-terminal of 80 x 25 with the simulator as its
 COM1, connects, and times station to file and then file to station of the
-same file: from the answer "y" to the result text. Reports the time, the
+same file: from the answer "y" to the result text. Then, against the same
+simulator, it times the same station to file from the command line,
+`--read-station`: the whole command (its connection, with karvel's speed
+search, included) and its transfer after the station was found (for tomrik
+the settings apart from the phone books, which only the command line
+reads), beside the screen's connection and transfer. Reports the time, the
 time the same bytes take on the wire at the line speed (every byte of the
 lock-step exchange in turn, 10 bits a byte, each unit moved once), and their
 ratio, for each simulator mode given. The file read must equal the
-simulator's image byte for byte.
+simulator's image byte for byte, and so must the command line's.
 
 Usage: bench/transfer.py [--model karvel|tomrik] [build/bin] [baud] [mode ...]
   a mode is a set of extra simulator options, e.g. "" (no pacing) and
@@ -184,6 +189,30 @@ PROGRAMS = {
 }
 
 
+def scripted_read(work, link):
+    """Runs the program with --read-station into "scripted.set" and gives the
+    seconds of the whole command and of its transfer, from the line that
+    says the station was found to the end."""
+    start = time.monotonic()
+    found = books = None
+    proc = subprocess.Popen([os.path.join(bin_dir, model), "--read-station", "scripted.set", "--port", link],
+                            cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    said = []
+    for line in proc.stderr:
+        said.append(line)
+        if found is None and " found" in line:
+            found = time.monotonic()
+        # tomrik reads its phone books after the settings: the screen's
+        # command does not.
+        if books is None and line.rstrip().endswith("reading the phone books"):
+            books = time.monotonic()
+    status = proc.wait()
+    end = time.monotonic()
+    if status != 0:
+        sys.exit(f"{model} --read-station ended with {status}:\n" + "".join(said[-5:]))
+    return end - start, (books or end) - (found or start), end - (books or end)
+
+
 def one_run(mode):
     program = PROGRAMS[model]
     work = tempfile.mkdtemp(prefix="transfer_bench_")
@@ -212,8 +241,10 @@ def one_run(mode):
             screen.wait_for(program["menu"], 5)
             screen.send(b"\r")
             screen.wait_for("Инициализация COM порта", 5)
+            connect_start = time.monotonic()
             screen.send(b"\r", 0)
             screen.wait_for(program["connected"], 60)
+            connect_seconds = time.monotonic() - connect_start
             if model == "karvel":
                 screen.send(b"x")
             seconds = timed_transfer(screen, program["to_file_downs"], program["to_file_done"],
@@ -233,11 +264,17 @@ def one_run(mode):
                 pass
             os.waitpid(pid, 0)
             os.close(fd)
+        # The same station, once the program on the screen has let go of it.
+        try:
+            scripted = scripted_read(work, link)
+        finally:
             sim.terminate()
             sim.wait()
         with open(os.path.join(work, "bench.set"), "rb") as f:
             same = f.read() == bytes(image)
-        return seconds, send_seconds, same
+        with open(os.path.join(work, "scripted.set"), "rb") as f:
+            same = same and f.read() == bytes(image)
+        return seconds, send_seconds, connect_seconds, scripted, same
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -254,10 +291,15 @@ if not modes:
 print(f"{model} station to file: {UNITS} at {baud} baud, wire time {WIRE_SECONDS:.2f} s"
       + (f" (and {PAUSE_SECONDS:.1f} s of the program's pauses)" if PAUSE_SECONDS else ""))
 for mode in modes:
-    seconds, send_seconds, same = one_run(mode)
+    seconds, send_seconds, connect_seconds, (scripted_all, scripted_transfer, scripted_books), same = one_run(mode)
     label = mode or "no pacing"
     print(f"  {label:>12}: {seconds:.2f} s, {seconds / WIRE_SECONDS:.2f} x the wire time"
-          f"{'' if same else '  (FILE DIFFERS FROM THE IMAGE)'}")
+          f"{'' if same else '  (A FILE DIFFERS FROM THE IMAGE)'}")
+    print(f"  {label:>12}  from the command line: {scripted_transfer:.2f} s after the station was found, "
+          f"{scripted_all:.2f} s in all"
+          + (f" with {scripted_books:.2f} s for the phone books" if scripted_books else "")
+          + f"; on the screen {seconds:.2f} s after connecting in {connect_seconds:.2f} s, "
+          f"{connect_seconds + seconds:.2f} s in all")
     print(f"  {label:>12}  file to station: {send_seconds:.2f} s, {send_seconds / SEND_WIRE_SECONDS:.2f} x the wire time"
           f" of its writes ({SEND_WIRE_SECONDS:.2f} s"
           + (f", and {SEND_PAUSE_SECONDS:.1f} s of pauses)" if SEND_PAUSE_SECONDS else ")"))

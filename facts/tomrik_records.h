@@ -59,6 +59,14 @@ inline constexpr int general_call = 41;
 inline constexpr int phone_book = 50;
 inline constexpr int special_cell_first = 67;
 inline constexpr int special_cell_second = 68;
+// Each book has 16 cells, index 1..16, of 25 digit codes. The special
+// cell's two records have index 0 and read as 24 codes each; each is
+// written with 25.
+inline constexpr int phone_book_cells = 16;
+inline constexpr int phone_book_cell_size = 25;
+inline constexpr int special_cell_index = 0;
+inline constexpr int special_cell_half = 24;
+inline constexpr int special_cell_written = 25;
 
 // The station: identity and station values, index 1.
 inline constexpr int identity = 0x80;

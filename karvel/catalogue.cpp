@@ -45,6 +45,7 @@ void list_karvel(const Configuration& configuration, Catalogue& out) {
 
 const CatalogueModel karvel_catalogue = {
     "karvel", facts::karvel_image_size, facts::karvel_window, karvel_identity_valid, identity_text, list_karvel,
+    false,
 };
 
 KarvelListing::KarvelListing(const Configuration& configuration, Catalogue& out)

@@ -86,9 +86,18 @@ struct PortWindow {
   }
 };
 
+// How the speed search's tries are shown: on row 25 in the port window.
+void show_attempt(int attempt, int speed_index) {
+  char line[64];
+  std::snprintf(line, sizeof line, "Попытка связаться: %2d   Скорость: "_cp, attempt);
+  goto_xy(1, 25);
+  put_text(line);
+  put_text(facts::karvel_speed_names[speed_index & 3]);
+}
+
 // The karvel speed search: true once the station answered the line test and
 // a block read at one of the four speeds.
-bool find_speed() {
+bool find_speed(LinkAttemptShown shown) {
   link_state.speed_index = 0;
   int answers = 0;
   for (int attempt = 1; attempt <= 12; ++attempt) {
@@ -97,11 +106,7 @@ bool find_speed() {
     int echo = 0;
     bool answered = link_put_byte(facts::karvel_line_test) == link_ok && link_get_byte(echo) == link_ok;
     if (answered) ++answers;
-    char line[64];
-    std::snprintf(line, sizeof line, "Попытка связаться: %2d   Скорость: "_cp, attempt);
-    goto_xy(1, 25);
-    put_text(line);
-    put_text(facts::karvel_speed_names[link_state.speed_index & 3]);
+    if (shown) shown(attempt, link_state.speed_index);
     if (answered && echo == facts::karvel_line_test &&
         link_probe_block(facts::karvel_identity_address, facts::karvel_identity_size) == link_ok) {
       link_rts_off();
@@ -138,16 +143,16 @@ bool read_block_for_connection(int address, int count) {
 // them there is no connection. Access codes that cannot be read leave the
 // connection standing with the codes unknown: every protected edit is
 // refused until a later connection reads them.
-void connect_karvel(const PortWindow& window) {
-  if (!find_speed()) return;
+LinkFound connect_karvel(LinkAttemptShown shown) {
+  if (!find_speed(shown)) return LinkFound::nothing;
   link_rts_on();
   wait_ms(500);
   link_state.station_connected = 1;
   link_state.file_mode = 0;
-  auto fail = [&] {
+  auto fail = [] {
     link_state.station_connected = 0;
     link_error_box(link_wrong_answer);
-    window.close();
+    return LinkFound::no_identity;
   };
   if (!read_block_for_connection(facts::karvel_identity_address, facts::karvel_identity_size)) return fail();
   std::uint8_t identity[facts::karvel_identity_size];
@@ -160,12 +165,11 @@ void connect_karvel(const PortWindow& window) {
   for (int k = 1; k <= facts::karvel_access_code_count; ++k)
     link_state.access_code_table[k] =
         link_state.access_codes_known ? link_buffer[2 * (k - 1)] * 256 + link_buffer[2 * (k - 1) + 1] : 0;
-  show_connected_box();
-  window.close();
+  return LinkFound::station;
 }
 
-void connect_tomrik(const PortWindow& window) {
-  if (link_open_port() != link_ok) return;
+LinkFound connect_tomrik() {
+  if (link_open_port() != link_ok) return LinkFound::nothing;
   link_rts_on();
   // Up to four reads, taken when two in a row agree.
   int record[256] = {};
@@ -183,7 +187,7 @@ void connect_tomrik(const PortWindow& window) {
     if (result == link_ok) result = link_check_mismatch;
     link_state.station_connected = 0;
     link_error_box(result);
-    return;
+    return LinkFound::nothing;
   }
   link_state.station_connected = 1;
   // A record shorter than the identity leaves the rest of it zero.
@@ -191,10 +195,19 @@ void connect_tomrik(const PortWindow& window) {
   for (int i = 0; i < facts::tomrik_identity_size; ++i)
     identity[i] = static_cast<std::uint8_t>(record[0] > i ? record[1 + i] : 0);
   link_take_tomrik_identity(identity);
-  window.close();
+  return LinkFound::station;
 }
 
+// Where link_error_box goes instead of the screen, while set.
+LinkBoxSink box_sink = nullptr;
+
 }  // namespace
+
+LinkFound link_find_station(LinkAttemptShown shown) {
+  return link_dialect().memory_window ? connect_karvel(shown) : connect_tomrik();
+}
+
+void link_send_boxes_to(LinkBoxSink sink) { box_sink = sink; }
 
 void link_error_box(int code) { link_error_box(code, {}); }
 
@@ -221,6 +234,7 @@ void LinkSilenceNote::look() {
 }
 
 void link_error_box(int code, std::string_view note) {
+  if (box_sink) return box_sink(code, note);
   const LinkDialect& d = link_dialect();
   BottomNote reason;
   if (!note.empty()) reason.show(note, COLOR_SCREEN);
@@ -247,8 +261,9 @@ void link_connect() {
     window.close();
     return;
   }
-  if (link_dialect().memory_window)
-    connect_karvel(window);
-  else
-    connect_tomrik(window);
+  // A karvel station found says so in a box. The window stays while no
+  // station answered, under the box that said so.
+  LinkFound found = link_find_station(show_attempt);
+  if (link_dialect().memory_window && found == LinkFound::station) show_connected_box();
+  if (found != LinkFound::nothing) window.close();
 }

@@ -55,6 +55,27 @@ int works_under_way = 0;
 WorkUnderWay::WorkUnderWay() { ++works_under_way; }
 WorkUnderWay::~WorkUnderWay() { --works_under_way; }
 
+namespace {
+
+// Keys of a command with no screen: none waits, and one asked for ends it.
+class NoKeys : public KeyInput {
+ public:
+  bool waiting() override { return false; }
+  std::uint8_t read() override {
+    remove_temporaries_on_signal();
+    std::fputs("a key was asked for in a command with no screen; it was not finished\n", stderr);
+    std::exit(1);
+  }
+};
+
+}  // namespace
+
+void use_no_terminal() {
+  static NoKeys no_keys;
+  services().display = nullptr;
+  services().keys = &no_keys;
+}
+
 void end_without_keys() {
   remove_temporaries_on_signal();
   if (works_under_way == 0) std::exit(0);

@@ -93,6 +93,26 @@ class WorkUnderWay {
 // the caller.
 [[noreturn]] void end_without_keys();
 
+// A command given on the command line runs with no screen: nothing is
+// drawn and no key ever waits. A key asked for all the same ends the
+// program with status 1 (the temporary files of a save removed) rather than
+// waiting for one that cannot come.
+void use_no_terminal();
+
+// SIGINT, SIGTERM and SIGHUP (on Windows Ctrl+C, Ctrl+Break and the closing
+// of the console) end a command given on the command line at once: the
+// temporary files of a save are removed, so an old file stays as it was,
+// the serial lines are put back, one line naming `program` goes to standard
+// error, and the status is 128 + the signal's number: 130 for SIGINT (and
+// Ctrl+C or Ctrl+Break), 143 for SIGTERM (and the console closing), 129 for
+// SIGHUP. A standard error that can no longer be written (a pipe closed)
+// does not end it.
+void end_command_on_signals(const char* program);
+
+// Whether standard error goes to a terminal or console a person watches,
+// where a progress line may be drawn over again.
+bool standard_error_is_terminal();
+
 // Real back ends: the terminal (ncursesw), the steady clock, the shell.
 // start_terminal returns false when there is no terminal to draw on.
 bool start_terminal();

@@ -77,8 +77,12 @@ int serial_port_number(const std::string& name);
 
 // What STATION_COM1 or STATION_COM2 names for "COM1" / "COM2", without
 // blanks around it; empty when the variable is unset or blank, and for any
-// other name.
+// other name. A device given to choose_serial_device comes first.
 std::string serial_device_chosen(const std::string& name);
+// For the rest of the run, "COM1" or "COM2" is `device` whatever the
+// environment says (a command line's --port); an empty device gives the
+// name back to the environment.
+void choose_serial_device(const std::string& name, const std::string& device);
 
 // The device path behind "COM1" / "COM2"; empty for any other name. On
 // Windows a chosen "COMn" becomes "\\.\COMn", the form CreateFileA needs

@@ -12,9 +12,18 @@ int serial_port_number(const std::string& name) {
   return 0;
 }
 
+namespace {
+std::string chosen_on_command_line[2];
+}  // namespace
+
+void choose_serial_device(const std::string& name, const std::string& device) {
+  if (int number = serial_port_number(name)) chosen_on_command_line[number - 1] = device;
+}
+
 std::string serial_device_chosen(const std::string& name) {
   int number = serial_port_number(name);
   if (number == 0) return {};
+  if (!chosen_on_command_line[number - 1].empty()) return chosen_on_command_line[number - 1];
   const char* value = std::getenv(number == 1 ? "STATION_COM1" : "STATION_COM2");
   std::string chosen = value ? value : "";
   // "set STATION_COM1=COM5 && karvel" in cmd keeps the blank before "&&".

@@ -1,17 +1,22 @@
-// The steady clock and the outside viewer on a POSIX system.
+// The steady clock, the outside viewer and the ending signals of a command
+// on a POSIX system.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 #include <string_view>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/program_files.h"
+#include "platform/serial.h"
 
 namespace platform {
 namespace {
@@ -78,7 +83,38 @@ class ViewerRunner : public ProgramRunner {
   }
 };
 
+// The line a signal leaves on standard error, made before any signal can
+// come: the handler may only write it.
+char stop_line[128];
+std::size_t stop_line_length = 0;
+
+void end_on_signal(int sig) {
+  remove_temporaries_on_signal();
+  put_back_serial_lines();
+  ssize_t written = write(STDERR_FILENO, stop_line, stop_line_length);
+  (void)written;
+  _exit(128 + sig);
+}
+
 }  // namespace
+
+void end_command_on_signals(const char* program) {
+  // On a terminal the line may follow a progress bar.
+  const char* start = standard_error_is_terminal() ? "\n" : "";
+  int n = std::snprintf(stop_line, sizeof stop_line, "%s%s: stopped by a signal; the command did not finish\n", start,
+                        program);
+  stop_line_length = n > 0 ? std::min(static_cast<std::size_t>(n), sizeof stop_line - 1) : 0;
+  struct sigaction action {};
+  action.sa_handler = end_on_signal;
+  sigfillset(&action.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+  // Standard error read by a pipe that closed (a "| head" that had enough)
+  // must not end the command in the middle of a save: its lines are lost
+  // and the command goes on.
+  signal(SIGPIPE, SIG_IGN);
+}
+
+bool standard_error_is_terminal() { return isatty(STDERR_FILENO) == 1; }
 
 std::string own_program_path() {
   char path[4096];

@@ -7,6 +7,7 @@
 
 #include "platform/cp866.h"
 #include "platform/files.h"
+#include "settings/tomrik_companion.h"
 
 Catalogue::Catalogue(int image_size) : held_(static_cast<std::size_t>(std::max(image_size, 0)), false) {}
 
@@ -67,9 +68,26 @@ std::string read_configuration(const CatalogueModel& model, const std::string& p
            std::to_string(model.image_size) + " bytes";
   bytes.resize(got);
   if (!model.suits(bytes.data())) return not_settings + "its identity is not one of this station model";
+  std::vector<std::uint8_t> companion;
+  if (model.keeps_companion) {
+    const std::string books_path = tomrik_companion_path(path);
+    TomrikCompanion books;
+    bool found = false;
+    switch (load_tomrik_companion(path, books)) {
+      case CompanionLoad::ok: found = true; break;
+      case CompanionLoad::missing: break;
+      case CompanionLoad::cannot_read: return "cannot read " + books_path;
+      case CompanionLoad::not_companion: return books_path + " is not a file of " + model.program + " phone books";
+    }
+    if (found) {
+      if (!std::equal(books.identity.begin(), books.identity.end(), bytes.begin()))
+        return books_path + " holds the phone books of another station than " + path;
+      companion = encode_tomrik_companion(books);
+    }
+  }
   out.model = &model;
   out.image = std::move(bytes);
-  out.companion.clear();
+  out.companion = std::move(companion);
   return "";
 }
 

@@ -69,6 +69,10 @@ struct CatalogueModel {
   // keeps settings beside the image (in a companion file) lists them too,
   // from `companion`, as settings without spans.
   void (*list)(const Configuration& configuration, Catalogue& out);
+  // tomrik: a settings file may have its phone books beside it, in the
+  // companion file of tomrik_companion.h, which read_configuration reads
+  // into `companion`.
+  bool keeps_companion;
 };
 
 struct Configuration {
@@ -87,7 +91,9 @@ Catalogue catalogue_of(const Configuration& configuration);
 
 // Reads a settings file of the model: an empty text when it was read whole,
 // else one line saying why not (it cannot be read, its size is not an
-// image's, its identity is not this model's).
+// image's, its identity is not this model's). A model that keeps a companion
+// file reads it too where there is one, and refuses one that cannot be read,
+// is not such a file, or is of another station.
 std::string read_configuration(const CatalogueModel& model, const std::string& path, Configuration& out);
 
 enum class ListingFormat { text, tsv };

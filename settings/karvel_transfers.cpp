@@ -30,6 +30,11 @@ void draw_progress_line(bool checking = false) {
   print_at(40, 4, std::string(karvel_bar_cells, static_cast<char>(176)), COLOR_BOX);
 }
 
+bool esc_pressed() {
+  // Another key is read and dropped, an extended key's scan code with it.
+  return key_waiting() && read_plain_key() == key::esc;
+}
+
 std::string station_to_file_question() {
   return std::string("Переслать установки из станции в файл "_cp) + settings_state.file_name + " [Y/N]";
 }
@@ -42,45 +47,6 @@ int block_address(int block) { return karvel_image_base + karvel_block_size * bl
 bool block_holds_speed(int block) {
   int address = block_address(block);
   return facts::karvel_speed_address >= address && facts::karvel_speed_address < address + karvel_block_size;
-}
-
-// The blocks are read into a copy: the image and the file change only when
-// every block has come.
-int station_to_file_transfer() {
-  static std::uint8_t incoming[karvel_image_size];
-  SettingsFileWriter writer;
-  if (!writer.begin()) {
-    print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
-    read_plain_key();
-    return key::esc;
-  }
-  draw_progress_line();
-  // The file is written whole or not at all: the first block that still
-  // fails ends the transfer.
-  TransferCourse course(1);
-  for (int i = 0; i < karvel_block_count; ++i) {
-    AlikeReads reads;
-    auto read = [&] {
-      return reads.agree(link_read_block(block_address(i), karvel_block_size) == link_ok, link_buffer,
-                         karvel_block_size);
-    };
-    TransferCourse::Unit unit = course.run(read);
-    if (unit == TransferCourse::Unit::end) break;
-    if (unit == TransferCourse::Unit::done)
-      for (int j = 0; j < karvel_block_size; ++j)
-        incoming[karvel_block_size * i + j] = static_cast<std::uint8_t>(link_buffer[j]);
-    show_karvel_progress(i);
-  }
-  if (course.stopped() || course.failures() > 0) {
-    writer.discard();
-    if (course.stopped()) return show_result(interrupted_text(), result_column, result_width, COLOR_ALERT);
-    return show_result(link_failure_text(), result_column, result_width, COLOR_ALERT,
-                       failed_units_text(course.failures()));
-  }
-  std::memcpy(settings_image.karvel, incoming, karvel_image_size);
-  if (!writer.commit(settings_image.karvel, karvel_image_size))
-    return show_write_failure(20, result_column, result_width);
-  return show_result("Установки записаны в файл"_cp, result_column, result_width, COLOR_SELECT);
 }
 
 // One block of the image to the station. The station moves to a new speed
@@ -112,6 +78,36 @@ SendPlan::ReadBack block_read_back(int block) {
   return back;
 }
 
+// The File menu's progress line, drawn again for each pass of the transfer
+// proper, and Esc at the keyboard to stop.
+class ProgressLine : public TransferWatch {
+ public:
+  void started(int, bool checking) override { draw_progress_line(checking); }
+  void unit_done(int unit, int) override { show_karvel_progress(unit); }
+  bool stop_asked() override { return esc_pressed(); }
+};
+
+int station_to_file_transfer() {
+  static std::uint8_t incoming[karvel_image_size];
+  SettingsFileWriter writer;
+  if (!writer.begin()) {
+    print_at(34, 4, "Ошибка открытия файла!"_cp, COLOR_BOX);
+    read_plain_key();
+    return key::esc;
+  }
+  ProgressLine progress;
+  TransferOutcome read = read_image_from_station(incoming, progress);
+  if (!read.whole()) {
+    writer.discard();
+    if (read.end == TransferEnd::stopped)
+      return show_result(interrupted_text(), result_column, result_width, COLOR_ALERT);
+    return show_result(link_failure_text(), result_column, result_width, COLOR_ALERT,
+                       failed_units_text(read.failures));
+  }
+  if (!writer.commit(incoming, karvel_image_size)) return show_write_failure(20, result_column, result_width);
+  return show_result("Установки записаны в файл"_cp, result_column, result_width, COLOR_SELECT);
+}
+
 int file_to_station_transfer() {
   static std::uint8_t incoming[karvel_image_size];
   FileRead read = read_settings_file(incoming, karvel_image_size);
@@ -123,31 +119,16 @@ int file_to_station_transfer() {
     show_file_not_suitable();
     return 0;
   }
-  // The station's identity must be read to be compared: a failed read has
-  // shown its box, and nothing is written. Equality with the station is
-  // the whole test; the counts of the file's identity are not needed here.
-  TransferCourse identity(1, false);
-  if (identity.run([] { return link_read_block(karvel_image_base, karvel_block_size) == link_ok; }) !=
-      TransferCourse::Unit::done)
+  ProgressLine progress;
+  TransferOutcome sent = write_image_to_station(incoming, progress);
+  if (sent.end == TransferEnd::identity_unread) return 0;
+  if (sent.end == TransferEnd::not_suitable) {
+    show_file_not_suitable();
     return 0;
-  for (int i = 0; i < facts::karvel_identity_size; ++i) {
-    if (incoming[i] != (link_buffer[i] & 0xFF)) {
-      show_file_not_suitable();
-      return 0;
-    }
   }
-  std::memcpy(settings_image.karvel, incoming, karvel_image_size);
-  SendPlan plan;
-  plan.count = karvel_block_count;
-  plan.sent = [](int) { return true; };
-  plan.write = write_block;
-  plan.read_back = block_read_back;
-  plan.begin_pass = [](bool checking) { draw_progress_line(checking); };
-  plan.unit_over = show_karvel_progress;
-  SendOutcome sent = send_whole(plan);
   // A send stopped or broken on the way leaves the station with part of
   // the file.
-  if (sent.ended || sent.failures > 0)
+  if (!sent.whole())
     return show_result("Установки записаны в станцию не полностью"_cp, result_column, result_width, COLOR_ALERT,
                        failed_units_text(sent.failures));
   return show_result("Установки записаны в станцию"_cp, result_column, result_width, COLOR_SELECT);
@@ -160,6 +141,50 @@ void show_karvel_progress(int block) {
   std::snprintf(percent, sizeof percent, "%2d%%", block * 100 / karvel_block_count + 1);
   print_at(31, 4, percent, COLOR_BOX);
   if (block % 64 == 0) print_at(40 + block / 64, 4, std::string(1, static_cast<char>(219)), COLOR_BOX);
+}
+
+// The blocks are read into a copy: the settings image changes only when
+// every block has come.
+TransferOutcome karvel_read_image(std::uint8_t* image, TransferWatch& watch) {
+  // The file is written whole or not at all: the first block that still
+  // fails ends the transfer.
+  TransferCourse course(1, &watch);
+  watch.started(karvel_block_count, false);
+  for (int i = 0; i < karvel_block_count; ++i) {
+    AlikeReads reads;
+    auto read = [&] {
+      return reads.agree(link_read_block(block_address(i), karvel_block_size) == link_ok, link_buffer,
+                         karvel_block_size);
+    };
+    TransferCourse::Unit unit = course.run(read, i);
+    if (unit == TransferCourse::Unit::end) break;
+    if (unit == TransferCourse::Unit::done)
+      for (int j = 0; j < karvel_block_size; ++j)
+        image[karvel_block_size * i + j] = static_cast<std::uint8_t>(link_buffer[j]);
+    watch.unit_done(i, karvel_block_count);
+  }
+  TransferOutcome outcome = course.outcome();
+  if (outcome.whole()) std::memcpy(settings_image.karvel, image, karvel_image_size);
+  return outcome;
+}
+
+TransferOutcome karvel_write_image(const std::uint8_t* image, TransferWatch& watch) {
+  // The station's identity must be read to be compared: a failed read has
+  // shown its box, and nothing is written. Equality with the station is
+  // the whole test; the counts of the file's identity are not needed here.
+  TransferCourse identity(1);
+  if (identity.run([] { return link_read_block(karvel_image_base, karvel_block_size) == link_ok; }) !=
+      TransferCourse::Unit::done)
+    return {TransferEnd::identity_unread, 0};
+  for (int i = 0; i < facts::karvel_identity_size; ++i)
+    if (image[i] != (link_buffer[i] & 0xFF)) return {TransferEnd::not_suitable, 0};
+  std::memcpy(settings_image.karvel, image, karvel_image_size);
+  SendPlan plan;
+  plan.count = karvel_block_count;
+  plan.sent = [](int) { return true; };
+  plan.write = write_block;
+  plan.read_back = block_read_back;
+  return send_whole(plan, watch);
 }
 
 void karvel_station_to_file() {

@@ -215,9 +215,24 @@ bool may_write(const fs::path& path) {
   return true;
 }
 
-bool write_blocks(std::FILE* f, const std::uint8_t* image, int size) {
+// In blocks of 256 bytes, and what is left after the last whole block.
+bool write_blocks(std::FILE* f, const std::uint8_t* data, int size) {
   std::size_t blocks = static_cast<std::size_t>(size) / 256;
-  return std::fwrite(image, 256, blocks, f) == blocks;
+  std::size_t rest = static_cast<std::size_t>(size) % 256;
+  return std::fwrite(data, 256, blocks, f) == blocks &&
+         (rest == 0 || std::fwrite(data + 256 * blocks, 1, rest, f) == rest);
+}
+
+// A write stands only once the file has been read back and holds exactly
+// what was written.
+bool file_holds(const fs::path& path, const std::uint8_t* data, std::size_t size) {
+  std::FILE* f = platform::open_regular_file(path, "rb");
+  if (!f) return false;
+  std::vector<std::uint8_t> back(size);
+  bool same = std::fread(back.data(), 1, size, f) == size && std::fgetc(f) == EOF && !std::ferror(f) &&
+              std::equal(back.begin(), back.end(), data);
+  std::fclose(f);
+  return same;
 }
 
 // A file larger than this is no settings file anyone keeps; it is not
@@ -244,7 +259,7 @@ bool overwrite(const fs::path& path, const std::uint8_t* data, std::size_t size)
   ok = std::fclose(f) == 0 && ok;
   std::error_code ec;
   if (ok && fs::file_size(path, ec) != size && !ec) fs::resize_file(path, size, ec);
-  return ok && !ec;
+  return ok && !ec && file_holds(path, data, size);
 }
 
 bool regular_file(const fs::directory_entry& entry) {
@@ -290,10 +305,35 @@ FileRead read_settings_file(std::uint8_t* out, int size) {
   return FileRead::ok;
 }
 
+WholeRead read_whole_file(const fs::path& path, std::size_t limit, std::vector<std::uint8_t>& out) {
+  std::vector<std::uint8_t> reads[2];
+  for (std::vector<std::uint8_t>& content : reads) {
+    std::FILE* f = platform::open_regular_file(path, "rb");
+    if (!f) return WholeRead::cannot_open;
+    // One byte more than the limit tells a file that is too large.
+    content.resize(limit + 1);
+    std::size_t got = std::fread(content.data(), 1, content.size(), f);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return WholeRead::cannot_open;
+    if (got > limit) return WholeRead::too_large;
+    content.resize(got);
+  }
+  if (reads[0] != reads[1]) return WholeRead::changing;
+  out = std::move(reads[0]);
+  return WholeRead::ok;
+}
+
 bool SettingsFileWriter::begin() {
   discard();
   if (settings_state.name_too_long || settings_state.file_name[0] == 0) return false;
-  target_ = end_of_links(settings_file_path());
+  return begin(settings_file_path());
+}
+
+bool SettingsFileWriter::begin(const fs::path& path) {
+  discard();
+  if (path.empty()) return false;
+  target_ = end_of_links(path);
   std::error_code ec;
   fs::file_status status = fs::status(target_, ec);
   bool exists = fs::exists(status);
@@ -321,6 +361,8 @@ bool SettingsFileWriter::commit(const std::uint8_t* image, int size) {
   bool ok = write_blocks(file_, image, size) && platform::sync_file(file_);
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
+  // The old file gives way only to a new one that reads back whole.
+  if (ok) ok = file_holds(temporary_, image, static_cast<std::size_t>(size));
   if (ok) ok = platform::replace_file(temporary_, target_);
   if (ok)
     platform::forget_temporary(temporary_);

@@ -36,6 +36,16 @@ enum class FileRead {
 // left untouched unless the whole image was read.
 FileRead read_settings_file(std::uint8_t* out, int size);
 
+enum class WholeRead {
+  ok,
+  cannot_open,  // missing, unreadable, not a regular file, or a read error
+  too_large,    // more than the limit
+  changing,     // two reads gave different bytes: something writes it
+};
+// The whole content of a regular file of at most `limit` bytes, taken only
+// when two reads of it agree.
+WholeRead read_whole_file(const std::filesystem::path& path, std::size_t limit, std::vector<std::uint8_t>& out);
+
 // Writes a settings file so that an existing one is replaced only by a
 // complete new one: the image goes to a new file beside it, which takes the
 // old one's place, with its mode and owner, once everything has been
@@ -56,8 +66,11 @@ class SettingsFileWriter {
   // cannot be written (none chosen, a directory or other non-file,
   // write-protected, or a new file where none can be made).
   bool begin();
-  // Writes the image in blocks of 256 bytes and puts the file in place;
-  // false, with the old file kept, when any step fails.
+  // The same for a file named by its path as the system knows it.
+  bool begin(const std::filesystem::path& path);
+  // Writes the image in blocks of 256 bytes (and the bytes after the last
+  // whole block), reads it back and puts the file in place; false, with the
+  // old file kept, when any step fails or the file does not read back equal.
   bool commit(const std::uint8_t* image, int size);
   void discard();
 

@@ -1,5 +1,6 @@
 #include "settings/transfer_frame.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "link/link.h"
@@ -34,32 +35,29 @@ void run_transfer_command(const TransferCommand& command) {
 
 const char* link_failure_text() { return "Ошибка связи со станцией"_cp; }
 
-bool TransferCourse::esc_pressed() {
-  // Another key is read and dropped, an extended key's scan code with it.
-  return reads_keys_ && key_waiting() && read_plain_key() == key::esc;
-}
+bool TransferCourse::stop_asked() { return watch_ && watch_->stop_asked(); }
 
 TransferCourse* TransferCourse::trying_ = nullptr;
 
-// Asked by the link before every byte of a try: Esc gives the frame up.
-bool TransferCourse::esc_during_try() {
-  if (!trying_ || trying_->stopped_ || !trying_->esc_pressed()) return trying_ && trying_->stopped_;
+// Asked by the link before every byte of a try: a stop gives the frame up.
+bool TransferCourse::stop_during_try() {
+  if (!trying_ || trying_->stopped_ || !trying_->stop_asked()) return trying_ && trying_->stopped_;
   trying_->stopped_ = true;
   return true;
 }
 
-TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
+TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt, int unit) {
   if (ended_) return Unit::end;
   LinkBoxesHeld boxes;
   for (int tries = 0; tries <= retries; ++tries) {
-    if (esc_pressed()) stopped_ = true;
+    if (stop_asked()) stopped_ = true;
     bool done = false;
     if (!stopped_) {
       TransferCourse* outer = trying_;
       LinkInterrupt outer_hook = link_state.interrupt;
-      if (reads_keys_) {
+      if (watch_) {
         trying_ = this;
-        link_state.interrupt = esc_during_try;
+        link_state.interrupt = stop_during_try;
       }
       done = attempt();
       trying_ = outer;
@@ -77,12 +75,20 @@ TransferCourse::Unit TransferCourse::run(const std::function<bool()>& attempt) {
   ++failures_;
   ++run_;
   int box = boxes.take();
-  if (!reads_keys_ && box != 0) link_error_box(box);
+  if (watch_)
+    watch_->unit_failed(unit, box);
+  else if (box != 0)
+    link_error_box(box);
   if (run_ >= failures_to_end_) {
     ended_ = true;
     return Unit::end;
   }
   return Unit::failed;
+}
+
+TransferOutcome TransferCourse::outcome() const {
+  TransferEnd end = stopped_ ? TransferEnd::stopped : ended_ ? TransferEnd::broken : TransferEnd::done;
+  return {end, failures_};
 }
 
 namespace {
@@ -105,39 +111,38 @@ Held station_holds(TransferCourse& course, const SendPlan& plan, int unit) {
     // A read that differs stands only when the one before it was alike.
     return same || reads.agree(back.read, back.data, back.count);
   };
-  TransferCourse::Unit result = course.run(look);
+  TransferCourse::Unit result = course.run(look, unit);
   if (result != TransferCourse::Unit::done) return Held::failed;
   return same ? Held::file : Held::other;
 }
 
 }  // namespace
 
-SendOutcome send_whole(const SendPlan& plan) {
+TransferOutcome send_whole(const SendPlan& plan, TransferWatch& watch) {
   platform::WorkUnderWay sending;
   std::vector<bool> failed(static_cast<std::size_t>(plan.count), false);
-  SendOutcome outcome;
-  TransferCourse course(send_failures_to_end);
+  TransferCourse course(send_failures_to_end, &watch);
   // Writes units; false when the course ended.
   auto write = [&](const std::vector<int>& units, bool shown) {
     for (int unit : units) {
       if (plan.sent(unit) && !failed[unit]) {
-        TransferCourse::Unit result = course.run([&] { return plan.write(unit); });
+        TransferCourse::Unit result = course.run([&] { return plan.write(unit); }, unit);
         // A unit that ends the course by failing is counted with the rest.
         if (result != TransferCourse::Unit::done && !course.stopped()) failed[unit] = true;
         if (result == TransferCourse::Unit::end) return false;
       }
-      if (shown) plan.unit_over(unit);
+      if (shown) watch.unit_done(unit, plan.count);
     }
     return true;
   };
   std::vector<int> all(static_cast<std::size_t>(plan.count));
   for (int i = 0; i < plan.count; ++i) all[i] = i;
-  plan.begin_pass(false);
+  watch.started(plan.count, false);
   bool going = write(all, true);
   // The first comparison may send again what differs; the second only
   // counts it.
   for (int pass = 0; going && pass < 2; ++pass) {
-    plan.begin_pass(true);
+    watch.started(plan.count, true);
     std::vector<int> other;
     for (int unit : all) {
       if (plan.sent(unit) && !failed[unit]) {
@@ -149,7 +154,7 @@ SendOutcome send_whole(const SendPlan& plan) {
         }
         if (held == Held::other) other.push_back(unit);
       }
-      plan.unit_over(unit);
+      watch.unit_done(unit, plan.count);
     }
     if (!going || other.empty()) break;
     if (pass == 1) {
@@ -158,7 +163,8 @@ SendOutcome send_whole(const SendPlan& plan) {
     }
     going = write(other, false);
   }
-  outcome.ended = course.ended();
-  for (bool f : failed) outcome.failures += f;
+  // The units that failed, each once however often it was tried.
+  TransferOutcome outcome = course.outcome();
+  outcome.failures = static_cast<int>(std::count(failed.begin(), failed.end(), true));
   return outcome;
 }

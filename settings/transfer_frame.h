@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "settings/station_transfers.h"
+
 // karvel messages at (34, 4) in COLOR_ALERT; each waits for a key and
 // blanks its field again.
 void show_open_error();
@@ -46,41 +48,43 @@ const char* link_failure_text();
 
 // How a transfer moves its units (blocks or records) through a link that
 // may fail. A unit that fails is tried again, up to three times, before it
-// counts as failed; reads and writes are both safe to repeat. The keyboard
-// is read before every try and, while a try runs, before every byte the
-// link sends (one key each time), so Esc stops the transfer within one
-// answer's time-out and a settling pause however silent the station is. A
-// failed unit of the transfer proper shows no box and waits for no key: the
-// result line counts them. A course that must leave the keys to what
-// follows (a check before the transfer proper, a connection) reads none,
-// and its failed unit shows the box of its last try (karvel blocks; records
-// show none). A run of `failures_to_end` consecutive failed units ends the
-// transfer, since the station is gone.
+// counts as failed; reads and writes are both safe to repeat. The transfer
+// proper has a watch: it is asked before every try and, while a try runs,
+// before every byte the link sends, so a stop (Esc, for the File menu's
+// commands) ends the transfer within one answer's time-out and a settling
+// pause however silent the station is; a failed unit shows no box and waits
+// for no key: the watch hears of it and the result counts them. A course
+// without a watch (a check before the transfer proper, a connection) is
+// never stopped, and its failed unit shows the box of its last try (karvel
+// blocks; records show none). A run of `failures_to_end` consecutive failed
+// units ends the transfer, since the station is gone.
 class TransferCourse {
  public:
   static constexpr int retries = 3;
-  explicit TransferCourse(int failures_to_end, bool reads_keys = true)
-      : failures_to_end_(failures_to_end), reads_keys_(reads_keys) {}
+  explicit TransferCourse(int failures_to_end, TransferWatch* watch = nullptr)
+      : failures_to_end_(failures_to_end), watch_(watch) {}
   TransferCourse(const TransferCourse&) = delete;
   TransferCourse& operator=(const TransferCourse&) = delete;
 
   enum class Unit { done, failed, end };
-  // Runs one unit; `attempt` is one try, true when it succeeded. `end`:
-  // stopped by Esc or by a run of failures; the transfer goes no further.
-  Unit run(const std::function<bool()>& attempt);
+  // Runs unit `unit`; `attempt` is one try, true when it succeeded. `end`:
+  // stopped, or a run of failures; the transfer goes no further.
+  Unit run(const std::function<bool()>& attempt, int unit = 0);
 
   bool stopped() const { return stopped_; }
   int failures() const { return failures_; }
   // Whether the transfer ended before its last unit, whatever the reason.
   bool ended() const { return ended_; }
+  // The outcome of a course that ran to here.
+  TransferOutcome outcome() const;
 
  private:
-  bool esc_pressed();
-  static bool esc_during_try();
+  bool stop_asked();
+  static bool stop_during_try();
   static TransferCourse* trying_;
 
   int failures_to_end_;
-  bool reads_keys_;
+  TransferWatch* watch_;
   int failures_ = 0;
   int run_ = 0;  // consecutive failed units
   bool stopped_ = false;
@@ -111,16 +115,12 @@ struct SendPlan {
     int count = 0;
   };
   std::function<ReadBack(int unit)> read_back;
-  // The progress line: a pass over the units begins (sending, or checking
-  // what the station holds), and a unit of it is over.
-  std::function<void(bool checking)> begin_pass;
-  std::function<void(int unit)> unit_over;
 };
-struct SendOutcome {
-  bool ended = false;  // stopped by Esc or by a run of failures
-  int failures = 0;    // units the station does not hold as the file gives them
-};
-SendOutcome send_whole(const SendPlan& plan);
+// Progress and stops go through the watch: started(count, false) for the
+// pass that sends, started(count, true) for each that compares, and
+// unit_done after each unit a pass has gone over. The failures counted are
+// the units the station does not hold as the file gives them.
+TransferOutcome send_whole(const SendPlan& plan, TransferWatch& watch);
 
 // True in tomrik, whose station is addressed by records.
 bool record_station();

@@ -1,7 +1,8 @@
-// The File menu's whole-configuration transfers, as the active program
-// moves them: memory blocks (karvel) or records (tomrik).
+// The whole-configuration transfers, as the active program moves them:
+// memory blocks (karvel) or records (tomrik).
 #include "settings/karvel_transfers.h"
 #include "settings/settings_commands.h"
+#include "settings/station_transfers.h"
 #include "settings/tomrik_transfers.h"
 #include "settings/transfer_frame.h"
 
@@ -17,4 +18,12 @@ void file_to_station() {
     tomrik_file_to_station();
   else
     karvel_file_to_station();
+}
+
+TransferOutcome read_image_from_station(std::uint8_t* image, TransferWatch& watch) {
+  return record_station() ? tomrik_read_image(image, watch) : karvel_read_image(image, watch);
+}
+
+TransferOutcome write_image_to_station(const std::uint8_t* image, TransferWatch& watch) {
+  return record_station() ? tomrik_write_image(image, watch) : karvel_write_image(image, watch);
 }

@@ -15,9 +15,9 @@ namespace group = facts::tomrik_group;
 constexpr Answer ack{facts::ack, AnswerKind::ack};
 
 constexpr std::uint8_t phone_book_group = group::phone_book;  // common book; + k for subscriber k
-constexpr int phone_book_entries = 16;
-constexpr int phone_number_codes = 25;
-constexpr std::size_t special_cell_half = 24;
+constexpr int phone_book_entries = group::phone_book_cells;
+constexpr int phone_number_codes = group::phone_book_cell_size;
+constexpr std::size_t special_cell_half = group::special_cell_half;
 
 // A few numbers in the common book and in the first subscriber's own; the
 // other entries are empty.

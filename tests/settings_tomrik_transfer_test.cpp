@@ -5,6 +5,7 @@
 
 #include "settings/program_profile.h"
 #include "settings/settings_commands.h"
+#include "settings/tomrik_companion.h"
 #include "sim/tomrik_station.h"
 #include "tests/settings_test_support.h"
 #include "tests/sim_on_line.h"
@@ -451,6 +452,79 @@ TEST_F(TomrikTransferFaults, AStationThatGoesSilentEndsTheSend) {
   EXPECT_TRUE(saw("Установки загружены в станцию не полностью"));
   // Three more tries of (0x20, 1), four of the next, thirteen attempts each.
   EXPECT_EQ(bytes_since_silence(0xA5), 7 * 13);
+}
+
+// The phone books a complete backup keeps beside the settings file.
+struct QuietWatch : TransferWatch {
+  void unit_done(int, int) override {}
+};
+
+TEST_F(TomrikTransfer, PhoneBooksAndTheSpecialCellGoBackWholeIntoTheStation) {
+  Bytes number = {8, 255, 4, 9, 5, 116, 1, 12};
+  Bytes first_half(24, 3), second_half(24, 0);
+  second_half[0] = 7;
+  put(50 + 3, 7, number);
+  put(67, 0, first_half);
+  put(68, 0, second_half);
+  QuietWatch watch;
+  TomrikCompanion books;
+  ASSERT_TRUE(read_books_from_station(books, watch).whole());
+  EXPECT_EQ(books.records.size(), 17u * 16 + 2);
+  // A file holds them as they came, and gives them back the same.
+  TomrikCompanion loaded;
+  ASSERT_TRUE(decode_tomrik_companion(encode_tomrik_companion(books), loaded));
+  put(50 + 3, 7, Bytes(25, 0));
+  put(67, 0, Bytes(24, 0));
+  put(68, 0, Bytes(24, 0));
+  ASSERT_TRUE(write_books_to_station(loaded, watch).whole());
+  Bytes stored = rec(50 + 3, 7);
+  stored.resize(number.size());
+  EXPECT_EQ(stored, number);
+  EXPECT_EQ(rec(67, 0), first_half);
+  EXPECT_EQ(rec(68, 0), second_half);
+  // Books of another station are refused before anything is sent.
+  loaded.identity[3] = '2';
+  station->records_written.clear();
+  EXPECT_EQ(write_books_to_station(loaded, watch).end, TransferEnd::not_suitable);
+  EXPECT_TRUE(station->records_written.empty());
+}
+
+TEST(TomrikCompanionFile, AnythingButACompleteFileIsRefused) {
+  TomrikCompanion books;
+  books.identity = {'T', '4', '1', '6'};
+  books.records = {{50, 1, Bytes(25, 1)}, {66, 16, {2, 3}}, {67, 0, Bytes(24, 4)}};
+  Bytes good = encode_tomrik_companion(books);
+  TomrikCompanion out;
+  ASSERT_TRUE(decode_tomrik_companion(good, out));
+  EXPECT_EQ(out.records.size(), 3u);
+  EXPECT_EQ(out.records[1].data, Bytes({2, 3}));
+  auto changed = [&](std::size_t at, std::uint8_t value) {
+    Bytes bad = good;
+    bad[at] = value;
+    return bad;
+  };
+  auto file_of = [&](std::vector<TomrikBookRecord> records) {
+    return encode_tomrik_companion({books.identity, std::move(records)});
+  };
+  Bytes trailing = good;
+  trailing.push_back(0);
+  const std::vector<Bytes> refused = {
+      Bytes(good.begin(), good.end() - 1),     // the last record cut short
+      Bytes(good.begin(), good.begin() + 14),  // the header cut short
+      trailing,
+      changed(0, 'X'),   // no such file
+      changed(8, 2),     // another format
+      changed(14, 4),    // more records than there are
+      changed(15, 49),   // a group that is no phone book
+      file_of({books.records[1], books.records[1]}),
+      file_of({{67, 1, {}}}),             // the special cell has index 0 only
+      file_of({{50, 17, {}}}),            // a book has 16 cells
+      file_of({{67 - 1, 0, {}}}),         // and no cell 0
+      file_of({{50, 1, Bytes(26, 1)}}),   // a cell holds 25 codes
+      file_of({{68, 0, Bytes(25, 1)}}),   // a half of the special cell 24
+  };
+  for (std::size_t i = 0; i < refused.size(); ++i)
+    EXPECT_FALSE(decode_tomrik_companion(refused[i], out)) << "case " << i;
 }
 
 struct VersionScreen : TomrikTransfer {};

@@ -45,8 +45,8 @@ void list_tomrik(const Configuration& configuration, Catalogue& out) {
   list_call_groups(listing);
   list_melody(listing);
   // The phone book menu: the phone books and the special cell are not in
-  // the image; a configuration read with its companion file has them in
-  // listing.companion(), for add_kept, before the number control lists.
+  // the image; a configuration read with its companion file has them.
+  list_phone_books(listing);
   list_number_control(listing, 0);
   list_number_control(listing, 1);
   list_command8_paths(listing);
@@ -55,7 +55,7 @@ void list_tomrik(const Configuration& configuration, Catalogue& out) {
 }  // namespace
 
 const CatalogueModel tomrik_catalogue = {
-    "tomrik", facts::tomrik_image_size, 0, tomrik_identity_valid, identity_text, list_tomrik,
+    "tomrik", facts::tomrik_image_size, 0, tomrik_identity_valid, identity_text, list_tomrik, true,
 };
 
 TomrikListing::TomrikListing(const Configuration& configuration, Catalogue& out)

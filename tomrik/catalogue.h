@@ -72,5 +72,8 @@ void list_tariffing_modes(TomrikListing& listing);
 void list_pickup_groups(TomrikListing& listing);
 void list_call_groups(TomrikListing& listing);
 void list_melody(TomrikListing& listing);
+// The phone books and the special cell of the companion file, when the
+// configuration has one.
+void list_phone_books(TomrikListing& listing);
 void list_number_control(TomrikListing& listing, int list);
 void list_command8_paths(TomrikListing& listing);

@@ -10,6 +10,8 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "settings/tomrik_companion.h"
+#include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
@@ -23,14 +25,14 @@ constexpr int pause_code = facts::tomrik_book_pause;
 
 constexpr int common_book_argument = 17;
 constexpr int common_book_group = facts::tomrik_group::phone_book;  // subscriber k's own book is + k
-constexpr int book_entries = 16;
-constexpr int entry_places = 25;
+constexpr int book_entries = facts::tomrik_group::phone_book_cells;
+constexpr int entry_places = facts::tomrik_group::phone_book_cell_size;
 constexpr int first_entry_row = 7;  // entry n stands on row n + 6
 constexpr int number_column = 33;
 
 constexpr int cell_places = 48;
-constexpr int cell_half = 24;  // characters a record of the cell carries when read
-constexpr int cell_written = 25;
+constexpr int cell_half = facts::tomrik_group::special_cell_half;  // characters a record of the cell carries when read
+constexpr int cell_written = facts::tomrik_group::special_cell_written;
 constexpr int cell_first_group = facts::tomrik_group::special_cell_first, cell_second_group = facts::tomrik_group::special_cell_second;
 constexpr ScreenPos cell_at{17, 5};
 
@@ -337,7 +339,56 @@ int run_special_cell(SpecialCell& cell) {
   }
 }
 
+// Whether the phone book screens show the code as what an edit stores for
+// its character.
+bool known_book_code(std::uint8_t code) {
+  return code <= facts::dial_hash || code == t_code || code == pause_code;
+}
+
+// Codes as the screens show them: `places` characters, the places past the
+// record's codes empty; exact when the text tells every byte (a record the
+// station gave shorter is not `whole`).
+std::string listed_codes(const std::vector<std::uint8_t>& bytes, int places, bool whole = true) {
+  std::vector<int> codes(places, 0);
+  for (int i = 0; i < places && i < static_cast<int>(bytes.size()); ++i) codes[i] = bytes[i];
+  bool exact = whole && static_cast<int>(bytes.size()) == places &&
+               std::all_of(bytes.begin(), bytes.end(), known_book_code);
+  return listed_value(codes_text(codes.data(), places), "", exact, bytes.data(), static_cast<int>(bytes.size()), true);
+}
+
 }  // namespace
+
+void list_phone_books(TomrikListing& listing) {
+  TomrikCompanion books;
+  if (listing.companion().empty() || !decode_tomrik_companion(listing.companion(), books)) return;
+  const std::string kept_in = "файл записных книжек"_cp;
+  std::vector<std::uint8_t> cell;
+  bool cell_kept = false;
+  for (const TomrikBookRecord& r : books.records) {
+    if (r.group == cell_first_group || r.group == cell_second_group) {
+      cell_kept = true;
+      continue;
+    }
+    int book = r.group - common_book_group;
+    std::string section = book == 0 ? tomrik_menu_name(3, 1) : tomrik_menu_name(3, 2) + " / " + subscriber_section(book);
+    listing.add_kept(section, format("Запись %d"_cp, r.index), format("запись (%d, %d), "_cp, r.group, r.index) + kept_in,
+                     listed_codes(r.data, entry_places));
+  }
+  if (!cell_kept) return;
+  // The cell's two halves, as its screen shows them: one line of 48.
+  bool whole = true;
+  for (int group : {cell_first_group, cell_second_group}) {
+    std::vector<std::uint8_t> half;
+    for (const TomrikBookRecord& r : books.records)
+      if (r.group == group) half = r.data;
+    whole = whole && static_cast<int>(half.size()) == cell_half;
+    half.resize(cell_half, 0);
+    cell.insert(cell.end(), half.begin(), half.end());
+  }
+  listing.add_kept(tomrik_menu_name(3, 3), "Специальная ячейка записной книжки"_cp,
+                   format("записи (%d, 0) и (%d, 0), "_cp, cell_first_group, cell_second_group) + kept_in,
+                   listed_codes(cell, cell_places, whole));
+}
 
 void phone_book_screen(int book) {
   clear_screen();

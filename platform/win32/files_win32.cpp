@@ -51,7 +51,9 @@ std::FILE* open_regular_file(const std::filesystem::path& path, const char* mode
 std::FILE* create_temporary_beside(const std::filesystem::path& target, std::filesystem::path& temporary) {
   for (int attempt = 0; attempt < 1000; ++attempt) {
     std::filesystem::path path = temporary_name(target, attempt);
-    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    // Shared for deletion only: a command ended by Ctrl+C removes the file
+    // while it is still open.
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
       if (GetLastError() == ERROR_FILE_EXISTS) continue;

@@ -1,8 +1,12 @@
-// The clock, waits on the thread timer and the outside viewer on Windows.
+// The clock, waits on the thread timer, the outside viewer and the ending
+// of a command by Ctrl+C on Windows.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/program_files.h"
 #include "platform/win32/system_win32.h"
@@ -74,7 +78,38 @@ class ViewerRunner : public ProgramRunner {
   }
 };
 
+// The line a stop leaves on standard error, made before any stop can come.
+char stop_line[128];
+DWORD stop_line_length = 0;
+
+// Runs on a thread of its own while the program goes on: the temporary
+// files are removed (a file still open goes once its handle closes, which
+// ending the process does) and the process ends at once, without running
+// anything the program's thread may be in the middle of.
+BOOL WINAPI end_on_console_event(DWORD event) {
+  UINT status = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130 : 143;
+  remove_temporaries_on_signal();
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), stop_line, stop_line_length, &written, nullptr);
+  TerminateProcess(GetCurrentProcess(), status);
+  return TRUE;
+}
+
 }  // namespace
+
+void end_command_on_signals(const char* program) {
+  // On a console the line may follow a progress bar.
+  const char* start = standard_error_is_terminal() ? "\r\n" : "";
+  int n = std::snprintf(stop_line, sizeof stop_line, "%s%s: stopped by a signal; the command did not finish\r\n",
+                        start, program);
+  stop_line_length = n > 0 ? static_cast<DWORD>(std::min<int>(n, sizeof stop_line - 1)) : 0;
+  SetConsoleCtrlHandler(end_on_console_event, TRUE);
+}
+
+bool standard_error_is_terminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
 
 std::string own_program_path() {
   char path[MAX_PATH + 1];

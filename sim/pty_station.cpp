@@ -128,6 +128,12 @@ int PtyStation::line_baud() const {
   return baud_of(::cfgetospeed(&t));
 }
 
+std::size_t PtyStation::bytes_waiting() const {
+  int n = 0;
+  if (master_ < 0 || ::ioctl(master_, FIONREAD, &n) != 0 || n < 0) return 0;
+  return static_cast<std::size_t>(n);
+}
+
 // How long to wait, in microseconds (-1: no limit): at most `wait_ms`, and
 // no later than the next answer is due. Microseconds, because a paced answer
 // at 57600 baud is due in a third of a millisecond.

@@ -41,6 +41,8 @@ class PtyStation {
   // not raw 8N1 (the station cannot understand it, and an echoing line
   // would send its answers back to it).
   int line_baud() const;
+  // Bytes the program wrote that the station has not read yet.
+  std::size_t bytes_waiting() const;
 
   // A program that ends without closing the port (the programs leave it
   // open until they end) leaves the line's exclusive flag set, since our own

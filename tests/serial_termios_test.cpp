@@ -129,6 +129,10 @@ TEST_F(PtyLine, ACommandByteRepeatedBeforeItsAnswerWentOutIsAnsweredOnce) {
   ASSERT_EQ(port->open("COM2", 57600), SerialOpen::ok);
   EXPECT_TRUE(port->write_byte(0xBD));
   EXPECT_TRUE(port->write_byte(0xBD));
+  // The pseudo-terminal passes bytes on in its own time: wait until both are
+  // there, so that the station reads them together as the busy one does.
+  for (int i = 0; i < 1000 && pty->bytes_waiting() < 2; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(pty->bytes_waiting(), 2u);
   EXPECT_TRUE(pty->serve(100));
   ASSERT_EQ(port->read_byte(byte, 200), platform::serial_byte_received);
   EXPECT_EQ(byte, 0xFF);

@@ -38,14 +38,16 @@ struct FieldRow {
 };
 
 // A row of a one-column page: its label at column 5, its field, the unit
-// printed after the value (or null), and for the few rows whose value is
+// printed after the value (or null), for the few rows whose value is
 // checked against other blocks an editor of their own in place of the
-// field's (given the cell and the number of the port or line).
+// field's (given the cell and the number of the port or line), and on a
+// page whose rows do not number their help topics, the row's topic.
 struct PageRow {
   const char* label;
   FieldRow field;
   const char* unit = nullptr;
   int (*edit)(ScreenPos at, int number) = nullptr;
+  int topic = 0;
 };
 
 int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t colour);

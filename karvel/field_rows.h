@@ -21,6 +21,8 @@ enum class FieldKind {
   dial_mode,   // pulse or tone
   hold_sound,  // none, ringing tone or music
   port_bus,    // shown only
+  allowed,     // forbidden or allowed
+  line_ref,    // a city line 1..city_line_count, or none
   digits,      // `width` dialled digits
   text,        // `width` characters
 };
@@ -63,4 +65,5 @@ bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int 
 // and the bytes themselves where the text does not tell them (a yes/no byte
 // of 5, a character below 32).
 int field_row_size(const FieldRow& row);
-std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit);
+std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit,
+                             const FieldCounts& counts);

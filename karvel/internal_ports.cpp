@@ -20,10 +20,12 @@ BlockEditorState port_editor;
 void reset_port_editor() { port_editor = BlockEditorState(); }
 
 namespace {
-
 int last_port() { return link_state.port_count; }
+}  // namespace
 
 const BlockChoice port_pages_choice{&port_editor.current, port_block, last_port, ask_other_port};
+
+namespace {
 
 const char* const five_ms = "* 5Мс."_cp;
 const char* const seconds = "Сек."_cp;

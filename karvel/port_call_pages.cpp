@@ -15,8 +15,6 @@
 
 namespace {
 
-const BlockChoice port_choice{&port_editor.current, port_block, [] { return link_state.port_count; }, ask_other_port};
-
 // ------------------------------------------------------- general-call groups
 
 const CallGroupsPage port_call_groups{"   Группы общего вызова для порта:"_cp, facts::karvel_call_groups_offset, 65, true};
@@ -120,9 +118,9 @@ void edit_redirection_row(const GridCursor& grid, int port, int block) {
 
 }  // namespace
 
-void edit_port_call_groups() { run_call_groups_page(port_call_groups, port_choice); }
+void edit_port_call_groups() { run_call_groups_page(port_call_groups, port_pages_choice); }
 
-void edit_port_variants() { run_variants_page(port_variants, port_choice); }
+void edit_port_variants() { run_variants_page(port_variants, port_pages_choice); }
 
 void edit_port_redirection() {
   // The page menu's port line stands on row 2 too; it must not show through
@@ -138,7 +136,7 @@ void edit_port_redirection() {
       [](const GridCursor& g) { return redirection_rows[g.row - 1].topic; },
       edit_redirection_row,
   };
-  run_block_page(grid, port_choice, frame);
+  run_block_page(grid, port_pages_choice, frame);
 }
 
 void list_port_call_pages(KarvelListing& listing, int port) {

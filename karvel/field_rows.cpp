@@ -10,7 +10,10 @@
 #include "toolkit/screen.h"
 
 namespace {
-int upper_limit(const FieldRow& row) { return row.maximum == limit_port_count ? link_state.port_count : row.maximum; }
+int upper_limit(const FieldRow& row) {
+  if (row.maximum == limit_port_count) return link_state.port_count;
+  return row.maximum == limit_line_count ? link_state.city_line_count : row.maximum;
+}
 }  // namespace
 
 int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t colour) {

@@ -27,8 +27,9 @@ enum class FieldKind {
   text,        // `width` characters
 };
 
-// An upper limit that stands for the station's port count.
+// Upper limits that stand for the station's port and city line counts.
 constexpr int limit_port_count = -1;
+constexpr int limit_line_count = -2;
 
 struct FieldRow {
   int address;  // absolute, or an offset added to a base by the page
@@ -42,13 +43,14 @@ struct FieldRow {
 // A row of a one-column page: its label at column 5, its field, the unit
 // printed after the value (or null), for the few rows whose value is
 // checked against other blocks an editor of their own in place of the
-// field's (given the cell and the number of the port or line), and on a
+// field's (given the cell, the number of the port or line and the field's
+// address), and on a
 // page whose rows do not number their help topics, the row's topic.
 struct PageRow {
   const char* label;
   FieldRow field;
   const char* unit = nullptr;
-  int (*edit)(ScreenPos at, int number) = nullptr;
+  int (*edit)(ScreenPos at, int number, int address) = nullptr;
   int topic = 0;
 };
 

@@ -172,8 +172,7 @@ int port_switch_keys(int port, int key_code) {
   return key_code == key::f9 ? ask_other_port(port) : step_number(port, last_port(), key_code);
 }
 
-int edit_redirection_target(ScreenPos at, int port) {
-  const int address = port_block(port) + 3;
+int edit_redirection_target(ScreenPos at, int port, int address) {
   int status = edit_number(at, address, 0, link_state.port_count);
   if (status != link_ok) return status;
   link_read_block_alike(address, 1);

@@ -37,7 +37,7 @@ extern const BlockChoice port_pages_choice;
 // The redirection target of a port (offset 3), shared with the call
 // redirection page: a port never redirects to itself, nor to a port that
 // redirects further.
-int edit_redirection_target(ScreenPos at, int port);
+int edit_redirection_target(ScreenPos at, int port, int address);
 
 void edit_port_main();
 void edit_port_pulse();

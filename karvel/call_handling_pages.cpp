@@ -25,16 +25,9 @@ void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage
                     page.show_values(g, choice.block_address(number));
                     return drawing.left();
                   },
-                  {{key::f10,
-                    [&](GridCursor& g) {
-                      if (int topic = page.topic(g)) show_help(topic);
-                      return KeyResult::handled;
-                    }},
-                   {key::enter,
-                    [&](GridCursor& g) {
-                      page.enter(g, number, choice.block_address(number));
-                      return KeyResult::handled;
-                    }}},
+                  {help_key(page.topic),
+                   handled_key(key::enter,
+                               [&](GridCursor& g) { page.enter(g, number, choice.block_address(number)); })},
                   {choice.current, choice.last}};
   if (choice.ask_other)
     frame.keys.push_back({key::f9, [&](GridCursor&) {
@@ -119,17 +112,13 @@ void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
                   },
                   std::move(keys),
                   {}};
-  frame.keys.push_back({key::f10, [&](GridCursor& g) {
-                          show_help(row_topic(page, g.row));
-                          return KeyResult::handled;
-                        }});
-  frame.keys.push_back({key::enter, [&](GridCursor& g) {
-                          FieldRow field = page.rows[g.row - 1].field;
-                          field.level = row_level(page, g.row);
-                          if (field.kind == FieldKind::number) hint_digits_enter();
-                          edit_field_row(g.current_cell(), field, 0);
-                          return KeyResult::handled;
-                        }});
+  frame.keys.push_back(help_key([&](const GridCursor& g) { return row_topic(page, g.row); }));
+  frame.keys.push_back(handled_key(key::enter, [&](GridCursor& g) {
+    FieldRow field = page.rows[g.row - 1].field;
+    field.level = row_level(page, g.row);
+    if (field.kind == FieldKind::number) hint_digits_enter();
+    edit_field_row(g.current_cell(), field, 0);
+  }));
   run_field_page(frame);
 }
 

@@ -381,11 +381,10 @@ void show_identity_page() {
 void edit_general_settings() {
   const auto on_mode_row = [](const GridCursor& grid) { return grid.row == mode_row; };
   run_settings_row_page(general_page,
-                        {{key::f4,
-                          [&](GridCursor& grid) {
-                            if (on_mode_row(grid)) edit_mode_name(grid.current_cell());
-                            return KeyResult::handled;
-                          }},
+                        {handled_key(key::f4,
+                                     [&](GridCursor& grid) {
+                                       if (on_mode_row(grid)) edit_mode_name(grid.current_cell());
+                                     }),
                          {key::enter,
                           [&](GridCursor& grid) {
                             if (!on_mode_row(grid)) return KeyResult::ignored;
@@ -401,17 +400,12 @@ void edit_hardware_numbers() {
                    hint_help_key();
                  },
                  draw_hardware_page,
-                 {{key::f10,
-                   [](GridCursor&) {
-                     show_help(hardware_numbers_topic);
-                     return KeyResult::handled;
-                   }},
-                  {key::enter,
-                   [](GridCursor& grid) {
-                     const int p = hardware_port_at(grid);
-                     if (p <= link_state.port_count) change_hardware_number(grid, p);
-                     return KeyResult::handled;
-                   }}},
+                 {help_key(hardware_numbers_topic), handled_key(key::enter,
+                                                                [](GridCursor& grid) {
+                                                                  const int p = hardware_port_at(grid);
+                                                                  if (p <= link_state.port_count)
+                                                                    change_hardware_number(grid, p);
+                                                                })},
                  {}};
   run_field_page(page);
 }
@@ -420,17 +414,12 @@ void edit_logical_numbers() {
   FieldPage page{GridCursor(spaced(15, 5, 14), spaced(4, 20)),
                  nullptr,
                  draw_logical_page,
-                 {{key::f10,
-                   [](GridCursor&) {
-                     show_help(logical_numbers_topic);
-                     return KeyResult::handled;
-                   }},
-                  {key::enter,
-                   [](GridCursor& grid) {
-                     load_access_level(190);
-                     edit_port_ref(grid.current_cell(), logical_address(grid.column, grid.row));
-                     return KeyResult::handled;
-                   }}},
+                 {help_key(logical_numbers_topic), handled_key(key::enter,
+                                                               [](GridCursor& grid) {
+                                                                 load_access_level(190);
+                                                                 edit_port_ref(grid.current_cell(),
+                                                                               logical_address(grid.column, grid.row));
+                                                               })},
                  {}};
   run_field_page(page);
 }
@@ -456,11 +445,7 @@ void edit_access_codes() {
                    draw_access_codes();
                    return false;
                  },
-                 {{key::enter,
-                   [](GridCursor& grid) {
-                     enter_access_code(grid.row);
-                     return KeyResult::handled;
-                   }},
+                 {handled_key(key::enter, [](GridCursor& grid) { enter_access_code(grid.row); }),
                   {key::insert,
                    [](GridCursor&) {
                      edit_protection_levels();
@@ -485,11 +470,11 @@ void edit_protection_levels() {
                    stepped = true;
                    return draw_protection_block(grid, number - 1);
                  },
-                 {{key::enter,
-                   [&](GridCursor& grid) {
-                     edit_number(grid.current_cell(), facts::karvel_protection_address(16 * (number - 1) + grid.row), 0, 7);
-                     return KeyResult::handled;
-                   }}},
+                 {handled_key(key::enter,
+                              [&](GridCursor& grid) {
+                                const int parameter = 16 * (number - 1) + grid.row;
+                                edit_number(grid.current_cell(), facts::karvel_protection_address(parameter), 0, 7);
+                              })},
                  {&number, [] { return 16; }}};
   run_field_page(page);
 }

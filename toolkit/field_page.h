@@ -42,3 +42,8 @@ struct FieldPage {
 // (the values of the new number are shown; the cursor keeps its cell).
 // A redraw whose show ends with Esc at a box ends the page too.
 void run_field_page(FieldPage& page);
+
+// A key table entry whose action always handles its key.
+PageKey handled_key(int key, std::function<void(GridCursor& grid)> action);
+// The show of a page whose values stand on the screen already.
+inline bool nothing_to_show(const GridCursor&) { return false; }

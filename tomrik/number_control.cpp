@@ -15,6 +15,7 @@
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -48,13 +49,13 @@ std::string code_text(const Code* codes) {
 bool known_code(int code) { return code == facts::dial_empty || facts::dial_char(code) != 0; }
 
 // A digit of these codes; "#" cannot be typed.
-int typed_digit(int k) { return (k >= '0' && k <= '9') || k == '*' ? facts::dial_code(k) : 0; }
-std::string digits_text(const int* codes, int) { return code_text(codes); }
+int typed_digit(int k) { return (k >= '0' && k <= '9') || k == '*' ? facts::dial_code(k) : -1; }
 
 // The digit editor: four places overwritten in turn. True after Enter.
 bool edit_digits(ScreenPos at, int* codes) {
   hint_digits_code();
-  return edit_code_line({at, codes, code_places, false, typed_digit, digits_text});
+  return edit_digit_string({at, codes, code_places, typed_digit, code_char, DigitTyping::overwrite, true,
+                            RightStep::onto_a_code}) == key::enter;
 }
 
 // ---------------------------------------------------------- number control

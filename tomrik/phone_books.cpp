@@ -15,6 +15,7 @@
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
@@ -78,7 +79,8 @@ std::string codes_text(const int* codes, int count) {
 // inserted at the cursor.
 bool edit_book_line(ScreenPos at, int* codes, int count) {
   hint_text_edit();
-  return edit_code_line({at, codes, count, true, book_code, codes_text});
+  auto code_of = [](int k) { return book_code(k) > 0 ? book_code(k) : -1; };
+  return edit_digit_string({at, codes, count, code_of, book_char, DigitTyping::insert, true}) == key::enter;
 }
 
 // ------------------------------------------------------------- phone books

@@ -92,20 +92,3 @@ using CellDraw = void (*)(const GridCursor& grid, int value, std::uint8_t colour
 int edit_table_cell(const GridCursor& grid, const RecordCell& cell, const CellRule& rule, CellDraw draw = nullptr);
 // The same for a value shown at a place of its own, outside the grid.
 int edit_record_at(ScreenPos at, const RecordCell& cell, const CellRule& rule);
-
-// The editor of a line of codes (a phone book entry, a controlled number):
-// Left, Right, Del and Backspace move and delete, the last place becoming
-// empty; a typed key's code goes in at the cursor. An inserting line pushes
-// the codes from the cursor one place on (the last falls off) and lets the
-// cursor pass each code up to just after the last place; an overwriting one
-// replaces the code there and steps on, and Right goes only onto a code.
-struct CodeLine {
-  ScreenPos at;
-  int* codes;
-  int count;
-  bool inserting;
-  int (*code_of)(int key);  // 0 for a key that types nothing
-  std::string (*text)(const int* codes, int count);
-};
-// True when the user ended with Enter, false with Esc.
-bool edit_code_line(const CodeLine& line);

@@ -151,42 +151,12 @@ struct TypedKind {
 int edit_typed(ScreenPos at, int address, int minimum, int maximum, const TypedKind& kind) {
   if (check_access() != 0) return -1;
   hint_digits_enter();
-  DigitEcho echo(at, kind.width, COLOR_BOX);
-  int typed = 0, digits = 0;
-  auto restart = [&] {
-    echo.clear();
-    typed = 0;
-    digits = 0;
-  };
-  restart();
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc) break;
-    if (k >= '0' && k <= '9') {
-      if (kind.width_restarts && digits == kind.width) {
-        restart();
-        continue;
-      }
-      echo.add(static_cast<char>(k));
-      // The value never stays above the maximum, so it cannot overflow.
-      typed = typed * 10 + (k - '0');
-      ++digits;
-      if (typed > maximum) restart();
-    } else if (k == key::enter) {
-      if (typed < minimum || typed > maximum) {
-        restart();
-        continue;
-      }
-      int stored = typed - kind.base;
-      link_buffer[0] = stored & 0xFF;
-      if (kind.bytes == 2) link_buffer[1] = (stored >> 8) & 0xFF;
-      int status = link_write_block(address, kind.bytes);
-      if (status != link_ok) return status;
-      break;
-    }
-  }
-  return link_ok;
+  const TypedNumber typed = read_typed_number({at, kind.width, COLOR_BOX, minimum, maximum, kind.width_restarts});
+  if (typed.key != key::enter) return link_ok;
+  const int stored = typed.value - kind.base;
+  link_buffer[0] = stored & 0xFF;
+  if (kind.bytes == 2) link_buffer[1] = (stored >> 8) & 0xFF;
+  return link_write_block(address, kind.bytes);
 }
 
 // The link buffer's first `count` entries as bytes (count at most 255).
@@ -220,26 +190,6 @@ FieldCounts link_counts() {
   counts.city_lines = link_state.city_line_count;
   counts.subscribers = link_state.subscriber_count;
   return counts;
-}
-
-void DigitEcho::clear() {
-  shown_.clear();
-  print_field(at_, std::string(static_cast<std::size_t>(std::max(width_, 0)), ' '), colour_);
-}
-
-void DigitEcho::add(char digit) {
-  set_colour(colour_);
-  if (static_cast<int>(shown_.size()) < width_) {
-    goto_xy(at_.column + static_cast<int>(shown_.size()), at_.row);
-    shown_.push_back(digit);
-    put_char(static_cast<std::uint8_t>(digit));
-    return;
-  }
-  if (shown_.empty()) return;
-  shown_.erase(0, 1);
-  shown_.push_back(digit);
-  goto_xy(at_);
-  put_text(shown_);
 }
 
 int show_yes_no(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, yes_no_kind); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
@@ -13,6 +14,7 @@
 #include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -145,17 +147,6 @@ void edit_exit_cell(const GridCursor& grid, int group) {
   }
 }
 
-// The group after a paging key: Home and End go to the ends, PgUp and PgDn
-// one step; the same group when the key goes nowhere.
-int group_after(int group, int key_code) {
-  switch (key_code) {
-    case key::home: return 1;
-    case key::end: return exit_group_count;
-    case key::pgup: return group > 1 ? group - 1 : group;
-    case key::pgdn: return group < exit_group_count ? group + 1 : group;
-    default: return group;
-  }
-}
 
 // ------------------------------------------------------- routing tables
 
@@ -234,12 +225,7 @@ void edit_control_cell(const GridCursor& control, const ExitGroupTables& tables)
 }  // namespace
 
 void edit_exit_groups() {
-  clear_screen();
-  if (!link_state.station_connected && !link_state.file_mode) {
-    link_error_box(link_not_connected);
-    return;
-  }
-  if (link_state.station_connected) link_rts_on();
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   ExitGroupTables tables;
   draw_exit_code_frame();
   hint_move_edit();
@@ -260,7 +246,7 @@ void edit_exit_groups() {
       hint_group_keys();
       hint_help_key();
     }
-    int next = group_after(tables.group, k);
+    int next = step_number(tables.group, exit_group_count, k);
     if (next != tables.group) {
       tables.group = next;
       if (show_exit_group(grid, tables.group)) return;

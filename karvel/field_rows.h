@@ -37,6 +37,17 @@ struct FieldRow {
   int level = 0;  // 0: no protection level is loaded before the editor
 };
 
+// A row of a one-column page: its label at column 5, its field, the unit
+// printed after the value (or null), and for the few rows whose value is
+// checked against other blocks an editor of their own in place of the
+// field's (given the cell and the number of the port or line).
+struct PageRow {
+  const char* label;
+  FieldRow field;
+  const char* unit = nullptr;
+  int (*edit)(ScreenPos at, int number) = nullptr;
+};
+
 int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t colour);
 // Loads the row's protection level, then runs its editor. Returns the
 // editor's result (0 for rows without one).

@@ -15,7 +15,7 @@
 
 namespace {
 
-const BlockChoice port_choice{&port_editor.current_port, port_block, port_switch_keys};
+const BlockChoice port_choice{&port_editor.current, port_block, [] { return link_state.port_count; }, ask_other_port};
 
 // ------------------------------------------------------- general-call groups
 

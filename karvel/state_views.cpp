@@ -5,6 +5,7 @@
 #include <string>
 
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "karvel/context_help.h"
 #include "karvel/internal_ports.h"
 #include "karvel/monitor.h"
@@ -30,15 +31,6 @@ Bytes8 buffer_bytes() {
   return bytes;
 }
 
-bool station_ready() {
-  clear_screen();
-  if (!link_state.station_connected) {
-    link_error_box(link_not_connected);
-    return false;
-  }
-  link_rts_on();
-  return true;
-}
 
 // The keys between two rounds: Esc leaves (false), F10 shows the view's
 // help; any other extended key is handed to `extended`.
@@ -273,7 +265,7 @@ bool show_board(BoardShown& shown) {
 }  // namespace
 
 void subscriber_view() {
-  if (!station_ready()) return;
+  if (!enter_station_screen(ScreenNeeds::station)) return;
   draw_subscriber_labels();
   int port = monitor::ask_view_port();
   if (port == 0) return;
@@ -285,7 +277,7 @@ void subscriber_view() {
 }
 
 void selector_view() {
-  if (!station_ready()) return;
+  if (!enter_station_screen(ScreenNeeds::station)) return;
   draw_selector_labels();
   for (;;) {
     wait_ms(500);
@@ -295,7 +287,7 @@ void selector_view() {
 }
 
 void board_view() {
-  if (!station_ready()) return;
+  if (!enter_station_screen(ScreenNeeds::station)) return;
   draw_board_labels();
   BoardShown shown;
   for (;;) {

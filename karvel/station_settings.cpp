@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
 #include "facts/station_facts.h"
 #include "karvel/catalogue.h"
@@ -54,25 +55,14 @@ std::string as_characters(const IdentityLine& line) {
   return field_text::characters(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-bool station_or_file() { return link_state.station_connected || link_state.file_mode; }
-
 // ---------------------------------------------------------------- the menu
 
-const char* const menu_items[5] = {
-    "1.Идентификационный номер"_cp, "2.Общестанционные установки"_cp, "3.Аппаратные номера абонентов"_cp,
-    "5.Программные номера абонентов"_cp, "4.Коды доступа програмирования"_cp};
-
-const BoxMenu settings_menu{28, 10, 30, 5, menu_items};
-
-void run_settings_page(int item) {
-  switch (item) {
-    case 1: show_identity_page(); break;
-    case 2: edit_general_settings(); break;
-    case 3: edit_hardware_numbers(); break;
-    case 4: edit_logical_numbers(); break;
-    case 5: edit_access_codes(); break;
-  }
-}
+const BoxMenu settings_menu{28, 10, 30,
+                            {{"1.Идентификационный номер"_cp, show_identity_page},
+                             {"2.Общестанционные установки"_cp, edit_general_settings},
+                             {"3.Аппаратные номера абонентов"_cp, edit_hardware_numbers},
+                             {"5.Программные номера абонентов"_cp, edit_logical_numbers},
+                             {"4.Коды доступа програмирования"_cp, edit_access_codes}}};
 
 // -------------------------------------------------------- general settings
 
@@ -358,20 +348,12 @@ bool draw_protection_block(const GridCursor& grid, int block) {
 }  // namespace
 
 void station_settings_menu() {
-  clear_screen();
-  if (!station_or_file()) {
-    link_error_box(link_not_connected);
-    return;
-  }
-  if (link_state.station_connected) link_rts_on();
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   int current = 1;
   while (current != 0) {
     clear_screen();
     print_at_plain(20, 2, "  Общестанционные установки"_cp);
-    if (run_box_menu(settings_menu, current) == key::esc)
-      current = 0;
-    else
-      run_settings_page(current);
+    if (run_box_menu_action(settings_menu, current) == key::esc) current = 0;
   }
 }
 
@@ -579,13 +561,13 @@ void list_mode(KarvelListing& listing, const std::string& section, const ListedL
 
 void list_numbering(KarvelListing& listing) {
   const int ports = listing.counts().ports;
-  const std::string hardware = menu_entry_name(menu_items[2]);
+  const std::string hardware = menu_entry_name(settings_menu.text(2 + 1));
   for (int p = 1; p <= std::min(hardware_ports, ports); ++p) {
     const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(hardware_address(p)));
     listing.add(hardware, format("Порт %d"_cp, p), 99, hardware_address(p), 1,
                 listed_value(field_text::subscriber_ref(v, 3, listing.counts()), "", v >= 1 && v <= ports, &v, 1));
   }
-  const std::string logical = menu_entry_name(menu_items[3]);
+  const std::string logical = menu_entry_name(settings_menu.text(3 + 1));
   for (int c = 1; c <= 5; ++c) {
     for (int r = 1; r <= facts::karvel_logical_column_rows; ++r) {
       const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(logical_address(c, r)));
@@ -596,7 +578,7 @@ void list_numbering(KarvelListing& listing) {
 }
 
 void list_access(KarvelListing& listing) {
-  const std::string codes = menu_entry_name(menu_items[4]);
+  const std::string codes = menu_entry_name(settings_menu.text(4 + 1));
   for (int k = 1; k <= facts::karvel_access_code_count; ++k) {
     const int address = facts::karvel_access_codes_address + 2 * (k - 1);
     const std::uint8_t* b = listing.bytes(address, 2);
@@ -615,8 +597,8 @@ void list_access(KarvelListing& listing) {
 }  // namespace
 
 void list_station_settings(KarvelListing& listing) {
-  list_identity(listing, menu_entry_name(menu_items[0]));
-  const std::string general = menu_entry_name(menu_items[1]);
+  list_identity(listing, menu_entry_name(settings_menu.text(0 + 1)));
+  const std::string general = menu_entry_name(settings_menu.text(1 + 1));
   const std::vector<ListedLabel> labels = listed_labels({std::begin(general_labels), std::end(general_labels)});
   for (int r = 1; r <= 16; ++r) {
     if (r == mode_row)

@@ -9,6 +9,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -257,45 +258,11 @@ int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
   hint_digit_string();
   int status = show_digits(at, address, COLOR_BOX, count, table);
   if (status != link_ok) return status;
-  const int column = at.column, row = at.row;
-  int p = 0;
-  link_buffer[count] = 0;
-  auto reprint_from = [&](int from) {
-    goto_xy(column + from, row);
-    for (int i = from; i < count; ++i) put_char(static_cast<std::uint8_t>(digit_char(table, byte_value(i))));
-  };
-  set_colour(COLOR_BOX);
-  goto_xy(column, row);
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    set_colour(COLOR_BOX);
-    if (k == key::esc) break;
-    if (k == key::enter) {
-      status = link_write_block(address, count);
-      if (status != link_ok) return status;
-      break;
-    }
-    if (k == key::backspace) {
-      if (p > 0) {
-        --p;
-        delete_at(p, count);
-        reprint_from(p);
-      }
-    } else if (k == key::extended) {
-      if (scan == key::left && p > 0) --p;
-      if (scan == key::right && link_buffer[p] != 0 && p + 1 < count) ++p;
-      if (scan == key::del) {
-        delete_at(p, count);
-        reprint_from(p);
-      }
-    } else if (int code = digit_code(table, k); code >= 0) {
-      link_buffer[p] = code;
-      goto_xy(column + p, row);
-      put_char(static_cast<std::uint8_t>(digit_char(table, code)));
-      if (p < count - 1) ++p;
-    }
-    goto_xy(column + p, row);
+  const DigitString field{at, link_buffer, count, [table](int k) { return digit_code(table, k); },
+                          [table](int code) { return digit_char(table, code & 0xFF); }};
+  if (edit_digit_string(field) == key::enter) {
+    status = link_write_block(address, count);
+    if (status != link_ok) return status;
   }
   status = show_digits(at, address, COLOR_SCREEN, count, table);
   set_colour(COLOR_SCREEN);

@@ -52,7 +52,14 @@ namespace {
 
 constexpr int row_value_column = 60, row_unit_column = 65;
 
-int row_topic(const RowPage& page, int row) { return row <= page.topic_rows ? row + page.number_base : 0; }
+int row_topic(const RowPage& page, int row) {
+  if (page.number_base == own_topics) return page.rows[row - 1].topic;
+  return row <= page.topic_rows ? row + page.number_base : 0;
+}
+
+int row_level(const RowPage& page, int row) {
+  return page.number_base == own_topics ? page.rows[row - 1].field.level : row + page.number_base;
+}
 
 }  // namespace
 
@@ -76,10 +83,10 @@ void run_row_page(const RowPage& page, const BlockChoice& choice) {
       [&](const GridCursor& g, int number, int block) {
         const PageRow& row = page.rows[g.row - 1];
         FieldRow field = row.field;
-        field.level = g.row + page.number_base;
+        field.level = row_level(page, g.row);
         if (row.edit) {
-          load_access_level(field.level);
-          row.edit(g.current_cell(), number);
+          if (field.level) load_access_level(field.level);
+          row.edit(g.current_cell(), number, block + field.address);
         } else {
           edit_field_row(g.current_cell(), field, block);
         }
@@ -91,7 +98,8 @@ void run_row_page(const RowPage& page, const BlockChoice& choice) {
 std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages) {
   std::vector<int> topics;
   for (const RowPage* page : pages)
-    for (int r = 1; r <= page->topic_rows; ++r) topics.push_back(row_topic(*page, r));
+    for (int r = 1; r <= page->topic_rows; ++r)
+      if (int topic = row_topic(*page, r)) topics.push_back(topic);
   return topics;
 }
 
@@ -101,7 +109,7 @@ void list_row_page(KarvelListing& listing, const RowPage& page, const std::strin
   std::vector<ListedLabel> labels = listed_labels(screen_labels);
   for (int r = 1; r <= 16; ++r) {
     if (page.rows[r - 1].unit) labels[r - 1].unit = page.rows[r - 1].unit;
-    listing.add_row(section, labels[r - 1], page.rows[r - 1].field, block, r + page.number_base);
+    listing.add_row(section, labels[r - 1], page.rows[r - 1].field, block, row_level(page, r));
   }
 }
 

@@ -45,7 +45,9 @@ void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage
 
 // A page of sixteen rows of one block. Row r's parameter and help topic is
 // r + number_base; only the first `topic_rows` rows have a topic, F10 on
-// the others does nothing.
+// the others does nothing. A page whose number_base is own_topics takes
+// each row's topic and its field's level (0: none is loaded) instead.
+constexpr int own_topics = -1;
 struct RowPage {
   const char* title;  // at title_column of row 2, blanked before
   int title_column;

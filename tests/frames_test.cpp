@@ -1,6 +1,6 @@
-// The screen frames on their own: the typed-number prompt, the box menu's
-// actions, a page's key table and paging, the scrolling list and the entry
-// guard.
+// The screen frames on their own: the typed-number prompt, the digit string
+// editor's modes, the box menu's actions, a page's key table and paging, the
+// scrolling list and the entry guard.
 #include <gtest/gtest.h>
 
 #include "editors/screen_entry.h"
@@ -10,6 +10,7 @@
 #include "settings/run_state.h"
 #include "test_support.h"
 #include "toolkit/box_menu.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/field_page.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/scroll_list.h"
@@ -44,6 +45,40 @@ TEST_F(Frames, StepNumberKeepsWithinOneToLast) {
   EXPECT_EQ(step_number(5, 8, key::home), 1);
   EXPECT_EQ(step_number(5, 8, key::end), 8);
   EXPECT_EQ(step_number(5, 8, key::enter), 5);
+}
+
+// Codes 1..9 for the digits, 0 an empty place; "#" is no character here.
+DigitString digit_row(int* codes, int count) {
+  return {{10, 5}, codes, count, [](int k) { return k >= '1' && k <= '9' ? k - '0' : -1; },
+          [](int code) { return code == 0 ? ' ' : static_cast<char>('0' + code); }};
+}
+
+TEST_F(Frames, DigitStringOverwritesAndStopsOnItsLastPlace) {
+  int codes[4] = {1, 2, 0, 0};
+  keys({key::extended, key::right, key::extended, key::right, key::extended, key::right, '5', '#', key::enter});
+  EXPECT_EQ(edit_digit_string(digit_row(codes, 4)), key::enter);  // Right stops on the first empty place
+  EXPECT_EQ(test::text_at(10, 5, 4), "125 ");
+  keys({'6', '7', '8', '9', '4', key::backspace, key::esc});
+  EXPECT_EQ(edit_digit_string(digit_row(codes, 4)), key::esc);  // the last place takes every digit past it
+  EXPECT_EQ(test::text_at(10, 5, 4), "674 ");
+  EXPECT_EQ(codes[3], 0);
+}
+
+TEST_F(Frames, DigitStringMayStandPastItsLastPlaceWhereTypingDoesNothing) {
+  int codes[4] = {0, 0, 0, 0};
+  DigitString field = digit_row(codes, 4);
+  field.past_last = true;
+  field.right = RightStep::onto_a_code;
+  keys({'1', '2', '3', '4', '5', key::backspace, key::extended, key::left, key::extended, key::left,
+        key::extended, key::del, key::extended, key::right, '9', key::enter});
+  edit_digit_string(field);
+  EXPECT_EQ(test::text_at(10, 5, 4), "19  ");  // Right cannot step onto the emptied place
+  field.typing = DigitTyping::insert;
+  field.right = RightStep::off_a_code;
+  keys({'7', key::extended, key::right, '8', '2', '3', key::enter});
+  edit_digit_string(field);  // each digit pushes the rest on; the last falls off
+  EXPECT_EQ(test::text_at(10, 5, 4), "7182");
+  EXPECT_EQ(codes[3], 2);
 }
 
 int chosen = 0;

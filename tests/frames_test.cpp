@@ -161,4 +161,34 @@ TEST_F(Frames, EntryGuardWantsAStationOrWhereAllowedAFile) {
   EXPECT_FALSE(enter_station_screen(ScreenNeeds::station));
 }
 
+// Esc runs its entry, or the entry for every key, before the page ends;
+// an entry for every key takes what the entries before it left.
+TEST_F(Frames, FieldPageGivesEscAndEveryKeyTheirEntries) {
+  std::vector<int> seen;
+  int esc_runs = 0;
+  FieldPage page{GridCursor({10}, {5, 6}), nullptr, [](const GridCursor&) { return false; },
+                 {{key::enter, [&](GridCursor&) { return seen.push_back(key::enter), KeyResult::handled; }},
+                  {any_page_key, [&](GridCursor& g) { return seen.push_back(g.row), KeyResult::handled; }}},
+                 {}};
+  keys({key::enter, key::extended, key::down, key::extended, key::f3, key::esc});
+  run_field_page(page);
+  EXPECT_EQ(seen, (std::vector<int>{key::enter, 2, 2}));  // Enter; F3 and Esc on row 2
+  page.keys = {{key::esc, [&](GridCursor&) { return ++esc_runs, KeyResult::handled; }}};
+  keys({key::esc});
+  run_field_page(page);
+  EXPECT_EQ(esc_runs, 1);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
+// Without the restart, a number past the maximum stays just past it and
+// only Enter starts the field again.
+TEST_F(Frames, TypedNumberCanStayPastItsMaximumUntilEnter) {
+  keys({'3', '0', '0', key::enter, '1', '2', key::enter});
+  const TypedNumber typed = read_typed_number({{10, 5}, 4, COLOR_BOX, 11, 26, false, false});
+  EXPECT_EQ(typed.value, 12);
+  keys({'3', '0', '0', key::esc});
+  EXPECT_EQ(read_typed_number({{10, 5}, 4, COLOR_BOX, 11, 26, false, false}).value, 27);
+  EXPECT_EQ(test::text_at(10, 5, 4), "300 ");
+}
+
 }  // namespace

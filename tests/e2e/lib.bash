@@ -12,6 +12,8 @@ tm() { tmux -L "$SOCK" -f /dev/null "$@"; }
 cleanup() {
   tm kill-server 2>/dev/null
   [ -n "${SIM_PID:-}" ] && kill "$SIM_PID" 2>/dev/null
+  # E2E_KEEP=DIR keeps the scenario's files (the simulator's log) there.
+  [ -n "${E2E_KEEP:-}" ] && cp -r "$WORK/." "$E2E_KEEP/" 2>/dev/null
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -52,9 +54,9 @@ wait_for() {
   return 1
 }
 
-# wait_for_log TEXT [seconds]: until the simulator's log has the text; a
-# loaded machine may take its time over a write.
-wait_for_log() {
+# wait_log TEXT [seconds]: until the simulator's log has a line with the
+# text; a loaded machine may take its time over a write.
+wait_log() {
   local text=$1 limit=${2:-10} i
   for ((i = 0; i < limit * 20; i++)); do
     grep -qF -- "$text" "$WORK/sim.log" && return 0
@@ -64,6 +66,104 @@ wait_for_log() {
   FAILED=1
   return 1
 }
+
+# wait_row N PATTERN [seconds]: until screen row N matches the extended
+# regular expression.
+wait_row() {
+  local n=$1 pattern=$2 limit=${3:-5} i
+  for ((i = 0; i < limit * 20; i++)); do
+    row "$n" | grep -qE -- "$pattern" && return 0
+    sleep 0.05
+  done
+  echo "FAIL: row $n never matched '$pattern': '$(row "$n")'"
+  screen_text | sed 's/^/    | /'
+  FAILED=1
+  return 1
+}
+
+# wait_gone TEXT [seconds]: until the screen no longer shows the text (a
+# box has closed, so that the keys after it are not swallowed).
+wait_gone() {
+  local text=$1 limit=${2:-5} i
+  for ((i = 0; i < limit * 20; i++)); do
+    screen_text | grep -qF -- "$text" || return 0
+    sleep 0.05
+  done
+  echo "FAIL: the screen still shows: $text"
+  FAILED=1
+  return 1
+}
+
+# file_size FILE: its size in bytes, 0 when it is not there.
+file_size() { if [ -e "$1" ]; then wc -c <"$1" | tr -d ' '; else echo 0; fi; }
+
+# wait_file_grows FILE [BYTES [seconds]]: until the file holds more than
+# BYTES (0 unless told: until it is there and not empty).
+wait_file_grows() {
+  local file=$1 before=${2:-0} limit=${3:-10} i
+  for ((i = 0; i < limit * 20; i++)); do
+    [ "$(file_size "$file")" -gt "$before" ] && return 0
+    sleep 0.05
+  done
+  echo "FAIL: $(basename "$file") never grew past $before bytes"
+  FAILED=1
+  return 1
+}
+
+# highlighted [FIRST [LAST]]: the screen rows FIRST..LAST with every cell
+# blanked but those on the menus' highlight (a green background in both
+# programs' colours).
+highlighted() {
+  screen_escapes | sed -n "${1:-1},${2:-25}p" | python3 -c '
+import re, sys
+bg = None
+for line in sys.stdin:
+    out = []
+    for m in re.finditer(r"\x1b\[([0-9;]*)m|\x1b[^m]*?[A-Za-z]|([^\x1b\n])", line):
+        if m.group(2) is not None:
+            out.append(m.group(2) if bg == 42 else " ")
+        elif m.group(1) is not None:
+            codes = (m.group(1) or "0").split(";")
+            while codes:
+                c = codes.pop(0)
+                if c in ("", "0", "49"): bg = None
+                elif c in ("38", "48"):
+                    n = codes.pop(0) if codes else ""
+                    taken = [codes.pop(0) for _ in range(1 if n == "5" else 3 if n == "2" else 0) if codes]
+                    if c == "48": bg = ("ext",) + tuple(taken)
+                elif c.isdigit() and (40 <= int(c) <= 47 or 100 <= int(c) <= 107): bg = int(c)
+    print("".join(out))
+'
+}
+
+# move_to KEY TEXT [FIRST LAST]: presses KEY until the highlight in rows
+# FIRST..LAST holds the text, each press waiting until the highlight has
+# moved; at most 20 presses.
+move_to() {
+  local key=$1 text=$2 first=${3:-2} last=${4:-25} i j now before
+  for ((i = 0; i <= 20; i++)); do
+    now=$(highlighted "$first" "$last")
+    grep -qF -- "$text" <<<"$now" && return 0
+    before=$now
+    tm send-keys "$key"
+    for ((j = 0; j < 60; j++)); do
+      now=$(highlighted "$first" "$last")
+      [ "$now" != "$before" ] && break
+      sleep 0.05
+    done
+  done
+  echo "FAIL: no highlighted entry with: $text"
+  screen_text | sed 's/^/    | /'
+  FAILED=1
+  return 1
+}
+
+# choose TEXT: in the open menu (or box menu), moves down to the entry with
+# the text and presses Enter on it.
+choose() { move_to Down "$1" && tm send-keys Enter; }
+
+# open_menu TITLE: moves along the menu bar until the title's menu is open.
+open_menu() { move_to Right "$1" 1 1; }
 
 # expect_row N TEXT: row N starts with TEXT.
 expect_row() {

@@ -175,7 +175,9 @@ expect_row() {
   fi
 }
 
-keys() { tm send-keys "$@"; sleep 0.15; }
+# keys KEY...: sends the keys; what they lead to is waited for on the
+# screen, not by the clock.
+keys() { tm send-keys "$@"; }
 
 finish() {
   if [ "$FAILED" -ne 0 ]; then
@@ -341,4 +343,86 @@ connect_karvel() {
   wait_for "Связь с устройством установлена" 30 || return 1
   keys x
   wait_for "${1:-COM1  57600}"
+}
+
+# type_text TEXT: types the text as it stands.
+type_text() { tm send-keys -l -- "$1"; }
+
+# start_transfer ENTRY FILES NAME QUESTION: from the open File menu, the
+# transfer entry with the text ENTRY; when its file dialog counts FILES
+# files (any count when empty), the file NAME typed, and "y" when the
+# program asks QUESTION.
+start_transfer() {
+  choose "$1" || return 1
+  wait_for "Колличество файлов: $2" || return 1
+  type_text "$3"
+  keys Enter
+  wait_for "$4" || return 1
+  keys y
+}
+
+# close_box TEXT...: a key for the box that shows one of the texts, and
+# until none is shown (a closing box empties the keys typed ahead of it).
+close_box() {
+  local text
+  keys x
+  for text in "$@"; do wait_gone "$text" || return 1; done
+}
+
+# station_to_file_on_bad_line ENTRY QUESTION: station to "from.set" on a
+# line that damages bytes, the result honest (expect_honest_read); back in
+# the File menu.
+station_to_file_on_bad_line() {
+  start_transfer "$1" 1 from "$2" || return 1
+  expect_honest_read "Установки записаны в файл" || return 1
+  close_box "Установки записаны в файл" "Ошибка связи со станцией"
+  keys Escape
+}
+
+# file_to_station_on_bad_line ENTRY NAME FAILURE SUCCESS: the file NAME to
+# the station on a line that damages bytes; the result ("failure" or
+# "success") in OUTCOME; back in the File menu.
+file_to_station_on_bad_line() {
+  start_transfer "$1" "" "$2" "Загрузить установки в станцию?  Y/N" || return 1
+  OUTCOME=$(wait_for_result 240 "$3" "$4") || { FAILED=1; return 1; }
+  echo "file to station: $OUTCOME"
+  close_box "$3" "$4"
+  keys Escape
+}
+
+# expect_sent_whole SAVED SENT: after stop_station, a send reported whole
+# left the station's saved memory equal to the file sent.
+expect_sent_whole() {
+  [ "$OUTCOME" = success ] || return 0
+  cmp "$1" "$2" || { echo "FAIL: a send reported whole left other bytes in the station"; FAILED=1; }
+}
+
+# run_command PROGRAM ARGS...: runs karvel or tomrik in $WORK with no
+# screen, standard error in $WORK/err; the status in $STATUS.
+run_command() {
+  local program=$1
+  shift
+  (cd "$WORK" && "$BIN/$program" "$@") 2>"$WORK/err"
+  STATUS=$?
+}
+
+# expect_status STATUS WHAT: the last command ended with STATUS.
+expect_status() {
+  [ "$STATUS" = "$1" ] || { echo "FAIL: $2 ended with $STATUS, expected $1"; sed 's/^/    | /' "$WORK/err"; FAILED=1; }
+}
+
+# set_first_general_setting: from the File menu of a connected karvel (or
+# one in file mode), the first station-wide setting (0x8020) becomes 17 on
+# screen; back at the menu.
+set_first_general_setting() {
+  open_menu "B/Програмирование" || return 1
+  choose "1.Общестанционные установки" || return 1
+  wait_for "2.Общестанционные установки" || return 1
+  choose "2.Общестанционные установки" || return 1
+  wait_for "в 1 интервале" || return 1
+  keys Enter 1 7 Enter
+  wait_for "в 1 интервале...   17" || return 1
+  keys Escape Escape
+  wait_for "1.Общестанционные установки" || return 1
+  open_menu "A/Файл"
 }

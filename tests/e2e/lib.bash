@@ -114,7 +114,7 @@ wait_file_grows() {
 # blanked but those on the menus' highlight (a green background in both
 # programs' colours).
 highlighted() {
-  screen_escapes | sed -n "${1:-1},${2:-25}p" | python3 -c '
+  screen_escapes | sed -n "${1:-1},${2:-25}p" | python3 2>/dev/null -c '
 import re, sys
 bg = None
 for line in sys.stdin:
@@ -153,6 +153,20 @@ move_to() {
     done
   done
   echo "FAIL: no highlighted entry with: $text"
+  screen_text | sed 's/^/    | /'
+  FAILED=1
+  return 1
+}
+
+# wait_highlighted TEXT [FIRST LAST]: until the highlight in rows
+# FIRST..LAST (2..25 unless told) holds the text.
+wait_highlighted() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    highlighted "${2:-2}" "${3:-25}" | grep -qF -- "$1" && return 0
+    sleep 0.05
+  done
+  echo "FAIL: the highlight never came to: $1"
   screen_text | sed 's/^/    | /'
   FAILED=1
   return 1

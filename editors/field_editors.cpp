@@ -9,6 +9,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -151,42 +152,12 @@ struct TypedKind {
 int edit_typed(ScreenPos at, int address, int minimum, int maximum, const TypedKind& kind) {
   if (check_access() != 0) return -1;
   hint_digits_enter();
-  DigitEcho echo(at, kind.width, COLOR_BOX);
-  int typed = 0, digits = 0;
-  auto restart = [&] {
-    echo.clear();
-    typed = 0;
-    digits = 0;
-  };
-  restart();
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc) break;
-    if (k >= '0' && k <= '9') {
-      if (kind.width_restarts && digits == kind.width) {
-        restart();
-        continue;
-      }
-      echo.add(static_cast<char>(k));
-      // The value never stays above the maximum, so it cannot overflow.
-      typed = typed * 10 + (k - '0');
-      ++digits;
-      if (typed > maximum) restart();
-    } else if (k == key::enter) {
-      if (typed < minimum || typed > maximum) {
-        restart();
-        continue;
-      }
-      int stored = typed - kind.base;
-      link_buffer[0] = stored & 0xFF;
-      if (kind.bytes == 2) link_buffer[1] = (stored >> 8) & 0xFF;
-      int status = link_write_block(address, kind.bytes);
-      if (status != link_ok) return status;
-      break;
-    }
-  }
-  return link_ok;
+  const TypedNumber typed = read_typed_number({at, kind.width, COLOR_BOX, minimum, maximum, kind.width_restarts});
+  if (typed.key != key::enter) return link_ok;
+  const int stored = typed.value - kind.base;
+  link_buffer[0] = stored & 0xFF;
+  if (kind.bytes == 2) link_buffer[1] = (stored >> 8) & 0xFF;
+  return link_write_block(address, kind.bytes);
 }
 
 // The link buffer's first `count` entries as bytes (count at most 255).
@@ -220,26 +191,6 @@ FieldCounts link_counts() {
   counts.city_lines = link_state.city_line_count;
   counts.subscribers = link_state.subscriber_count;
   return counts;
-}
-
-void DigitEcho::clear() {
-  shown_.clear();
-  print_field(at_, std::string(static_cast<std::size_t>(std::max(width_, 0)), ' '), colour_);
-}
-
-void DigitEcho::add(char digit) {
-  set_colour(colour_);
-  if (static_cast<int>(shown_.size()) < width_) {
-    goto_xy(at_.column + static_cast<int>(shown_.size()), at_.row);
-    shown_.push_back(digit);
-    put_char(static_cast<std::uint8_t>(digit));
-    return;
-  }
-  if (shown_.empty()) return;
-  shown_.erase(0, 1);
-  shown_.push_back(digit);
-  goto_xy(at_);
-  put_text(shown_);
 }
 
 int show_yes_no(ScreenPos at, int address, std::uint8_t colour) { return show_choice(at, address, colour, yes_no_kind); }
@@ -307,45 +258,11 @@ int edit_digits(ScreenPos at, int address, int count, const DigitPair* table) {
   hint_digit_string();
   int status = show_digits(at, address, COLOR_BOX, count, table);
   if (status != link_ok) return status;
-  const int column = at.column, row = at.row;
-  int p = 0;
-  link_buffer[count] = 0;
-  auto reprint_from = [&](int from) {
-    goto_xy(column + from, row);
-    for (int i = from; i < count; ++i) put_char(static_cast<std::uint8_t>(digit_char(table, byte_value(i))));
-  };
-  set_colour(COLOR_BOX);
-  goto_xy(column, row);
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    set_colour(COLOR_BOX);
-    if (k == key::esc) break;
-    if (k == key::enter) {
-      status = link_write_block(address, count);
-      if (status != link_ok) return status;
-      break;
-    }
-    if (k == key::backspace) {
-      if (p > 0) {
-        --p;
-        delete_at(p, count);
-        reprint_from(p);
-      }
-    } else if (k == key::extended) {
-      if (scan == key::left && p > 0) --p;
-      if (scan == key::right && link_buffer[p] != 0 && p + 1 < count) ++p;
-      if (scan == key::del) {
-        delete_at(p, count);
-        reprint_from(p);
-      }
-    } else if (int code = digit_code(table, k); code >= 0) {
-      link_buffer[p] = code;
-      goto_xy(column + p, row);
-      put_char(static_cast<std::uint8_t>(digit_char(table, code)));
-      if (p < count - 1) ++p;
-    }
-    goto_xy(column + p, row);
+  const DigitString field{at, link_buffer, count, [table](int k) { return digit_code(table, k); },
+                          [table](int code) { return digit_char(table, code & 0xFF); }};
+  if (edit_digit_string(field) == key::enter) {
+    status = link_write_block(address, count);
+    if (status != link_ok) return status;
   }
   status = show_digits(at, address, COLOR_SCREEN, count, table);
   set_colour(COLOR_SCREEN);

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "toolkit/field_texts.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 // One drawing of several fields, as one user action (a page opened, its
@@ -50,23 +51,6 @@ int drawing_read_block(int address, int count);
 // link_read_block_alike that tells whether the user closed the box of its
 // failure with Esc.
 int read_block_watching_esc(int address, int count, bool& esc);
-
-// The echo of digits typed into a field of `width` places: each digit shows
-// where it falls, and once the places are full the field shows the last
-// `width` digits typed, so the echo never runs past the field.
-class DigitEcho {
- public:
-  DigitEcho(ScreenPos at, int width, std::uint8_t colour) : at_(at), width_(width), colour_(colour) {}
-  // Blanks the field and puts the cursor on its first place.
-  void clear();
-  void add(char digit);
-
- private:
-  ScreenPos at_;
-  int width_;
-  std::uint8_t colour_;
-  std::string shown_;
-};
 
 // A show half whose read fails prints blanks over the field's width, so
 // the field never keeps a value of another port, line, group or page.

@@ -25,7 +25,7 @@ void walk_page(fuzz::Keys& keys, void (*page)()) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::Session session(karvel_program);
-  port_editor = PortEditorState();
+  port_editor = BlockEditorState();
   access_pending = 0;
   fuzz::Input in(data, size);
   bool whole = in.byte() & 1;
@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   walk_page(session.keys, edit_access_codes);
   walk_page(session.keys, edit_protection_levels);
   // The port count comes from the file's identity.
-  port_editor.current_port = link_state.port_count;
+  port_editor.current = link_state.port_count;
   for (void (*page)() : {edit_port_main, edit_port_pulse, edit_port_times, edit_port_extra, edit_port_call_groups,
                          edit_port_variants, edit_port_redirection})
     walk_page(session.keys, page);

@@ -8,34 +8,108 @@
 #include "karvel/member_groups.h"
 #include "link/link.h"
 #include "platform/cp866.h"
+#include "toolkit/field_page.h"
 #include "toolkit/hints.h"
 
 void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page) {
   int& number = *choice.current;
-  // True when the user left the page at the box of a failed read.
-  auto show_block = [&] {
-    print_at_plain(page.number_at.column, page.number_at.row, format("%2d", number));
-    FieldDrawing drawing;
-    page.show_values(grid, choice.block_address(number));
-    return drawing.left();
+  FieldPage frame{grid,
+                  [&] {
+                    hint_port_pages();
+                    hint_help_key();
+                    if (page.port_key_hint) hint_port_key();
+                  },
+                  [&](const GridCursor& g) {
+                    print_at_plain(page.number_at.column, page.number_at.row, format("%2d", number));
+                    FieldDrawing drawing;
+                    page.show_values(g, choice.block_address(number));
+                    return drawing.left();
+                  },
+                  {{key::f10,
+                    [&](GridCursor& g) {
+                      if (int topic = page.topic(g)) show_help(topic);
+                      return KeyResult::handled;
+                    }},
+                   {key::enter,
+                    [&](GridCursor& g) {
+                      page.enter(g, number, choice.block_address(number));
+                      return KeyResult::handled;
+                    }}},
+                  {choice.current, choice.last}};
+  if (choice.ask_other)
+    frame.keys.push_back({key::f9, [&](GridCursor&) {
+                            const int next = choice.ask_other(number);
+                            if (next == number) return KeyResult::handled;
+                            number = next;
+                            return KeyResult::redraw;
+                          }});
+  run_field_page(frame);
+}
+
+// ------------------------------------------------------- pages of rows
+
+namespace {
+
+constexpr int row_value_column = 60, row_unit_column = 65;
+
+int row_topic(const RowPage& page, int row) {
+  if (page.number_base == own_topics) return page.rows[row - 1].topic;
+  return row <= page.topic_rows ? row + page.number_base : 0;
+}
+
+int row_level(const RowPage& page, int row) {
+  return page.number_base == own_topics ? page.rows[row - 1].field.level : row + page.number_base;
+}
+
+}  // namespace
+
+void run_row_page(const RowPage& page, const BlockChoice& choice) {
+  // The page menu's number stands on row 2 too; it must not show through
+  // past the end of the title.
+  print_at_plain(1, 2, std::string(79, ' '));
+  print_at_plain(page.title_column, 2, page.title);
+  for (int r = 1; r <= 16; ++r) {
+    print_at_plain(5, 3 + r, page.rows[r - 1].label);
+    if (page.rows[r - 1].unit) print_at_plain(row_unit_column, 3 + r, page.rows[r - 1].unit);
+  }
+  GridCursor grid({row_value_column}, spaced(4, 16));
+  BlockPage frame{
+      {62, 2},
+      choice.ask_other != nullptr,
+      [&](const GridCursor& g, int block) {
+        for (int r = 1; r <= 16; ++r) show_field_row(g.cell(1, r), page.rows[r - 1].field, block, COLOR_SCREEN);
+      },
+      [&](const GridCursor& g) { return row_topic(page, g.row); },
+      [&](const GridCursor& g, int number, int block) {
+        const PageRow& row = page.rows[g.row - 1];
+        FieldRow field = row.field;
+        field.level = row_level(page, g.row);
+        if (row.edit) {
+          if (field.level) load_access_level(field.level);
+          row.edit(g.current_cell(), number, block + field.address);
+        } else {
+          edit_field_row(g.current_cell(), field, block);
+        }
+      },
   };
-  if (show_block()) return;
-  for (;;) {
-    hint_port_pages();
-    hint_help_key();
-    if (page.port_key_hint) hint_port_key();
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::f10) {
-      if (int topic = page.topic(grid)) show_help(topic);
-    }
-    int next = choice.switch_keys(number, k);
-    if (next != number) {
-      number = next;
-      if (show_block()) return;
-      continue;
-    }
-    if (k == key::enter) page.enter(grid, number, choice.block_address(number));
+  run_block_page(grid, choice, frame);
+}
+
+std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages) {
+  std::vector<int> topics;
+  for (const RowPage* page : pages)
+    for (int r = 1; r <= page->topic_rows; ++r)
+      if (int topic = row_topic(*page, r)) topics.push_back(topic);
+  return topics;
+}
+
+void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block) {
+  std::vector<std::string> screen_labels;
+  for (const PageRow& row : page.rows) screen_labels.push_back(row.label);
+  std::vector<ListedLabel> labels = listed_labels(screen_labels);
+  for (int r = 1; r <= 16; ++r) {
+    if (page.rows[r - 1].unit) labels[r - 1].unit = page.rows[r - 1].unit;
+    listing.add_row(section, labels[r - 1], page.rows[r - 1].field, block, row_level(page, r));
   }
 }
 

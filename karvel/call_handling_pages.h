@@ -13,11 +13,13 @@
 #include "karvel/field_rows.h"
 #include "toolkit/screen.h"
 
-// The block a page edits and how the user reaches the others.
+// The block a page edits and how the user reaches the others: Home, PgUp,
+// PgDn and End step through 1..last, F9 (where there is a prompt) asks.
 struct BlockChoice {
-  int* current;                                  // the port or line number shown
-  int (*block_address)(int number);              // the number's 256-byte block
-  int (*switch_keys)(int number, int key_code);  // the number after a key (PgUp, PgDn, Home, End, F9)
+  int* current;                      // the port or line number shown
+  int (*block_address)(int number);  // the number's 256-byte block
+  int (*last)();                     // the highest number
+  int (*ask_other)(int number) = nullptr;  // F9's prompt: the number chosen, or `number`
 };
 
 // What one page adds to the frame.
@@ -38,6 +40,28 @@ struct BlockPage {
 // (the values of the new block are shown and the cursor keeps its cell) and
 // Enter. Esc at the box of a failed drawing ends the page too.
 void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page);
+
+// ------------------------------------------------------- pages of rows
+
+// A page of sixteen rows of one block. Row r's parameter and help topic is
+// r + number_base; only the first `topic_rows` rows have a topic, F10 on
+// the others does nothing. A page whose number_base is own_topics takes
+// each row's topic and its field's level (0: none is loaded) instead.
+constexpr int own_topics = -1;
+struct RowPage {
+  const char* title;  // at title_column of row 2, blanked before
+  int title_column;
+  PageRow rows[16];
+  int number_base;
+  int topic_rows = 16;
+};
+
+// The page under the frame above; values at column 60, units at 65.
+void run_row_page(const RowPage& page, const BlockChoice& choice);
+// The help topics F10 shows on the pages.
+std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages);
+// The page's rows of a block as settings of the section.
+void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block);
 
 // ------------------------------------------------------- general-call groups
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editors/block_editor.h"
 #include "editors/field_editors.h"
 #include "facts/karvel_memory.h"
 #include "facts/station_facts.h"
@@ -15,14 +16,14 @@
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/box_menu.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
-LineEditorState line_editor;
+BlockEditorState line_editor;
 
-void reset_line_editor() { line_editor = LineEditorState(); }
+void reset_line_editor() { line_editor = BlockEditorState(); }
 
 int usable_city_lines() {
   const int first = link_state.first_line_port;
@@ -36,28 +37,7 @@ int line_block(int line) { return facts::karvel_block_address(line + link_state.
 
 namespace {
 
-const BlockChoice line_choice{&line_editor.current_line, line_block, line_switch_keys};
-
-// One page of a line with its values in one column: sixteen labelled rows
-// of fields at offsets of the line's block, with the parameter and help
-// topic of row r at r + `number_base`. Only the first `topic_rows` rows
-// have a topic; F10 on the others does nothing.
-struct LineRow {
-  const char* label;
-  FieldRow field;
-  const char* unit = nullptr;  // printed after the value, or null
-};
-
-struct LinePage {
-  const char* title;
-  int title_column;
-  LineRow rows[16];
-  int number_base;
-  int topic_rows = 16;
-};
-
-constexpr int value_column = 60;
-constexpr int unit_column = 65;
+const BlockChoice line_choice{&line_editor.current, line_block, usable_city_lines};
 
 // Rows without a field carry a letter and dots to the width of the others.
 #define DOTTED(letter) letter "/....................................................."
@@ -65,7 +45,7 @@ constexpr int unit_column = 65;
 const char* const five_ms = "* 5Мс."_cp;
 const char* const seconds = "Сек."_cp;
 
-const LinePage main_page = {
+const RowPage main_page = {
     "Основные установки городской линии:"_cp,
     5,
     {
@@ -91,7 +71,7 @@ const LinePage main_page = {
     100,
 };
 
-const LinePage times_page = {
+const RowPage times_page = {
     "Временные параметры городской линии:"_cp,
     5,
     {
@@ -117,7 +97,7 @@ const LinePage times_page = {
 
 // The first five and the last three rows show their bytes but are not
 // the engineer's to change.
-const LinePage initial_durations_page = {
+const RowPage initial_durations_page = {
     "Временые параметры городской линии:"_cp,
     5,
     {
@@ -141,7 +121,7 @@ const LinePage initial_durations_page = {
     132,
 };
 
-const LinePage codes_page = {
+const RowPage codes_page = {
     "Коды контроля и набора городской линии:"_cp,
     20,
     {
@@ -166,49 +146,10 @@ const LinePage codes_page = {
     2,  // the two codes; topic 164 after them is the general-call groups'
 };
 
-// F10 on row r of a page shows topic r + number_base, on the rows that
-// have one.
-int row_topic(const LinePage& page, int row) { return row <= page.topic_rows ? row + page.number_base : 0; }
-
-std::vector<int> page_topics(std::initializer_list<const LinePage*> pages) {
-  std::vector<int> topics;
-  for (const LinePage* page : pages)
-    for (int r = 1; r <= page->topic_rows; ++r) topics.push_back(row_topic(*page, r));
-  return topics;
-}
-
 const bool line_pages_help_registered = register_help_topics(
-    "city line pages", page_topics({&main_page, &times_page, &initial_durations_page, &codes_page}));
+    "city line pages", row_page_topics({&main_page, &times_page, &initial_durations_page, &codes_page}));
 
 #undef DOTTED
-
-void show_line_values(const LinePage& page, const GridCursor& grid, int block) {
-  for (int r = 1; r <= 16; ++r) show_field_row(grid.cell(1, r), page.rows[r - 1].field, block, COLOR_SCREEN);
-}
-
-void run_line_page(const LinePage& page) {
-  // The page menu's line stands on row 2 too; it must not show through
-  // past the end of the title.
-  print_at_plain(1, 2, std::string(79, ' '));
-  print_at_plain(page.title_column, 2, page.title);
-  for (int r = 1; r <= 16; ++r) {
-    print_at_plain(5, 3 + r, page.rows[r - 1].label);
-    if (page.rows[r - 1].unit) print_at_plain(unit_column, 3 + r, page.rows[r - 1].unit);
-  }
-  GridCursor grid({value_column}, spaced(4, 16));
-  BlockPage frame{
-      {62, 2},
-      false,
-      [&](const GridCursor& g, int block) { show_line_values(page, g, block); },
-      [&](const GridCursor& g) { return row_topic(page, g.row); },
-      [&](const GridCursor& g, int, int block) {
-        FieldRow row = page.rows[g.row - 1].field;
-        row.level = g.row + page.number_base;
-        edit_field_row(g.current_cell(), row, block);
-      },
-  };
-  run_block_page(grid, line_choice, frame);
-}
 
 // ------------------------------------------------------- general-call groups
 
@@ -243,119 +184,46 @@ const bool line_groups_help_registered =
 
 // ------------------------------------------------------- page menu
 
-const char* const page_items[6] = {"1.Основные установки"_cp,    "2.Временные параметры"_cp,
-                                   "3.Исходные длительности"_cp, "4.Коды конроля и набора"_cp,
-                                   "5.Режимы функционирования"_cp, "6.Группы общего вызова"_cp};
-
-const BoxMenu page_menu_box{30, 10, 29, 6, page_items};
-
-void run_page_item(int item) {
-  switch (item) {
-    case 1: edit_line_main(); break;
-    case 2: edit_line_times(); break;
-    case 3: edit_line_times2(); break;
-    case 4: edit_line_codes(); break;
-    case 5: edit_line_modes(); break;
-    case 6: edit_line_call_groups(); break;
-  }
-}
-
-// The page menu of the current line; Esc forgets the line. After Esc at
-// the line prompt no item is highlighted and Enter runs nothing until the
-// user moves.
-void page_menu() {
-  clear_screen();
-  print_at_plain(20, 2, format("Городская линия:        %2d"_cp, line_editor.current_line));
-  if (run_box_menu(page_menu_box, line_editor.page_item) == key::esc)
-    line_editor.current_line = 0;
-  else
-    run_page_item(line_editor.page_item);
-}
-
-constexpr ScreenPos line_input_at{50, 2};
-constexpr int line_input_places = 4;
+const BoxMenu page_menu{30, 10, 29,
+                        {{"1.Основные установки"_cp, edit_line_main},
+                         {"2.Временные параметры"_cp, edit_line_times},
+                         {"3.Исходные длительности"_cp, edit_line_times2},
+                         {"4.Коды конроля и набора"_cp, edit_line_codes},
+                         {"5.Режимы функционирования"_cp, edit_line_modes},
+                         {"6.Группы общего вызова"_cp, edit_line_call_groups}}};
 
 }  // namespace
 
 int ask_line_number() {
   clear_screen();
   print_at_plain(20, 2, "Введите номер линии:"_cp);
-  int value = 0, digits = 0;
-  auto restart = [&] {
-    print_at_plain(line_input_at.column, line_input_at.row, std::string(line_input_places, ' '));
-    goto_xy(line_input_at);
-    value = 0;
-    digits = 0;
-  };
-  restart();
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc) {
-      line_editor.page_item = 0;
-      return value;
-    }
-    if (k == key::enter) return value;
-    if (k < '0' || k > '9') continue;
-    // Zeros never make the number too big; the places still run out.
-    if (digits == line_input_places) {
-      restart();
-      continue;
-    }
-    put_char(static_cast<std::uint8_t>(k));
-    value = value * 10 + (k - '0');
-    ++digits;
-    if (value > usable_city_lines()) restart();
-  }
+  // Esc ends the editor, yet the digits typed still choose a line: its page
+  // menu opens with no item highlighted.
+  const TypedNumber typed = read_typed_number({{50, 2}, 4, COLOR_SCREEN, 0, usable_city_lines()});
+  if (typed.key == key::esc) line_editor.page_item = 0;
+  return typed.value;
 }
 
-int line_switch_keys(int line, int key_code) {
-  const int last = usable_city_lines();
-  switch (key_code) {
-    case key::home: return line > 1 ? 1 : line;
-    case key::pgup: return line > 1 ? line - 1 : line;
-    case key::pgdn: return line < last ? line + 1 : line;
-    case key::end: return line < last ? last : line;
-    default: return line;
-  }
-}
+int line_switch_keys(int line, int key_code) { return step_number(line, usable_city_lines(), key_code); }
 
+// After Esc at the line prompt no item of the page menu is highlighted and
+// Enter runs nothing until the user moves.
 void city_line_editor() {
-  clear_screen();
-  if (!link_state.station_connected && !link_state.file_mode) {
-    link_error_box(link_not_connected);
-    return;
-  }
-  if (link_state.station_connected) link_rts_on();
-  reset_line_editor();
-  while (line_editor.page_item != 0) {
-    line_editor.current_line = ask_line_number();
-    while (line_editor.current_line != 0) page_menu();
-  }
+  run_block_editor({&line_editor, ask_line_number, "Городская линия:        %2d"_cp, &page_menu, true});
 }
 
-void edit_line_main() { run_line_page(main_page); }
-void edit_line_times() { run_line_page(times_page); }
-void edit_line_times2() { run_line_page(initial_durations_page); }
-void edit_line_codes() { run_line_page(codes_page); }
+void edit_line_main() { run_row_page(main_page, line_choice); }
+void edit_line_times() { run_row_page(times_page, line_choice); }
+void edit_line_times2() { run_row_page(initial_durations_page, line_choice); }
+void edit_line_codes() { run_row_page(codes_page, line_choice); }
 void edit_line_modes() { run_variants_page(line_modes, line_choice); }
 void edit_line_call_groups() { run_call_groups_page(line_call_groups, line_choice); }
 
 void list_line_pages(KarvelListing& listing, int line) {
   const int block = facts::karvel_block_address(line + listing.first_line_port() - 1);
   const std::string section = format("Линия %d"_cp, line) + " / ";
-  const LinePage* pages[4] = {&main_page, &times_page, &initial_durations_page, &codes_page};
-  for (int i = 0; i < 4; ++i) {
-    const LinePage& page = *pages[i];
-    std::vector<std::string> screen_labels;
-    for (const LineRow& row : page.rows) screen_labels.push_back(row.label);
-    std::vector<ListedLabel> labels = listed_labels(screen_labels);
-    for (int r = 1; r <= 16; ++r) {
-      if (page.rows[r - 1].unit) labels[r - 1].unit = page.rows[r - 1].unit;
-      listing.add_row(section + menu_entry_name(page_items[i]), labels[r - 1], page.rows[r - 1].field, block,
-                      r + page.number_base);
-    }
-  }
-  list_variants(listing, line_modes, section + menu_entry_name(page_items[4]), block);
-  list_call_groups(listing, line_call_groups, section + menu_entry_name(page_items[5]), block);
+  const RowPage* pages[4] = {&main_page, &times_page, &initial_durations_page, &codes_page};
+  for (int i = 0; i < 4; ++i) list_row_page(listing, *pages[i], section + menu_entry_name(page_menu.text(i + 1)), block);
+  list_variants(listing, line_modes, section + menu_entry_name(page_menu.text(5)), block);
+  list_call_groups(listing, line_call_groups, section + menu_entry_name(page_menu.text(6)), block);
 }

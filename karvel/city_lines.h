@@ -2,14 +2,12 @@
 // City line settings: the line prompt, the page menu and the six pages of a
 // line's 256-byte block at 0x8000 + 256 (line + first_line_port - 1).
 
-// The editor's own state while it runs: the line being edited and the page
-// menu's item, which the pages (run from the page menu without arguments)
-// read.
-struct LineEditorState {
-  int current_line = 0;  // 1..usable_city_lines(), 0 = none chosen
-  int page_item = 1;     // 1..6 in the page menu; 0 ends the editor (or none highlighted)
-};
-extern LineEditorState line_editor;
+#include "editors/block_editor.h"
+
+// The editor's state while it runs: the line being edited
+// (1..usable_city_lines(), 0 = none chosen) and the page menu's item (1..6;
+// 0 ends the editor, or none highlighted).
+extern BlockEditorState line_editor;
 // No line chosen, the first page item: as the editor starts.
 void reset_line_editor();
 

@@ -2,6 +2,7 @@
 // station's memory (or of a loaded settings file), on the melody screen both
 // programs share.
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
@@ -48,9 +49,7 @@ class KarvelMelody : public MelodyStation {
 
  public:
   bool enter() override {
-    if (link_state.station_connected || link_state.file_mode) return true;
-    link_error_box(link_not_connected);
-    return false;
+    return station_screen_allowed(ScreenNeeds::station_or_file);
   }
   void start() override {
     if (link_state.station_connected) link_rts_on();

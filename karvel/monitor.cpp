@@ -75,8 +75,8 @@ std::string line_state_name(int code) {
 bool read_live(int address, int count) { return drawing_read_block(address, count) == link_ok; }
 
 int ask_view_port() {
-  PortEditorState saved = port_editor;
-  port_editor = PortEditorState{};
+  BlockEditorState saved = port_editor;
+  port_editor = BlockEditorState{};
   int port = ask_port_number();
   bool cancelled = port_editor.page_item == 0;
   port_editor = saved;

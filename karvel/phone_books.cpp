@@ -9,6 +9,7 @@
 #include <string>
 
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "facts/station_facts.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
@@ -18,6 +19,7 @@
 #include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
+#include "toolkit/scroll_list.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -50,19 +52,17 @@ enum class ListMode {
 };
 
 // The list while one of the screens is open; made afresh each time.
-struct PhoneBookList {
+// Its items are the cells (or entries), rows 1..capacity hold something.
+struct PhoneBookList : ScrollList {
+  PhoneBookList();
   int base = 0;
   ListMode mode = ListMode::cells;
-  int capacity = cells;  // rows 1..capacity hold something
-  int port = 0;          // whose entries the list shows
-  int current = 1;       // the cell (or entry) under the cursor
-  int row = 1;           // its row on the page, 1..16
+  int port = 0;  // whose entries the list shows
   std::array<int, cells + 1> holder{};  // by cell (or entry) number
   // After a failure or the no-free-cells message the next key only clears
   // the number on the cursor row.
   bool clear_row_next = false;
 
-  int page_start() const { return current - row + 1; }
   int holder_of(int k) const { return k >= 1 && k <= capacity ? holder[k] : empty_row; }
 };
 
@@ -72,16 +72,6 @@ struct PhoneBookList {
 int entry_holder(int byte) {
   if (byte == empty_row) return empty_row;
   return byte <= cells ? byte : no_cell;
-}
-
-// False, after the box, when there is neither a station nor a loaded file.
-bool start_exchange() {
-  if (!link_state.station_connected && !link_state.file_mode) {
-    link_error_box(link_not_connected);
-    return false;
-  }
-  if (link_state.station_connected) link_rts_on();
-  return true;
 }
 
 // Which cells hold a number, from the first byte of each. False when the
@@ -135,83 +125,15 @@ int draw_row(const PhoneBookList& list, int row, bool with_number = true) {
 
 // After a failed read the rows below show no number: a silent station
 // costs one box, not sixteen.
-void draw_page(const PhoneBookList& list) {
+void draw_book_page(const PhoneBookList& list) {
   bool reading = true;
   for (int row = 1; row <= rows_per_page; ++row) reading = draw_row(list, row, reading) == link_ok && reading;
 }
 
-void show_page(PhoneBookList& list, int start, int current) {
-  list.current = current;
-  list.row = current - start + 1;
-  draw_page(list);
-}
-
-// The page whose last row is `cell` (the first page when the cell is on
-// it), with the cursor on the cell.
-void show_page_ending_at(PhoneBookList& list, int cell) {
-  show_page(list, std::max(1, cell - rows_per_page + 1), cell);
-}
-
-void move_down(PhoneBookList& list) {
-  if (list.current >= list.capacity) return;
-  if (list.row < rows_per_page) {
-    ++list.current;
-    ++list.row;
-  } else {
-    show_page(list, list.current + 1, list.current + 1);
-  }
-}
-
-// Up from the top row goes to the cell just above, at the foot of the page
-// that ends with it, so the cursor never jumps forward when the page did
-// not start on a multiple of sixteen.
-void move_up(PhoneBookList& list) {
-  if (list.row > 1) {
-    --list.current;
-    --list.row;
-  } else if (list.current >= 2) {
-    show_page_ending_at(list, list.current - 1);
-  }
-}
-
-void page_up(PhoneBookList& list) {
-  const int start = list.page_start();
-  if (start <= 1) {
-    list.current = 1;
-    list.row = 1;
-  } else {
-    show_page_ending_at(list, start - 1);
-  }
-}
-
-void page_down(PhoneBookList& list) {
-  const int start = list.page_start();
-  if (start + rows_per_page - 1 >= list.capacity) {
-    list.current = list.capacity;
-    list.row = list.capacity - start + 1;
-  } else {
-    show_page(list, start + rows_per_page, start + rows_per_page);
-  }
-}
-
-void go_home(PhoneBookList& list) {
-  if (list.page_start() > 1) show_page(list, 1, 1);
-}
-
-void go_end(PhoneBookList& list) {
-  if (list.capacity > rows_per_page) show_page(list, list.capacity - rows_per_page + 1, list.capacity);
-}
-
-void move_by_key(PhoneBookList& list, int scan) {
-  switch (scan) {
-    case key::down: move_down(list); break;
-    case key::up: move_up(list); break;
-    case key::pgup: page_up(list); break;
-    case key::pgdn: page_down(list); break;
-    case key::home: go_home(list); break;
-    case key::end: go_end(list); break;
-    case key::f10: show_help(help_topic); break;
-  }
+PhoneBookList::PhoneBookList() {
+  capacity = cells;
+  rows = rows_per_page;
+  draw_page = [this] { draw_book_page(*this); };
 }
 
 int edit_number_in(const PhoneBookList& list, int cell) {
@@ -269,7 +191,7 @@ void edit_current(PhoneBookList& list) {
 
 void phone_book_list(PhoneBookList& list) {
   draw_list_frame();
-  draw_page(list);
+  draw_book_page(list);
   hint_port_pages();
   for (;;) {
     goto_xy(number_column, screen_row(list.row));
@@ -282,7 +204,7 @@ void phone_book_list(PhoneBookList& list) {
     }
     if (k == key::esc) return;
     if (k == key::enter) edit_current(list);
-    if (k == key::extended) move_by_key(list, scan);
+    if (k == key::extended && !list.move(scan) && scan == key::f10) show_help(help_topic);
   }
 }
 
@@ -305,8 +227,7 @@ int find_free_pool_cell(int base) {
 
 void phone_book(int base) {
   set_colour(COLOR_SCREEN);
-  clear_screen();
-  if (!start_exchange()) return;
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   // The pool view shows the station book's title too.
   print_at_plain(25, 2, "Общестанционная записная книжка"_cp);
   PhoneBookList list;
@@ -316,8 +237,7 @@ void phone_book(int base) {
 
 void individual_phone_book(int base) {
   set_colour(COLOR_SCREEN);
-  clear_screen();
-  if (!start_exchange()) return;
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   // The prompt offers no port of an earlier screen after Esc.
   reset_port_editor();
   PhoneBookList list;

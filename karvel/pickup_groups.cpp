@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
@@ -12,6 +13,7 @@
 #include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
+#include "toolkit/field_page.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -45,44 +47,31 @@ bool show_page(const GridCursor& grid, int page) {
   return drawing.left();
 }
 
-int page_after_key(int page, int key_code) {
-  switch (key_code) {
-    case key::pgdn: return page < page_count ? page + 1 : page;
-    case key::pgup: return page > 1 ? page - 1 : page;
-    case key::home: return 1;
-    case key::end: return page_count;
-    default: return page;
-  }
-}
-
 }  // namespace
 
 void edit_pickup_groups() {
-  int page = 1;
-  clear_screen();
-  if (!link_state.station_connected && !link_state.file_mode) {
-    link_error_box(link_not_connected);
-    return;
-  }
-  if (link_state.station_connected) link_rts_on();
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   draw_page_frame();
-  GridCursor grid = member_grid();
-  if (show_page(grid, page)) return;
-  for (;;) {
-    hint_port_pages();
-    hint_help_key();
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::f10) show_help(pickup_topic);
-    int next = page_after_key(page, k);
-    if (next != page) {
-      page = next;
-      if (show_page(grid, page)) return;
-      continue;
-    }
-    if (k == key::enter)
-      edit_member(grid, group_address(group_number(page, grid.row)), pickup_parameter, free_answer_group_place);
-  }
+  int page = 1;
+  FieldPage frame{member_grid(),
+                  [] {
+                    hint_port_pages();
+                    hint_help_key();
+                  },
+                  [&](const GridCursor& grid) { return show_page(grid, page); },
+                  {{key::f10,
+                    [](GridCursor&) {
+                      show_help(pickup_topic);
+                      return KeyResult::handled;
+                    }},
+                   {key::enter,
+                    [&](GridCursor& grid) {
+                      edit_member(grid, group_address(group_number(page, grid.row)), pickup_parameter,
+                                  free_answer_group_place);
+                      return KeyResult::handled;
+                    }}},
+                  {&page, [] { return page_count; }}};
+  run_field_page(frame);
 }
 
 void list_pickup_groups(KarvelListing& listing) {

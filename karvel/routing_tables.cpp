@@ -2,6 +2,7 @@
 // answer groups of up to 16 ports rung one group after the other, a ringing
 // time per group and a station phone book cell.
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
@@ -11,6 +12,7 @@
 #include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
+#include "toolkit/field_page.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -73,16 +75,6 @@ bool show_routing_table(const GridCursor& members, const GridCursor& times, int 
   return drawing.left();
 }
 
-// The table after a paging key; the same table when the key goes nowhere.
-int table_after(int table, int key_code) {
-  switch (key_code) {
-    case key::pgdn: return table < routing_table_count ? table + 1 : table;
-    case key::pgup: return table > 1 ? table - 1 : table;
-    case key::home: return 1;
-    case key::end: return routing_table_count;
-    default: return table;
-  }
-}
 
 // F4: the table's phone book cell. No access level is loaded here.
 void book_cell_mode(int table) {
@@ -109,34 +101,42 @@ void ringing_time_mode(GridCursor& times, int table) {
 }  // namespace
 
 void edit_routing_tables() {
-  int table = 1;
-  clear_screen();
-  if (!link_state.station_connected && !link_state.file_mode) {
-    link_error_box(link_not_connected);
-    return;
-  }
-  if (link_state.station_connected) link_rts_on();
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   draw_routing_frame();
-  GridCursor members = member_grid();
+  int table = 1;
   GridCursor times({2}, spaced(7, answer_groups, 5));
-  if (show_routing_table(members, times, table)) return;
-  for (;;) {
-    hint_port_pages();
-    hint_help_key();
-    int k = grid_navigate(members);
-    if (k == key::esc) return;
-    if (k == key::enter)
-      edit_member(members, answer_group_address(table, members.row), routing_topic, free_answer_group_place);
-    if (k == key::f10) show_help(routing_topic);
-    if (k == key::f4) book_cell_mode(table);
-    if (k == key::tab) ringing_time_mode(times, table);
-    int next = table_after(table, k);
-    if (next != table) {
-      table = next;
-      times.row = 1;
-      if (show_routing_table(members, times, table)) return;
-    }
-  }
+  FieldPage frame{member_grid(),
+                  [] {
+                    hint_port_pages();
+                    hint_help_key();
+                  },
+                  [&](const GridCursor& members) {
+                    times.row = 1;  // a new table starts on its first ringing time
+                    return show_routing_table(members, times, table);
+                  },
+                  {{key::enter,
+                    [&](GridCursor& members) {
+                      edit_member(members, answer_group_address(table, members.row), routing_topic,
+                                  free_answer_group_place);
+                      return KeyResult::handled;
+                    }},
+                   {key::f10,
+                    [](GridCursor&) {
+                      show_help(routing_topic);
+                      return KeyResult::handled;
+                    }},
+                   {key::f4,
+                    [&](GridCursor&) {
+                      book_cell_mode(table);
+                      return KeyResult::handled;
+                    }},
+                   {key::tab,
+                    [&](GridCursor&) {
+                      ringing_time_mode(times, table);
+                      return KeyResult::handled;
+                    }}},
+                  {&table, [] { return routing_table_count; }}};
+  run_field_page(frame);
 }
 
 void list_routing_tables(KarvelListing& listing) {

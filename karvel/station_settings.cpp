@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
 #include "facts/station_facts.h"
 #include "karvel/catalogue.h"
@@ -20,6 +21,7 @@
 #include "platform/cp866.h"
 #include "toolkit/box_menu.h"
 #include "toolkit/hints.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -54,76 +56,46 @@ std::string as_characters(const IdentityLine& line) {
   return field_text::characters(bytes.data(), static_cast<int>(bytes.size()));
 }
 
-bool station_or_file() { return link_state.station_connected || link_state.file_mode; }
-
 // ---------------------------------------------------------------- the menu
 
-const char* const menu_items[5] = {
-    "1.Идентификационный номер"_cp, "2.Общестанционные установки"_cp, "3.Аппаратные номера абонентов"_cp,
-    "5.Программные номера абонентов"_cp, "4.Коды доступа програмирования"_cp};
-
-const BoxMenu settings_menu{28, 10, 30, 5, menu_items};
-
-void run_settings_page(int item) {
-  switch (item) {
-    case 1: show_identity_page(); break;
-    case 2: edit_general_settings(); break;
-    case 3: edit_hardware_numbers(); break;
-    case 4: edit_logical_numbers(); break;
-    case 5: edit_access_codes(); break;
-  }
-}
+const BoxMenu settings_menu{28, 10, 30,
+                            {{"1.Идентификационный номер"_cp, show_identity_page},
+                             {"2.Общестанционные установки"_cp, edit_general_settings},
+                             {"3.Аппаратные номера абонентов"_cp, edit_hardware_numbers},
+                             {"5.Программные номера абонентов"_cp, edit_logical_numbers},
+                             {"4.Коды доступа програмирования"_cp, edit_access_codes}}};
 
 // -------------------------------------------------------- general settings
 
-const FieldRow general_rows[16] = {
-    {facts::karvel_ringing_limits, FieldKind::number, 1, 32, 1, 92},
-    {facts::karvel_ringing_limits + 1, FieldKind::number, 1, 32, 1, 92},
-    {facts::karvel_ringing_limits + 2, FieldKind::number, 1, 32, 1, 92},
-    {facts::karvel_ringing_limits + 3, FieldKind::number, 1, 32, 1, 92},
-    {facts::karvel_mode_address, FieldKind::none},  // the operating mode: its own editor
-    {facts::karvel_line_init_counter, FieldKind::number_ro},
-    {facts::karvel_reset_counter, FieldKind::number_ro},
-    {facts::karvel_reset_cycles, FieldKind::number, 0, 255, 1, 94},
-    {facts::karvel_announcer_fitted, FieldKind::yes_no_ro},
-    {facts::karvel_speed_address, FieldKind::baud},
-    {facts::karvel_telephone_speed, FieldKind::baud},
-    {facts::karvel_dtmf_connection, FieldKind::port_bus},
-    {facts::karvel_loudspeaker_code, FieldKind::digits, 0, 0, 4, 98},
-    {facts::karvel_playback_length, FieldKind::number16_ro},
-    {facts::karvel_playback_reduction, FieldKind::number, 20, 255},
-    {facts::karvel_disa_dial_seconds, FieldKind::number, 0, 10},
+const PageRow general_rows[16] = {
+    {"a/Макс. колличество звонящих телефонов в 1 интервале..."_cp, {facts::karvel_ringing_limits, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+    {"b/Макс. колличество звонящих телефонов в 2 интервале..."_cp, {facts::karvel_ringing_limits + 1, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+    {"c/Макс. колличество звонящих телефонов в 3 интервале..."_cp, {facts::karvel_ringing_limits + 2, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+    {"d/Макс. колличество звонящих телефонов в 4 интервале..."_cp, {facts::karvel_ringing_limits + 3, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+    {"e/Режим функционирования станции......................."_cp, {facts::karvel_mode_address, FieldKind::none}, nullptr, nullptr, 93},
+    {"f/Счетчик инициализации городских линий................"_cp, {facts::karvel_line_init_counter, FieldKind::number_ro}, nullptr, nullptr, 95},
+    {"g/Счетчик общего сброса станции........................"_cp, {facts::karvel_reset_counter, FieldKind::number_ro}, nullptr, nullptr, 96},
+    {"h/Колличество циклов для общего сброса................."_cp, {facts::karvel_reset_cycles, FieldKind::number, 0, 255, 1, 94}, nullptr, nullptr, 97},
+    {"i/Подключение платы автоинформатора...................."_cp, {facts::karvel_announcer_fitted, FieldKind::yes_no_ro}, nullptr, nullptr, 209},
+    {"j/Скорость обмена по COM порту.........................       Бод."_cp, {facts::karvel_speed_address, FieldKind::baud}, nullptr, nullptr, 100},
+    {"k/Скорость обмена с системным телефоном................       Бод."_cp, {facts::karvel_telephone_speed, FieldKind::baud}, nullptr, nullptr, 100},
+    {"l/Подключение DTMF приемников/передатчиков............."_cp, {facts::karvel_dtmf_connection, FieldKind::port_bus}, nullptr, nullptr, 199},
+    {"m/Код соединения с громкоговорящей связью.............."_cp, {facts::karvel_loudspeaker_code, FieldKind::digits, 0, 0, 4, 98}, nullptr, nullptr, 98},
+    {"n/Длительность воспроизведения сообщения...............       * 5 Мс."_cp, {facts::karvel_playback_length, FieldKind::number16_ro}, nullptr, nullptr, 210},
+    {"o/Уменьшение длительности воспроизведения..............      * 5 Мс."_cp, {facts::karvel_playback_reduction, FieldKind::number, 20, 255}, nullptr, nullptr, 211},
+    {"p/Время для набора добавочного номера при DISA дозвоне.      Сек."_cp, {facts::karvel_disa_dial_seconds, FieldKind::number, 0, 10}, nullptr, nullptr, 212},
 };
 
-const int general_topics[16] = {92, 92, 92, 92, 93, 95, 96, 97, 209, 100, 100, 199, 98, 210, 211, 212};
+// The operating mode's row (e): its own editor.
+constexpr int mode_row = 5;
 constexpr int identity_topic = 91, hardware_numbers_topic = 99, logical_numbers_topic = 190;
 
 const bool help_registered = register_help_topics("station-wide settings", [] {
-  std::vector<int> topics(std::begin(general_topics), std::end(general_topics));
+  std::vector<int> topics;
+  for (const PageRow& row : general_rows) topics.push_back(row.topic);
   for (int topic : {identity_topic, hardware_numbers_topic, logical_numbers_topic}) topics.push_back(topic);
   return topics;
 }());
-
-const char* const general_labels[16] = {
-    "a/Макс. колличество звонящих телефонов в 1 интервале..."_cp,
-    "b/Макс. колличество звонящих телефонов в 2 интервале..."_cp,
-    "c/Макс. колличество звонящих телефонов в 3 интервале..."_cp,
-    "d/Макс. колличество звонящих телефонов в 4 интервале..."_cp,
-    "e/Режим функционирования станции......................."_cp,
-    "f/Счетчик инициализации городских линий................"_cp,
-    "g/Счетчик общего сброса станции........................"_cp,
-    "h/Колличество циклов для общего сброса................."_cp,
-    "i/Подключение платы автоинформатора...................."_cp,
-    "j/Скорость обмена по COM порту.........................       Бод."_cp,
-    "k/Скорость обмена с системным телефоном................       Бод."_cp,
-    "l/Подключение DTMF приемников/передатчиков............."_cp,
-    "m/Код соединения с громкоговорящей связью.............."_cp,
-    "n/Длительность воспроизведения сообщения...............       * 5 Мс."_cp,
-    "o/Уменьшение длительности воспроизведения..............      * 5 Мс."_cp,
-    "p/Время для набора добавочного номера при DISA дозвоне.      Сек."_cp,
-};
-
-constexpr int mode_row = 5;
 
 // The station's mode byte; the name of mode m is 8 characters at
 // 0x8080 + 8m. The station keeps four names, but a mode byte above 3 is
@@ -300,44 +272,18 @@ void draw_access_codes() {
   }
 }
 
-// Takes up to five digits in the field; a sixth starts again.
+// Takes up to five digits in the field; a sixth starts again. The code is
+// 16 bits, high byte first: a larger number keeps its low 16 bits, and the
+// page shows what the station holds after the write.
 void enter_access_code(int k) {
-  const int row = 8 + k;
-  long value = 0;
-  int digits = 0;
-  auto blank = [&] {
-    print_at(46, row, std::string(5, ' '), COLOR_BOX);
-    goto_xy(46, row);
-    value = 0;
-    digits = 0;
-  };
-  blank();
-  for (;;) {
-    int k2 = read_key();
-    if (k2 == key::extended) {
-      read_key();
-      continue;
-    }
-    if (k2 == key::esc) break;
-    if (k2 >= '0' && k2 <= '9') {
-      if (digits == 5) {
-        blank();
-        continue;
-      }
-      set_colour(COLOR_BOX);
-      put_char(static_cast<std::uint8_t>(k2));
-      set_colour(COLOR_SCREEN);
-      value = value * 10 + (k2 - '0');
-      ++digits;
-    } else if (k2 == key::enter) {
-      int address = facts::karvel_access_codes_address + 2 * (k - 1);
-      link_buffer[0] = (value / 256) & 0xFF;
-      link_buffer[1] = value % 256;
-      link_write_block(address, 2);
-      link_read_block_alike(address, 2);
-      link_state.access_code_table[k] = (link_buffer[0] & 0xFF) * 256 + (link_buffer[1] & 0xFF);
-      break;
-    }
+  const TypedNumber typed = read_typed_number({{46, 8 + k}, 5, COLOR_BOX});
+  if (typed.key == key::enter) {
+    const int address = facts::karvel_access_codes_address + 2 * (k - 1);
+    link_buffer[0] = (typed.value / 256) & 0xFF;
+    link_buffer[1] = typed.value % 256;
+    link_write_block(address, 2);
+    link_read_block_alike(address, 2);
+    link_state.access_code_table[k] = (link_buffer[0] & 0xFF) * 256 + (link_buffer[1] & 0xFF);
   }
   set_colour(COLOR_SCREEN);
   show_access_code(k);
@@ -358,20 +304,12 @@ bool draw_protection_block(const GridCursor& grid, int block) {
 }  // namespace
 
 void station_settings_menu() {
-  clear_screen();
-  if (!station_or_file()) {
-    link_error_box(link_not_connected);
-    return;
-  }
-  if (link_state.station_connected) link_rts_on();
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   int current = 1;
   while (current != 0) {
     clear_screen();
     print_at_plain(20, 2, "  Общестанционные установки"_cp);
-    if (run_box_menu(settings_menu, current) == key::esc)
-      current = 0;
-    else
-      run_settings_page(current);
+    if (run_box_menu_action(settings_menu, current) == key::esc) current = 0;
   }
 }
 
@@ -418,11 +356,11 @@ void show_identity_page() {
 void edit_general_settings() {
   clear_screen();
   print_at_plain(16, 2, " Общестанционные установки "_cp);
-  for (int r = 1; r <= 16; ++r) print_at_plain(4, 3 + r, general_labels[r - 1]);
+  for (int r = 1; r <= 16; ++r) print_at_plain(4, 3 + r, general_rows[r - 1].label);
   GridCursor grid({60}, spaced(4, 16));
   {
     FieldDrawing drawing;
-    show_all_rows(grid, general_rows, 16, 0);
+    for (int r = 1; r <= 16; ++r) show_field_row(grid.cell(1, r), general_rows[r - 1].field, 0, COLOR_SCREEN);
     show_current_mode(grid.cell(1, mode_row), COLOR_SCREEN);
     if (drawing.left()) return;
   }
@@ -432,15 +370,15 @@ void edit_general_settings() {
     int k = grid_navigate(grid);
     const int r = grid.row;
     if (k == key::esc) return;
-    if (k == key::f10) show_help(general_topics[r - 1]);
+    if (k == key::f10) show_help(general_rows[r - 1].topic);
     if (k == key::f4 && r == mode_row) edit_mode_name(grid.current_cell());
     if (k != key::enter) continue;
     if (r == mode_row) {
       if (!select_mode(grid.current_cell())) return;
     } else {
       // Typed numbers tell their keys before any access code is asked.
-      if (general_rows[r - 1].kind == FieldKind::number) hint_digits_enter();
-      edit_field_row(grid.current_cell(), general_rows[r - 1], 0);
+      if (general_rows[r - 1].field.kind == FieldKind::number) hint_digits_enter();
+      edit_field_row(grid.current_cell(), general_rows[r - 1].field, 0);
     }
   }
 }
@@ -515,11 +453,7 @@ void edit_protection_levels() {
       edit_number(grid.current_cell(), facts::karvel_protection_address(16 * block + grid.row), 0, 7);
       continue;
     }
-    int next = block;
-    if ((k == key::home) && block > 0) next = 0;
-    if (k == key::pgup && block > 0) next = block - 1;
-    if (k == key::pgdn && block < 15) next = block + 1;
-    if (k == key::end && block < 15) next = 15;
+    const int next = step_number(block + 1, 16, k) - 1;
     if (next != block) {
       block = next;
       print_at_plain(40, 2, format("nblk=%2d", block));
@@ -579,13 +513,13 @@ void list_mode(KarvelListing& listing, const std::string& section, const ListedL
 
 void list_numbering(KarvelListing& listing) {
   const int ports = listing.counts().ports;
-  const std::string hardware = menu_entry_name(menu_items[2]);
+  const std::string hardware = menu_entry_name(settings_menu.text(2 + 1));
   for (int p = 1; p <= std::min(hardware_ports, ports); ++p) {
     const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(hardware_address(p)));
     listing.add(hardware, format("Порт %d"_cp, p), 99, hardware_address(p), 1,
                 listed_value(field_text::subscriber_ref(v, 3, listing.counts()), "", v >= 1 && v <= ports, &v, 1));
   }
-  const std::string logical = menu_entry_name(menu_items[3]);
+  const std::string logical = menu_entry_name(settings_menu.text(3 + 1));
   for (int c = 1; c <= 5; ++c) {
     for (int r = 1; r <= facts::karvel_logical_column_rows; ++r) {
       const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(logical_address(c, r)));
@@ -596,7 +530,7 @@ void list_numbering(KarvelListing& listing) {
 }
 
 void list_access(KarvelListing& listing) {
-  const std::string codes = menu_entry_name(menu_items[4]);
+  const std::string codes = menu_entry_name(settings_menu.text(4 + 1));
   for (int k = 1; k <= facts::karvel_access_code_count; ++k) {
     const int address = facts::karvel_access_codes_address + 2 * (k - 1);
     const std::uint8_t* b = listing.bytes(address, 2);
@@ -615,14 +549,17 @@ void list_access(KarvelListing& listing) {
 }  // namespace
 
 void list_station_settings(KarvelListing& listing) {
-  list_identity(listing, menu_entry_name(menu_items[0]));
-  const std::string general = menu_entry_name(menu_items[1]);
-  const std::vector<ListedLabel> labels = listed_labels({std::begin(general_labels), std::end(general_labels)});
+  list_identity(listing, menu_entry_name(settings_menu.text(0 + 1)));
+  const std::string general = menu_entry_name(settings_menu.text(1 + 1));
+  std::vector<std::string> screen_labels;
+  for (const PageRow& row : general_rows) screen_labels.push_back(row.label);
+  const std::vector<ListedLabel> labels = listed_labels(screen_labels);
   for (int r = 1; r <= 16; ++r) {
+    const FieldRow& field = general_rows[r - 1].field;
     if (r == mode_row)
       list_mode(listing, general, labels[r - 1]);
     else
-      listing.add_row(general, labels[r - 1], general_rows[r - 1], 0, general_rows[r - 1].level);
+      listing.add_row(general, labels[r - 1], field, 0, field.level);
   }
   list_numbering(listing);
   list_access(listing);

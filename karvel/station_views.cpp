@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "editors/screen_entry.h"
 #include "facts/events.h"
 #include "facts/key_frames.h"
 #include "facts/station_facts.h"
@@ -234,15 +235,6 @@ void refresh_table(StateTable& table) {
   }
 }
 
-bool station_ready() {
-  clear_screen();
-  if (!link_state.station_connected) {
-    link_error_box(link_not_connected);
-    return false;
-  }
-  link_rts_on();
-  return true;
-}
 
 // ------------------------------------------------------------ the event log
 
@@ -401,7 +393,7 @@ void print_events_until_esc() {
 }  // namespace
 
 void station_view_table() {
-  if (!station_ready()) return;
+  if (!enter_station_screen(ScreenNeeds::station)) return;
   int first_port = monitor::ask_view_port();
   if (first_port == 0) return;
   draw_table_frame();
@@ -411,7 +403,7 @@ void station_view_table() {
 }
 
 void station_view_log() {
-  if (!station_ready()) return;
+  if (!enter_station_screen(ScreenNeeds::station)) return;
   LogChoice choice = ask_keep_log();
   if (choice == LogChoice::leave) return;
   std::FILE* trace = nullptr;

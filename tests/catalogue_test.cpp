@@ -226,7 +226,7 @@ TEST_F(KarvelCatalogueScreens, ValuesReadAsTheScreensShowThem) {
   open(edit_logical_numbers);
   EXPECT_EQ(value("Программные номера абонентов", "Номер 107"), cell(15, 11, 2));
 
-  port_editor.current_port = 5;
+  port_editor.current = 5;
   open(edit_port_main);
   EXPECT_EQ(value("Порт 5 / Основные установки", "Разрешение на обслуживание порта"), cell(60, 4, 4));
   EXPECT_EQ(value("Порт 5 / Основные установки", "Установка уровня приоритета порта"), cell(60, 5, 4));
@@ -238,7 +238,7 @@ TEST_F(KarvelCatalogueScreens, ValuesReadAsTheScreensShowThem) {
   open(edit_port_variants);
   EXPECT_EQ(value("Порт 5 / Режимы функционирования", "Разреш. выхода на линию 3, режим 2"), cell(46, 12, 4));
 
-  line_editor.current_line = 1;
+  line_editor.current = 1;
   open(edit_line_main);
   const std::string line = "Линия 1 / Основные установки";
   EXPECT_EQ(value(line, "Выбор типа набора номера в линию"), cell(60, 6, 12));

@@ -53,7 +53,7 @@ TEST(MemberLists, RepeatsGoHolesCloseFromBehindAndNonPortsAreDropped) {
 struct PortCallPages : test::KarvelLiveStation {
   void SetUp() override {
     KarvelLiveStation::SetUp();
-    port_editor.current_port = 5;
+    port_editor.current = 5;
   }
   static constexpr int block = 0x8500;
 };
@@ -116,7 +116,7 @@ TEST_F(PortCallPages, SwitchingPortsShowsTheirGroupsAndHelpIsTopic65) {
   keys_after_box({0, key::end, key::esc});
   edit_port_call_groups();
   EXPECT_TRUE(spy.saw("#65  "));
-  EXPECT_EQ(port_editor.current_port, 24);
+  EXPECT_EQ(port_editor.current, 24);
   EXPECT_EQ(test::text_at(62, 2, 2), "24");
   EXPECT_EQ(test::text_at(9, 7, 6), " 1   2");  // port 24 rings ports 1 and 2
   EXPECT_EQ(test::utf8_at(1, 1, 9), "Esc-Выход");
@@ -220,7 +220,7 @@ struct SilentStation : test::KarvelLiveStation {
     auto port = std::make_unique<platform::LoopbackSerialPort>(&line);
     port->open("COM1", quiet.baud());
     link_use_port(std::move(port));
-    port_editor.current_port = 5;
+    port_editor.current = 5;
   }
 };
 
@@ -232,7 +232,7 @@ std::string box_or_page() {
 TEST_F(SilentStation, OpeningAPageCostsOneBoxAndEscThereLeavesIt) {
   test::ScreenAtKeys spy(&services.keys, box_or_page);
   link_state.first_line_port = 33;
-  line_editor.current_line = 2;
+  line_editor.current = 2;
   for (void (*screen)() : {edit_port_main, edit_port_call_groups, edit_port_variants, edit_port_redirection,
                            edit_exit_groups, edit_routing_tables, edit_pickup_groups, edit_line_main,
                            edit_general_settings, edit_hardware_numbers, edit_logical_numbers,
@@ -287,7 +287,7 @@ TEST_F(PortCallPages, ARedrawThatFailsShowsBlanksNotTheValuesBefore) {
   EXPECT_TRUE(blank(33, 8, 4));
 
   link_state.first_line_port = 33;
-  line_editor.current_line = 2;
+  line_editor.current = 2;
   poke(0x8000 + 256 * 34, {1, 7});
   fail(0x8000 + 256 * 35, 256);  // line 3
   paged(edit_line_main);

@@ -24,7 +24,7 @@ struct KarvelCityLines : test::KarvelLiveStation {
     KarvelLiveStation::SetUp();
     link_state.first_line_port = first_line_port;
     reset_line_editor();
-    line_editor.current_line = 2;
+    line_editor.current = 2;
     for (int topic : {101, 129, 150, 164, 170, 181}) std::fprintf(help_file, "#%-4d\ntopic %d\n", topic, topic);
   }
   // Arrow moves from row 1 of a one-column page down to `row`.
@@ -117,7 +117,7 @@ TEST_F(KarvelCityLines, RowsWithoutAnEditorIgnoreEnterAndTheEmptyCodeRowsF10) {
   keys({0, key::f10, key::esc});
   keys_after_box({key::esc});
   reset_line_editor();
-  line_editor.current_line = 2;
+  line_editor.current = 2;
   test::ScreenAtKeys spy(&services.keys, [] { return test::help_header(); });
   edit_line_codes();
   EXPECT_TRUE(spy.saw("#150 "));
@@ -139,7 +139,7 @@ TEST_F(KarvelCityLines, CodesAreDialledDigits) {
 TEST_F(KarvelCityLines, LinesSwitchWithinOneAndTheCount) {
   station.poke(static_cast<std::uint16_t>(block_of(3) + 1), 33);
   station.poke(static_cast<std::uint16_t>(block_of(4) + 1), 44);
-  line_editor.current_line = 4;
+  line_editor.current = 4;
   test::ScreenAtKeys spy(&services.keys, [] { return text_at(62, 2, 2) + text_at(60, 5, 4); });
   keys({0, key::down, 0, key::pgdn, 0, key::end, 0, key::pgup, 0, key::home, 0, key::home, 0, key::pgup, key::esc});
   edit_line_main();
@@ -180,7 +180,7 @@ TEST_F(KarvelCityLines, GeneralCallGroupsArePackedWith255) {
   EXPECT_TRUE(spy.saw("#164 "));
   EXPECT_EQ(utf8_at(20, 2, 34), "   Группы общего вызова для линии:");
   EXPECT_EQ(utf8_at(71, 2, 8), "F9 -Порт");
-  EXPECT_EQ(line_editor.current_line, 2);
+  EXPECT_EQ(line_editor.current, 2);
 }
 
 // A first line port that would put a line's block past the end of the
@@ -189,16 +189,16 @@ TEST_F(KarvelCityLines, ALineWhoseBlockWouldWrapIsRefused) {
   link_state.first_line_port = 126;
   EXPECT_EQ(usable_city_lines(), 2);
   EXPECT_EQ(line_block(2), 0xFF00);
-  line_editor.current_line = 1;
+  line_editor.current = 1;
   keys({0, key::end, key::esc});
   edit_line_main();
-  EXPECT_EQ(line_editor.current_line, 2);
+  EXPECT_EQ(line_editor.current, 2);
 
   test::ScreenAtKeys spy(&services.keys, [] { return text_at(50, 2, 4); });
   keys({'3', key::esc});
   city_line_editor();
   EXPECT_EQ(spy.seen.back(), "    ");
-  EXPECT_EQ(line_editor.current_line, 0);
+  EXPECT_EQ(line_editor.current, 0);
 
   link_state.first_line_port = 200;
   EXPECT_EQ(usable_city_lines(), 0);
@@ -211,7 +211,7 @@ struct KarvelCityLinesOnFile : test::KarvelImageTest {};
 TEST_F(KarvelCityLinesOnFile, TheSamePagesEditALoadedImage) {
   link_state.first_line_port = first_line_port;
   test::image(block_of(1) + 0x10) = 40;
-  line_editor.current_line = 1;
+  line_editor.current = 1;
   keys({key::enter, '7', '5', key::enter, key::esc});
   edit_line_times();
   EXPECT_EQ(test::image(block_of(1) + 0x10), 75);

@@ -242,8 +242,8 @@ TEST_F(RoutingTables, MembersAskForTheCodeAndHelpFollowsTheMode) {
 struct CallHandlingOnAFile : test::KarvelImageTest {
   void SetUp() override {
     KarvelImageTest::SetUp();
-    port_editor = PortEditorState();
-    port_editor.current_port = 5;
+    port_editor = BlockEditorState();
+    port_editor.current = 5;
   }
 };
 

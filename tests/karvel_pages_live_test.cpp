@@ -57,7 +57,7 @@ TEST_F(LivePages, ProtectedParametersAskForTheStationsCode) {
   link_state.access_code_table[2] = 4242;
   station.poke(0xED00 + 2, 2);  // priority is protected by code 2
   const std::uint8_t before = station.peek(0x8301);
-  port_editor.current_port = 3;
+  port_editor.current = 3;
   keys({0, key::down, key::enter, '1', key::enter});
   // Esc during the refusal box ends it at once and is not kept: the second
   // one leaves the page, long before the box's 1.5 seconds.
@@ -102,7 +102,7 @@ TEST_F(LivePages, AnEditWhoseLevelCannotBeReadIsRefused) {
     }
     return false;
   };
-  port_editor.current_port = 3;
+  port_editor.current = 3;
   // The box, then what an editor opened anyway would take for a new value.
   keys({0, key::down, key::enter, 'x', '9', key::enter, key::esc, key::esc});
   edit_port_main();

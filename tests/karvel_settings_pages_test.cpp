@@ -335,7 +335,7 @@ TEST_F(KarvelPages, PortPagesEditTheChosenPortsBlock) {
 }
 
 TEST_F(KarvelPages, RedirectionNeverPointsAtItselfNorAtAPortThatRedirects) {
-  port_editor.current_port = 3;
+  port_editor.current = 3;
   auto redirect_to = [&](const char* typed) {
     services.keys = platform::ScriptedKeys(&services.clock);
     downs(3);
@@ -356,7 +356,7 @@ TEST_F(KarvelPages, RedirectionNeverPointsAtItselfNorAtAPortThatRedirects) {
 }
 
 TEST_F(KarvelPages, PulseLimitsAndDottedRows) {
-  port_editor.current_port = 2;
+  port_editor.current = 2;
   image(0x8200 + 0x1B) = 44;
   keys({key::enter, '1', key::enter, '2', key::enter});
   downs(11);

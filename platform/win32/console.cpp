@@ -47,6 +47,7 @@ class ConsoleBackend : public Display, public KeyInput {
   void draw_rows(const ScreenModel& model, int first, int last);
   void place_cursor(const ScreenModel& model);
   void take_events(DWORD count);
+  void finish_abandoned_read();
 
   bool running_ = false;
   bool taken_ = false;
@@ -196,8 +197,29 @@ void ConsoleBackend::suspend() {
   if (running_) give_back_console();
 }
 
+// An outside program ended by Ctrl+C may leave a console read unfinished.
+// Windows drops such a read with its process; Wine's console host keeps it
+// and hands it every key until it completes, and the program's own reads
+// wait behind it for good. One Enter completes it; where no read was left,
+// the Enter stays in the input queue for the flush that follows.
+void ConsoleBackend::finish_abandoned_read() {
+  INPUT_RECORD enter[2]{};
+  for (int i = 0; i < 2; ++i) {
+    enter[i].EventType = KEY_EVENT;
+    KEY_EVENT_RECORD& key = enter[i].Event.KeyEvent;
+    key.bKeyDown = i == 0;
+    key.wRepeatCount = 1;
+    key.wVirtualKeyCode = VK_RETURN;
+    key.wVirtualScanCode = static_cast<WORD>(MapVirtualKeyW(VK_RETURN, MAPVK_VK_TO_VSC));
+    key.uChar.UnicodeChar = L'\r';
+  }
+  DWORD written = 0;
+  WriteConsoleInputW(input_, enter, 2, &written);
+}
+
 void ConsoleBackend::resume(ScreenModel& model) {
   if (!running_) return;
+  finish_abandoned_read();
   // Keys typed for the outside program are not the program's.
   FlushConsoleInputBuffer(input_);
   take_console();

@@ -1,0 +1,39 @@
+#include "toolkit/field_page.h"
+
+#include "platform/keys.h"
+#include "toolkit/number_prompt.h"
+
+namespace {
+
+KeyResult run_page_key(FieldPage& page, int k) {
+  for (const PageKey& entry : page.keys)
+    if (entry.key == k) {
+      KeyResult result = entry.action(page.grid);
+      if (result != KeyResult::ignored) return result;
+    }
+  if (!page.number.current) return KeyResult::ignored;
+  int& number = *page.number.current;
+  const int next = step_number(number, page.number.last(), k);
+  if (next == number) return KeyResult::ignored;
+  number = next;
+  return KeyResult::redraw;
+}
+
+}  // namespace
+
+void run_field_page(FieldPage& page) {
+  if (page.show(page.grid)) return;
+  for (;;) {
+    if (page.hints) page.hints();
+    const int k = grid_navigate(page.grid);
+    if (k == key::esc) return;
+    switch (run_page_key(page, k)) {
+      case KeyResult::leave: return;
+      case KeyResult::redraw:
+        if (page.show(page.grid)) return;
+        break;
+      case KeyResult::handled:
+      case KeyResult::ignored: break;
+    }
+  }
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The frame of a page of fields: its hint line, the arrows over its grid,
+// a table of the keys it takes and what each does, and the numbered things
+// (ports, lines, groups, tables) Home, PgUp, PgDn and End step through.
+
+#include <functional>
+#include <vector>
+
+#include "toolkit/screen.h"
+
+// What a key did on the page.
+enum class KeyResult {
+  handled,  // done; the page goes on
+  ignored,  // not this key's: the frame's own keys may take it
+  leave,    // the page ends
+  redraw,   // the values are shown again
+};
+
+struct PageKey {
+  int key;  // as grid_navigate returns it: Enter, Esc, Tab or a scan code
+  std::function<KeyResult(GridCursor& grid)> action;
+};
+
+// The numbered things the page shows one at a time.
+struct PageNumber {
+  int* current = nullptr;          // none: the page has no numbers
+  std::function<int()> last;       // the highest, as the station counts them now
+};
+
+struct FieldPage {
+  GridCursor grid;
+  // The page's hint line, drawn before each key.
+  std::function<void()> hints;
+  // Shows every value; true when the user left at a failed read's box.
+  std::function<bool(const GridCursor& grid)> show;
+  std::vector<PageKey> keys;
+  PageNumber number;
+};
+
+// Shows the values, then until Esc or a key that leaves: the hints, the
+// arrows, the key table, then Home/PgUp/PgDn/End over the page's number
+// (the values of the new number are shown; the cursor keeps its cell).
+// A redraw whose show ends with Esc at a box ends the page too.
+void run_field_page(FieldPage& page);

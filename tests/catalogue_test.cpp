@@ -21,7 +21,7 @@
 #include "sim/karvel_station.h"
 #include "tests/karvel_image_fixture.h"
 #include "tests/test_support.h"
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 
@@ -274,10 +274,10 @@ TEST(TomrikCatalogue, HoldsEveryByteOnceAndEachByteChangesItsOwnLineOnly) {
 }
 
 // Values read off the screens, run on the station that holds the image.
-struct TomrikCatalogueScreens : test::TomrikTableFixture {
+struct TomrikCatalogueScreens : test::TomrikStationTest {
   Catalogue catalogue{0};
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     rec(23, 2) = {2};         // subscriber 12 searches from line 2
     rec(25, 3) = {4};         // a flash of 400-500 ms
     rec(19, 1) = {3, 0, 0, 0};  // line 1's group 2 rings 3 s later by day

@@ -5,36 +5,19 @@
 
 #include "editors/field_editors.h"
 #include "link/link.h"
-#include "settings/program_profile.h"
 #include "sim/karvel_station.h"
 #include "tests/link_wire.h"
-#include "tests/sim_on_line.h"
+#include "tests/station_fixtures.h"
 
 namespace {
 
 constexpr int speed = 0x8029;
 
-struct EditorsOnStation : ::testing::Test {
-  platform::TestServices services;
-  test::ScriptThenBoxes keys{services.keys};
-  test::UseKeys use_keys{keys};
-  test::StationOnLine<sim::KarvelStation> on_line;
-  sim::KarvelStation& station = on_line.station;
+struct EditorsOnStation : test::KarvelStationTest {
+  test::ScriptThenBoxes script{services.keys};
+  test::UseKeys use_keys{script};
   const ScreenPos cell{60, 10};
 
-  void SetUp() override {
-    use_program(karvel_program);
-    link_state = LinkState();
-    link_state.city_line_count = 4;
-    access_pending = 0;
-    on_line.plug_in();
-    link_state.speed_index = 3;  // the station's 57600 baud
-    link_state.station_connected = 1;
-  }
-  void TearDown() override {
-    link_use_port(nullptr);
-    link_state = LinkState();
-  }
   platform::LoopbackSerialPort& port() { return dynamic_cast<platform::LoopbackSerialPort&>(link_port()); }
   // A fault at the n-th answer from now.
   void fault_at(std::uint64_t n, sim::Fault fault) {
@@ -64,14 +47,14 @@ TEST_F(EditorsOnStation, TheSpeedIsFollowedWhenTheStationTookIt) {
   EXPECT_EQ(link_state.speed_index, 0);
   EXPECT_EQ(port().record.baud, 9600);
   EXPECT_EQ(test::text_at(60, 10, 5), " 9600");  // read back at the new speed
-  EXPECT_TRUE(keys.boxes.empty());
+  EXPECT_TRUE(script.boxes.empty());
 }
 
 TEST_F(EditorsOnStation, AWriteThatNeverReachedTheStationLeavesTheSpeed) {
   services.keys.add({key::space, key::enter});
   fault_at(write_value_answer, sim::Fault::drop);
   EXPECT_NE(edit_baud(cell, speed), 0);
-  EXPECT_EQ(keys.boxes, std::vector<std::string>{"Нет ответа от внешнего устройства."});
+  EXPECT_EQ(script.boxes, std::vector<std::string>{"Нет ответа от внешнего устройства."});
   EXPECT_EQ(station.baud(), 57600);
   EXPECT_EQ(link_state.speed_index, 3);
   expect_line_works();
@@ -83,7 +66,7 @@ TEST_F(EditorsOnStation, ASpeedTheStationRefusedIsNotFollowed) {
   services.keys.add({key::space, key::enter});
   station.frame_hook = [](const sim::FrameName& frame) { return frame.command == facts::karvel_write_block; };
   EXPECT_NE(edit_baud(cell, speed), 0);
-  EXPECT_EQ(keys.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
+  EXPECT_EQ(script.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
   EXPECT_EQ(station.baud(), 57600);
   EXPECT_EQ(link_state.speed_index, 3);
   EXPECT_EQ(port().record.baud, 57600);
@@ -114,7 +97,7 @@ TEST_F(EditorsOnStation, ATextTheStationRefusedIsReportedAndShownAsStored) {
   services.keys.add({'X', key::enter});
   station.frame_hook = [](const sim::FrameName& frame) { return frame.command == facts::karvel_write_block; };
   EXPECT_NE(edit_text(cell, address, 4), 0);
-  EXPECT_EQ(keys.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
+  EXPECT_EQ(script.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
   EXPECT_EQ(station.peek(address), 'D');
   EXPECT_EQ(test::text_at(60, 10, 4), "DAY1");
 }

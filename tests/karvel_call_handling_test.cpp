@@ -13,7 +13,8 @@
 #include "karvel/station_settings.h"
 #include "platform/serial_loopback.h"
 #include "sim/station_line.h"
-#include "tests/karvel_live_station.h"
+#include "editors/field_editors.h"
+#include "tests/station_fixtures.h"
 
 namespace {
 
@@ -50,9 +51,9 @@ TEST(MemberLists, RepeatsGoHolesCloseFromBehindAndNonPortsAreDropped) {
   EXPECT_EQ(std::vector<int>(list, list + group_places), full);
 }
 
-struct PortCallPages : test::KarvelLiveStation {
+struct PortCallPages : test::KarvelStationTest {
   void SetUp() override {
-    KarvelLiveStation::SetUp();
+    KarvelStationTest::SetUp();
     port_editor.current = 5;
   }
   static constexpr int block = 0x8500;
@@ -212,11 +213,11 @@ sim::FaultPlan every_answer_lost() {
   return plan;
 }
 
-struct SilentStation : test::KarvelLiveStation {
+struct SilentStation : test::KarvelStationTest {
   sim::KarvelStation quiet;
   sim::StationLine line{quiet, every_answer_lost()};
   void SetUp() override {
-    KarvelLiveStation::SetUp();
+    KarvelStationTest::SetUp();
     auto port = std::make_unique<platform::LoopbackSerialPort>(&line);
     port->open("COM1", quiet.baud());
     link_use_port(std::move(port));

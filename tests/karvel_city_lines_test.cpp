@@ -8,7 +8,7 @@
 #include "karvel/city_lines.h"
 #include "karvel/screens.h"
 #include "tests/karvel_image_fixture.h"
-#include "tests/karvel_live_station.h"
+#include "tests/station_fixtures.h"
 
 namespace {
 
@@ -19,13 +19,13 @@ using test::utf8_at;
 constexpr int first_line_port = 33;
 int block_of(int line) { return 0x8000 + 256 * (line + first_line_port - 1); }
 
-struct KarvelCityLines : test::KarvelLiveStation {
+struct KarvelCityLines : test::KarvelStationTest {
   void SetUp() override {
-    KarvelLiveStation::SetUp();
+    KarvelStationTest::SetUp();
     link_state.first_line_port = first_line_port;
     reset_line_editor();
     line_editor.current = 2;
-    for (int topic : {101, 129, 150, 164, 170, 181}) std::fprintf(help_file, "#%-4d\ntopic %d\n", topic, topic);
+    for (int topic : {101, 129, 150, 164, 170, 181}) add_help_topic(topic);
   }
   // Arrow moves from row 1 of a one-column page down to `row`.
   void down_to(int row) {

@@ -10,7 +10,7 @@
 #include "karvel/screens.h"
 #include "settings/program_profile.h"
 #include "tests/karvel_image_fixture.h"
-#include "tests/karvel_live_station.h"
+#include "tests/station_fixtures.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ bool area_is_blank(int column, int row, int width, int height) {
   return true;
 }
 
-using ExitGroups = test::KarvelLiveStation;
+using ExitGroups = test::KarvelStationTest;
 
 TEST_F(ExitGroups, TheTableShowsTheGroupAndEachColumnKeepsItsLimits) {
   // The line cell of code "7" while its editor runs.
@@ -159,7 +159,7 @@ TEST_F(ExitGroups, ProtectedCellsAskForTheirCode) {
   EXPECT_EQ(services.keys.left(), 0u);
 }
 
-using RoutingTables = test::KarvelLiveStation;
+using RoutingTables = test::KarvelStationTest;
 
 TEST_F(RoutingTables, TheScreenShowsTableOneAsTheStationHasIt) {
   keys({key::esc});

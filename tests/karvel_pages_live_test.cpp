@@ -2,8 +2,6 @@
 // the station's memory at once.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "editors/field_editors.h"
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
@@ -11,34 +9,11 @@
 #include "link/link.h"
 #include "link/link_port.h"
 #include "platform/serial_loopback.h"
-#include "settings/program_profile.h"
-#include "settings/run_state.h"
-#include "sim/karvel_station.h"
-#include "sim/station_line.h"
-#include "tests/settings_test_support.h"
-#include "tests/test_support.h"
-#include "toolkit/screen.h"
+#include "tests/station_fixtures.h"
 
 namespace {
 
-struct LivePages : ::testing::Test {
-  platform::TestServices services;
-  sim::KarvelStation station;
-  sim::StationLine line{station};
-  void SetUp() override {
-    use_program(karvel_program);
-    reset_run_state();
-    link_use_port(std::make_unique<platform::LoopbackSerialPort>(&line));
-    link_state.speed_index = 3;
-    ASSERT_EQ(link_open_port(), 0);
-    link_state.station_connected = 1;
-    link_state.port_count = 24;
-    link_state.city_line_count = 4;
-    reset_port_editor();
-  }
-  void TearDown() override { reset_run_state(); }
-  void keys(std::initializer_list<int> k, std::uint64_t after_ms = 0) { services.keys.add(k, after_ms); }
-};
+struct LivePages : test::KarvelStationTest {};
 
 TEST_F(LivePages, PortPriorityAndAStationWideValueReachTheStation) {
   keys({'5', key::enter});
@@ -88,7 +63,7 @@ TEST_F(LivePages, ProtectedParametersAskForTheStationsCode) {
 TEST_F(LivePages, AnEditWhoseLevelCannotBeReadIsRefused) {
   auto& port = dynamic_cast<platform::LoopbackSerialPort&>(link_port());
   test::KeySpy spy{&services.keys, [&] {
-                     port.attach(&line);
+                     port.attach(on_line.peer());
                      return test::utf8_at(20, 12, 30);
                    }};
   platform::services().keys = &spy;

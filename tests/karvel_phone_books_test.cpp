@@ -14,7 +14,7 @@
 #include "sim/karvel_station.h"
 #include "tests/karvel_image_fixture.h"
 #include "tests/link_wire.h"
-#include "tests/sim_on_line.h"
+#include "tests/station_fixtures.h"
 #include "tests/test_support.h"
 #include "toolkit/screen.h"
 
@@ -33,25 +33,9 @@ std::string number_on(int row) { return test::text_at(30, 6 + row, 32); }
 std::string cell_on(int row) { return test::text_at(19, 6 + row, 3); }
 int cursor_row() { return test::screen().cursor_abs_y() - 6; }
 
-struct PhoneBooks : ::testing::Test {
-  platform::TestServices services;
-  test::StationOnLine<sim::KarvelStation> on_line;
-  sim::KarvelStation& station = on_line.station;
-  std::vector<int> frames;  // the start address of every block frame
+struct PhoneBooks : test::KarvelStationTest {
+  std::vector<int>& frames = block_addresses;  // the start address of every block frame
 
-  void SetUp() override {
-    use_program(karvel_program);
-    reset_run_state();
-    on_line.plug_in();
-    link_state.station_connected = 1;
-    link_state.port_count = 24;
-    link_state.city_line_count = 4;
-    on_line.on_block = [this](int address) { frames.push_back(address); };
-    set_colour(COLOR_SCREEN);
-    clear_screen();
-  }
-  void TearDown() override { reset_run_state(); }
-  void keys(std::initializer_list<int> k, std::uint64_t after_ms = 0) { services.keys.add(k, after_ms); }
   // The port prompt empties the key queue as it closes: the keys for the
   // book come after it.
   void port(int digit, std::initializer_list<int> then) {

@@ -13,7 +13,7 @@
 #include "platform/cp866.h"
 #include "settings/program_profile.h"
 #include "tests/karvel_image_fixture.h"
-#include "tests/karvel_live_station.h"
+#include "tests/station_fixtures.h"
 
 namespace {
 
@@ -33,23 +33,10 @@ Bytes names_file(std::initializer_list<std::pair<int, std::string>> names, std::
   return file;
 }
 
-struct KarvelMelodyAndPickup : test::KarvelLiveStation {
-  fs::path old_dir = fs::current_path();
-  fs::path dir;
-
+struct KarvelMelodyAndPickup : test::KarvelStationTest {
   void SetUp() override {
-    KarvelLiveStation::SetUp();
-    static int serial = 0;
-    dir = fs::temp_directory_path() / ("karvel_melody_" + std::to_string(getpid()) + "_" + std::to_string(++serial));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    fs::current_path(dir);
-    for (int topic : {66, 168, 169, 170, 171, 172}) std::fprintf(help_file, "#%-4d\ntopic %d\n", topic, topic);
-  }
-  void TearDown() override {
-    fs::current_path(old_dir);
-    fs::remove_all(dir);
-    KarvelLiveStation::TearDown();
+    KarvelStationTest::SetUp();
+    for (int topic : {66, 168, 169, 170, 171, 172}) add_help_topic(topic);
   }
   static void write_file(const Bytes& bytes) {
     std::ofstream f("name.mld", std::ios::binary);

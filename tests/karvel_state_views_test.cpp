@@ -4,7 +4,7 @@
 
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
-#include "tests/karvel_live_fixture.h"
+#include "tests/station_fixtures.h"
 #include "tests/settings_test_support.h"
 
 namespace {
@@ -12,18 +12,13 @@ namespace {
 using test::text_at;
 using test::utf8_at;
 
-struct StateViews : test::KarvelLiveTest {
+struct StateViews : test::KarvelStationTest {
   // The state blocks of ports the subscriber view read, in order.
   std::vector<int> ports_read() const {
     std::vector<int> ports;
     for (int a : block_addresses)
       if (a < 0x3000 && a % 256 == 0) ports.push_back(a / 256);
     return ports;
-  }
-  void TearDown() override {
-    if (help_file) std::fclose(help_file);
-    help_file = nullptr;
-    test::KarvelLiveTest::TearDown();
   }
 };
 
@@ -41,9 +36,9 @@ TEST_F(StateViews, SubscriberViewSwitchesPortsWithinTheStation) {
 }
 
 TEST_F(StateViews, SubscriberViewShowsTheStateBlockAndBuffersOfItsPort) {
-  poke_state(0x0300, {0x12, 0x20, 0x58, 0, 4, 0, 11, 0});
-  poke_state(0x0330, {5, 6, 0, 0, 0, 0, 0, 200});
-  poke_state(0x0350, {1, 2, 3, 4, 5, 6, 7, 8});
+  poke(0x0300, {0x12, 0x20, 0x58, 0, 4, 0, 11, 0});
+  poke(0x0330, {5, 6, 0, 0, 0, 0, 0, 200});
+  poke(0x0350, {1, 2, 3, 4, 5, 6, 7, 8});
   keys({'3', key::enter});
   keys({key::esc}, 900);
   subscriber_view();
@@ -70,8 +65,8 @@ TEST_F(StateViews, SubscriberViewShowsTheStateBlockAndBuffersOfItsPort) {
 }
 
 TEST_F(StateViews, SubscriberViewOnHookAndUnnamedCodes) {
-  poke_state(0x0200, {0, 0, 0x15});
-  poke_state(0x0400, {0, 0, 0x3A});
+  poke(0x0200, {0, 0, 0x15});
+  poke(0x0400, {0, 0, 0x3A});
   keys({'2', key::enter});
   keys({0, key::pgdn}, 900);
   keys({0, key::pgdn}, 500);
@@ -85,8 +80,8 @@ TEST_F(StateViews, SubscriberViewOnHookAndUnnamedCodes) {
 }
 
 TEST_F(StateViews, SelectorViewNumbersLinesTwoWays) {
-  poke_state(0x3900, {5, 2, 0x81, 7, 0, 0x30, 0, 0});
-  poke_state(0x3008 + 2 * 256, {3, 26, 0, 24, 0, 0, 0, 0, 0});
+  poke(0x3900, {5, 2, 0x81, 7, 0, 0x30, 0, 0});
+  poke(0x3008 + 2 * 256, {3, 26, 0, 24, 0, 0, 0, 0, 0});
   keys({key::esc}, 900);
   selector_view();
   EXPECT_EQ(utf8_at(16, 4, 34), "Отображение работы режима СЕЛЕКТОР");
@@ -102,8 +97,8 @@ TEST_F(StateViews, SelectorViewNumbersLinesTwoWays) {
 }
 
 TEST_F(StateViews, SelectorViewReadsOnlyAChannelTheStationHas) {
-  poke_state(0x3900, {5, 200, 0, 0, 0, 0, 0, 0});
-  poke_state(0x3008 + 1 * 256, {3, 0, 0, 0, 0, 0, 0, 0, 0});
+  poke(0x3900, {5, 200, 0, 0, 0, 0, 0, 0});
+  poke(0x3008 + 1 * 256, {3, 0, 0, 0, 0, 0, 0, 0, 0});
   keys({key::esc}, 900);
   selector_view();
   EXPECT_EQ(text_at(32, 7, 3), "200");
@@ -111,7 +106,7 @@ TEST_F(StateViews, SelectorViewReadsOnlyAChannelTheStationHas) {
   EXPECT_EQ(text_at(8, 16, 48), std::string(48, ' '));
   // A leader without a channel: nothing read but the SELECTOR block.
   block_addresses.clear();
-  poke_state(0x3900, {5, 0});
+  poke(0x3900, {5, 0});
   keys({key::esc}, 900);
   selector_view();
   EXPECT_EQ(block_addresses, std::vector<int>{0x3900});
@@ -119,10 +114,10 @@ TEST_F(StateViews, SelectorViewReadsOnlyAChannelTheStationHas) {
 }
 
 TEST_F(StateViews, BoardViewShowsFlagsChannelsAndQueue) {
-  poke_state(0x3A00, {0x91, 0, 0, 0});
+  poke(0x3A00, {0x91, 0, 0, 0});
   station.poke(0x3A10, 3);
   station.poke(0x3A30, 9);
-  poke_state(0x3A40, {4, 0, 0, 0, 0, 0, 0, 0});
+  poke(0x3A40, {4, 0, 0, 0, 0, 0, 0, 0});
   keys({key::esc}, 400);
   board_view();
   EXPECT_EQ(utf8_at(16, 4, 35), "Отображение работы платы расширения");
@@ -142,8 +137,8 @@ TEST_F(StateViews, BoardViewShowsFlagsChannelsAndQueue) {
 }
 
 TEST_F(StateViews, BoardViewWritesOnlyWhatChanged) {
-  poke_state(0x3A00, {0x10, 6, 0, 0});
-  poke_state(0x3A40, {4, 0, 0, 0, 0, 0, 0, 0});
+  poke(0x3A00, {0x10, 6, 0, 0});
+  poke(0x3A40, {4, 0, 0, 0, 0, 0, 0, 0});
   constexpr int reads_per_round = 5;
   when_block(reads_per_round + 1, [] {
     for (int column : {34, 10, 60}) {
@@ -170,7 +165,6 @@ TEST_F(StateViews, BoardViewWritesOnlyWhatChanged) {
 
 TEST_F(StateViews, F10ShowsEachViewsHelpTopic) {
   const std::string topics = "#200\nSubscriber and SELECTOR\n#208\nExpansion board\n";
-  help_file = std::tmpfile();
   std::fwrite(topics.data(), 1, topics.size(), help_file);
   test::KeySpy spy(&services.keys, [] {
     std::string all;
@@ -203,7 +197,7 @@ TEST_F(StateViews, EscLeavesAtThePromptAndFromAFailedReadsBox) {
   keys({key::esc});
   subscriber_view();
   EXPECT_TRUE(block_addresses.empty());
-  line.failing_blocks.insert(0x3900);
+  on_line.failing_blocks.insert(0x3900);
   keys({key::esc}, 900);  // closes the box of the failed read
   selector_view();
   EXPECT_EQ(block_addresses, std::vector<int>{0x3900});
@@ -213,18 +207,18 @@ TEST_F(StateViews, EscLeavesAtThePromptAndFromAFailedReadsBox) {
 // A round that fails costs one box and blanks what it could not read; the
 // next round that goes through shows it all again.
 TEST_F(StateViews, AFailedRoundCostsOneBoxAndBlanksItsValues) {
-  poke_state(0x0300, {0x12, 0x20, 0x58, 0, 4, 0, 11, 0});
-  poke_state(0x0330, {5, 6, 0, 0, 0, 0, 0, 200});
+  poke(0x0300, {0x12, 0x20, 0x58, 0, 4, 0, 11, 0});
+  poke(0x0330, {5, 6, 0, 0, 0, 0, 0, 200});
   const std::string blanks(32, ' ');
   std::string during;
   keys({'3', key::enter});
   when_block(4, [&] {  // round 2: nothing answers right; Enter closes its one box
-    line.failing_blocks = {0x0300, 0x0330, 0x0350};
+    on_line.failing_blocks = {0x0300, 0x0330, 0x0350};
     services.keys.add({key::enter});
   });
   when_block(5, [&] {
     during = text_at(1, 25, 16) + text_at(30, 4, 16) + text_at(30, 6, 3) + text_at(30, 21, 32);
-    line.failing_blocks.clear();
+    on_line.failing_blocks.clear();
   });
   esc_at_block(7);
   EXPECT_FALSE(test::runs_until_script_ends(subscriber_view));
@@ -237,14 +231,14 @@ TEST_F(StateViews, AFailedRoundCostsOneBoxAndBlanksItsValues) {
   block_addresses.clear();
   blocks_seen = 0;
   at_block.clear();
-  poke_state(0x3A00, {0x91, 6, 0, 0});
+  poke(0x3A00, {0x91, 6, 0, 0});
   when_block(6, [&] {
-    line.failing_blocks = {0x3A00};
+    on_line.failing_blocks = {0x3A00};
     services.keys.add({key::enter});
   });
   when_block(7, [&] {
     during = text_at(34, 6, 16) + text_at(34, 9, 2);
-    line.failing_blocks.clear();
+    on_line.failing_blocks.clear();
   });
   esc_at_block(11);
   EXPECT_FALSE(test::runs_until_script_ends(board_view));

@@ -5,7 +5,7 @@
 #include <iterator>
 
 #include "karvel/screens.h"
-#include "tests/karvel_live_fixture.h"
+#include "tests/station_fixtures.h"
 #include "tests/settings_test_support.h"
 
 namespace {
@@ -26,7 +26,7 @@ std::string line_at(int row) {
 constexpr int first_drawing = 12 * 3 + 4 * 3 + 4;
 constexpr int round_reads = 20;
 
-struct StateTable : test::KarvelLiveTest {
+struct StateTable : test::KarvelStationTest {
   void run_from_port(int first, int rounds) {
     if (first >= 10) keys({'0' + first / 10});
     keys({'0' + first % 10, key::enter});
@@ -67,15 +67,15 @@ TEST_F(StateTable, FrameTitlesAndTheRowsFromTheFirstPort) {
 }
 
 TEST_F(StateTable, StateNamesNumbersAndPortsOutOfService) {
-  poke_state(0x0100, {1, 0, 0x45, 2, 7, 0, 0, 9});  // port 1: the off-hook twin of 0x15
-  poke_state(0x0200 + 2, {0x15});
-  poke_state(0x0300 + 2, {50});                     // no name
-  poke_state(0x0400 + 2, {200});
-  poke_state(0x0500 + 2, {0x58});
+  poke(0x0100, {1, 0, 0x45, 2, 7, 0, 0, 9});  // port 1: the off-hook twin of 0x15
+  poke(0x0200 + 2, {0x15});
+  poke(0x0300 + 2, {50});                     // no name
+  poke(0x0400 + 2, {200});
+  poke(0x0500 + 2, {0x58});
   station.poke(0x8600, 0);                          // port 6 out of service
-  poke_state(0x0600, {0, 0, 0x48, 1, 2, 3, 4, 5});
-  poke_state(0x2100 + 2, {2, 3, 5});                // line 1
-  poke_state(0x2200 + 2, {40});                     // line 2: no name
+  poke(0x0600, {0, 0, 0x48, 1, 2, 3, 4, 5});
+  poke(0x2100 + 2, {2, 3, 5});                // line 1
+  poke(0x2200 + 2, {40});                     // line 2: no name
   station.poke(0x8000 + 256 * 35, 0);               // line 3 out of service
   run_from_port(1, 1);
   EXPECT_EQ(utf8_at(10, 5, 22), "Вызов зан. абонента 1 ");
@@ -94,10 +94,10 @@ TEST_F(StateTable, StateNamesNumbersAndPortsOutOfService) {
 }
 
 TEST_F(StateTable, AChannelMarksOnlyTheRowsOfItsPortsAndLinesOnScreen) {
-  poke_state(0x3007 + 256, {2, 3, 0, 5});  // channel 1: port 3, then the end
+  poke(0x3007 + 256, {2, 3, 0, 5});  // channel 1: port 3, then the end
   // Channel 2: port 2, port 20 (not on screen), line 3 (block 35), a line
   // number 8 the station does not have, and a number far past everything.
-  poke_state(0x3007 + 512, {5, 2, 20, 35, 40, 250, 0});
+  poke(0x3007 + 512, {5, 2, 20, 35, 40, 250, 0});
   run_from_port(1, 1);
   for (int row = 5; row <= 25; ++row) {
     EXPECT_EQ(utf8_at(67, row, 1), row == 7 ? "┼" : "│") << row;
@@ -149,7 +149,7 @@ TEST_F(StateTable, EscAtThePromptOrInAFailedReadsBoxLeaves) {
   // the view.
   keys({'1', key::enter});
   when_block(first_drawing + 3, [&] {
-    line.failing_blocks.insert(0x0300);
+    on_line.failing_blocks.insert(0x0300);
     services.keys.add({key::esc});
   });
   station_view_table();
@@ -164,12 +164,12 @@ TEST_F(StateTable, ARowWhoseDrawingFailedIsDrawnAgainWhenTheStationAnswers) {
   when_block(first_drawing + 1, [&] {  // port 1 talks; its in-service read fails and reads 0
     station.poke(0x0100 + 2, 0x48);
     station.poke(0x8100, 0);
-    line.failing_blocks.insert(0x8100);
+    on_line.failing_blocks.insert(0x8100);
     services.keys.add({key::enter});
   });
   when_block(first_drawing + 3, [&] {  // the next round
     station.poke(0x8100, 1);
-    line.failing_blocks.clear();
+    on_line.failing_blocks.clear();
   });
   esc_at_block(first_drawing + 3 * round_reads);
   EXPECT_FALSE(test::runs_until_script_ends(station_view_table));
@@ -193,7 +193,7 @@ TEST_F(StateTable, NeedsAConnectedStation) {
 
 // ------------------------------------------------------------ the event log
 
-struct EventLog : test::KarvelLiveTest {
+struct EventLog : test::KarvelStationTest {
   static std::string file_text(const char* name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -68,7 +68,7 @@ struct SettingsFixture : ::testing::Test {
     fs::remove_all(dir);
   }
 
-  void keys(std::initializer_list<int> k) { services.keys.add(k); }
+  void keys(std::initializer_list<int> k, std::uint64_t after_ms = 0) { services.keys.add(k, after_ms); }
   void type(const std::string& text) { services.keys.add_text(text); }
 
   static void write_file(const std::string& name, const std::vector<std::uint8_t>& bytes) {

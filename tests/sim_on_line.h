@@ -60,6 +60,15 @@ class StationOnLine {
     mute_.until = until_ms;
   }
 
+  // Forgets the frames noted so far (those of a connection).
+  void forget_frames() {
+    blocks_read = blocks_written = 0;
+    records_read.clear();
+    records_written.clear();
+  }
+  // What the port talks to: the station, unless it is made silent.
+  platform::LinePeer* peer() { return &mute_; }
+
   // Makes this station the far end of the link's port, open at its speed.
   void plug_in() {
     auto port = std::make_unique<platform::LoopbackSerialPort>(&mute_);

@@ -1,7 +1,7 @@
 // The city line settings screen on a record station: every row's record,
 // format and Space cycle, the long-distance code typing, absent records and
 // lines beyond the station's count.
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -10,9 +10,9 @@ using test::utf8_at;
 
 constexpr int cell_x[4] = {26, 40, 54, 68};
 
-struct CityLines : test::TomrikTableFixture {
+struct CityLines : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int l = 1; l <= 4; ++l) {
       rec(1, l) = {0};
       rec(4, l) = {1};
@@ -80,7 +80,7 @@ TEST_F(CityLines, ShowsEveryRowOfEveryLineInItsFormat) {
   EXPECT_EQ(cell(2, 11, 9), "100 Мсек.");
   EXPECT_EQ(cell(1, 12, 8), " 60 Сек.");
   // Group 13 is read with line, line + 4, line + 8 and nothing else.
-  for (auto& r : station->records_read) {
+  for (auto& r : on_line.records_read) {
     if (r.first == 13) {
       EXPECT_GE(r.second, 1);
       EXPECT_LE(r.second, 12);
@@ -154,7 +154,7 @@ TEST_F(CityLines, HoldTimesOffTheCycleStepOntoIt) {
   for (int l = 2; l <= 4; ++l)
     EXPECT_EQ(rec(12, l), std::vector<std::uint8_t>{static_cast<std::uint8_t>(stepped[l - 1])}) << "line " << l;
   EXPECT_EQ(rec(12, 1), std::vector<std::uint8_t>{40});
-  for (auto& w : station->records_written) EXPECT_EQ(w.first, 12);
+  for (auto& w : on_line.records_written) EXPECT_EQ(w.first, 12);
   EXPECT_EQ(writes_of(12, 1), 2);
 }
 
@@ -227,7 +227,7 @@ TEST_F(CityLines, EscDuringAnEditWritesNothingAndShowsTheStationValue) {
   go(1, 11);
   keys({key::enter, key::space, key::space, key::esc, key::esc});
   city_lines_screen();
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(cell(1, 11, 9), "300 Мсек.");
 }
 
@@ -242,8 +242,8 @@ TEST_F(CityLines, LinesBeyondTheStationAndAbsentRecordsAreNotShownOrEdited) {
   EXPECT_EQ(utf8_at(54, 7, 7), "       ");
   EXPECT_EQ(cell(1, 9, 9), "         ");
   EXPECT_EQ(cell(3, 1, 10), "          ");
-  EXPECT_TRUE(station->records_written.empty());
-  for (auto& r : station->records_read) EXPECT_NE(r, std::make_pair(7, 3));
+  EXPECT_TRUE(on_line.records_written.empty());
+  for (auto& r : on_line.records_read) EXPECT_NE(r, std::make_pair(7, 3));
 }
 
 TEST_F(CityLines, WithoutAStationTheScreenShowsErrorFive) {
@@ -254,15 +254,15 @@ TEST_F(CityLines, WithoutAStationTheScreenShowsErrorFive) {
   city_lines_screen();
   EXPECT_TRUE(spy.saw("Не выбран порт обмена"));
   EXPECT_EQ(utf8_at(30, 4, 25), "Установки городских линий");
-  EXPECT_TRUE(station->records_read.empty());
+  EXPECT_TRUE(on_line.records_read.empty());
 }
 
 TEST_F(CityLines, AFailedWriteEndsTheScreenWithItsStatus) {
   // The fill and the edit read the record, each twice alike; its write is
   // the fifth frame.
   int frames = 0;
-  station->on_record = [&](int group, int index) {
-    if (group == 6 && index == 1 && ++frames == 5) station->failing_records.insert({6, 1});
+  on_line.on_record = [&](int group, int index) {
+    if (group == 6 && index == 1 && ++frames == 5) on_line.failing_records.insert({6, 1});
   };
   test::KeySpy spy{&services.keys, [] { return utf8_at(15, 13, 50); }};
   platform::services().keys = &spy;

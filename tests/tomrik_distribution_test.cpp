@@ -1,6 +1,6 @@
 // The day and night distribution screens: the tidy rule on Enter, places
 // filled from the left, the subscriber cycle, the delays and their bytes.
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -11,9 +11,9 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int place_x[4] = {51, 59, 67, 75};
 constexpr int row_y[12] = {8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22};
 
-struct Distribution : test::TomrikTableFixture {
+struct Distribution : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int l = 1; l <= 4; ++l) {
       for (int g : {8, 9, 10, 16, 17, 18}) rec(g, l) = {0, 0, 0, 0};
       rec(19, l) = {1, 2, 3, 4};
@@ -99,7 +99,7 @@ TEST_F(Distribution, DayShowsOnlyTheStationsLinesAndEscWritesNothing) {
   EXPECT_EQ(utf8_at(6, 13, 17), "Городская линия 2");
   EXPECT_EQ(utf8_at(6, 17, 18), std::string(18, ' '));
   EXPECT_EQ(place(1, 7), "   ");
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(place(1, 6), " 11");
   EXPECT_EQ(place(4, 6), " 14");
   EXPECT_EQ(delay(6), "2");
@@ -112,7 +112,7 @@ TEST_F(Distribution, ADelayThatTheRecordDoesNotHoldIsNeitherShownNorEdited) {
   call_distribution_screen(2);
   EXPECT_EQ(delay(2), " ");
   EXPECT_EQ(delay(3), " ");
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   keys({0, key::down, 0, key::left, key::enter, key::space, key::enter, key::esc});
   call_distribution_screen(1);
   EXPECT_EQ(rec(19, 1), (Bytes{8, 8}));
@@ -131,7 +131,7 @@ TEST_F(Distribution, AShortRecordShowsItsMissingPlacesEmpty) {
   // Esc in an edit writes nothing and shows the short record as before.
   keys({0, key::right, 0, key::right, key::enter, key::space, key::esc, key::esc});
   call_distribution_screen(1);
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(place(2, 1), "Нет");
 }
 

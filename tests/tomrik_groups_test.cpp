@@ -1,7 +1,7 @@
 // Pickup groups and general call groups: the uniqueness rules while
 // stepping, the members closing up on Enter, the eight-member groups, and
 // records of another length than a group's places.
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 
@@ -31,9 +31,9 @@ TEST(CloseGaps, MembersComeFirstInTheirOrderThenTheEmptyPlaces) {
   }
 }
 
-struct PickupGroups : test::TomrikTableFixture {
+struct PickupGroups : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int g = 1; g <= 8; ++g) rec(40, g) = {0, 0, 0, 0};
   }
   std::string member(int place, int group) { return utf8_at(pickup_x[place - 1], group + 10, 3); }
@@ -103,7 +103,7 @@ TEST_F(PickupGroups, EscWritesNothingAndAGroupOfAnotherLengthIsBlankAndNotEdited
   keys({0, key::down, key::enter, key::space, key::enter});  // group 2: not edited
   keys({0, key::down, key::enter, key::space, key::esc, key::esc});  // group 3: Esc
   pickup_groups_screen();
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   for (int p = 1; p <= 4; ++p) {
     EXPECT_EQ(member(p, 1), "   ") << p;
     EXPECT_EQ(member(p, 2), "   ") << p;
@@ -117,9 +117,9 @@ TEST_F(PickupGroups, EscWritesNothingAndAGroupOfAnotherLengthIsBlankAndNotEdited
 
 constexpr int call_x[8] = {15, 23, 31, 39, 47, 55, 63, 71};
 
-struct CallGroups : test::TomrikTableFixture {
+struct CallGroups : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int g = 1; g <= 4; ++g) rec(41, g) = {0, 0, 0, 0};
     for (int g = 5; g <= 6; ++g) rec(41, g) = {0, 0, 0, 0, 0, 0, 0, 0};
   }
@@ -168,7 +168,7 @@ TEST_F(CallGroups, ACursorRightOfAFourPlaceGroupIsSetBackToItsFourthPlace) {
   EXPECT_EQ(member(4, 2), " 15");
   EXPECT_EQ(rec(41, 4), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(member(1, 4), "   ");
-  EXPECT_EQ(station->records_written.size(), 1u);
+  EXPECT_EQ(on_line.records_written.size(), 1u);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 // leaving) and their editor.
 #include <filesystem>
 
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -21,9 +21,9 @@ Bytes names_file(std::initializer_list<std::pair<int, std::string>> names, std::
   return file;
 }
 
-struct Melody : test::TomrikTableFixture {
+struct Melody : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     rec(130, 1) = {2};
     rec(131, 1) = {0x48};
   }
@@ -95,14 +95,14 @@ TEST_F(Melody, TheChoiceStopsAtMelodiesOneAndTwelve) {
   EXPECT_EQ(number(), " 1.");
   EXPECT_EQ(name(), padded("Первая"));
   EXPECT_EQ(writes_of(130, 1), 2);
-  EXPECT_EQ(station->records_written.front(), std::make_pair(130, 1));
+  EXPECT_EQ(on_line.records_written.front(), std::make_pair(130, 1));
 }
 
 TEST_F(Melody, EscWritesTheChoiceNowhereButRewritesTheNamesFile) {
   write_file("name.mld", Bytes(100, 'A'));
   keys({key::enter, 0, key::right, key::esc, key::esc});
   melody_screen();
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(number(), " 3.");
   Bytes want(512, 0);
   std::fill(want.begin(), want.begin() + 100, 'A');
@@ -129,7 +129,7 @@ TEST_F(Melody, ANamesFileThatCannotBeOpenedLeavesTheStationAlone) {
     keys({key::esc});
     melody_screen();
     EXPECT_TRUE(spy.saw("Ошибка открытия файла!"));
-    EXPECT_TRUE(station->records_read.empty());
+    EXPECT_TRUE(on_line.records_read.empty());
     EXPECT_EQ(services.keys.left(), 0u);
     fs::remove("name.mld");
   }
@@ -163,7 +163,7 @@ TEST_F(Melody, F4EditsTheNameInPlaceAndEnterKeepsIt) {
   ASSERT_EQ(file.size(), 512u);
   EXPECT_EQ(std::string(file.begin() + 64, file.begin() + 70), std::string("XVys!\0", 6));
   EXPECT_EQ(std::string(file.begin() + 128, file.begin() + 134), std::string("Polka\0", 6));
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(name(), padded("XVys!"));
 }
 
@@ -190,7 +190,7 @@ TEST_F(Melody, TheNameEditorTypesNothingAfterTheExtendedPrefix) {
 
 TEST_F(Melody, ALinkFailureLeavesTheNamesFileAsItWas) {
   write_file("name.mld", Bytes(40, 'B'));
-  station->failing_records.insert({131, 1});
+  on_line.failing_records.insert({131, 1});
   test::KeySpy spy{&services.keys, [] { return utf8_at(15, 13, 50); }};
   platform::services().keys = &spy;
   keys({key::esc});
@@ -224,7 +224,7 @@ TEST_F(Melody, RecordsOfAnotherLengthShowBlankAndAreNotEdited) {
   EXPECT_EQ(number(), "   ");
   EXPECT_EQ(name(), std::string(32, ' '));
   EXPECT_EQ(bar(), std::string(16, ' '));
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
 }
 
 TEST_F(Melody, AMelodyNumberBeyondTwelveShowsBlankAndStepsFromTheLast) {

@@ -2,7 +2,7 @@
 // of each cell, the digit editor (overwrite, "#" refused, "0" as code 10,
 // four places), the exit lines stepping through 0..L, and columns beyond
 // the station's lines.
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -13,9 +13,9 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int line_x[4] = {16, 34, 52, 70};
 constexpr int path_x[5] = {15, 38, 50, 62, 74};
 
-struct NumberTables : test::TomrikTableFixture {
+struct NumberTables : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int i = 0; i < 128; ++i) rec(14, i) = {0, 0, 0, 0};
     for (int i = 0; i < 16; ++i) rec(15, i) = Bytes(8, 0);
   }
@@ -46,7 +46,7 @@ TEST_F(NumberTables, EachListAndLineHasItsOwnRecords) {
   EXPECT_EQ(utf8_at(1, 24, 1) + utf8_at(8, 24, 1) + utf8_at(62, 24, 1) + utf8_at(80, 24, 1), "╚╩╧╝");
   EXPECT_EQ(number(1, 1), "8800");
   EXPECT_EQ(number(2, 3), "12  ");
-  EXPECT_EQ(station->records_read.size(), 2 * 64u);  // each read twice alike
+  EXPECT_EQ(on_line.records_read.size(), 2 * 64u);  // each read twice alike
 
   keys({key::esc});
   number_control_screen(1);
@@ -107,8 +107,8 @@ TEST_F(NumberTables, LinesBeyondTheStationsAreNotDrawnOrEdited) {
   number_control_screen(0);
   EXPECT_EQ(utf8_at(50, 6, 7), "       ");
   EXPECT_EQ(number(3, 1), "    ");
-  EXPECT_TRUE(station->records_written.empty());
-  for (auto& r : station->records_read) EXPECT_LT(r.second, 32);
+  EXPECT_TRUE(on_line.records_written.empty());
+  for (auto& r : on_line.records_read) EXPECT_LT(r.second, 32);
 }
 
 // ---------------------------------------------------------- command 8 paths
@@ -127,7 +127,7 @@ TEST_F(NumberTables, PathsShowTheCodeAndTheLineOfEachExit) {
   EXPECT_EQ(path(2, 1, 1) + path(3, 1, 1) + path(4, 1, 1) + path(5, 1, 1), "14 2");
   EXPECT_EQ(path(1, 16, 4), "*09#");
   EXPECT_EQ(path(2, 16, 1) + path(4, 16, 1), "3?");
-  for (auto& r : station->records_read) EXPECT_EQ(r.first, 15);
+  for (auto& r : on_line.records_read) EXPECT_EQ(r.first, 15);
 }
 
 TEST_F(NumberTables, AnExitOfTheLastLineStepsToNoneAndIsDrawnBlank) {
@@ -194,14 +194,14 @@ TEST_F(NumberTables, RecordsOfAnotherLengthAreBlankAndNeverWritten) {
   EXPECT_EQ(rec(15, 0), (Bytes{5, 0}));
   EXPECT_EQ(rec(15, 1), (Bytes{1, 0, 0, 0, 1, 0, 0, 0, 7}));
   EXPECT_EQ(path(1, 1, 4) + path(2, 2, 1), "     ");
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
 }
 
 TEST_F(NumberTables, AFailedWriteEndsTheScreenWithItsStatus) {
   int frames = 0;
-  station->on_record = [&](int group, int index) {
+  on_line.on_record = [&](int group, int index) {
     // Read twice alike by the fill and twice by the edit, then written.
-    if (group == 14 && index == 0 && ++frames == 5) station->failing_records.insert({14, 0});
+    if (group == 14 && index == 0 && ++frames == 5) on_line.failing_records.insert({14, 0});
   };
   test::KeySpy spy{&services.keys, [] { return utf8_at(15, 13, 50); }};
   platform::services().keys = &spy;

@@ -1,7 +1,7 @@
 // The permission tables and the tariffing modes: single cells, the column,
 // row and table writes, their Esc, a failure in the middle of a column
 // write, and records of another length than one byte.
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -12,9 +12,9 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr int line_x[4] = {16, 34, 52, 70};
 constexpr int charge_x[2] = {26, 60};
 
-struct Permissions : test::TomrikTableFixture {
+struct Permissions : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int k = 1; k <= 16; ++k) {
       for (int g : {26, 27, 28, 29, 30, 32, 33}) rec(g, k) = {0};
       rec(31, k) = {0};
@@ -25,7 +25,7 @@ struct Permissions : test::TomrikTableFixture {
   Bytes byte(int v) { return Bytes{static_cast<std::uint8_t>(v)}; }
   int reads_of(int group) const {
     int n = 0;
-    for (auto& r : station->records_read) n += r.first == group;
+    for (auto& r : on_line.records_read) n += r.first == group;
     return n;
   }
 };
@@ -59,7 +59,7 @@ TEST_F(Permissions, WithTwoLinesOnlyTwoColumnsShowAndF2WritesAllFourBits) {
   // F2 on subscriber 13: Space sets all four line bits.
   EXPECT_EQ(rec(26, 3), byte(15));
   EXPECT_EQ(writes_of(26, 3), 1);
-  EXPECT_EQ(station->records_written.size(), 1u);
+  EXPECT_EQ(on_line.records_written.size(), 1u);
   EXPECT_EQ(bit(1, 3), " Да");
   EXPECT_EQ(bit(2, 3), " Да");
 }
@@ -75,7 +75,7 @@ TEST_F(Permissions, F1OnLineTwoClearsOnlyThatBitOfEverySubscriber) {
     EXPECT_EQ(bit(2, k), "Нет") << k;
     EXPECT_EQ(test::colour_at(line_x[1], k + 7), 0x70);
   }
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
 
   keys({0, key::down, 0, key::right, 0, key::f1, key::space, key::enter, key::esc});
   permission_table_screen(28);
@@ -103,10 +103,10 @@ TEST_F(Permissions, F3ThenEscWritesNothingAndReadsTheTableAgain) {
     for (int l = 1; l <= 4; ++l) EXPECT_EQ(bit(l, k), " Да") << l << "," << k;
   EXPECT_EQ(bit(1, 7), "   ");
 
-  station->records_read.clear();
+  on_line.records_read.clear();
   keys({0, key::f3, key::space, key::esc, key::esc});
   permission_table_screen(30);
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(reads_of(30), 2 * 14);  // the fill and every row again, each ending on subscriber 1, twice alike
   EXPECT_EQ(bit(1, 4), " Да");
   EXPECT_EQ(bit(2, 4), "Нет");
@@ -136,8 +136,8 @@ TEST_F(Permissions, EnterTogglesOneBitAndKeepsTheOthers) {
 TEST_F(Permissions, AFailureInTheMiddleOfAColumnWriteEndsTheScreen) {
   link_state.subscriber_count = 8;
   for (int k = 1; k <= 8; ++k) rec(27, k) = byte(0);
-  station->on_record = [&](int group, int index) {
-    if (group == 27 && index == 5 && station->records_read.size() > 8 + 4) station->failing_records.insert({27, 5});
+  on_line.on_record = [&](int group, int index) {
+    if (group == 27 && index == 5 && on_line.records_read.size() > 8 + 4) on_line.failing_records.insert({27, 5});
   };
   test::KeySpy spy{&services.keys, [] { return utf8_at(15, 13, 50); }};
   platform::services().keys = &spy;
@@ -187,7 +187,7 @@ TEST_F(Permissions, TariffingShowsBothChargesAndF2SetsBoth) {
   EXPECT_EQ(rec(31, 3), byte(3));
   EXPECT_EQ(charge(1, 3), "  Да ");
   EXPECT_EQ(charge(2, 3), "  Да ");
-  EXPECT_EQ(station->records_written.size(), 1u);
+  EXPECT_EQ(on_line.records_written.size(), 1u);
 }
 
 // F1 starts from the record read last, not from the cursor's row: after a

@@ -2,7 +2,7 @@
 // book question, the line editor's insertion and its bounds, F8 and F9 with
 // their confirmations, the codes of "t" and the pause, and the two records
 // of the special cell.
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -38,9 +38,9 @@ Bytes codes_of(const std::string& text, std::size_t places = 25) {
   return codes;
 }
 
-struct PhoneBook : test::TomrikTableFixture {
+struct PhoneBook : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int book = 0; book <= 16; ++book)
       for (int n = 1; n <= 16; ++n) rec(50 + book, n) = Bytes(25, 0);
   }
@@ -80,7 +80,7 @@ TEST_F(PhoneBook, TheCommonBookShowsItsFrameAndEveryCodeAsItsCharacter) {
   EXPECT_EQ(entry(16), padded("2223322"));
   EXPECT_EQ(utf8_at(1, 1, 4), " F8 ");
   EXPECT_EQ(utf8_at(1, 25, 7), "Стрелки");
-  for (auto& r : station->records_read) EXPECT_EQ(r.first, 50);
+  for (auto& r : on_line.records_read) EXPECT_EQ(r.first, 50);
 }
 
 TEST_F(PhoneBook, TheIndividualBookAsksForANumberOfTheStationsSubscribers) {
@@ -97,15 +97,15 @@ TEST_F(PhoneBook, TheIndividualBookAsksForANumberOfTheStationsSubscribers) {
   EXPECT_TRUE(spy.saw("Записная книжка абонента номер 19"));
   EXPECT_EQ(utf8_at(21, 3, 36), "Записная книжка абонента номер 18   ");
   EXPECT_EQ(entry(3), padded("777"));
-  ASSERT_EQ(station->records_read.size(), 2 * 16u);  // each read twice alike
-  for (auto& r : station->records_read) EXPECT_EQ(r.first, 58);
+  ASSERT_EQ(on_line.records_read.size(), 2 * 16u);  // each read twice alike
+  for (auto& r : on_line.records_read) EXPECT_EQ(r.first, 58);
 
-  station->records_read.clear();
+  on_line.records_read.clear();
   type("11\r");
   keys({key::esc});
   phone_book_screen(0);
-  ASSERT_EQ(station->records_read.size(), 2 * 16u);  // each read twice alike
-  for (auto& r : station->records_read) EXPECT_EQ(r.first, 51);
+  ASSERT_EQ(on_line.records_read.size(), 2 * 16u);  // each read twice alike
+  for (auto& r : on_line.records_read) EXPECT_EQ(r.first, 51);
 }
 
 // Every digit up to Enter counts, however many; the echo keeps to the four
@@ -120,13 +120,13 @@ TEST_F(PhoneBook, TheQuestionTakesEveryDigitUntilEnterAndEscLeavesIt) {
   phone_book_screen(0);
   EXPECT_TRUE(spy.saw("Записная книжка абонента номер 3456    "));
   EXPECT_TRUE(spy.saw("Записная книжка абонента номер 0012    "));
-  ASSERT_EQ(station->records_read.size(), 2 * 16u);  // each read twice alike
-  for (auto& r : station->records_read) EXPECT_EQ(r.first, 52);
+  ASSERT_EQ(on_line.records_read.size(), 2 * 16u);  // each read twice alike
+  for (auto& r : on_line.records_read) EXPECT_EQ(r.first, 52);
 
-  station->records_read.clear();
+  on_line.records_read.clear();
   keys({key::esc});
   phone_book_screen(0);
-  EXPECT_TRUE(station->records_read.empty());
+  EXPECT_TRUE(on_line.records_read.empty());
 }
 
 TEST_F(PhoneBook, TypedKeysBecomeTheirCodesAndEnterWritesTheEntry) {
@@ -206,7 +206,7 @@ TEST_F(PhoneBook, F8ThenEscWritesNothingAndF8ThenEnterEmptiesTheEntry) {
   keys({0, key::f8, 0, key::down});           // any other key cancels too
   keys({key::esc});
   phone_book_screen(17);
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_TRUE(spy.saw(padded("123") + "grey"));
   EXPECT_TRUE(spy.saw(padded("") + "grey"));
   EXPECT_EQ(entry(4), padded("123"));
@@ -228,7 +228,7 @@ TEST_F(PhoneBook, F9ClearsTheBookOnlyAfterTwoEnters) {
   down(4);
   keys({0, key::f9, key::esc});             // refused
   keys({0, key::f9, key::enter, key::esc}); // not confirmed
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   keys({0, key::f9, key::enter, key::enter});
   keys({key::enter});  // the cursor went back to entry 1
   type("7");
@@ -246,8 +246,8 @@ TEST_F(PhoneBook, AFailedWriteWhileClearingEndsTheScreenWithTheEntriesWrittenLef
   for (int n = 1; n <= 16; ++n) rec(50, n) = codes_of("55");
   // Entry 4 is read twice alike by the fill; its write is its third frame.
   int frames = 0;
-  station->on_record = [&](int group, int index) {
-    if (group == 50 && index == 4 && ++frames == 3) station->failing_records.insert({50, 4});
+  on_line.on_record = [&](int group, int index) {
+    if (group == 50 && index == 4 && ++frames == 3) on_line.failing_records.insert({50, 4});
   };
   test::KeySpy spy{&services.keys, [] { return utf8_at(15, 13, 50); }};
   platform::services().keys = &spy;
@@ -266,7 +266,7 @@ TEST_F(PhoneBook, WithoutAStationTheScreenShowsErrorFive) {
   keys({key::esc});
   phone_book_screen(17);
   EXPECT_TRUE(spy.saw("Не выбран порт обмена"));
-  EXPECT_TRUE(station->records_read.empty());
+  EXPECT_TRUE(on_line.records_read.empty());
 }
 
 // ------------------------------------------------------------ special cell
@@ -316,7 +316,7 @@ TEST_F(SpecialCell, F8OrF9EmptiesTheCellOnlyAfterTwoEnters) {
   keys({0, key::f9, key::enter, key::esc});
   keys({key::esc});
   special_cell_screen();
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(cell().substr(0, 3), "123");
   keys({0, key::f9, key::enter, key::enter, key::esc});
   special_cell_screen();

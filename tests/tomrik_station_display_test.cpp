@@ -10,7 +10,7 @@
 #include "platform/serial_loopback.h"
 #include "settings/run_state.h"
 #include "sim/tomrik_traffic.h"
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -27,11 +27,11 @@ std::string repeat(const std::string& piece, int times) {
 
 const std::string no_bar = repeat("     │", 6);
 
-struct StationDisplay : test::TomrikTableFixture {
+struct StationDisplay : test::TomrikStationTest {
   std::uint64_t start = 0;
 
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     start = services.clock.now_ms();
   }
   // The event is offered to the polls from `at_ms` after the test began.

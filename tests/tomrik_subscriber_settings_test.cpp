@@ -1,7 +1,7 @@
 // The internal subscriber settings pages: every column's texts and cycle
 // (the hot line with its jumps), the station-wide day/night setting under
 // F1, and records the station answers with another length than one byte.
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -11,9 +11,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr int cell_x[6] = {13, 25, 37, 46, 58, 71};
 
-struct SubscriberSettings : test::TomrikTableFixture {
+struct SubscriberSettings : test::TomrikStationTest {
   void SetUp() override {
-    TomrikTableFixture::SetUp();
+    TomrikStationTest::SetUp();
     for (int k = 1; k <= 16; ++k) {
       for (int g = 20; g <= 25; ++g) rec(g, k) = {0};
       rec(34, k) = {0};
@@ -109,7 +109,7 @@ TEST_F(SubscriberSettings, HotLineCycleJumpsToTheCallGroupsAndTheLines) {
   for (int l = 1; l <= 4; ++l) want.push_back("Гор лин " + std::to_string(l) + " ");
   want.push_back("   Нет    ");
   EXPECT_EQ(texts_while_stepping(5, 2, 10, 25), want);
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   // The field is nine places wide, columns 58..66.
   go(5, 2);
   keys({key::enter});
@@ -162,10 +162,10 @@ TEST_F(SubscriberSettings, ADayNightRecordOfAnotherLengthIsNotShownAndF1DoesNoth
   subscriber_settings_screen(1);
   EXPECT_EQ(utf8_at(1, 24, 80), std::string(80, ' '));
   EXPECT_EQ(utf8_at(1, 1, 4), "    ");
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(writes_of(129, 1), 0);
   int reads = 0;
-  for (auto& r : station->records_read) reads += r == std::make_pair(129, 1);
+  for (auto& r : on_line.records_read) reads += r == std::make_pair(129, 1);
   EXPECT_EQ(reads, 2);  // twice alike
 }
 
@@ -180,7 +180,7 @@ TEST_F(SubscriberSettings, ARecordOfAnotherLengthIsBlankAndNotEdited) {
   subscriber_settings_screen(1);
   EXPECT_EQ(cell(2, 2, 3), "   ");
   EXPECT_EQ(cell(5, 2, 10), std::string(10, ' '));
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
   EXPECT_EQ(rec(21, 2), (Bytes{1, 1}));
 }
 
@@ -197,9 +197,9 @@ TEST_F(SubscriberSettings, PageTwoEditsToneDiallingOnlyForTheStationsSubscribers
   EXPECT_EQ(rec(34, 2), Bytes{0});
   EXPECT_EQ(utf8_at(13, 8, 3), "Нет");
   EXPECT_EQ(utf8_at(13, 11, 3), "   ");
-  EXPECT_EQ(station->records_written.size(), 1u);
+  EXPECT_EQ(on_line.records_written.size(), 1u);
   EXPECT_EQ(utf8_at(1, 24, 80), std::string(80, ' '));  // no day/night line on page 2
-  for (auto& r : station->records_read) EXPECT_EQ(r.first, 34);
+  for (auto& r : on_line.records_read) EXPECT_EQ(r.first, 34);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "tests/tomrik_table_support.h"
+#include "tests/station_fixtures.h"
 #include "tomrik/screens.h"
 
 namespace {
@@ -30,7 +30,7 @@ const std::vector<NamedScreen>& screens() {
   return all;
 }
 
-struct TablePattern : test::TomrikTableFixture {};
+struct TablePattern : test::TomrikStationTest {};
 
 TEST_F(TablePattern, WithoutAStationEveryScreenShowsErrorFiveAndReadsNothing) {
   link_state.station_connected = 0;
@@ -43,16 +43,16 @@ TEST_F(TablePattern, WithoutAStationEveryScreenShowsErrorFiveAndReadsNothing) {
     EXPECT_EQ(services.keys.left(), 0u) << s.name;
     platform::services().keys = &services.keys;
   }
-  EXPECT_TRUE(station->records_read.empty());
+  EXPECT_TRUE(on_line.records_read.empty());
   EXPECT_FALSE(std::filesystem::exists("name.mld"));
 }
 
 TEST_F(TablePattern, AFailedFirstReadEndsEveryScreenWithItsBox) {
   for (const NamedScreen& s : screens()) {
     bool first = true;
-    station->failing_records.clear();
-    station->on_record = [&](int group, int index) {
-      if (first) station->failing_records.insert({group, index});
+    on_line.failing_records.clear();
+    on_line.on_record = [&](int group, int index) {
+      if (first) on_line.failing_records.insert({group, index});
       first = false;
     };
     test::KeySpy spy{&services.keys, [] { return utf8_at(15, 13, 50); }};
@@ -64,7 +64,7 @@ TEST_F(TablePattern, AFailedFirstReadEndsEveryScreenWithItsBox) {
     EXPECT_EQ(services.keys.left(), 0u) << s.name;
     platform::services().keys = &services.keys;
   }
-  EXPECT_TRUE(station->records_written.empty());
+  EXPECT_TRUE(on_line.records_written.empty());
 }
 
 // The simulator's freshly installed station gives every screen something to

@@ -17,6 +17,7 @@
 #include "karvel/screens.h"
 #include "link/link.h"
 #include "platform/cp866.h"
+#include "settings/run_state.h"
 #include "toolkit/box_menu.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
@@ -24,6 +25,7 @@
 BlockEditorState line_editor;
 
 void reset_line_editor() { line_editor = BlockEditorState(); }
+const bool line_editor_resets = resets_with_the_run(reset_line_editor);
 
 int usable_city_lines() {
   const int first = link_state.first_line_port;

@@ -10,6 +10,7 @@
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/screens.h"
+#include "settings/run_state.h"
 #include "link/link.h"
 #include "platform/cp866.h"
 #include "toolkit/number_prompt.h"
@@ -18,6 +19,7 @@
 BlockEditorState port_editor;
 
 void reset_port_editor() { port_editor = BlockEditorState(); }
+const bool port_editor_resets = resets_with_the_run(reset_port_editor);
 
 namespace {
 int last_port() { return link_state.port_count; }

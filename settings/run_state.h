@@ -10,7 +10,11 @@
 // The screens reach the parts by the names they always had (settings_state,
 // settings_image, and tomrik's record_filter and day_night_times): each is
 // a reference into `run`. What belongs to one screen only (grids, editor
-// cursors, viewer positions) stays with that screen and is not kept here.
+// cursors, viewer positions) stays with that screen and is not kept here;
+// a screen that remembers something across openings (an editor's port and
+// page) registers its reset, once, as the program is loaded:
+//   BlockEditorState port_editor;
+//   const bool port_editor_resets = resets_with_the_run(reset_port_editor);
 
 #include "facts/station_facts.h"
 #include "link/link_state.h"
@@ -35,7 +39,11 @@ extern RunState run;
 // port (the open one is closed and a test puts in its own after this), file
 // mode off with an empty image and no file name, no access code pending, an
 // empty filter and the times 20:00 and 09:00, every subscriber and line free
-// with no call under way. Gives the link the settings image for file mode
+// with no call under way, then every registered screen reset. Gives the link the settings image for file mode
 // and the screens it shows its boxes and reads its keys through. Called as
 // each program starts and before every test that touches any part.
 void reset_run_state();
+
+// Adds a screen's reset to those reset_run_state calls; true, to be kept
+// in a constant, which makes the call as the program is loaded.
+bool resets_with_the_run(void (*reset)());

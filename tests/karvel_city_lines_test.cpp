@@ -22,8 +22,6 @@ int block_of(int line) { return 0x8000 + 256 * (line + first_line_port - 1); }
 struct KarvelCityLines : test::KarvelStationTest {
   void SetUp() override {
     KarvelStationTest::SetUp();
-    link_state.first_line_port = first_line_port;
-    reset_line_editor();
     line_editor.current = 2;
     for (int topic : {101, 129, 150, 164, 170, 181}) add_help_topic(topic);
   }

@@ -56,7 +56,6 @@ struct SleepSpy : platform::Clock {
 struct KarvelPages : test::KarvelImageTest {
   void SetUp() override {
     KarvelImageTest::SetUp();
-    reset_port_editor();
     std::memcpy(&image(0x8080), "DAY     NIGHT   WEEKEND HOLIDAY ", 32);
     for (int p = 1; p <= 48; ++p) image(0x8040 + p - 1) = p;
   }

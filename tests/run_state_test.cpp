@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "karvel/city_lines.h"
+#include "karvel/internal_ports.h"
 #include "karvel/menu_table.h"
 #include "link/link.h"
 #include "link/link_image.h"
@@ -83,6 +85,8 @@ TEST_F(RunStateReset, EveryPartComesBackAsTheProgramStartsWithIt) {
   record_filter.bytes[number_first] = '7';
   day_night_times[0] = 22;
   day_night_times[3] = 30;
+  port_editor = {7, 3};
+  line_editor = {2, 0};
 
   reset_run_state();
 
@@ -117,6 +121,10 @@ TEST_F(RunStateReset, EveryPartComesBackAsTheProgramStartsWithIt) {
   EXPECT_EQ(day_night_times[1], 0);
   EXPECT_EQ(day_night_times[2], 9);
   EXPECT_EQ(day_night_times[3], 0);
+  for (const BlockEditorState* editor : {&port_editor, &line_editor}) {
+    EXPECT_EQ(editor->current, 0);
+    EXPECT_EQ(editor->page_item, 1);
+  }
 }
 
 TEST_F(RunStateReset, TheStationDisplayForgetsEveryPartyAndCall) {
@@ -315,11 +323,17 @@ const std::map<std::string, std::string> kept_outside_the_run = {
     // Opened once as karvel starts and kept for the whole run; the tests
     // give their own file.
     {"karvel/context_help.cpp help_file", "help.txt, opened as karvel starts"},
-    // Remembered across openings; reset by reset_port_editor and
-    // reset_line_editor, which reset_run_state does not call yet.
-    {"karvel/internal_ports.cpp port_editor", "the port editor's port and page, reset by reset_port_editor"},
-    {"karvel/city_lines.cpp line_editor", "the line editor's line and page, reset by reset_line_editor"},
 };
+
+// The names of a file's state a screen registers to be reset with the run:
+// `name` for each resets_with_the_run(reset_name).
+std::set<std::string> registered_resets(const std::string& source) {
+  static const std::regex registration(R"(resets_with_the_run\(\s*reset_(\w+)\s*\))");
+  std::set<std::string> names;
+  const std::string code = code_only(source);
+  for (std::sregex_iterator it(code.begin(), code.end(), registration), end; it != end; ++it) names.insert((*it)[1]);
+  return names;
+}
 
 TEST(RunStateScan, NoFileKeepsChangeableStateTheRunStateDoesNotKnow) {
   const fs::path root = SOURCE_ROOT_DIR;
@@ -332,8 +346,10 @@ TEST(RunStateScan, NoFileKeepsChangeableStateTheRunStateDoesNotKnow) {
       if (extension != ".cpp" && extension != ".h") continue;
       ++files;
       const std::string file = std::string(folder) + "/" + entry.path().filename().string();
-      for (const std::string& name : namespace_scope_variables(read_whole(entry.path())))
-        if (!kept_outside_the_run.count(name) && !kept_outside_the_run.count(file + " " + name))
+      const std::string source = read_whole(entry.path());
+      const std::set<std::string> registered = registered_resets(source);
+      for (const std::string& name : namespace_scope_variables(source))
+        if (!registered.count(name) && !kept_outside_the_run.count(name) && !kept_outside_the_run.count(file + " " + name))
           unknown.insert(file + " " + name);
     }
   EXPECT_GT(files, 100);
@@ -363,6 +379,8 @@ TEST(RunStateScan, TheScanTellsVariablesFromConstantsFunctionsAndTypes) {
     }
   )");
   EXPECT_EQ(found, (std::vector<std::string>{"counter", "name", "cursor", "seen", "line"}));
+  EXPECT_EQ(registered_resets("const bool r = resets_with_the_run(reset_cursor); // resets_with_the_run(reset_seen)"),
+            std::set<std::string>{"cursor"});
 }
 
 }  // namespace

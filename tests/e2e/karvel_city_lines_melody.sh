@@ -14,7 +14,8 @@ connect_karvel || finish
 
 # City line 2: pulse dialling on the main page, a seizure time of 75 on
 # the time page.
-keys Right Down Down Enter
+open_menu "B/Програмирование" || finish
+choose "3.Установки городских линий" || finish
 wait_for "Введите номер линии:" || finish
 keys 2 Enter
 wait_for "Городская линия:         2" || finish
@@ -29,8 +30,7 @@ wait_for "2.Временные параметры" || finish
 keys Down Enter
 wait_for "Временные параметры городской линии:" || finish
 keys Enter 7 5 Enter
-sleep 0.3
-[[ "$(row 4)" == *"  75 * 5Мс."* ]] || { echo "FAIL: the seizure time row shows '$(row 4)'"; FAILED=1; }
+wait_row 4 "  75 \* 5Мс\."
 keys Escape
 wait_for "Городская линия:         2" || finish
 keys Escape
@@ -39,29 +39,26 @@ keys Escape
 wait_for "3.Установки городских линий" || finish
 
 # Pickup group 1 gains port 7 in its fourth place.
-keys Down Down Down Enter
+choose "6.Группы перехвата вызовов" || finish
 wait_for "Группы перехвата вызовов" || finish
 wait_for "Группа перехвата:  4" || finish
 keys Right Right Right Enter 7 Enter
-sleep 0.3
-[[ "$(row 7)" == *"  1   2   3   7 "* ]] || { echo "FAIL: pickup group 1 shows '$(row 7)'"; FAILED=1; }
+wait_row 7 "  1   2   3   7 "
 keys Escape
 wait_for "6.Группы перехвата вызовов" || finish
 
 # Melody 4, named with F4, at volume level 8.
-keys Down Enter
+choose "7.Выбор мелодии при переадресации" || finish
 wait_for "Выбор мелодии звучащей для городского абонента" || finish
 wait_for " 2." || finish
 keys Enter Right Right F4
 wait_for "СИМВОЛЫ" || finish
 keys T a n g o Enter Enter
-sleep 0.3
-[[ "$(row 8)" == *" 4.  Tango"* ]] || { echo "FAIL: the melody row shows '$(row 8)'"; FAILED=1; }
+wait_row 8 " 4\.  Tango"
 [ ! -e "$WORK/name.mld" ] || [ "$(tr -d '\0' <"$WORK/name.mld")" = "" ] ||
   { echo "FAIL: name.mld holds the name before the screen closed"; FAILED=1; }
 keys Down Enter Left Left Enter
-sleep 0.3
-[[ "$(row 11)" == *"════════█═══════"* ]] || { echo "FAIL: the volume bar shows '$(row 11)'"; FAILED=1; }
+wait_row 11 "════════█═══════"
 keys Escape
 wait_for "7.Выбор мелодии при переадресации" || finish
 

@@ -11,15 +11,15 @@ connect_karvel || finish
 
 # edit_port_priority DIGITS: port 5, main settings, row b (priority).
 edit_port_priority() {
-  keys Right Down Enter
+  open_menu "B/Програмирование" || finish
+  choose "2.Установки внутренних портов" || finish
   wait_for "Введите номер порта:" || finish
   keys 5 Enter
   wait_for "1.Основные установки" || finish
   keys Enter
   wait_for "Основные установки внутреннего порта:" || finish
   keys Down Enter "$@" Enter
-  sleep 0.3
-  [[ "$(row 5)" == *" $(printf %3s "$(IFS=; echo "$*")")"* ]] || { echo "FAIL: the priority row shows '$(row 5)'"; FAILED=1; }
+  wait_row 5 " $(printf %3s "$(IFS=; echo "$*")")"
   keys Escape Escape Escape
   wait_for "2.Установки внутренних портов" || finish
 }
@@ -27,13 +27,12 @@ edit_port_priority() {
 # edit_ringing_limit DIGITS: station-wide settings, general page, row d
 # (ringing telephones in interval 4).
 edit_ringing_limit() {
-  keys Up Enter
+  choose "1.Общестанционные установки" || finish
   wait_for "1.Идентификационный номер" || finish
-  keys Down Enter
+  choose "2.Общестанционные установки" || finish
   wait_for "Общестанционные установки" || finish
   keys Down Down Down Enter "$@" Enter
-  sleep 0.3
-  [[ "$(row 7)" == *" $(printf %3s "$(IFS=; echo "$*")")"* ]] || { echo "FAIL: the ringing row shows '$(row 7)'"; FAILED=1; }
+  wait_row 7 " $(printf %3s "$(IFS=; echo "$*")")"
   keys Escape Escape
   wait_for "1.Общестанционные установки" || finish
 }
@@ -51,21 +50,21 @@ stop_station
 cp "$WORK/after.img" "$WORK/office.set"
 stop_program
 start_program "cd '$WORK' && '$BIN/karvel'"
-wait_for "6.Выход" || finish
-keys Down Enter
+choose "2.Загрузка файла для редактирования" || finish
 wait_for "Колличество файлов:" || finish
 keys o f f i c e Enter
 wait_for "office.set" || finish
 edit_port_priority 9
 edit_ringing_limit 7
-keys Left Down Enter
+open_menu "A/Файл" || finish
+choose "3.Сохранение отредактированного файла" || finish
 wait_for "Колличество файлов:" || finish
 keys s a v e d Enter
 wait_for "Записать отредактированный файл saved.set [Y/N]" || finish
 keys y
 wait_for "Файл записан." || finish
 keys x
-sleep 0.3
+wait_file_grows "$WORK/saved.set"
 [ "$(byte_at "$WORK/saved.set" 0x8501)" = 9 ] || { echo "FAIL: port 5 priority in the file is $(byte_at "$WORK/saved.set" 0x8501)"; FAILED=1; }
 [ "$(byte_at "$WORK/saved.set" 0x8023)" = 7 ] || { echo "FAIL: the ringing limit in the file is $(byte_at "$WORK/saved.set" 0x8023)"; FAILED=1; }
 finish

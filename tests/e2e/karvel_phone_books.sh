@@ -11,29 +11,28 @@ start_on_station karvel
 connect_karvel || finish
 
 # The station book: the simulator's own number in cell 1, a new one in cell 3.
-keys Right Right Enter
+open_menu "C/Зап. книжки" || finish
+choose "1.Общая записная книжка" || finish
 wait_for "Общестанционная записная книжка" || finish
 wait_for "84957771234" 10 || finish
 keys Down Down Enter 5 5 5 1 2 3 4 Enter
-sleep 0.3
-[[ "$(row 9)" == *"  3"*"5551234 "* ]] || { echo "FAIL: cell 3 shows '$(row 9)'"; FAILED=1; }
+wait_row 9 "  3.*5551234 "
 keys Escape
 wait_for "1.Общая записная книжка" || finish
 
 # Port 7's individual book: entry 1 has no cell yet; port 1 holds pool
 # cells 1 and 2, so it is given cell 3.
-keys Down Enter
+choose "2.Индивидуальная записная книжка" || finish
 wait_for "Введите номер порта:" || finish
 keys 7 Enter
 wait_for "Индивидуальная записная книжка абонента  7" || finish
 keys Enter 0 p 1 2 Enter
-sleep 0.3
-[[ "$(row 7)" == *"  1"*"0P12 "* ]] || { echo "FAIL: entry 1 shows '$(row 7)'"; FAILED=1; }
+wait_row 7 "  1.*0P12 "
 keys Escape
 wait_for "2.Индивидуальная записная книжка" || finish
 
 # The pool view shows the number in cell 3.
-keys Down Enter
+choose "3.Все номера индивидуальной книжки" || finish
 wait_for "Ячейка" 10 || finish
 wait_for "0P12" 10 || finish
 [[ "$(row 9)" == *"  3"*"0P12 "* ]] || { echo "FAIL: pool cell 3 shows '$(row 9)'"; FAILED=1; }

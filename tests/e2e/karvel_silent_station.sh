@@ -11,7 +11,8 @@ start_station --model karvel --baud 57600 || finish
 start_on_station karvel
 connect_karvel || finish
 
-keys Right Down Down Down Down Down Enter
+open_menu "B/Програмирование" || finish
+choose "6.Группы перехвата вызовов" || finish
 wait_for "Группы перехвата вызовов" || finish
 wait_for "Группа перехвата:  4" || finish
 [[ "$(row 7)" == *" 1   2   3 "* ]] || { echo "FAIL: pickup group 1 shows '$(row 7)'"; FAILED=1; }
@@ -20,7 +21,8 @@ stop_station
 keys NPage
 wait_for "Нет ответа от внешнего устройства." 10 || finish
 keys x
-sleep 0.5
+# Page 2 is drawn once the box has closed; a second box would stand on it.
+wait_row 20 "Группа перехвата:  8" || finish
 screen_text | grep -qF "Нет ответа от внешнего устройства." &&
   { echo "FAIL: a second error box for one PgDn"; screen_text | sed 's/^/    | /'; FAILED=1; }
 expect_row 5 "                            Группа перехвата:  5"
@@ -36,8 +38,8 @@ wait_for "6.Группы перехвата вызовов" || finish
 keys Enter
 wait_for "Не выбран порт обмена" || finish
 keys x
+wait_gone "Не выбран порт обмена" || finish
 wait_for "6.Группы перехвата вызовов" || finish
-sleep 0.5
 screen_text | grep -qF "Ошибка системы" && { echo "FAIL: the lost port's box came again"; FAILED=1; }
 
 keys Escape Escape Enter

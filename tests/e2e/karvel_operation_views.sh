@@ -8,19 +8,11 @@ source "$(dirname "$0")/lib.bash"
 cp "$BIN/help.txt" "$WORK/"
 start_station --model karvel --traffic --seed 5 -v || finish
 start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/karvel'"
-wait_for "6.Выход" || finish
-
-keys Enter
-wait_for "Инициализация COM порта" || finish
-keys Enter
-wait_for "Связь с устройством установлена" 30 || finish
-keys x
-wait_for "COM1  57600" || finish
+connect_karvel || finish
 
 # The Operation menu, its first entry: the state table from port 1.
-keys Right Right Right
-wait_for "1.Отображение работы станции 1" || finish
-keys Enter
+open_menu "D/Работа" || finish
+choose "1.Отображение работы станции 1" || finish
 wait_for "Введите номер порта:" || finish
 keys 1 Enter
 wait_for "Отображение текущего состояния станции" || finish
@@ -40,7 +32,7 @@ keys Escape
 wait_for "2.Отображение работы станции 2" || finish
 
 # The event log, with the trace file.
-keys Down Enter
+choose "2.Отображение работы станции 2" || finish
 wait_for "Вести протокол работы станции?" || finish
 keys Left Enter
 wait_for "На телефоне" 15 || finish
@@ -53,22 +45,14 @@ grep -q "START <TxD=80 RxD=8" "$WORK/cmd.ttt" || { echo "FAIL: cmd.ttt holds no 
 grep -q "key 15: received" "$WORK/sim.log" || { echo "FAIL: the station never got the key frame of 5"; FAILED=1; }
 
 # The subscriber view follows PgDn.
-keys Down Enter
+choose "3.Текущее состояние абонента" || finish
 wait_for "Введите номер порта:" || finish
 keys 1 Enter
 wait_for "Отображение текущего состояния абонента" || finish
-for ((i = 0; i < 40; i++)); do
-  row 2 | grep -qE "абонента +1 +F9" && break
-  sleep 0.1
-done
-row 2 | grep -qE "абонента +1 +F9" || { echo "FAIL: the subscriber view does not show port 1: '$(row 2)'"; FAILED=1; }
+wait_row 2 "абонента +1 +F9"
 wait_for "STAT=" || finish
 keys NPage
-for ((i = 0; i < 40; i++)); do
-  row 2 | grep -qE "абонента +2 +F9" && break
-  sleep 0.1
-done
-row 2 | grep -qE "абонента +2 +F9" || { echo "FAIL: PgDn did not move to port 2: '$(row 2)'"; FAILED=1; }
+wait_row 2 "абонента +2 +F9"
 keys Escape
 wait_for "3.Текущее состояние абонента" || finish
 

@@ -37,8 +37,9 @@ stop_program() {
   sleep 0.2
 }
 
-screen_text() { tm capture-pane -p; }
-screen_escapes() { tm capture-pane -p -e; }
+# PANE=TARGET before a helper points it at another session's pane.
+screen_text() { tm capture-pane -p ${PANE:+-t "$PANE"}; }
+screen_escapes() { tm capture-pane -p -e ${PANE:+-t "$PANE"}; }
 row() { screen_text | sed -n "${1}p"; }
 
 # wait_for TEXT [seconds]: until the screen shows the text.
@@ -191,7 +192,7 @@ expect_row() {
 
 # keys KEY...: sends the keys; what they lead to is waited for on the
 # screen, not by the clock.
-keys() { tm send-keys "$@"; }
+keys() { tm send-keys ${PANE:+-t "$PANE"} "$@"; }
 
 finish() {
   if [ "$FAILED" -ne 0 ]; then

@@ -20,8 +20,7 @@ start_program "cd '$BIN' && STATION_COM1='$WORK/com1' ./tomrik"
 wait_for " Выход" || finish
 keys Enter Enter
 wait_for "Нет ответа от внешнего устройства." 10 || finish
-keys x
-sleep 0.3
+close_box "Нет ответа от внешнего устройства." || finish
 [[ "$(row 1)" != *4800* ]] || { echo "FAIL: tomrik shows a connection"; FAILED=1; }
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
@@ -32,7 +31,6 @@ wait_for "6.Выход" || finish
 keys Enter Enter
 wait_for "Попытка связаться: 12   Скорость: 57600" 30 || finish
 wait_for "Нет ответа от внешнего устройства." 3 || finish
-keys x
-sleep 0.3
+close_box "Нет ответа от внешнего устройства." || finish
 [[ "$(row 1)" != *COM1* ]] || { echo "FAIL: karvel shows a connection"; FAILED=1; }
 finish

@@ -15,20 +15,15 @@ wait_for "  4800" 5 || finish
 # The second one, in a session of its own, is refused.
 tm new-session -d -s second -x 80 -y 25 -e LANG=C.UTF-8 -e LC_ALL=C.UTF-8 -e TERM=xterm-256color \
   "cd '$BIN' && STATION_COM1='$WORK/com1' ./karvel; sleep 30"
-second() { tm capture-pane -p -t '=second:'; }
-for _ in $(seq 100); do second | grep -qF "6.Выход" && break; sleep 0.05; done
-tm send-keys -t '=second:' Enter; sleep 0.3
-tm send-keys -t '=second:' Enter
-for _ in $(seq 100); do second | grep -qF "COM-порт занят другим приложением" && break; sleep 0.05; done
-if ! second | grep -qF "COM-порт занят другим приложением"; then
-  echo "FAIL: the second program was not refused"
-  second | sed 's/^/    | /'
-  FAILED=1
-fi
-second | grep -qF "Ошибка обмена по последовательному каналу!" || { echo "FAIL: no error heading"; FAILED=1; }
+PANE='=second:' wait_for "6.Выход" || finish
+PANE='=second:' keys Enter
+PANE='=second:' wait_for "Инициализация COM порта" || finish
+PANE='=second:' keys Enter
+PANE='=second:' wait_for "COM-порт занят другим приложением" || finish
+PANE='=second:' wait_for "Ошибка обмена по последовательному каналу!" 1 || finish
 # After the box the second program is back at its menu, not connected.
-tm send-keys -t '=second:' x; sleep 0.3
-[[ "$(second | sed -n 1p)" != *COM1* ]] || { echo "FAIL: the second program shows a connection"; FAILED=1; }
+PANE='=second:' close_box "COM-порт занят другим приложением" || finish
+[[ "$(PANE='=second:' row 1)" != *COM1* ]] || { echo "FAIL: the second program shows a connection"; FAILED=1; }
 # The first is still connected.
 [[ "$(tm capture-pane -p -t '=0:' | sed -n 1p)" == *"COM1    4800"* ]] || { echo "FAIL: first program lost its link"; FAILED=1; }
 finish

@@ -21,11 +21,12 @@ image[0x140:0x144] = bytes([2, 2, 0, 5])   # day distribution, group 1 of line 1
 open(f"{sys.argv[1]}/before.set", "wb").write(image)
 PY
 
-start_station --model tomrik --image "$WORK/before.set" --save "$WORK/after.set" || finish
+start_station --model tomrik --image "$WORK/before.set" --save "$WORK/after.set" -v || finish
 start_on_station tomrik
 connect_tomrik || finish
 
-keys Right Enter
+open_menu "Програмирование" || finish
+choose " Установки городских линий" || finish
 wait_for "Установки городских линий" || finish
 wait_for "Линия 4" 10 || finish
 wait_for "400 Мсек." 10 || finish
@@ -34,14 +35,14 @@ wait_for "Тональный" || finish
 keys Down Down Down Right Enter Space Enter   # line 2: pause after the digit 5 -> 6
 wait_for "6 Секунд" || finish
 keys Down Right Enter 8 Enter          # line 3: long-distance code 8
-sleep 0.5
+wait_log "write (5,3) 4 bytes: stored 08 00 00 00"
 keys Down Down Down Down Down Right Enter Space Space Enter   # line 4: DISA wait 10 -> 12
 wait_for "12 Секунд" || finish
 keys Escape
-keys Down Enter
+choose " Распределение вызовов из города днем" || finish
 wait_for "Распределение вызовов из городских линий днем" || finish
 keys Enter Enter                       # tidy 2, 2, 0, 5 to 2, 5, 0, 0
-sleep 0.5
+wait_log "write (8,1) 4 bytes: stored 02 05 00 00"
 keys Escape Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 

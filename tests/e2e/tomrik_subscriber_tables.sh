@@ -13,43 +13,44 @@ connect_tomrik || finish
 
 # Long distance by day: subscribers 11..14 have lines 1 and 2; F1 on line 3
 # gives it to everyone.
-keys Right Down Down Down Down Down Down Down Enter
+open_menu "Програмирование" || finish
+choose " Разрешения выхода в межгород днем" || finish
 wait_for "Разрешение абонентам выхода в межгород днем" || finish
 keys Right Right F1
 wait_for "F1 Установить всю колонку" || finish
 keys Space Enter
-sleep 3
+wait_log "write (28,16) 1 bytes: stored 04"
 keys Escape
 
 # Subscriber 12's hot line: none becomes subscriber 11.
-keys Up Up Up Up Enter
+choose " Установки внутренних абонентов 1" || finish
 wait_for "Горячая" || finish
 wait_for "Разрешение переключения режимов День/Ночь: Ручное и автоматическое" 10 || finish
 keys Down Right Right Right Right Enter Space Enter
 wait_for "Вн абн 11" || finish
-sleep 0.5
+wait_log "write (24,2) 1 bytes: stored 01"
 keys Escape
 
 # Pickup group 2 holds 15, 16, 17: its empty fourth place passes over the
 # members of groups 1 and 2 to 18.
-keys Down Down Down Down Down Down Down Down Down Down Enter
+choose " Группы перехвата" || finish
 wait_for "Группы перехвата" || finish
 wait_for " 17" 10 || finish
 keys Down Right Right Right Enter Space Enter
 wait_for " 18" || finish
-sleep 0.5
+wait_log "write (40,2) 4 bytes: stored 05 06 07 08"
 keys Escape
 
 # The melody: 4 becomes 5; the volume: level 7 becomes 8.
-keys Down Down Enter
+choose " Выбор мелодии в городскую линию" || finish
 wait_for "Генератор мелодий" || finish
 wait_for " 4." 10 || finish
 keys Enter Right
 wait_for " 5." || finish
 keys Enter
-sleep 1
+wait_log "write (130,1) 1 bytes: stored 04"
 keys Down Enter Right Enter
-sleep 1
+wait_log "write (131,1) 1 bytes: stored 47"
 keys Escape
 wait_for " Выбор мелодии в городскую линию" || finish
 
@@ -58,7 +59,7 @@ wait_for " Выбор мелодии в городскую линию" || finish
 # 11's byte, the record read last, and charges everyone's long-distance
 # calls; after that fill, F1 on subscriber 16's city calls starts from
 # subscriber 11's byte again and charges everyone's city calls.
-keys Up Up Up Enter
+choose " Режимы тарификации абонентов" || finish
 wait_for "Разрешения тарификации абонентов" || finish
 wait_for "F1 Установить всю колонку" 10 || finish
 keys Down Down Down Down F1 Enter

@@ -115,26 +115,26 @@ wait_file_grows() {
 # blanked but those on the menus' highlight (a green background in both
 # programs' colours).
 highlighted() {
-  screen_escapes | sed -n "${1:-1},${2:-25}p" | python3 2>/dev/null -c '
-import re, sys
-bg = None
-for line in sys.stdin:
-    out = []
-    for m in re.finditer(r"\x1b\[([0-9;]*)m|\x1b[^m]*?[A-Za-z]|([^\x1b\n])", line):
-        if m.group(2) is not None:
-            out.append(m.group(2) if bg == 42 else " ")
-        elif m.group(1) is not None:
-            codes = (m.group(1) or "0").split(";")
-            while codes:
-                c = codes.pop(0)
-                if c in ("", "0", "49"): bg = None
-                elif c in ("38", "48"):
-                    n = codes.pop(0) if codes else ""
-                    taken = [codes.pop(0) for _ in range(1 if n == "5" else 3 if n == "2" else 0) if codes]
-                    if c == "48": bg = ("ext",) + tuple(taken)
-                elif c.isdigit() and (40 <= int(c) <= 47 or 100 <= int(c) <= 107): bg = int(c)
-    print("".join(out))
-'
+  screen_escapes | sed -n "${1:-1},${2:-25}p" | perl -CSD -ne '
+    chomp;
+    $out = "";
+    while (/\G(?:\e\[([0-9;]*)m|\e[^m]*?[A-Za-z]|(.))/gc) {
+      if (defined $2) { $out .= (defined $bg && $bg eq "42") ? $2 : " "; next; }
+      next unless defined $1;
+      my @codes = split /;/, ($1 eq "" ? "0" : $1), -1;
+      while (@codes) {
+        my $c = shift @codes;
+        if ($c eq "" || $c eq "0" || $c eq "49") { undef $bg; }
+        elsif ($c eq "38" || $c eq "48") {
+          my $n = @codes ? shift @codes : "";
+          my @taken = splice @codes, 0, ($n eq "5" ? 1 : $n eq "2" ? 3 : 0);
+          $bg = join(",", "ext", @taken) if $c eq "48";
+        }
+        elsif ($c =~ /^\d+$/ && (($c >= 40 && $c <= 47) || ($c >= 100 && $c <= 107))) { $bg = $c; }
+      }
+    }
+    print "$out\n";
+  '
 }
 
 # move_to KEY TEXT [FIRST LAST]: presses KEY until the highlight in rows

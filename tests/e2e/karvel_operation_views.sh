@@ -17,17 +17,7 @@ wait_for "Введите номер порта:" || finish
 keys 1 Enter
 wait_for "Отображение текущего состояния станции" || finish
 wait_for "Исходное состояние" || finish
-table() { screen_text | sed -n '5,16p;20,23p'; }
-first=$(table)
-changed=0
-for ((i = 0; i < 100; i++)); do
-  sleep 0.1
-  if [ "$(table)" != "$first" ]; then
-    changed=1
-    break
-  fi
-done
-[ "$changed" = 1 ] || { echo "FAIL: the state table did not change in 10 seconds"; screen_text | sed 's/^/    | /'; FAILED=1; }
+wait_changes '5,16p;20,23p' 10
 keys Escape
 wait_for "2.Отображение работы станции 2" || finish
 

@@ -55,15 +55,16 @@ wait_for() {
   return 1
 }
 
-# wait_log TEXT [seconds]: until the simulator's log has a line with the
-# text; a loaded machine may take its time over a write.
+# wait_log TEXT [seconds]: until the simulator's log (or the file LOG=
+# names) has a line with the text; a loaded machine may take its time over
+# a write.
 wait_log() {
-  local text=$1 limit=${2:-10} i
+  local text=$1 limit=${2:-10} log=${LOG:-$WORK/sim.log} i
   for ((i = 0; i < limit * 20; i++)); do
-    grep -qF -- "$text" "$WORK/sim.log" && return 0
+    grep -qF -- "$text" "$log" 2>/dev/null && return 0
     sleep 0.05
   done
-  echo "FAIL: the simulator's log never showed: $text"
+  echo "FAIL: $(basename "$log") never showed: $text"
   FAILED=1
   return 1
 }
@@ -91,6 +92,21 @@ wait_gone() {
     sleep 0.05
   done
   echo "FAIL: the screen still shows: $text"
+  FAILED=1
+  return 1
+}
+
+# wait_changes LINES [seconds]: until the screen's lines that the sed
+# address LINES prints ("5,16p;20,23p") differ from what they show now.
+wait_changes() {
+  local lines=$1 limit=${2:-10} before i
+  before=$(screen_text | sed -n "$lines")
+  for ((i = 0; i < limit * 20; i++)); do
+    sleep 0.05
+    [ "$(screen_text | sed -n "$lines")" != "$before" ] && return 0
+  done
+  echo "FAIL: the screen ($lines) did not change in $limit seconds"
+  screen_text | sed 's/^/    | /'
   FAILED=1
   return 1
 }

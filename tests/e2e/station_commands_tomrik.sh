@@ -47,11 +47,7 @@ start_station --model tomrik --pace || finish
 printf 'old settings' >"$WORK/kept.set"
 (cd "$WORK" && exec "$BIN/tomrik" --read-station kept.set --port "$WORK/com1") 2>"$WORK/err" &
 reader=$!
-for ((i = 0; i < 900; i++)); do
-  grep -q "reading the settings: 10%" "$WORK/err" && break
-  sleep 0.1
-done
-grep -q "reading the settings: 10%" "$WORK/err" || { echo "FAIL: the read never got going"; sed 's/^/    | /' "$WORK/err"; FAILED=1; }
+LOG=$WORK/err wait_log "reading the settings: 10%" 90 || sed 's/^/    | /' "$WORK/err"
 kill -TERM "$reader"
 wait "$reader"
 STATUS=$?

@@ -12,29 +12,19 @@ start_station --model tomrik --traffic --seed 4 --save "$WORK/after.set" -v || f
 start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik'"
 connect_tomrik || finish
 
-keys Right Right Right Enter
+open_menu "Работа" || finish
+choose " Отображение работы станции" || finish
 wait_for "Абонент  Состояние   Режим" 10 || finish
 wait_for "Занят" 10 || finish
-before=$(screen_text)
-log_before=$(stat -c %s "$WORK/protokol.txt")
-changed=0
-for ((i = 0; i < 50; i++)); do
-  sleep 0.2
-  [ "$(screen_text)" != "$before" ] && { changed=1; break; }
-done
-[ "$changed" = 1 ] || { echo "FAIL: the display did not change within 10 seconds"; FAILED=1; }
-sleep 2
-log_after=$(stat -c %s "$WORK/protokol.txt")
-[ "$log_after" -gt "$log_before" ] || { echo "FAIL: protokol.txt did not grow ($log_before, $log_after bytes)"; FAILED=1; }
+log_before=$(file_size "$WORK/protokol.txt")
+wait_changes '1,25p' 10
+wait_file_grows "$WORK/protokol.txt" "$log_before"
 grep -qa $'\r\n' "$WORK/protokol.txt" || { echo "FAIL: protokol.txt has no line breaks"; FAILED=1; }
 
-for ((i = 0; i < 90; i++)); do
-  [ "$(stat -c %s "$WORK/tarif.dat")" -ge 32 ] && break
-  sleep 1
-done
-[ "$(stat -c %s "$WORK/tarif.dat")" -ge 32 ] || { echo "FAIL: no city call was recorded"; FAILED=1; finish; }
+# A finished city call is recorded.
+wait_file_grows "$WORK/tarif.dat" 31 90 || finish
 keys Escape
-sleep 0.3
+wait_highlighted " Отображение работы станции" || finish
 
 # The call record viewer shows the recorded call: all subscribers, all
 # lines, any number.
@@ -51,18 +41,18 @@ if not number.isdigit() or len(number) not in (7, 11):
 print("%02d:%02d:%02d %s" % (r[5], r[6], r[7], number))
 PY
 ) || { echo "FAIL: the first call record is wrong: $first"; FAILED=1; }
-keys Down Enter
+choose " Зарегистрированные разговоры" || finish
 wait_for "Информация о разговорах абонента:" || finish
 keys Enter Enter Enter
 wait_for "Длительн" || finish
-sleep 0.3
-[[ "$(row 8)" == *"${first% *}"* && "$(row 8)" == *"${first#* }"* ]] ||
-  { echo "FAIL: row 8 is '$(row 8)', expected the call at $first"; FAILED=1; }
+wait_row 8 "${first% *}" || finish
+[[ "$(row 8)" == *"${first#* }"* ]] || { echo "FAIL: row 8 is '$(row 8)', expected the call at $first"; FAILED=1; }
 keys Escape
-sleep 0.3
+wait_highlighted " Зарегистрированные разговоры" || finish
 
 # The common phone book, live: entry 4 becomes 8, pause, 1, 2.
-keys Left Enter
+open_menu "Зап. книжки" || finish
+choose " Общая записная книзка" || finish
 wait_for "Общая записная книжка" || finish
 wait_for "8p4951234567" || finish
 keys Down Down Down Enter 8 p 1 2 Enter
@@ -71,13 +61,15 @@ keys Escape
 
 # Allowed numbers of line 1, row 2: "05"; the command 8 code "1" leaves by
 # line 3 on its second exit.
-keys Down Down Down Enter
+wait_highlighted " Общая записная книзка" || finish
+choose " Контроль разрешонных номеров" || finish
 wait_for "Разрешенные номера при запрете выхода в межгород" || finish
 wait_for "8800" || finish
 keys Down Enter 0 5 Enter
 wait_log "write (14,1) 4 bytes: stored 0A 05 00 00"
 keys Escape
-keys Down Down Enter
+wait_highlighted " Контроль разрешонных номеров" || finish
+choose " Пути выхода в город по команде 8" || finish
 wait_for "Таблица путей при выходе в город по команде 8" 15 || finish
 keys Right Right Enter Space Enter
 wait_log "write (15,0) 8 bytes: stored 01 00 00 00 01 03 00 00"

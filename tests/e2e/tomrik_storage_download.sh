@@ -58,11 +58,11 @@ first=$(python3 -c "import sys; r=open(sys.argv[1],'rb').read(32); print('%02d:%
 keys F9
 wait_for "Введите имя файла" || finish
 keys r e p . t x t Enter
-sleep 0.5
+wait_file_grows "$WORK/rep.txt" || finish
 lines=$(grep -c ':..:..  ..:..:..' "$WORK/rep.txt" 2>/dev/null)
 [ "$lines" = 12 ] || { echo "FAIL: the report lists ${lines:-no} calls, not 12"; FAILED=1; }
 keys Escape
 keys Escape
 keys Escape Escape Escape Escape Escape Enter
-sleep 0.5
+wait_for "PROGRAM-ENDED" || finish
 finish

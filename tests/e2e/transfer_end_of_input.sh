@@ -11,7 +11,7 @@ printf 'old settings' >"$WORK/from.set"
 mkfifo "$WORK/keys"
 start_program "cd '$WORK' && STATION_COM1='$WORK/com1' '$BIN/tomrik' <'$WORK/keys'; echo STATUS=\$?"
 exec 3>"$WORK/keys"  # the program's shell opens the other end
-send() { printf "$1" >&3; sleep 0.15; }
+send() { printf "$1" >&3; }  # each is waited for on the screen
 
 wait_for " Выход" || finish
 send '\r'

@@ -27,7 +27,7 @@ keys Down Down Enter Space Enter
 wait_for "Импульсный" || finish
 keys Escape
 wait_for "2.Временные параметры" || finish
-keys Down Enter
+choose "2.Временные параметры" || finish
 wait_for "Временные параметры городской линии:" || finish
 keys Enter 7 5 Enter
 wait_row 4 "  75 \* 5Мс\."

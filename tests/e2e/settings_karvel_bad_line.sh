@@ -18,6 +18,7 @@ station_to_file_on_bad_line "4.Пересылка установок из ста
   "Переслать установки из станции в файл from.set [Y/N]" || finish
 file_to_station_on_bad_line "5.Пересылка установок из файла в станцию" other \
   "Установки записаны в станцию не полностью" "Установки записаны в станцию" || finish
+wait_highlighted "5.Пересылка установок из файла в станцию" || finish
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 

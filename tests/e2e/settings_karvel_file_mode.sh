@@ -13,8 +13,7 @@ open(sys.argv[1], "wb").write(image)
 PY
 
 start_program "cd '$WORK' && '$BIN/karvel'"
-wait_for "6.Выход" || finish
-keys Down Enter
+choose "2.Загрузка файла для редактирования" || finish
 wait_for "Колличество файлов: 1" || finish
 [[ "$(row 6)" == *"│ office.set"* ]] || { echo "FAIL: row 6 is '$(row 6)'"; FAILED=1; }
 keys Enter
@@ -26,7 +25,7 @@ wait_for "Колличество файлов: 1" || finish
 keys Escape
 wait_for "office.set    KT216A4" || finish
 
-keys Down Enter
+choose "3.Сохранение отредактированного файла" || finish
 wait_for "Колличество файлов: 1" || finish
 keys c o p y Enter
 wait_for "Записать отредактированный файл copy.set [Y/N]" || finish

@@ -12,7 +12,7 @@ connect_tomrik || finish
 # The pane's shell runs the program as its child.
 PROGRAM_PID=$(pgrep -P "$(tm display-message -p '#{pane_pid}')")
 
-keys Down Enter
+choose " Чтение установок из станции в файл" || finish
 wait_for "Колличество файлов: 1" || finish
 keys f r o m Enter
 wait_for "Записать установки в файл from.set Y/N" || finish

@@ -16,6 +16,7 @@ connect_tomrik || finish
 station_to_file_on_bad_line " Чтение установок из станции в файл" "Записать установки в файл from.set Y/N" || finish
 file_to_station_on_bad_line " Запись установок из файла в станцию" changed \
   "Установки загружены в станцию не полностью" "Установки загружены в станцию" || finish
+wait_highlighted " Запись установок из файла в станцию" || finish
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 

@@ -14,7 +14,8 @@ station_command() { run_command tomrik "$@" --port "$WORK/com1"; }
 
 # open_common_book: from the File menu of a connected tomrik.
 open_common_book() {
-  keys Right Right Enter
+  open_menu "Зап. книжки" || return 1
+  choose " Общая записная книзка" || return 1
   wait_for "Общая записная книжка" || return 1
 }
 

@@ -10,7 +10,8 @@ start_on_station tomrik
 connect_tomrik || finish
 
 echo "storage on" >"$WORK/control"
-keys Right Right Right Down Down Enter
+open_menu "Работа" || finish
+choose " Работа с накопителем" || finish
 wait_for "Чтение информации о соединениях из устройства" || finish
 wait_for "Связь компьютера с устройством установлена" || finish
 keys Enter

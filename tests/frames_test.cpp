@@ -161,6 +161,25 @@ TEST_F(Frames, EntryGuardWantsAStationOrWhereAllowedAFile) {
   EXPECT_FALSE(enter_station_screen(ScreenNeeds::station));
 }
 
+// A page may step with PgUp and PgDn only, put the cursor home after a
+// step, and start on values another page has shown.
+TEST_F(Frames, FieldPageNumberOptionsAndAPageThatStartsShown) {
+  int number = 1, shows = 0;
+  std::vector<int> rows;
+  FieldPage page{GridCursor({10}, {5, 6, 7}),
+                 nullptr,
+                 [&](const GridCursor&) { return ++shows, false; },
+                 {handled_key(key::enter, [&](GridCursor& g) { rows.push_back(g.row); })},
+                 {&number, [] { return 3; }, false, true},
+                 true};
+  keys({key::extended, key::down, key::extended, key::end, key::enter, key::extended, key::pgdn, key::enter,
+        key::esc});
+  run_field_page(page);
+  EXPECT_EQ(number, 2);
+  EXPECT_EQ(shows, 1);  // none at the start, one for PgDn; End does nothing
+  EXPECT_EQ(rows, (std::vector<int>{2, 1}));
+}
+
 // Esc runs its entry, or the entry for every key, before the page ends;
 // an entry for every key takes what the entries before it left.
 TEST_F(Frames, FieldPageGivesEscAndEveryKeyTheirEntries) {

@@ -151,6 +151,32 @@ TEST_F(Frames, ScrollListBringsThePagesItsOwnerDraws) {
   EXPECT_EQ(starts, (std::vector<int>{17, 1, 25}));
 }
 
+// A list page moves and runs its keys (a plain key is never taken for an
+// extended one of the same code); after a message the next key only
+// blanks it: Esc there does not leave.
+TEST_F(Frames, ListPageBlanksAMessageWithTheNextKeyOnly) {
+  ScrollList list;
+  list.capacity = 40;
+  int enters = 0, f10s = 0;
+  const ListPage page{&list,
+                      {30, 7},
+                      4,
+                      {{key::enter,
+                        [&] {
+                          if (++enters > 1) return false;
+                          print_at_plain(30, 6 + list.row, "FULL");
+                          return true;
+                        }},
+                       {key::f10, [&] { return ++f10s, false; }}}};
+  keys({key::extended, key::down, key::enter, key::esc, key::f10, key::enter, key::extended, key::f10, key::esc});
+  run_list_page(page);
+  EXPECT_EQ(enters, 2);
+  EXPECT_EQ(f10s, 1);
+  EXPECT_EQ(list.current, 2);
+  EXPECT_EQ(test::text_at(30, 8, 4), "    ");
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
 TEST_F(Frames, EntryGuardWantsAStationOrWhereAllowedAFile) {
   keys({key::esc});
   EXPECT_FALSE(enter_station_screen(ScreenNeeds::station_or_file));

@@ -153,21 +153,13 @@ bool select_mode(ScreenPos at) {
   int mode = 0;
   if (read_mode(mode) == link_ok) {
     show_mode_name(at, mode, COLOR_BOX);
-    for (;;) {
-      int k = read_key();
-      if (k == key::extended) {
-        read_key();
-        continue;
-      }
-      if (k == key::esc) break;
-      if (k == key::space) {
-        mode = (mode + 1) & 3;
-        show_mode_name(at, mode, COLOR_BOX);
-      } else if (k == key::enter) {
-        link_buffer[0] = mode;
-        link_write_block(facts::karvel_mode_address, 1);
-        break;
-      }
+    const int k = read_space_steps([&] {
+      mode = (mode + 1) & 3;
+      show_mode_name(at, mode, COLOR_BOX);
+    });
+    if (k == key::enter) {
+      link_buffer[0] = mode;
+      link_write_block(facts::karvel_mode_address, 1);
     }
   }
   show_current_mode(at, COLOR_SCREEN);

@@ -47,6 +47,15 @@ TEST_F(Frames, StepNumberKeepsWithinOneToLast) {
   EXPECT_EQ(step_number(5, 8, key::enter), 5);
 }
 
+// An extended key whose scan code is Space's is dropped whole.
+TEST_F(Frames, SpaceStepsUntilEnterOrEsc) {
+  int steps = 0;
+  keys({key::space, key::extended, key::space, 'x', key::space, key::enter, key::esc});
+  EXPECT_EQ(read_space_steps([&] { ++steps; }), key::enter);
+  EXPECT_EQ(steps, 2);
+  EXPECT_EQ(read_space_steps([&] { ++steps; }), key::esc);
+}
+
 // Codes 1..9 for the digits, 0 an empty place; "#" is no character here.
 DigitString digit_row(int* codes, int count) {
   return {{10, 5}, codes, count, [](int k) { return k >= '1' && k <= '9' ? k - '0' : -1; },

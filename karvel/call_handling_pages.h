@@ -11,6 +11,7 @@
 
 #include "karvel/catalogue.h"
 #include "karvel/field_rows.h"
+#include "toolkit/field_page.h"
 #include "toolkit/screen.h"
 
 // The block a page edits and how the user reaches the others: Home, PgUp,
@@ -45,17 +46,27 @@ void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage
 
 // A page of sixteen rows of one block. Row r's parameter and help topic is
 // r + number_base; only the first `topic_rows` rows have a topic, F10 on
-// the others does nothing.
+// the others does nothing. A page whose number_base is own_topics takes
+// each row's topic and its field's level (0: none is loaded) instead.
+constexpr int own_topics = -1;
 struct RowPage {
   const char* title;  // at title_column of row 2, blanked before
   int title_column;
   PageRow rows[16];
   int number_base;
   int topic_rows = 16;
+  int label_column = 5;
 };
 
 // The page under the frame above; values at column 60, units at 65.
 void run_row_page(const RowPage& page, const BlockChoice& choice);
+// A page of rows of station-wide fields, with no block: the screen is
+// cleared for it, its hints are the edit page's. F10 shows the row's topic,
+// Enter runs its field's editor (typed numbers show their keys before any
+// access code is asked). `keys` come before the rows' own: a row of a kind
+// of its own takes its keys there, and `show_more` shows it.
+void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
+                           const std::function<void(const GridCursor& grid)>& show_more);
 // The help topics F10 shows on the pages.
 std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages);
 // The page's rows of a block as settings of the section.

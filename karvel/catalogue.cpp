@@ -96,7 +96,7 @@ void KarvelListing::add_row(const std::string& section, const ListedLabel& label
   const int address = base + row.address;
   const std::uint8_t* b = bytes(address, size);
   if (row.kind == FieldKind::none || !b) return;
-  add(section, label.label, parameter, address, size, listed_row_value(row, b, label.unit));
+  add(section, label.label, parameter, address, size, listed_row_value(row, b, label.unit, counts_));
 }
 
 void KarvelListing::add_members(const std::string& section, const std::string& label, int parameter, int address,

@@ -9,6 +9,7 @@
 #include "editors/screen_entry.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
+#include "karvel/field_rows.h"
 #include "karvel/screens.h"
 #include "link/link.h"
 #include "link/link_screens.h"
@@ -49,24 +50,27 @@ constexpr int exit_code_rows = 12;
 const char* const exit_codes[exit_code_rows] = {" 7", " 8", " 9", "01", "02", "03",
                                                 "04", "05", "06", "07", "08", "09"};
 
-enum class ExitField { line, yes_no, route };
+constexpr int last_route_table = 3;
 
-// Column c of exit code row r is the byte at offset + step x r of the group.
+// Column c of exit code row r is its field at the group's block + step x r;
+// the field's level is the column's parameter and help topic.
 struct ExitColumn {
   int screen_column;
-  int offset;
   int step;
-  ExitField field;
-  int parameter;        // protection level and help topic
+  FieldRow field;
   const char* heading;  // how the listing names the column
 };
 
 const ExitColumn exit_columns[9] = {
-    {9, 0, 8, ExitField::line, 67, "линия 1"_cp},   {13, 1, 8, ExitField::line, 67, "линия 2"_cp},
-    {17, 2, 8, ExitField::line, 67, "линия 3"_cp},  {21, 3, 8, ExitField::line, 67, "линия 4"_cp},
-    {25, 4, 8, ExitField::line, 67, "линия 5"_cp},  {29, 5, 8, ExitField::line, 67, "линия 6"_cp},
-    {33, 6, 8, ExitField::yes_no, 68, "Доп"_cp},   {40, 7, 8, ExitField::route, 69, "Марш"_cp},
-    {47, 0x67, 1, ExitField::yes_no, 70, "Сн Уд"_cp},
+    {9, 8, {0, FieldKind::line_ref, 0, 255, 1, 67}, "линия 1"_cp},
+    {13, 8, {1, FieldKind::line_ref, 0, 255, 1, 67}, "линия 2"_cp},
+    {17, 8, {2, FieldKind::line_ref, 0, 255, 1, 67}, "линия 3"_cp},
+    {21, 8, {3, FieldKind::line_ref, 0, 255, 1, 67}, "линия 4"_cp},
+    {25, 8, {4, FieldKind::line_ref, 0, 255, 1, 67}, "линия 5"_cp},
+    {29, 8, {5, FieldKind::line_ref, 0, 255, 1, 67}, "линия 6"_cp},
+    {33, 8, {6, FieldKind::yes_no, 0, 255, 1, 68}, "Доп"_cp},
+    {40, 8, {7, FieldKind::number, 0, last_route_table, 1, 69}, "Марш"_cp},
+    {47, 1, {0x67, FieldKind::yes_no, 0, 255, 1, 70}, "Сн Уд"_cp},
 };
 
 // The routing table's two columns and the dial control table's code list,
@@ -76,17 +80,13 @@ constexpr int control_code_topic = 73, control_flag_topic = 74, control_line_top
 
 const bool help_registered = register_help_topics("exit groups", [] {
   std::vector<int> topics;
-  for (const ExitColumn& c : exit_columns) topics.push_back(c.parameter);
+  for (const ExitColumn& c : exit_columns) topics.push_back(c.field.level);
   for (int topic : {routing_code_topic, routing_cell_topic, control_code_topic, control_flag_topic, control_line_topic})
     topics.push_back(topic);
   return topics;
 }());
-constexpr int last_route_table = 3;
-
-int exit_cell_address(int group, int column, int row) {
-  const ExitColumn& c = exit_columns[column - 1];
-  return exit_group_block(group) + c.offset + c.step * row;
-}
+// The base the column's field of row `row` is added to.
+int exit_cell_base(int group, int column, int row) { return exit_group_block(group) + exit_columns[column - 1].step * row; }
 
 GridCursor exit_code_grid() {
   std::vector<int> columns;
@@ -114,37 +114,19 @@ void draw_exit_code_frame() {
   for (int r = 1; r <= exit_code_rows; ++r) print_at_plain(4, 7 + r, exit_codes[r - 1]);
 }
 
-int show_exit_cell(const GridCursor& grid, int group, int column, int row) {
-  const ScreenPos at = grid.cell(column, row);
-  const int address = exit_cell_address(group, column, row);
-  switch (exit_columns[column - 1].field) {
-    case ExitField::line: return show_line_ref(at, address, COLOR_SCREEN);
-    case ExitField::yes_no: return show_yes_no(at, address, COLOR_SCREEN);
-    case ExitField::route: return show_number(at, address, COLOR_SCREEN);
-  }
-  return link_ok;
-}
-
 // The group number and its 108 values, as one drawing. True when the user
 // left at a failed read's box.
 bool show_exit_group(const GridCursor& grid, int group) {
   print_at(49, 3, format("%d ", group), COLOR_BOX);
   FieldDrawing drawing;
   for (int r = 1; r <= exit_code_rows; ++r)
-    for (int c = 1; c <= grid.column_count(); ++c) show_exit_cell(grid, group, c, r);
+    for (int c = 1; c <= grid.column_count(); ++c)
+      show_field_row(grid.cell(c, r), exit_columns[c - 1].field, exit_cell_base(group, c, r), COLOR_SCREEN);
   return drawing.left();
 }
 
 void edit_exit_cell(const GridCursor& grid, int group) {
-  const ExitColumn& column = exit_columns[grid.column - 1];
-  const ScreenPos at = grid.current_cell();
-  const int address = exit_cell_address(group, grid.column, grid.row);
-  load_access_level(column.parameter);
-  switch (column.field) {
-    case ExitField::line: edit_line_ref(at, address); break;
-    case ExitField::yes_no: edit_yes_no(at, address); break;
-    case ExitField::route: edit_number(at, address, 0, last_route_table); break;
-  }
+  edit_field_row(grid.current_cell(), exit_columns[grid.column - 1].field, exit_cell_base(group, grid.column, grid.row));
 }
 
 
@@ -155,6 +137,10 @@ constexpr int control_code_digits = 6;
 
 int routing_row_address(int group, int table, int row) { return exit_group_block(group) + 128 * table + 8 * row; }
 
+// A routing row's two cells: the control code, then its phone book cell.
+const FieldRow routing_cells[2] = {{0, FieldKind::digits, 0, 0, control_code_digits, routing_code_topic},
+                                   {6, FieldKind::number, 0, 99, 1, routing_cell_topic}};
+
 // The table number and its values, as one drawing. True when the user left
 // at a failed read's box.
 bool show_routing_table(GridCursor& grid, const ExitGroupTables& tables) {
@@ -162,23 +148,19 @@ bool show_routing_table(GridCursor& grid, const ExitGroupTables& tables) {
   FieldDrawing drawing;
   for (int r = 1; r <= routing_rows; ++r) {
     const int address = routing_row_address(tables.group, tables.routing_table, r);
-    if (r < routing_rows) show_digits(grid.cell(1, r), address, COLOR_SCREEN, control_code_digits, dial_digit_map);
-    show_number(grid.cell(2, r), address + 6, COLOR_SCREEN);
+    for (int c = r < routing_rows ? 1 : 2; c <= 2; ++c)
+      show_field_row(grid.cell(c, r), routing_cells[c - 1], address, COLOR_SCREEN);
   }
   grid.column = 1;
   grid.row = 1;
   return drawing.left();
 }
 
+// The last row has no code, only the cell for all other numbers.
 void edit_routing_cell(const GridCursor& grid, const ExitGroupTables& tables) {
-  const int address = routing_row_address(tables.group, tables.routing_table, grid.row);
-  if (grid.column == 2) {
-    load_access_level(72);
-    edit_number(grid.current_cell(), address + 6, 0, 99);
-  } else if (grid.row < routing_rows) {
-    load_access_level(71);
-    edit_digits(grid.current_cell(), address, control_code_digits, dial_digit_map);
-  }
+  if (grid.column == 1 && grid.row == routing_rows) return;
+  edit_field_row(grid.current_cell(), routing_cells[grid.column - 1],
+                 routing_row_address(tables.group, tables.routing_table, grid.row));
 }
 
 // --------------------------------------------------- dial control tables
@@ -187,6 +169,14 @@ constexpr int dial_code_rows = 15;
 constexpr int dial_code_digits = 16;
 
 int dial_table_address(int group, int table) { return exit_group_block(group) + 0x100 + 256 * table; }
+
+// The control line: the flag, then the six lines under control; a code of
+// the list is row i's digits at 16 i.
+FieldRow control_cell(int column) {
+  if (column == 1) return {0, FieldKind::allowed, 0, 255, 1, control_flag_topic};
+  return {column - 1, FieldKind::line_ref, 0, 255, 1, control_line_topic};
+}
+FieldRow dial_code_cell(int row) { return {16 * row, FieldKind::digits, 0, 0, dial_code_digits, control_code_topic}; }
 
 void draw_dial_control_frame() {
   draw_right_table({54, 80});
@@ -204,23 +194,11 @@ bool show_dial_table(GridCursor& codes, const GridCursor& control, const ExitGro
   codes.row = 1;
   const int table = dial_table_address(tables.group, tables.dial_table);
   FieldDrawing drawing;
-  for (int i = 1; i <= dial_code_rows; ++i)
-    show_digits(codes.cell(1, i), table + 16 * i, COLOR_SCREEN, dial_code_digits, dial_digit_map);
-  show_allowed(control.cell(1, 1), table, COLOR_SCREEN);
-  for (int c = 2; c <= control.column_count(); ++c) show_line_ref(control.cell(c, 1), table + c - 1, COLOR_SCREEN);
+  for (int i = 1; i <= dial_code_rows; ++i) show_field_row(codes.cell(1, i), dial_code_cell(i), table, COLOR_SCREEN);
+  for (int c = 1; c <= control.column_count(); ++c) show_field_row(control.cell(c, 1), control_cell(c), table, COLOR_SCREEN);
   return drawing.left();
 }
 
-void edit_control_cell(const GridCursor& control, const ExitGroupTables& tables) {
-  const int address = dial_table_address(tables.group, tables.dial_table) + control.column - 1;
-  if (control.column == 1) {
-    load_access_level(74);
-    edit_allowed(control.current_cell(), address);
-  } else {
-    load_access_level(75);
-    edit_line_ref(control.current_cell(), address);
-  }
-}
 
 }  // namespace
 
@@ -237,7 +215,7 @@ void edit_exit_groups() {
     int k = grid_navigate(grid);
     if (k == key::esc) return;
     if (k == key::enter) edit_exit_cell(grid, tables.group);
-    if (k == key::f10) show_help(exit_columns[grid.column - 1].parameter);
+    if (k == key::f10) show_help(exit_columns[grid.column - 1].field.level);
     if (k == key::f1 || k == key::f2) {
       if (k == key::f1)
         edit_group_routing(tables);
@@ -300,13 +278,9 @@ void edit_group_dial_control(ExitGroupTables& tables) {
       continue;
     }
     if (k == key::enter) {
-      if (on_control_line) {
-        edit_control_cell(control, tables);
-      } else {
-        load_access_level(73);
-        const int address = dial_table_address(tables.group, tables.dial_table) + 16 * codes.row;
-        edit_digits(codes.current_cell(), address, dial_code_digits, dial_digit_map);
-      }
+      const GridCursor& grid = on_control_line ? control : codes;
+      edit_field_row(grid.current_cell(), on_control_line ? control_cell(control.column) : dial_code_cell(codes.row),
+                     dial_table_address(tables.group, tables.dial_table));
     }
     if (k == key::f10)
       show_help(!on_control_line ? control_code_topic : control.column == 1 ? control_flag_topic : control_line_topic);
@@ -327,27 +301,11 @@ void edit_group_dial_control(ExitGroupTables& tables) {
 namespace {
 
 void list_exit_code_table(KarvelListing& listing, int group, const std::string& section) {
-  const FieldCounts& counts = listing.counts();
   for (int r = 1; r <= exit_code_rows; ++r) {
     for (int c = 1; c <= 9; ++c) {
       const ExitColumn& column = exit_columns[c - 1];
-      const int address = exit_cell_address(group, c, r);
-      const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(address));
-      std::string shown;
-      bool exact = true;
-      switch (column.field) {
-        case ExitField::line:
-          shown = field_text::line_ref(v, counts);
-          exact = v <= counts.city_lines;
-          break;
-        case ExitField::yes_no:
-          shown = field_text::yes_no(v);
-          exact = v <= 1;
-          break;
-        case ExitField::route: shown = field_text::number(v); break;
-      }
-      listing.add(section, "Код "_cp + trimmed(exit_codes[r - 1]) + ", " + column.heading, column.parameter, address, 1,
-                  listed_value(shown, "", exact, &v, 1));
+      listing.add_row(section, {"Код "_cp + trimmed(exit_codes[r - 1]) + ", " + column.heading, ""}, column.field,
+                      exit_cell_base(group, c, r), column.field.level);
     }
   }
 }
@@ -358,10 +316,10 @@ void list_group_routing(KarvelListing& listing, int group, const std::string& se
     for (int r = 1; r <= routing_rows; ++r) {
       const int address = routing_row_address(group, table, r);
       if (r < routing_rows)
-        listing.add_row(table_section, {format("Коды контроля %d"_cp, r), ""},
-                        {address, FieldKind::digits, 0, 0, control_code_digits}, 0, routing_code_topic);
+        listing.add_row(table_section, {format("Коды контроля %d"_cp, r), ""}, routing_cells[0], address,
+                        routing_code_topic);
       const std::string cell = r < routing_rows ? format("Ячейка %d"_cp, r) : "Остальные, ячейка"_cp;
-      listing.add_row(table_section, {cell, ""}, {address + 6, FieldKind::number}, 0, routing_cell_topic);
+      listing.add_row(table_section, {cell, ""}, routing_cells[1], address, routing_cell_topic);
     }
   }
 }
@@ -370,17 +328,13 @@ void list_group_dial_control(KarvelListing& listing, int group, const std::strin
   for (int table = 1; table <= exit_dial_table_count; ++table) {
     const std::string table_section = section + format("Таблица контроля набора %d"_cp, table);
     const int address = dial_table_address(group, table);
-    const std::uint8_t flag = static_cast<std::uint8_t>(listing.byte(address));
-    listing.add(table_section, "Контроль"_cp, control_flag_topic, address, 1,
-                listed_value(field_text::allowed(flag), "", flag <= 1, &flag, 1));
-    for (int line = 1; line <= 6; ++line) {
-      const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(address + line));
-      listing.add(table_section, format("По линиям %d"_cp, line), control_line_topic, address + line, 1,
-                  listed_value(field_text::line_ref(v, listing.counts()), "", v <= listing.counts().city_lines, &v, 1));
-    }
+    listing.add_row(table_section, {"Контроль"_cp, ""}, control_cell(1), address, control_flag_topic);
+    for (int line = 1; line <= 6; ++line)
+      listing.add_row(table_section, {format("По линиям %d"_cp, line), ""}, control_cell(line + 1), address,
+                      control_line_topic);
     for (int i = 1; i <= dial_code_rows; ++i)
-      listing.add_row(table_section, {format("Коды контроля набора %d"_cp, i), ""},
-                      {address + 16 * i, FieldKind::digits, 0, 0, dial_code_digits}, 0, control_code_topic);
+      listing.add_row(table_section, {format("Коды контроля набора %d"_cp, i), ""}, dial_code_cell(i), address,
+                      control_code_topic);
   }
 }
 

@@ -10,7 +10,10 @@
 #include "toolkit/screen.h"
 
 namespace {
-int upper_limit(const FieldRow& row) { return row.maximum == limit_port_count ? link_state.port_count : row.maximum; }
+int upper_limit(const FieldRow& row) {
+  if (row.maximum == limit_port_count) return link_state.port_count;
+  return row.maximum == limit_line_count ? link_state.city_line_count : row.maximum;
+}
 }  // namespace
 
 int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t colour) {
@@ -27,6 +30,8 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
     case FieldKind::dial_mode: return show_dial_mode(at, address, colour);
     case FieldKind::hold_sound: return show_hold_sound(at, address, colour);
     case FieldKind::port_bus: return show_port_bus(at, address, colour);
+    case FieldKind::allowed: return show_allowed(at, address, colour);
+    case FieldKind::line_ref: return show_line_ref(at, address, colour);
     case FieldKind::digits: return show_digits(at, address, colour, row.width, dial_digit_map);
     case FieldKind::text: return show_text(at, address, colour, row.width);
   }
@@ -48,6 +53,8 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
     case FieldKind::baud: return guarded([&] { return edit_baud(at, address); });
     case FieldKind::dial_mode: return guarded([&] { return edit_dial_mode(at, address); });
     case FieldKind::hold_sound: return guarded([&] { return edit_hold_sound(at, address); });
+    case FieldKind::allowed: return guarded([&] { return edit_allowed(at, address); });
+    case FieldKind::line_ref: return guarded([&] { return edit_line_ref(at, address); });
     case FieldKind::digits: return guarded([&] { return edit_digits(at, address, row.width, dial_digit_map); });
     case FieldKind::text: return guarded([&] { return edit_text(at, address, row.width); });
     default: return link_ok;
@@ -70,7 +77,8 @@ int field_row_size(const FieldRow& row) {
   }
 }
 
-std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit) {
+std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit,
+                             const FieldCounts& counts) {
   const int v = bytes[0], size = field_row_size(row);
   const auto listed = [&](const std::string& shown, bool exact, bool places_count = false) {
     return listed_value(shown, unit, exact, bytes, size, places_count);
@@ -87,6 +95,8 @@ std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, con
     case FieldKind::dial_mode: return listed(field_text::dial_mode(v), v <= 1);
     case FieldKind::hold_sound: return listed(field_text::hold_sound(v), v <= 2);
     case FieldKind::port_bus: return listed(field_text::port_bus(v), v <= 1);
+    case FieldKind::allowed: return listed(field_text::allowed(v), v <= 1);
+    case FieldKind::line_ref: return listed(field_text::line_ref(v, counts), v <= counts.city_lines);
     case FieldKind::digits:
       return listed(field_text::digits(bytes, size, dial_digit_map),
                     std::all_of(bytes, bytes + size, [](std::uint8_t b) { return digit_known(dial_digit_map, b); }),

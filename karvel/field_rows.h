@@ -21,12 +21,15 @@ enum class FieldKind {
   dial_mode,   // pulse or tone
   hold_sound,  // none, ringing tone or music
   port_bus,    // shown only
+  allowed,     // forbidden or allowed
+  line_ref,    // a city line 1..city_line_count, or none
   digits,      // `width` dialled digits
   text,        // `width` characters
 };
 
-// An upper limit that stands for the station's port count.
+// Upper limits that stand for the station's port and city line counts.
 constexpr int limit_port_count = -1;
+constexpr int limit_line_count = -2;
 
 struct FieldRow {
   int address;  // absolute, or an offset added to a base by the page
@@ -38,14 +41,17 @@ struct FieldRow {
 };
 
 // A row of a one-column page: its label at column 5, its field, the unit
-// printed after the value (or null), and for the few rows whose value is
+// printed after the value (or null), for the few rows whose value is
 // checked against other blocks an editor of their own in place of the
-// field's (given the cell and the number of the port or line).
+// field's (given the cell, the number of the port or line and the field's
+// address), and on a
+// page whose rows do not number their help topics, the row's topic.
 struct PageRow {
   const char* label;
   FieldRow field;
   const char* unit = nullptr;
-  int (*edit)(ScreenPos at, int number) = nullptr;
+  int (*edit)(ScreenPos at, int number, int address) = nullptr;
+  int topic = 0;
 };
 
 int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t colour);
@@ -61,4 +67,5 @@ bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int 
 // and the bytes themselves where the text does not tell them (a yes/no byte
 // of 5, a character below 32).
 int field_row_size(const FieldRow& row);
-std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit);
+std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, const std::string& unit,
+                             const FieldCounts& counts);

@@ -20,10 +20,12 @@ BlockEditorState port_editor;
 void reset_port_editor() { port_editor = BlockEditorState(); }
 
 namespace {
-
 int last_port() { return link_state.port_count; }
+}  // namespace
 
 const BlockChoice port_pages_choice{&port_editor.current, port_block, last_port, ask_other_port};
+
+namespace {
 
 const char* const five_ms = "* 5Мс."_cp;
 const char* const seconds = "Сек."_cp;
@@ -170,8 +172,7 @@ int port_switch_keys(int port, int key_code) {
   return key_code == key::f9 ? ask_other_port(port) : step_number(port, last_port(), key_code);
 }
 
-int edit_redirection_target(ScreenPos at, int port) {
-  const int address = port_block(port) + 3;
+int edit_redirection_target(ScreenPos at, int port, int address) {
   int status = edit_number(at, address, 0, link_state.port_count);
   if (status != link_ok) return status;
   link_read_block_alike(address, 1);

@@ -29,10 +29,15 @@ int ask_other_port(int port);
 // PgUp, PgDn, Home, End and F9 applied to a port; returns the new port.
 int port_switch_keys(int port, int key_code);
 
+// The port the pages edit and the keys that change it, for every page of
+// the port's block.
+struct BlockChoice;
+extern const BlockChoice port_pages_choice;
+
 // The redirection target of a port (offset 3), shared with the call
 // redirection page: a port never redirects to itself, nor to a port that
 // redirects further.
-int edit_redirection_target(ScreenPos at, int port);
+int edit_redirection_target(ScreenPos at, int port, int address);
 
 void edit_port_main();
 void edit_port_pulse();

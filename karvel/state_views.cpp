@@ -2,6 +2,7 @@
 // until Esc: one subscriber, the SELECTOR conference and the expansion
 // board.
 #include <array>
+#include <functional>
 #include <string>
 
 #include "editors/field_editors.h"
@@ -34,18 +35,28 @@ Bytes8 buffer_bytes() {
 
 // The keys between two rounds: Esc leaves (false), F10 shows the view's
 // help; any other extended key is handed to `extended`.
-template <class OnExtended>
-bool take_view_keys(int help_topic, OnExtended extended) {
+bool take_view_keys(int help_topic, const std::function<void(int)>& extended) {
   while (key_waiting()) {
     int scan;
     int k = read_plain_key(scan);
     if (k == key::esc) return false;
     if (scan == key::f10)
       show_help(help_topic);
-    else if (scan >= 0)
+    else if (scan >= 0 && extended)
       extended(scan);
   }
   return true;
+}
+
+// Every view's loop: a pause, the keys, one round of values; until Esc, or
+// Esc at the box of a round's failed read (the round answers false).
+void run_live_view(int pause_ms, int help_topic, const std::function<void(int)>& extended,
+                   const std::function<bool()>& round) {
+  for (;;) {
+    wait_ms(pause_ms);
+    if (!take_view_keys(help_topic, extended)) return;
+    if (!round()) return;
+  }
 }
 
 // ------------------------------------------------------------ one subscriber
@@ -269,30 +280,19 @@ void subscriber_view() {
   draw_subscriber_labels();
   int port = monitor::ask_view_port();
   if (port == 0) return;
-  for (;;) {
-    wait_ms(500);
-    if (!take_view_keys(subscriber_help_topic, [&](int scan) { port = port_switch_keys(port, scan); })) return;
-    if (!show_subscriber(port)) return;
-  }
+  run_live_view(500, subscriber_help_topic, [&](int scan) { port = port_switch_keys(port, scan); },
+                [&] { return show_subscriber(port); });
 }
 
 void selector_view() {
   if (!enter_station_screen(ScreenNeeds::station)) return;
   draw_selector_labels();
-  for (;;) {
-    wait_ms(500);
-    if (!take_view_keys(subscriber_help_topic, [](int) {})) return;
-    if (!show_selector()) return;
-  }
+  run_live_view(500, subscriber_help_topic, nullptr, show_selector);
 }
 
 void board_view() {
   if (!enter_station_screen(ScreenNeeds::station)) return;
   draw_board_labels();
   BoardShown shown;
-  for (;;) {
-    wait_ms(200);
-    if (!take_view_keys(board_help_topic, [](int) {})) return;
-    if (!show_board(shown)) return;
-  }
+  run_live_view(200, board_help_topic, nullptr, [&] { return show_board(shown); });
 }

@@ -1,6 +1,6 @@
-// The screen frames on their own: the typed-number prompt, the box menu's
-// actions, a page's key table and paging, the scrolling list and the entry
-// guard.
+// The screen frames on their own: the typed-number prompt, the digit string
+// editor's modes, the box menu's actions, a page's key table and paging, the
+// scrolling list and the entry guard.
 #include <gtest/gtest.h>
 
 #include "editors/screen_entry.h"
@@ -10,6 +10,7 @@
 #include "settings/run_state.h"
 #include "test_support.h"
 #include "toolkit/box_menu.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/field_page.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/scroll_list.h"
@@ -44,6 +45,40 @@ TEST_F(Frames, StepNumberKeepsWithinOneToLast) {
   EXPECT_EQ(step_number(5, 8, key::home), 1);
   EXPECT_EQ(step_number(5, 8, key::end), 8);
   EXPECT_EQ(step_number(5, 8, key::enter), 5);
+}
+
+// Codes 1..9 for the digits, 0 an empty place; "#" is no character here.
+DigitString digit_row(int* codes, int count) {
+  return {{10, 5}, codes, count, [](int k) { return k >= '1' && k <= '9' ? k - '0' : -1; },
+          [](int code) { return code == 0 ? ' ' : static_cast<char>('0' + code); }};
+}
+
+TEST_F(Frames, DigitStringOverwritesAndStopsOnItsLastPlace) {
+  int codes[4] = {1, 2, 0, 0};
+  keys({key::extended, key::right, key::extended, key::right, key::extended, key::right, '5', '#', key::enter});
+  EXPECT_EQ(edit_digit_string(digit_row(codes, 4)), key::enter);  // Right stops on the first empty place
+  EXPECT_EQ(test::text_at(10, 5, 4), "125 ");
+  keys({'6', '7', '8', '9', '4', key::backspace, key::esc});
+  EXPECT_EQ(edit_digit_string(digit_row(codes, 4)), key::esc);  // the last place takes every digit past it
+  EXPECT_EQ(test::text_at(10, 5, 4), "674 ");
+  EXPECT_EQ(codes[3], 0);
+}
+
+TEST_F(Frames, DigitStringMayStandPastItsLastPlaceWhereTypingDoesNothing) {
+  int codes[4] = {0, 0, 0, 0};
+  DigitString field = digit_row(codes, 4);
+  field.past_last = true;
+  field.right = RightStep::onto_a_code;
+  keys({'1', '2', '3', '4', '5', key::backspace, key::extended, key::left, key::extended, key::left,
+        key::extended, key::del, key::extended, key::right, '9', key::enter});
+  edit_digit_string(field);
+  EXPECT_EQ(test::text_at(10, 5, 4), "19  ");  // Right cannot step onto the emptied place
+  field.typing = DigitTyping::insert;
+  field.right = RightStep::off_a_code;
+  keys({'7', key::extended, key::right, '8', '2', '3', key::enter});
+  edit_digit_string(field);  // each digit pushes the rest on; the last falls off
+  EXPECT_EQ(test::text_at(10, 5, 4), "7182");
+  EXPECT_EQ(codes[3], 2);
 }
 
 int chosen = 0;
@@ -124,6 +159,36 @@ TEST_F(Frames, EntryGuardWantsAStationOrWhereAllowedAFile) {
   EXPECT_TRUE(enter_station_screen(ScreenNeeds::station_or_file));
   keys({key::esc});
   EXPECT_FALSE(enter_station_screen(ScreenNeeds::station));
+}
+
+// Esc runs its entry, or the entry for every key, before the page ends;
+// an entry for every key takes what the entries before it left.
+TEST_F(Frames, FieldPageGivesEscAndEveryKeyTheirEntries) {
+  std::vector<int> seen;
+  int esc_runs = 0;
+  FieldPage page{GridCursor({10}, {5, 6}), nullptr, [](const GridCursor&) { return false; },
+                 {{key::enter, [&](GridCursor&) { return seen.push_back(key::enter), KeyResult::handled; }},
+                  {any_page_key, [&](GridCursor& g) { return seen.push_back(g.row), KeyResult::handled; }}},
+                 {}};
+  keys({key::enter, key::extended, key::down, key::extended, key::f3, key::esc});
+  run_field_page(page);
+  EXPECT_EQ(seen, (std::vector<int>{key::enter, 2, 2}));  // Enter; F3 and Esc on row 2
+  page.keys = {{key::esc, [&](GridCursor&) { return ++esc_runs, KeyResult::handled; }}};
+  keys({key::esc});
+  run_field_page(page);
+  EXPECT_EQ(esc_runs, 1);
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
+// Without the restart, a number past the maximum stays just past it and
+// only Enter starts the field again.
+TEST_F(Frames, TypedNumberCanStayPastItsMaximumUntilEnter) {
+  keys({'3', '0', '0', key::enter, '1', '2', key::enter});
+  const TypedNumber typed = read_typed_number({{10, 5}, 4, COLOR_BOX, 11, 26, false, false});
+  EXPECT_EQ(typed.value, 12);
+  keys({'3', '0', '0', key::esc});
+  EXPECT_EQ(read_typed_number({{10, 5}, 4, COLOR_BOX, 11, 26, false, false}).value, 27);
+  EXPECT_EQ(test::text_at(10, 5, 4), "300 ");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
 #include "link/link_screens.h"
@@ -18,12 +19,6 @@ namespace {
 constexpr int delay_column = 5;
 constexpr int delay_group = facts::tomrik_group::distribution_delay;
 constexpr int places = 4;
-
-// Single-line joints the shared box characters do not name.
-constexpr std::uint8_t single_cross = 197;
-constexpr std::uint8_t dv_single_cross = 215;  // double vertical, single horizontal
-constexpr std::uint8_t dv_single_right = 199;
-constexpr std::uint8_t dv_single_left = 182;
 
 // Columns 1..4 are the places of a group, column 5 its delay; row r is
 // group (r - 1) % 3 + 1 of line (r - 1) / 3 + 1, one row of the screen
@@ -52,29 +47,7 @@ int next_delay(int v) { return v >= 0 && v < 9 ? v + 1 : 0; }
 
 const CellRule delay_rule{delay_text, next_delay};
 
-void joint(int x, int y, std::uint8_t c) { print_at(x, y, std::string(1, static_cast<char>(c)), COLOR_SCREEN); }
-
-void draw_frame_lines() {
-  set_colour(COLOR_SCREEN);
-  for (int y : {5, 7, 23}) draw_frame(2, y, 79, y, boxch::d_horizontal);
-  for (int y : {11, 15, 19}) draw_frame(2, y, 79, y, boxch::horizontal);
-  const int doubles[5] = {1, 28, 37, 48, 80};
-  for (int x : doubles) draw_frame(x, 6, x, 22, boxch::d_vertical);
-  for (int x : {56, 64, 72}) draw_frame(x, 6, x, 22, boxch::vertical);
-  for (int x : doubles) {
-    bool left = x == 1, right = x == 80;
-    joint(x, 5, left ? boxch::d_top_left : right ? boxch::d_top_right : boxch::d_t_down);
-    joint(x, 7, left ? boxch::d_t_right : right ? boxch::d_t_left : boxch::d_cross);
-    joint(x, 23, left ? boxch::d_bottom_left : right ? boxch::d_bottom_right : boxch::d_t_up);
-    for (int y : {11, 15, 19}) joint(x, y, left ? dv_single_right : right ? dv_single_left : dv_single_cross);
-  }
-  for (int x : {56, 64, 72}) {
-    joint(x, 5, boxch::t_down_double);
-    joint(x, 7, boxch::cross_double);
-    joint(x, 23, boxch::t_up_double);
-    for (int y : {11, 15, 19}) joint(x, y, single_cross);
-  }
-}
+void draw_frame_lines() { draw_table_frame({{5, 7, 23}, {1, 28, 37, 48, 80}, {56, 64, 72}, {11, 15, 19}}); }
 
 // A record the station sent short is written with all four places, the
 // missing ones empty: they are shown so, as what an edit will write.
@@ -138,8 +111,19 @@ int edit_place(GridCursor& grid, int period) {
   return redraw_places(grid, period, row);
 }
 
-}  // namespace
+int show_rows(const GridCursor& grid, int period) {
+  for (int row = 1; row <= 12; ++row) {
+    if (row_line(row) > line_count()) continue;
+    if (int status = redraw_places(grid, period, row); status != link_ok) return status;
+    if (row_group(row) == 1) continue;
+    if (int status = table_read(delay_group, row_line(row)); status != link_ok) return status;
+    const int pos = delay_position(period, row);
+    if (table_has_byte(pos)) print_at(grid.cell(delay_column, row), delay_text(table_record[pos]), COLOR_SCREEN);
+  }
+  return link_ok;
+}
 
+}  // namespace
 
 void call_distribution_screen(int period) {
   period = period == 2 ? 2 : 1;
@@ -151,51 +135,30 @@ void call_distribution_screen(int period) {
   print_at(30, 6, "Группа"_cp, COLOR_SCREEN);
   print_at(39, 6, "Задержка"_cp, COLOR_SCREEN);
   for (int x : {50, 58, 66, 74}) print_at(x, 6, "Абон."_cp, COLOR_SCREEN);
-  if (!table_screen_start()) return;
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
   static const char* const labels[4] = {"Городская линия 1"_cp, "Городская линия 2"_cp, "Городская линия  3"_cp,
                                         "Городская линия  4"_cp};
-  const int lines = line_count();
-  for (int l = 1; l <= lines; ++l) {
+  for (int l = 1; l <= line_count(); ++l) {
     print_at(6, 9 + 4 * (l - 1), labels[l - 1], COLOR_SCREEN);
     for (int g = 1; g <= 3; ++g) print_at(33, 7 + g + 4 * (l - 1), std::string(1, static_cast<char>('0' + g)), COLOR_SCREEN);
   }
-  GridCursor grid = distribution_grid();
-  for (int row = 1; row <= 12; ++row) {
-    if (row_line(row) > lines) continue;
-    int status = redraw_places(grid, period, row);
-    if (status == link_ok && row_group(row) > 1) {
-      status = table_read(delay_group, row_line(row));
-      int pos = delay_position(period, row);
-      if (status == link_ok && table_has_byte(pos))
-        print_at(grid.cell(delay_column, row), delay_text(table_record[pos]), COLOR_SCREEN);
-    }
-    if (status != link_ok) {
-      link_error_box(status);
-      return;
-    }
-  }
-  for (;;) {
-    hint_fields();
-    int k = grid_navigate(grid);
-    const int row = grid.row;
-    const bool line_here = row_line(row) <= lines;
-    int status = link_ok;
-    if (k == key::enter && line_here) {
-      if (grid.column == delay_column) {
-        if (row_group(row) > 1)
-          status = edit_table_cell(grid, {delay_group, row_line(row), delay_position(period, row)}, delay_rule);
-      } else {
-        status = edit_place(grid, period);
-      }
-    }
-    if (status == link_ok && line_here && grid.column != delay_column && (k == key::enter || k == key::esc))
-      status = redraw_places(grid, period, row);
-    if (status != link_ok) {
-      link_error_box(status);
-      return;
-    }
-    if (k == key::esc) return;
-  }
+  // Enter edits; Enter and Esc read the row's places again.
+  auto edit = [period](GridCursor& grid) {
+    if (row_line(grid.row) > line_count()) return KeyResult::handled;
+    if (grid.column != delay_column) return after_link(edit_place(grid, period));
+    if (row_group(grid.row) == 1) return KeyResult::handled;
+    return after_link(edit_table_cell(grid, {delay_group, row_line(grid.row), delay_position(period, grid.row)}, delay_rule));
+  };
+  auto reread = [period](GridCursor& grid) {
+    if (row_line(grid.row) > line_count() || grid.column == delay_column) return KeyResult::handled;
+    return after_link(redraw_places(grid, period, grid.row));
+  };
+  run_table_page(distribution_grid(), [period](const GridCursor& grid) { return show_rows(grid, period); },
+                 {{key::enter, [=](GridCursor& grid) {
+                    const KeyResult done = edit(grid);
+                    return done == KeyResult::handled ? reread(grid) : done;
+                  }},
+                  {key::esc, reread}});
 }
 
 void list_call_distribution(TomrikListing& listing, int period) {

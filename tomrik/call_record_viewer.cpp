@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "tomrik/call_records.h"
 #include "tomrik/screens.h"
+#include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -36,22 +37,7 @@ int line_limit() { return link_state.city_line_count > 0 ? link_state.city_line_
 // ------------------------------------------------------------------ screen
 
 void draw_frame_lines() {
-  for (int y : {5, 7, 24}) draw_frame(4, y, 77, y, boxch::d_horizontal);
-  draw_frame(3, 6, 3, 23, boxch::d_vertical);
-  draw_frame(78, 6, 78, 23, boxch::d_vertical);
-  for (int x : {13, 21, 32, 43, 54}) draw_frame(x, 6, x, 23, boxch::vertical);
-  struct Joints {
-    int y;
-    std::uint8_t left, single, right;
-  };
-  for (const Joints& j : {Joints{5, boxch::d_top_left, boxch::t_down_double, boxch::d_top_right},
-                          Joints{7, boxch::d_t_right, boxch::cross_double, boxch::d_t_left},
-                          Joints{24, boxch::d_bottom_left, boxch::t_up_double, boxch::d_bottom_right}}) {
-    put_at(3, j.y, j.left);
-    for (int x : {13, 21, 32, 43, 54}) put_at(x, j.y, j.single);
-    put_at(78, j.y, j.right);
-  }
-  // Row 7 joints where the single lines start below the heading line.
+  draw_table_frame({{5, 7, 24}, {3, 78}, {13, 21, 32, 43, 54}});
   print_at_plain(5, 6, "Абонент"_cp);
   print_at_plain(15, 6, "Линия"_cp);
   print_at_plain(25, 6, "Дата"_cp);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
@@ -138,29 +139,14 @@ int read_row(int line, int row) {
   return table_read(r.group, line + r.index_offset);
 }
 
+// The table's frame: the values' frame stands on the frame of the whole
+// table, whose top edge it shares as a line between.
 void draw_frame_lines() {
-  set_colour(COLOR_SCREEN);
-  draw_frame(24, 6, 79, 6, boxch::d_horizontal);
-  draw_frame(2, 8, 79, 8, boxch::d_horizontal);
-  draw_frame(2, 22, 79, 22, boxch::d_horizontal);
-  draw_frame(1, 9, 1, 21, boxch::d_vertical);
-  draw_frame(24, 7, 24, 21, boxch::d_vertical);
-  draw_frame(80, 7, 80, 21, boxch::d_vertical);
-  for (int x : {38, 52, 66}) {
-    draw_frame(x, 7, x, 21, boxch::vertical);
-    print_at(x, 6, std::string(1, static_cast<char>(boxch::t_down_double)), COLOR_SCREEN);
-    print_at(x, 8, std::string(1, static_cast<char>(boxch::cross_double)), COLOR_SCREEN);
-    print_at(x, 22, std::string(1, static_cast<char>(boxch::t_up_double)), COLOR_SCREEN);
-  }
-  auto joint = [](int x, int y, std::uint8_t c) { print_at(x, y, std::string(1, static_cast<char>(c)), COLOR_SCREEN); };
-  joint(24, 6, boxch::d_top_left);
-  joint(80, 6, boxch::d_top_right);
-  joint(1, 8, boxch::d_top_left);
-  joint(24, 8, boxch::d_cross);
-  joint(80, 8, boxch::d_t_left);
-  joint(1, 22, boxch::d_bottom_left);
-  joint(24, 22, boxch::d_t_up);
-  joint(80, 22, boxch::d_bottom_right);
+  draw_table_frame({{8, 22}, {1, 24, 80}, {38, 52, 66}});
+  draw_table_frame({{6, 8}, {24, 80}, {38, 52, 66}});
+  put_at(24, 8, boxch::d_cross);
+  put_at(80, 8, boxch::d_t_left);
+  for (int x : {38, 52, 66}) put_at(x, 8, boxch::cross_double);
 }
 
 // Types a new long-distance code for the line: digits append until four
@@ -204,36 +190,28 @@ int edit_cell(const GridCursor& grid) {
   return edit_table_cell(grid, {r.group, line + r.index_offset}, r.rule, row == hold_row ? draw_hold_everywhere : nullptr);
 }
 
+int show_lines(const GridCursor& grid) {
+  for (int l = 1; l <= line_count(); ++l) {
+    for (int r = 1; r <= 12; ++r) {
+      if (int status = read_row(l, r); status != link_ok) return status;
+      draw_row_value(grid, l, r, COLOR_SCREEN);
+    }
+  }
+  return link_ok;
+}
+
 }  // namespace
 
 void city_lines_screen() {
   clear_screen();
   draw_frame_lines();
   print_at(30, 4, "Установки городских линий"_cp, COLOR_SCREEN);
-  if (!table_screen_start()) return;
-  const int lines = line_count();
-  for (int l = 1; l <= lines; ++l) print_at(26 + 14 * (l - 1), 7, format("Линия %d"_cp, l), COLOR_SCREEN);
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
+  for (int l = 1; l <= line_count(); ++l) print_at(26 + 14 * (l - 1), 7, format("Линия %d"_cp, l), COLOR_SCREEN);
   for (int r = 1; r <= 12; ++r) print_at(3, 8 + r, rows[r - 1].label, COLOR_SCREEN);
-  GridCursor grid = line_grid();
-  for (int l = 1; l <= lines; ++l) {
-    for (int r = 1; r <= 12; ++r) {
-      if (int status = read_row(l, r); status != link_ok) {
-        link_error_box(status);
-        return;
-      }
-      draw_row_value(grid, l, r, COLOR_SCREEN);
-    }
-  }
-  for (;;) {
-    hint_fields();
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k != key::enter || grid.column > lines) continue;
-    if (int status = edit_cell(grid); status != link_ok) {
-      link_error_box(status);
-      return;
-    }
-  }
+  run_table_page(line_grid(), show_lines, {{key::enter, [](GridCursor& grid) {
+                   return grid.column > line_count() ? KeyResult::handled : after_link(edit_cell(grid));
+                 }}});
 }
 
 void list_city_lines(TomrikListing& listing) {

@@ -1,6 +1,7 @@
 // The melody generator: which of twelve melodies the station plays into a
 // city line (record 130) and how loud (record 131), on the melody screen
 // both programs share.
+#include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
 #include "link/link_screens.h"
@@ -31,11 +32,7 @@ class TomrikMelody : public MelodyStation {
   static int group(MelodyItem item) { return item == MelodyItem::melody ? melody_group : volume_group; }
 
  public:
-  bool enter() override {
-    if (link_state.station_connected) return true;
-    link_error_box(link_not_connected);
-    return false;
-  }
+  bool enter() override { return station_screen_allowed(ScreenNeeds::station); }
   void start() override { link_rts_on(); }
   ValueRead read(MelodyItem item) override {
     if ((failure_ = table_read(group(item), 1)) != 0) return {ValueRead::end};

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
 #include "link/link_screens.h"
@@ -118,31 +119,28 @@ MemberTable call_group_table() {
   return {call_group, 6, 4, 5, false, 7, GridCursor(spaced(15, 8, 8), spaced(11, 6))};
 }
 
+// The group under the cursor is read and drawn again after every key, the
+// edit's Enter and the page's Esc too.
 void run_member_table(MemberTable& t) {
-  if (!table_screen_start()) return;
-  for (int g = 1; g <= t.group_count; ++g) {
-    print_at(t.label_column, g + 10, format("%2d", g), COLOR_SCREEN);
-    if (int status = read_group(t, g)) {
-      link_error_box(status);
-      return;
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
+  auto show = [&t](const GridCursor&) {
+    for (int g = 1; g <= t.group_count; ++g) {
+      print_at(t.label_column, g + 10, format("%2d", g), COLOR_SCREEN);
+      if (int status = read_group(t, g)) return status;
     }
-  }
-  for (int g = 1; g <= t.group_count; ++g) draw_group(t, g, COLOR_SCREEN);
-  GridCursor& grid = t.grid;
-  for (;;) {
-    hint_fields();
-    int k = grid_navigate(grid);
-    // Groups of four have no cells to the right of their fourth.
-    if (grid.column > places_of(t, grid.row)) grid.column = places_of(t, grid.row);
-    int status = k == key::enter ? edit_member(t, grid) : 0;
+    for (int g = 1; g <= t.group_count; ++g) draw_group(t, g, COLOR_SCREEN);
+    return 0;
+  };
+  auto reread = [&t](GridCursor& grid, int status) {
     if (status == 0) status = read_group(t, grid.row);
-    if (status) {
-      link_error_box(status);
-      return;
-    }
-    draw_group(t, grid.row, COLOR_SCREEN);
-    if (k == key::esc) return;
-  }
+    if (status == 0) draw_group(t, grid.row, COLOR_SCREEN);
+    return after_link(status);
+  };
+  // Groups of four have no cells to the right of their fourth.
+  auto in_group = [&t](GridCursor& grid) { grid.column = std::min(grid.column, places_of(t, grid.row)); };
+  run_table_page(t.grid, show,
+                 {{key::enter, [&](GridCursor& grid) { return in_group(grid), reread(grid, edit_member(t, grid)); }},
+                  {any_page_key, [&](GridCursor& grid) { return in_group(grid), reread(grid, 0); }}});
 }
 
 }  // namespace

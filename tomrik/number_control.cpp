@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
@@ -14,6 +15,7 @@
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -46,43 +48,31 @@ std::string code_text(const Code* codes) {
 // A code the text tells: an empty place or a digit.
 bool known_code(int code) { return code == facts::dial_empty || facts::dial_char(code) != 0; }
 
-// The digit editor: four places overwritten in turn; "#" cannot be typed.
-// Returns Enter or Esc, whichever ended it.
-int edit_digits(ScreenPos at, int* codes) {
-  int place = 0;
-  auto draw = [&] {
-    print_at(at, code_text(codes), COLOR_BOX);
-    goto_xy(at.column + place, at.row);
-  };
-  auto remove = [&](int p) {
-    std::copy(codes + p + 1, codes + code_places, codes + p);
-    codes[code_places - 1] = 0;
-  };
-  draw();
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::enter || k == key::esc) return k;
-    if (k == key::extended) {
-      if (scan == key::left && place > 0) --place;
-      if (scan == key::right && place + 1 < code_places && codes[place + 1] != 0) ++place;
-      if (scan == key::del && place < code_places) remove(place);
-    } else if (k == key::backspace) {
-      if (place > 0) remove(--place);
-    } else if (place < code_places && ((k >= '0' && k <= '9') || k == '*')) {
-      codes[place++] = facts::dial_code(k);
-    }
-    draw();
-  }
-}
+// A digit of these codes; "#" cannot be typed.
+int typed_digit(int k) { return (k >= '0' && k <= '9') || k == '*' ? facts::dial_code(k) : -1; }
 
+// The digit editor: four places overwritten in turn. True after Enter.
+bool edit_digits(ScreenPos at, int* codes) {
+  hint_digits_code();
+  return edit_digit_string({at, codes, code_places, typed_digit, code_char, DigitTyping::overwrite, true,
+                            RightStep::onto_a_code}) == key::enter;
+}
 
 // ---------------------------------------------------------- number control
 
+// Grid column l is city line l.
 class NumberControl {
  public:
   explicit NumberControl(int list) : base_(list == 1 ? forbidden_base : 0) {}
 
+  void run() {
+    run_table_page(grid_, [this](const GridCursor&) { return fill(); },
+                   {{key::enter, [this](GridCursor& grid) {
+                      return grid.column > line_count() ? KeyResult::handled : after_link(edit_cell(grid.column, grid.row));
+                    }}});
+  }
+
+ private:
   int fill() {
     for (int row = 1; row <= table_rows; ++row) {
       print_at(4, row + 7, format("%2d", row), COLOR_SCREEN);
@@ -94,17 +84,6 @@ class NumberControl {
     return link_ok;
   }
 
-  int run() {
-    for (;;) {
-      hint_fields();
-      int k = grid_navigate(grid_);
-      if (k == key::esc) return link_ok;
-      if (k != key::enter || grid_.column > line_count()) continue;
-      if (int status = edit_cell(grid_.column, grid_.row); status != link_ok) return status;
-    }
-  }
-
- private:
   int index(int line, int row) const { return base_ + (line - 1) * table_rows + (row - 1); }
 
   // Draws the record just read; one of another length than four codes
@@ -122,11 +101,8 @@ class NumberControl {
   int edit_cell(int line, int row) {
     const int i = index(line, row);
     if (int status = table_read(number_group, i); status != link_ok) return status;
-    if (table_is_length(code_places)) {
-      hint_digits_code();
-      if (edit_digits(grid_.cell(line, row), table_record + 1) == key::enter) {
-        if (int status = link_write_record(table_record, number_group, i); status != link_ok) return status;
-      }
+    if (table_is_length(code_places) && edit_digits(grid_.cell(line, row), table_record + 1)) {
+      if (int status = link_write_record(table_record, number_group, i); status != link_ok) return status;
     }
     if (int status = table_read(number_group, i); status != link_ok) return status;
     draw_cell(line, row, COLOR_SCREEN);
@@ -134,7 +110,7 @@ class NumberControl {
   }
 
   int base_;
-  GridCursor grid_{{16, 34, 52, 70}, spaced(first_row_y, table_rows)};
+  const GridCursor grid_{{16, 34, 52, 70}, spaced(first_row_y, table_rows)};
 };
 
 void draw_number_control_frame(int list) {
@@ -164,6 +140,14 @@ const char* const path_exit_heading[2] = {"  Выход "_cp, "на  линию"
 // Grid column 1 is the code; columns 2..5 the exits 1..4.
 class Command8Paths {
  public:
+  void run() {
+    run_table_page(grid_, [this](const GridCursor&) { return fill(); },
+                   {{key::enter, [this](GridCursor& grid) {
+                      return grid.column > line_count() + 1 ? KeyResult::handled : after_link(edit_cell(grid));
+                    }}});
+  }
+
+ private:
   int fill() {
     for (int row = 1; row <= table_rows; ++row) {
       if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
@@ -172,17 +156,6 @@ class Command8Paths {
     return link_ok;
   }
 
-  int run() {
-    for (;;) {
-      hint_fields();
-      int k = grid_navigate(grid_);
-      if (k == key::esc) return link_ok;
-      if (k != key::enter || grid_.column > line_count() + 1) continue;
-      if (int status = edit_cell(grid_.column, grid_.row); status != link_ok) return status;
-    }
-  }
-
- private:
   static std::string exit_text(int line) { return path_exit_text(line, line_count()); }
 
   void draw_code(int row, std::uint8_t colour) { print_at(grid_.cell(1, row), code_text(table_record + 1), colour); }
@@ -202,10 +175,11 @@ class Command8Paths {
   }
 
   // Only a record of eight bytes is edited and written back.
-  int edit_cell(int column, int row) {
+  int edit_cell(const GridCursor& grid) {
+    const int column = grid.column, row = grid.row;
     if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
     if (table_is_length(path_bytes)) {
-      bool write = column == 1 ? edit_code(row) : edit_exit(column - 1, row);
+      bool write = column == 1 ? edit_digits(grid_.cell(1, row), table_record + 1) : edit_exit(grid, column - 1);
       if (write) {
         if (int status = link_write_record(table_record, paths_group, row - 1); status != link_ok) return status;
       }
@@ -215,18 +189,13 @@ class Command8Paths {
     return link_ok;
   }
 
-  bool edit_code(int row) {
-    hint_digits_code();
-    return edit_digits(grid_.cell(1, row), table_record + 1) == key::enter;
-  }
-
   // Space steps the exit's line through none, 1 .. L and back to none.
-  bool edit_exit(int exit, int row) {
+  bool edit_exit(const GridCursor& grid, int exit) {
     hint_edit_value();
     int& line = table_record[code_places + exit];
     for (;;) {
-      draw_exit(exit, row, COLOR_BOX);
-      grid_goto(grid_);
+      draw_exit(exit, grid.row, COLOR_BOX);
+      grid_goto(grid);
       int k = read_plain_key();
       if (k == key::enter) return true;
       if (k == key::esc) return false;
@@ -234,7 +203,7 @@ class Command8Paths {
     }
   }
 
-  GridCursor grid_{{15, 38, 50, 62, 74}, spaced(first_row_y, table_rows)};
+  const GridCursor grid_{{15, 38, 50, 62, 74}, spaced(first_row_y, table_rows)};
 };
 
 void draw_command8_frame() {
@@ -252,21 +221,13 @@ void draw_command8_frame() {
 void number_control_screen(int list) {
   clear_screen();
   draw_number_control_frame(list);
-  if (!table_screen_start()) return;
-  NumberControl table(list);
-  int status = table.fill();
-  if (status == link_ok) status = table.run();
-  if (status != link_ok) link_error_box(status);
+  if (enter_station_screen(ScreenNeeds::station, false)) NumberControl(list).run();
 }
 
 void command8_paths_screen() {
   clear_screen();
   draw_command8_frame();
-  if (!table_screen_start()) return;
-  Command8Paths table;
-  int status = table.fill();
-  if (status == link_ok) status = table.run();
-  if (status != link_ok) link_error_box(status);
+  if (enter_station_screen(ScreenNeeds::station, false)) Command8Paths().run();
 }
 
 void list_number_control(TomrikListing& listing, int list) {

@@ -8,6 +8,7 @@
 #include <vector>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
 #include "link/link_screens.h"
@@ -177,37 +178,31 @@ int set_table(BitTable& t, GridCursor& grid) {
   return fill_table(t);
 }
 
-int edit_bit(BitTable& t, const GridCursor& grid) {
+int edit_bit(BitTable& t, GridCursor& grid) {
   const int k = grid.row;
   int status = edit_table_cell(grid, {t.group, k, 1, 1}, t.rules[grid.column - 1]);
   if (status == 0) note_row(t, k);
   return status;
 }
 
-// The common loop of both kinds of table: single cells with Enter, the
+// The common page of both kinds of table: single cells with Enter, the
 // bulk writes with F1, F2 and F3. Rows below the last subscriber do
 // nothing, nor do Enter and F1 on a column beyond those in use.
 void run_bit_table(BitTable& t) {
-  if (!table_screen_start()) return;
-  int status = fill_table(t);
-  GridCursor& grid = t.grid;
-  while (status == 0) {
-    hint_bulk_keys();
-    hint_fields();
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (grid.row > subscriber_count()) continue;
-    const bool column_in_use = grid.column <= t.columns;
-    if (k == key::enter && column_in_use)
-      status = edit_bit(t, grid);
-    else if (k == key::f1 && column_in_use)
-      status = set_column(t, grid);
-    else if (k == key::f2)
-      status = set_row(t, grid);
-    else if (k == key::f3)
-      status = set_table(t, grid);
-  }
-  link_error_box(status);
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
+  auto on_subscriber = [&t](int (*write)(BitTable&, GridCursor&), bool in_columns_only) {
+    return PageKey::Action([&t, write, in_columns_only](GridCursor& grid) {
+      if (grid.row > subscriber_count() || (in_columns_only && grid.column > t.columns)) return KeyResult::handled;
+      return after_link(write(t, grid));
+    });
+  };
+  FieldPage page{t.grid, [] { hint_bulk_keys(), hint_fields(); }, [&t](const GridCursor&) { return failed_read(fill_table(t)); },
+                 {{key::enter, on_subscriber(edit_bit, true)},
+                  {key::f1, on_subscriber(set_column, true)},
+                  {key::f2, on_subscriber(set_row, false)},
+                  {key::f3, on_subscriber(set_table, false)}},
+                 {}};
+  run_field_page(page);
 }
 
 struct PermissionTitle {

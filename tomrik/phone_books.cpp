@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
@@ -14,6 +15,8 @@
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
+#include "toolkit/digit_string.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
@@ -72,64 +75,13 @@ std::string codes_text(const int* codes, int count) {
   return text;
 }
 
-// The line editor of the entries and of the special cell: a typed character
-// is inserted at the cursor, pushing the characters from there one place on
-// (the last falls off); the cursor may stand just after the last place,
-// where typing does nothing.
-class LineEditor {
- public:
-  LineEditor(ScreenPos at, int* codes, int count) : at_(at), codes_(codes), count_(count) {}
-
-  // True when the user ended with Enter and wants the line written.
-  bool run() {
-    draw();
-    for (;;) {
-      int scan;
-      int k = read_plain_key(scan);
-      if (k == key::esc) return false;
-      if (k == key::enter) return true;
-      if (k == key::extended)
-        move_or_delete(scan);
-      else if (k == key::backspace)
-        backspace();
-      else if (int code = book_code(k))
-        insert(code);
-      draw();
-    }
-  }
-
- private:
-  void draw() const {
-    print_at(at_, codes_text(codes_, count_), COLOR_BOX);
-    goto_xy(at_.column + place_, at_.row);
-  }
-  bool holds_character() const { return place_ < count_ && codes_[place_] != 0; }
-
-  void insert(int code) {
-    if (place_ >= count_) return;
-    if (codes_[place_] != 0) std::copy_backward(codes_ + place_, codes_ + count_ - 1, codes_ + count_);
-    codes_[place_++] = code;
-  }
-  // The places behind `p` move one place left; the last becomes empty.
-  void remove(int p) {
-    std::copy(codes_ + p + 1, codes_ + count_, codes_ + p);
-    codes_[count_ - 1] = 0;
-  }
-  void backspace() {
-    if (place_ == 0) return;
-    remove(--place_);
-  }
-  void move_or_delete(int scan) {
-    if (scan == key::left && place_ > 0) --place_;
-    if (scan == key::right && holds_character()) ++place_;
-    if (scan == key::del && place_ < count_) remove(place_);
-  }
-
-  ScreenPos at_;
-  int* codes_;
-  int count_;
-  int place_ = 0;
-};
+// The line of the entries and of the special cell: a typed character is
+// inserted at the cursor.
+bool edit_book_line(ScreenPos at, int* codes, int count) {
+  hint_text_edit();
+  auto code_of = [](int k) { return book_code(k) > 0 ? book_code(k) : -1; };
+  return edit_digit_string({at, codes, count, code_of, book_char, DigitTyping::insert, true}) == key::enter;
+}
 
 // ------------------------------------------------------------- phone books
 
@@ -137,8 +89,7 @@ struct BookEntry {
   int codes[entry_places] = {};
 };
 
-// One open book: its record group, its 16 entries as last read, and the
-// grid of one column over the entries.
+// One open book: its record group and its 16 entries as last read.
 class PhoneBook {
  public:
   explicit PhoneBook(int group) : group_(group) {}
@@ -153,25 +104,21 @@ class PhoneBook {
     return link_ok;
   }
 
-  // The loop of the screen, until Esc or a link failure (returned).
-  int run() {
-    for (;;) {
-      hint_fields();
-      int k = grid_navigate(grid_);
-      if (k == key::esc) return link_ok;
-      int status;
-      if (k == key::enter)
-        status = edit_entry(grid_.row);
-      else if (k == key::f8)
-        status = clear_entry(grid_.row);
-      else if (k == key::f9)
-        status = clear_book();
-      else
-        continue;
-      if (status == link_ok) status = read_entry(grid_.row);
-      if (status != link_ok) return status;
-      draw_entry(grid_.row, COLOR_SCREEN);
-    }
+  // One column over the entries: Enter edits one, F8 clears one, F9 the
+  // book. After each the entry under the cursor is read and drawn again.
+  void run() {
+    auto then_reread = [this](int (PhoneBook::*act)(GridCursor&)) {
+      return [this, act](GridCursor& grid) {
+        int status = (this->*act)(grid);
+        if (status == link_ok) status = read_entry(grid.row);
+        if (status == link_ok) draw_entry(grid.row, COLOR_SCREEN);
+        return after_link(status);
+      };
+    };
+    run_table_page({{number_column}, spaced(first_entry_row, book_entries)}, [this](const GridCursor&) { return fill(); },
+                   {{key::enter, then_reread(&PhoneBook::edit_entry)},
+                    {key::f8, then_reread(&PhoneBook::clear_entry)},
+                    {key::f9, then_reread(&PhoneBook::clear_book)}});
   }
 
  private:
@@ -196,24 +143,23 @@ class PhoneBook {
     for (int n = 1; n <= book_entries; ++n) draw_entry(n, colour);
   }
 
-  int edit_entry(int n) {
-    hint_text_edit();
-    LineEditor editor({number_column, n + 6}, entries_[n - 1].codes, entry_places);
-    return editor.run() ? write_entry(n) : link_ok;
+  int edit_entry(GridCursor& grid) {
+    const int n = grid.row;
+    return edit_book_line({number_column, n + 6}, entries_[n - 1].codes, entry_places) ? write_entry(n) : link_ok;
   }
   // F8: Enter empties the entry and goes on to edit it; any other key
   // leaves it as it is.
-  int clear_entry(int n) {
+  int clear_entry(GridCursor& grid) {
     hint_clear_line();
-    draw_entry(n, COLOR_BOX);
+    draw_entry(grid.row, COLOR_BOX);
     if (read_plain_key() != key::enter) return link_ok;
-    std::fill_n(entries_[n - 1].codes, entry_places, 0);
-    return edit_entry(n);
+    std::fill_n(entries_[grid.row - 1].codes, entry_places, 0);
+    return edit_entry(grid);
   }
   // F9: Enter, then Enter once more to confirm, writes every entry empty.
   // Whatever the answers, the book is read again and the cursor goes to the
   // first entry.
-  int clear_book() {
+  int clear_book(GridCursor& grid) {
     hint_clear_book();
     draw_all(COLOR_BOX);
     if (read_plain_key() != key::enter) {
@@ -229,7 +175,7 @@ class PhoneBook {
         if (int status = write_entry(n); status != link_ok) return status;
       }
     }
-    grid_.row = 1;
+    grid.row = 1;
     for (int n = 1; n <= book_entries; ++n) {
       if (int status = read_entry(n); status != link_ok) return status;
       draw_entry(n, COLOR_SCREEN);
@@ -239,7 +185,6 @@ class PhoneBook {
 
   int group_;
   BookEntry entries_[book_entries];
-  GridCursor grid_{{number_column}, spaced(first_entry_row, book_entries)};
 };
 
 void draw_book_frame() {
@@ -250,26 +195,16 @@ void draw_book_frame() {
 
 // Asks for the subscriber whose book to open, by telephone number (code +
 // 10), until a number of the station's subscribers comes: that book's
-// record group, or 0 after Esc.
+// record group, or 0 after Esc. Every digit up to Enter counts; past the
+// last subscriber a number stays past it, however long.
 int ask_book_group() {
-  const int last_number = subscriber_count() + 10;
-  for (;;) {
-    print_at(24, 3, std::string(32, ' '), COLOR_SCREEN);
-    print_at(21, 3, "Записная книжка абонента номер "_cp, COLOR_SCREEN);
-    DigitEcho echo(book_number_at, book_number_places, COLOR_SCREEN);
-    int number = 0;
-    for (int k = read_plain_key(); k != key::enter; k = read_plain_key()) {
-      if (k == key::esc) return 0;
-      if (k < '0' || k > '9') continue;
-      echo.add(static_cast<char>(k));
-      // Past the last subscriber a number stays past it, however long.
-      number = std::min(number * 10 + (k - '0'), last_number + 1);
-    }
-    if (number >= 11 && number <= last_number) {
-      print_at(21, 3, format("Записная книжка абонента номер %2d   "_cp, number), COLOR_SCREEN);
-      return common_book_group + number - 10;
-    }
-  }
+  print_at(24, 3, std::string(32, ' '), COLOR_SCREEN);
+  print_at(21, 3, "Записная книжка абонента номер "_cp, COLOR_SCREEN);
+  const TypedNumber typed = read_typed_number(
+      {book_number_at, book_number_places, COLOR_SCREEN, 11, subscriber_count() + 10, false, false});
+  if (typed.key == key::esc) return 0;
+  print_at(21, 3, format("Записная книжка абонента номер %2d   "_cp, typed.value), COLOR_SCREEN);
+  return common_book_group + typed.value - 10;
 }
 
 // ------------------------------------------------------------ special cell
@@ -301,11 +236,7 @@ void draw_cell(const SpecialCell& cell, std::uint8_t colour) {
   print_at(cell_at, codes_text(cell.codes, cell_places), colour);
 }
 
-int edit_cell(SpecialCell& cell) {
-  hint_text_edit();
-  LineEditor editor(cell_at, cell.codes, cell_places);
-  return editor.run() ? write_cell(cell) : link_ok;
-}
+int edit_cell(SpecialCell& cell) { return edit_book_line(cell_at, cell.codes, cell_places) ? write_cell(cell) : link_ok; }
 
 // F8 or F9: Enter empties the cell, and Enter once more writes it so.
 int clear_cell(SpecialCell& cell) {
@@ -394,24 +325,21 @@ void phone_book_screen(int book) {
   clear_screen();
   draw_book_frame();
   hint_clear_keys();
-  if (!table_screen_start()) return;
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
   int group = common_book_group;
   if (book == common_book_argument) {
     print_at(28, 3, "Общая записная книжка"_cp, COLOR_SCREEN);
   } else if (group = ask_book_group(); group == 0) {
     return;
   }
-  PhoneBook phone_book(group);
-  int status = phone_book.fill();
-  if (status == link_ok) status = phone_book.run();
-  if (status != link_ok) link_error_box(status);
+  PhoneBook(group).run();
 }
 
 void special_cell_screen() {
   clear_screen();
   draw_table_frame({{4, 6}, {15, 66}, {}});
   hint_clear_keys();
-  if (!table_screen_start()) return;
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
   print_at(24, 3, "Специальная ячейка записной книжки"_cp, COLOR_SCREEN);
   SpecialCell cell;
   int status = read_cell(cell);

@@ -15,6 +15,7 @@
 #include <ctime>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/digits.h"
 #include "facts/events.h"
 #include "facts/station_facts.h"
@@ -423,12 +424,7 @@ std::FILE* opened_or_said(std::FILE* f, const char* message) {
 }  // namespace
 
 void station_display_screen() {
-  clear_screen();
-  if (!link_state.station_connected) {
-    link_error_box(link_not_connected);
-    return;
-  }
-  link_rts_on();
+  if (!enter_station_screen(ScreenNeeds::station)) return;
   DisplayFiles files;
   files.log = opened_or_said(platform::open_regular_file("protokol.txt", "ab"), "Ошибка открытия файла протокола."_cp);
   files.calls = opened_or_said(open_call_records_for_appending(), "Ошибка открытия файла тарификации."_cp);

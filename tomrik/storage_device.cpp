@@ -7,6 +7,7 @@
 #include <deque>
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/station_facts.h"
 #include "link/link.h"
 #include "link/link_dialect.h"
@@ -29,17 +30,6 @@ constexpr int message_column = 14;
 constexpr int max_drained = 512;
 constexpr std::size_t max_typed_ahead = 16;
 
-const char* const menu_items[8] = {
-    "    Чтение информации о соединениях из устройства       "_cp,
-    "    Обнуление информации о соединениях в устройстве     "_cp,
-    "    Чтение текущего времени из устройства               "_cp,
-    "    Запись текущего времени в устройство                "_cp,
-    "    Чтение времени переключения режимов День/Ночь       "_cp,
-    "    Запись времени переключения режимов День/Ночь       "_cp,
-    "    Установить времея переключения режимов День/Ночь    "_cp,
-    "    Выход в главное меню                                "_cp,
-};
-
 const char* const month_names[12] = {"Января "_cp, "Февраля "_cp, "Марта "_cp,    "Апреля "_cp,
                                      "Мая "_cp,    "Июня "_cp,    "Июля "_cp,     "Августа "_cp,
                                      "Сентября "_cp, "Октября "_cp, "Ноября "_cp, "Декабря "_cp};
@@ -60,8 +50,6 @@ void message_lines(const char* first, const char* second, std::uint8_t first_col
   print_at(message_column, 21, second, COLOR_BOX);
 }
 void blank_message_lines() { message_lines(blank_line, blank_line); }
-
-void draw_item(int i, std::uint8_t colour) { print_at(13, 9 + i, menu_items[i], colour); }
 
 void show_sum_wrong(const StorageExchange& exchange) {
   const char* heading = exchange.operation() == StorageOperation::read_times
@@ -186,44 +174,48 @@ struct StorageScreen {
     if (write) start_writing_times();
   }
 
+  // The menu: each entry's text and what Enter on it starts.
+  struct MenuEntry {
+    const char* text;
+    void (StorageScreen::*action)();
+  };
+  static const MenuEntry menu[8];
+  static void draw_item(int i, std::uint8_t colour) { print_at(13, 9 + i, menu[i].text, colour); }
+
+  void ask(int item, const char* first, const char* second) {
+    message_lines(first, second);
+    asked = item;
+    mode = InputMode::yes_no;
+  }
+  void ask_download() {
+    ask(0, "      Вы уверены в необходимости чтения информации     "_cp,
+        "           о соединениях из устройства?   Y/N          "_cp);
+  }
+  void ask_clearing() {
+    ask(1, "     Вы уверены в необходимости очистки информации     "_cp,
+        "           о соединениях в устройстве?   Y/N           "_cp);
+  }
+  void read_clock() { exchange.start(StorageOperation::read_clock); }
+  void set_clock() { exchange.start(StorageOperation::set_clock); }
+  void read_times() { exchange.start(StorageOperation::read_times); }
+  void edit_times() {
+    exchange.start(StorageOperation::read_times);
+    mode = InputMode::times;
+    hint_storage_fields();
+  }
+  void leave_screen() { leave = true; }
+
   void menu_key(int k, int scan) {
     if (k == key::extended && (scan == key::down || scan == key::up)) {
       draw_item(selected, COLOR_BOX);
       selected = scan == key::down ? (selected + 1) % 8 : (selected + 7) % 8;
       draw_item(selected, COLOR_SELECT);
-      return;
-    }
-    if (k == key::esc) {
+    } else if (k == key::esc) {
       leave = true;
-      return;
-    }
-    if (k != key::enter) {
+    } else if (k != key::enter) {
       blank_message_lines();
-      return;
-    }
-    switch (selected) {
-      case 0:
-        message_lines("      Вы уверены в необходимости чтения информации     "_cp,
-                      "           о соединениях из устройства?   Y/N          "_cp);
-        asked = 0;
-        mode = InputMode::yes_no;
-        break;
-      case 1:
-        message_lines("     Вы уверены в необходимости очистки информации     "_cp,
-                      "           о соединениях в устройстве?   Y/N           "_cp);
-        asked = 1;
-        mode = InputMode::yes_no;
-        break;
-      case 2: exchange.start(StorageOperation::read_clock); break;
-      case 3: exchange.start(StorageOperation::set_clock); break;
-      case 4: exchange.start(StorageOperation::read_times); break;
-      case 5: start_writing_times(); break;
-      case 6:
-        exchange.start(StorageOperation::read_times);
-        mode = InputMode::times;
-        hint_storage_fields();
-        break;
-      default: leave = true; break;
+    } else {
+      (this->*menu[selected].action)();
     }
   }
 
@@ -294,6 +286,17 @@ struct StorageScreen {
   }
 };
 
+const StorageScreen::MenuEntry StorageScreen::menu[8] = {
+    {"    Чтение информации о соединениях из устройства       "_cp, &StorageScreen::ask_download},
+    {"    Обнуление информации о соединениях в устройстве     "_cp, &StorageScreen::ask_clearing},
+    {"    Чтение текущего времени из устройства               "_cp, &StorageScreen::read_clock},
+    {"    Запись текущего времени в устройство                "_cp, &StorageScreen::set_clock},
+    {"    Чтение времени переключения режимов День/Ночь       "_cp, &StorageScreen::read_times},
+    {"    Запись времени переключения режимов День/Ночь       "_cp, &StorageScreen::start_writing_times},
+    {"    Установить времея переключения режимов День/Ночь    "_cp, &StorageScreen::edit_times},
+    {"    Выход в главное меню                                "_cp, &StorageScreen::leave_screen},
+};
+
 // A read that failed at once (a port whose far end hung up) takes as long
 // as one that waited for a silent line, so the loop never spins.
 void wait_out_read(std::uint64_t asked) {
@@ -306,14 +309,11 @@ void wait_out_read(std::uint64_t asked) {
 
 void storage_device_screen() {
   clear_screen();
-  if (!link_state.station_connected) {
-    link_error_box(link_not_connected);
-    return;
-  }
+  if (!station_screen_allowed(ScreenNeeds::station)) return;
   StorageScreen s;
   draw_box(11, 8, 58, 8);
   draw_box(11, 19, 58, 2);
-  for (int i = 0; i < 8; ++i) draw_item(i, i == 0 ? COLOR_SELECT : COLOR_BOX);
+  for (int i = 0; i < 8; ++i) StorageScreen::draw_item(i, i == 0 ? COLOR_SELECT : COLOR_BOX);
   hint_storage_menu();
   if (!s.file.open()) {
     print_at(message_column, 20, "Ошибка открытия файла тарификации."_cp, COLOR_ALERT);

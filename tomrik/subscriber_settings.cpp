@@ -4,6 +4,7 @@
 // F1.
 #include <string>
 
+#include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
 #include "link/link_screens.h"
@@ -145,43 +146,47 @@ int fill_page(const SettingsPage& page, const GridCursor& grid) {
 }
 
 // The station-wide setting, shown only when the station answers its record
-// with one byte: the value line on row 24 and its key on row 1. Returns
-// whether it is shown.
-bool show_day_night(int& status) {
-  status = table_read(day_night_group, 1);
-  if (status != 0 || !table_is_length(1)) return false;
+// with one byte: the value line on row 24 and its key on row 1.
+int show_day_night(bool& shown) {
+  const int status = table_read(day_night_group, 1);
+  shown = status == 0 && table_is_length(1);
+  if (!shown) return status;
   print_at(1, 24, day_night_label + ": ", COLOR_SCREEN);
   print_at(day_night_at, day_night_text(table_record[1]), COLOR_SCREEN);
   hint_day_night_key();
-  return true;
+  return status;
+}
+
+SettingsPage settings_page(int number) {
+  return number == 2 ? SettingsPage{page2_columns, 1, false} : SettingsPage{page1_columns, 6, true};
 }
 
 }  // namespace
 
 void subscriber_settings_screen(int page_number) {
-  const SettingsPage page = page_number == 2 ? SettingsPage{page2_columns, 1, false} : SettingsPage{page1_columns, 6, true};
+  const SettingsPage page = settings_page(page_number);
   draw_page(page);
-  if (!table_screen_start()) return;
-  GridCursor grid = settings_grid(page);
-  int status = fill_page(page, grid);
-  const bool day_night = status == 0 && page.day_night && show_day_night(status);
-  for (;;) {
-    if (status) {
-      link_error_box(status);
-      return;
-    }
-    hint_fields();
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::enter && grid.row <= subscriber_count())
-      status = edit_table_cell(grid, setting_cell(page, grid.column, grid.row), page.columns[grid.column - 1].rule);
-    else if (k == key::f1 && day_night)
-      status = edit_record_at(day_night_at, {day_night_group, 1, 1, 1}, day_night_rule);
-  }
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
+  bool day_night = false;
+  auto show = [&](const GridCursor& grid) {
+    const int status = fill_page(page, grid);
+    return status == 0 && page.day_night ? show_day_night(day_night) : status;
+  };
+  run_table_page(settings_grid(page), show,
+                 {{key::enter,
+                   [&](GridCursor& grid) {
+                     if (grid.row > subscriber_count()) return KeyResult::handled;
+                     return after_link(edit_table_cell(grid, setting_cell(page, grid.column, grid.row),
+                                                       page.columns[grid.column - 1].rule));
+                   }},
+                  {key::f1, [&](GridCursor&) {
+                     if (!day_night) return KeyResult::handled;
+                     return after_link(edit_record_at(day_night_at, {day_night_group, 1, 1, 1}, day_night_rule));
+                   }}});
 }
 
 void list_subscriber_settings(TomrikListing& listing, int page_number) {
-  const SettingsPage page = page_number == 2 ? SettingsPage{page2_columns, 1, false} : SettingsPage{page1_columns, 6, true};
+  const SettingsPage page = settings_page(page_number);
   const std::string menu = tomrik_menu_name(2, page_number == 2 ? 5 : 4);
   if (page.day_night)
     listing.add_byte(menu, day_night_label, day_night_group, 1, 1, day_night_text);

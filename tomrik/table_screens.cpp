@@ -13,13 +13,17 @@
 
 int table_record[256];
 
-bool table_screen_start() {
-  if (!link_state.station_connected) {
-    link_error_box(link_not_connected);
-    return false;
-  }
-  link_rts_on();
-  return true;
+KeyResult after_link(int status) {
+  if (status == link_ok) return KeyResult::handled;
+  link_error_box(status);
+  return KeyResult::leave;
+}
+
+bool failed_read(int status) { return after_link(status) == KeyResult::leave; }
+
+void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys) {
+  FieldPage page{grid, hint_fields, [&](const GridCursor& g) { return failed_read(show(g)); }, std::move(keys), {}};
+  run_field_page(page);
 }
 
 int table_read(int group, int index) {
@@ -53,15 +57,23 @@ void close_gaps(int* code, int count) {
 namespace {
 
 // The joint where a vertical line meets a horizontal one, by the horizontal
-// line (the top, one between, the bottom) and the vertical (the left edge,
-// a double line inside, the right edge, a single line inside).
-enum Rank { top_line, middle_line, bottom_line };
+// line (the top, one between, the bottom, a single one between) and the
+// vertical (the left edge, a double line inside, the right edge, a single
+// line inside).
+enum Rank { top_line, middle_line, bottom_line, single_line };
 enum Upright { left_edge, inner_double, right_edge, inner_single };
-constexpr std::uint8_t joints[3][4] = {
+constexpr std::uint8_t joints[4][4] = {
     {boxch::d_top_left, boxch::d_t_down, boxch::d_top_right, boxch::t_down_double},
     {boxch::d_t_right, boxch::d_cross, boxch::d_t_left, boxch::cross_double},
     {boxch::d_bottom_left, boxch::d_t_up, boxch::d_bottom_right, boxch::t_up_double},
+    {199, 215, 182, 197},  // ╟ ╫ ╢ ┼
 };
+
+void draw_joints(const TableFrame& frame, int y, Rank rank) {
+  const int left = frame.double_columns.front(), right = frame.double_columns.back();
+  for (int x : frame.double_columns) put_at(x, y, joints[rank][x == left ? left_edge : x == right ? right_edge : inner_double]);
+  for (int x : frame.single_columns) put_at(x, y, joints[rank][inner_single]);
+}
 
 }  // namespace
 
@@ -71,15 +83,13 @@ void draw_table_frame(const TableFrame& frame) {
   const int top = frame.rows.front(), bottom = frame.rows.back();
   set_colour(COLOR_SCREEN);
   for (int y : frame.rows) draw_frame(left + 1, y, right - 1, y, boxch::d_horizontal);
+  for (int y : frame.single_rows) draw_frame(left + 1, y, right - 1, y, boxch::horizontal);
   // The verticals reach the bottom edge, where the joints take their last
   // place: a frame one row high still gets its sides.
   for (int x : frame.double_columns) draw_frame(x, top + 1, x, bottom, boxch::d_vertical);
   for (int x : frame.single_columns) draw_frame(x, top + 1, x, bottom, boxch::vertical);
-  for (int y : frame.rows) {
-    const Rank rank = y == top ? top_line : y == bottom ? bottom_line : middle_line;
-    for (int x : frame.double_columns) put_at(x, y, joints[rank][x == left ? left_edge : x == right ? right_edge : inner_double]);
-    for (int x : frame.single_columns) put_at(x, y, joints[rank][inner_single]);
-  }
+  for (int y : frame.rows) draw_joints(frame, y, y == top ? top_line : y == bottom ? bottom_line : middle_line);
+  for (int y : frame.single_rows) draw_joints(frame, y, single_line);
 }
 
 bool table_holds(const RecordCell& cell) {

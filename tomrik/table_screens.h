@@ -1,6 +1,6 @@
 #pragma once
 // What the tomrik table screens share: the one record buffer they all work
-// in, the connection check and control line on entry, the ruled frame of a
+// in, the page their keys run on, the ruled frame of a
 // table, the subscriber rows, the closing of gaps in a list of members, and
 // the edit of one value of a record (re-read, change with Space, write on
 // Enter, read back).
@@ -10,14 +10,21 @@
 #include <vector>
 
 #include "editors/field_editors.h"
+#include "toolkit/field_page.h"
 #include "toolkit/screen.h"
 
 // Element 0 the data length N, elements 1..N the data bytes.
 extern int table_record[256];
 
-// False (after error box 5) when no station is connected; otherwise raises
-// the control line and returns true.
-bool table_screen_start();
+// A page's link status as the page takes it: a failed exchange shows the
+// link's box and ends the page.
+KeyResult after_link(int status);
+// The same for a page's show: true (after the box) when a read failed.
+bool failed_read(int status);
+
+// A table page of the tomrik screens: the usual hint line, the grid's keys
+// from the table, every value shown by `show`. Link failures end it.
+void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys);
 
 // Reads a record into table_record. An unknown record comes back empty.
 int table_read(int group, int index);
@@ -49,16 +56,17 @@ void draw_subscriber_numbers(int column, int first_row);
 // has members: 0, 0, 3, 4 becomes 3, 4, 0, 0.
 void close_gaps(int* code, int count);
 
-// A table's ruled frame, all double lines but the single inner verticals.
-// `rows` are the horizontal lines, the first the top edge and the last the
-// bottom edge; `double_columns` the double verticals, the first and last the
-// outer edges; `single_columns` the single ones. Horizontal lines run between
-// the outer edges and verticals between the top and bottom, and every
-// crossing gets its joint.
+// A table's ruled frame, all double lines but the single inner ones.
+// `rows` are the double horizontal lines, the first the top edge and the last
+// the bottom edge; `double_columns` the double verticals, the first and last
+// the outer edges; `single_columns` and `single_rows` the single lines
+// inside. Horizontal lines run between the outer edges and verticals between
+// the top and bottom, and every crossing gets its joint.
 struct TableFrame {
   std::vector<int> rows;
   std::vector<int> double_columns;
   std::vector<int> single_columns;
+  std::vector<int> single_rows = {};
 };
 void draw_table_frame(const TableFrame& frame);
 

@@ -7,11 +7,11 @@ namespace {
 
 KeyResult run_page_key(FieldPage& page, int k) {
   for (const PageKey& entry : page.keys)
-    if (entry.key == k) {
+    if (entry.key == k || entry.key == any_page_key) {
       KeyResult result = entry.action(page.grid);
       if (result != KeyResult::ignored) return result;
     }
-  if (!page.number.current) return KeyResult::ignored;
+  if (!page.number.current || k == key::esc) return KeyResult::ignored;
   int& number = *page.number.current;
   const int next = step_number(number, page.number.last(), k);
   if (next == number) return KeyResult::ignored;
@@ -26,8 +26,9 @@ void run_field_page(FieldPage& page) {
   for (;;) {
     if (page.hints) page.hints();
     const int k = grid_navigate(page.grid);
+    const KeyResult result = run_page_key(page, k);
     if (k == key::esc) return;
-    switch (run_page_key(page, k)) {
+    switch (result) {
       case KeyResult::leave: return;
       case KeyResult::redraw:
         if (page.show(page.grid)) return;
@@ -36,4 +37,11 @@ void run_field_page(FieldPage& page) {
       case KeyResult::ignored: break;
     }
   }
+}
+
+PageKey handled_key(int key, std::function<void(GridCursor& grid)> action) {
+  return {key, [action = std::move(action)](GridCursor& grid) {
+            action(grid);
+            return KeyResult::handled;
+          }};
 }

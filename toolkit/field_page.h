@@ -17,9 +17,13 @@ enum class KeyResult {
 };
 
 struct PageKey {
+  using Action = std::function<KeyResult(GridCursor& grid)>;
   int key;  // as grid_navigate returns it: Enter, Esc, Tab or a scan code
-  std::function<KeyResult(GridCursor& grid)> action;
+  Action action;
 };
+
+// In a key table: every key that no entry before it took, Esc too.
+constexpr int any_page_key = -1;
 
 // The numbered things the page shows one at a time.
 struct PageNumber {
@@ -40,5 +44,12 @@ struct FieldPage {
 // Shows the values, then until Esc or a key that leaves: the hints, the
 // arrows, the key table, then Home/PgUp/PgDn/End over the page's number
 // (the values of the new number are shown; the cursor keeps its cell).
-// A redraw whose show ends with Esc at a box ends the page too.
+// A redraw whose show ends with Esc at a box ends the page too. Esc runs
+// its entry of the table (or any_page_key's), if it has one, and leaves
+// whatever that returns.
 void run_field_page(FieldPage& page);
+
+// A key table entry whose action always handles its key.
+PageKey handled_key(int key, std::function<void(GridCursor& grid)> action);
+// The show of a page whose values stand on the screen already.
+inline bool nothing_to_show(const GridCursor&) { return false; }

@@ -47,7 +47,8 @@ TypedNumber read_typed_number(const NumberPrompt& prompt) {
       echo.add(static_cast<char>(k));
       value = value * 10 + (k - '0');
       ++digits;
-      if (value > prompt.maximum) restart();
+      if (value > prompt.maximum && prompt.past_maximum_restarts) restart();
+      value = std::min(value, prompt.maximum + 1);
     } else if (k == key::enter) {
       if (value >= prompt.minimum && value <= prompt.maximum) return {key::enter, value};
       restart();

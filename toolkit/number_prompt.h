@@ -37,6 +37,9 @@ struct NumberPrompt {
   int minimum = 0;
   int maximum = 99999;
   bool places_restart = true;
+  // Without, a value past `maximum` stays just past it, however many digits
+  // follow, and only Enter starts the field again.
+  bool past_maximum_restarts = true;
 };
 
 // How the prompt ended: Enter with a value within the limits, or Esc with

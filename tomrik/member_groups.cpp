@@ -78,33 +78,13 @@ int next_free_code(const MemberTable& t, int group, int place, int code) {
   return code;
 }
 
-// Edits the cell under the cursor; an empty cell is filled from the first
-// empty place of the group, where the cursor moves.
+// Edits the cell under the cursor and writes the group closed up.
 int edit_member(MemberTable& t, GridCursor& grid) {
   const int group = grid.row, places = places_of(t, group);
   if (!t.present[group]) return 0;
-  hint_edit_value();
   std::array<int, most_places> code = t.member[group];
-  if (code[grid.column - 1] == 0) {
-    for (int p = 1; p <= places; ++p)
-      if (code[p - 1] == 0) {
-        grid.column = p;
-        break;
-      }
-  }
-  const int place = grid.column;
-  int& value = code[place - 1];
-  print_at(grid.current_cell(), member_text(value), COLOR_BOX);
-  for (;;) {
-    grid_goto(grid);
-    int k = read_plain_key();
-    if (k == key::esc) return 0;
-    if (k == key::enter) break;
-    if (k == key::space) {
-      value = next_free_code(t, group, place, value);
-      print_at(grid.current_cell(), member_text(value), COLOR_BOX);
-    }
-  }
+  auto next = [&t, group](int place, int value) { return next_free_code(t, group, place, value); };
+  if (!edit_group_place(grid, code.data(), places, next, member_text)) return 0;
   close_gaps(code.data(), places);
   table_record[0] = places;
   for (int p = 1; p <= places; ++p) table_record[p] = code[p - 1];

@@ -111,16 +111,16 @@ void run_member_table(MemberTable& t) {
     for (int g = 1; g <= t.group_count; ++g) draw_group(t, g, COLOR_SCREEN);
     return 0;
   };
-  auto reread = [&t](GridCursor& grid, int status) {
-    if (status == 0) status = read_group(t, grid.row);
+  auto reread = [&t](GridCursor& grid) {
+    const int status = read_group(t, grid.row);
     if (status == 0) draw_group(t, grid.row, COLOR_SCREEN);
-    return after_link(status);
+    return status;
   };
   // Groups of four have no cells to the right of their fourth.
   auto in_group = [&t](GridCursor& grid) { grid.column = std::min(grid.column, places_of(t, grid.row)); };
   run_table_page(t.grid, show,
-                 {{key::enter, [&](GridCursor& grid) { return in_group(grid), reread(grid, edit_member(t, grid)); }},
-                  {any_page_key, [&](GridCursor& grid) { return in_group(grid), reread(grid, 0); }}});
+                 {{key::enter, then_show([&](GridCursor& grid) { return in_group(grid), edit_member(t, grid); }, reread)},
+                  {any_page_key, then_show([&](GridCursor& grid) { return in_group(grid), 0; }, reread)}});
 }
 
 }  // namespace

@@ -26,6 +26,14 @@ void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show,
   run_field_page(page);
 }
 
+PageKey::Action then_show(LinkAction act, LinkAction show) {
+  return [act = std::move(act), show = std::move(show)](GridCursor& grid) {
+    int status = act(grid);
+    if (status == link_ok) status = show(grid);
+    return after_link(status);
+  };
+}
+
 int table_read(int group, int index) {
   table_record[0] = 0;
   int status = link_read_record_alike(table_record, group, index);

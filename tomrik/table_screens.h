@@ -27,6 +27,11 @@ bool failed_read(int status);
 // from the table, every value shown by `show`. Link failures end it.
 void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys);
 
+// A key of such a page that acts, then shows again what it changed: the
+// page goes on unless either fails.
+using LinkAction = std::function<int(GridCursor& grid)>;
+PageKey::Action then_show(LinkAction act, LinkAction show);
+
 // Reads a record into table_record. An unknown record comes back empty.
 int table_read(int group, int index);
 

@@ -173,14 +173,16 @@ std::string digits_text(int count, const DigitPair* table) {
 
 std::string plain_text(int count) { return field_text::characters(buffer_bytes(count).data(), count); }
 
-// Deletes the character at p: the rest moves left and the end marker at
-// element `count` empties the last place.
-void delete_at(int p, int count) {
-  for (int i = p; i < count; ++i) link_buffer[i] = link_buffer[i + 1];
+// A trace of the text editor's keys on row 24, as the station's engineers
+// know it: each key and the insertion point it meets, as the key is read.
+void trace_text_key(int k, int scan, int place) {
+  print_at(1, 24, format("ch=%4X                                ", k), COLOR_SCREEN);
+  print_at(20, 24, format("cntx=%2d", place), COLOR_SCREEN);
+  if (k == key::extended) print_at(10, 24, format("ch=%4X", scan), COLOR_SCREEN);
 }
 
-// The buffer has 256 entries and the field needs one more for its end
-// marker, so a field is at most 255 bytes long.
+// A field is at most 255 bytes long, as many as one block read or write
+// carries.
 int field_length(int count) { return std::clamp(count, 1, 255); }
 
 }  // namespace
@@ -279,57 +281,11 @@ int edit_text(ScreenPos at, int address, int count) {
   if (check_access() != 0) return -1;
   int status = show_text(at, address, COLOR_BOX, count);
   if (status != link_ok) return status;
-  const int column = at.column, row = at.row;
-  int p = 0;
-  link_buffer[count] = 0;
-  auto reprint_from = [&](int from) {
-    goto_xy(column + from, row);
-    for (int i = from; i < count; ++i) put_char(byte_value(i) < 32 ? ' ' : static_cast<std::uint8_t>(byte_value(i)));
-  };
-  // A trace of the keys on row 24, as the station's engineers know it.
-  auto trace = [](int column_at, const char* pattern, int value) {
-    print_at(column_at, 24, format(pattern, value), COLOR_SCREEN);
-  };
-  goto_xy(column, row);
-  for (;;) {
-    // Both fields are traced as each key is read, before it acts: cntx is
-    // the insertion point the key meets.
-    int k = read_key();
-    trace(1, "ch=%4X                                ", k);
-    trace(20, "cntx=%2d", p);
-    int scan = -1;
-    if (k == key::extended) {
-      scan = read_key();
-      trace(10, "ch=%4X", scan);
-    }
-    set_colour(COLOR_BOX);
-    if (k == key::esc) break;
-    if (k == key::enter) {
-      status = link_write_block(address, count);
-      break;
-    }
-    if (k == key::extended) {
-      if (scan == key::left && p > 0) --p;
-      if (scan == key::right && link_buffer[p] != 0 && p < count) ++p;
-      if (scan == key::del && p < count) {
-        delete_at(p, count);
-        reprint_from(p);
-      }
-    } else if (k == key::backspace) {
-      if (p > 0) {
-        --p;
-        delete_at(p, count);
-        reprint_from(p);
-      }
-    } else if (k >= 32 && p < count) {
-      for (int i = count - 1; i > p; --i) link_buffer[i] = link_buffer[i - 1];
-      link_buffer[p] = k;
-      reprint_from(p);
-      ++p;
-    }
-    set_colour(COLOR_BOX);
-    goto_xy(column + p, row);
-  }
+  const DigitString field{at, link_buffer, count, [](int k) { return k >= 32 ? k : -1; },
+                          [](int code) { return static_cast<char>(code < 32 ? ' ' : code); },
+                          DigitTyping::insert_always, true, RightStep::off_a_code};
+  if (edit_digit_string(field, trace_text_key) == key::enter) status = link_write_block(address, count);
+  // Shown again from the station whether the write stood or not.
   show_text(at, address, COLOR_SCREEN, count);
   set_colour(COLOR_SCREEN);
   return status;

@@ -25,16 +25,9 @@ void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage
                     page.show_values(g, choice.block_address(number));
                     return drawing.left();
                   },
-                  {{key::f10,
-                    [&](GridCursor& g) {
-                      if (int topic = page.topic(g)) show_help(topic);
-                      return KeyResult::handled;
-                    }},
-                   {key::enter,
-                    [&](GridCursor& g) {
-                      page.enter(g, number, choice.block_address(number));
-                      return KeyResult::handled;
-                    }}},
+                  {help_key(page.topic),
+                   handled_key(key::enter,
+                               [&](GridCursor& g) { page.enter(g, number, choice.block_address(number)); })},
                   {choice.current, choice.last}};
   if (choice.ask_other)
     frame.keys.push_back({key::f9, [&](GridCursor&) {
@@ -61,6 +54,17 @@ int row_level(const RowPage& page, int row) {
   return page.number_base == own_topics ? page.rows[row - 1].field.level : row + page.number_base;
 }
 
+void print_row_labels(const RowPage& page) {
+  for (int r = 1; r <= 16; ++r) {
+    print_at_plain(page.label_column, 3 + r, page.rows[r - 1].label);
+    if (page.rows[r - 1].unit) print_at_plain(row_unit_column, 3 + r, page.rows[r - 1].unit);
+  }
+}
+
+void show_rows(const RowPage& page, const GridCursor& grid, int block) {
+  for (int r = 1; r <= 16; ++r) show_field_row(grid.cell(1, r), page.rows[r - 1].field, block, COLOR_SCREEN);
+}
+
 }  // namespace
 
 void run_row_page(const RowPage& page, const BlockChoice& choice) {
@@ -68,17 +72,12 @@ void run_row_page(const RowPage& page, const BlockChoice& choice) {
   // past the end of the title.
   print_at_plain(1, 2, std::string(79, ' '));
   print_at_plain(page.title_column, 2, page.title);
-  for (int r = 1; r <= 16; ++r) {
-    print_at_plain(5, 3 + r, page.rows[r - 1].label);
-    if (page.rows[r - 1].unit) print_at_plain(row_unit_column, 3 + r, page.rows[r - 1].unit);
-  }
+  print_row_labels(page);
   GridCursor grid({row_value_column}, spaced(4, 16));
   BlockPage frame{
       {62, 2},
       choice.ask_other != nullptr,
-      [&](const GridCursor& g, int block) {
-        for (int r = 1; r <= 16; ++r) show_field_row(g.cell(1, r), page.rows[r - 1].field, block, COLOR_SCREEN);
-      },
+      [&](const GridCursor& g, int block) { show_rows(page, g, block); },
       [&](const GridCursor& g) { return row_topic(page, g.row); },
       [&](const GridCursor& g, int number, int block) {
         const PageRow& row = page.rows[g.row - 1];
@@ -93,6 +92,34 @@ void run_row_page(const RowPage& page, const BlockChoice& choice) {
       },
   };
   run_block_page(grid, choice, frame);
+}
+
+void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
+                           const std::function<void(const GridCursor& grid)>& show_more) {
+  clear_screen();
+  print_at_plain(page.title_column, 2, page.title);
+  print_row_labels(page);
+  FieldPage frame{GridCursor({row_value_column}, spaced(4, 16)),
+                  [] {
+                    hint_edit_page();
+                    hint_help_key();
+                  },
+                  [&](const GridCursor& g) {
+                    FieldDrawing drawing;
+                    show_rows(page, g, 0);
+                    if (show_more) show_more(g);
+                    return drawing.left();
+                  },
+                  std::move(keys),
+                  {}};
+  frame.keys.push_back(help_key([&](const GridCursor& g) { return row_topic(page, g.row); }));
+  frame.keys.push_back(handled_key(key::enter, [&](GridCursor& g) {
+    FieldRow field = page.rows[g.row - 1].field;
+    field.level = row_level(page, g.row);
+    if (field.kind == FieldKind::number) hint_digits_enter();
+    edit_field_row(g.current_cell(), field, 0);
+  }));
+  run_field_page(frame);
 }
 
 std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages) {

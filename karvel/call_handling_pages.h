@@ -11,6 +11,7 @@
 
 #include "karvel/catalogue.h"
 #include "karvel/field_rows.h"
+#include "toolkit/field_page.h"
 #include "toolkit/screen.h"
 
 // The block a page edits and how the user reaches the others: Home, PgUp,
@@ -54,10 +55,18 @@ struct RowPage {
   PageRow rows[16];
   int number_base;
   int topic_rows = 16;
+  int label_column = 5;
 };
 
 // The page under the frame above; values at column 60, units at 65.
 void run_row_page(const RowPage& page, const BlockChoice& choice);
+// A page of rows of station-wide fields, with no block: the screen is
+// cleared for it, its hints are the edit page's. F10 shows the row's topic,
+// Enter runs its field's editor (typed numbers show their keys before any
+// access code is asked). `keys` come before the rows' own: a row of a kind
+// of its own takes its keys there, and `show_more` shows it.
+void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
+                           const std::function<void(const GridCursor& grid)>& show_more);
 // The help topics F10 shows on the pages.
 std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages);
 // The page's rows of a block as settings of the section.

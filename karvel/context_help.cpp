@@ -95,6 +95,16 @@ void show_help(int topic) {
   set_colour(colour);
 }
 
+PageKey help_key(int topic) {
+  return handled_key(key::f10, [topic](GridCursor&) { show_help(topic); });
+}
+
+PageKey help_key(std::function<int(const GridCursor& grid)> topic) {
+  return handled_key(key::f10, [topic = std::move(topic)](GridCursor& grid) {
+    if (const int shown = topic(grid)) show_help(shown);
+  });
+}
+
 namespace {
 std::vector<HelpTopicUse>& topic_registry() {
   static std::vector<HelpTopicUse> uses;

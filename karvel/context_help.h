@@ -2,7 +2,10 @@
 // Context help: numbered topics of the text file "help.txt".
 
 #include <cstdio>
+#include <functional>
 #include <vector>
+
+#include "toolkit/field_page.h"
 
 // The help file, opened by the shell at start-up and kept open.
 extern std::FILE* help_file;
@@ -18,6 +21,9 @@ int help_topic_number(const char* line);
 // Shows the topic in a framed window until Esc; the caller's screen, window
 // and colour are as before afterwards.
 void show_help(int topic);
+// F10 in a page's key table: the topic, or the current cell's (0: none).
+PageKey help_key(int topic);
+PageKey help_key(std::function<int(const GridCursor& grid)> topic);
 
 // Every topic a screen can pass to show_help, with the screen's name. Each
 // screen registers its topics from the same tables and constants that it

@@ -1,14 +1,9 @@
-#include <cstdio>
 #include <string>
 
 #include "karvel/catalogue.h"
 #include "karvel/shell.h"
-#include "platform/platform.h"
 #include "platform/program_files.h"
-#include "settings/listing_commands.h"
-#include "settings/program_profile.h"
-#include "settings/run_state.h"
-#include "settings/station_commands.h"
+#include "settings/program_start.h"
 
 namespace {
 
@@ -56,32 +51,12 @@ const char usage[] =
     "  error, 130 or 143 stopped by SIGINT or SIGTERM (the old file kept).\n"
     "See karvel(1) and the manual (Help menu, first entry).\n";
 
+std::string help_file_missing() {
+  return "cannot open help.txt; looked in " + platform::data_file_folders("help.txt");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  use_program(karvel_program);
-  if (auto status = run_listing_commands(argc, argv, karvel_catalogue)) return *status;
-  if (auto status = run_station_command(argc, argv, karvel_catalogue)) return *status;
-  if (auto status = platform::answer_command_line(argc, argv, {"karvel", usage})) return *status;
-  platform::locate_data_files_from(platform::own_program_path());
-  platform::use_system_services();
-  if (std::string problem = platform::terminal_text_problem(); !problem.empty()) {
-    std::fprintf(stderr, "karvel: %s\n", problem.c_str());
-    return 1;
-  }
-  if (!platform::start_terminal()) {
-    std::fprintf(stderr, "karvel: cannot use this terminal\n");
-    return 1;
-  }
-  use_program(karvel_program);
-  reset_run_state();
-  bool ran = karvel_main();
-  platform::present();
-  platform::stop_terminal();
-  if (!ran) {
-    std::fprintf(stderr, "karvel: cannot open help.txt; looked in %s\n",
-                 platform::data_file_folders("help.txt").c_str());
-    return 1;
-  }
-  return 0;
+  return run_program(argc, argv, {"karvel", usage, karvel_program, karvel_catalogue, karvel_main, help_file_missing});
 }

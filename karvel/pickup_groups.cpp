@@ -59,17 +59,11 @@ void edit_pickup_groups() {
                     hint_help_key();
                   },
                   [&](const GridCursor& grid) { return show_page(grid, page); },
-                  {{key::f10,
-                    [](GridCursor&) {
-                      show_help(pickup_topic);
-                      return KeyResult::handled;
-                    }},
-                   {key::enter,
-                    [&](GridCursor& grid) {
-                      edit_member(grid, group_address(group_number(page, grid.row)), pickup_parameter,
-                                  free_answer_group_place);
-                      return KeyResult::handled;
-                    }}},
+                  {help_key(pickup_topic), handled_key(key::enter,
+                                                       [&](GridCursor& grid) {
+                                                         edit_member(grid, group_address(group_number(page, grid.row)),
+                                                                     pickup_parameter, free_answer_group_place);
+                                                       })},
                   {&page, [] { return page_count; }}};
   run_field_page(frame);
 }

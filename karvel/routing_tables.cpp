@@ -78,24 +78,34 @@ bool show_routing_table(const GridCursor& members, const GridCursor& times, int 
 
 // F4: the table's phone book cell. No access level is loaded here.
 void book_cell_mode(int table) {
-  GridCursor cell({book_cell_at.column}, {book_cell_at.row});
-  for (;;) {
-    int k = grid_navigate(cell);
-    if (k == key::esc) return;
-    if (k == key::enter) edit_number(book_cell_at, book_cell_address(table), 0, last_book_cell);
-    if (k == key::f10) show_help(cell_topic);
-  }
+  FieldPage cell{GridCursor({book_cell_at.column}, {book_cell_at.row}),
+                 nullptr,
+                 nothing_to_show,
+                 {handled_key(key::enter,
+                              [table](GridCursor&) {
+                                edit_number(book_cell_at, book_cell_address(table), 0, last_book_cell);
+                              }),
+                  help_key(cell_topic)},
+                 {}};
+  run_field_page(cell);
 }
 
 // Tab: the ringing times, one per answer group; Tab or Esc goes back to
 // the members. No access level is loaded here.
 void ringing_time_mode(GridCursor& times, int table) {
-  for (;;) {
-    int k = grid_navigate(times);
-    if (k == key::esc || k == key::tab) return;
-    if (k == key::enter) edit_number(times.current_cell(), ringing_time_address(table, times.row), 1, last_ringing_time);
-    if (k == key::f10) show_help(time_topic);
-  }
+  FieldPage page{times,
+                 nullptr,
+                 nothing_to_show,
+                 {{key::tab, [](GridCursor&) { return KeyResult::leave; }},
+                  handled_key(key::enter,
+                              [table](GridCursor& grid) {
+                                edit_number(grid.current_cell(), ringing_time_address(table, grid.row), 1,
+                                            last_ringing_time);
+                              }),
+                  help_key(time_topic)},
+                 {}};
+  run_field_page(page);
+  times = page.grid;
 }
 
 }  // namespace
@@ -114,27 +124,14 @@ void edit_routing_tables() {
                     times.row = 1;  // a new table starts on its first ringing time
                     return show_routing_table(members, times, table);
                   },
-                  {{key::enter,
-                    [&](GridCursor& members) {
-                      edit_member(members, answer_group_address(table, members.row), routing_topic,
-                                  free_answer_group_place);
-                      return KeyResult::handled;
-                    }},
-                   {key::f10,
-                    [](GridCursor&) {
-                      show_help(routing_topic);
-                      return KeyResult::handled;
-                    }},
-                   {key::f4,
-                    [&](GridCursor&) {
-                      book_cell_mode(table);
-                      return KeyResult::handled;
-                    }},
-                   {key::tab,
-                    [&](GridCursor&) {
-                      ringing_time_mode(times, table);
-                      return KeyResult::handled;
-                    }}},
+                  {handled_key(key::enter,
+                               [&](GridCursor& members) {
+                                 edit_member(members, answer_group_address(table, members.row), routing_topic,
+                                             free_answer_group_place);
+                               }),
+                   help_key(routing_topic),
+                   handled_key(key::f4, [&](GridCursor&) { book_cell_mode(table); }),
+                   handled_key(key::tab, [&](GridCursor&) { ringing_time_mode(times, table); })},
                   {&table, [] { return routing_table_count; }}};
   run_field_page(frame);
 }

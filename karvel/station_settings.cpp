@@ -11,6 +11,7 @@
 #include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
 #include "facts/station_facts.h"
+#include "karvel/call_handling_pages.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
@@ -20,6 +21,7 @@
 #include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/box_menu.h"
+#include "toolkit/field_page.h"
 #include "toolkit/hints.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
@@ -67,32 +69,55 @@ const BoxMenu settings_menu{28, 10, 30,
 
 // -------------------------------------------------------- general settings
 
-const PageRow general_rows[16] = {
-    {"a/Макс. колличество звонящих телефонов в 1 интервале..."_cp, {facts::karvel_ringing_limits, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
-    {"b/Макс. колличество звонящих телефонов в 2 интервале..."_cp, {facts::karvel_ringing_limits + 1, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
-    {"c/Макс. колличество звонящих телефонов в 3 интервале..."_cp, {facts::karvel_ringing_limits + 2, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
-    {"d/Макс. колличество звонящих телефонов в 4 интервале..."_cp, {facts::karvel_ringing_limits + 3, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
-    {"e/Режим функционирования станции......................."_cp, {facts::karvel_mode_address, FieldKind::none}, nullptr, nullptr, 93},
-    {"f/Счетчик инициализации городских линий................"_cp, {facts::karvel_line_init_counter, FieldKind::number_ro}, nullptr, nullptr, 95},
-    {"g/Счетчик общего сброса станции........................"_cp, {facts::karvel_reset_counter, FieldKind::number_ro}, nullptr, nullptr, 96},
-    {"h/Колличество циклов для общего сброса................."_cp, {facts::karvel_reset_cycles, FieldKind::number, 0, 255, 1, 94}, nullptr, nullptr, 97},
-    {"i/Подключение платы автоинформатора...................."_cp, {facts::karvel_announcer_fitted, FieldKind::yes_no_ro}, nullptr, nullptr, 209},
-    {"j/Скорость обмена по COM порту.........................       Бод."_cp, {facts::karvel_speed_address, FieldKind::baud}, nullptr, nullptr, 100},
-    {"k/Скорость обмена с системным телефоном................       Бод."_cp, {facts::karvel_telephone_speed, FieldKind::baud}, nullptr, nullptr, 100},
-    {"l/Подключение DTMF приемников/передатчиков............."_cp, {facts::karvel_dtmf_connection, FieldKind::port_bus}, nullptr, nullptr, 199},
-    {"m/Код соединения с громкоговорящей связью.............."_cp, {facts::karvel_loudspeaker_code, FieldKind::digits, 0, 0, 4, 98}, nullptr, nullptr, 98},
-    {"n/Длительность воспроизведения сообщения...............       * 5 Мс."_cp, {facts::karvel_playback_length, FieldKind::number16_ro}, nullptr, nullptr, 210},
-    {"o/Уменьшение длительности воспроизведения..............      * 5 Мс."_cp, {facts::karvel_playback_reduction, FieldKind::number, 20, 255}, nullptr, nullptr, 211},
-    {"p/Время для набора добавочного номера при DISA дозвоне.      Сек."_cp, {facts::karvel_disa_dial_seconds, FieldKind::number, 0, 10}, nullptr, nullptr, 212},
-};
+// Labels at column 4, the units inside them; the mode row (e) has an editor
+// of its own.
+const RowPage general_page{
+    " Общестанционные установки "_cp,
+    16,
+    {
+      {"a/Макс. колличество звонящих телефонов в 1 интервале..."_cp,
+       {facts::karvel_ringing_limits, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+      {"b/Макс. колличество звонящих телефонов в 2 интервале..."_cp,
+       {facts::karvel_ringing_limits + 1, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+      {"c/Макс. колличество звонящих телефонов в 3 интервале..."_cp,
+       {facts::karvel_ringing_limits + 2, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+      {"d/Макс. колличество звонящих телефонов в 4 интервале..."_cp,
+       {facts::karvel_ringing_limits + 3, FieldKind::number, 1, 32, 1, 92}, nullptr, nullptr, 92},
+      {"e/Режим функционирования станции......................."_cp,
+       {facts::karvel_mode_address, FieldKind::none}, nullptr, nullptr, 93},
+      {"f/Счетчик инициализации городских линий................"_cp,
+       {facts::karvel_line_init_counter, FieldKind::number_ro}, nullptr, nullptr, 95},
+      {"g/Счетчик общего сброса станции........................"_cp,
+       {facts::karvel_reset_counter, FieldKind::number_ro}, nullptr, nullptr, 96},
+      {"h/Колличество циклов для общего сброса................."_cp,
+       {facts::karvel_reset_cycles, FieldKind::number, 0, 255, 1, 94}, nullptr, nullptr, 97},
+      {"i/Подключение платы автоинформатора...................."_cp,
+       {facts::karvel_announcer_fitted, FieldKind::yes_no_ro}, nullptr, nullptr, 209},
+      {"j/Скорость обмена по COM порту.........................       Бод."_cp,
+       {facts::karvel_speed_address, FieldKind::baud}, nullptr, nullptr, 100},
+      {"k/Скорость обмена с системным телефоном................       Бод."_cp,
+       {facts::karvel_telephone_speed, FieldKind::baud}, nullptr, nullptr, 100},
+      {"l/Подключение DTMF приемников/передатчиков............."_cp,
+       {facts::karvel_dtmf_connection, FieldKind::port_bus}, nullptr, nullptr, 199},
+      {"m/Код соединения с громкоговорящей связью.............."_cp,
+       {facts::karvel_loudspeaker_code, FieldKind::digits, 0, 0, 4, 98}, nullptr, nullptr, 98},
+      {"n/Длительность воспроизведения сообщения...............       * 5 Мс."_cp,
+       {facts::karvel_playback_length, FieldKind::number16_ro}, nullptr, nullptr, 210},
+      {"o/Уменьшение длительности воспроизведения..............      * 5 Мс."_cp,
+       {facts::karvel_playback_reduction, FieldKind::number, 20, 255}, nullptr, nullptr, 211},
+      {"p/Время для набора добавочного номера при DISA дозвоне.      Сек."_cp,
+       {facts::karvel_disa_dial_seconds, FieldKind::number, 0, 10}, nullptr, nullptr, 212},
+    },
+    own_topics,
+    16,
+    4};
 
-// The operating mode's row (e): its own editor.
 constexpr int mode_row = 5;
 constexpr int identity_topic = 91, hardware_numbers_topic = 99, logical_numbers_topic = 190;
 
 const bool help_registered = register_help_topics("station-wide settings", [] {
   std::vector<int> topics;
-  for (const PageRow& row : general_rows) topics.push_back(row.topic);
+  for (const PageRow& row : general_page.rows) topics.push_back(row.topic);
   for (int topic : {identity_topic, hardware_numbers_topic, logical_numbers_topic}) topics.push_back(topic);
   return topics;
 }());
@@ -354,61 +379,49 @@ void show_identity_page() {
 }
 
 void edit_general_settings() {
-  clear_screen();
-  print_at_plain(16, 2, " Общестанционные установки "_cp);
-  for (int r = 1; r <= 16; ++r) print_at_plain(4, 3 + r, general_rows[r - 1].label);
-  GridCursor grid({60}, spaced(4, 16));
-  {
-    FieldDrawing drawing;
-    for (int r = 1; r <= 16; ++r) show_field_row(grid.cell(1, r), general_rows[r - 1].field, 0, COLOR_SCREEN);
-    show_current_mode(grid.cell(1, mode_row), COLOR_SCREEN);
-    if (drawing.left()) return;
-  }
-  for (;;) {
-    hint_edit_page();
-    hint_help_key();
-    int k = grid_navigate(grid);
-    const int r = grid.row;
-    if (k == key::esc) return;
-    if (k == key::f10) show_help(general_rows[r - 1].topic);
-    if (k == key::f4 && r == mode_row) edit_mode_name(grid.current_cell());
-    if (k != key::enter) continue;
-    if (r == mode_row) {
-      if (!select_mode(grid.current_cell())) return;
-    } else {
-      // Typed numbers tell their keys before any access code is asked.
-      if (general_rows[r - 1].field.kind == FieldKind::number) hint_digits_enter();
-      edit_field_row(grid.current_cell(), general_rows[r - 1].field, 0);
-    }
-  }
+  const auto on_mode_row = [](const GridCursor& grid) { return grid.row == mode_row; };
+  run_settings_row_page(general_page,
+                        {handled_key(key::f4,
+                                     [&](GridCursor& grid) {
+                                       if (on_mode_row(grid)) edit_mode_name(grid.current_cell());
+                                     }),
+                         {key::enter,
+                          [&](GridCursor& grid) {
+                            if (!on_mode_row(grid)) return KeyResult::ignored;
+                            return select_mode(grid.current_cell()) ? KeyResult::handled : KeyResult::leave;
+                          }}},
+                        [](const GridCursor& grid) { show_current_mode(grid.cell(1, mode_row), COLOR_SCREEN); });
 }
 
 void edit_hardware_numbers() {
-  GridCursor grid({22, 41, 60}, spaced(7, 16));
-  if (draw_hardware_page(grid)) return;
-  for (;;) {
-    hint_edit_page();
-    hint_help_key();
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::f10) show_help(hardware_numbers_topic);
-    int p = hardware_port_at(grid);
-    if (k == key::enter && p <= link_state.port_count) change_hardware_number(grid, p);
-  }
+  FieldPage page{GridCursor({22, 41, 60}, spaced(7, 16)),
+                 [] {
+                   hint_edit_page();
+                   hint_help_key();
+                 },
+                 draw_hardware_page,
+                 {help_key(hardware_numbers_topic), handled_key(key::enter,
+                                                                [](GridCursor& grid) {
+                                                                  const int p = hardware_port_at(grid);
+                                                                  if (p <= link_state.port_count)
+                                                                    change_hardware_number(grid, p);
+                                                                })},
+                 {}};
+  run_field_page(page);
 }
 
 void edit_logical_numbers() {
-  GridCursor grid(spaced(15, 5, 14), spaced(4, 20));
-  if (draw_logical_page(grid)) return;
-  for (;;) {
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::f10) show_help(logical_numbers_topic);
-    if (k == key::enter) {
-      load_access_level(190);
-      edit_port_ref(grid.current_cell(), logical_address(grid.column, grid.row));
-    }
-  }
+  FieldPage page{GridCursor(spaced(15, 5, 14), spaced(4, 20)),
+                 nullptr,
+                 draw_logical_page,
+                 {help_key(logical_numbers_topic), handled_key(key::enter,
+                                                               [](GridCursor& grid) {
+                                                                 load_access_level(190);
+                                                                 edit_port_ref(grid.current_cell(),
+                                                                               logical_address(grid.column, grid.row));
+                                                               })},
+                 {}};
+  run_field_page(page);
 }
 
 void edit_access_codes() {
@@ -426,40 +439,44 @@ void edit_access_codes() {
     wait_ms(1500);
     return;
   }
-  GridCursor grid({46}, spaced(9, 7));
-  draw_access_codes();
-  for (;;) {
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::enter) enter_access_code(grid.row);
-    if (k == key::insert) {
-      edit_protection_levels();
-      draw_access_codes();
-    }
-  }
+  FieldPage page{GridCursor({46}, spaced(9, 7)),
+                 nullptr,
+                 [](const GridCursor&) {
+                   draw_access_codes();
+                   return false;
+                 },
+                 {handled_key(key::enter, [](GridCursor& grid) { enter_access_code(grid.row); }),
+                  {key::insert,
+                   [](GridCursor&) {
+                     edit_protection_levels();
+                     return KeyResult::redraw;
+                   }}},
+                 {}};
+  run_field_page(page);
 }
 
 void edit_protection_levels() {
   clear_screen();
   print_at_plain(8, 2, "Название установки"_cp);
   print_at_plain(56, 2, "Код доступа"_cp);
-  GridCursor grid({60}, spaced(4, 16));
-  int block = 0;
-  if (draw_protection_block(grid, block)) return;
-  for (;;) {
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::enter) {
-      edit_number(grid.current_cell(), facts::karvel_protection_address(16 * block + grid.row), 0, 7);
-      continue;
-    }
-    const int next = step_number(block + 1, 16, k) - 1;
-    if (next != block) {
-      block = next;
-      print_at_plain(40, 2, format("nblk=%2d", block));
-      if (draw_protection_block(grid, block)) return;
-    }
-  }
+  // The page number is the block of sixteen parameters + 1; after a step
+  // the block (from 0) stands on row 2.
+  int number = 1;
+  bool stepped = false;
+  FieldPage page{GridCursor({60}, spaced(4, 16)),
+                 nullptr,
+                 [&](const GridCursor& grid) {
+                   if (stepped) print_at_plain(40, 2, format("nblk=%2d", number - 1));
+                   stepped = true;
+                   return draw_protection_block(grid, number - 1);
+                 },
+                 {handled_key(key::enter,
+                              [&](GridCursor& grid) {
+                                const int parameter = 16 * (number - 1) + grid.row;
+                                edit_number(grid.current_cell(), facts::karvel_protection_address(parameter), 0, 7);
+                              })},
+                 {&number, [] { return 16; }}};
+  run_field_page(page);
 }
 
 // ---------------------------------------------------------------- listing
@@ -552,10 +569,10 @@ void list_station_settings(KarvelListing& listing) {
   list_identity(listing, menu_entry_name(settings_menu.text(0 + 1)));
   const std::string general = menu_entry_name(settings_menu.text(1 + 1));
   std::vector<std::string> screen_labels;
-  for (const PageRow& row : general_rows) screen_labels.push_back(row.label);
+  for (const PageRow& row : general_page.rows) screen_labels.push_back(row.label);
   const std::vector<ListedLabel> labels = listed_labels(screen_labels);
   for (int r = 1; r <= 16; ++r) {
-    const FieldRow& field = general_rows[r - 1].field;
+    const FieldRow& field = general_page.rows[r - 1].field;
     if (r == mode_row)
       list_mode(listing, general, labels[r - 1]);
     else

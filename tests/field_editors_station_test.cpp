@@ -106,6 +106,19 @@ TEST_F(EditorsOnStation, ASpeedTakenWhoseLastAnswerWentAstrayIsFollowed) {
   }
 }
 
+// A text the station did not store is no written text: the edit fails and
+// the field shows what the station still holds.
+TEST_F(EditorsOnStation, ATextTheStationRefusedIsReportedAndShownAsStored) {
+  const int address = 0x8080;
+  for (int i = 0; i < 4; ++i) station.poke(address + i, "DAY1"[i]);
+  services.keys.add({'X', key::enter});
+  station.frame_hook = [](const sim::FrameName& frame) { return frame.command == facts::karvel_write_block; };
+  EXPECT_NE(edit_text(cell, address, 4), 0);
+  EXPECT_EQ(keys.boxes, std::vector<std::string>{"Не совпала контрольная сумма."});
+  EXPECT_EQ(station.peek(address), 'D');
+  EXPECT_EQ(test::text_at(60, 10, 4), "DAY1");
+}
+
 TEST_F(EditorsOnStation, ALineReferenceThatCannotBeReadIsNotEdited) {
   const int address = 0x8100;
   station.poke(address, 2);

@@ -119,17 +119,20 @@ TEST(HelpTopics, TheBuiltFileShowsEachRegisteredTopicWholeInTheWindow) {
   help_file = nullptr;
 }
 
-// The argument text of every show_help call in a source.
+// The argument text of every show_help call in a source, and of every F10
+// entry of a page's key table (help_key), which calls it.
 std::vector<std::string> show_help_arguments(const std::string& source) {
   std::vector<std::string> arguments;
-  const std::string call = "show_help(";
-  for (std::size_t at = source.find(call); at != std::string::npos; at = source.find(call, at + 1)) {
-    std::size_t from = at + call.size(), depth = 1, i = from;
-    for (; i < source.size() && depth > 0; ++i) {
-      if (source[i] == '(') ++depth;
-      if (source[i] == ')') --depth;
+  for (const std::string call : {"show_help(", "help_key("}) {
+    for (std::size_t at = source.find(call); at != std::string::npos; at = source.find(call, at + 1)) {
+      if (at > 0 && (std::isalnum(static_cast<unsigned char>(source[at - 1])) || source[at - 1] == '_')) continue;
+      std::size_t from = at + call.size(), depth = 1, i = from;
+      for (; i < source.size() && depth > 0; ++i) {
+        if (source[i] == '(') ++depth;
+        if (source[i] == ')') --depth;
+      }
+      arguments.push_back(source.substr(from, i - from - 1));
     }
-    arguments.push_back(source.substr(from, i - from - 1));
   }
   return arguments;
 }

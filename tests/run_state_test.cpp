@@ -3,7 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "editors/field_editors.h"
 #include "karvel/menu_table.h"
@@ -151,6 +160,209 @@ TEST_F(RunStateReset, FileModeWorksOnTheImageAfterTheReset) {
 
   ASSERT_EQ(link_read_block(0x8100, 1), link_ok);
   EXPECT_EQ(link_buffer[0], 0x42);
+}
+
+// ------------------------------------------------ state kept outside the run
+
+namespace fs = std::filesystem;
+
+std::string read_whole(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The source with comments, texts, characters and preprocessor lines
+// blanked, so that only declarations are left to read.
+std::string code_only(const std::string& source) {
+  std::string out;
+  std::size_t i = 0;
+  const std::size_t n = source.size();
+  bool line_start = true;
+  while (i < n) {
+    const char c = source[i];
+    if (source.compare(i, 2, "//") == 0) {
+      while (i < n && source[i] != '\n') ++i;
+    } else if (source.compare(i, 2, "/*") == 0) {
+      const std::size_t end = source.find("*/", i + 2);
+      i = end == std::string::npos ? n : end + 2;
+      out += ' ';
+    } else if (source.compare(i, 3, "R\"(") == 0) {
+      const std::size_t end = source.find(")\"", i + 3);
+      i = end == std::string::npos ? n : end + 2;
+      out += "\"\"";
+    } else if (c == '"' || c == '\'') {
+      ++i;
+      while (i < n && source[i] != c) i += source[i] == '\\' ? 2 : 1;
+      ++i;
+      out += "\"\"";
+    } else if (line_start && c == '#') {
+      while (i < n && source[i] != '\n') i += source[i] == '\\' ? 2 : 1;
+    } else {
+      if (!std::isspace(static_cast<unsigned char>(c))) line_start = false;
+      if (c == '\n') line_start = true;
+      out += c;
+      ++i;
+      continue;
+    }
+    line_start = false;
+  }
+  return out;
+}
+
+std::string squeezed(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      if (!out.empty() && out.back() != ' ') out += ' ';
+    } else {
+      out += c;
+    }
+  }
+  while (!out.empty() && out.back() == ' ') out.pop_back();
+  return out;
+}
+
+// The name a namespace-scope declaration defines when it is a variable
+// that can change: not a type, function, alias, constant or extern
+// declaration. Empty for anything else.
+std::string mutable_variable(const std::string& declaration) {
+  static const std::regex constant(R"(\bconst(expr|init)?\b)");
+  // "const char* name": the pointer itself can change; constexpr fixes it.
+  static const std::regex pointer_to_constant(R"(^[^=]*\bconst\b[^*]*\*\s*\w+$)");
+  static const std::regex fixed(R"(\bconstexpr\b|\*\s*const\b)");
+  static const std::regex last_name(R"((\w+)\s*$)");
+  static const std::regex defines_type(R"(^(static |inline )?(const )?(struct|class|enum|union)\b.*)");
+  std::smatch m;
+  // A type, and the variables declared with it after its closing brace.
+  if (std::regex_match(declaration, defines_type)) {
+    const std::size_t close = declaration.rfind('}');
+    if (close == std::string::npos) return "";
+    const std::string tail = declaration.substr(close + 1);
+    const std::string head = declaration.substr(0, declaration.find('{'));
+    if (std::regex_search(head, constant) || !std::regex_search(tail, m, std::regex(R"(^\s*(\w+))"))) return "";
+    return m[1];
+  }
+  static const std::regex not_a_variable(
+      R"(^(using|typedef|template|static_assert|friend|namespace|extern|\}|\))\b.*)");
+  if (std::regex_match(declaration, not_a_variable)) return "";
+  std::string before_bracket = declaration.substr(0, declaration.find_first_of("={["));
+  while (!before_bracket.empty() && before_bracket.back() == ' ') before_bracket.pop_back();
+  if (before_bracket.find('(') != std::string::npos) return "";  // a function
+  if (std::regex_search(before_bracket, fixed)) return "";
+  if (std::regex_search(before_bracket, constant) && !std::regex_search(before_bracket, pointer_to_constant)) return "";
+  if (!std::regex_search(before_bracket, m, last_name)) return "";
+  return m[1];
+}
+
+// Every changeable variable at namespace scope in a source file.
+std::vector<std::string> namespace_scope_variables(const std::string& source) {
+  const std::string code = code_only(source);
+  std::vector<bool> scopes;  // true for a namespace (or extern "C") body
+  std::string statement;
+  std::vector<std::string> found;
+  auto at_namespace_scope = [&] { return std::all_of(scopes.begin(), scopes.end(), [](bool ns) { return ns; }); };
+  static const std::regex opens_namespace(R"(^(inline )?namespace( \w+(::\w+)*)?$|^extern "")");
+  for (char c : code) {
+    if (c == '{') {
+      const bool ns = at_namespace_scope() && std::regex_match(squeezed(statement), opens_namespace);
+      scopes.push_back(ns);
+      if (ns) {
+        statement.clear();
+        continue;
+      }
+    } else if (c == '}') {
+      const bool ns = !scopes.empty() && scopes.back();
+      if (!scopes.empty()) scopes.pop_back();
+      if (ns) {
+        statement.clear();
+        continue;
+      }
+    } else if (c == ';' && at_namespace_scope()) {
+      const std::string name = mutable_variable(squeezed(statement));
+      if (!name.empty()) found.push_back(name);
+      statement.clear();
+      continue;
+    }
+    statement += c;
+  }
+  return found;
+}
+
+// The state the run state resets, and what is safe to leave outside it.
+const std::map<std::string, std::string> kept_outside_the_run = {
+    // The run state itself, its layers' parts.
+    {"run", "the settings layer's part"},
+    {"link_state", "the link's part"},
+    {"menu_state", "the toolkit's part"},
+    {"access_pending", "the editors' part"},
+    // Chosen once per program by use_program, before anything runs.
+    {"toolkit/profiles.cpp active", "the screen profile, chosen by use_program"},
+    {"link/link_dialect.cpp active", "the link dialect, chosen by use_program"},
+    {"link/link.cpp console", "the screens the link shows its boxes through: reset_run_state gives them"},
+    {"link/link.cpp file_image", "the image of file mode: reset_run_state gives it"},
+    // Scratch that every use fills before it reads it.
+    {"link/link.cpp link_buffer", "every block read and write fills it first"},
+    {"toolkit/screen.cpp save_buffer", "a saved screen area, written before it is restored"},
+    {"karvel/context_help.cpp help_line", "a line of help.txt, read before it is shown"},
+    {"tomrik/table_screens.cpp table_record", "the record a table screen has just read"},
+    // Held only while an object that sets and clears it is alive.
+    {"link/link.cpp watch", "set and cleared by one transfer's watch"},
+    {"editors/field_editors.cpp drawing", "set and cleared by one FieldDrawing round"},
+    {"settings/station_commands.cpp program_name", "one station command, which ends the process"},
+    {"settings/station_commands.cpp shown_progress", "one station command's progress, set and cleared by it"},
+    // Opened once as karvel starts and kept for the whole run; the tests
+    // give their own file.
+    {"karvel/context_help.cpp help_file", "help.txt, opened as karvel starts"},
+    // Remembered across openings; reset by reset_port_editor and
+    // reset_line_editor, which reset_run_state does not call yet.
+    {"karvel/internal_ports.cpp port_editor", "the port editor's port and page, reset by reset_port_editor"},
+    {"karvel/city_lines.cpp line_editor", "the line editor's line and page, reset by reset_line_editor"},
+};
+
+TEST(RunStateScan, NoFileKeepsChangeableStateTheRunStateDoesNotKnow) {
+  const fs::path root = SOURCE_ROOT_DIR;
+  if (!fs::is_directory(root / "settings")) GTEST_SKIP() << "the sources are not at hand here";
+  std::set<std::string> unknown;
+  int files = 0;
+  for (const char* folder : {"facts", "toolkit", "link", "editors", "settings", "karvel", "tomrik"})
+    for (const fs::directory_entry& entry : fs::directory_iterator(root / folder)) {
+      const std::string extension = entry.path().extension().string();
+      if (extension != ".cpp" && extension != ".h") continue;
+      ++files;
+      const std::string file = std::string(folder) + "/" + entry.path().filename().string();
+      for (const std::string& name : namespace_scope_variables(read_whole(entry.path())))
+        if (!kept_outside_the_run.count(name) && !kept_outside_the_run.count(file + " " + name))
+          unknown.insert(file + " " + name);
+    }
+  EXPECT_GT(files, 100);
+  for (const std::string& place : unknown) ADD_FAILURE() << place << ": state the run state does not reset";
+}
+
+TEST(RunStateScan, TheScanTellsVariablesFromConstantsFunctionsAndTypes) {
+  const std::vector<std::string> found = namespace_scope_variables(R"(
+    #include "a.h"
+    namespace {
+    int counter = 0;                       // found
+    const int limit = 4;
+    constexpr int size = 8;
+    const char* name = "x;y";              // found: the pointer changes
+    const char* const fixed = "z";
+    int tally(int a) { int inside = a; return inside; }
+    struct Row { int a; int b; };
+    struct Cursor { int at; } cursor;      // found
+    enum class Mode { a, b };
+    using Rows = int[4];
+    }  // namespace
+    namespace outer::inner {
+    std::vector<int> seen;                 // found
+    extern int elsewhere;
+    static char line[81];                  // found
+    void run();
+    }
+  )");
+  EXPECT_EQ(found, (std::vector<std::string>{"counter", "name", "cursor", "seen", "line"}));
 }
 
 }  // namespace

@@ -1,12 +1,4 @@
-#include <cstdio>
-#include <string>
-
-#include "platform/platform.h"
-#include "platform/program_files.h"
-#include "settings/listing_commands.h"
-#include "settings/program_profile.h"
-#include "settings/run_state.h"
-#include "settings/station_commands.h"
+#include "settings/program_start.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/shell.h"
 
@@ -58,27 +50,14 @@ const char usage[] =
     "  error, 130 or 143 stopped by SIGINT or SIGTERM (the old file kept).\n"
     "See tomrik(1) and the manual (Help menu, first entry).\n";
 
+// tomrik needs no file to start its screens.
+bool run_screens() {
+  tomrik_main();
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  use_program(tomrik_program);
-  if (auto status = run_listing_commands(argc, argv, tomrik_catalogue)) return *status;
-  if (auto status = run_station_command(argc, argv, tomrik_catalogue)) return *status;
-  if (auto status = platform::answer_command_line(argc, argv, {"tomrik", usage})) return *status;
-  platform::locate_data_files_from(platform::own_program_path());
-  platform::use_system_services();
-  if (std::string problem = platform::terminal_text_problem(); !problem.empty()) {
-    std::fprintf(stderr, "tomrik: %s\n", problem.c_str());
-    return 1;
-  }
-  if (!platform::start_terminal()) {
-    std::fprintf(stderr, "tomrik: cannot use this terminal\n");
-    return 1;
-  }
-  use_program(tomrik_program);
-  reset_run_state();
-  tomrik_main();
-  platform::present();
-  platform::stop_terminal();
-  return 0;
+  return run_program(argc, argv, {"tomrik", usage, tomrik_program, tomrik_catalogue, run_screens, nullptr});
 }

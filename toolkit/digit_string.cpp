@@ -20,6 +20,8 @@ class DigitCursor {
     goto_xy(f_.at.column + p_, f_.at.row);
   }
 
+  int place() const { return p_; }
+
   void extended(int scan) {
     if (scan == key::left && p_ > 0) --p_;
     if (scan == key::right && may_step_right()) ++p_;
@@ -32,7 +34,7 @@ class DigitCursor {
 
   void type(int code) {
     if (p_ >= f_.count) return;
-    if (f_.typing == DigitTyping::insert && f_.codes[p_] != 0)
+    if (pushes_on())
       std::copy_backward(f_.codes + p_, f_.codes + f_.count - 1, f_.codes + f_.count);
     f_.codes[p_] = code;
     if (p_ < last_place_) ++p_;
@@ -42,6 +44,11 @@ class DigitCursor {
   bool may_step_right() const {
     if (f_.right == RightStep::onto_a_code) return p_ + 1 < f_.count && f_.codes[p_ + 1] != 0;
     return p_ < last_place_ && f_.codes[p_] != 0;
+  }
+
+  bool pushes_on() const {
+    if (f_.typing == DigitTyping::insert_always) return true;
+    return f_.typing == DigitTyping::insert && f_.codes[p_] != 0;
   }
 
   void remove(int place) {
@@ -56,12 +63,15 @@ class DigitCursor {
 
 }  // namespace
 
-int edit_digit_string(const DigitString& field) {
+int edit_digit_string(const DigitString& field) { return edit_digit_string(field, nullptr); }
+
+int edit_digit_string(const DigitString& field, const DigitKeyWatch& on_key) {
   DigitCursor cursor(field);
   if (field.count >= 1) cursor.draw();
   for (;;) {
     int scan;
     const int k = read_plain_key(scan);
+    if (on_key) on_key(k, scan, cursor.place());
     if (k == key::enter || k == key::esc) return k;
     if (field.count < 1) continue;
     if (k == key::extended)

@@ -4,7 +4,9 @@
 // COLOR_BOX. Every digit string of the programs is this one editor; what
 // differs between them is a handful of modes:
 // - typing overwrites the code under the cursor, or inserts it there,
-//   pushing the codes behind one place on (the last falls off);
+//   pushing the codes behind one place on (the last falls off): only when
+//   the place holds a code, or always (a text, whose empty places inside
+//   are kept);
 // - the cursor stops on the last place, or may stand just after it, where
 //   typing does nothing;
 // - Right leaves a place that holds a code, or moves only onto one.
@@ -16,7 +18,7 @@
 
 #include "toolkit/screen.h"
 
-enum class DigitTyping { overwrite, insert };
+enum class DigitTyping { overwrite, insert, insert_always };
 enum class RightStep { off_a_code, onto_a_code };
 
 struct DigitString {
@@ -36,3 +38,8 @@ struct DigitString {
 // returns; the codes hold what was typed either way (the caller writes them
 // on Enter, or reads the stored ones again). A count below 1 edits nothing.
 int edit_digit_string(const DigitString& field);
+
+// Told of each key as it is read, before it acts, with the place it meets
+// (scan -1 for a plain key); Enter and Esc too.
+using DigitKeyWatch = std::function<void(int key, int scan, int place)>;
+int edit_digit_string(const DigitString& field, const DigitKeyWatch& on_key);

@@ -38,3 +38,10 @@ void run_field_page(FieldPage& page) {
     }
   }
 }
+
+PageKey handled_key(int key, std::function<void(GridCursor& grid)> action) {
+  return {key, [action = std::move(action)](GridCursor& grid) {
+            action(grid);
+            return KeyResult::handled;
+          }};
+}

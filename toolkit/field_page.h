@@ -48,3 +48,8 @@ struct FieldPage {
 // its entry of the table (or any_page_key's), if it has one, and leaves
 // whatever that returns.
 void run_field_page(FieldPage& page);
+
+// A key table entry whose action always handles its key.
+PageKey handled_key(int key, std::function<void(GridCursor& grid)> action);
+// The show of a page whose values stand on the screen already.
+inline bool nothing_to_show(const GridCursor&) { return false; }

@@ -11,7 +11,7 @@ expect_row 8 "│6.Выход"
 screen_escapes | head -1 | grep -q $'\e\[93m\e\[42mA/Файл' || { echo "FAIL: open title colours"; FAILED=1; }
 
 keys Right Down
-wait_for "2.Установки внутренних портов" || finish
+wait_highlighted "2.Установки внутренних портов" || finish
 screen_escapes | sed -n 4p | grep -q $'\e\[93m\e\[42m2.Установки' || { echo "FAIL: entry 2 not highlighted"; FAILED=1; }
 
 keys Left Left Down Enter
@@ -21,9 +21,10 @@ wait_for "2.О программе"
 screen_text | grep -qF "Управляющая" && { echo "FAIL: About box still shown"; FAILED=1; }
 
 keys Right Right Right Escape
-sleep 0.2
+wait_highlighted "A/Файл" 1 1 || finish
 expect_row 3 "│1.Настройка COM порта"
 keys Escape
+wait_highlighted "6.Выход" || finish
 screen_escapes | sed -n 8p | grep -q $'\e\[93m\e\[42m6.Выход' || { echo "FAIL: exit entry not highlighted"; FAILED=1; }
 
 keys Enter

@@ -12,6 +12,8 @@ tm() { tmux -L "$SOCK" -f /dev/null "$@"; }
 cleanup() {
   tm kill-server 2>/dev/null
   [ -n "${SIM_PID:-}" ] && kill "$SIM_PID" 2>/dev/null
+  # E2E_KEEP=DIR keeps the scenario's files (the simulator's log) there.
+  [ -n "${E2E_KEEP:-}" ] && cp -r "$WORK/." "$E2E_KEEP/" 2>/dev/null
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -52,9 +54,9 @@ wait_for() {
   return 1
 }
 
-# wait_for_log TEXT [seconds]: until the simulator's log has the text; a
-# loaded machine may take its time over a write.
-wait_for_log() {
+# wait_log TEXT [seconds]: until the simulator's log has a line with the
+# text; a loaded machine may take its time over a write.
+wait_log() {
   local text=$1 limit=${2:-10} i
   for ((i = 0; i < limit * 20; i++)); do
     grep -qF -- "$text" "$WORK/sim.log" && return 0
@@ -64,6 +66,118 @@ wait_for_log() {
   FAILED=1
   return 1
 }
+
+# wait_row N PATTERN [seconds]: until screen row N matches the extended
+# regular expression.
+wait_row() {
+  local n=$1 pattern=$2 limit=${3:-5} i
+  for ((i = 0; i < limit * 20; i++)); do
+    row "$n" | grep -qE -- "$pattern" && return 0
+    sleep 0.05
+  done
+  echo "FAIL: row $n never matched '$pattern': '$(row "$n")'"
+  screen_text | sed 's/^/    | /'
+  FAILED=1
+  return 1
+}
+
+# wait_gone TEXT [seconds]: until the screen no longer shows the text (a
+# box has closed, so that the keys after it are not swallowed).
+wait_gone() {
+  local text=$1 limit=${2:-5} i
+  for ((i = 0; i < limit * 20; i++)); do
+    screen_text | grep -qF -- "$text" || return 0
+    sleep 0.05
+  done
+  echo "FAIL: the screen still shows: $text"
+  FAILED=1
+  return 1
+}
+
+# file_size FILE: its size in bytes, 0 when it is not there.
+file_size() { if [ -e "$1" ]; then wc -c <"$1" | tr -d ' '; else echo 0; fi; }
+
+# wait_file_grows FILE [BYTES [seconds]]: until the file holds more than
+# BYTES (0 unless told: until it is there and not empty).
+wait_file_grows() {
+  local file=$1 before=${2:-0} limit=${3:-10} i
+  for ((i = 0; i < limit * 20; i++)); do
+    [ "$(file_size "$file")" -gt "$before" ] && return 0
+    sleep 0.05
+  done
+  echo "FAIL: $(basename "$file") never grew past $before bytes"
+  FAILED=1
+  return 1
+}
+
+# highlighted [FIRST [LAST]]: the screen rows FIRST..LAST with every cell
+# blanked but those on the menus' highlight (a green background in both
+# programs' colours).
+highlighted() {
+  screen_escapes | sed -n "${1:-1},${2:-25}p" | python3 2>/dev/null -c '
+import re, sys
+bg = None
+for line in sys.stdin:
+    out = []
+    for m in re.finditer(r"\x1b\[([0-9;]*)m|\x1b[^m]*?[A-Za-z]|([^\x1b\n])", line):
+        if m.group(2) is not None:
+            out.append(m.group(2) if bg == 42 else " ")
+        elif m.group(1) is not None:
+            codes = (m.group(1) or "0").split(";")
+            while codes:
+                c = codes.pop(0)
+                if c in ("", "0", "49"): bg = None
+                elif c in ("38", "48"):
+                    n = codes.pop(0) if codes else ""
+                    taken = [codes.pop(0) for _ in range(1 if n == "5" else 3 if n == "2" else 0) if codes]
+                    if c == "48": bg = ("ext",) + tuple(taken)
+                elif c.isdigit() and (40 <= int(c) <= 47 or 100 <= int(c) <= 107): bg = int(c)
+    print("".join(out))
+'
+}
+
+# move_to KEY TEXT [FIRST LAST]: presses KEY until the highlight in rows
+# FIRST..LAST holds the text, each press waiting until the highlight has
+# moved; at most 20 presses.
+move_to() {
+  local key=$1 text=$2 first=${3:-2} last=${4:-25} i j now before
+  for ((i = 0; i <= 20; i++)); do
+    now=$(highlighted "$first" "$last")
+    grep -qF -- "$text" <<<"$now" && return 0
+    before=$now
+    tm send-keys "$key"
+    for ((j = 0; j < 60; j++)); do
+      now=$(highlighted "$first" "$last")
+      [ "$now" != "$before" ] && break
+      sleep 0.05
+    done
+  done
+  echo "FAIL: no highlighted entry with: $text"
+  screen_text | sed 's/^/    | /'
+  FAILED=1
+  return 1
+}
+
+# wait_highlighted TEXT [FIRST LAST]: until the highlight in rows
+# FIRST..LAST (2..25 unless told) holds the text.
+wait_highlighted() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    highlighted "${2:-2}" "${3:-25}" | grep -qF -- "$1" && return 0
+    sleep 0.05
+  done
+  echo "FAIL: the highlight never came to: $1"
+  screen_text | sed 's/^/    | /'
+  FAILED=1
+  return 1
+}
+
+# choose TEXT: in the open menu (or box menu), moves down to the entry with
+# the text and presses Enter on it.
+choose() { move_to Down "$1" && tm send-keys Enter; }
+
+# open_menu TITLE: moves along the menu bar until the title's menu is open.
+open_menu() { move_to Right "$1" 1 1; }
 
 # expect_row N TEXT: row N starts with TEXT.
 expect_row() {
@@ -75,7 +189,9 @@ expect_row() {
   fi
 }
 
-keys() { tm send-keys "$@"; sleep 0.15; }
+# keys KEY...: sends the keys; what they lead to is waited for on the
+# screen, not by the clock.
+keys() { tm send-keys "$@"; }
 
 finish() {
   if [ "$FAILED" -ne 0 ]; then
@@ -241,4 +357,86 @@ connect_karvel() {
   wait_for "Связь с устройством установлена" 30 || return 1
   keys x
   wait_for "${1:-COM1  57600}"
+}
+
+# type_text TEXT: types the text as it stands.
+type_text() { tm send-keys -l -- "$1"; }
+
+# start_transfer ENTRY FILES NAME QUESTION: from the open File menu, the
+# transfer entry with the text ENTRY; when its file dialog counts FILES
+# files (any count when empty), the file NAME typed, and "y" when the
+# program asks QUESTION.
+start_transfer() {
+  choose "$1" || return 1
+  wait_for "Колличество файлов: $2" || return 1
+  type_text "$3"
+  keys Enter
+  wait_for "$4" || return 1
+  keys y
+}
+
+# close_box TEXT...: a key for the box that shows one of the texts, and
+# until none is shown (a closing box empties the keys typed ahead of it).
+close_box() {
+  local text
+  keys x
+  for text in "$@"; do wait_gone "$text" || return 1; done
+}
+
+# station_to_file_on_bad_line ENTRY QUESTION: station to "from.set" on a
+# line that damages bytes, the result honest (expect_honest_read); back in
+# the File menu.
+station_to_file_on_bad_line() {
+  start_transfer "$1" 1 from "$2" || return 1
+  expect_honest_read "Установки записаны в файл" || return 1
+  close_box "Установки записаны в файл" "Ошибка связи со станцией"
+  keys Escape
+}
+
+# file_to_station_on_bad_line ENTRY NAME FAILURE SUCCESS: the file NAME to
+# the station on a line that damages bytes; the result ("failure" or
+# "success") in OUTCOME; back in the File menu.
+file_to_station_on_bad_line() {
+  start_transfer "$1" "" "$2" "Загрузить установки в станцию?  Y/N" || return 1
+  OUTCOME=$(wait_for_result 240 "$3" "$4") || { FAILED=1; return 1; }
+  echo "file to station: $OUTCOME"
+  close_box "$3" "$4"
+  keys Escape
+}
+
+# expect_sent_whole SAVED SENT: after stop_station, a send reported whole
+# left the station's saved memory equal to the file sent.
+expect_sent_whole() {
+  [ "$OUTCOME" = success ] || return 0
+  cmp "$1" "$2" || { echo "FAIL: a send reported whole left other bytes in the station"; FAILED=1; }
+}
+
+# run_command PROGRAM ARGS...: runs karvel or tomrik in $WORK with no
+# screen, standard error in $WORK/err; the status in $STATUS.
+run_command() {
+  local program=$1
+  shift
+  (cd "$WORK" && "$BIN/$program" "$@") 2>"$WORK/err"
+  STATUS=$?
+}
+
+# expect_status STATUS WHAT: the last command ended with STATUS.
+expect_status() {
+  [ "$STATUS" = "$1" ] || { echo "FAIL: $2 ended with $STATUS, expected $1"; sed 's/^/    | /' "$WORK/err"; FAILED=1; }
+}
+
+# set_first_general_setting: from the File menu of a connected karvel (or
+# one in file mode), the first station-wide setting (0x8020) becomes 17 on
+# screen; back at the menu.
+set_first_general_setting() {
+  open_menu "B/Програмирование" || return 1
+  choose "1.Общестанционные установки" || return 1
+  wait_for "2.Общестанционные установки" || return 1
+  choose "2.Общестанционные установки" || return 1
+  wait_for "в 1 интервале" || return 1
+  keys Enter 1 7 Enter
+  wait_for "в 1 интервале...   17" || return 1
+  keys Escape Escape
+  wait_for "1.Общестанционные установки" || return 1
+  open_menu "A/Файл"
 }

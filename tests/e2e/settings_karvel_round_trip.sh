@@ -20,49 +20,35 @@ start_on_station karvel
 connect_karvel "COM1  57600  KT216A4" || finish
 
 # Station to file.
-keys Down Down Down Enter
-wait_for "Колличество файлов: 1" || finish
-keys f r o m Enter
-wait_for "Переслать установки из станции в файл from.set [Y/N]" || finish
-keys y
+start_transfer "4.Пересылка установок из станции в файл" 1 from \
+  "Переслать установки из станции в файл from.set [Y/N]" || finish
 wait_for "Установки записаны в файл" 120 || finish
 keys Escape
+wait_gone "Установки записаны в файл" || finish
 cmp "$WORK/from.set" "$WORK/station.img" || { echo "FAIL: from.set differs from the station's image"; FAILED=1; }
 
 # Load another file for editing, save it under a new name.
-keys Up Up Enter
+choose "2.Загрузка файла для редактирования" || finish
 wait_for "Колличество файлов: 2" || finish
-keys o t h e r Enter
+type_text other
+keys Enter
 wait_for "other.set     KT216A4" || finish
 
-# Edit in file mode: the first general setting (station address 0x8020).
-keys Right Enter
-wait_for "Общестанционные установки" || finish
-keys Down Enter
-wait_for "в 1 интервале" || finish
-keys Enter 1 7 Enter
-wait_for "в 1 интервале...   17" || finish
-keys Escape Escape Left
-wait_for "3.Сохранение отредактированного файла" || finish
-keys Down Enter
-wait_for "Колличество файлов: 2" || finish
-keys e d i t e d Enter
-wait_for "Записать отредактированный файл edited.set [Y/N]" || finish
-keys y
+# Edit in file mode, then save.
+set_first_general_setting || finish
+start_transfer "3.Сохранение отредактированного файла" 2 edited \
+  "Записать отредактированный файл edited.set [Y/N]" || finish
 wait_for "Файл записан." || finish
-keys x
+close_box "Файл записан." || finish
 cmp "$WORK/edited.set" "$WORK/expected.img" || { echo "FAIL: edited.set is not other.set with the edit"; FAILED=1; }
 
 # Connect again (that ends file mode) and send the saved file.
-keys Up Up
+move_to Up "1.Настройка COM порта" || finish
 connect_karvel "COM1  57600  KT216A4" || finish
-keys Down Down Down Down Enter
-wait_for "Колличество файлов: 3" || finish
-keys e d i t e d Enter
-wait_for "Загрузить установки в станцию?  Y/N" || finish
-keys y
+start_transfer "5.Пересылка установок из файла в станцию" 3 edited "Загрузить установки в станцию?  Y/N" || finish
 wait_for "Установки записаны в станцию" 120 || finish
 keys Escape
+wait_gone "Установки записаны в станцию" || finish
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 

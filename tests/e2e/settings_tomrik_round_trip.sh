@@ -12,29 +12,23 @@ start_on_station tomrik
 connect_tomrik || finish
 
 # Station to file.
-keys Down Enter
-wait_for "Колличество файлов: 1" || finish
-keys f r o m Enter
-wait_for "Записать установки в файл from.set Y/N" || finish
-keys y
+start_transfer " Чтение установок из станции в файл" 1 from "Записать установки в файл from.set Y/N" || finish
 wait_for "Установки записаны в файл" 120 || finish
 keys Escape
+wait_gone "Установки записаны в файл" || finish
 cmp "$WORK/from.set" "$WORK/station.img" || { echo "FAIL: from.set differs from the station's image"; FAILED=1; }
 
 # File to station.
-keys Down Enter
-wait_for "Колличество файлов: 2" || finish
-keys c h a n g e d Enter
-wait_for "Загрузить установки в станцию?  Y/N" || finish
-keys y
+start_transfer " Запись установок из файла в станцию" 2 changed "Загрузить установки в станцию?  Y/N" || finish
 wait_for "Установки загружены в станцию" 120 || finish
 keys Escape
+wait_gone "Установки загружены в станцию" || finish
 
 # The station software version, from its records 132..134.
-keys Down Enter
+choose " Версия програмного обеспечения станции" || finish
 wait_for "Версия програмного обеспечения:         V3.12" || finish
 [[ "$(row 13)" == *"Дата создания програмного обеспечения:  15.03.06"* ]] || { echo "FAIL: row 13 is '$(row 13)'"; FAILED=1; }
-keys x
+close_box "Версия програмного обеспечения:" || finish
 keys Escape Enter
 wait_for "PROGRAM-ENDED" || finish
 

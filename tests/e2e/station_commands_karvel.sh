@@ -20,16 +20,7 @@ open(f"{work}/station.img", "wb").write(station)
 open(f"{work}/short.set", "wb").write(station[:1000])
 PY
 
-# station_command ARGS...: runs karvel in $WORK, standard error in
-# $WORK/err; the status in $STATUS.
-station_command() {
-  (cd "$WORK" && "$BIN/karvel" "$@") 2>"$WORK/err"
-  STATUS=$?
-}
-
-expect_status() {
-  [ "$STATUS" = "$1" ] || { echo "FAIL: $2 ended with $STATUS, expected $1"; sed 's/^/    | /' "$WORK/err"; FAILED=1; }
-}
+station_command() { run_command karvel "$@"; }
 
 # expect_refusal TEXT ARGS...: status 2 and one line on standard error
 # that says TEXT, with no station asked.
@@ -62,15 +53,8 @@ cmp "$WORK/old.set" "$WORK/station.img" || { echo "FAIL: old.set differs from th
 # One setting changed live: the first general setting (0x8020) becomes 17.
 start_on_station karvel
 connect_karvel "COM1  57600  KT216A4" || finish
-keys Right Enter
-wait_for "Общестанционные установки" || finish
-keys Down Enter
-wait_for "в 1 интервале" || finish
-keys Enter 1 7 Enter
-wait_for "в 1 интервале...   17" || finish
-keys Escape Escape Left
-wait_for "6.Выход" || finish
-keys Up Enter
+set_first_general_setting || finish
+choose "6.Выход" || finish
 wait_for "PROGRAM-ENDED" || finish
 stop_program
 

@@ -9,16 +9,8 @@
 # companion that is no such file is refused before anything is sent.
 source "$(dirname "$0")/lib.bash"
 
-# station_command ARGS...: runs tomrik in $WORK on the simulator's line,
-# standard error in $WORK/err; the status in $STATUS.
-station_command() {
-  (cd "$WORK" && "$BIN/tomrik" "$@" --port "$WORK/com1") 2>"$WORK/err"
-  STATUS=$?
-}
-
-expect_status() {
-  [ "$STATUS" = "$1" ] || { echo "FAIL: $2 ended with $STATUS, expected $1"; sed 's/^/    | /' "$WORK/err"; FAILED=1; }
-}
+# station_command ARGS...: tomrik on the simulator's line.
+station_command() { run_command tomrik "$@" --port "$WORK/com1"; }
 
 # open_common_book: from the File menu of a connected tomrik.
 open_common_book() {

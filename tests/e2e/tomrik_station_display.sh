@@ -66,7 +66,7 @@ keys Left Enter
 wait_for "Общая записная книжка" || finish
 wait_for "8p4951234567" || finish
 keys Down Down Down Enter 8 p 1 2 Enter
-wait_for_log "write (50,4) 25 bytes: stored 08 FF 01 02 00 00"
+wait_log "write (50,4) 25 bytes: stored 08 FF 01 02 00 00"
 keys Escape
 
 # Allowed numbers of line 1, row 2: "05"; the command 8 code "1" leaves by
@@ -75,12 +75,12 @@ keys Down Down Down Enter
 wait_for "Разрешенные номера при запрете выхода в межгород" || finish
 wait_for "8800" || finish
 keys Down Enter 0 5 Enter
-wait_for_log "write (14,1) 4 bytes: stored 0A 05 00 00"
+wait_log "write (14,1) 4 bytes: stored 0A 05 00 00"
 keys Escape
 keys Down Down Enter
 wait_for "Таблица путей при выходе в город по команде 8" 15 || finish
 keys Right Right Enter Space Enter
-wait_for_log "write (15,0) 8 bytes: stored 01 00 00 00 01 03 00 00"
+wait_log "write (15,0) 8 bytes: stored 01 00 00 00 01 03 00 00"
 keys Escape
 keys Escape Escape Enter
 wait_for "PROGRAM-ENDED" || finish

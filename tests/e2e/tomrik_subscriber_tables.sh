@@ -62,9 +62,9 @@ keys Up Up Up Enter
 wait_for "Разрешения тарификации абонентов" || finish
 wait_for "F1 Установить всю колонку" 10 || finish
 keys Down Down Down Down F1 Enter
-wait_for_log "write (31,16) 1 bytes: stored 02" 15
+wait_log "write (31,16) 1 bytes: stored 02" 15
 keys Right Down Down Down Down Down F1 Enter
-wait_for_log "write (31,16) 1 bytes: stored 03" 15
+wait_log "write (31,16) 1 bytes: stored 03" 15
 keys Escape
 wait_for " Режимы тарификации абонентов" || finish
 keys Escape Escape Enter

@@ -224,6 +224,7 @@ bool edit_control_line(GridCursor& codes, GridCursor& control, ExitGroupTables& 
                      left_table = true;
                      return KeyResult::leave;
                    }}},
+                 // PgUp and PgDn only; the table stands drawn when the line is entered.
                  {&tables.dial_table, [] { return exit_dial_table_count; }, false},
                  true};
   run_field_page(line);
@@ -255,6 +256,7 @@ void edit_exit_groups() {
                   help_key([](const GridCursor& grid) { return exit_columns[grid.column - 1].field.level; }),
                   handled_key(key::f1, sub_screen(edit_group_routing)),
                   handled_key(key::f2, sub_screen(edit_group_dial_control))},
+                 // Home and End too; a new group starts at cell 1,1.
                  {&tables.group, [] { return exit_group_count; }, true, true}};
   run_field_page(page);
 }
@@ -274,6 +276,7 @@ void edit_group_routing(ExitGroupTables& tables) {
                   help_key([](const GridCursor& grid) {
                     return grid.column == 1 ? routing_code_topic : routing_cell_topic;
                   })},
+                 // PgUp and PgDn only; a new table starts at cell 1,1.
                  {&tables.routing_table, [] { return exit_routing_table_count; }, false, true}};
   run_field_page(page);
   erase_box(54, 3, 25, 19);
@@ -296,6 +299,7 @@ void edit_group_dial_control(ExitGroupTables& tables) {
                     [&](GridCursor& grid) {
                       return edit_control_line(grid, control, tables) ? KeyResult::leave : KeyResult::handled;
                     }}},
+                  // PgUp and PgDn only; a new table starts at the first code.
                   {&tables.dial_table, [] { return exit_dial_table_count; }, false, true}};
   run_field_page(codes);
   erase_box(54, 3, 25, 19);

@@ -119,23 +119,17 @@ int edit_choice(ScreenPos at, int address, const ChoiceKind& kind, bool follow_s
   // whatever the link buffer held.
   int status = show_choice(at, address, COLOR_BOX, kind);
   if (status != link_ok) return status;
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc) break;
-    if (k == key::space) {
-      link_buffer[0] = kind.next(byte_value(0)) & 0xFF;
-      print_field(at, kind.text(byte_value(0)), COLOR_BOX);
-    } else if (k == key::enter) {
-      int value = byte_value(0);
-      int write_status = link_write_block(address, 1);
-      // The station moves to a new speed as soon as it has stored it; the
-      // program follows only a station that took the byte.
-      if (follow_speed && address == facts::karvel_speed_address) link_follow_station_speed(value, write_status, 1);
-      return show_after_write(write_status, [&] { return show_choice(at, address, COLOR_SCREEN, kind); });
-    }
-  }
-  return show_choice(at, address, COLOR_SCREEN, kind);
+  const int k = read_space_steps([&] {
+    link_buffer[0] = kind.next(byte_value(0)) & 0xFF;
+    print_field(at, kind.text(byte_value(0)), COLOR_BOX);
+  });
+  if (k == key::esc) return show_choice(at, address, COLOR_SCREEN, kind);
+  int value = byte_value(0);
+  int write_status = link_write_block(address, 1);
+  // The station moves to a new speed as soon as it has stored it; the
+  // program follows only a station that took the byte.
+  if (follow_speed && address == facts::karvel_speed_address) link_follow_station_speed(value, write_status, 1);
+  return show_after_write(write_status, [&] { return show_choice(at, address, COLOR_SCREEN, kind); });
 }
 
 // Typed numbers: the field is blanked, digits are echoed as typed, and a
@@ -395,15 +389,10 @@ void show_record_cell(ScreenPos at, const int* record, int value, const CellRule
 
 int edit_record_cell(ScreenPos at, const int* record, int& value, const CellRule& rule) {
   if (record[0] == 0) return 0;
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc || k == key::enter) return k;
-    if (k == key::space) {
-      value = rule.next(value);
-      show_record_cell(at, record, value, rule, COLOR_BOX);
-    }
-  }
+  return read_space_steps([&] {
+    value = rule.next(value);
+    show_record_cell(at, record, value, rule, COLOR_BOX);
+  });
 }
 
 void show_bit_yes_no(ScreenPos at, int value, int bit, std::uint8_t colour) {
@@ -413,13 +402,9 @@ void show_bit_yes_no(ScreenPos at, int value, int bit, std::uint8_t colour) {
 }
 
 int edit_bit_yes_no(ScreenPos at, int& value, int bit) {
-  for (;;) {
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc || k == key::enter) return k;
-    if (k == key::space && bit >= 1 && bit <= 8) {
-      value = (value ^ (1 << (bit - 1))) & 0xFF;
-      show_bit_yes_no(at, value, bit, COLOR_BOX);
-    }
-  }
+  return read_space_steps([&] {
+    if (bit < 1 || bit > 8) return;
+    value = (value ^ (1 << (bit - 1))) & 0xFF;
+    show_bit_yes_no(at, value, bit, COLOR_BOX);
+  });
 }

@@ -14,8 +14,8 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
+#include "toolkit/field_page.h"
 #include "toolkit/hints.h"
-#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -143,7 +143,7 @@ const FieldRow routing_cells[2] = {{0, FieldKind::digits, 0, 0, control_code_dig
 
 // The table number and its values, as one drawing. True when the user left
 // at a failed read's box.
-bool show_routing_table(GridCursor& grid, const ExitGroupTables& tables) {
+bool show_routing_table(const GridCursor& grid, const ExitGroupTables& tables) {
   print_at(78, 3, format("%d", tables.routing_table), COLOR_BOX);
   FieldDrawing drawing;
   for (int r = 1; r <= routing_rows; ++r) {
@@ -151,8 +151,6 @@ bool show_routing_table(GridCursor& grid, const ExitGroupTables& tables) {
     for (int c = r < routing_rows ? 1 : 2; c <= 2; ++c)
       show_field_row(grid.cell(c, r), routing_cells[c - 1], address, COLOR_SCREEN);
   }
-  grid.column = 1;
-  grid.row = 1;
   return drawing.left();
 }
 
@@ -187,11 +185,10 @@ void draw_dial_control_frame() {
 }
 
 // The table number, its codes and its control line (the flag, then the
-// six lines under control), as one drawing. The code cursor goes back to
-// row 1. True when the user left at a failed read's box.
-bool show_dial_table(GridCursor& codes, const GridCursor& control, const ExitGroupTables& tables) {
+// six lines under control), as one drawing. True when the user left at a
+// failed read's box.
+bool show_dial_table(const GridCursor& codes, const GridCursor& control, const ExitGroupTables& tables) {
   print_at(78, 3, format("%d", tables.dial_table), COLOR_BOX);
-  codes.row = 1;
   const int table = dial_table_address(tables.group, tables.dial_table);
   FieldDrawing drawing;
   for (int i = 1; i <= dial_code_rows; ++i) show_field_row(codes.cell(1, i), dial_code_cell(i), table, COLOR_SCREEN);
@@ -199,9 +196,45 @@ bool show_dial_table(GridCursor& codes, const GridCursor& control, const ExitGro
   return drawing.left();
 }
 
+void edit_dial_cell(const GridCursor& grid, FieldRow cell, const ExitGroupTables& tables) {
+  edit_field_row(grid.current_cell(), cell, dial_table_address(tables.group, tables.dial_table));
+}
+
+// Tab in the code list: the control line under the table, until Tab goes
+// back to the codes. PgUp and PgDn page the table from here too; the code
+// list's cursor then goes back to its first row, the line's stays. True
+// when Esc left the whole table, from the line or at a failed read's box.
+bool edit_control_line(GridCursor& codes, GridCursor& control, ExitGroupTables& tables) {
+  bool left_table = false;
+  FieldPage line{control,
+                 nullptr,
+                 [&](const GridCursor& grid) {
+                   codes.row = 1;
+                   left_table = show_dial_table(codes, grid, tables);
+                   return left_table;
+                 },
+                 {handled_key(key::enter,
+                              [&](GridCursor& grid) { edit_dial_cell(grid, control_cell(grid.column), tables); }),
+                  help_key([](const GridCursor& grid) {
+                    return grid.column == 1 ? control_flag_topic : control_line_topic;
+                  }),
+                  {key::tab, [](GridCursor&) { return KeyResult::leave; }},
+                  {key::esc,
+                   [&](GridCursor&) {
+                     left_table = true;
+                     return KeyResult::leave;
+                   }}},
+                 // PgUp and PgDn only; the table stands drawn when the line is entered.
+                 {&tables.dial_table, [] { return exit_dial_table_count; }, false},
+                 true};
+  run_field_page(line);
+  control = line.grid;
+  return left_table;
+}
 
 }  // namespace
 
+// The hints stand from the start; only the sub-screens cover them.
 void edit_exit_groups() {
   if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   ExitGroupTables tables;
@@ -209,29 +242,23 @@ void edit_exit_groups() {
   hint_move_edit();
   hint_group_keys();
   hint_help_key();
-  GridCursor grid = exit_code_grid();
-  if (show_exit_group(grid, tables.group)) return;
-  for (;;) {
-    int k = grid_navigate(grid);
-    if (k == key::esc) return;
-    if (k == key::enter) edit_exit_cell(grid, tables.group);
-    if (k == key::f10) show_help(exit_columns[grid.column - 1].field.level);
-    if (k == key::f1 || k == key::f2) {
-      if (k == key::f1)
-        edit_group_routing(tables);
-      else
-        edit_group_dial_control(tables);
+  const auto sub_screen = [&](void (*edit)(ExitGroupTables&)) {
+    return [&tables, edit](GridCursor&) {
+      edit(tables);
       hint_group_keys();
       hint_help_key();
-    }
-    int next = step_number(tables.group, exit_group_count, k);
-    if (next != tables.group) {
-      tables.group = next;
-      if (show_exit_group(grid, tables.group)) return;
-      grid.column = 1;
-      grid.row = 1;
-    }
-  }
+    };
+  };
+  FieldPage page{exit_code_grid(),
+                 nullptr,
+                 [&](const GridCursor& grid) { return show_exit_group(grid, tables.group); },
+                 {handled_key(key::enter, [&](GridCursor& grid) { edit_exit_cell(grid, tables.group); }),
+                  help_key([](const GridCursor& grid) { return exit_columns[grid.column - 1].field.level; }),
+                  handled_key(key::f1, sub_screen(edit_group_routing)),
+                  handled_key(key::f2, sub_screen(edit_group_dial_control))},
+                 // Home and End too; a new group starts at cell 1,1.
+                 {&tables.group, [] { return exit_group_count; }, true, true}};
+  run_field_page(page);
 }
 
 void edit_group_routing(ExitGroupTables& tables) {
@@ -242,56 +269,39 @@ void edit_group_routing(ExitGroupTables& tables) {
   print_at_plain(56, 22, "  Остальные  "_cp);
   hint_table_keys();
   hint_help_key();
-  GridCursor grid({60, 74}, spaced(8, routing_rows));
-  bool left = show_routing_table(grid, tables);
-  while (!left) {
-    int k = grid_navigate(grid);
-    if (k == key::esc) break;
-    if (k == key::enter) edit_routing_cell(grid, tables);
-    if (k == key::f10) show_help(grid.column == 1 ? routing_code_topic : routing_cell_topic);
-    int table = tables.routing_table;
-    if (k == key::pgdn && table < exit_routing_table_count) ++table;
-    if (k == key::pgup && table > 1) --table;
-    if (table != tables.routing_table) {
-      tables.routing_table = table;
-      left = show_routing_table(grid, tables);
-    }
-  }
+  FieldPage page{GridCursor({60, 74}, spaced(8, routing_rows)),
+                 nullptr,
+                 [&](const GridCursor& grid) { return show_routing_table(grid, tables); },
+                 {handled_key(key::enter, [&](GridCursor& grid) { edit_routing_cell(grid, tables); }),
+                  help_key([](const GridCursor& grid) {
+                    return grid.column == 1 ? routing_code_topic : routing_cell_topic;
+                  })},
+                 // PgUp and PgDn only; a new table starts at cell 1,1.
+                 {&tables.routing_table, [] { return exit_routing_table_count; }, false, true}};
+  run_field_page(page);
   erase_box(54, 3, 25, 19);
 }
 
+// Esc leaves the whole table, from the code list and the control line
+// alike.
 void edit_group_dial_control(ExitGroupTables& tables) {
   draw_dial_control_frame();
   hint_routing_keys();
   hint_help_key();
-  GridCursor codes({59}, spaced(8, dial_code_rows));
   GridCursor control({13, 35, 38, 41, 44, 47, 50}, {22});
-  bool left = show_dial_table(codes, control, tables);
-  bool on_control_line = false;
-  while (!left) {
-    int k = grid_navigate(on_control_line ? control : codes);
-    // Esc leaves the whole table, from the code list and the control line
-    // alike.
-    if (k == key::esc) break;
-    if (k == key::tab) {
-      on_control_line = !on_control_line;
-      continue;
-    }
-    if (k == key::enter) {
-      const GridCursor& grid = on_control_line ? control : codes;
-      edit_field_row(grid.current_cell(), on_control_line ? control_cell(control.column) : dial_code_cell(codes.row),
-                     dial_table_address(tables.group, tables.dial_table));
-    }
-    if (k == key::f10)
-      show_help(!on_control_line ? control_code_topic : control.column == 1 ? control_flag_topic : control_line_topic);
-    int table = tables.dial_table;
-    if (k == key::pgdn && table < exit_dial_table_count) ++table;
-    if (k == key::pgup && table > 1) --table;
-    if (table != tables.dial_table) {
-      tables.dial_table = table;
-      left = show_dial_table(codes, control, tables);
-    }
-  }
+  FieldPage codes{GridCursor({59}, spaced(8, dial_code_rows)),
+                  nullptr,
+                  [&](const GridCursor& grid) { return show_dial_table(grid, control, tables); },
+                  {handled_key(key::enter,
+                               [&](GridCursor& grid) { edit_dial_cell(grid, dial_code_cell(grid.row), tables); }),
+                   help_key(control_code_topic),
+                   {key::tab,
+                    [&](GridCursor& grid) {
+                      return edit_control_line(grid, control, tables) ? KeyResult::leave : KeyResult::handled;
+                    }}},
+                  // PgUp and PgDn only; a new table starts at the first code.
+                  {&tables.dial_table, [] { return exit_dial_table_count; }, false, true}};
+  run_field_page(codes);
   erase_box(54, 3, 25, 19);
   erase_box(1, 21, 51, 1);
 }

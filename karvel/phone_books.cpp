@@ -59,9 +59,6 @@ struct PhoneBookList : ScrollList {
   ListMode mode = ListMode::cells;
   int port = 0;  // whose entries the list shows
   std::array<int, cells + 1> holder{};  // by cell (or entry) number
-  // After a failure or the no-free-cells message the next key only clears
-  // the number on the cursor row.
-  bool clear_row_next = false;
 
   int holder_of(int k) const { return k >= 1 && k <= capacity ? holder[k] : empty_row; }
 };
@@ -152,10 +149,8 @@ int edit_cell(PhoneBookList& list) {
   return draw_row(list, list.row);
 }
 
-void show_no_free_cells(PhoneBookList& list) {
-  print_at(number_column, screen_row(list.row), "      Нет свободных ячеек       "_cp, COLOR_ALERT);
-  list.clear_row_next = true;
-}
+// Not a status of the link: the row tells that no pool cell is free.
+constexpr int no_free_cells_shown = -100;
 
 // An entry without a cell is given the first free pool cell. The entry
 // names it only once the cell's edit went through, so a failed edit leaves
@@ -165,8 +160,8 @@ int edit_new_entry(PhoneBookList& list) {
   const int cell = find_free_pool_cell(list.base);
   if (cell < 0) return link_failed;
   if (cell == 0) {
-    show_no_free_cells(list);
-    return link_ok;
+    print_at(number_column, screen_row(list.row), "      Нет свободных ячеек       "_cp, COLOR_ALERT);
+    return no_free_cells_shown;
   }
   int status = edit_number_in(list, cell);
   if (status != link_ok) return status;
@@ -183,29 +178,26 @@ int edit_entry(PhoneBookList& list) {
   return edit_number_in(list, holder);
 }
 
-void edit_current(PhoneBookList& list) {
+// True when the row is left with a message: a failure's or that no pool
+// cell is free.
+bool edit_current(PhoneBookList& list) {
   const int status = list.mode == ListMode::cells ? edit_cell(list) : edit_entry(list);
-  if (status != link_ok) list.clear_row_next = true;
   hint_port_pages();
+  return status != link_ok;
 }
 
 void phone_book_list(PhoneBookList& list) {
   draw_list_frame();
   draw_book_page(list);
   hint_port_pages();
-  for (;;) {
-    goto_xy(number_column, screen_row(list.row));
-    int scan;
-    const int k = read_plain_key(scan);
-    if (list.clear_row_next) {
-      list.clear_row_next = false;
-      print_at_plain(number_column, screen_row(list.row), blank_number());
-      continue;
-    }
-    if (k == key::esc) return;
-    if (k == key::enter) edit_current(list);
-    if (k == key::extended && !list.move(scan) && scan == key::f10) show_help(help_topic);
-  }
+  run_list_page({&list,
+                 {number_column, screen_row(1)},
+                 cell_size,
+                 {{key::enter, [&list] { return edit_current(list); }},
+                  {key::f10, [] {
+                    show_help(help_topic);
+                    return false;
+                  }}}});
 }
 
 }  // namespace

@@ -175,10 +175,7 @@ bool show_selector() {
 // What the board view shows now; -1 before the first round, so that it
 // prints everything once and then only what changed.
 struct BoardShown {
-  int programming = -1;
-  int station_input = -1;
-  int led_off = -1;
-  int worker = -1;
+  std::array<int, 4> flags{-1, -1, -1, -1};  // by row of board_flag_rows
   std::array<int, monitor::board_channel_count> channels{-1, -1, -1};
   Bytes8 queue{};
   bool queue_shown = false;
@@ -221,21 +218,35 @@ std::string board_channel_text(int state) {
   return fit_cell(format("Код %3d"_cp, state), 12);
 }
 
+// The rows at column 34 that show the board's flags byte and its worker
+// byte: each one value of the two, as a text of one width.
+struct BoardFlagRow {
+  int row;
+  int width;
+  int (*value)(int flags, int worker);
+  std::string (*text)(int value);
+};
+const BoardFlagRow board_flag_rows[4] = {
+    {6, 16, [](int flags, int) { return int{(flags & facts::karvel_board_programming) != 0}; },
+     [](int on) -> std::string { return on ? "Программирование"_cp : "Работа          "_cp; }},
+    {7, 8, [](int flags, int) { return int{(flags & facts::karvel_board_station_input) != 0}; },
+     [](int on) -> std::string { return on ? "Станция "_cp : "Микрофон"_cp; }},
+    {8, 1, [](int flags, int) { return int{(flags & facts::karvel_board_led_off) != 0}; },
+     [](int off) -> std::string { return off ? " " : "*"; }},
+    {9, 2, [](int, int worker) { return worker; },
+     [](int w) { return w ? format("%2d", w) : std::string("  "); }},
+};
+
 void show_board_flags(BoardShown& shown) {
-  if (!monitor::read_live(monitor::board_block, 4)) {
-    forget_shown(shown.programming, 34, 6, 16);
-    forget_shown(shown.station_input, 34, 7, 8);
-    forget_shown(shown.led_off, 34, 8, 1);
-    forget_shown(shown.worker, 34, 9, 2);
-    return;
-  }
+  const bool read = monitor::read_live(monitor::board_block, 4);
   const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
-  show_if_changed(shown.programming, (flags & facts::karvel_board_programming) != 0, 34, 6,
-                  [](int on) { return on ? "Программирование"_cp : "Работа          "_cp; });
-  show_if_changed(shown.station_input, (flags & facts::karvel_board_station_input) != 0, 34, 7, [](int on) { return on ? "Станция "_cp : "Микрофон"_cp; });
-  show_if_changed(shown.led_off, (flags & facts::karvel_board_led_off) != 0, 34, 8, [](int off) { return off ? " " : "*"; });
-  show_if_changed(shown.worker, worker, 34, 9,
-                  [](int w) { return w ? format("%2d", w) : std::string("  "); });
+  for (std::size_t i = 0; i < shown.flags.size(); ++i) {
+    const BoardFlagRow& row = board_flag_rows[i];
+    if (read)
+      show_if_changed(shown.flags[i], row.value(flags, worker), 34, row.row, row.text);
+    else
+      forget_shown(shown.flags[i], 34, row.row, row.width);
+  }
 }
 
 void show_board_queue(BoardShown& shown) {

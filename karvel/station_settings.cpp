@@ -58,6 +58,29 @@ std::string as_characters(const IdentityLine& line) {
   return field_text::characters(bytes.data(), static_cast<int>(bytes.size()));
 }
 
+// The station's engineers read four service bytes on the identity page:
+// Insert, then the two service letters in either case. Any other key
+// starts the sequence again.
+constexpr int service_keys_typed = 3;
+
+int next_service_step(int step, int k, int scan) {
+  if (k == key::extended) return scan == key::insert ? 1 : 0;
+  const int upper = k >= 'a' && k <= 'z' ? k - 32 : k;
+  if (step == 1 && upper == identity_service_keys[0]) return 2;
+  if (step == 2 && upper == identity_service_keys[1]) return service_keys_typed;
+  return 0;
+}
+
+// The bytes stand at the foot of the screen for four seconds.
+void flash_service_bytes() {
+  if (link_read_block_alike(facts::karvel_service_bytes, 4) != link_ok) return;
+  const std::string text = format("%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
+                                  link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
+  print_at_plain(1, 25, text);
+  wait_ms(4000);
+  print_at_plain(1, 25, std::string(text.size(), ' '));
+}
+
 // ---------------------------------------------------------------- the menu
 
 const BoxMenu settings_menu{28, 10, 30,
@@ -153,21 +176,13 @@ bool select_mode(ScreenPos at) {
   int mode = 0;
   if (read_mode(mode) == link_ok) {
     show_mode_name(at, mode, COLOR_BOX);
-    for (;;) {
-      int k = read_key();
-      if (k == key::extended) {
-        read_key();
-        continue;
-      }
-      if (k == key::esc) break;
-      if (k == key::space) {
-        mode = (mode + 1) & 3;
-        show_mode_name(at, mode, COLOR_BOX);
-      } else if (k == key::enter) {
-        link_buffer[0] = mode;
-        link_write_block(facts::karvel_mode_address, 1);
-        break;
-      }
+    const int k = read_space_steps([&] {
+      mode = (mode + 1) & 3;
+      show_mode_name(at, mode, COLOR_BOX);
+    });
+    if (k == key::enter) {
+      link_buffer[0] = mode;
+      link_write_block(facts::karvel_mode_address, 1);
     }
   }
   show_current_mode(at, COLOR_SCREEN);
@@ -352,28 +367,14 @@ void show_identity_page() {
   if (drawing.left()) return;
   int service_step = 0;
   for (;;) {
-    int k = read_key();
+    int scan;
+    const int k = read_plain_key(scan);
     if (k == key::esc) return;
-    if (k == key::extended) {
-      int scan = read_key();
-      if (scan == key::f10) show_help(identity_topic);
-      service_step = scan == key::insert ? 1 : 0;
-      continue;
-    }
-    int upper = k >= 'a' && k <= 'z' ? k - 32 : k;
-    if (service_step == 1 && upper == identity_service_keys[0]) {
-      service_step = 2;
-    } else if (service_step == 2 && upper == identity_service_keys[1]) {
+    if (scan == key::f10) show_help(identity_topic);
+    service_step = next_service_step(service_step, k, scan);
+    if (service_step == service_keys_typed) {
       service_step = 0;
-      if (link_read_block_alike(facts::karvel_service_bytes, 4) == link_ok) {
-        const std::string text = format("%2X,%2X,%2X,%2X", link_buffer[0] & 0xFF, link_buffer[1] & 0xFF,
-                                        link_buffer[2] & 0xFF, link_buffer[3] & 0xFF);
-        print_at_plain(1, 25, text);
-        wait_ms(4000);
-        print_at_plain(1, 25, std::string(text.size(), ' '));
-      }
-    } else {
-      service_step = 0;
+      flash_service_bytes();
     }
   }
 }

@@ -32,9 +32,6 @@ constexpr int channel_rows_max = 7; // columns 67..79, under the titles "1".."7"
 constexpr int first_port_row = 5;
 constexpr int first_line_row = 20;
 
-constexpr int port_number_columns[6] = {33, 37, 41, 45, 49, 53};
-constexpr int line_number_columns[3] = {34, 38, 42};
-
 using StateBytes = std::array<int, state_block_size>;
 
 // One row of the table (a port or a line) or one channel column, with the
@@ -88,30 +85,34 @@ Service service_of(int block_number) {
   return link_buffer[0] != 0 ? Service::in_service : Service::out_of_service;
 }
 
+// A port row and a line row are one shape with other texts and places: the
+// state's name at column 10, then the block's bytes from byte 2 on as
+// numbers.
+struct StateRowLayout {
+  const char* out_of_service;  // as wide as a state's name and more
+  int numbers_width;           // what the numbers cover from column 34
+  std::string (*state_name)(int code);
+  std::vector<int> number_columns;
+  const char* number_format;
+};
+const StateRowLayout port_row_layout{"Абонент не обслуживается"_cp, 22, monitor::port_state_name,
+                                     {33, 37, 41, 45, 49, 53}, "%3d"};
+const StateRowLayout line_row_layout{"Линия не обслуживается  "_cp, 10, monitor::line_state_name, {34, 38, 42},
+                                     "%2d"};
+
 // Out of service a row shows its text and blanks where the numbers stood,
 // so no number of an earlier state is left standing; a row whose service
 // could not be read shows nothing. True when the row was drawn.
-bool draw_port_row(const TableRow& row) {
-  Service service = service_of(row.number);
+bool draw_state_row(const TableRow& row, int block_number, const StateRowLayout& layout) {
+  Service service = service_of(block_number);
   if (service != Service::in_service) {
-    print_at_plain(10, row.place, service == Service::unknown ? std::string(24, ' ') : "Абонент не обслуживается"_cp);
-    print_at_plain(34, row.place, std::string(22, ' '));
+    print_at_plain(10, row.place, service == Service::unknown ? std::string(24, ' ') : layout.out_of_service);
+    print_at_plain(34, row.place, std::string(layout.numbers_width, ' '));
     return service != Service::unknown;
   }
-  print_at_plain(10, row.place, monitor::port_state_name(row.shown[2]));
-  for (int i = 0; i < 6; ++i) print_at_plain(port_number_columns[i], row.place, format("%3d", row.shown[2 + i]));
-  return true;
-}
-
-bool draw_line_row(const TableRow& row) {
-  Service service = service_of(monitor::line_block_number(row.number));
-  if (service != Service::in_service) {
-    print_at_plain(10, row.place, service == Service::unknown ? std::string(24, ' ') : "Линия не обслуживается  "_cp);
-    print_at_plain(34, row.place, std::string(10, ' '));
-    return service != Service::unknown;
-  }
-  print_at_plain(10, row.place, monitor::line_state_name(row.shown[2]));
-  for (int i = 0; i < 3; ++i) print_at_plain(line_number_columns[i], row.place, format("%2d", row.shown[2 + i]));
+  print_at_plain(10, row.place, layout.state_name(row.shown[2]));
+  for (std::size_t i = 0; i < layout.number_columns.size(); ++i)
+    print_at_plain(layout.number_columns[i], row.place, format(layout.number_format, row.shown[2 + i]));
   return true;
 }
 
@@ -139,8 +140,8 @@ bool draw_channel(const StateTable& table, const TableRow& row) {
 // Draws a row from its kept bytes; true when it was drawn.
 bool draw_row(const StateTable& table, const TableRow& row) {
   switch (row.kind) {
-    case TableRow::Kind::port: return draw_port_row(row);
-    case TableRow::Kind::line: return draw_line_row(row);
+    case TableRow::Kind::port: return draw_state_row(row, row.number, port_row_layout);
+    case TableRow::Kind::line: return draw_state_row(row, monitor::line_block_number(row.number), line_row_layout);
     case TableRow::Kind::channel: return draw_channel(table, row);
   }
   return true;

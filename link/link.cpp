@@ -184,25 +184,36 @@ LinkResult synchronise(int command, bool writing) {
   return link_no_answer;
 }
 
+// The command byte of a block frame; no answer even to the second one
+// reports its box.
+bool block_command_answered(int command) {
+  if (exchange_twice(command)) return true;
+  report(link_no_answer);
+  return false;
+}
+
+// One byte of a block frame and the answer it must get: link_ok; link_failed
+// when none came, `wrong` when another came. Either failure reports its box.
+LinkResult expect_answer(int byte, int expected, LinkResult wrong) {
+  if (!exchange(byte)) {
+    report(link_no_answer);
+    return link_failed;
+  }
+  if (link_state.last_reply != expected) {
+    report(wrong);
+    return wrong;
+  }
+  return link_ok;
+}
+
 // A memory block read on the wire, whatever the connection state.
 LinkResult read_block_frame(int address, int count) {
   constexpr int command = facts::karvel_read_block;
   int low = address & 0xFF, high = (address >> 8) & 0xFF;
-  if (!exchange_twice(command)) {
-    report(link_no_answer);
-    return link_failed;
-  }
+  if (!block_command_answered(command)) return link_failed;
   if (link_state.last_reply != ack) return link_refused;
-  for (int byte : {low, high}) {
-    if (!exchange(byte)) {
-      report(link_no_answer);
-      return link_failed;
-    }
-    if (link_state.last_reply != ack) {
-      report(link_not_acknowledged);
-      return link_not_acknowledged;
-    }
-  }
+  for (int byte : {low, high})
+    if (LinkResult failed = expect_answer(byte, ack, link_not_acknowledged)) return failed;
   int sum = command + low + high + count;
   // The station answers the count with the first data byte, and each
   // acknowledgement with the next.
@@ -214,24 +225,13 @@ LinkResult read_block_frame(int address, int count) {
   // A read of no bytes: the count gets no answer, the check byte follows.
   if (count == 0) send(count);
   int check = link_check_byte(sum);
-  if (!exchange(check)) {
-    report(link_no_answer);
-    return link_failed;
-  }
-  if (link_state.last_reply != check) {
-    report(link_check_mismatch);
-    return link_check_mismatch;
-  }
-  return link_ok;
+  return expect_answer(check, check, link_check_mismatch);
 }
 
 // A memory block write on the wire.
 int write_block_frame(int address, int count) {
   constexpr int command = facts::karvel_write_block;
-  if (!exchange_twice(command)) {
-    report(link_no_answer);
-    return link_failed;
-  }
+  if (!block_command_answered(command)) return link_failed;
   if (link_state.last_reply != ack) {
     report(link_not_acknowledged);
     return link_refused;
@@ -240,17 +240,10 @@ int write_block_frame(int address, int count) {
   int position = 1;
   // Each byte must get its expected answer; a failure names the byte's
   // position in the frame, negative when it went unanswered.
-  auto put = [&](int byte, int expected, int wrong_box) {
+  auto put = [&](int byte, int expected, LinkResult wrong) {
     ++position;
-    if (!exchange(byte)) {
-      report(link_no_answer);
-      return -position;
-    }
-    if (link_state.last_reply != expected) {
-      report(wrong_box);
-      return position;
-    }
-    return static_cast<int>(link_ok);
+    LinkResult result = expect_answer(byte, expected, wrong);
+    return result == link_ok ? 0 : result == link_failed ? -position : position;
   };
   auto put_data = [&](int byte) {
     sum += byte & 0xFF;

@@ -4,10 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -17,16 +14,14 @@
 #include "platform/platform.h"
 #include "platform/program_files.h"
 #include "platform/serial.h"
+#include "platform/system_shared.h"
 
 namespace platform {
 namespace {
 
 class SteadyClock : public Clock {
  public:
-  std::uint64_t now_ms() override {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-  }
+  std::uint64_t now_ms() override { return steady_now_ms(); }
   void sleep_ms(int ms) override {
     timespec left{ms / 1000, (ms % 1000) * 1000000L};
     while (nanosleep(&left, &left) != 0 && errno == EINTR) {
@@ -83,15 +78,13 @@ class ViewerRunner : public ProgramRunner {
   }
 };
 
-// The line a signal leaves on standard error, made before any signal can
-// come: the handler may only write it.
-char stop_line[128];
-std::size_t stop_line_length = 0;
+// The handler may only write it.
+StopLine stop_line;
 
 void end_on_signal(int sig) {
   remove_temporaries_on_signal();
   put_back_serial_lines();
-  ssize_t written = write(STDERR_FILENO, stop_line, stop_line_length);
+  ssize_t written = write(STDERR_FILENO, stop_line.text, stop_line.length);
   (void)written;
   _exit(128 + sig);
 }
@@ -99,11 +92,7 @@ void end_on_signal(int sig) {
 }  // namespace
 
 void end_command_on_signals(const char* program) {
-  // On a terminal the line may follow a progress bar.
-  const char* start = standard_error_is_terminal() ? "\n" : "";
-  int n = std::snprintf(stop_line, sizeof stop_line, "%s%s: stopped by a signal; the command did not finish\n", start,
-                        program);
-  stop_line_length = n > 0 ? std::min(static_cast<std::size_t>(n), sizeof stop_line - 1) : 0;
+  make_stop_line(stop_line, program, "\n");
   struct sigaction action {};
   action.sa_handler = end_on_signal;
   sigfillset(&action.sa_mask);

@@ -12,24 +12,14 @@
 # unit tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/packages.bash
 budget=${1:-1200}
 started=$SECONDS
 
 # The time the scenarios take with the sanitizers, with some margin.
 scenario_seconds=240
 
-packages=(clang-14 libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  as_root=()
-  [ "$(id -u)" -ne 0 ] && as_root=(sudo)
-  "${as_root[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q "${missing[@]}"
-fi
+install_missing -- clang-14 libclang-rt-14-dev
 
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

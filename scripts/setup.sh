@@ -5,6 +5,7 @@
 #                               to build and run, and only those (./run.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/packages.bash
 what=${1:-everything}
 
 packages=(g++ cmake ninja-build libncurses-dev)
@@ -19,17 +20,7 @@ if [ "$what" = everything ]; then
   targets=(all)
   lean=()
 fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  as_root=()
-  [ "$(id -u)" -ne 0 ] && as_root=(sudo)
-  "${as_root[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q "${lean[@]}" "${missing[@]}"
-fi
+install_missing "${lean[@]}" -- "${packages[@]}"
 
 # The programs alone need no GoogleTest: a first build for them leaves the
 # tests out, and the test suite turns them on again in the same folder.

@@ -146,24 +146,18 @@ void show_karvel_progress(int block) {
 // The blocks are read into a copy: the settings image changes only when
 // every block has come.
 TransferOutcome karvel_read_image(std::uint8_t* image, TransferWatch& watch) {
-  // The file is written whole or not at all: the first block that still
-  // fails ends the transfer.
-  TransferCourse course(1, &watch);
-  watch.started(karvel_block_count, false);
-  for (int i = 0; i < karvel_block_count; ++i) {
-    AlikeReads reads;
-    auto read = [&] {
-      return reads.agree(link_read_block(block_address(i), karvel_block_size) == link_ok, link_buffer,
-                         karvel_block_size);
-    };
-    TransferCourse::Unit unit = course.run(read, i);
-    if (unit == TransferCourse::Unit::end) break;
-    if (unit == TransferCourse::Unit::done)
-      for (int j = 0; j < karvel_block_size; ++j)
-        image[karvel_block_size * i + j] = static_cast<std::uint8_t>(link_buffer[j]);
-    watch.unit_done(i, karvel_block_count);
-  }
-  TransferOutcome outcome = course.outcome();
+  // The file is written whole or not at all.
+  ReadPlan plan;
+  plan.count = karvel_block_count;
+  plan.read = [](int block) {
+    return UnitRead{link_read_block(block_address(block), karvel_block_size) == link_ok, link_buffer,
+                    karvel_block_size};
+  };
+  plan.keep = [&](int block) {
+    for (int j = 0; j < karvel_block_size; ++j)
+      image[karvel_block_size * block + j] = static_cast<std::uint8_t>(link_buffer[j]);
+  };
+  TransferOutcome outcome = read_whole(plan, watch);
   if (outcome.whole()) std::memcpy(settings_image.karvel, image, karvel_image_size);
   return outcome;
 }

@@ -303,6 +303,22 @@ const char* unit_word() { return record_station() ? "records" : "blocks"; }
 
 // ------------------------------------------------------- station to file
 
+// Reads the configuration from the station into `image`, and tomrik's
+// phone books into `books` when it is given; true only when all of it came
+// whole. Each failure has said why.
+bool read_station_whole(std::uint8_t* image, TomrikCompanion* books) {
+  ProgressReport progress("reading");
+  progress.part(image_part(), image_unit_names());
+  TransferOutcome read = read_image_from_station(image, progress);
+  if (read.whole() && books) {
+    std::vector<std::pair<int, int>> names;
+    for (const TomrikBookPlace& p : tomrik_book_plan(link_state.subscriber_count)) names.emplace_back(p.group, p.index);
+    progress.part("the phone books", book_unit_names(names));
+    read = read_books_from_station(*books, progress);
+  }
+  return read.whole();
+}
+
 int read_station(const StationCommand& command) {
   static std::uint8_t image[karvel_image_size];
   bool books = record_station();
@@ -318,21 +334,9 @@ int read_station(const StationCommand& command) {
   }
   if (!connect_station()) return status_failed;
   TomrikCompanion companion;
-  {
-    ProgressReport progress("reading");
-    progress.part(image_part(), image_unit_names());
-    TransferOutcome read = read_image_from_station(image, progress);
-    if (read.whole() && books) {
-      std::vector<std::pair<int, int>> names;
-      for (const TomrikBookPlace& p : tomrik_book_plan(link_state.subscriber_count)) names.emplace_back(p.group, p.index);
-      progress.part("the phone books", book_unit_names(names));
-      read = read_books_from_station(companion, progress);
-    }
-    progress.end_line();
-    if (!read.whole()) {
-      say("the station could not be read whole; %s was not changed", command.file.c_str());
-      return status_failed;
-    }
+  if (!read_station_whole(image, books ? &companion : nullptr)) {
+    say("the station could not be read whole; %s was not changed", command.file.c_str());
+    return status_failed;
   }
   if (!writer.commit(image, image_size())) {
     say("cannot write %s; the old file was kept", command.file.c_str());
@@ -463,21 +467,9 @@ int compare_station(const StationCommand& command, const CatalogueModel& model) 
   if (record_station())
     if (int status = load_books_file(command.file, image, books, with_books, "compared")) return status;
   if (!connect_station()) return status_failed;
-  {
-    ProgressReport progress("reading");
-    progress.part(image_part(), image_unit_names());
-    TransferOutcome read = read_image_from_station(station_image, progress);
-    if (read.whole() && with_books) {
-      std::vector<std::pair<int, int>> names;
-      for (const TomrikBookPlace& p : tomrik_book_plan(link_state.subscriber_count)) names.emplace_back(p.group, p.index);
-      progress.part("the phone books", book_unit_names(names));
-      read = read_books_from_station(station_books, progress);
-    }
-    progress.end_line();
-    if (!read.whole()) {
-      say("the station could not be read whole; nothing was compared");
-      return status_failed;
-    }
+  if (!read_station_whole(station_image, with_books ? &station_books : nullptr)) {
+    say("the station could not be read whole; nothing was compared");
+    return status_failed;
   }
   // The file is A, the station B, as --compare lists two files.
   Configuration in_file, in_station;

@@ -152,30 +152,20 @@ std::vector<TomrikBookPlace> tomrik_book_plan(int subscribers) {
 
 TransferOutcome read_books_from_station(TomrikCompanion& out, TransferWatch& watch) {
   static int record[256];
-  std::vector<TomrikBookPlace> plan = tomrik_book_plan(link_state.subscriber_count);
-  int units = static_cast<int>(plan.size());
+  const std::vector<TomrikBookPlace> places = tomrik_book_plan(link_state.subscriber_count);
   TomrikCompanion read;
   for (std::size_t i = 0; i < identity_size; ++i) read.identity[i] = static_cast<std::uint8_t>(link_state.station_identity[i]);
-  // A backup is whole or not at all: the first record that still fails
-  // ends the transfer.
-  TransferCourse course(1, &watch);
-  watch.started(units, false);
-  for (int u = 0; u < units; ++u) {
-    const TomrikBookPlace& place = plan[u];
-    AlikeReads reads;
-    auto attempt = [&] {
-      record[0] = 0;
-      bool read_ok = link_read_record(record, place.group, place.index) == link_ok;
-      return reads.agree(read_ok, record, 1 + std::clamp(record[0], 0, 255));
-    };
-    TransferCourse::Unit unit = course.run(attempt, u);
-    if (unit == TransferCourse::Unit::end) break;
+  // A backup is whole or not at all.
+  ReadPlan plan;
+  plan.count = static_cast<int>(places.size());
+  plan.read = [&](int unit) { return read_record_once(record, places[unit].group, places[unit].index); };
+  plan.keep = [&](int unit) {
+    const TomrikBookPlace& place = places[unit];
     // A record longer than its place keeps the codes the place holds.
     int n = std::clamp(record[0], 0, place.size);
     read.records.push_back({place.group, place.index, std::vector<std::uint8_t>(record + 1, record + 1 + n)});
-    watch.unit_done(u, units);
-  }
-  TransferOutcome outcome = course.outcome();
+  };
+  TransferOutcome outcome = read_whole(plan, watch);
   if (outcome.whole()) out = std::move(read);
   return outcome;
 }
@@ -204,11 +194,7 @@ TransferOutcome write_books_to_station(const TomrikCompanion& books, TransferWat
   plan.read_back = [&](int unit) {
     const TomrikBookRecord& r = books.records[unit];
     record_to_write(books, r, record);
-    stored[0] = 0;
-    SendPlan::ReadBack back;
-    back.read = link_read_record(stored, r.group, r.index) == link_ok;
-    back.data = stored;
-    back.count = 1 + std::clamp(stored[0], 0, 255);
+    SendPlan::ReadBack back{read_record_once(stored, r.group, r.index)};
     back.same = back.read;
     for (int i = 1; i <= std::min(record[0], stored[0]) && back.same; ++i) back.same = (stored[i] & 0xFF) == record[i];
     return back;

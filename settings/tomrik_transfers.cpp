@@ -111,11 +111,7 @@ bool write_record(const std::uint8_t* image, const TomrikRecordStep& step) {
 // length 0).
 SendPlan::ReadBack record_read_back(const TomrikRecordStep& step) {
   static int record[256];
-  record[0] = 0;
-  SendPlan::ReadBack back;
-  back.read = link_read_record(record, step.group, step.index) == link_ok;
-  back.data = record;
-  back.count = 1 + std::clamp(record[0], 0, 255);
+  SendPlan::ReadBack back{read_record_once(record, step.group, step.index)};
   back.same = back.read;
   for (int i = 0; i < std::min(step.size, record[0]) && back.same; ++i)
     back.same = (record[1 + i] & 0xFF) == settings_image.tomrik[step.offset + i];
@@ -150,29 +146,17 @@ int file_to_station_transfer() {
 TransferOutcome tomrik_read_image(std::uint8_t* image, TransferWatch& watch) {
   static int record[256];
   std::memset(image, 0, tomrik_image_size);
-  std::vector<TomrikRecordStep> plan = plan_for_station();
-  int units = static_cast<int>(plan.size());
-  // The file is written whole or not at all: the first record that still
-  // fails ends the transfer.
-  TransferCourse course(1, &watch);
-  watch.started(units, false);
-  for (int u = 0; u < units; ++u) {
-    const TomrikRecordStep& step = plan[u];
-    AlikeReads reads;
-    auto read = [&] {
-      record[0] = 0;
-      bool read_ok = link_read_record(record, step.group, step.index) == link_ok;
-      return reads.agree(read_ok, record, 1 + std::clamp(record[0], 0, 255));
-    };
-    TransferCourse::Unit unit = course.run(read, u);
-    if (unit == TransferCourse::Unit::end) break;
-    if (unit == TransferCourse::Unit::done) {
-      int n = std::clamp(record[0], 0, step.size);
-      for (int i = 0; i < n; ++i) image[step.offset + i] = static_cast<std::uint8_t>(record[1 + i]);
-    }
-    watch.unit_done(u, units);
-  }
-  TransferOutcome outcome = course.outcome();
+  const std::vector<TomrikRecordStep> steps = plan_for_station();
+  // The file is written whole or not at all.
+  ReadPlan plan;
+  plan.count = static_cast<int>(steps.size());
+  plan.read = [&](int unit) { return read_record_once(record, steps[unit].group, steps[unit].index); };
+  plan.keep = [&](int unit) {
+    const TomrikRecordStep& step = steps[unit];
+    int n = std::clamp(record[0], 0, step.size);
+    for (int i = 0; i < n; ++i) image[step.offset + i] = static_cast<std::uint8_t>(record[1 + i]);
+  };
+  TransferOutcome outcome = read_whole(plan, watch);
   if (outcome.whole()) std::memcpy(settings_image.tomrik, image, tomrik_image_size);
   return outcome;
 }

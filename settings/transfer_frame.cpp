@@ -118,6 +118,28 @@ Held station_holds(TransferCourse& course, const SendPlan& plan, int unit) {
 
 }  // namespace
 
+TransferOutcome read_whole(const ReadPlan& plan, TransferWatch& watch) {
+  TransferCourse course(1, &watch);
+  watch.started(plan.count, false);
+  for (int unit = 0; unit < plan.count; ++unit) {
+    AlikeReads reads;
+    auto attempt = [&] {
+      UnitRead got = plan.read(unit);
+      return reads.agree(got.read, got.data, got.count);
+    };
+    if (course.run(attempt, unit) == TransferCourse::Unit::end) break;
+    plan.keep(unit);
+    watch.unit_done(unit, plan.count);
+  }
+  return course.outcome();
+}
+
+UnitRead read_record_once(int* record, int group, int index) {
+  record[0] = 0;
+  bool read = link_read_record(record, group, index) == link_ok;
+  return {read, record, 1 + std::clamp(record[0], 0, 255)};
+}
+
 TransferOutcome send_whole(const SendPlan& plan, TransferWatch& watch) {
   platform::WorkUnderWay sending;
   std::vector<bool> failed(static_cast<std::size_t>(plan.count), false);

@@ -91,6 +91,30 @@ class TransferCourse {
   bool ended_ = false;
 };
 
+// One read of a unit (a block or a record): whether the link gave it, and
+// the bytes it gave.
+struct UnitRead {
+  bool read = false;
+  const int* data = nullptr;
+  int count = 0;
+};
+
+// A whole read of units 0..count-1, each read until two reads in a row
+// agree. It is whole or nothing: the first unit that still fails ends the
+// transfer. `keep` takes each unit so read, from the bytes of its last
+// read. Progress and stops go through the watch: started(count, false),
+// then unit_done after each unit read.
+struct ReadPlan {
+  int count = 0;
+  std::function<UnitRead(int unit)> read;
+  std::function<void(int unit)> keep;
+};
+TransferOutcome read_whole(const ReadPlan& plan, TransferWatch& watch);
+
+// One read of a record into `record`, its length first; a record the
+// station does not have reads with length 0.
+UnitRead read_record_once(int* record, int group, int index);
+
 // A whole send of units 0..count-1 (blocks or records). Each unit is
 // written and read back by the link. That cannot prove the whole: a later
 // write whose address or record name arrived damaged, with check bytes that
@@ -108,11 +132,8 @@ struct SendPlan {
   std::function<bool(int unit)> write;
   // One read of the unit: whether it came, whether it equals what the file
   // gave the unit (bytes the station keeps aside), and the bytes read.
-  struct ReadBack {
-    bool read = false;
+  struct ReadBack : UnitRead {
     bool same = false;
-    const int* data = nullptr;
-    int count = 0;
   };
   std::function<ReadBack(int unit)> read_back;
 };

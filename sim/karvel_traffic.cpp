@@ -375,6 +375,12 @@ void KarvelTraffic::start_board() {
 // ---------------------------------------------------------------- steps
 
 void KarvelTraffic::play(Call& call) {
+  // Whatever the call was, it ends when the last port left on it hangs up.
+  if (call.step == Step::last_hang_up) {
+    hang_up(call.a);
+    call.step = Step::done;
+    return;
+  }
   Step next = Step::done;
   switch (call.kind) {
     case Kind::internal: next = step_internal(call); break;
@@ -414,6 +420,16 @@ KarvelTraffic::Step KarvelTraffic::dial(Call& call) {
   return call.step;
 }
 
+// The side left on the line loses its channel, partner and holds and hears
+// the clear-down until it hangs up.
+void KarvelTraffic::hear_clear_down(int p) {
+  Port& port = ports_[p];
+  port.channel = port.partner = port.hold = 0;
+  port.held.clear();
+  port_state(p, port_code::clear_down);
+  emit({event::clear_down, byte(p)});
+}
+
 // The talk ends: one side hangs up, the other hears the clear-down.
 KarvelTraffic::Step KarvelTraffic::end_talk(Call& call) {
   int first = chance(50) ? call.a : call.b;
@@ -422,11 +438,7 @@ KarvelTraffic::Step KarvelTraffic::end_talk(Call& call) {
   call.channel = 0;
   hang_up(first);
   emit({event::call_ended, byte(first), byte(other)});
-  Port& rest = ports_[other];
-  rest.channel = rest.partner = rest.hold = 0;
-  rest.held.clear();
-  port_state(other, port_code::clear_down);
-  emit({event::clear_down, byte(other)});
+  hear_clear_down(other);
   call.a = other;
   schedule(call, Step::last_hang_up, 1000, 3000);
   return call.step;
@@ -501,9 +513,6 @@ KarvelTraffic::Step KarvelTraffic::step_internal(Call& call) {
     case Step::hold: return hold_port(call, true);
     case Step::resume: return hold_port(call, false);
     case Step::talk_end: return end_talk(call);
-    case Step::last_hang_up:
-      hang_up(call.a);
-      return Step::done;
     default: return Step::done;
   }
 }
@@ -554,11 +563,7 @@ KarvelTraffic::Step KarvelTraffic::end_city_call(Call& call) {
     call.a = 0;
   } else {
     emit({event::line_call_ended, byte(call.line), byte(call.a)});
-    Port& port = ports_[call.a];
-    port.channel = port.partner = port.hold = 0;
-    port.held.clear();
-    port_state(call.a, port_code::clear_down);
-    emit({event::clear_down, byte(call.a)});
+    hear_clear_down(call.a);
   }
   schedule(call, Step::line_free, 800, 1500);
   return call.step;
@@ -692,9 +697,6 @@ KarvelTraffic::Step KarvelTraffic::step_city(Call& call) {
     case Step::ring_port: return ring_port(call);
     case Step::city_answer: return answer_city(call);
     case Step::city_unanswered: return city_unanswered(call);
-    case Step::last_hang_up:
-      hang_up(call.a);
-      return Step::done;
     default: return Step::done;
   }
 }

@@ -156,6 +156,7 @@ class KarvelTraffic {
   void connect(Call& call, int j, std::vector<std::uint8_t> members);
   void lift(Call& call, int p, std::uint8_t code);
   void hang_up(int p);
+  void hear_clear_down(int p);
 
   // Calls.
   void spawn();

@@ -47,6 +47,15 @@ TEST_F(Frames, StepNumberKeepsWithinOneToLast) {
   EXPECT_EQ(step_number(5, 8, key::enter), 5);
 }
 
+// An extended key whose scan code is Space's is dropped whole.
+TEST_F(Frames, SpaceStepsUntilEnterOrEsc) {
+  int steps = 0;
+  keys({key::space, key::extended, key::space, 'x', key::space, key::enter, key::esc});
+  EXPECT_EQ(read_space_steps([&] { ++steps; }), key::enter);
+  EXPECT_EQ(steps, 2);
+  EXPECT_EQ(read_space_steps([&] { ++steps; }), key::esc);
+}
+
 // Codes 1..9 for the digits, 0 an empty place; "#" is no character here.
 DigitString digit_row(int* codes, int count) {
   return {{10, 5}, codes, count, [](int k) { return k >= '1' && k <= '9' ? k - '0' : -1; },
@@ -151,6 +160,32 @@ TEST_F(Frames, ScrollListBringsThePagesItsOwnerDraws) {
   EXPECT_EQ(starts, (std::vector<int>{17, 1, 25}));
 }
 
+// A list page moves and runs its keys (a plain key is never taken for an
+// extended one of the same code); after a message the next key only
+// blanks it: Esc there does not leave.
+TEST_F(Frames, ListPageBlanksAMessageWithTheNextKeyOnly) {
+  ScrollList list;
+  list.capacity = 40;
+  int enters = 0, f10s = 0;
+  const ListPage page{&list,
+                      {30, 7},
+                      4,
+                      {{key::enter,
+                        [&] {
+                          if (++enters > 1) return false;
+                          print_at_plain(30, 6 + list.row, "FULL");
+                          return true;
+                        }},
+                       {key::f10, [&] { return ++f10s, false; }}}};
+  keys({key::extended, key::down, key::enter, key::esc, key::f10, key::enter, key::extended, key::f10, key::esc});
+  run_list_page(page);
+  EXPECT_EQ(enters, 2);
+  EXPECT_EQ(f10s, 1);
+  EXPECT_EQ(list.current, 2);
+  EXPECT_EQ(test::text_at(30, 8, 4), "    ");
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
 TEST_F(Frames, EntryGuardWantsAStationOrWhereAllowedAFile) {
   keys({key::esc});
   EXPECT_FALSE(enter_station_screen(ScreenNeeds::station_or_file));
@@ -159,6 +194,25 @@ TEST_F(Frames, EntryGuardWantsAStationOrWhereAllowedAFile) {
   EXPECT_TRUE(enter_station_screen(ScreenNeeds::station_or_file));
   keys({key::esc});
   EXPECT_FALSE(enter_station_screen(ScreenNeeds::station));
+}
+
+// A page may step with PgUp and PgDn only, put the cursor home after a
+// step, and start on values another page has shown.
+TEST_F(Frames, FieldPageNumberOptionsAndAPageThatStartsShown) {
+  int number = 1, shows = 0;
+  std::vector<int> rows;
+  FieldPage page{GridCursor({10}, {5, 6, 7}),
+                 nullptr,
+                 [&](const GridCursor&) { return ++shows, false; },
+                 {handled_key(key::enter, [&](GridCursor& g) { rows.push_back(g.row); })},
+                 {&number, [] { return 3; }, false, true},
+                 true};
+  keys({key::extended, key::down, key::extended, key::end, key::enter, key::extended, key::pgdn, key::enter,
+        key::esc});
+  run_field_page(page);
+  EXPECT_EQ(number, 2);
+  EXPECT_EQ(shows, 1);  // none at the start, one for PgDn; End does nothing
+  EXPECT_EQ(rows, (std::vector<int>{2, 1}));
 }
 
 // Esc runs its entry, or the entry for every key, before the page ends;

@@ -127,6 +127,16 @@ TEST_F(ExitGroups, EscFromTheControlLineLeavesTheWholeDialControlTable) {
   EXPECT_EQ(test::utf8_at(1, 20, 2), "╚═");
 }
 
+TEST_F(ExitGroups, PagingFromTheControlLineKeepsItsCellAndSendsTheCodesToTheirFirstRow) {
+  test::ScreenAtKeys spy(&services.keys, [] { return test::text_at(78, 3, 1) + " " + cursor(); });
+  keys({0, key::f2, 0, key::down, key::tab, 0, key::right, 0, key::pgdn, key::tab, key::esc, key::esc});
+  edit_exit_groups();
+  const std::vector<std::string>& s = spy.seen;
+  ASSERT_EQ(s.size(), 12u);
+  EXPECT_EQ(s[9], "2 35,22");  // table 2, the line's second cell still under the cursor
+  EXPECT_EQ(s[10], "2 59,8");  // Tab: the codes again, from the first
+}
+
 TEST_F(ExitGroups, HelpTopicsFollowTheColumnAndTheTable) {
   test::ScreenAtKeys spy(&services.keys, [] { return test::help_header(); });
   keys({0, key::f10, key::esc});                                   // a line: 67

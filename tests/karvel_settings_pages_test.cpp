@@ -77,6 +77,19 @@ TEST_F(KarvelPages, MenuOffersFiveItemsWithTheSwappedLabels) {
   EXPECT_EQ(services.keys.left(), 0u);
 }
 
+// Insert and the two service letters, in either case, show the four
+// service bytes while the page waits; a wrong key between them does not.
+TEST_F(KarvelPages, TheIdentityPageShowsTheServiceBytesOnlyForTheWholeSequence) {
+  const unsigned char service[4] = {0x12, 0xAB, 0x05, 0xFF};
+  std::memcpy(&image(0x80E4), service, 4);
+  SleepSpy spy(services.clock, [] { return test::text_at(1, 25, 11); });
+  keys({0, key::insert, 's', 'V', 0, key::insert, 'S', 'x', 'V', 'S', 'V', key::esc});
+  show_identity_page();
+  EXPECT_EQ(spy.seen, (std::vector<std::string>{"12,AB, 5,FF"}));
+  EXPECT_EQ(test::text_at(1, 25, 11), std::string(11, ' '));
+  EXPECT_EQ(services.keys.left(), 0u);
+}
+
 TEST_F(KarvelPages, GeneralPageShowsValuesAndSelectsTheModeByName) {
   image(0x8020) = 8;
   image(0x8024) = 1;

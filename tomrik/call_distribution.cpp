@@ -74,41 +74,19 @@ void tidy_places(int* code) {
   close_gaps(code, places);
 }
 
-// Edits the place under the cursor in the current row; an empty place is
-// filled from the first empty place of the group, where the cursor moves.
+// Edits the place under the cursor in the current row; Enter writes the
+// group tidied.
 int edit_place(GridCursor& grid, int period) {
   const int row = grid.row;
-  const int group = record_group(period, row), line = row_line(row);
-  if (int status = read_places(period, row); status != link_ok) return status;
-  if (table_record[0] == 0) return link_ok;
-  table_fit_length(places);
-  if (table_record[grid.column] == 0) {
-    for (int p = 1; p <= places; ++p)
-      if (table_record[p] == 0) {
-        grid.column = p;
-        break;
-      }
-  }
-  hint_edit_value();
-  int& value = table_record[grid.column];
-  print_at(grid.current_cell(), subscriber_text(value), COLOR_BOX);
-  grid_goto(grid);
-  for (;;) {
-    int k = read_plain_key();
-    if (k == key::esc) break;
-    if (k == key::enter) {
-      tidy_places(&table_record[1]);
-      if (int status = link_write_record(table_record, group, line); status != link_ok) return status;
-      break;
-    }
-    if (k == key::space) {
-      value = next_subscriber(value);
-      print_at(grid.current_cell(), "   ", COLOR_BOX);
-      print_at(grid.current_cell(), subscriber_text(value), COLOR_BOX);
-      grid_goto(grid);
-    }
-  }
-  return redraw_places(grid, period, row);
+  return edit_record({record_group(period, row), row_line(row), [] { return table_record[0] != 0; },
+                      [&] {
+                        table_fit_length(places);
+                        auto next = [](int, int code) { return next_subscriber(code); };
+                        if (!edit_group_place(grid, &table_record[1], places, next, subscriber_text)) return false;
+                        tidy_places(&table_record[1]);
+                        return true;
+                      },
+                      [&] { draw_places(grid, row, COLOR_SCREEN); }});
 }
 
 int show_rows(const GridCursor& grid, int period) {

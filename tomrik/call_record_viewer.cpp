@@ -90,9 +90,9 @@ char shown_number_character(std::uint8_t byte) {
   return byte < 32 ? ' ' : static_cast<char>(byte);
 }
 
-std::string number_text(const CallRecord& r) {
+std::string number_text(const std::uint8_t* b) {
   std::string s;
-  for (int i = number_first; i < call_record_size; ++i) s.push_back(shown_number_character(r.bytes[i]));
+  for (int i = number_first; i < call_record_size; ++i) s.push_back(shown_number_character(b[i]));
   return s;
 }
 
@@ -104,23 +104,26 @@ std::string three_numbers(const std::uint8_t* b, char separator) {
   return two_places("%02d", b[0]) + separator + two_places("%02d", b[1]) + separator + two_places("%02d", b[2]);
 }
 
+// The columns of a row: where each starts, its width and its text of a
+// record's bytes.
+struct RecordColumn {
+  int x;
+  int width;
+  std::string (*text)(const std::uint8_t* b);
+};
+const RecordColumn record_columns[] = {
+    {8, 2, [](const std::uint8_t* b) { return two_places("%2d", b[0] + 10); }},
+    {17, 2, [](const std::uint8_t* b) { return two_places("%2d", b[1]); }},
+    {23, 8, [](const std::uint8_t* b) { return three_numbers(b + 2, '-'); }},
+    {34, 8, [](const std::uint8_t* b) { return three_numbers(b + 5, ':'); }},
+    {45, 8, [](const std::uint8_t* b) { return three_numbers(b + 8, ':'); }},
+    {56, call_record_size - number_first, number_text},
+};
+
+// A row without a record (or with an empty one) is blank.
 void draw_row(int row, const CallRecord* r) {
-  const int y = row + 7;
-  if (!r || r->bytes[0] == 0) {
-    for (int x : {8, 17}) print_at_plain(x, y, "  ");
-    print_at_plain(23, y, "        ");
-    print_at_plain(34, y, "        ");
-    print_at_plain(45, y, "        ");
-    print_at_plain(56, y, std::string(21, ' '));
-    return;
-  }
-  const std::uint8_t* b = r->bytes;
-  print_at_plain(8, y, two_places("%2d", b[0] + 10));
-  print_at_plain(17, y, two_places("%2d", b[1]));
-  print_at_plain(23, y, three_numbers(b + 2, '-'));
-  print_at_plain(34, y, three_numbers(b + 5, ':'));
-  print_at_plain(45, y, three_numbers(b + 8, ':'));
-  print_at_plain(56, y, number_text(*r));
+  for (const RecordColumn& c : record_columns)
+    print_at_plain(c.x, row + 7, r && r->bytes[0] != 0 ? c.text(r->bytes) : std::string(c.width, ' '));
 }
 
 // ------------------------------------------------------------ filter input

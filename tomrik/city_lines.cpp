@@ -149,25 +149,21 @@ void draw_frame_lines() {
   for (int x : {38, 52, 66}) put_at(x, 8, boxch::cross_double);
 }
 
-// Types a new long-distance code for the line: digits append until four
-// are held; Enter writes all four places, Esc writes nothing.
-int edit_long_distance_code(const GridCursor& grid, int line) {
-  if (int status = read_row(line, code_row); status != link_ok) return status;
-  if (table_record[0] == 0) return link_ok;
+// Types a new long-distance code at `at`: digits append until four are
+// held; Enter keeps all four places to be written, Esc nothing.
+bool type_long_distance_code(ScreenPos at) {
   table_record[0] = 0;
   for (int i = 1; i <= 4; ++i) table_record[i] = 0;
-  const ScreenPos at = grid.cell(line, code_row);
   print_at(at, "    ", COLOR_BOX);
   hint_digits_code();
   int held = 0;
   goto_xy(at);
   for (;;) {
     int k = read_plain_key();
-    if (k == key::esc) break;
+    if (k == key::esc) return false;
     if (k == key::enter) {
       table_record[0] = 4;
-      if (int status = link_write_record(table_record, code_group, line); status != link_ok) return status;
-      break;
+      return true;
     }
     int code = typed_code(k);
     if (code != 0 && held < 4) {
@@ -177,9 +173,12 @@ int edit_long_distance_code(const GridCursor& grid, int line) {
       goto_xy(at.column + held, at.row);
     }
   }
-  if (int status = read_row(line, code_row); status != link_ok) return status;
-  draw_row_value(grid, line, code_row, COLOR_SCREEN);
-  return link_ok;
+}
+
+int edit_long_distance_code(const GridCursor& grid, int line) {
+  return edit_record({code_group, line, [] { return table_record[0] != 0; },
+                      [&] { return type_long_distance_code(grid.cell(line, code_row)); },
+                      [&] { draw_row_value(grid, line, code_row, COLOR_SCREEN); }});
 }
 
 // Edits the grid's current cell: the parameter of its row for its line.

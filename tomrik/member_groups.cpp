@@ -78,33 +78,13 @@ int next_free_code(const MemberTable& t, int group, int place, int code) {
   return code;
 }
 
-// Edits the cell under the cursor; an empty cell is filled from the first
-// empty place of the group, where the cursor moves.
+// Edits the cell under the cursor and writes the group closed up.
 int edit_member(MemberTable& t, GridCursor& grid) {
   const int group = grid.row, places = places_of(t, group);
   if (!t.present[group]) return 0;
-  hint_edit_value();
   std::array<int, most_places> code = t.member[group];
-  if (code[grid.column - 1] == 0) {
-    for (int p = 1; p <= places; ++p)
-      if (code[p - 1] == 0) {
-        grid.column = p;
-        break;
-      }
-  }
-  const int place = grid.column;
-  int& value = code[place - 1];
-  print_at(grid.current_cell(), member_text(value), COLOR_BOX);
-  for (;;) {
-    grid_goto(grid);
-    int k = read_plain_key();
-    if (k == key::esc) return 0;
-    if (k == key::enter) break;
-    if (k == key::space) {
-      value = next_free_code(t, group, place, value);
-      print_at(grid.current_cell(), member_text(value), COLOR_BOX);
-    }
-  }
+  auto next = [&t, group](int place, int value) { return next_free_code(t, group, place, value); };
+  if (!edit_group_place(grid, code.data(), places, next, member_text)) return 0;
   close_gaps(code.data(), places);
   table_record[0] = places;
   for (int p = 1; p <= places; ++p) table_record[p] = code[p - 1];
@@ -131,16 +111,16 @@ void run_member_table(MemberTable& t) {
     for (int g = 1; g <= t.group_count; ++g) draw_group(t, g, COLOR_SCREEN);
     return 0;
   };
-  auto reread = [&t](GridCursor& grid, int status) {
-    if (status == 0) status = read_group(t, grid.row);
+  auto reread = [&t](GridCursor& grid) {
+    const int status = read_group(t, grid.row);
     if (status == 0) draw_group(t, grid.row, COLOR_SCREEN);
-    return after_link(status);
+    return status;
   };
   // Groups of four have no cells to the right of their fourth.
   auto in_group = [&t](GridCursor& grid) { grid.column = std::min(grid.column, places_of(t, grid.row)); };
   run_table_page(t.grid, show,
-                 {{key::enter, [&](GridCursor& grid) { return in_group(grid), reread(grid, edit_member(t, grid)); }},
-                  {any_page_key, [&](GridCursor& grid) { return in_group(grid), reread(grid, 0); }}});
+                 {{key::enter, then_show([&](GridCursor& grid) { return in_group(grid), edit_member(t, grid); }, reread)},
+                  {any_page_key, then_show([&](GridCursor& grid) { return in_group(grid), 0; }, reread)}});
 }
 
 }  // namespace

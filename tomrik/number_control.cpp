@@ -99,14 +99,9 @@ class NumberControl {
   // Only a record of four codes is edited and written back: nothing of
   // another length is cut or padded into one.
   int edit_cell(int line, int row) {
-    const int i = index(line, row);
-    if (int status = table_read(number_group, i); status != link_ok) return status;
-    if (table_is_length(code_places) && edit_digits(grid_.cell(line, row), table_record + 1)) {
-      if (int status = link_write_record(table_record, number_group, i); status != link_ok) return status;
-    }
-    if (int status = table_read(number_group, i); status != link_ok) return status;
-    draw_cell(line, row, COLOR_SCREEN);
-    return link_ok;
+    return edit_record({number_group, index(line, row), nullptr,
+                        [&] { return table_is_length(code_places) && edit_digits(grid_.cell(line, row), table_record + 1); },
+                        [&] { draw_cell(line, row, COLOR_SCREEN); }});
   }
 
   int base_;
@@ -177,16 +172,11 @@ class Command8Paths {
   // Only a record of eight bytes is edited and written back.
   int edit_cell(const GridCursor& grid) {
     const int column = grid.column, row = grid.row;
-    if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
-    if (table_is_length(path_bytes)) {
-      bool write = column == 1 ? edit_digits(grid_.cell(1, row), table_record + 1) : edit_exit(grid, column - 1);
-      if (write) {
-        if (int status = link_write_record(table_record, paths_group, row - 1); status != link_ok) return status;
-      }
-    }
-    if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
-    draw_row(row, COLOR_SCREEN);
-    return link_ok;
+    auto edit = [&] {
+      if (!table_is_length(path_bytes)) return false;
+      return column == 1 ? edit_digits(grid_.cell(1, row), table_record + 1) : edit_exit(grid, column - 1);
+    };
+    return edit_record({paths_group, row - 1, nullptr, edit, [&] { draw_row(row, COLOR_SCREEN); }});
   }
 
   // Space steps the exit's line through none, 1 .. L and back to none.

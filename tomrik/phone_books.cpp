@@ -9,7 +9,6 @@
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "settings/tomrik_companion.h"
 #include "tomrik/catalogue.h"
@@ -98,8 +97,7 @@ class PhoneBook {
   int fill() {
     for (int n = 1; n <= book_entries; ++n) {
       print_at(23, n + 6, format("%2d", n), COLOR_SCREEN);
-      if (int status = read_entry(n); status != link_ok) return status;
-      draw_entry(n, COLOR_SCREEN);
+      if (int status = show_entry(n); status != link_ok) return status;
     }
     return link_ok;
   }
@@ -107,18 +105,14 @@ class PhoneBook {
   // One column over the entries: Enter edits one, F8 clears one, F9 the
   // book. After each the entry under the cursor is read and drawn again.
   void run() {
-    auto then_reread = [this](int (PhoneBook::*act)(GridCursor&)) {
-      return [this, act](GridCursor& grid) {
-        int status = (this->*act)(grid);
-        if (status == link_ok) status = read_entry(grid.row);
-        if (status == link_ok) draw_entry(grid.row, COLOR_SCREEN);
-        return after_link(status);
-      };
+    auto act = [this](int (PhoneBook::*action)(GridCursor&)) {
+      return then_show([this, action](GridCursor& grid) { return (this->*action)(grid); },
+                       [this](GridCursor& grid) { return show_entry(grid.row); });
     };
     run_table_page({{number_column}, spaced(first_entry_row, book_entries)}, [this](const GridCursor&) { return fill(); },
-                   {{key::enter, then_reread(&PhoneBook::edit_entry)},
-                    {key::f8, then_reread(&PhoneBook::clear_entry)},
-                    {key::f9, then_reread(&PhoneBook::clear_book)}});
+                   {{key::enter, act(&PhoneBook::edit_entry)},
+                    {key::f8, act(&PhoneBook::clear_entry)},
+                    {key::f9, act(&PhoneBook::clear_book)}});
   }
 
  private:
@@ -130,6 +124,11 @@ class PhoneBook {
     BookEntry& e = entries_[n - 1];
     for (int i = 0; i < entry_places; ++i) e.codes[i] = table_has_byte(i + 1) ? table_record[i + 1] : 0;
     return link_ok;
+  }
+  int show_entry(int n) {
+    int status = read_entry(n);
+    if (status == link_ok) draw_entry(n, COLOR_SCREEN);
+    return status;
   }
   int write_entry(int n) {
     table_record[0] = entry_places;
@@ -177,8 +176,7 @@ class PhoneBook {
     }
     grid.row = 1;
     for (int n = 1; n <= book_entries; ++n) {
-      if (int status = read_entry(n); status != link_ok) return status;
-      draw_entry(n, COLOR_SCREEN);
+      if (int status = show_entry(n); status != link_ok) return status;
     }
     return link_ok;
   }
@@ -248,26 +246,6 @@ int clear_cell(SpecialCell& cell) {
   hint_confirm_clear();
   if (read_plain_key() != key::enter) return link_ok;
   return write_cell(cell);
-}
-
-int run_special_cell(SpecialCell& cell) {
-  for (;;) {
-    hint_fields();
-    goto_xy(cell_at);
-    int scan;
-    int k = read_plain_key(scan);
-    if (k == key::esc) return link_ok;
-    int status;
-    if (k == key::enter)
-      status = edit_cell(cell);
-    else if (k == key::extended && (scan == key::f8 || scan == key::f9))
-      status = clear_cell(cell);
-    else
-      continue;
-    if (status == link_ok) status = read_cell(cell);
-    if (status != link_ok) return status;
-    draw_cell(cell, COLOR_SCREEN);
-  }
 }
 
 // Whether the phone book screens show the code as what an edit stores for
@@ -342,10 +320,13 @@ void special_cell_screen() {
   if (!enter_station_screen(ScreenNeeds::station, false)) return;
   print_at(24, 3, "Специальная ячейка записной книжки"_cp, COLOR_SCREEN);
   SpecialCell cell;
-  int status = read_cell(cell);
-  if (status == link_ok) {
-    draw_cell(cell, COLOR_SCREEN);
-    status = run_special_cell(cell);
-  }
-  if (status != link_ok) link_error_box(status);
+  auto show = [&cell](const GridCursor&) {
+    const int status = read_cell(cell);
+    if (status == link_ok) draw_cell(cell, COLOR_SCREEN);
+    return status;
+  };
+  auto act = [&](int (*action)(SpecialCell&)) { return then_show([&cell, action](GridCursor&) { return action(cell); }, show); };
+  // One cell: Enter edits it, F8 and F9 clear it.
+  run_table_page({{cell_at.column}, {cell_at.row}}, show,
+                 {{key::enter, act(edit_cell)}, {key::f8, act(clear_cell)}, {key::f9, act(clear_cell)}});
 }

@@ -375,23 +375,25 @@ void draw_channel_bar(int row, const PartyState& p) {
   if (channels > 0) put_at(bar_column + channel_step * (channels - 1) + 5, row, bar_end);
 }
 
-void draw_subscriber_row(int k) {
-  const PartyState& s = known().subscribers[k - 1];
-  const int row = first_subscriber_row + k - 1;
-  print_at_plain(1, row, format("  %2d", k + 10));
-  print_at_plain(10, row, s.busy ? "Занят   "_cp : "Свободен"_cp);
-  print_at_plain(22, row, subscriber_mode_text(s.mode));
-  print_at_plain(34, row, subscriber_peer_text(s));
-  draw_channel_bar(row, s);
-}
+// The rows of one kind of party: where the first stands, its number as
+// shown, its state's texts.
+struct PartyRows {
+  int first_row;
+  int number_shift;  // subscriber code k shows as k + 10
+  const char* busy;
+  const char* free;
+  std::string (*mode)(int mode);
+  std::string (*peer)(const PartyState& party);
+};
+const PartyRows subscriber_rows{first_subscriber_row, 10, "Занят   "_cp, "Свободен"_cp, subscriber_mode_text, subscriber_peer_text};
+const PartyRows line_rows{first_line_row, 0, "Занята  "_cp, "Свободна"_cp, line_mode_text, line_peer_text};
 
-void draw_line_row(int l) {
-  const PartyState& s = known().lines[l - 1];
-  const int row = first_line_row + l - 1;
-  print_at_plain(1, row, format("  %2d", l));
-  print_at_plain(10, row, s.busy ? "Занята  "_cp : "Свободна"_cp);
-  print_at_plain(22, row, line_mode_text(s.mode));
-  print_at_plain(34, row, line_peer_text(s));
+void draw_party_row(const PartyRows& rows, const PartyState& s, int n) {
+  const int row = rows.first_row + n - 1;
+  print_at_plain(1, row, format("  %2d", n + rows.number_shift));
+  print_at_plain(10, row, s.busy ? rows.busy : rows.free);
+  print_at_plain(22, row, rows.mode(s.mode));
+  print_at_plain(34, row, rows.peer(s));
   draw_channel_bar(row, s);
 }
 
@@ -405,9 +407,9 @@ void draw_table() {
     print_at_plain(44 + channel_step * j, 2, format("Кн %d"_cp, j + 1));
     draw_frame(47 + channel_step * j, first_subscriber_row, 47 + channel_step * j, last_table_row, boxch::vertical);
   }
-  for (int k = 1; k <= subscriber_count(); ++k) draw_subscriber_row(k);
+  for (int k = 1; k <= subscriber_count(); ++k) draw_party_row(subscriber_rows, known().subscribers[k - 1], k);
   print_at_plain(1, 20, "Линия"_cp);
-  for (int l = 1; l <= line_count(); ++l) draw_line_row(l);
+  for (int l = 1; l <= line_count(); ++l) draw_party_row(line_rows, known().lines[l - 1], l);
 }
 
 // A file the display cannot open: its message, a key, and the display goes

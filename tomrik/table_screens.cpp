@@ -26,11 +26,55 @@ void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show,
   run_field_page(page);
 }
 
+PageKey::Action then_show(LinkAction act, LinkAction show) {
+  return [act = std::move(act), show = std::move(show)](GridCursor& grid) {
+    int status = act(grid);
+    if (status == link_ok) status = show(grid);
+    return after_link(status);
+  };
+}
+
 int table_read(int group, int index) {
   table_record[0] = 0;
   int status = link_read_record_alike(table_record, group, index);
   if (status != link_ok) table_record[0] = 0;
   return status;
+}
+
+int edit_record(const RecordEdit& course) {
+  if (int status = table_read(course.group, course.index); status != link_ok) return status;
+  if (course.held && !course.held()) return link_ok;
+  if (course.edit()) {
+    if (int status = link_write_record(table_record, course.group, course.index); status != link_ok) return status;
+  }
+  if (int status = table_read(course.group, course.index); status != link_ok) return status;
+  course.draw();
+  return link_ok;
+}
+
+bool edit_group_place(GridCursor& grid, int* codes, int places, const std::function<int(int place, int code)>& next,
+                      std::string (*text)(int code)) {
+  if (codes[grid.column - 1] == 0) {
+    for (int p = 1; p <= places; ++p)
+      if (codes[p - 1] == 0) {
+        grid.column = p;
+        break;
+      }
+  }
+  hint_edit_value();
+  const int place = grid.column;
+  int& value = codes[place - 1];
+  print_at(grid.current_cell(), text(value), COLOR_BOX);
+  for (;;) {
+    grid_goto(grid);
+    int k = read_plain_key();
+    if (k == key::esc) return false;
+    if (k == key::enter) return true;
+    if (k == key::space) {
+      value = next(place, value);
+      print_at(grid.current_cell(), text(value), COLOR_BOX);
+    }
+  }
 }
 
 bool table_has_byte(int position) { return position >= 1 && position <= table_record[0]; }
@@ -114,9 +158,9 @@ void draw_value(const ValuePlace& place, int value, const CellRule& rule, std::u
   goto_xy(place.at);
 }
 
-int edit_value(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
-  if (int status = table_read(cell.group, cell.index); status != link_ok) return status;
-  if (!table_holds(cell)) return link_ok;
+// Space steps the value by the rule; Enter writes it unless it is past the
+// rule's highest.
+bool edit_value_at(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
   hint_edit_value();
   int& value = table_record[cell.position];
   draw_value(place, value, rule, COLOR_BOX);
@@ -134,12 +178,15 @@ int edit_value(const ValuePlace& place, const RecordCell& cell, const CellRule& 
     k = edit_record_cell(place.at, table_record, value, rule);
     value &= 0xFF;
   }
-  if (k == key::enter && value <= rule.highest) {
-    if (int status = link_write_record(table_record, cell.group, cell.index); status != link_ok) return status;
-  }
-  if (int status = table_read(cell.group, cell.index); status != link_ok) return status;
-  if (table_holds(cell)) draw_value(place, table_record[cell.position], rule, COLOR_SCREEN);
-  return link_ok;
+  return k == key::enter && value <= rule.highest;
+}
+
+int edit_value(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
+  return edit_record({cell.group, cell.index, [&] { return table_holds(cell); },
+                      [&] { return edit_value_at(place, cell, rule); },
+                      [&] {
+                        if (table_holds(cell)) draw_value(place, table_record[cell.position], rule, COLOR_SCREEN);
+                      }});
 }
 
 }  // namespace

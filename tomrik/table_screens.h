@@ -6,6 +6,7 @@
 // Enter, read back).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,33 @@ bool failed_read(int status);
 // from the table, every value shown by `show`. Link failures end it.
 void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys);
 
+// A key of such a page that acts, then shows again what it changed: the
+// page goes on unless either fails.
+using LinkAction = std::function<int(GridCursor& grid)>;
+PageKey::Action then_show(LinkAction act, LinkAction show);
+
 // Reads a record into table_record. An unknown record comes back empty.
 int table_read(int group, int index);
+
+// The course of every edit of a record: read it afresh into table_record;
+// unless `held` says no (none: always), let `edit` change it there and
+// write it when that returns true; read it back and `draw` what the station
+// holds. Returns 0 or the failed link status.
+struct RecordEdit {
+  int group;
+  int index;
+  std::function<bool()> held;
+  std::function<bool()> edit;
+  std::function<void()> draw;
+};
+int edit_record(const RecordEdit& course);
+
+// Edits place grid.column of a group of `places` codes (`codes` 0-based)
+// at the grid: an empty place is filled from the group's first empty one,
+// where the cursor moves; Space gives the place `next(place, code)`, shown
+// by `text` in COLOR_BOX. True after Enter, false after Esc.
+bool edit_group_place(GridCursor& grid, int* codes, int places, const std::function<int(int place, int code)>& next,
+                      std::string (*text)(int code));
 
 // The record has the 1-based data byte `position`.
 bool table_has_byte(int position);

@@ -12,17 +12,23 @@ KeyResult run_page_key(FieldPage& page, int k) {
       if (result != KeyResult::ignored) return result;
     }
   if (!page.number.current || k == key::esc) return KeyResult::ignored;
-  int& number = *page.number.current;
-  const int next = step_number(number, page.number.last(), k);
+  const PageNumber& paging = page.number;
+  if (!paging.home_and_end && (k == key::home || k == key::end)) return KeyResult::ignored;
+  int& number = *paging.current;
+  const int next = step_number(number, paging.last(), k);
   if (next == number) return KeyResult::ignored;
   number = next;
+  if (paging.step_homes_cursor) {
+    page.grid.column = 1;
+    page.grid.row = 1;
+  }
   return KeyResult::redraw;
 }
 
 }  // namespace
 
 void run_field_page(FieldPage& page) {
-  if (page.show(page.grid)) return;
+  if (!page.starts_shown && page.show(page.grid)) return;
   for (;;) {
     if (page.hints) page.hints();
     const int k = grid_navigate(page.grid);

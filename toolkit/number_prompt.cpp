@@ -65,3 +65,11 @@ int step_number(int number, int last, int key_code) {
     default: return number;
   }
 }
+
+int read_space_steps(const std::function<void()>& step) {
+  for (;;) {
+    const int k = read_plain_key();
+    if (k == key::esc || k == key::enter) return k;
+    if (k == key::space) step();
+  }
+}

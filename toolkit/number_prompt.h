@@ -1,9 +1,11 @@
 #pragma once
 // Typing a number into a field: the echo of the digits, the prompt loop
-// every "type a number and press Enter" field runs, and the four keys that
-// step through numbered things (ports, lines, groups, tables).
+// every "type a number and press Enter" field runs, the four keys that
+// step through numbered things (ports, lines, groups, tables), and the
+// loop of a value stepped with Space.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "toolkit/screen.h"
@@ -54,3 +56,8 @@ TypedNumber read_typed_number(const NumberPrompt& prompt);
 // Home, PgUp, PgDn and End applied to `number` of 1..last; any other key
 // leaves it.
 int step_number(int number, int last, int key_code);
+
+// A value chosen with Space: each Space runs `step`, which changes the value
+// and shows it, until Enter or Esc, which it returns. Other keys, extended
+// ones whole, are read and dropped.
+int read_space_steps(const std::function<void()>& step);

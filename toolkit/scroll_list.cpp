@@ -1,6 +1,7 @@
 #include "toolkit/scroll_list.h"
 
 #include <algorithm>
+#include <string>
 
 #include "platform/keys.h"
 
@@ -69,5 +70,40 @@ bool ScrollList::move(int scan) {
       if (capacity > rows) show_page(capacity - rows + 1, capacity);
       return true;
     default: return false;
+  }
+}
+
+namespace {
+
+// Enter or an extended key's scan code as the key table names them; 0 for
+// the keys a list page drops.
+int list_key(int k, int scan) {
+  if (k == key::extended) return scan;
+  return k == key::enter ? key::enter : 0;
+}
+
+}  // namespace
+
+void run_list_page(const ListPage& page) {
+  ScrollList& list = *page.list;
+  bool message = false;
+  for (;;) {
+    const int row = page.first.row + list.row - 1;
+    goto_xy(page.first.column, row);
+    int scan;
+    const int k = read_plain_key(scan);
+    if (message) {
+      message = false;
+      print_at_plain(page.first.column, row, std::string(page.message_width, ' '));
+      continue;
+    }
+    if (k == key::esc) return;
+    if (k == key::extended && list.move(scan)) continue;
+    const int code = list_key(k, scan);
+    for (const ListKey& entry : page.keys) {
+      if (code == 0 || entry.key != code) continue;
+      message = entry.action();
+      break;
+    }
   }
 }

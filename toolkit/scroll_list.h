@@ -4,6 +4,9 @@
 // and End bring another page, which the list's owner draws.
 
 #include <functional>
+#include <vector>
+
+#include "toolkit/screen.h"
 
 struct ScrollList {
   int capacity = 0;  // items 1..capacity
@@ -26,3 +29,24 @@ struct ScrollList {
   void page_up();
   void page_down();
 };
+
+// A key of a list page: Enter, or the scan code of an extended key the
+// list's moves do not take. The action answers true when it left a message
+// on the cursor's row.
+struct ListKey {
+  int key;
+  std::function<bool()> action;
+};
+
+struct ListPage {
+  ScrollList* list;
+  ScreenPos first;    // where the cursor stands on the page's first row
+  int message_width;  // the places the key after a message blanks
+  std::vector<ListKey> keys;
+};
+
+// The list on screen, drawn by its owner, until Esc: the cursor on the
+// current row, the list's moves, then the key table; other keys are
+// dropped. After a message the next key only blanks the message's places
+// on the cursor's row, whatever the key (Esc and Enter too).
+void run_list_page(const ListPage& page);

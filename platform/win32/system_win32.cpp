@@ -2,13 +2,13 @@
 // of a command by Ctrl+C on Windows.
 #include <windows.h>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/program_files.h"
+#include "platform/system_shared.h"
 #include "platform/win32/system_win32.h"
 
 namespace platform {
@@ -35,10 +35,7 @@ namespace {
 
 class TimerClock : public Clock {
  public:
-  std::uint64_t now_ms() override {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-  }
+  std::uint64_t now_ms() override { return steady_now_ms(); }
 
   // A thread timer and the message loop: keys typed meanwhile stay in the
   // console's input queue. Without a timer the wait ends at once.
@@ -78,9 +75,7 @@ class ViewerRunner : public ProgramRunner {
   }
 };
 
-// The line a stop leaves on standard error, made before any stop can come.
-char stop_line[128];
-DWORD stop_line_length = 0;
+StopLine stop_line;
 
 // Runs on a thread of its own while the program goes on: the temporary
 // files are removed (a file still open goes once its handle closes, which
@@ -90,7 +85,7 @@ BOOL WINAPI end_on_console_event(DWORD event) {
   UINT status = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT ? 130 : 143;
   remove_temporaries_on_signal();
   DWORD written = 0;
-  WriteFile(GetStdHandle(STD_ERROR_HANDLE), stop_line, stop_line_length, &written, nullptr);
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), stop_line.text, static_cast<DWORD>(stop_line.length), &written, nullptr);
   TerminateProcess(GetCurrentProcess(), status);
   return TRUE;
 }
@@ -98,11 +93,7 @@ BOOL WINAPI end_on_console_event(DWORD event) {
 }  // namespace
 
 void end_command_on_signals(const char* program) {
-  // On a console the line may follow a progress bar.
-  const char* start = standard_error_is_terminal() ? "\r\n" : "";
-  int n = std::snprintf(stop_line, sizeof stop_line, "%s%s: stopped by a signal; the command did not finish\r\n",
-                        start, program);
-  stop_line_length = n > 0 ? static_cast<DWORD>(std::min<int>(n, sizeof stop_line - 1)) : 0;
+  make_stop_line(stop_line, program, "\r\n");
   SetConsoleCtrlHandler(end_on_console_event, TRUE);
 }
 

@@ -117,3 +117,5 @@ void run_variants_page(const VariantsPage& page, const BlockChoice& choice);
 std::vector<int> variants_topics(const VariantsPage& page);
 // Every row of a block in each station mode as settings of the section.
 void list_variants(KarvelListing& listing, const VariantsPage& page, const std::string& section, int block);
+// Where station mode `mode`'s 8-byte name is held.
+int mode_name_address(int mode);

@@ -155,8 +155,6 @@ int read_mode(int& mode) {
   return status;
 }
 
-int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
-
 void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) { show_text(at, mode_name_address(mode), colour, 8); }
 
 // A mode that could not be read shows blanks.

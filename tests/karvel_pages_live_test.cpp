@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "editors/field_editors.h"
+#include "facts/station_facts.h"
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
 #include "karvel/station_settings.h"
@@ -110,6 +111,23 @@ TEST_F(LivePages, AnEditWhoseLevelCannotBeReadIsRefused) {
   EXPECT_EQ(spy.count("Введите код доступа"), 0);
   EXPECT_EQ(spy.count("Ошибка обмена"), 1);  // one box, though the read showed none
   EXPECT_EQ(station.peek(0x8301), before);
+}
+
+// The redirection check reads the target port's own redirection. When that
+// read fails (here its answer comes from another byte, with a wrong check
+// byte), nothing is known against the target, and the edit stands.
+TEST_F(LivePages, ARedirectionWhoseCheckCannotBeReadIsKept) {
+  station.poke(0x8503, 0);
+  station.poke(0x8501, 9);
+  station.frame_hook = [](sim::FrameName& f) {
+    if (f.command != facts::karvel_read_block || f.address != 0x8503) return false;
+    f.address = 0x8501;
+    return true;
+  };
+  port_editor.current = 3;
+  keys({0, key::down, 0, key::down, 0, key::down, key::enter, '5', key::enter, key::esc, key::esc, key::esc});
+  edit_port_main();
+  EXPECT_EQ(station.peek(0x8303), 5);
 }
 
 TEST_F(LivePages, ChangingTheStationsSpeedIsFollowedByTheProgram) {

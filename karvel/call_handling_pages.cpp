@@ -186,8 +186,6 @@ constexpr int current_mode_address = facts::karvel_mode_address;
 constexpr int mode_names_row = 1;
 constexpr int mode_names_topic = 80;
 
-int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
-
 // Row 1: the four names, the current mode's in the box colour. A mode byte
 // above 3, or one that could not be read, highlights none.
 void show_mode_names(const GridCursor& grid) {
@@ -207,6 +205,8 @@ const VariantRow* variant_at(const VariantsPage& page, int row) {
 int mode_base(const VariantsPage& page, int block, int column) { return block + page.mode_step * (column - 1); }
 
 }  // namespace
+
+int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
 
 void run_variants_page(const VariantsPage& page, const BlockChoice& choice) {
   print_at_plain(page.blank_from, 2, std::string(page.blank_width, ' '));

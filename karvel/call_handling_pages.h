@@ -110,10 +110,12 @@ struct VariantsPage {
 };
 
 // The table of the four station modes: row 1 the mode names (the station's
-// current mode, byte 0x8024 read whenever the values are shown, in the box
+// current mode, the mode byte read whenever the values are shown, in the box
 // colour), the page's rows below. The cursor starts on row 2.
 void run_variants_page(const VariantsPage& page, const BlockChoice& choice);
 // The help topics F10 shows on the page: the mode names and every row.
 std::vector<int> variants_topics(const VariantsPage& page);
 // Every row of a block in each station mode as settings of the section.
 void list_variants(KarvelListing& listing, const VariantsPage& page, const std::string& section, int block);
+// Where station mode `mode`'s 8-byte name is held.
+int mode_name_address(int mode);

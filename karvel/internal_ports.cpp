@@ -177,12 +177,15 @@ int port_switch_keys(int port, int key_code) {
 int edit_redirection_target(ScreenPos at, int port, int address) {
   int status = edit_number(at, address, 0, link_state.port_count);
   if (status != link_ok) return status;
-  link_read_block_alike(address, 1);
+  // A target is judged only on what the station was read to hold: a failed
+  // read leaves an older byte in the buffer, and clearing the target on it
+  // would undo a good edit.
+  if ((status = link_read_block_alike(address, 1)) != link_ok) return status;
   int target = link_buffer[0] & 0xFF;
   if (target == 0) return link_ok;
   bool refuse = target == port;
   if (!refuse && target >= 1 && target <= link_state.port_count && target < 128) {
-    link_read_block_alike(port_block(target) + 3, 1);
+    if ((status = link_read_block_alike(port_block(target) + 3, 1)) != link_ok) return status;
     refuse = (link_buffer[0] & 0xFF) != 0;
   }
   if (refuse) {

@@ -155,8 +155,6 @@ int read_mode(int& mode) {
   return status;
 }
 
-int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
-
 void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) { show_text(at, mode_name_address(mode), colour, 8); }
 
 // A mode that could not be read shows blanks.
@@ -208,8 +206,10 @@ int hardware_port_at(const GridCursor& grid) { return 16 * (grid.column - 1) + g
 
 ScreenPos hardware_cell(const GridCursor& grid, int p) { return grid.cell((p - 1) / 16 + 1, (p - 1) % 16 + 1); }
 
+// The index port p holds, or -1 when it could not be read (the read has
+// shown its box): nothing is then written on a guess.
 int read_index(int p) {
-  link_read_block_alike(hardware_address(p), 1);
+  if (link_read_block_alike(hardware_address(p), 1) != link_ok) return -1;
   return link_buffer[0] & 0xFF;
 }
 
@@ -250,8 +250,12 @@ bool draw_hardware_page(const GridCursor& grid) {
 // so the table stays a set of pairwise exchanges of the natural order.
 void change_hardware_number(const GridCursor& grid, int p) {
   int before = read_index(p);
+  if (before < 0) return;
   load_access_level(99);
   edit_subscriber_ref(grid.current_cell(), hardware_address(p), 3);
+  // An index that could not be read (-1) matches nothing, so the exchange
+  // is not accepted and port p gets back the index it was read to hold:
+  // the table stays a set of pairwise exchanges.
   int after = read_index(p);
   if (before == after) return;
   int q = before == p ? after : after == p ? before : 0;
@@ -322,8 +326,10 @@ void enter_access_code(int k) {
     link_buffer[0] = (typed.value / 256) & 0xFF;
     link_buffer[1] = typed.value % 256;
     link_write_block(address, 2);
-    link_read_block_alike(address, 2);
-    link_state.access_code_table[k] = (link_buffer[0] & 0xFF) * 256 + (link_buffer[1] & 0xFF);
+    // The program's copy of the code follows only what the station was read
+    // to hold.
+    if (link_read_block_alike(address, 2) == link_ok)
+      link_state.access_code_table[k] = (link_buffer[0] & 0xFF) * 256 + (link_buffer[1] & 0xFF);
   }
   set_colour(COLOR_SCREEN);
   show_access_code(k);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "editors/field_editors.h"
+#include "facts/station_facts.h"
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
 #include "karvel/station_settings.h"
@@ -85,6 +86,45 @@ TEST_F(LivePages, AnEditWhoseLevelCannotBeReadIsRefused) {
   EXPECT_EQ(spy.count("Введите код доступа"), 0);
   EXPECT_EQ(spy.count("Ошибка обмена"), 1);  // one box, though the read showed none
   EXPECT_EQ(station.peek(0x8301), before);
+}
+
+// The redirection check reads the target port's own redirection. When that
+// read fails (here its answer comes from another byte, with a wrong check
+// byte), nothing is known against the target, and the edit stands.
+TEST_F(LivePages, ARedirectionWhoseCheckCannotBeReadIsKept) {
+  station.poke(0x8503, 0);
+  station.poke(0x8501, 9);
+  station.frame_hook = [](sim::FrameName& f) {
+    if (f.command != facts::karvel_read_block || f.address != 0x8503) return false;
+    f.address = 0x8501;
+    return true;
+  };
+  port_editor.current = 3;
+  keys({0, key::down, 0, key::down, 0, key::down, key::enter, '5', key::enter, key::esc, key::esc, key::esc});
+  edit_port_main();
+  EXPECT_EQ(station.peek(0x8303), 5);
+}
+
+// Port 1 takes number 209 while port 9 no longer holds its own: the
+// exchange is refused. Here the read of port 9 fails (its answer comes from
+// port 1's new byte, with a wrong check byte): refused too, never accepted
+// on what the failed read left.
+TEST_F(LivePages, AHardwareExchangeIsJudgedOnlyOnReadsThatWentThrough) {
+  for (int p = 1; p <= 24; ++p) station.poke(0x8040 + p - 1, p);
+  station.poke(0x8048, 12);
+  station.poke(0x804B, 9);
+  station.poke(0xED00 + 99, 0);  // the hardware numbers need no code
+  bool edited = false;  // the page is drawn whole first
+  station.frame_hook = [&](sim::FrameName& f) {
+    if (f.command == facts::karvel_write_block && f.address == 0x8040) edited = true;
+    if (!edited || f.command != facts::karvel_read_block || f.address != 0x8048) return false;
+    f.address = 0x8040;
+    return true;
+  };
+  keys({key::enter, '2', '0', '9', key::enter, key::esc, key::esc});
+  edit_hardware_numbers();
+  EXPECT_EQ(station.peek(0x8040), 1);
+  EXPECT_EQ(station.peek(0x8048), 12);
 }
 
 TEST_F(LivePages, ChangingTheStationsSpeedIsFollowedByTheProgram) {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -229,7 +230,8 @@ TEST(Stationsim, ServesALinkAndSavesItsConfigurationOnSigterm) {
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    freopen("/dev/null", "w", stdout);
+    // The child cannot fail the test itself: a lost redirect ends it with 126, which the parent sees.
+    if (std::freopen("/dev/null", "w", stdout) == nullptr) _exit(126);
     execl(program.c_str(), program.c_str(), "--link", link.c_str(), "--save", saved.c_str(), "--baud", "38400",
           "--identity", "XYZ216-3", static_cast<char*>(nullptr));
     _exit(127);
@@ -237,6 +239,12 @@ TEST(Stationsim, ServesALinkAndSavesItsConfigurationOnSigterm) {
   struct stat st {};
   for (int i = 0; i < 200 && lstat(link.c_str(), &st) != 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (lstat(link.c_str(), &st) != 0) {
+    kill(child, SIGTERM);
+    int status = 0;
+    waitpid(child, &status, 0);
+    FAIL() << "stationsim made no link; exit status " << WEXITSTATUS(status);
+  }
 
   setenv("STATION_COM1", link.c_str(), 1);
   auto port = platform::make_system_serial_port();

@@ -12,6 +12,7 @@
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -139,20 +140,13 @@ bool filter_input() {
   };
   for (const Stepper& s : {Stepper{0, 46, subscriber_limit, subscriber_text}, Stepper{1, 62, line_limit, line_text}}) {
     std::uint8_t& value = record_filter.bytes[s.index];
-    for (;;) {
+    goto_xy(s.column + 1, 2);
+    const int k = read_space_steps([&] {
+      value = value + 1 > s.limit() ? 0 : value + 1;
+      print_at(s.column, 2, s.text(), COLOR_BOX);
       goto_xy(s.column + 1, 2);
-      int k = read_key();
-      if (k == key::extended) {
-        read_key();
-        continue;
-      }
-      if (k == key::esc) return false;
-      if (k == key::enter) break;
-      if (k == key::space) {
-        value = value + 1 > s.limit() ? 0 : value + 1;
-        print_at(s.column, 2, s.text(), COLOR_BOX);
-      }
-    }
+    });
+    if (k == key::esc) return false;
   }
   std::uint8_t* pattern = record_filter.bytes + number_first;
   int p = 0;

@@ -17,6 +17,7 @@
 #include "tomrik/table_screens.h"
 #include "toolkit/digit_string.h"
 #include "toolkit/hints.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -183,14 +184,15 @@ class Command8Paths {
   bool edit_exit(const GridCursor& grid, int exit) {
     hint_edit_value();
     int& line = table_record[code_places + exit];
-    for (;;) {
+    auto draw = [&] {
       draw_exit(exit, grid.row, COLOR_BOX);
       grid_goto(grid);
-      int k = read_plain_key();
-      if (k == key::enter) return true;
-      if (k == key::esc) return false;
-      if (k == key::space) line = line >= 0 && line < line_count() ? line + 1 : 0;
-    }
+    };
+    draw();
+    return read_space_steps([&] {
+             line = line >= 0 && line < line_count() ? line + 1 : 0;
+             draw();
+           }) == key::enter;
   }
 
   const GridCursor grid_{{15, 38, 50, 62, 74}, spaced(first_row_y, table_rows)};

@@ -17,6 +17,7 @@
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -111,14 +112,10 @@ template <typename Draw>
 int choose_working_value(int& working, int flip, Draw draw) {
   hint_edit_value();
   draw(working);
-  for (;;) {
-    int k = read_plain_key();
-    if (k == key::esc || k == key::enter) return k;
-    if (k == key::space) {
-      working = (working ^ flip) & 0xFF;
-      draw(working);
-    }
-  }
+  return read_space_steps([&] {
+    working = (working ^ flip) & 0xFF;
+    draw(working);
+  });
 }
 
 // F1: the column's bit for every subscriber, the other bits as each record

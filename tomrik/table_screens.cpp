@@ -9,6 +9,7 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "toolkit/hints.h"
+#include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
 int table_record[256];
@@ -65,16 +66,12 @@ bool edit_group_place(GridCursor& grid, int* codes, int places, const std::funct
   const int place = grid.column;
   int& value = codes[place - 1];
   print_at(grid.current_cell(), text(value), COLOR_BOX);
-  for (;;) {
-    grid_goto(grid);
-    int k = read_plain_key();
-    if (k == key::esc) return false;
-    if (k == key::enter) return true;
-    if (k == key::space) {
-      value = next(place, value);
-      print_at(grid.current_cell(), text(value), COLOR_BOX);
-    }
-  }
+  grid_goto(grid);
+  return read_space_steps([&] {
+           value = next(place, value);
+           print_at(grid.current_cell(), text(value), COLOR_BOX);
+           grid_goto(grid);
+         }) == key::enter;
 }
 
 bool table_has_byte(int position) { return position >= 1 && position <= table_record[0]; }
@@ -166,14 +163,10 @@ bool edit_value_at(const ValuePlace& place, const RecordCell& cell, const CellRu
   draw_value(place, value, rule, COLOR_BOX);
   int k;
   if (place.draw) {
-    for (;;) {
-      k = read_plain_key();
-      if (k == key::esc || k == key::enter) break;
-      if (k == key::space) {
-        value = rule.next(value) & 0xFF;
-        draw_value(place, value, rule, COLOR_BOX);
-      }
-    }
+    k = read_space_steps([&] {
+      value = rule.next(value) & 0xFF;
+      draw_value(place, value, rule, COLOR_BOX);
+    });
   } else {
     k = edit_record_cell(place.at, table_record, value, rule);
     value &= 0xFF;

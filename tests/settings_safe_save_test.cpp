@@ -55,8 +55,10 @@ struct SafeSave : test::SettingsFixture {
   bool as_ordinary_user(const std::function<bool()>& body) {
     bool root = geteuid() == 0;
     if (root) {
-      for (auto& e : fs::recursive_directory_iterator(dir)) lchown(e.path().c_str(), nobody, nobody);
-      lchown(dir.c_str(), nobody, nobody);
+      // A folder the child cannot own would test nothing: the child is not run.
+      for (auto& e : fs::recursive_directory_iterator(dir))
+        if (lchown(e.path().c_str(), nobody, nobody) != 0) return false;
+      if (lchown(dir.c_str(), nobody, nobody) != 0) return false;
     }
     std::fflush(nullptr);
     pid_t child = fork();

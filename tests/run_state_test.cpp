@@ -241,10 +241,12 @@ std::string mutable_variable(const std::string& declaration) {
   static const std::regex pointer_to_constant(R"(^[^=]*\bconst\b[^*]*\*\s*\w+$)");
   static const std::regex fixed(R"(\bconstexpr\b|\*\s*const\b)");
   static const std::regex last_name(R"((\w+)\s*$)");
-  static const std::regex defines_type(R"(^(static |inline )?(const )?(struct|class|enum|union)\b.*)");
+  // Only the start of a declaration is matched: a whole table after a
+  // ".*" would take the regex engine's recursion past a small stack.
+  static const std::regex defines_type(R"(^(static |inline )?(const )?(struct|class|enum|union)\b)");
   std::smatch m;
   // A type, and the variables declared with it after its closing brace.
-  if (std::regex_match(declaration, defines_type)) {
+  if (std::regex_search(declaration.substr(0, 64), defines_type)) {
     const std::size_t close = declaration.rfind('}');
     if (close == std::string::npos) return "";
     const std::string tail = declaration.substr(close + 1);
@@ -253,8 +255,8 @@ std::string mutable_variable(const std::string& declaration) {
     return m[1];
   }
   static const std::regex not_a_variable(
-      R"(^(using|typedef|template|static_assert|friend|namespace|extern|\}|\))\b.*)");
-  if (std::regex_match(declaration, not_a_variable)) return "";
+      R"(^(using|typedef|template|static_assert|friend|namespace|extern|\}|\))\b)");
+  if (std::regex_search(declaration.substr(0, 64), not_a_variable)) return "";
   std::string before_bracket = declaration.substr(0, declaration.find_first_of("={["));
   while (!before_bracket.empty() && before_bracket.back() == ' ') before_bracket.pop_back();
   if (before_bracket.find('(') != std::string::npos) return "";  // a function

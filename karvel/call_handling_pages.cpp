@@ -54,9 +54,14 @@ int row_level(const RowPage& page, int row) {
   return page.number_base == own_topics ? page.rows[row - 1].field.level : row + page.number_base;
 }
 
+std::string row_label(const RowPage& page, int row) {
+  if (const char* label = page.rows[row - 1].label) return label;
+  return std::string(1, static_cast<char>('a' + row - 1)) + "/" + std::string(page.dotted_width - 2, '.');
+}
+
 void print_row_labels(const RowPage& page) {
   for (int r = 1; r <= 16; ++r) {
-    print_at_plain(page.label_column, 3 + r, page.rows[r - 1].label);
+    print_at_plain(page.label_column, 3 + r, row_label(page, r));
     if (page.rows[r - 1].unit) print_at_plain(row_unit_column, 3 + r, page.rows[r - 1].unit);
   }
 }
@@ -130,13 +135,14 @@ std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages) {
   return topics;
 }
 
-void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block) {
+void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block,
+                   int first_row, bool own_level) {
   std::vector<std::string> screen_labels;
-  for (const PageRow& row : page.rows) screen_labels.push_back(row.label);
+  for (int r = 1; r <= 16; ++r) screen_labels.push_back(row_label(page, r));
   std::vector<ListedLabel> labels = listed_labels(screen_labels);
-  for (int r = 1; r <= 16; ++r) {
+  for (int r = first_row; r <= 16; ++r) {
     if (page.rows[r - 1].unit) labels[r - 1].unit = page.rows[r - 1].unit;
-    listing.add_row(section, labels[r - 1], page.rows[r - 1].field, block, row_level(page, r));
+    listing.add_row(section, labels[r - 1], page.rows[r - 1].field, block, own_level ? row_level(page, r) : 0);
   }
 }
 

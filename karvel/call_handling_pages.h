@@ -56,6 +56,9 @@ struct RowPage {
   int number_base;
   int topic_rows = 16;
   int label_column = 5;
+  // A row without a label (those left out at the end too) shows its letter
+  // and dots to this width.
+  int dotted_width = 54;
 };
 
 // The page under the frame above; values at column 60, units at 65.
@@ -69,8 +72,10 @@ void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
                            const std::function<void(const GridCursor& grid)>& show_more);
 // The help topics F10 shows on the pages.
 std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages);
-// The page's rows of a block as settings of the section.
-void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block);
+// The page's rows of a block from `first_row` on as settings of the
+// section; `own_level` false lists them with no protection level.
+void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block,
+                   int first_row = 1, bool own_level = true);
 
 // ------------------------------------------------------- general-call groups
 

@@ -42,7 +42,7 @@ namespace {
 const BlockChoice line_choice{&line_editor.current, line_block, usable_city_lines};
 
 // Rows without a field carry a letter and dots to the width of the others.
-#define DOTTED(letter) letter "/....................................................."
+constexpr int label_width = 55;
 
 const char* const five_ms = "* 5Мс."_cp;
 const char* const seconds = "Сек."_cp;
@@ -57,10 +57,10 @@ const RowPage main_page = {
         {"d/Длительность паузы после дополнительного набора .....     Сек."_cp, {0x03, FieldKind::number, 0, 9}},
         {"e/Длительность паузы после кода межгорода .............     Сек."_cp, {0x04, FieldKind::number, 0, 9}},
         {"f/Звуковой сигнал при DISA дозвоне ...................."_cp, {0x05, FieldKind::hold_sound}},
-        {DOTTED("g"), {0x06, FieldKind::none}},
-        {DOTTED("h"), {0x07, FieldKind::none}},
-        {DOTTED("i"), {0x08, FieldKind::none}},
-        {DOTTED("j"), {0x09, FieldKind::none}},
+        {nullptr, {0x06, FieldKind::none}},
+        {nullptr, {0x07, FieldKind::none}},
+        {nullptr, {0x08, FieldKind::none}},
+        {nullptr, {0x09, FieldKind::none}},
         {"k/Разрешение очереди на городскую линию................"_cp, {0x0A, FieldKind::yes_no}},
         {"l/Запрещение уменьшения уровня DTMF сигнала (Да/Нет) .."_cp, {0x0B, FieldKind::yes_no}},
         {"m/Прослушивание гор. линии в паузах набора (Да/Нет) ..."_cp, {0x0C, FieldKind::yes_no}},
@@ -68,9 +68,11 @@ const RowPage main_page = {
         // Units of 5 ms, low byte first.
         {"o/Время задержки выдачи сообщения .....................      * 5Мс"_cp,
          {0x0E, FieldKind::number16, 0, 2000}},
-        {DOTTED("p"), {0x0F, FieldKind::none}},
     },
     100,
+    16,
+    5,
+    label_width,
 };
 
 const RowPage times_page = {
@@ -103,11 +105,11 @@ const RowPage initial_durations_page = {
     "Временые параметры городской линии:"_cp,
     5,
     {
-        {DOTTED("a"), {0x20, FieldKind::number_ro}, seconds},
-        {DOTTED("b"), {0x21, FieldKind::number_ro}, seconds},
-        {DOTTED("c"), {0x22, FieldKind::number_ro}, seconds},
-        {DOTTED("d"), {0x23, FieldKind::number_ro}, seconds},
-        {DOTTED("e"), {0x24, FieldKind::number_ro}, seconds},
+        {nullptr, {0x20, FieldKind::number_ro}, seconds},
+        {nullptr, {0x21, FieldKind::number_ro}, seconds},
+        {nullptr, {0x22, FieldKind::number_ro}, seconds},
+        {nullptr, {0x23, FieldKind::number_ro}, seconds},
+        {nullptr, {0x24, FieldKind::number_ro}, seconds},
         {"f/Задержка на включение режима DISA...................."_cp, {0x25, FieldKind::number, 0, 30}, seconds},
         {"g/Задержка загрузки гор. линии для связи Город-Город..."_cp, {0x26, FieldKind::number, 0, 20}, seconds},
         {"h/Длительность связи Город-Город ......................"_cp, {0x27, FieldKind::number, 1, 240}, seconds},
@@ -116,11 +118,14 @@ const RowPage initial_durations_page = {
         {"k/Момент возникновения связи Город-Город .............."_cp, {0x2A, FieldKind::number, 1, 20}, seconds},
         {"l/Время ожидания занятой линии для связи Город-Город .."_cp, {0x2B, FieldKind::number, 0, 120}, seconds},
         {"m/Длительность закрытого набора ......................."_cp, {0x2C, FieldKind::number, 1, 20}, seconds},
-        {DOTTED("n"), {0x2D, FieldKind::number_ro}, seconds},
-        {DOTTED("o"), {0x2E, FieldKind::number_ro}, seconds},
-        {DOTTED("p"), {0x2F, FieldKind::number_ro}, seconds},
+        {nullptr, {0x2D, FieldKind::number_ro}, seconds},
+        {nullptr, {0x2E, FieldKind::number_ro}, seconds},
+        {nullptr, {0x2F, FieldKind::number_ro}, seconds},
     },
     132,
+    16,
+    5,
+    label_width,
 };
 
 const RowPage codes_page = {
@@ -129,29 +134,15 @@ const RowPage codes_page = {
     {
         {"a/Дополнительный набор ..............................."_cp, {0x30, FieldKind::digits, 0, 0, 4}},
         {"b/Код межгорода ......................................"_cp, {0x34, FieldKind::digits, 0, 0, 4}},
-        {DOTTED("c"), {0, FieldKind::none}},
-        {DOTTED("d"), {0, FieldKind::none}},
-        {DOTTED("e"), {0, FieldKind::none}},
-        {DOTTED("f"), {0, FieldKind::none}},
-        {DOTTED("g"), {0, FieldKind::none}},
-        {DOTTED("h"), {0, FieldKind::none}},
-        {DOTTED("i"), {0, FieldKind::none}},
-        {DOTTED("j"), {0, FieldKind::none}},
-        {DOTTED("k"), {0, FieldKind::none}},
-        {DOTTED("l"), {0, FieldKind::none}},
-        {DOTTED("m"), {0, FieldKind::none}},
-        {DOTTED("n"), {0, FieldKind::none}},
-        {DOTTED("o"), {0, FieldKind::none}},
-        {DOTTED("p"), {0, FieldKind::none}},
     },
     148,
     2,  // the two codes; topic 164 after them is the general-call groups'
+    5,
+    label_width,
 };
 
 const bool line_pages_help_registered = register_help_topics(
     "city line pages", row_page_topics({&main_page, &times_page, &initial_durations_page, &codes_page}));
-
-#undef DOTTED
 
 // ------------------------------------------------------- general-call groups
 

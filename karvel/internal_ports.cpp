@@ -32,9 +32,6 @@ namespace {
 const char* const five_ms = "* 5Мс."_cp;
 const char* const seconds = "Сек."_cp;
 
-// Dotted rows carry a letter and dots to the width of the other labels.
-#define DOTTED(letter) letter "/...................................................."
-
 const RowPage main_page = {
     "Основные установки внутреннего порта:"_cp,
     5,
@@ -74,11 +71,11 @@ const RowPage pulse_page = {
         {"i/MIN длит. замыкания ключа при импульсном наборе ...."_cp, {0x18, FieldKind::number, 1, 20}, five_ms},
         {"j/MAX длит. замыкания ключа при импульсном наборе ...."_cp, {0x19, FieldKind::number, 1, 20}, five_ms},
         {"k/Пауза после замыканя ключа для фиксации цифры ......"_cp, {0x1A, FieldKind::number, 10, 255}, five_ms},
-        {DOTTED("l"), {0x1B, FieldKind::number_ro}, five_ms},
-        {DOTTED("m"), {0x1C, FieldKind::number_ro}, five_ms},
-        {DOTTED("n"), {0x1D, FieldKind::number_ro}, five_ms},
-        {DOTTED("o"), {0x1E, FieldKind::number_ro}, five_ms},
-        {DOTTED("p"), {0x1F, FieldKind::number_ro}, five_ms},
+        {nullptr, {0x1B, FieldKind::number_ro}, five_ms},
+        {nullptr, {0x1C, FieldKind::number_ro}, five_ms},
+        {nullptr, {0x1D, FieldKind::number_ro}, five_ms},
+        {nullptr, {0x1E, FieldKind::number_ro}, five_ms},
+        {nullptr, {0x1F, FieldKind::number_ro}, five_ms},
     },
     16,
 };
@@ -114,7 +111,7 @@ const RowPage extra_page = {
         {"a/Автоматически набирающийся номер по поднятию трубки"_cp, {0x30, FieldKind::digits, 0, 0, 4}},
         {"b/Разрешение режима СЕЛЕКТОР.........................."_cp, {0x34, FieldKind::yes_no}},
         {"c/Разрешение быть ведущим режима СЕЛЕКТОР............."_cp, {0x35, FieldKind::yes_no}},
-        {DOTTED("d"), {0x36, FieldKind::none}},
+        {nullptr, {0x36, FieldKind::none}},
         {"e/Запрещено отвечать на внешний вызов кодами 01-06...."_cp, {0x37, FieldKind::yes_no}},
         {"f/Время програмирования говорилки....................."_cp, {0x38, FieldKind::number, 0, 255}},
         {"g/Время прослушывания музыки ........................."_cp, {0x39, FieldKind::number, 1, 255}},
@@ -124,14 +121,9 @@ const RowPage extra_page = {
         {"k/Не беспокоить всем кроме внутреннего порта номер ..."_cp, {0x3D, FieldKind::number, 0, limit_port_count}},
         {"l/Не беспокоить всем кроме внутреннего порта номер ..."_cp, {0x3E, FieldKind::number, 0, limit_port_count}},
         {"m/Не беспокоить всем кроме внутреннего порта номер ..."_cp, {0x3F, FieldKind::number, 0, limit_port_count}},
-        {DOTTED("n"), {0, FieldKind::none}},
-        {DOTTED("o"), {0, FieldKind::none}},
-        {DOTTED("p"), {0, FieldKind::none}},
     },
     48,
 };
-
-#undef DOTTED
 
 const bool help_registered = register_help_topics(
     "internal port pages", row_page_topics({&main_page, &pulse_page, &times_page, &extra_page}));

@@ -72,6 +72,12 @@ std::string line_state_name(int code) {
   return named(line_states[code]);
 }
 
+StateBytes buffer_bytes() {
+  StateBytes bytes{};
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = link_buffer[i] & 0xFF;
+  return bytes;
+}
+
 bool read_live(int address, int count) { return drawing_read_block(address, count) == link_ok; }
 
 int ask_view_port() {

@@ -3,6 +3,7 @@
 // line states, where the station keeps its live state, and reading it so
 // that Esc leaves a view even while the station does not answer.
 
+#include <array>
 #include <string>
 
 #include "facts/karvel_memory.h"
@@ -11,17 +12,9 @@
 
 namespace monitor {
 
-// Where the live state lies below the configuration window.
-inline constexpr int state_block_size = facts::karvel_state_block_size;
-inline constexpr int channel_blocks = facts::karvel_channel_blocks;
-inline constexpr int selector_block = facts::karvel_selector_block;
-inline constexpr int selector_channels = facts::karvel_selector_channels;
-inline constexpr int port_queue_offset = facts::karvel_port_queue_offset;
-inline constexpr int port_hold_offset = facts::karvel_port_hold_offset;
-inline constexpr int board_block = facts::karvel_board_block;
-inline constexpr int board_channels = facts::karvel_board_channels;
-inline constexpr int board_queue = facts::karvel_board_queue;
-inline constexpr int board_channel_count = facts::karvel_board_channel_count;
+// A state block's bytes as read into link_buffer, each 0..255.
+using StateBytes = std::array<int, facts::karvel_state_block_size>;
+StateBytes buffer_bytes();
 
 // A port's state block lies at 256 p; a city line's at 256 times its block
 // number, first_line_port + L - 1, as its settings block does in the window.

@@ -54,8 +54,6 @@ int edit_exception_port(ScreenPos at, int port, int address) {
   return link_ok;
 }
 
-#define DOTTED(letter) letter "/...................................................."
-
 // Rows b..e name ports, f..k city lines whose calls are never redirected.
 constexpr FieldRow port_exception(int offset) { return {offset, FieldKind::number, 0, limit_port_count}; }
 constexpr FieldRow line_exception(int offset) { return {offset, FieldKind::number, 0, limit_line_count}; }
@@ -76,16 +74,9 @@ const RowPage redirection_page = {
         {"i/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD7), nullptr, nullptr, 89},
         {"j/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD8), nullptr, nullptr, 89},
         {"k/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD9), nullptr, nullptr, 89},
-        {DOTTED("l"), {0, FieldKind::none}},
-        {DOTTED("m"), {0, FieldKind::none}},
-        {DOTTED("n"), {0, FieldKind::none}},
-        {DOTTED("o"), {0, FieldKind::none}},
-        {DOTTED("p"), {0, FieldKind::none}},
     },
     own_topics,
 };
-
-#undef DOTTED
 
 const bool help_registered = register_help_topics("port call handling pages", [] {
   std::vector<int> topics = call_groups_topics(port_call_groups);
@@ -107,10 +98,6 @@ void list_port_call_pages(KarvelListing& listing, int port) {
   const std::string section = port_section(port) + " / ";
   list_call_groups(listing, port_call_groups, section + port_page_name(5), block);
   list_variants(listing, port_variants, section + port_page_name(6), block);
-  std::vector<std::string> screen_labels;
-  for (const PageRow& row : redirection_page.rows) screen_labels.push_back(row.label);
-  const std::vector<ListedLabel> labels = listed_labels(screen_labels);
   // The redirection target (row a) is the main page's row d, listed there.
-  for (int r = 2; r <= 16; ++r)
-    listing.add_row(section + port_page_name(7), labels[r - 1], redirection_page.rows[r - 1].field, block, 0);
+  list_row_page(listing, redirection_page, section + port_page_name(7), block, 2, false);
 }

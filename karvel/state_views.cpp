@@ -24,14 +24,8 @@ constexpr int board_help_topic = 208;
 const bool help_registered =
     register_help_topics("subscriber, SELECTOR and board views", {subscriber_help_topic, board_help_topic});
 
-using Bytes8 = std::array<int, 8>;
-
-Bytes8 buffer_bytes() {
-  Bytes8 bytes{};
-  for (int i = 0; i < 8; ++i) bytes[i] = link_buffer[i] & 0xFF;
-  return bytes;
-}
-
+using monitor::StateBytes;
+using monitor::buffer_bytes;
 
 // The keys between two rounds: Esc leaves (false), F10 shows the view's
 // help; any other extended key is handed to `extended`.
@@ -101,7 +95,7 @@ void show_state_block(int block) {
     for (int row = 6; row <= 10; ++row) print_at_plain(30, row, "   ");
     return;
   }
-  Bytes8 state = buffer_bytes();
+  StateBytes state = buffer_bytes();
   print_at_plain(1, 25, format("STAT=%2X, RGFL=%2X", state[0], state[1]));
   print_at_plain(30, 4, state[2] >= handset_lifted_from ? "Трубка снята    "_cp : "Трубка положена "_cp);
   print_at_plain(30, 5, monitor::port_state_name(state[2]));
@@ -114,8 +108,8 @@ bool show_subscriber(int port) {
   FieldDrawing round;
   const int block = monitor::state_block(port);
   show_state_block(block);
-  show_buffer_row(21, block + monitor::port_queue_offset);
-  show_buffer_row(22, block + monitor::port_hold_offset);
+  show_buffer_row(21, block + facts::karvel_port_queue_offset);
+  show_buffer_row(22, block + facts::karvel_port_hold_offset);
   print_at_plain(58, 2, format("%2d", port));
   return !round.left();
 }
@@ -153,18 +147,18 @@ bool selector_channel_known(int channel) { return channel >= 1 && channel <= lin
 
 // The bytes of a block, or zeros, which the view shows as blanks, when it
 // could not be read.
-Bytes8 live_bytes(int address, int count) { return monitor::read_live(address, count) ? buffer_bytes() : Bytes8{}; }
+StateBytes live_bytes(int address, int count) { return monitor::read_live(address, count) ? buffer_bytes() : StateBytes{}; }
 
 bool show_selector() {
   FieldDrawing round;
-  Bytes8 selector = live_bytes(monitor::selector_block, 8);
+  StateBytes selector = live_bytes(facts::karvel_selector_block, 8);
   print_at_plain(32, 6, selector[0] ? format("A%02d", selector[0]) : "   ");
   const int channel = selector[1];
   print_at_plain(32, 7, channel ? format("%3d", channel) : "   ");
   for (int i = 0; i < 6; ++i) print_at_plain(32 + 6 * i, 8, selector_member(selector[2 + i], registered_line_base));
-  Bytes8 connected{};
+  StateBytes connected{};
   if (selector_channel_known(channel))
-    connected = live_bytes(monitor::selector_channels + facts::karvel_block_size * channel,
+    connected = live_bytes(facts::karvel_selector_channels + facts::karvel_block_size * channel,
                            facts::karvel_selector_channel_size);
   for (int i = 0; i < 8; ++i) print_at_plain(8 + 6 * i, 16, selector_member(connected[i], link_state.port_count));
   return !round.left();
@@ -176,8 +170,8 @@ bool show_selector() {
 // prints everything once and then only what changed.
 struct BoardShown {
   std::array<int, 4> flags{-1, -1, -1, -1};  // by row of board_flag_rows
-  std::array<int, monitor::board_channel_count> channels{-1, -1, -1};
-  Bytes8 queue{};
+  std::array<int, facts::karvel_board_channel_count> channels{-1, -1, -1};
+  StateBytes queue{};
   bool queue_shown = false;
 };
 
@@ -189,7 +183,7 @@ void draw_board_labels() {
   print_at_plain(8, 7, "Подключение входа:       "_cp);
   print_at_plain(8, 8, "Вывод LED микросхемы:    "_cp);
   print_at_plain(8, 9, "Номер рабочего абонента: "_cp);
-  for (int k = 0; k < monitor::board_channel_count; ++k)
+  for (int k = 0; k < facts::karvel_board_channel_count; ++k)
     print_at_plain(1 + 25 * k, 12, format("Канал %d:"_cp, k + 1));
   print_at_plain(1, 16, "Буфер очереди:"_cp);
 }
@@ -238,7 +232,7 @@ const BoardFlagRow board_flag_rows[4] = {
 };
 
 void show_board_flags(BoardShown& shown) {
-  const bool read = monitor::read_live(monitor::board_block, 4);
+  const bool read = monitor::read_live(facts::karvel_board_block, 4);
   const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
   for (std::size_t i = 0; i < shown.flags.size(); ++i) {
     const BoardFlagRow& row = board_flag_rows[i];
@@ -250,14 +244,14 @@ void show_board_flags(BoardShown& shown) {
 }
 
 void show_board_queue(BoardShown& shown) {
-  if (!monitor::read_live(monitor::board_queue, 8)) {
+  if (!monitor::read_live(facts::karvel_board_queue, 8)) {
     if (shown.queue_shown) print_at_plain(16, 16, std::string(40, ' '));
     shown.queue_shown = false;
     return;
   }
   // The whole queue is compared: a subscriber joining behind the first
   // changes a later byte only.
-  Bytes8 queue = buffer_bytes();
+  StateBytes queue = buffer_bytes();
   if (!shown.queue_shown || queue != shown.queue) {
     shown.queue = queue;
     shown.queue_shown = true;
@@ -273,9 +267,9 @@ void show_board_queue(BoardShown& shown) {
 bool show_board(BoardShown& shown) {
   FieldDrawing round;
   show_board_flags(shown);
-  for (int k = 0; k < monitor::board_channel_count; ++k) {
+  for (int k = 0; k < facts::karvel_board_channel_count; ++k) {
     const int column = 10 + 25 * k;
-    if (monitor::read_live(monitor::board_channels + facts::karvel_board_channel_step * k, 1))
+    if (monitor::read_live(facts::karvel_board_channels + facts::karvel_board_channel_step * k, 1))
       show_if_changed(shown.channels[k], link_buffer[0] & 0xFF, column, 12, board_channel_text);
     else
       forget_shown(shown.channels[k], column, 12, 12);

@@ -22,7 +22,8 @@
 
 namespace {
 
-using monitor::state_block_size;
+using monitor::StateBytes;
+constexpr int state_block_size = facts::karvel_state_block_size;
 
 // ------------------------------------------------------------ the state table
 
@@ -31,8 +32,6 @@ constexpr int line_rows_max = 6;    // screen rows 20..25
 constexpr int channel_rows_max = 7; // columns 67..79, under the titles "1".."7"
 constexpr int first_port_row = 5;
 constexpr int first_line_row = 20;
-
-using StateBytes = std::array<int, state_block_size>;
 
 // One row of the table (a port or a line) or one channel column, with the
 // bytes it shows now.
@@ -59,15 +58,9 @@ int block_address(const TableRow& row) {
   switch (row.kind) {
     case TableRow::Kind::port: return monitor::state_block(row.number);
     case TableRow::Kind::line: return monitor::state_block(monitor::line_block_number(row.number));
-    case TableRow::Kind::channel: return monitor::channel_blocks + facts::karvel_block_size * row.number;
+    case TableRow::Kind::channel: return facts::karvel_channel_blocks + facts::karvel_block_size * row.number;
   }
   return 0;
-}
-
-StateBytes buffer_bytes() {
-  StateBytes bytes{};
-  for (int i = 0; i < state_block_size; ++i) bytes[i] = link_buffer[i] & 0xFF;
-  return bytes;
 }
 
 // A channel row compares bytes 1..7 only: byte 0 is not shown.
@@ -198,7 +191,7 @@ StateTable lay_out_table(int first_port) {
 // failed read are never kept.
 void refresh_row(const StateTable& table, TableRow& row) {
   if (!monitor::read_live(block_address(row), state_block_size)) return;
-  StateBytes now = buffer_bytes();
+  StateBytes now = monitor::buffer_bytes();
   if (row.drawn && !differs(row, now)) return;
   row.shown = now;
   row.drawn = draw_row(table, row);

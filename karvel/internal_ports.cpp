@@ -1,11 +1,16 @@
-// Internal port settings of karvel.
+// Internal port settings of karvel: the port prompt, the page menu and the
+// pages of a port's block, from its main settings to its call handling
+// (general-call groups, operating variants per station mode and call
+// redirection) on the shared page frames.
 #include "karvel/internal_ports.h"
 
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "editors/block_editor.h"
 #include "editors/field_editors.h"
+#include "facts/karvel_memory.h"
 #include "karvel/call_handling_pages.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
@@ -22,12 +27,49 @@ void reset_port_editor() { port_editor = BlockEditorState(); }
 const bool port_editor_resets = resets_with_the_run(reset_port_editor);
 
 namespace {
-int last_port() { return link_state.port_count; }
-}  // namespace
 
+int last_port() { return link_state.port_count; }
+
+int ask_other_port(int port) {
+  // Esc in this prompt keeps the port and the editor's page item: the user
+  // stays on the page.
+  const int item = port_editor.page_item;
+  port_editor.page_item = 1;
+  const int chosen = ask_port_number();
+  const bool cancelled = port_editor.page_item == 0;
+  port_editor.page_item = item;
+  return cancelled ? port : chosen;
+}
+
+// The port the pages edit and the keys that change it, for every page of
+// the port's block.
 const BlockChoice port_pages_choice{&port_editor.current, port_block, last_port, ask_other_port};
 
-namespace {
+// The redirection target of a port (offset 3), on the main page and the
+// call redirection page: a port never redirects to itself, nor to a port
+// that redirects further.
+int edit_redirection_target(ScreenPos at, int port, int address) {
+  int status = edit_number(at, address, 0, link_state.port_count);
+  if (status != link_ok) return status;
+  // A target is judged only on what the station was read to hold: a failed
+  // read leaves an older byte in the buffer, and clearing the target on it
+  // would undo a good edit.
+  if ((status = link_read_block_alike(address, 1)) != link_ok) return status;
+  int target = link_buffer[0] & 0xFF;
+  if (target == 0) return link_ok;
+  bool refuse = target == port;
+  if (!refuse && target >= 1 && target <= link_state.port_count && target < 128) {
+    if ((status = link_read_block_alike(port_block(target) + 3, 1)) != link_ok) return status;
+    refuse = (link_buffer[0] & 0xFF) != 0;
+  }
+  if (refuse) {
+    link_buffer[0] = 0;
+    status = link_write_block(address, 1);
+    show_number(at, address, COLOR_SCREEN);
+  }
+  return status;
+}
+
 
 const char* const five_ms = "* 5Мс."_cp;
 const char* const seconds = "Сек."_cp;
@@ -125,8 +167,75 @@ const RowPage extra_page = {
     48,
 };
 
-const bool help_registered = register_help_topics(
-    "internal port pages", row_page_topics({&main_page, &pulse_page, &times_page, &extra_page}));
+// ------------------------------------------------------- general-call groups
+
+const CallGroupsPage port_call_groups{"   Группы общего вызова для порта:"_cp, facts::karvel_call_groups_offset, 65, true};
+
+// ------------------------------------------------------ operating variants
+
+// One 16-byte row per station mode: the exit group, then city lines 1..6.
+const VariantRow port_variant_rows[] = {
+    {"b/Группы выхода в город"_cp, {facts::karvel_port_exit_groups_offset, FieldKind::number, 0, 4, 1, 81}},
+    {"c/Разреш. выхода на линию 1"_cp, {0x41, FieldKind::yes_no, 0, 1, 1, 82}},
+    {"d/Разреш. выхода на линию 2"_cp, {0x42, FieldKind::yes_no, 0, 1, 1, 82}},
+    {"e/Разреш. выхода на линию 3"_cp, {0x43, FieldKind::yes_no, 0, 1, 1, 82}},
+    {"f/Разреш. выхода на линию 4"_cp, {0x44, FieldKind::yes_no, 0, 1, 1, 82}},
+    {"g/Разреш. выхода на линию 5"_cp, {0x45, FieldKind::yes_no, 0, 1, 1, 82}},
+    {"h/Разреш. выхода на линию 6"_cp, {0x46, FieldKind::yes_no, 0, 1, 1, 82}},
+};
+
+const VariantsPage port_variants{
+    "Варианты функционирования для внутреннего порта"_cp,
+    {15, 3},
+    15,
+    44,
+    port_variant_rows,
+    static_cast<int>(std::size(port_variant_rows)),
+    16,
+    true,
+};
+
+// ---------------------------------------------------------- redirection
+
+// A port is never its own exception: its own number is stored as 0.
+int edit_exception_port(ScreenPos at, int port, int address) {
+  if (int status = edit_number(at, address, 0, link_state.port_count); status != 0) return status;
+  if (link_read_block_alike(address, 1) != link_ok || (link_buffer[0] & 0xFF) != port) return link_ok;
+  link_buffer[0] = 0;
+  if (link_write_block(address, 1) == link_ok) show_number(at, address, COLOR_SCREEN);
+  return link_ok;
+}
+
+// Rows b..e name ports, f..k city lines whose calls are never redirected.
+constexpr FieldRow port_exception(int offset) { return {offset, FieldKind::number, 0, limit_port_count}; }
+constexpr FieldRow line_exception(int offset) { return {offset, FieldKind::number, 0, limit_line_count}; }
+
+const RowPage redirection_page = {
+    "Перенаправление вызовов для порта:"_cp,
+    5,
+    {
+        {"a/Номер абонента на которого перенаправляются вызовы ."_cp, {0x03, FieldKind::number, 0, limit_port_count},
+         nullptr, edit_redirection_target, 4},
+        {"b/Не перенаправлять вызовы от абонента ..............."_cp, port_exception(0xD0), nullptr, edit_exception_port, 88},
+        {"c/Не перенаправлять вызовы от абонента ..............."_cp, port_exception(0xD1), nullptr, edit_exception_port, 88},
+        {"d/Не перенаправлять вызовы от абонента ..............."_cp, port_exception(0xD2), nullptr, edit_exception_port, 88},
+        {"e/Не перенаправлять вызовы от абонента ..............."_cp, port_exception(0xD3), nullptr, edit_exception_port, 88},
+        {"f/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD4), nullptr, nullptr, 89},
+        {"g/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD5), nullptr, nullptr, 89},
+        {"h/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD6), nullptr, nullptr, 89},
+        {"i/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD7), nullptr, nullptr, 89},
+        {"j/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD8), nullptr, nullptr, 89},
+        {"k/Не перенаправлять вызовы от линии .................."_cp, line_exception(0xD9), nullptr, nullptr, 89},
+    },
+    own_topics,
+};
+
+const bool help_registered = register_help_topics("internal port pages", [] {
+  std::vector<int> topics = row_page_topics({&main_page, &pulse_page, &times_page, &extra_page, &redirection_page});
+  for (int topic : call_groups_topics(port_call_groups)) topics.push_back(topic);
+  for (int topic : variants_topics(port_variants)) topics.push_back(topic);
+  return topics;
+}());
 
 const BoxMenu page_menu{30, 10, 27,
                         {{"1.Основные установки"_cp, edit_port_main},
@@ -137,6 +246,9 @@ const BoxMenu page_menu{30, 10, 27,
                          {"6.Режимы функционирования"_cp, edit_port_variants},
                          {"7.Перенаправление вызовов"_cp, edit_port_redirection},
                          {"", nullptr}}};
+
+// A page of the port's page menu (1..7) as the listing names it.
+std::string port_page_name(int item) { return menu_entry_name(page_menu.text(item)); }
 
 }  // namespace
 
@@ -151,41 +263,8 @@ int ask_port_number() {
   return typed.key == key::enter ? typed.value : port_editor.current;
 }
 
-int ask_other_port(int port) {
-  // Esc in this prompt keeps the port and the editor's page item: the user
-  // stays on the page.
-  const int item = port_editor.page_item;
-  port_editor.page_item = 1;
-  const int chosen = ask_port_number();
-  const bool cancelled = port_editor.page_item == 0;
-  port_editor.page_item = item;
-  return cancelled ? port : chosen;
-}
-
 int port_switch_keys(int port, int key_code) {
   return key_code == key::f9 ? ask_other_port(port) : step_number(port, last_port(), key_code);
-}
-
-int edit_redirection_target(ScreenPos at, int port, int address) {
-  int status = edit_number(at, address, 0, link_state.port_count);
-  if (status != link_ok) return status;
-  // A target is judged only on what the station was read to hold: a failed
-  // read leaves an older byte in the buffer, and clearing the target on it
-  // would undo a good edit.
-  if ((status = link_read_block_alike(address, 1)) != link_ok) return status;
-  int target = link_buffer[0] & 0xFF;
-  if (target == 0) return link_ok;
-  bool refuse = target == port;
-  if (!refuse && target >= 1 && target <= link_state.port_count && target < 128) {
-    if ((status = link_read_block_alike(port_block(target) + 3, 1)) != link_ok) return status;
-    refuse = (link_buffer[0] & 0xFF) != 0;
-  }
-  if (refuse) {
-    link_buffer[0] = 0;
-    status = link_write_block(address, 1);
-    show_number(at, address, COLOR_SCREEN);
-  }
-  return status;
 }
 
 void internal_port_editor() {
@@ -196,13 +275,23 @@ void edit_port_main() { run_row_page(main_page, port_pages_choice); }
 void edit_port_pulse() { run_row_page(pulse_page, port_pages_choice); }
 void edit_port_times() { run_row_page(times_page, port_pages_choice); }
 void edit_port_extra() { run_row_page(extra_page, port_pages_choice); }
+void edit_port_call_groups() { run_call_groups_page(port_call_groups, port_pages_choice); }
+void edit_port_variants() { run_variants_page(port_variants, port_pages_choice); }
+void edit_port_redirection() { run_row_page(redirection_page, port_pages_choice); }
 
 std::string port_section(int port) { return format("Порт %d"_cp, port); }
-
-std::string port_page_name(int item) { return menu_entry_name(page_menu.text(item)); }
 
 void list_port_pages(KarvelListing& listing, int port) {
   const RowPage* pages[4] = {&main_page, &pulse_page, &times_page, &extra_page};
   for (int i = 0; i < 4; ++i)
     list_row_page(listing, *pages[i], port_section(port) + " / " + port_page_name(i + 1), port_block(port));
+}
+
+void list_port_call_pages(KarvelListing& listing, int port) {
+  const int block = port_block(port);
+  const std::string section = port_section(port) + " / ";
+  list_call_groups(listing, port_call_groups, section + port_page_name(5), block);
+  list_variants(listing, port_variants, section + port_page_name(6), block);
+  // The redirection target (row a) is the main page's row d, listed there.
+  list_row_page(listing, redirection_page, section + port_page_name(7), block, 2, false);
 }

@@ -6,7 +6,6 @@
 
 #include "editors/block_editor.h"
 #include "facts/station_facts.h"
-#include "toolkit/screen.h"
 
 // The editor's state while it runs: the port being edited (1..port_count,
 // 0 = none chosen) and the page menu's item (1..8; 0 ends the editor).
@@ -14,30 +13,17 @@ extern BlockEditorState port_editor;
 // No port chosen, the first page item: as the editor starts.
 void reset_port_editor();
 
-// "Порт 5": how the listing names a port; and a page of the port's page
-// menu (1..7) as the listing names it.
+// "Порт 5": how the listing names a port.
 std::string port_section(int port);
-std::string port_page_name(int item);
 
 inline int port_block(int port) { return facts::karvel_block_address(port); }
 
 // The port prompt: the chosen port, or the current one after Esc (which
 // also clears the page item).
 int ask_port_number();
-// F9's prompt on a port's page: the port chosen, or `port` after Esc.
-int ask_other_port(int port);
-// PgUp, PgDn, Home, End and F9 applied to a port; returns the new port.
+// PgUp, PgDn, Home, End and F9 (the port prompt) applied to a port;
+// returns the new port.
 int port_switch_keys(int port, int key_code);
-
-// The port the pages edit and the keys that change it, for every page of
-// the port's block.
-struct BlockChoice;
-extern const BlockChoice port_pages_choice;
-
-// The redirection target of a port (offset 3), shared with the call
-// redirection page: a port never redirects to itself, nor to a port that
-// redirects further.
-int edit_redirection_target(ScreenPos at, int port, int address);
 
 void edit_port_main();
 void edit_port_pulse();

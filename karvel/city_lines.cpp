@@ -141,9 +141,6 @@ const RowPage codes_page = {
     label_width,
 };
 
-const bool line_pages_help_registered = register_help_topics(
-    "city line pages", row_page_topics({&main_page, &times_page, &initial_durations_page, &codes_page}));
-
 // ------------------------------------------------------- general-call groups
 
 const CallGroupsPage line_call_groups{"   Группы общего вызова для линии:"_cp, facts::karvel_call_groups_offset, 164, true};
@@ -168,12 +165,12 @@ const VariantsPage line_modes{
     false,
 };
 
-const bool line_groups_help_registered =
-    register_help_topics("city line call groups and modes", [] {
-      std::vector<int> topics = call_groups_topics(line_call_groups);
-      for (int topic : variants_topics(line_modes)) topics.push_back(topic);
-      return topics;
-    }());
+const bool help_registered = register_help_topics("city line pages", [] {
+  std::vector<int> topics = row_page_topics({&main_page, &times_page, &initial_durations_page, &codes_page});
+  for (int topic : call_groups_topics(line_call_groups)) topics.push_back(topic);
+  for (int topic : variants_topics(line_modes)) topics.push_back(topic);
+  return topics;
+}());
 
 // ------------------------------------------------------- page menu
 
@@ -185,8 +182,8 @@ const BoxMenu page_menu{30, 10, 29,
                          {"5.Режимы функционирования"_cp, edit_line_modes},
                          {"6.Группы общего вызова"_cp, edit_line_call_groups}}};
 
-}  // namespace
-
+// The line prompt: the number typed (0 when none), with Esc clearing the
+// page item.
 int ask_line_number() {
   clear_screen();
   print_at_plain(20, 2, "Введите номер линии:"_cp);
@@ -197,7 +194,7 @@ int ask_line_number() {
   return typed.value;
 }
 
-int line_switch_keys(int line, int key_code) { return step_number(line, usable_city_lines(), key_code); }
+}  // namespace
 
 // After Esc at the line prompt no item of the page menu is highlighted and
 // Enter runs nothing until the user moves.

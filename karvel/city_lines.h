@@ -18,12 +18,6 @@ int usable_city_lines();
 // The block of a line of 1..usable_city_lines().
 int line_block(int line);
 
-// The line prompt: the number typed (0 when none), with Esc clearing the
-// page item.
-int ask_line_number();
-// Home, PgUp, PgDn and End applied to a line; returns the new line.
-int line_switch_keys(int line, int key_code);
-
 void edit_line_main();
 void edit_line_times();
 void edit_line_times2();

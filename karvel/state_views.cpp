@@ -42,14 +42,16 @@ bool take_view_keys(int help_topic, const std::function<void(int)>& extended) {
   return true;
 }
 
-// Every view's loop: a pause, the keys, one round of values; until Esc, or
-// Esc at the box of a round's failed read (the round answers false).
+// Every view's loop: a pause, the keys, one round of values read as one
+// drawing; until Esc, or Esc at the box of a round's failed read.
 void run_live_view(int pause_ms, int help_topic, const std::function<void(int)>& extended,
-                   const std::function<bool()>& round) {
+                   const std::function<void()>& round) {
   for (;;) {
     wait_ms(pause_ms);
     if (!take_view_keys(help_topic, extended)) return;
-    if (!round()) return;
+    FieldDrawing drawing;
+    round();
+    if (drawing.left()) return;
   }
 }
 
@@ -103,15 +105,13 @@ void show_state_block(int block) {
 }
 
 // Reads and prints one round of the port's values, blanks for what could
-// not be read; false when the user closed a failed read's box with Esc.
-bool show_subscriber(int port) {
-  FieldDrawing round;
+// not be read.
+void show_subscriber(int port) {
   const int block = monitor::state_block(port);
   show_state_block(block);
   show_buffer_row(21, block + facts::karvel_port_queue_offset);
   show_buffer_row(22, block + facts::karvel_port_hold_offset);
   print_at_plain(58, 2, format("%2d", port));
-  return !round.left();
 }
 
 // ------------------------------------------------------------ SELECTOR
@@ -149,8 +149,7 @@ bool selector_channel_known(int channel) { return channel >= 1 && channel <= lin
 // could not be read.
 StateBytes live_bytes(int address, int count) { return monitor::read_live(address, count) ? buffer_bytes() : StateBytes{}; }
 
-bool show_selector() {
-  FieldDrawing round;
+void show_selector() {
   StateBytes selector = live_bytes(facts::karvel_selector_block, 8);
   print_at_plain(32, 6, selector[0] ? format("A%02d", selector[0]) : "   ");
   const int channel = selector[1];
@@ -161,7 +160,6 @@ bool show_selector() {
     connected = live_bytes(facts::karvel_selector_channels + facts::karvel_block_size * channel,
                            facts::karvel_selector_channel_size);
   for (int i = 0; i < 8; ++i) print_at_plain(8 + 6 * i, 16, selector_member(connected[i], link_state.port_count));
-  return !round.left();
 }
 
 // ------------------------------------------------------------ expansion board
@@ -262,10 +260,8 @@ void show_board_queue(BoardShown& shown) {
   }
 }
 
-// One round of the board's values, blanks for what could not be read;
-// false when the user closed a failed read's box with Esc.
-bool show_board(BoardShown& shown) {
-  FieldDrawing round;
+// One round of the board's values, blanks for what could not be read.
+void show_board(BoardShown& shown) {
   show_board_flags(shown);
   for (int k = 0; k < facts::karvel_board_channel_count; ++k) {
     const int column = 10 + 25 * k;
@@ -275,7 +271,6 @@ bool show_board(BoardShown& shown) {
       forget_shown(shown.channels[k], column, 12, 12);
   }
   show_board_queue(shown);
-  return !round.left();
 }
 
 }  // namespace
@@ -286,7 +281,7 @@ void subscriber_view() {
   int port = monitor::ask_view_port();
   if (port == 0) return;
   run_live_view(500, subscriber_help_topic, [&](int scan) { port = port_switch_keys(port, scan); },
-                [&] { return show_subscriber(port); });
+                [&] { show_subscriber(port); });
 }
 
 void selector_view() {
@@ -299,5 +294,5 @@ void board_view() {
   if (!enter_station_screen(ScreenNeeds::station)) return;
   draw_board_labels();
   BoardShown shown;
-  run_live_view(200, board_help_topic, nullptr, [&] { return show_board(shown); });
+  run_live_view(200, board_help_topic, nullptr, [&] { show_board(shown); });
 }

@@ -19,6 +19,7 @@
 #include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/scroll_list.h"
 #include "toolkit/screen.h"
 
@@ -91,19 +92,8 @@ bool read_port_entries(PhoneBookList& list) {
 }
 
 void draw_list_frame() {
-  draw_frame(15, 5, 15, 22, boxch::d_vertical);
-  draw_frame(26, 5, 26, 22, boxch::vertical);
-  draw_frame(65, 5, 65, 22, boxch::d_vertical);
-  for (int y : {4, 6, 23}) draw_frame(16, y, 64, y, boxch::d_horizontal);
-  put_at(15, 4, boxch::d_top_left);
-  put_at(26, 4, boxch::t_down_double);
-  put_at(65, 4, boxch::d_top_right);
-  put_at(15, 6, boxch::d_t_right);
-  put_at(26, 6, boxch::cross_double);
-  put_at(65, 6, boxch::d_t_left);
-  put_at(15, 23, boxch::d_bottom_left);
-  put_at(26, 23, boxch::t_up_double);
-  put_at(65, 23, boxch::d_bottom_right);
+  draw_ruled_lines({{4, 15, 65, Rule::twin}, {6, 15, 65, Rule::twin}, {23, 15, 65, Rule::twin}},
+                   {{15, 4, 23, Rule::twin}, {26, 4, 23, Rule::single}, {65, 4, 23, Rule::twin}});
   print_at_plain(18, 5, "Ячейка"_cp);
   print_at_plain(42, 5, "Номер"_cp);
 }

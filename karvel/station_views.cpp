@@ -18,6 +18,7 @@
 #include "platform/cp866.h"
 #include "platform/files.h"
 #include "toolkit/hints.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -140,17 +141,11 @@ bool draw_row(const StateTable& table, const TableRow& row) {
   return true;
 }
 
+// The channels' single rule on row 2 starts right of their double column.
 void draw_table_frame() {
-  constexpr std::uint8_t dh = boxch::d_horizontal, dv = boxch::d_vertical;
-  for (int row : {2, 17, 19}) draw_frame(1, row, 64, row, dh);
-  draw_frame(1, 4, 80, 4, dh);
-  draw_frame(65, 2, 80, 2, boxch::horizontal);
-  draw_frame(8, 3, 8, 25, dv);
-  draw_frame(65, 1, 65, 25, dv);
-  put_at(8, 2, boxch::d_t_down);
-  for (int column : {8, 65}) put_at(column, 4, boxch::d_cross);
-  for (int row : {17, 19}) put_at(8, row, boxch::d_cross);
-  for (int row : {2, 17, 19}) put_at(65, row, boxch::d_t_left);
+  draw_ruled_lines({{2, 1, 65, Rule::twin}, {4, 1, 80, Rule::twin}, {17, 1, 65, Rule::twin}, {19, 1, 65, Rule::twin},
+                    {2, 66, 80, Rule::single}},
+                   {{8, 2, 25, Rule::twin}, {65, 1, 25, Rule::twin}});
 }
 
 void draw_table_titles() {

@@ -1,6 +1,6 @@
 // The screen frames on their own: the typed-number prompt, the digit string
 // editor's modes, the box menu's actions, a page's key table and paging, the
-// scrolling list and the entry guard.
+// scrolling list, the ruled lines and the entry guard.
 #include <gtest/gtest.h>
 
 #include "editors/screen_entry.h"
@@ -13,6 +13,7 @@
 #include "toolkit/digit_string.h"
 #include "toolkit/field_page.h"
 #include "toolkit/number_prompt.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/scroll_list.h"
 
 namespace {
@@ -243,6 +244,17 @@ TEST_F(Frames, TypedNumberCanStayPastItsMaximumUntilEnter) {
   keys({'3', '0', '0', key::esc});
   EXPECT_EQ(read_typed_number({{10, 5}, 4, COLOR_BOX, 11, 26, false, false}).value, 27);
   EXPECT_EQ(test::text_at(10, 5, 4), "300 ");
+}
+
+// Joints of every kind of meeting: corners, a tee and a cross of double
+// lines, a single column through them, lone ends drawn as the line.
+TEST_F(Frames, RuledLinesJoinWhereTheyMeet) {
+  draw_ruled_lines({{1, 1, 5, Rule::twin}, {3, 1, 6, Rule::twin}, {5, 1, 5, Rule::twin}},
+                   {{1, 1, 5, Rule::twin}, {3, 1, 5, Rule::single}, {5, 1, 5, Rule::twin}});
+  EXPECT_EQ(test::utf8_at(1, 1, 5), "╔═╤═╗");
+  EXPECT_EQ(test::utf8_at(1, 2, 5), "║ │ ║");
+  EXPECT_EQ(test::utf8_at(1, 3, 6), "╠═╪═╬═");
+  EXPECT_EQ(test::utf8_at(1, 5, 5), "╚═╧═╝");
 }
 
 }  // namespace

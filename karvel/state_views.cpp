@@ -3,7 +3,9 @@
 // board.
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "editors/field_editors.h"
 #include "editors/screen_entry.h"
@@ -164,13 +166,24 @@ void show_selector() {
 
 // ------------------------------------------------------------ expansion board
 
-// What the board view shows now; -1 before the first round, so that it
-// prints everything once and then only what changed.
-struct BoardShown {
-  std::array<int, 4> flags{-1, -1, -1, -1};  // by row of board_flag_rows
-  std::array<int, facts::karvel_board_channel_count> channels{-1, -1, -1};
-  StateBytes queue{};
-  bool queue_shown = false;
+// A value's text at its place, printed only when it differs from the text
+// shown, so that the view prints everything once and then only what
+// changed. A value that could not be read is blanked once and shown again
+// in full when it can.
+struct ShownText {
+  int column, row, width;
+  std::optional<std::string> shown;
+
+  void show(const std::string& text) {
+    if (shown == text) return;
+    shown = text;
+    print_at_plain(column, row, text);
+  }
+  void forget() {
+    if (!shown) return;
+    shown.reset();
+    print_at_plain(column, row, std::string(width, ' '));
+  }
 };
 
 void draw_board_labels() {
@@ -186,22 +199,6 @@ void draw_board_labels() {
   print_at_plain(1, 16, "Буфер очереди:"_cp);
 }
 
-// Prints a value at its place only when it differs from the one shown.
-template <class Text>
-void show_if_changed(int& shown, int now, int column, int row, Text text) {
-  if (shown == now) return;
-  shown = now;
-  print_at_plain(column, row, text(now));
-}
-
-// A value that could not be read is blanked once and shown again in full
-// when it can.
-void forget_shown(int& shown, int column, int row, int width) {
-  if (shown == -1) return;
-  shown = -1;
-  print_at_plain(column, row, std::string(width, ' '));
-}
-
 const char* const board_channel_states[5] = {"Свободен    "_cp, "Пауза       "_cp, "Воспроизвед."_cp,
                                              "Подг. записи"_cp, "Запись      "_cp};
 
@@ -215,62 +212,58 @@ std::string board_channel_text(int state) {
 struct BoardFlagRow {
   int row;
   int width;
-  int (*value)(int flags, int worker);
-  std::string (*text)(int value);
+  std::string (*text)(int flags, int worker);
 };
 const BoardFlagRow board_flag_rows[4] = {
-    {6, 16, [](int flags, int) { return int{(flags & facts::karvel_board_programming) != 0}; },
-     [](int on) -> std::string { return on ? "Программирование"_cp : "Работа          "_cp; }},
-    {7, 8, [](int flags, int) { return int{(flags & facts::karvel_board_station_input) != 0}; },
-     [](int on) -> std::string { return on ? "Станция "_cp : "Микрофон"_cp; }},
-    {8, 1, [](int flags, int) { return int{(flags & facts::karvel_board_led_off) != 0}; },
-     [](int off) -> std::string { return off ? " " : "*"; }},
-    {9, 2, [](int, int worker) { return worker; },
-     [](int w) { return w ? format("%2d", w) : std::string("  "); }},
+    {6, 16, [](int flags, int) -> std::string {
+       return flags & facts::karvel_board_programming ? "Программирование"_cp : "Работа          "_cp;
+     }},
+    {7, 8, [](int flags, int) -> std::string {
+       return flags & facts::karvel_board_station_input ? "Станция "_cp : "Микрофон"_cp;
+     }},
+    {8, 1, [](int flags, int) -> std::string { return flags & facts::karvel_board_led_off ? " " : "*"; }},
+    {9, 2, [](int, int worker) { return worker ? format("%2d", worker) : std::string("  "); }},
 };
 
-void show_board_flags(BoardShown& shown) {
-  const bool read = monitor::read_live(facts::karvel_board_block, 4);
-  const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
-  for (std::size_t i = 0; i < shown.flags.size(); ++i) {
-    const BoardFlagRow& row = board_flag_rows[i];
-    if (read)
-      show_if_changed(shown.flags[i], row.value(flags, worker), 34, row.row, row.text);
-    else
-      forget_shown(shown.flags[i], 34, row.row, row.width);
-  }
-}
+// What the board view shows now.
+struct BoardShown {
+  std::vector<ShownText> flags, channels;  // flags by row of board_flag_rows
+  ShownText queue{16, 16, 40};
 
-void show_board_queue(BoardShown& shown) {
-  if (!monitor::read_live(facts::karvel_board_queue, 8)) {
-    if (shown.queue_shown) print_at_plain(16, 16, std::string(40, ' '));
-    shown.queue_shown = false;
-    return;
+  BoardShown() {
+    for (const BoardFlagRow& row : board_flag_rows) flags.push_back({34, row.row, row.width});
+    for (int k = 0; k < facts::karvel_board_channel_count; ++k) channels.push_back({10 + 25 * k, 12, 12});
   }
-  // The whole queue is compared: a subscriber joining behind the first
-  // changes a later byte only.
-  StateBytes queue = buffer_bytes();
-  if (!shown.queue_shown || queue != shown.queue) {
-    shown.queue = queue;
-    shown.queue_shown = true;
-    goto_xy(16, 16);
-    for (int half = 0; half < 2; ++half)
-      put_text(format("%3d  %3d  %3d  %3d  ", queue[4 * half], queue[4 * half + 1], queue[4 * half + 2],
-                      queue[4 * half + 3]));
-  }
+};
+
+// The whole queue is compared: a subscriber joining behind the first
+// changes a later byte only.
+std::string board_queue_text(const StateBytes& queue) {
+  std::string text;
+  for (int half = 0; half < 2; ++half)
+    text += format("%3d  %3d  %3d  %3d  ", queue[4 * half], queue[4 * half + 1], queue[4 * half + 2],
+                   queue[4 * half + 3]);
+  return text;
 }
 
 // One round of the board's values, blanks for what could not be read.
 void show_board(BoardShown& shown) {
-  show_board_flags(shown);
-  for (int k = 0; k < facts::karvel_board_channel_count; ++k) {
-    const int column = 10 + 25 * k;
-    if (monitor::read_live(facts::karvel_board_channels + facts::karvel_board_channel_step * k, 1))
-      show_if_changed(shown.channels[k], link_buffer[0] & 0xFF, column, 12, board_channel_text);
+  const bool read = monitor::read_live(facts::karvel_board_block, 4);
+  const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
+  for (std::size_t i = 0; i < shown.flags.size(); ++i)
+    if (read)
+      shown.flags[i].show(board_flag_rows[i].text(flags, worker));
     else
-      forget_shown(shown.channels[k], column, 12, 12);
-  }
-  show_board_queue(shown);
+      shown.flags[i].forget();
+  for (int k = 0; k < facts::karvel_board_channel_count; ++k)
+    if (monitor::read_live(facts::karvel_board_channels + facts::karvel_board_channel_step * k, 1))
+      shown.channels[k].show(board_channel_text(link_buffer[0] & 0xFF));
+    else
+      shown.channels[k].forget();
+  if (monitor::read_live(facts::karvel_board_queue, 8))
+    shown.queue.show(board_queue_text(buffer_bytes()));
+  else
+    shown.queue.forget();
 }
 
 }  // namespace

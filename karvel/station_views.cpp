@@ -203,13 +203,6 @@ bool draw_whole_table(StateTable& table) {
   return !round.left();
 }
 
-// True when the user pressed Esc; any other key is dropped.
-bool esc_pressed() {
-  if (!key_waiting()) return false;
-  int scan;
-  return read_plain_key(scan) == key::esc;
-}
-
 // Reads every row again, drawing only those whose bytes changed, until Esc.
 // A quiet station costs reads and no screen output.
 // A round that fails costs one box; its later rows wait for the next.

@@ -30,11 +30,6 @@ void draw_progress_line(bool checking = false) {
   print_at(40, 4, std::string(karvel_bar_cells, static_cast<char>(176)), COLOR_BOX);
 }
 
-bool esc_pressed() {
-  // Another key is read and dropped, an extended key's scan code with it.
-  return key_waiting() && read_plain_key() == key::esc;
-}
-
 std::string station_to_file_question() {
   return std::string("Переслать установки из станции в файл "_cp) + settings_state.file_name + " [Y/N]";
 }

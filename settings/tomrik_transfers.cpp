@@ -39,10 +39,7 @@ class MarkBar : public TransferWatch {
   void unit_done(int unit, int) override {
     if (unit >= 0 && unit < static_cast<int>(plan_.size())) mark(plan_[unit].marks_after);
   }
-  bool stop_asked() override {
-    // Another key is read and dropped, an extended key's scan code with it.
-    return key_waiting() && read_plain_key() == key::esc;
-  }
+  bool stop_asked() override { return esc_pressed(); }
   // The rest of the bar, a cell every 100 ms.
   void fill() {
     while (count_ < tomrik_bar_cells + 1) {

@@ -182,6 +182,8 @@ int read_plain_key() {
   return read_plain_key(scan);
 }
 
+bool esc_pressed() { return key_waiting() && read_plain_key() == key::esc; }
+
 std::string format(const char* pattern, ...) {
   va_list args;
   va_start(args, pattern);

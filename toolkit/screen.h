@@ -65,6 +65,9 @@ KeyReads key_reads();
 // ordinary key), so that it is never taken for an ordinary key itself.
 int read_plain_key(int& scan);
 int read_plain_key();
+// Whether Esc was pressed: a key waiting is read, and any other key is
+// dropped, an extended key's scan code with it.
+bool esc_pressed();
 // Key bytes read ahead of their time, to be read again before any other.
 void give_back_keys(const std::vector<int>& keys);
 long read_number();

@@ -190,6 +190,17 @@ void phone_book_list(PhoneBookList& list) {
                   }}}});
 }
 
+// The station book or the pool view: the cells at `base`.
+void phone_book(int base) {
+  set_colour(COLOR_SCREEN);
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
+  // The pool view shows the station book's title too.
+  print_at_plain(25, 2, "Общестанционная записная книжка"_cp);
+  PhoneBookList list;
+  list.base = base;
+  if (read_cell_table(list)) phone_book_list(list);
+}
+
 }  // namespace
 
 int find_free_pool_cell(int base) {
@@ -207,17 +218,8 @@ int find_free_pool_cell(int base) {
   return 0;
 }
 
-void phone_book(int base) {
-  set_colour(COLOR_SCREEN);
-  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
-  // The pool view shows the station book's title too.
-  print_at_plain(25, 2, "Общестанционная записная книжка"_cp);
-  PhoneBookList list;
-  list.base = base;
-  if (read_cell_table(list)) phone_book_list(list);
-}
-
-void individual_phone_book(int base) {
+// A port's individual book, its entries pointing into the pool.
+void port_phone_book() {
   set_colour(COLOR_SCREEN);
   if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
   // The prompt offers no port of an earlier screen after Esc.
@@ -226,14 +228,13 @@ void individual_phone_book(int base) {
   list.port = ask_port_number();
   if (list.port == 0) return;
   print_at_plain(18, 2, "Индивидуальная записная книжка абонента "_cp + format("%2d", list.port));
-  list.base = base;
+  list.base = facts::karvel_book_pool;
   list.mode = ListMode::port_entries;
   list.capacity = entries;
   if (read_port_entries(list)) phone_book_list(list);
 }
 
 void station_phone_book() { phone_book(facts::karvel_station_book); }
-void port_phone_book() { individual_phone_book(facts::karvel_book_pool); }
 void pool_phone_book() { phone_book(facts::karvel_book_pool); }
 
 // ---------------------------------------------------------------- listing
@@ -264,7 +265,7 @@ void list_cells(KarvelListing& listing, const std::string& section, int base) {
 void list_port_entries(KarvelListing& listing, int port) {
   const std::string section = karvel_menu_name(port_phone_book) + " / " + port_section(port);
   for (int i = 1; i <= entries; ++i) {
-    const int address = port_block(port) + facts::karvel_port_book_offset + i - 1;
+    const int address = entry_address(port, i);
     const std::uint8_t byte = static_cast<std::uint8_t>(listing.byte(address));
     const int holder = entry_holder(byte);
     std::string value;

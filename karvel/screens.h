@@ -9,11 +9,7 @@ void edit_melody();
 void edit_exit_groups();
 void edit_routing_tables();
 
-// Phone books: the station book (base 0xE000) or the pool view (0xC000);
-// a port's individual book, its entries pointing into the pool at `base`.
-void phone_book(int base);
-void individual_phone_book(int base);
-// The three with their bases, as the phone book menu runs them.
+// Phone books: the station book, a port's individual book and the pool view.
 void station_phone_book();
 void port_phone_book();
 void pool_phone_book();

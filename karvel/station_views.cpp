@@ -222,35 +222,26 @@ void refresh_table(StateTable& table) {
 
 constexpr int key_command = facts::karvel_key_frame;
 
-// The key code of a digit key.
-int digit_code(int k) { return facts::key_digit_code(k - '0'); }
+// The code of a key of the station's telephone: a digit, or "L" for lifting
+// the handset.
+int key_code(char key) { return key == 'L' ? facts::key_lift : facts::key_digit_code(key - '0'); }
 
+// What F1..F9 dial.
 struct FunctionKeyFrames {
   int scan;
-  std::vector<int> codes;
+  const char* keys;
 };
-constexpr int lift = facts::key_lift;
-constexpr int d0 = facts::key_digit_code(0), d1 = facts::key_digit_code(1), d2 = facts::key_digit_code(2);
-constexpr int d3 = facts::key_digit_code(3), d4 = facts::key_digit_code(4), d5 = facts::key_digit_code(5);
-constexpr int d8 = facts::key_digit_code(8), d9 = facts::key_digit_code(9);
 const FunctionKeyFrames function_key_frames[] = {
-    {key::f1, {d0, d0, d0, d1, d8, d1}},
-    {key::f2, {d0, d0, d0, d1, d8, d0}},
-    {key::f3, {lift, d0, d3}},
-    {key::f4, {lift, d0, d4}},
-    {key::f5, {lift, d1, d0, d2}},
-    {key::f6, {lift, d1, d0, d3}},
-    {key::f7, {lift, d1, d0, d4}},
-    {key::f8, {lift, d1, d0, d5}},
-    {key::f9, {lift, d5, d9}},
+    {key::f1, "000181"}, {key::f2, "000180"}, {key::f3, "L03"},  {key::f4, "L04"}, {key::f5, "L102"},
+    {key::f6, "L103"},   {key::f7, "L104"},   {key::f8, "L105"}, {key::f9, "L59"},
 };
 
-// Sends the codes in order. A frame that fails ends the sequence: the
-// station would otherwise take the rest as another number.
-int send_key_codes(const std::vector<int>& codes, int& last) {
+// Sends the keys' codes in order. A frame that fails ends the sequence:
+// the station would otherwise take the rest as another number.
+int send_key_codes(const char* keys, int& last) {
   int sent = 0;
-  for (int code : codes) {
-    last = link_send_key(key_command, code);
+  for (const char* key = keys; *key; ++key) {
+    last = link_send_key(key_command, key_code(*key));
     ++sent;
     if (last != link_ok) break;
   }
@@ -274,14 +265,14 @@ int pause_log(int& last) {
 // frames, Space pauses; every other key is ignored.
 int event_log_keys(int k, int& last) {
   if (k >= '0' && k <= '9') {
-    last = link_send_key(key_command, digit_code(k));
+    last = link_send_key(key_command, key_code(static_cast<char>(k)));
     return 1;
   }
   if (k == key::space) return pause_log(last);
   if (k != key::extended) return 0;
   int scan = read_key();
   for (const FunctionKeyFrames& f : function_key_frames)
-    if (f.scan == scan) return send_key_codes(f.codes, last);
+    if (f.scan == scan) return send_key_codes(f.keys, last);
   return 0;
 }
 

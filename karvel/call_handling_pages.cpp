@@ -11,6 +11,25 @@
 #include "toolkit/field_page.h"
 #include "toolkit/hints.h"
 
+namespace {
+
+// What one page adds to the frame.
+struct BlockPage {
+  ScreenPos number_at;  // where the block's number stands, as "%2d"
+  bool port_key_hint;   // F9's hint on row 2
+  // Shows every value of the block. The frame draws them as one
+  // FieldDrawing: after a failed read the rest are blanked unread.
+  std::function<void(const GridCursor& grid, int block)> show_values;
+  // The help topic of the current cell, 0 for none.
+  std::function<int(const GridCursor& grid)> topic;
+  // Enter on the current cell; cells without an editor do nothing.
+  std::function<void(const GridCursor& grid, int number, int block)> enter;
+};
+
+// The page frame: shows the number and the values, then until Esc: the hint
+// lines, the arrows, F10 for the cell's topic, the block-switching keys
+// (the values of the new block are shown and the cursor keeps its cell) and
+// Enter. Esc at the box of a failed drawing ends the page too.
 void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page) {
   int& number = *choice.current;
   FieldPage frame{grid,
@@ -40,8 +59,6 @@ void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage
 }
 
 // ------------------------------------------------------- pages of rows
-
-namespace {
 
 constexpr int row_value_column = 60, row_unit_column = 65;
 

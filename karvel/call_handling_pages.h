@@ -23,25 +23,6 @@ struct BlockChoice {
   int (*ask_other)(int number) = nullptr;  // F9's prompt: the number chosen, or `number`
 };
 
-// What one page adds to the frame.
-struct BlockPage {
-  ScreenPos number_at;  // where the block's number stands, as "%2d"
-  bool port_key_hint;   // F9's hint on row 2
-  // Shows every value of the block. The frame draws them as one
-  // FieldDrawing: after a failed read the rest are blanked unread.
-  std::function<void(const GridCursor& grid, int block)> show_values;
-  // The help topic of the current cell, 0 for none.
-  std::function<int(const GridCursor& grid)> topic;
-  // Enter on the current cell; cells without an editor do nothing.
-  std::function<void(const GridCursor& grid, int number, int block)> enter;
-};
-
-// The page frame: shows the number and the values, then until Esc: the hint
-// lines, the arrows, F10 for the cell's topic, the block-switching keys
-// (the values of the new block are shown and the cursor keeps its cell) and
-// Enter. Esc at the box of a failed drawing ends the page too.
-void run_block_page(GridCursor& grid, const BlockChoice& choice, const BlockPage& page);
-
 // ------------------------------------------------------- pages of rows
 
 // A page of sixteen rows of one block. Row r's parameter and help topic is

@@ -1,11 +1,10 @@
 #include "karvel/field_rows.h"
 
-#include "editors/field_editors.h"
-#include "link/link.h"
 #include <algorithm>
 
 #include "editors/field_editors.h"
 #include "facts/station_facts.h"
+#include "link/link.h"
 #include "settings/catalogue.h"
 #include "toolkit/screen.h"
 
@@ -61,10 +60,20 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
   }
 }
 
-bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base) {
+bool show_cells(const GridCursor& grid, const CellTable& cells, int base) {
   FieldDrawing drawing;
-  for (int r = 1; r <= count; ++r) show_field_row(grid.cell(1, r), rows[r - 1], base, COLOR_SCREEN);
+  for (const TableCell& cell : cells) show_field_row(grid.cell(cell.column, cell.row), cell.field, base, COLOR_SCREEN);
   return drawing.left();
+}
+
+const TableCell* cell_at(const GridCursor& grid, const CellTable& cells) {
+  for (const TableCell& cell : cells)
+    if (cell.column == grid.column && cell.row == grid.row) return &cell;
+  return nullptr;
+}
+
+void edit_cell(const GridCursor& grid, const CellTable& cells, int base) {
+  if (const TableCell* cell = cell_at(grid, cells)) edit_field_row(grid.current_cell(), cell->field, base);
 }
 
 int field_row_size(const FieldRow& row) {

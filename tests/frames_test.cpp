@@ -1,6 +1,6 @@
 // The screen frames on their own: the typed-number prompt, the digit string
 // editor's modes, the box menu's actions, a page's key table and paging, the
-// scrolling list and the entry guard.
+// scrolling list, the entry guard and the ruled lines.
 #include <gtest/gtest.h>
 
 #include "editors/screen_entry.h"
@@ -13,6 +13,7 @@
 #include "toolkit/digit_string.h"
 #include "toolkit/field_page.h"
 #include "toolkit/number_prompt.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/scroll_list.h"
 
 namespace {
@@ -243,6 +244,20 @@ TEST_F(Frames, TypedNumberCanStayPastItsMaximumUntilEnter) {
   keys({'3', '0', '0', key::esc});
   EXPECT_EQ(read_typed_number({{10, 5}, 4, COLOR_BOX, 11, 26, false, false}).value, 27);
   EXPECT_EQ(test::text_at(10, 5, 4), "300 ");
+}
+
+TEST_F(Frames, RuledLinesJoinWhereTheyMeetAndStayOnTheScreen) {
+  // A double box with a double and a single divider; a single line starts on
+  // the box's lower edge, and one runs off the screen.
+  draw_ruled_lines({across_line(1, 1, 7, true), across_line(3, 1, 7, false), across_line(5, 1, 7, true),
+                    down_line(1, 1, 5, true), down_line(4, 1, 5, true), down_line(7, 1, 5, true),
+                    down_line(2, 5, 6, false), across_line(25, 78, 85, false)});
+  EXPECT_EQ(test::utf8_at(1, 1, 7), "╔══╦══╗");
+  EXPECT_EQ(test::utf8_at(1, 2, 7), "║  ║  ║");
+  EXPECT_EQ(test::utf8_at(1, 3, 7), "╟──╫──╢");
+  EXPECT_EQ(test::utf8_at(1, 5, 7), "╚╤═╩══╝");
+  EXPECT_EQ(test::utf8_at(1, 6, 2), " │");
+  EXPECT_EQ(test::utf8_at(78, 25, 3), "───");
 }
 
 }  // namespace

@@ -1,13 +1,14 @@
-// Exit groups of karvel: the exit code table of each group, with its
-// routing tables (F1) and dial control tables (F2) at the right.
-#include "karvel/exit_groups.h"
-
+// Exit groups of karvel: how the subscribers of each of the four groups
+// reach the city. Group g owns the 1024 bytes at 0xF000 + 1024 (g - 1): its
+// twelve exit code rows, three routing tables of control codes with phone
+// book cells (F1, at the right), and two dial control tables (F2).
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "editors/field_editors.h"
 #include "editors/screen_entry.h"
+#include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
@@ -21,6 +22,21 @@
 #include "toolkit/screen.h"
 
 namespace {
+
+constexpr int exit_group_count = 4;
+constexpr int exit_routing_table_count = 3;
+constexpr int exit_dial_table_count = 2;
+
+int exit_group_block(int group) { return facts::karvel_exit_group_address(group); }
+
+// Where the screen stands: the group and the table each sub-screen opens
+// on. All start at 1 when the screen opens; the tables keep their numbers
+// while it stays open.
+struct ExitGroupTables {
+  int group = 1;
+  int routing_table = 1;
+  int dial_table = 1;
+};
 
 // A table at the right: double lines at rows 5, 7 and 23 from column 54
 // to 80, and double verticals from row 5 to 23 at `columns`.
@@ -222,36 +238,8 @@ bool edit_control_line(GridCursor& codes, GridCursor& control, ExitGroupTables& 
   return left_table;
 }
 
-}  // namespace
-
-// The hints stand from the start; only the sub-screens cover them.
-void edit_exit_groups() {
-  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
-  ExitGroupTables tables;
-  draw_exit_code_frame();
-  hint_move_edit();
-  hint_group_keys();
-  hint_help_key();
-  const auto sub_screen = [&](void (*edit)(ExitGroupTables&)) {
-    return [&tables, edit](GridCursor&) {
-      edit(tables);
-      hint_group_keys();
-      hint_help_key();
-    };
-  };
-  FieldPage page{exit_code_grid(),
-                 nullptr,
-                 [&](const GridCursor& grid) { return show_exit_group(grid, tables.group); },
-                 {handled_key(key::enter,
-                              [&](GridCursor& grid) { edit_cell(grid, exit_code_table, exit_group_block(tables.group)); }),
-                  help_key([](const GridCursor& grid) { return exit_columns[grid.column - 1].field.level; }),
-                  handled_key(key::f1, sub_screen(edit_group_routing)),
-                  handled_key(key::f2, sub_screen(edit_group_dial_control))},
-                 // Home and End too; a new group starts at cell 1,1.
-                 {&tables.group, [] { return exit_group_count; }, true, true}};
-  run_field_page(page);
-}
-
+// F1 and F2 draw at the right of the exit code table (the dial control
+// table also below it) and erase exactly their own area on Esc.
 void edit_group_routing(ExitGroupTables& tables) {
   draw_right_table({54, 71, 80});
   print_at(55, 3, " Таблица маршрутизации   "_cp, COLOR_BOX);
@@ -297,6 +285,37 @@ void edit_group_dial_control(ExitGroupTables& tables) {
   run_field_page(codes);
   erase_box(54, 3, 25, 19);
   erase_box(1, 21, 51, 1);
+}
+
+}  // namespace
+
+
+// The hints stand from the start; only the sub-screens cover them.
+void edit_exit_groups() {
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
+  ExitGroupTables tables;
+  draw_exit_code_frame();
+  hint_move_edit();
+  hint_group_keys();
+  hint_help_key();
+  const auto sub_screen = [&](void (*edit)(ExitGroupTables&)) {
+    return [&tables, edit](GridCursor&) {
+      edit(tables);
+      hint_group_keys();
+      hint_help_key();
+    };
+  };
+  FieldPage page{exit_code_grid(),
+                 nullptr,
+                 [&](const GridCursor& grid) { return show_exit_group(grid, tables.group); },
+                 {handled_key(key::enter,
+                              [&](GridCursor& grid) { edit_cell(grid, exit_code_table, exit_group_block(tables.group)); }),
+                  help_key([](const GridCursor& grid) { return exit_columns[grid.column - 1].field.level; }),
+                  handled_key(key::f1, sub_screen(edit_group_routing)),
+                  handled_key(key::f2, sub_screen(edit_group_dial_control))},
+                 // Home and End too; a new group starts at cell 1,1.
+                 {&tables.group, [] { return exit_group_count; }, true, true}};
+  run_field_page(page);
 }
 
 // ---------------------------------------------------------------- listing

@@ -11,8 +11,9 @@
 #include "link/link.h"
 #include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "toolkit/hints.h"
 #include "toolkit/field_page.h"
+#include "toolkit/hints.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -37,18 +38,8 @@ const ScreenPos book_cell_at{75, 22};
 // The time column at the left, outlined in single lines: a header two
 // rows high and 14 wide over a column 6 wide.
 void draw_time_column() {
-  draw_frame(1, 3, 14, 3, boxch::horizontal);
-  draw_frame(6, 5, 14, 5, boxch::horizontal);
-  draw_frame(1, 4, 1, 22, boxch::vertical);
-  draw_frame(6, 6, 6, 22, boxch::vertical);
-  draw_frame(1, 23, 6, 23, boxch::horizontal);
-  put_at(14, 4, boxch::vertical);
-  put_at(1, 3, boxch::top_left);
-  put_at(14, 3, boxch::top_right);
-  put_at(6, 5, boxch::top_left);
-  put_at(14, 5, boxch::bottom_right);
-  put_at(1, 23, boxch::bottom_left);
-  put_at(6, 23, boxch::bottom_right);
+  draw_ruled_lines({across_line(3, 1, 14, false), across_line(5, 6, 14, false), across_line(23, 1, 6, false),
+                    down_line(1, 3, 23, false), down_line(6, 5, 23, false), down_line(14, 3, 5, false)});
   print_at_plain(2, 4, "Время вызова"_cp);
   print_at(15, 4, "<=TAB", COLOR_BOX);
   print_at_plain(2, 5, "Сек."_cp);

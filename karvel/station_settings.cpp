@@ -24,6 +24,7 @@
 #include "toolkit/field_page.h"
 #include "toolkit/hints.h"
 #include "toolkit/number_prompt.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -61,6 +62,7 @@ std::string as_characters(const IdentityLine& line) {
 // The station's engineers read four service bytes on the identity page:
 // Insert, then the two service letters in either case. Any other key
 // starts the sequence again.
+constexpr char identity_service_keys[2] = {'S', 'V'};
 constexpr int service_keys_typed = 3;
 
 int next_service_step(int step, int k, int scan) {
@@ -229,17 +231,9 @@ bool draw_hardware_page(const GridCursor& grid) {
   print_at_plain(10, 3, "Соответствие внутренних портов станции номерам абонентов"_cp);
   print_at_plain(10, 5, "  Порт     Номер     Порт     Номер     Порт     Номер"_cp);
   for (int r = 1; r <= 16; ++r) print_at_plain(10, 6 + r, format("%5d .....%13d .....%13d .....", r, r + 16, r + 32));
-  draw_frame(10, 4, 65, 23, boxch::d_horizontal);
-  draw_frame(28, 5, 28, 22, boxch::d_vertical);
-  draw_frame(47, 5, 47, 22, boxch::d_vertical);
-  draw_frame(11, 6, 64, 6, boxch::horizontal);
-  for (int column : {28, 47}) {
-    put_at(column, 4, boxch::d_t_down);
-    put_at(column, 23, boxch::d_t_up);
-    put_at(column, 6, 0xD7);  // ╫
-  }
-  put_at(10, 6, 0xC7);  // ╟
-  put_at(65, 6, 0xB6);  // ╢
+  draw_ruled_lines({across_line(4, 10, 65, true), across_line(6, 10, 65, false), across_line(23, 10, 65, true),
+                    down_line(10, 4, 23, true), down_line(28, 4, 23, true), down_line(47, 4, 23, true),
+                    down_line(65, 4, 23, true)});
   FieldDrawing drawing;
   for (int p = 1; p <= hardware_ports; ++p) show_hardware_cell(grid, p);
   return drawing.left();
@@ -288,12 +282,10 @@ bool draw_logical_page(const GridCursor& grid) {
   print_at_plain(7, 3, "Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт"_cp);
   for (int r = 1; r <= 20; ++r)
     print_at_plain(7, 3 + r, format("%3d ..%11d ..%11d ..%11d ..%11d ..", 99 + r, 119 + r, 139 + r, 159 + r, 179 + r));
-  draw_frame(5, 2, 75, 24, boxch::d_horizontal);
-  for (int column : {19, 33, 47, 61}) {
-    draw_frame(column, 3, column, 23, boxch::vertical);
-    put_at(column, 2, boxch::t_down_double);
-    put_at(column, 24, boxch::t_up_double);
-  }
+  std::vector<RuledLine> lines{across_line(2, 5, 75, true), across_line(24, 5, 75, true), down_line(5, 2, 24, true),
+                               down_line(75, 2, 24, true)};
+  for (int column : {19, 33, 47, 61}) lines.push_back(down_line(column, 2, 24, false));
+  draw_ruled_lines(lines);
   FieldDrawing drawing;
   for (int c = 1; c <= 5; ++c)
     for (int r = 1; r <= 20; ++r) show_port_ref(grid.cell(c, r), logical_address(c, r), COLOR_SCREEN);

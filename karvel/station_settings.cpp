@@ -30,33 +30,32 @@
 namespace {
 
 // The identity page: four texts of 8 station bytes each. The time shows
-// hh:mm, the characters at positions 0, 1, 2, 4 and 5, without the
+// hh:mm, the characters at positions 0..2 and 4..5, without the
 // separator's twin.
 struct IdentityLine {
   const char* label;
   int address;
   int row;
-  std::vector<int> shown;  // the positions shown
+  std::vector<ImageSpan> shown;  // the runs of positions shown
 };
 const IdentityLine identity_lines[4] = {
-    {"Идентификационный номер станции.........."_cp, facts::karvel_identity_address, 4, {0, 1, 2, 3, 4, 5, 6, 7}},
-    {"Версия программного обеспечения.........."_cp, facts::karvel_version_address, 5, {0, 1, 2, 3, 4, 5, 6, 7}},
-    {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address, 6, {0, 1, 2, 3, 4, 5, 6, 7}},
-    {"Время создания программного обеспечения.."_cp, facts::karvel_time_address, 7, {0, 1, 2, 4, 5}},
+    {"Идентификационный номер станции.........."_cp, facts::karvel_identity_address, 4, {{0, 8}}},
+    {"Версия программного обеспечения.........."_cp, facts::karvel_version_address, 5, {{0, 8}}},
+    {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address, 6, {{0, 8}}},
+    {"Время создания программного обеспечения.."_cp, facts::karvel_time_address, 7, {{0, 3}, {4, 2}}},
 };
 
-// The shown bytes of a line, of the 8 read into the link buffer.
+// The shown bytes of a line, of the 8 read.
 std::vector<std::uint8_t> shown_bytes(const IdentityLine& line, const int* read) {
   std::vector<std::uint8_t> bytes;
-  for (int position : line.shown) bytes.push_back(static_cast<std::uint8_t>(read[position]));
+  for (const ImageSpan& run : line.shown)
+    for (int i = run.offset; i < run.offset + run.size; ++i) bytes.push_back(static_cast<std::uint8_t>(read[i]));
   return bytes;
 }
 
-// Station bytes shown as characters: control bytes would move the cursor,
-// so they show as blanks.
-std::string as_characters(const IdentityLine& line) {
-  const std::vector<std::uint8_t> bytes = shown_bytes(line, link_buffer);
-  return field_text::characters(bytes.data(), static_cast<int>(bytes.size()));
+// The shown bytes as the listing gives them: a text of their count.
+FieldRow shown_text(const std::vector<std::uint8_t>& bytes) {
+  return {0, FieldKind::text, 0, 255, static_cast<int>(bytes.size())};
 }
 
 // The station's engineers read four service bytes on the identity page:
@@ -360,7 +359,9 @@ void show_identity_page() {
   for (const IdentityLine& line : identity_lines) {
     print_at_plain(4, line.row, line.label);
     if (drawing_read_block(line.address, facts::karvel_text_size) != link_ok) continue;
-    put_text(as_characters(line));
+    // Control bytes would move the cursor, so they show as blanks.
+    const std::vector<std::uint8_t> bytes = shown_bytes(line, link_buffer);
+    put_text(field_text::characters(bytes.data(), static_cast<int>(bytes.size())));
   }
   if (drawing.left()) return;
   int service_step = 0;
@@ -482,31 +483,15 @@ void edit_protection_levels() {
 
 namespace {
 
-// Consecutive shown positions of an identity line as runs of station bytes.
-std::vector<ImageSpan> identity_spans(const IdentityLine& line) {
-  std::vector<ImageSpan> spans;
-  for (int position : line.shown) {
-    if (!spans.empty() && spans.back().offset + spans.back().size == line.address + position)
-      ++spans.back().size;
-    else
-      spans.push_back({line.address + position, 1});
-  }
-  return spans;
-}
-
-bool all_characters(const std::vector<std::uint8_t>& bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b >= 32; });
-}
-
 void list_identity(KarvelListing& listing, const std::string& section) {
   for (const IdentityLine& line : identity_lines) {
     int read[facts::karvel_text_size];
     for (int i = 0; i < facts::karvel_text_size; ++i) read[i] = listing.byte(line.address + i);
     const std::vector<std::uint8_t> bytes = shown_bytes(line, read);
-    const int count = static_cast<int>(bytes.size());
-    listing.add(section, listed_label(line.label).label, 0, identity_spans(line),
-                listed_value(field_text::characters(bytes.data(), count), "", all_characters(bytes), bytes.data(),
-                             count, true));
+    std::vector<ImageSpan> spans;
+    for (const ImageSpan& run : line.shown) spans.push_back({line.address + run.offset, run.size});
+    listing.add(section, listed_label(line.label).label, 0, spans,
+                listed_row_value(shown_text(bytes), bytes.data(), "", listing.counts()));
   }
 }
 

@@ -320,25 +320,17 @@ void edit_exit_groups() {
 
 // ---------------------------------------------------------------- listing
 
-namespace {
-
-void list_cells(KarvelListing& listing, const std::string& section, const CellTable& cells, int base) {
-  for (const TableCell& cell : cells) listing.add_row(section, {cell.label, ""}, cell.field, base, cell.field.level);
-}
-
-}  // namespace
-
 void list_exit_groups(KarvelListing& listing) {
   for (int group = 1; group <= exit_group_count; ++group) {
     const std::string section = format("Группа выхода %d"_cp, group) + " / ";
-    list_cells(listing, section + "Таблица разрешений выхода в город"_cp, exit_code_table, exit_group_block(group));
+    listing.add_cells(section + "Таблица разрешений выхода в город"_cp, exit_code_table, exit_group_block(group));
     for (int table = 1; table <= exit_routing_table_count; ++table)
-      list_cells(listing, section + format("Таблица маршрутизации %d"_cp, table), routing_table,
-                 routing_table_address(group, table));
+      listing.add_cells(section + format("Таблица маршрутизации %d"_cp, table), routing_table,
+                        routing_table_address(group, table));
     for (int table = 1; table <= exit_dial_table_count; ++table) {
       const std::string table_section = section + format("Таблица контроля набора %d"_cp, table);
-      list_cells(listing, table_section, control_line, dial_table_address(group, table));
-      list_cells(listing, table_section, dial_codes, dial_table_address(group, table));
+      listing.add_cells(table_section, control_line, dial_table_address(group, table));
+      listing.add_cells(table_section, dial_codes, dial_table_address(group, table));
     }
   }
 }

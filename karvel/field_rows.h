@@ -61,14 +61,14 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
 int edit_field_row(ScreenPos at, const FieldRow& row, int base);
 
 // A cell of a table that draws, edits and lists itself from its records:
-// its place in the page's grid, its field at the table's base (the field's
-// level is also the cell's help topic) and the name the configuration
-// listing gives it.
+// its place in the page's grid, its field at the table's base and the name
+// the configuration listing gives it, with the unit of its value.
 struct TableCell {
   int column;
   int row;
   FieldRow field;
   std::string label;
+  std::string unit = "";
 };
 using CellTable = std::vector<TableCell>;
 

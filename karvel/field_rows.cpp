@@ -31,6 +31,7 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
     case FieldKind::port_bus: return show_port_bus(at, address, colour);
     case FieldKind::allowed: return show_allowed(at, address, colour);
     case FieldKind::line_ref: return show_line_ref(at, address, colour);
+    case FieldKind::port_ref: return show_port_ref(at, address, colour);
     case FieldKind::digits: return show_digits(at, address, colour, row.width, dial_digit_map);
     case FieldKind::text: return show_text(at, address, colour, row.width);
   }
@@ -54,6 +55,7 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
     case FieldKind::hold_sound: return guarded([&] { return edit_hold_sound(at, address); });
     case FieldKind::allowed: return guarded([&] { return edit_allowed(at, address); });
     case FieldKind::line_ref: return guarded([&] { return edit_line_ref(at, address); });
+    case FieldKind::port_ref: return guarded([&] { return edit_port_ref(at, address); });
     case FieldKind::digits: return guarded([&] { return edit_digits(at, address, row.width, dial_digit_map); });
     case FieldKind::text: return guarded([&] { return edit_text(at, address, row.width); });
     default: return link_ok;
@@ -106,6 +108,7 @@ std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, con
     case FieldKind::port_bus: return listed(field_text::port_bus(v), v <= 1);
     case FieldKind::allowed: return listed(field_text::allowed(v), v <= 1);
     case FieldKind::line_ref: return listed(field_text::line_ref(v, counts), v <= counts.city_lines);
+    case FieldKind::port_ref: return listed(field_text::port_ref(v, counts), v <= counts.ports);
     case FieldKind::digits:
       return listed(field_text::digits(bytes, size, dial_digit_map),
                     std::all_of(bytes, bytes + size, [](std::uint8_t b) { return digit_known(dial_digit_map, b); }),

@@ -24,6 +24,7 @@ enum class FieldKind {
   port_bus,    // shown only
   allowed,     // forbidden or allowed
   line_ref,    // a city line 1..city_line_count, or none
+  port_ref,    // a port 1..port_count, or none
   digits,      // `width` dialled digits
   text,        // `width` characters
 };

@@ -272,7 +272,16 @@ void change_hardware_number(const GridCursor& grid, int p) {
 // -------------------------------------------------------- logical numbers
 
 // Column c, row r holds the port of logical number 99 + 20 (c - 1) + r.
-int logical_address(int column, int row) { return facts::karvel_logical_number_address(column, row); }
+CellTable logical_cells() {
+  CellTable cells;
+  for (int c = 1; c <= 5; ++c)
+    for (int r = 1; r <= facts::karvel_logical_column_rows; ++r)
+      cells.push_back({c, r,
+                       {facts::karvel_logical_number_address(c, r), FieldKind::port_ref, 0, 255, 1, logical_numbers_topic},
+                       format("Номер %d"_cp, 99 + facts::karvel_logical_column_rows * (c - 1) + r)});
+  return cells;
+}
+const CellTable logical_numbers = logical_cells();
 
 // True when the user left at a failed read's box.
 bool draw_logical_page(const GridCursor& grid) {
@@ -285,10 +294,7 @@ bool draw_logical_page(const GridCursor& grid) {
                                down_line(75, 2, 24, true)};
   for (int column : {19, 33, 47, 61}) lines.push_back(down_line(column, 2, 24, false));
   draw_ruled_lines(lines);
-  FieldDrawing drawing;
-  for (int c = 1; c <= 5; ++c)
-    for (int r = 1; r <= 20; ++r) show_port_ref(grid.cell(c, r), logical_address(c, r), COLOR_SCREEN);
-  return drawing.left();
+  return show_cells(grid, logical_numbers, 0);
 }
 
 // ------------------------------------------------------------ access codes
@@ -414,12 +420,8 @@ void edit_logical_numbers() {
   FieldPage page{GridCursor(spaced(15, 5, 14), spaced(4, 20)),
                  nullptr,
                  draw_logical_page,
-                 {help_key(logical_numbers_topic), handled_key(key::enter,
-                                                               [](GridCursor& grid) {
-                                                                 load_access_level(190);
-                                                                 edit_port_ref(grid.current_cell(),
-                                                                               logical_address(grid.column, grid.row));
-                                                               })},
+                 {help_key(logical_numbers_topic),
+                  handled_key(key::enter, [](GridCursor& grid) { edit_cell(grid, logical_numbers, 0); })},
                  {}};
   run_field_page(page);
 }
@@ -520,14 +522,7 @@ void list_numbering(KarvelListing& listing) {
     listing.add(hardware, format("Порт %d"_cp, p), 99, hardware_address(p), 1,
                 listed_value(field_text::subscriber_ref(v, 3, listing.counts()), "", v >= 1 && v <= ports, &v, 1));
   }
-  const std::string logical = menu_entry_name(settings_menu.text(3 + 1));
-  for (int c = 1; c <= 5; ++c) {
-    for (int r = 1; r <= facts::karvel_logical_column_rows; ++r) {
-      const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(logical_address(c, r)));
-      listing.add(logical, format("Номер %d"_cp, 99 + facts::karvel_logical_column_rows * (c - 1) + r), 190,
-                  logical_address(c, r), 1, listed_value(field_text::port_ref(v, listing.counts()), "", v <= ports, &v, 1));
-    }
-  }
+  listing.add_cells(menu_entry_name(settings_menu.text(3 + 1)), logical_numbers, 0);
 }
 
 void list_access(KarvelListing& listing) {

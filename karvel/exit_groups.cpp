@@ -253,7 +253,8 @@ void edit_group_routing(ExitGroupTables& tables) {
                  [&](const GridCursor& grid) { return show_routing_table(grid, tables); },
                  {handled_key(key::enter,
                               [&](GridCursor& grid) {
-                                edit_cell(grid, routing_table, routing_table_address(tables.group, tables.routing_table));
+                                const int table = routing_table_address(tables.group, tables.routing_table);
+                                edit_cell(grid, routing_table, table);
                               }),
                   help_key([](const GridCursor& grid) {
                     return grid.column == 1 ? routing_code_topic : routing_cell_topic;
@@ -274,7 +275,8 @@ void edit_group_dial_control(ExitGroupTables& tables) {
   FieldPage codes{GridCursor({59}, spaced(8, dial_code_rows)),
                   nullptr,
                   [&](const GridCursor& grid) { return show_dial_table(grid, control, tables); },
-                  {handled_key(key::enter, [&](GridCursor& grid) { edit_cell(grid, dial_codes, dial_table_of(tables)); }),
+                  {handled_key(key::enter,
+                               [&](GridCursor& grid) { edit_cell(grid, dial_codes, dial_table_of(tables)); }),
                    help_key(control_code_topic),
                    {key::tab,
                     [&](GridCursor& grid) {
@@ -309,7 +311,9 @@ void edit_exit_groups() {
                  nullptr,
                  [&](const GridCursor& grid) { return show_exit_group(grid, tables.group); },
                  {handled_key(key::enter,
-                              [&](GridCursor& grid) { edit_cell(grid, exit_code_table, exit_group_block(tables.group)); }),
+                              [&](GridCursor& grid) {
+                                edit_cell(grid, exit_code_table, exit_group_block(tables.group));
+                              }),
                   help_key([](const GridCursor& grid) { return exit_columns[grid.column - 1].field.level; }),
                   handled_key(key::f1, sub_screen(edit_group_routing)),
                   handled_key(key::f2, sub_screen(edit_group_dial_control))},

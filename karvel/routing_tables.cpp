@@ -121,7 +121,8 @@ void edit_routing_tables() {
                                  GridCursor cell = book_cell_grid();
                                  cell_mode(cell, book_cell(table), cell_topic, false);
                                }),
-                   handled_key(key::tab, [&](GridCursor&) { cell_mode(times, ringing_times(table), time_topic, true); })},
+                   handled_key(key::tab,
+                               [&](GridCursor&) { cell_mode(times, ringing_times(table), time_topic, true); })},
                   {&table, [] { return routing_table_count; }}};
   run_field_page(frame);
 }

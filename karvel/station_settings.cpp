@@ -277,7 +277,8 @@ CellTable logical_cells() {
   for (int c = 1; c <= 5; ++c)
     for (int r = 1; r <= facts::karvel_logical_column_rows; ++r)
       cells.push_back({c, r,
-                       {facts::karvel_logical_number_address(c, r), FieldKind::port_ref, 0, 255, 1, logical_numbers_topic},
+                       {facts::karvel_logical_number_address(c, r), FieldKind::port_ref, 0, 255, 1,
+                        logical_numbers_topic},
                        format("Номер %d"_cp, 99 + facts::karvel_logical_column_rows * (c - 1) + r)});
   return cells;
 }

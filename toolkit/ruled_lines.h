@@ -12,8 +12,12 @@ struct RuledLine {
   bool double_line;
 };
 
-inline RuledLine across_line(int row, int from, int to, bool double_line) { return {false, row, from, to, double_line}; }
-inline RuledLine down_line(int column, int from, int to, bool double_line) { return {true, column, from, to, double_line}; }
+inline RuledLine across_line(int row, int from, int to, bool double_line) {
+  return {false, row, from, to, double_line};
+}
+inline RuledLine down_line(int column, int from, int to, bool double_line) {
+  return {true, column, from, to, double_line};
+}
 
 // Cells off the screen are left out; a line needs two cells at least.
 void draw_ruled_lines(const std::vector<RuledLine>& lines);

@@ -6,12 +6,10 @@
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
-#include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -46,6 +44,13 @@ std::string delay_text(int v) { return fit_cell(format("%d", v), 1); }
 int next_delay(int v) { return v >= 0 && v < 9 ? v + 1 : 0; }
 
 const CellRule delay_rule{delay_text, next_delay};
+
+// Fills the places N+1..count with 0 and sets the length to count, so a
+// record the station sent short never carries stale buffer bytes.
+void table_fit_length(int count) {
+  for (int i = table_record[0] + 1; i <= count; ++i) table_record[i] = 0;
+  table_record[0] = count;
+}
 
 void draw_frame_lines() { draw_table_frame({{5, 7, 23}, {1, 28, 37, 48, 80}, {56, 64, 72}, {11, 15, 19}}); }
 

@@ -9,12 +9,10 @@
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
-#include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
 namespace {

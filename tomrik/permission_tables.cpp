@@ -11,7 +11,6 @@
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
@@ -24,6 +23,11 @@ namespace {
 
 constexpr int first_row = 8;  // subscriber k on row k + 7
 constexpr int absent = -1;
+
+// Prints each subscriber's telephone number (code + 10, "%2d") at `column`.
+void draw_subscriber_numbers(int column) {
+  for (int k = 1; k <= subscriber_count(); ++k) print_at(column, first_row + k - 1, format("%2d", k + 10), COLOR_SCREEN);
+}
 
 template <int Bit>
 std::string permission_text(int v) {
@@ -192,13 +196,12 @@ void run_bit_table(BitTable& t) {
       return after_link(write(t, grid));
     });
   };
-  FieldPage page{t.grid, [] { hint_bulk_keys(), hint_fields(); }, [&t](const GridCursor&) { return failed_read(fill_table(t)); },
+  run_table_page(t.grid, [&t](const GridCursor&) { return fill_table(t); },
                  {{key::enter, on_subscriber(edit_bit, true)},
                   {key::f1, on_subscriber(set_column, true)},
                   {key::f2, on_subscriber(set_row, false)},
                   {key::f3, on_subscriber(set_table, false)}},
-                 {}};
-  run_field_page(page);
+                 [] { hint_bulk_keys(), hint_fields(); });
 }
 
 struct PermissionTitle {
@@ -239,7 +242,7 @@ void permission_table_screen(int group) {
   BitTable t{group, GridCursor({16, 34, 52, 70}, spaced(first_row, 16)), line_count(), permission_rules,
              0x0F, 0xFF, true};
   for (int l = 1; l <= t.columns; ++l) print_at(14 + 18 * (l - 1), 6, format("Линия %d"_cp, l), COLOR_SCREEN);
-  draw_subscriber_numbers(4, first_row);
+  draw_subscriber_numbers(4);
   run_bit_table(t);
 }
 
@@ -252,7 +255,7 @@ void tariffing_modes_screen() {
   print_at(16, 6, tariff_headings[0], COLOR_SCREEN);
   print_at(50, 6, tariff_headings[1], COLOR_SCREEN);
   BitTable t{facts::tomrik_group::tariffing, GridCursor({26, 60}, spaced(first_row, 16)), 2, tariff_rules, 0x03, tariff_bits, false};
-  draw_subscriber_numbers(6, first_row);
+  draw_subscriber_numbers(6);
   run_bit_table(t);
 }
 

@@ -6,8 +6,6 @@
 
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"

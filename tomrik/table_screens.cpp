@@ -20,10 +20,11 @@ KeyResult after_link(int status) {
   return KeyResult::leave;
 }
 
-bool failed_read(int status) { return after_link(status) == KeyResult::leave; }
-
-void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys) {
-  FieldPage page{grid, hint_fields, [&](const GridCursor& g) { return failed_read(show(g)); }, std::move(keys), {}};
+void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys,
+                    std::function<void()> hints) {
+  // The show is true (after the box) when a read failed.
+  auto failed_read = [](int status) { return after_link(status) == KeyResult::leave; };
+  FieldPage page{grid, std::move(hints), [&](const GridCursor& g) { return failed_read(show(g)); }, std::move(keys), {}};
   run_field_page(page);
 }
 
@@ -78,18 +79,9 @@ bool table_has_byte(int position) { return position >= 1 && position <= table_re
 
 bool table_is_length(int length) { return table_record[0] == length; }
 
-void table_fit_length(int count) {
-  for (int i = table_record[0] + 1; i <= count; ++i) table_record[i] = 0;
-  table_record[0] = count;
-}
-
 int line_count() { return std::clamp(link_state.city_line_count, 0, facts::tomrik_max_lines); }
 
 int subscriber_count() { return std::clamp(link_state.subscriber_count, 0, facts::tomrik_max_subscribers); }
-
-void draw_subscriber_numbers(int column, int first_row) {
-  for (int k = 1; k <= subscriber_count(); ++k) print_at(column, first_row + k - 1, format("%2d", k + 10), COLOR_SCREEN);
-}
 
 void close_gaps(int* code, int count) {
   std::stable_partition(code, code + std::max(count, 0), [](int c) { return c != 0; });

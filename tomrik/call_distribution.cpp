@@ -25,8 +25,6 @@ GridCursor distribution_grid() {
   return GridCursor({51, 59, 67, 75, 43}, {8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22});
 }
 
-int subscribers() { return link_state.subscriber_count; }
-
 int row_line(int row) { return (row - 1) / 3 + 1; }
 int row_group(int row) { return (row - 1) % 3 + 1; }
 int record_group(int period, int row) { return (period == 2 ? facts::tomrik_group::distribution_night : facts::tomrik_group::distribution_day) + row_group(row) - 1; }
@@ -36,7 +34,7 @@ int delay_position(int period, int row) { return (period - 1) * 2 + row_group(ro
 std::string subscriber_text(int code) { return code == 0 ? std::string("Нет"_cp) : fit_cell(format("%3d", code + 10), 3); }
 int next_subscriber(int code) {
   int next = code + 1;
-  return next > subscribers() ? 0 : next;
+  return next > link_state.subscriber_count ? 0 : next;
 }
 
 // The delay cell is one digit wide.
@@ -62,10 +60,8 @@ void draw_places(const GridCursor& grid, int row, std::uint8_t colour) {
     print_at(grid.cell(p, row), subscriber_text(table_has_byte(p) ? table_record[p] : 0), colour);
 }
 
-int read_places(int period, int row) { return table_read(record_group(period, row), row_line(row)); }
-
 int redraw_places(const GridCursor& grid, int period, int row) {
-  if (int status = read_places(period, row); status != link_ok) return status;
+  if (int status = table_read(record_group(period, row), row_line(row)); status != link_ok) return status;
   draw_places(grid, row, COLOR_SCREEN);
   return link_ok;
 }

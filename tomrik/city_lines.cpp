@@ -133,11 +133,6 @@ void draw_row_value(const GridCursor& grid, int line, int row, std::uint8_t colo
   }
 }
 
-int read_row(int line, int row) {
-  const LineRow& r = rows[row - 1];
-  return table_read(r.group, line + r.index_offset);
-}
-
 // The table's frame: the values' frame stands on the frame of the whole
 // table, whose top edge it shares as a line between.
 void draw_frame_lines() {
@@ -191,7 +186,7 @@ int edit_cell(const GridCursor& grid) {
 int show_lines(const GridCursor& grid) {
   for (int l = 1; l <= line_count(); ++l) {
     for (int r = 1; r <= 12; ++r) {
-      if (int status = read_row(l, r); status != link_ok) return status;
+      if (int status = table_read(rows[r - 1].group, l + rows[r - 1].index_offset); status != link_ok) return status;
       draw_row_value(grid, l, r, COLOR_SCREEN);
     }
   }

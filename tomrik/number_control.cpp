@@ -45,8 +45,12 @@ std::string code_text(const Code* codes) {
   return text;
 }
 
-// A code the text tells: an empty place or a digit.
-bool known_code(int code) { return code == facts::dial_empty || facts::dial_char(code) != 0; }
+// Four codes as the tables list them: exact when the text tells each, an
+// empty place or a digit.
+std::string listed_code(const std::uint8_t* codes) {
+  auto known = [](int code) { return code == facts::dial_empty || facts::dial_char(code) != 0; };
+  return listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known), codes, code_places, true);
+}
 
 // A digit of these codes; "#" cannot be typed.
 int typed_digit(int k) { return (k >= '0' && k <= '9') || k == '*' ? facts::dial_code(k) : -1; }
@@ -212,9 +216,7 @@ void list_number_control(TomrikListing& listing, int list) {
       const int index = number_index(base, line, row);
       const std::uint8_t* codes = listing.record_bytes(number_group, index, 1, code_places);
       if (!codes) continue;
-      listing.add(section, format("Строка %d"_cp, row), number_group, index, 1, code_places,
-                  listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known_code), codes,
-                               code_places, true));
+      listing.add(section, format("Строка %d"_cp, row), number_group, index, 1, code_places, listed_code(codes));
     }
   }
 }
@@ -224,9 +226,7 @@ void list_command8_paths(TomrikListing& listing) {
     const std::string section = tomrik_menu_name(3, 6) + " / " + format("Строка %d"_cp, row);
     const int index = row - 1;
     if (const std::uint8_t* codes = listing.record_bytes(paths_group, index, 1, code_places))
-      listing.add(section, trimmed(path_code_heading), paths_group, index, 1, code_places,
-                  listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known_code), codes,
-                               code_places, true));
+      listing.add(section, trimmed(path_code_heading), paths_group, index, 1, code_places, listed_code(codes));
     // The heading's two lines as one, its blanks single.
     std::string exit = trimmed(path_exit_heading[0]) + " " + trimmed(path_exit_heading[1]);
     exit.erase(std::unique(exit.begin(), exit.end(), [](char a, char b) { return a == ' ' && b == ' '; }), exit.end());

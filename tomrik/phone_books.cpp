@@ -175,10 +175,7 @@ class PhoneBook {
       }
     }
     grid.row = 1;
-    for (int n = 1; n <= book_entries; ++n) {
-      if (int status = show_entry(n); status != link_ok) return status;
-    }
-    return link_ok;
+    return fill();
   }
 
   int group_;

@@ -179,7 +179,9 @@ void subscriber_settings_screen(int page_number) {
                    }},
                   {key::f1, [&](GridCursor&) {
                      if (!day_night) return KeyResult::handled;
-                     return after_link(edit_record_at(day_night_at, {day_night_group, 1, 1, 1}, day_night_rule));
+                     // A grid of one cell: the value stands outside the table.
+                     const GridCursor value_at({day_night_at.column}, {day_night_at.row});
+                     return after_link(edit_table_cell(value_at, {day_night_group, 1, 1, 1}, day_night_rule));
                    }}});
 }
 

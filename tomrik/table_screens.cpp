@@ -131,55 +131,41 @@ bool table_holds(const RecordCell& cell) {
 
 namespace {
 
-// Where an edited value is drawn: at its place by the rule's text, or by
-// the screen's own drawing on the grid.
-struct ValuePlace {
-  ScreenPos at;
-  const GridCursor* grid = nullptr;
-  CellDraw draw = nullptr;
-};
-
-void draw_value(const ValuePlace& place, int value, const CellRule& rule, std::uint8_t colour) {
-  if (place.draw)
-    place.draw(*place.grid, value, colour);
+// Draws an edited value at the grid's current cell: by the rule's text, or
+// by the screen's own drawing.
+void draw_value(const GridCursor& grid, CellDraw draw, int value, const CellRule& rule, std::uint8_t colour) {
+  if (draw)
+    draw(grid, value, colour);
   else
-    show_record_cell(place.at, table_record, value, rule, colour);
-  goto_xy(place.at);
+    show_record_cell(grid.current_cell(), table_record, value, rule, colour);
+  goto_xy(grid.current_cell());
 }
 
 // Space steps the value by the rule; Enter writes it unless it is past the
 // rule's highest.
-bool edit_value_at(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
+bool edit_value_at(const GridCursor& grid, CellDraw draw, const RecordCell& cell, const CellRule& rule) {
   hint_edit_value();
   int& value = table_record[cell.position];
-  draw_value(place, value, rule, COLOR_BOX);
+  draw_value(grid, draw, value, rule, COLOR_BOX);
   int k;
-  if (place.draw) {
+  if (draw) {
     k = read_space_steps([&] {
       value = rule.next(value) & 0xFF;
-      draw_value(place, value, rule, COLOR_BOX);
+      draw_value(grid, draw, value, rule, COLOR_BOX);
     });
   } else {
-    k = edit_record_cell(place.at, table_record, value, rule);
+    k = edit_record_cell(grid.current_cell(), table_record, value, rule);
     value &= 0xFF;
   }
   return k == key::enter && value <= rule.highest;
 }
 
-int edit_value(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
-  return edit_record({cell.group, cell.index, [&] { return table_holds(cell); },
-                      [&] { return edit_value_at(place, cell, rule); },
-                      [&] {
-                        if (table_holds(cell)) draw_value(place, table_record[cell.position], rule, COLOR_SCREEN);
-                      }});
-}
-
 }  // namespace
 
 int edit_table_cell(const GridCursor& grid, const RecordCell& cell, const CellRule& rule, CellDraw draw) {
-  return edit_value({grid.current_cell(), &grid, draw}, cell, rule);
-}
-
-int edit_record_at(ScreenPos at, const RecordCell& cell, const CellRule& rule) {
-  return edit_value({at, nullptr, nullptr}, cell, rule);
+  return edit_record({cell.group, cell.index, [&] { return table_holds(cell); },
+                      [&] { return edit_value_at(grid, draw, cell, rule); },
+                      [&] {
+                        if (table_holds(cell)) draw_value(grid, draw, table_record[cell.position], rule, COLOR_SCREEN);
+                      }});
 }

@@ -109,5 +109,3 @@ bool table_holds(const RecordCell& cell);
 // show_record_cell, for rows shown in more than one cell.
 using CellDraw = void (*)(const GridCursor& grid, int value, std::uint8_t colour);
 int edit_table_cell(const GridCursor& grid, const RecordCell& cell, const CellRule& rule, CellDraw draw = nullptr);
-// The same for a value shown at a place of its own, outside the grid.
-int edit_record_at(ScreenPos at, const RecordCell& cell, const CellRule& rule);

@@ -1,6 +1,5 @@
 // Distribution of incoming city calls by day or by night: for each city
 // line three groups of up to four subscribers, groups 2 and 3 with a delay.
-#include <algorithm>
 #include <string>
 
 #include "editors/screen_entry.h"
@@ -31,7 +30,6 @@ int record_group(int period, int row) { return (period == 2 ? facts::tomrik_grou
 // The 1-based data byte of the delay record for a group 2 or 3 row.
 int delay_position(int period, int row) { return (period - 1) * 2 + row_group(row) - 1; }
 
-std::string subscriber_text(int code) { return code == 0 ? std::string("Нет"_cp) : fit_cell(format("%3d", code + 10), 3); }
 int next_subscriber(int code) {
   int next = code + 1;
   return next > link_state.subscriber_count ? 0 : next;
@@ -57,22 +55,13 @@ void draw_frame_lines() { draw_table_frame({{5, 7, 23}, {1, 28, 37, 48, 80}, {56
 void draw_places(const GridCursor& grid, int row, std::uint8_t colour) {
   if (table_record[0] == 0) return;
   for (int p = 1; p <= places; ++p)
-    print_at(grid.cell(p, row), subscriber_text(table_has_byte(p) ? table_record[p] : 0), colour);
+    print_at(grid.cell(p, row), member_text(table_has_byte(p) ? table_record[p] : 0), colour);
 }
 
 int redraw_places(const GridCursor& grid, int period, int row) {
   if (int status = table_read(record_group(period, row), row_line(row)); status != link_ok) return status;
   draw_places(grid, row, COLOR_SCREEN);
   return link_ok;
-}
-
-// Equal subscribers keep only their first place; then the members close up
-// to the front, so the group never starts with an empty place.
-void tidy_places(int* code) {
-  for (int a = 0; a < places; ++a)
-    for (int b = a + 1; b < places; ++b)
-      if (code[a] == code[b]) code[b] = 0;
-  close_gaps(code, places);
 }
 
 // Edits the place under the cursor in the current row; Enter writes the
@@ -83,8 +72,8 @@ int edit_place(GridCursor& grid, int period) {
                       [&] {
                         table_fit_length(places);
                         auto next = [](int, int code) { return next_subscriber(code); };
-                        if (!edit_group_place(grid, &table_record[1], places, next, subscriber_text)) return false;
-                        tidy_places(&table_record[1]);
+                        if (!edit_group_place(grid, &table_record[1], places, next, member_text)) return false;
+                        tidy_members(&table_record[1], places);
                         return true;
                       },
                       [&] { draw_places(grid, row, COLOR_SCREEN); }});
@@ -148,15 +137,9 @@ void list_call_distribution(TomrikListing& listing, int period) {
       const int row = 3 * (line - 1) + group;
       const std::uint8_t* codes = listing.record_bytes(record_group(period, row), line, 1, places);
       if (!codes) continue;
-      int tidy[places];
-      std::copy(codes, codes + places, tidy);
-      tidy_places(tidy);
-      std::string shown;
-      for (int p = 0; p < places; ++p) shown += (p ? ", " : "") + trimmed(subscriber_text(codes[p]));
-      const bool exact = std::equal(codes, codes + places, tidy) &&
-                         std::all_of(codes, codes + places, [&](std::uint8_t c) { return c <= listing.subscribers(); });
       const std::string label = format("Группа %d"_cp, group);
-      listing.add(section, label, record_group(period, row), line, 1, places, listed_value(shown, "", exact, codes, places));
+      listing.add(section, label, record_group(period, row), line, 1, places,
+                  listed_members(codes, places, listing.subscribers()));
       if (group > 1)
         listing.add_byte(section, label + ", " + "Задержка"_cp, delay_group, line, delay_position(period, row),
                          delay_text);

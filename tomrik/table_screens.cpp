@@ -8,6 +8,8 @@
 #include "facts/station_facts.h"
 #include "link/link.h"
 #include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "settings/catalogue.h"
 #include "toolkit/hints.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
@@ -85,6 +87,25 @@ int subscriber_count() { return std::clamp(link_state.subscriber_count, 0, facts
 
 void close_gaps(int* code, int count) {
   std::stable_partition(code, code + std::max(count, 0), [](int c) { return c != 0; });
+}
+
+void tidy_members(int* code, int count) {
+  for (int a = 0; a < count; ++a)
+    for (int b = a + 1; b < count; ++b)
+      if (code[a] == code[b]) code[b] = 0;
+  close_gaps(code, count);
+}
+
+std::string member_text(int code) { return code == 0 ? "Нет"_cp : fit_cell(format("%3d", code + 10), 3); }
+
+std::string listed_members(const std::uint8_t* codes, int places, int subscribers) {
+  std::vector<int> tidy(codes, codes + places);
+  tidy_members(tidy.data(), places);
+  std::string shown;
+  for (int p = 0; p < places; ++p) shown += (p ? ", " : "") + trimmed(member_text(codes[p]));
+  const bool exact = std::equal(codes, codes + places, tidy.begin()) &&
+                     std::all_of(codes, codes + places, [&](std::uint8_t c) { return c <= subscribers; });
+  return listed_value(shown, "", exact, codes, places);
 }
 
 namespace {

@@ -75,6 +75,19 @@ int subscriber_count();
 // has members: 0, 0, 3, 4 becomes 3, 4, 0, 0.
 void close_gaps(int* code, int count);
 
+// Equal subscribers keep only their first place; then the members close up
+// to the front, so a group never starts with an empty place.
+void tidy_members(int* code, int count);
+
+// A place of a group of subscribers: "Нет" when empty (0), else the
+// subscriber's telephone number (code + 10).
+std::string member_text(int code);
+
+// A group of subscriber codes for the catalogue, as its row shows them:
+// exact while the members stand closed up in front, each once, each one of
+// the station's `subscribers`.
+std::string listed_members(const std::uint8_t* codes, int places, int subscribers);
+
 // A table's ruled frame, all double lines but the single inner ones.
 // `rows` are the double horizontal lines, the first the top edge and the last
 // the bottom edge; `double_columns` the double verticals, the first and last

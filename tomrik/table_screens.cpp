@@ -1,6 +1,3 @@
-// read_plain_key (one key; an extended key comes back as 0) is shared with
-// the transfers.
-#include "settings/transfer_frame.h"
 #include "tomrik/table_screens.h"
 
 #include <algorithm>

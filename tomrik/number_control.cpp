@@ -64,10 +64,10 @@ bool edit_digits(ScreenPos at, int* codes) {
 
 // ---------------------------------------------------------- number control
 
-// Grid column l is city line l; `base` the index of the list's first
-// record.
+// Grid column l is city line l.
 const GridCursor number_grid{{16, 34, 52, 70}, spaced(first_row_y, table_rows)};
 
+// The record of (line, row) in the list whose first record is `base`.
 int number_index(int base, int line, int row) { return base + (line - 1) * table_rows + (row - 1); }
 
 // Draws the record just read; one of another length than four codes shows

@@ -73,11 +73,6 @@ char code_char(int code) {
   return c ? c : ' ';
 }
 
-int typed_code(int k) {
-  const int code = facts::dial_code(k);
-  return code < 0 ? facts::dial_empty : code;
-}
-
 constexpr int code_row = 5;
 constexpr int hold_row = 12;
 constexpr int code_group = groups::long_distance_code;
@@ -159,8 +154,9 @@ bool type_long_distance_code(ScreenPos at) {
       table_record[0] = 4;
       return true;
     }
-    int code = typed_code(k);
-    if (code != 0 && held < 4) {
+    // A key that is no digit has no code (-1).
+    const int code = facts::dial_code(k);
+    if (code > 0 && held < 4) {
       table_record[1 + held] = code;
       print_at(at.column + held, at.row, std::string(1, code_char(code)), COLOR_BOX);
       ++held;

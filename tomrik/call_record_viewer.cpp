@@ -37,25 +37,13 @@ int line_limit() { return link_state.city_line_count > 0 ? link_state.city_line_
 
 // ------------------------------------------------------------------ screen
 
-void draw_frame_lines() {
-  draw_table_frame({{5, 7, 24}, {3, 78}, {13, 21, 32, 43, 54}});
-  print_at_plain(5, 6, "Абонент"_cp);
-  print_at_plain(15, 6, "Линия"_cp);
-  print_at_plain(25, 6, "Дата"_cp);
-  print_at_plain(36, 6, "Время"_cp);
-  print_at_plain(45, 6, "Длительн"_cp);
-  print_at_plain(63, 6, "Номер"_cp);
+// A filter's subscriber (shown as code + 10) or line, "Все" for 0.
+std::string filter_number(int index, const char* pattern) {
+  const int value = record_filter.bytes[index];
+  return value == 0 ? std::string("Все"_cp) : format(pattern, index == 0 ? value + 10 : value);
 }
-
-std::string subscriber_text() {
-  int code = record_filter.bytes[0];
-  return code == 0 ? " Все "_cp : format(" %3d ", code + 10);
-}
-
-std::string line_text() {
-  int line = record_filter.bytes[1];
-  return line == 0 ? " Все "_cp : format(" %3d ", line);
-}
+std::string subscriber_text() { return " " + filter_number(0, "%3d") + " "; }
+std::string line_text() { return " " + filter_number(1, "%3d") + " "; }
 
 std::string pattern_text() {
   std::string s;
@@ -70,16 +58,6 @@ void draw_filter_values() {
   print_at(46, 2, subscriber_text(), COLOR_BOX);
   print_at(62, 2, line_text(), COLOR_BOX);
   print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
-}
-
-void draw_screen() {
-  set_colour(COLOR_SCREEN);
-  clear_screen();
-  print_at_plain(12, 2, "Информация о разговорах абонента: "_cp);
-  print_at_plain(53, 2, "по линии: "_cp);
-  print_at_plain(12, 4, "По городскому номеру: "_cp);
-  draw_frame_lines();
-  draw_filter_values();
 }
 
 // On screen the number shows every printable byte as stored, but for the
@@ -105,21 +83,34 @@ std::string three_numbers(const std::uint8_t* b, char separator) {
   return two_places("%02d", b[0]) + separator + two_places("%02d", b[1]) + separator + two_places("%02d", b[2]);
 }
 
-// The columns of a row: where each starts, its width and its text of a
-// record's bytes.
+// The columns of a row: where each starts, its width, its text of a
+// record's bytes, and its heading above the table with where that starts.
 struct RecordColumn {
   int x;
   int width;
   std::string (*text)(const std::uint8_t* b);
+  int heading_x;
+  const char* heading;
 };
 const RecordColumn record_columns[] = {
-    {8, 2, [](const std::uint8_t* b) { return two_places("%2d", b[0] + 10); }},
-    {17, 2, [](const std::uint8_t* b) { return two_places("%2d", b[1]); }},
-    {23, 8, [](const std::uint8_t* b) { return three_numbers(b + 2, '-'); }},
-    {34, 8, [](const std::uint8_t* b) { return three_numbers(b + 5, ':'); }},
-    {45, 8, [](const std::uint8_t* b) { return three_numbers(b + 8, ':'); }},
-    {56, call_record_size - number_first, number_text},
+    {8, 2, [](const std::uint8_t* b) { return two_places("%2d", b[0] + 10); }, 5, "Абонент"_cp},
+    {17, 2, [](const std::uint8_t* b) { return two_places("%2d", b[1]); }, 15, "Линия"_cp},
+    {23, 8, [](const std::uint8_t* b) { return three_numbers(b + 2, '-'); }, 25, "Дата"_cp},
+    {34, 8, [](const std::uint8_t* b) { return three_numbers(b + 5, ':'); }, 36, "Время"_cp},
+    {45, 8, [](const std::uint8_t* b) { return three_numbers(b + 8, ':'); }, 45, "Длительн"_cp},
+    {56, call_record_size - number_first, number_text, 63, "Номер"_cp},
 };
+
+void draw_screen() {
+  set_colour(COLOR_SCREEN);
+  clear_screen();
+  print_at_plain(12, 2, "Информация о разговорах абонента: "_cp);
+  print_at_plain(53, 2, "по линии: "_cp);
+  print_at_plain(12, 4, "По городскому номеру: "_cp);
+  draw_table_frame({{5, 7, 24}, {3, 78}, {13, 21, 32, 43, 54}});
+  for (const RecordColumn& c : record_columns) print_at_plain(c.heading_x, 6, c.heading);
+  draw_filter_values();
+}
 
 // A row without a record (or with an empty one) is blank.
 void draw_row(int row, const CallRecord* r) {
@@ -213,8 +204,9 @@ int search_backward(ViewerState& viewer, int n) {
   return 0;
 }
 
-void clear_page(ViewerState& viewer) {
-  for (int row = 1; row <= rows; ++row) {
+// Rows `first`..16 hold no record and are blank.
+void clear_rows(ViewerState& viewer, int first) {
+  for (int row = first; row <= rows; ++row) {
     viewer.slots[row] = CallRecord();
     viewer.record_of_row[row] = 0;
     draw_row(row, nullptr);
@@ -225,11 +217,7 @@ void fill_page(ViewerState& viewer, int row, int n) {
   for (int r = row; r <= rows; ++r) {
     int found = search_forward(viewer, n, r);
     if (found == 0) {
-      for (int rest = r; rest <= rows; ++rest) {
-        viewer.record_of_row[rest] = 0;
-        viewer.slots[rest] = CallRecord();
-        draw_row(rest, nullptr);
-      }
+      clear_rows(viewer, r);
       return;
     }
     draw_row(r, &viewer.slots[r]);
@@ -240,7 +228,7 @@ void fill_page(ViewerState& viewer, int row, int n) {
 }
 
 void refill_from_start(ViewerState& viewer) {
-  clear_page(viewer);
+  clear_rows(viewer, 1);
   viewer.cursor_row = 1;
   fill_page(viewer, 1, 1);
   if (viewer.record_of_row[viewer.cursor_row]) viewer.current = viewer.record_of_row[viewer.cursor_row];
@@ -308,11 +296,9 @@ void put_line(std::FILE* f, const std::string& text) {
 void write_report(const ViewerState& viewer) {
   std::FILE* report = ask_report_file();
   if (!report) return;
-  const std::uint8_t* f = record_filter.bytes;
   put_line(report, "");
-  put_line(report, "          Информация о разговорах абонента: "_cp +
-                       (f[0] == 0 ? std::string("Все"_cp) : format("%d", f[0] + 10)) + "   по линии: "_cp +
-                       (f[1] == 0 ? std::string("Все"_cp) : format("%d", f[1])));
+  put_line(report, "          Информация о разговорах абонента: "_cp + filter_number(0, "%d") + "   по линии: "_cp +
+                       filter_number(1, "%d"));
   put_line(report, "");
   put_line(report, std::string("   Абонент   "_cp) + "Линия     "_cp + "Дата      "_cp + "Время   "_cp +
                        "Длительн  "_cp + "Номер телефона"_cp);

@@ -135,7 +135,7 @@ struct StorageScreen {
                       "            Текущая читаемая запись:                   "_cp);
         break;
       case StorageNews::call_received:
-        file.add(with_duration(call_record_of(exchange.call(), exchange.call_length())));
+        file.add(downloaded_call_record(exchange.call(), exchange.call_length()));
         print_at(54, 21, format("%4d", exchange.calls()), COLOR_BOX);
         break;
       case StorageNews::download_finished:

@@ -300,16 +300,14 @@ void write_report(const ViewerState& viewer) {
   put_line(report, "          Информация о разговорах абонента: "_cp + filter_number(0, "%d") + "   по линии: "_cp +
                        filter_number(1, "%d"));
   put_line(report, "");
-  put_line(report, std::string("   Абонент   "_cp) + "Линия     "_cp + "Дата      "_cp + "Время   "_cp +
-                       "Длительн  "_cp + "Номер телефона"_cp);
+  put_line(report, "   Абонент   Линия     Дата      Время   Длительн  Номер телефона"_cp);
   for (int n = 1;; ++n) {
     CallRecord r;
     if (read_record(viewer, n, r) != RecordRead::ok) break;
     if (!call_record_matches(r, record_filter)) continue;
     const std::uint8_t* b = r.bytes;
-    std::string line = "     " + format("%2d", b[0] + 10) + "         " + format("%d", b[1]) + "    " +
-                       format("%02d-%02d-%02d", b[2], b[3], b[4]) + "  " + format("%02d:%02d:%02d", b[5], b[6], b[7]) +
-                       "  " + format("%02d:%02d:%02d", b[8], b[9], b[10]) + "  ";
+    std::string line = format("     %2d         %d    %02d-%02d-%02d  %02d:%02d:%02d  %02d:%02d:%02d  ", b[0] + 10, b[1],
+                              b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10]);
     for (int i = number_first; i < call_record_size; ++i)
       if (char c = number_character(b[i])) line.push_back(c);
     put_line(report, line);

@@ -20,11 +20,10 @@ namespace {
 constexpr int rows = 16;
 constexpr int pattern_column = 34;
 
-// What the viewer holds while it runs: the open file, the records on the
-// page and where the cursor is.
+// What the viewer holds while it runs: the open file, the numbers of the
+// records on the page and where the cursor is.
 struct ViewerState {
   std::FILE* file = nullptr;
-  CallRecord slots[rows + 2];  // 0: backward search and report, 1..16 rows, 17 look-ahead
   int record_of_row[rows + 1] = {};
   int cursor_row = 1;
   int current = 1;
@@ -177,29 +176,21 @@ RecordRead read_record(const ViewerState& viewer, int n, CallRecord& out) {
   return result;
 }
 
-int search_forward(ViewerState& viewer, int n, int slot) {
+// The number of the first record from n on that the filter passes, that
+// record in `found`; 0 when the file has none.
+int search_forward(const ViewerState& viewer, int n, CallRecord& found) {
   for (;; ++n) {
     print_at_plain(57, 25, std::string(22, ' '));
-    CallRecord r;
-    if (read_record(viewer, n, r) != RecordRead::ok) {
-      viewer.slots[slot] = CallRecord();
-      return 0;
-    }
-    if (call_record_matches(r, record_filter)) {
-      viewer.slots[slot] = r;
-      return n;
-    }
+    if (read_record(viewer, n, found) != RecordRead::ok) return 0;
+    if (call_record_matches(found, record_filter)) return n;
   }
 }
 
-int search_backward(ViewerState& viewer, int n) {
+int search_backward(const ViewerState& viewer, int n) {
   for (; n >= 1; --n) {
     CallRecord r;
     if (read_record(viewer, n, r) != RecordRead::ok) return 0;
-    if (call_record_matches(r, record_filter)) {
-      viewer.slots[0] = r;
-      return n;
-    }
+    if (call_record_matches(r, record_filter)) return n;
   }
   return 0;
 }
@@ -207,7 +198,6 @@ int search_backward(ViewerState& viewer, int n) {
 // Rows `first`..16 hold no record and are blank.
 void clear_rows(ViewerState& viewer, int first) {
   for (int row = first; row <= rows; ++row) {
-    viewer.slots[row] = CallRecord();
     viewer.record_of_row[row] = 0;
     draw_row(row, nullptr);
   }
@@ -215,12 +205,13 @@ void clear_rows(ViewerState& viewer, int first) {
 
 void fill_page(ViewerState& viewer, int row, int n) {
   for (int r = row; r <= rows; ++r) {
-    int found = search_forward(viewer, n, r);
+    CallRecord record;
+    int found = search_forward(viewer, n, record);
     if (found == 0) {
       clear_rows(viewer, r);
       return;
     }
-    draw_row(r, &viewer.slots[r]);
+    draw_row(r, &record);
     viewer.record_of_row[r] = found;
     viewer.cursor_row = r;
     n = found + 1;
@@ -365,7 +356,7 @@ void browse(ViewerState& viewer) {
     } else if (scan == key::down) {
       if (row < rows) {
         if (viewer.record_of_row[row + 1]) ++row;
-      } else if (search_forward(viewer, viewer.current + 1, rows + 1)) {
+      } else if (CallRecord next; search_forward(viewer, viewer.current + 1, next)) {
         fill_page(viewer, 1, viewer.record_of_row[2]);
         row = rows;
       }

@@ -29,10 +29,14 @@ struct ViewerState {
   int current = 1;
 };
 
-// Without a connection the station's counts are unknown; the filter then
-// offers the model's full range.
-int subscriber_limit() { return link_state.subscriber_count > 0 ? link_state.subscriber_count : 16; }
-int line_limit() { return link_state.city_line_count > 0 ? link_state.city_line_count : 4; }
+constexpr int filter_columns[2] = {46, 62};  // the filter's subscriber and line, on row 2
+
+// The largest subscriber or line of the filter. Without a connection the
+// station's counts are unknown; the filter then offers the model's full range.
+int filter_limit(int index) {
+  if (index == 0) return link_state.subscriber_count > 0 ? link_state.subscriber_count : 16;
+  return link_state.city_line_count > 0 ? link_state.city_line_count : 4;
+}
 
 // ------------------------------------------------------------------ screen
 
@@ -41,8 +45,7 @@ std::string filter_number(int index, const char* pattern) {
   const int value = record_filter.bytes[index];
   return value == 0 ? std::string("Все"_cp) : format(pattern, index == 0 ? value + 10 : value);
 }
-std::string subscriber_text() { return " " + filter_number(0, "%3d") + " "; }
-std::string line_text() { return " " + filter_number(1, "%3d") + " "; }
+std::string filter_text(int index) { return " " + filter_number(index, "%3d") + " "; }
 
 std::string pattern_text() {
   std::string s;
@@ -54,8 +57,7 @@ std::string pattern_text() {
 }
 
 void draw_filter_values() {
-  print_at(46, 2, subscriber_text(), COLOR_BOX);
-  print_at(62, 2, line_text(), COLOR_BOX);
+  for (int index : {0, 1}) print_at(filter_columns[index], 2, filter_text(index), COLOR_BOX);
   print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
 }
 
@@ -122,19 +124,14 @@ void draw_row(int row, const CallRecord* r) {
 // Returns false when Esc ended the viewer.
 bool filter_input() {
   hint_record_filter();
-  struct Stepper {
-    int index;
-    int column;
-    int (*limit)();
-    std::string (*text)();
-  };
-  for (const Stepper& s : {Stepper{0, 46, subscriber_limit, subscriber_text}, Stepper{1, 62, line_limit, line_text}}) {
-    std::uint8_t& value = record_filter.bytes[s.index];
-    goto_xy(s.column + 1, 2);
+  for (int index : {0, 1}) {
+    const int column = filter_columns[index];
+    std::uint8_t& value = record_filter.bytes[index];
+    goto_xy(column + 1, 2);
     const int k = read_space_steps([&] {
-      value = value + 1 > s.limit() ? 0 : value + 1;
-      print_at(s.column, 2, s.text(), COLOR_BOX);
-      goto_xy(s.column + 1, 2);
+      value = value + 1 > filter_limit(index) ? 0 : value + 1;
+      print_at(column, 2, filter_text(index), COLOR_BOX);
+      goto_xy(column + 1, 2);
     });
     if (k == key::esc) return false;
   }

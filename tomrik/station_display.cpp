@@ -75,8 +75,6 @@ struct DisplayFiles {
 
 // ------------------------------------------------------------ call records
 
-std::uint8_t byte_of(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
-
 // A dialled digit code as the character the call record keeps.
 char digit_character(int code) {
   const char c = facts::dial_char(code);
@@ -102,7 +100,7 @@ CallRecord finished_call(const CallUnderWay& call, int line, const std::tm& end)
   CallRecord r;
   const int fields[] = {call.subscriber, line,        call.day,     call.month,     call.year,     call.hour,
                         call.minute,     call.second, length.hours, length.minutes, length.seconds};
-  for (int i = 0; i < number_first; ++i) r.bytes[i] = byte_of(fields[i]);
+  for (int i = 0; i < number_first; ++i) r.bytes[i] = static_cast<std::uint8_t>(fields[i] & 0xFF);
   std::copy_n(call.digits, call.digit_count, r.bytes + number_first);
   return r;
 }
@@ -301,7 +299,7 @@ void apply_event(const int* p, DisplayFiles& files) {
     case subscriber_held:
       if (s1 && s2) s2->mode = s2->peer = 0, s1->mode = on_hold;
       break;
-    case connection:
+    case connection:  // the channel in p1's high half
       connect(connection_parties(p[1], p[2], p[3]), p[1] / 16);
       break;
     case city_call_starts:

@@ -1,6 +1,7 @@
 // The viewer of the call records in "tarif.dat": sixteen rows at a time,
 // filtered by subscriber, city line and the beginning of the number, with a
 // text report of the filtered list.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +13,7 @@
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
@@ -47,12 +49,14 @@ std::string filter_number(int index, const char* pattern) {
 }
 std::string filter_text(int index) { return " " + filter_number(index, "%3d") + " "; }
 
+// The number pattern keeps the typed digits, "*", "#" and "?" (any one
+// character); an empty place is 0.
+int pattern_code(int k) { return (k >= '0' && k <= '9') || k == '*' || k == '#' || k == '?' ? k : -1; }
+char pattern_char(int code) { return code == 0 ? ' ' : static_cast<char>(code); }
+
 std::string pattern_text() {
   std::string s;
-  for (int i = 0; i < pattern_places; ++i) {
-    std::uint8_t b = record_filter.bytes[number_first + i];
-    s.push_back(b == 0 ? ' ' : static_cast<char>(b));
-  }
+  for (int i = 0; i < pattern_places; ++i) s.push_back(pattern_char(record_filter.bytes[number_first + i]));
   return s;
 }
 
@@ -136,26 +140,11 @@ bool filter_input() {
     if (k == key::esc) return false;
   }
   std::uint8_t* pattern = record_filter.bytes + number_first;
-  int p = 0;
-  for (;;) {
-    goto_xy(pattern_column + p, 4);
-    int k = read_key();
-    if (k == key::enter) break;
-    if (k == key::extended) {
-      int scan = read_key();
-      if (scan == key::right && p < pattern_places - 1 && pattern[p] != 0) ++p;
-      if (scan == key::left && p > 0) --p;
-      if (scan == key::del) {
-        for (int i = p; i < pattern_places - 1; ++i) pattern[i] = pattern[i + 1];
-        pattern[pattern_places - 1] = 0;
-      }
-    } else if ((k >= '0' && k <= '9') || k == '*' || k == '#' || k == '?') {
-      for (int i = pattern_places - 1; i > p; --i) pattern[i] = pattern[i - 1];
-      pattern[p] = static_cast<std::uint8_t>(k);
-      if (p < pattern_places - 1) ++p;
-    }
-    print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
-  }
+  int codes[pattern_places];
+  std::copy_n(pattern, pattern_places, codes);
+  edit_digit_string({{pattern_column, 4}, codes, pattern_places, pattern_code, pattern_char,
+                     DigitTyping::insert_always, false, RightStep::off_a_code, true});
+  std::copy_n(codes, pattern_places, pattern);
   hint_record_browse();
   return true;
 }

@@ -220,11 +220,9 @@ std::string read_file_name() {
   print_at(9, 13, std::string(25, ' '), COLOR_SELECT);
   goto_xy(9, 13);
   for (;;) {
-    int k = read_key();
-    if (k == key::extended) {
-      read_key();
-      continue;
-    }
+    int scan;
+    const int k = read_plain_key(scan);
+    if (k == key::extended) continue;  // no arrow or function key is part of a name
     if (k == key::esc) return "";
     if (k == key::enter || k == key::space) {
       if (!name.empty()) return name;

@@ -89,6 +89,10 @@ TEST_F(Frames, DigitStringMayStandPastItsLastPlaceWhereTypingDoesNothing) {
   edit_digit_string(field);  // each digit pushes the rest on; the last falls off
   EXPECT_EQ(test::text_at(10, 5, 4), "7182");
   EXPECT_EQ(codes[3], 2);
+  field.enter_only = true;
+  keys({key::extended, key::right, key::esc, key::backspace, '5', key::enter});
+  EXPECT_EQ(edit_digit_string(field), key::enter);  // Esc and Backspace changed nothing
+  EXPECT_EQ(test::text_at(10, 5, 4), "7518");
 }
 
 int chosen = 0;

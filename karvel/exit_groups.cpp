@@ -13,8 +13,6 @@
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/field_page.h"
 #include "toolkit/hints.h"
@@ -88,8 +86,8 @@ const bool help_registered = register_help_topics("exit groups", [] {
     topics.push_back(topic);
   return topics;
 }());
-// The table's cells, row by row: column c of exit code row r is its field
-// at the group's block + step x r.
+
+// The table's cells, row by row.
 CellTable exit_code_cells() {
   CellTable cells;
   for (int r = 1; r <= exit_code_rows; ++r) {

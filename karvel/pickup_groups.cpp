@@ -9,8 +9,6 @@
 #include "karvel/context_help.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
 #include "toolkit/field_page.h"

@@ -9,8 +9,6 @@
 #include "karvel/field_rows.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/field_page.h"
 #include "toolkit/hints.h"
@@ -79,7 +77,6 @@ bool show_routing_table(const GridCursor& members, const GridCursor& times, int 
   show_cells(book_cell_grid(), book_cell(table), 0);
   return drawing.left();
 }
-
 
 // Tab: the ringing times, one per answer group, until Tab or Esc goes back
 // to the members; F4: the table's phone book cell, until Esc.

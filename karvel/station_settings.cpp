@@ -3,14 +3,12 @@
 #include "karvel/station_settings.h"
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "editors/field_editors.h"
 #include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
-#include "facts/station_facts.h"
 #include "karvel/call_handling_pages.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
@@ -18,7 +16,6 @@
 #include "karvel/parameter_names.h"
 #include "karvel/screens.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/box_menu.h"
 #include "toolkit/field_page.h"

@@ -99,6 +99,10 @@ void KarvelListing::add_row(const std::string& section, const ListedLabel& label
   add(section, label.label, parameter, address, size, listed_row_value(row, b, label.unit, counts_));
 }
 
+void KarvelListing::add_cells(const std::string& section, const CellTable& cells, int base) {
+  for (const TableCell& cell : cells) add_row(section, {cell.label, cell.unit}, cell.field, base, cell.field.level);
+}
+
 void KarvelListing::add_members(const std::string& section, const std::string& label, int parameter, int address,
                                 int free_place) {
   const std::uint8_t* b = bytes(address, group_places);

@@ -37,6 +37,9 @@ class KarvelListing {
   // A page row: the field at base + row.address, its value by the row's
   // kind. Rows without a field are no setting.
   void add_row(const std::string& section, const ListedLabel& label, const FieldRow& row, int base, int parameter);
+  // Each cell of a table, its field at base + the field's address, guarded
+  // by the field's level.
+  void add_cells(const std::string& section, const CellTable& cells, int base);
   // A list of 16 members (ports), as the member strips show it; exact while
   // the list is packed as an edit leaves it, with `free_place` after them.
   void add_members(const std::string& section, const std::string& label, int parameter, int address, int free_place);

@@ -1,47 +1,48 @@
-// Exit groups of karvel: the exit code table of each group, with its
-// routing tables (F1) and dial control tables (F2) at the right.
-#include "karvel/exit_groups.h"
-
+// Exit groups of karvel: how the subscribers of each of the four groups
+// reach the city. Group g owns the 1024 bytes at 0xF000 + 1024 (g - 1): its
+// twelve exit code rows, three routing tables of control codes with phone
+// book cells (F1, at the right), and two dial control tables (F2).
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "editors/field_editors.h"
 #include "editors/screen_entry.h"
+#include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
 #include "karvel/field_rows.h"
 #include "karvel/screens.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/field_page.h"
 #include "toolkit/hints.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/screen.h"
 
 namespace {
 
-// ------------------------------------------------------------ frames
+constexpr int exit_group_count = 4;
+constexpr int exit_routing_table_count = 3;
+constexpr int exit_dial_table_count = 2;
 
-// Joints where vertical lines meet a double horizontal line: the outer
-// columns take the row's ends, the inner ones its middle piece.
-void put_joints(int row, std::initializer_list<int> columns, std::uint8_t first, std::uint8_t middle,
-                std::uint8_t last) {
-  const int left = *columns.begin(), right = *(columns.end() - 1);
-  for (int column : columns) put_at(column, row, column == left ? first : column == right ? last : middle);
-}
+int exit_group_block(int group) { return facts::karvel_exit_group_address(group); }
 
-void put_single_joints(int row, std::initializer_list<int> columns, std::uint8_t joint) {
-  for (int column : columns) put_at(column, row, joint);
-}
+// Where the screen stands: the group and the table each sub-screen opens
+// on. All start at 1 when the screen opens; the tables keep their numbers
+// while it stays open.
+struct ExitGroupTables {
+  int group = 1;
+  int routing_table = 1;
+  int dial_table = 1;
+};
 
-// A table at the right: double lines at rows 5, 7 and 23 from column 55
-// to 79, and double verticals from row 6 to 22 at `columns`.
+// A table at the right: double lines at rows 5, 7 and 23 from column 54
+// to 80, and double verticals from row 5 to 23 at `columns`.
 void draw_right_table(std::initializer_list<int> columns) {
-  for (int row : {5, 7, 23}) draw_frame(55, row, 79, row, boxch::d_horizontal);
-  for (int column : columns) draw_frame(column, 6, column, 22, boxch::d_vertical);
-  put_joints(5, columns, boxch::d_top_left, boxch::d_t_down, boxch::d_top_right);
-  put_joints(7, columns, boxch::d_t_right, boxch::d_cross, boxch::d_t_left);
-  put_joints(23, columns, boxch::d_bottom_left, boxch::d_t_up, boxch::d_bottom_right);
+  std::vector<RuledLine> lines;
+  for (int row : {5, 7, 23}) lines.push_back(across_line(row, 54, 80, true));
+  for (int column : columns) lines.push_back(down_line(column, 5, 23, true));
+  draw_ruled_lines(lines);
 }
 
 // ------------------------------------------------------ exit code table
@@ -85,8 +86,21 @@ const bool help_registered = register_help_topics("exit groups", [] {
     topics.push_back(topic);
   return topics;
 }());
-// The base the column's field of row `row` is added to.
-int exit_cell_base(int group, int column, int row) { return exit_group_block(group) + exit_columns[column - 1].step * row; }
+
+// The table's cells, row by row.
+CellTable exit_code_cells() {
+  CellTable cells;
+  for (int r = 1; r <= exit_code_rows; ++r) {
+    for (int c = 1; c <= 9; ++c) {
+      const ExitColumn& column = exit_columns[c - 1];
+      FieldRow field = column.field;
+      field.address += column.step * r;
+      cells.push_back({c, r, field, "Код "_cp + trimmed(exit_codes[r - 1]) + ", " + column.heading});
+    }
+  }
+  return cells;
+}
+const CellTable exit_code_table = exit_code_cells();
 
 GridCursor exit_code_grid() {
   std::vector<int> columns;
@@ -95,16 +109,11 @@ GridCursor exit_code_grid() {
 }
 
 void draw_exit_code_frame() {
-  for (int row : {5, 7, 20}) draw_frame(2, row, 52, row, boxch::d_horizontal);
-  const auto doubles = {1, 7, 31, 38, 45, 53};
-  const auto singles = {11, 15, 19, 23, 27};
-  for (int column : doubles) draw_frame(column, 6, column, 20, boxch::d_vertical);
-  for (int column : singles) draw_frame(column, 8, column, 20, boxch::vertical);
-  put_joints(5, doubles, boxch::d_top_left, boxch::d_t_down, boxch::d_top_right);
-  put_joints(7, doubles, boxch::d_t_right, boxch::d_cross, boxch::d_t_left);
-  put_joints(20, doubles, boxch::d_bottom_left, boxch::d_t_up, boxch::d_bottom_right);
-  put_single_joints(7, singles, boxch::t_down_double);
-  put_single_joints(20, singles, boxch::t_up_double);
+  std::vector<RuledLine> lines;
+  for (int row : {5, 7, 20}) lines.push_back(across_line(row, 1, 53, true));
+  for (int column : {1, 7, 31, 38, 45, 53}) lines.push_back(down_line(column, 5, 20, true));
+  for (int column : {11, 15, 19, 23, 27}) lines.push_back(down_line(column, 7, 20, false));
+  draw_ruled_lines(lines);
   print_at(4, 3, " Таблица разрешений выхода в город.  Группа: "_cp, COLOR_BOX);
   print_at_plain(3, 6, "Код"_cp);
   print_at_plain(11, 6, "Л   И   Н   И   И"_cp);
@@ -118,47 +127,37 @@ void draw_exit_code_frame() {
 // left at a failed read's box.
 bool show_exit_group(const GridCursor& grid, int group) {
   print_at(49, 3, format("%d ", group), COLOR_BOX);
-  FieldDrawing drawing;
-  for (int r = 1; r <= exit_code_rows; ++r)
-    for (int c = 1; c <= grid.column_count(); ++c)
-      show_field_row(grid.cell(c, r), exit_columns[c - 1].field, exit_cell_base(group, c, r), COLOR_SCREEN);
-  return drawing.left();
+  return show_cells(grid, exit_code_table, exit_group_block(group));
 }
-
-void edit_exit_cell(const GridCursor& grid, int group) {
-  edit_field_row(grid.current_cell(), exit_columns[grid.column - 1].field, exit_cell_base(group, grid.column, grid.row));
-}
-
 
 // ------------------------------------------------------- routing tables
 
 constexpr int routing_rows = 15;  // row 15: the cell for all other numbers
 constexpr int control_code_digits = 6;
 
-int routing_row_address(int group, int table, int row) { return exit_group_block(group) + 128 * table + 8 * row; }
+int routing_table_address(int group, int table) { return exit_group_block(group) + 128 * table; }
 
-// A routing row's two cells: the control code, then its phone book cell.
-const FieldRow routing_cells[2] = {{0, FieldKind::digits, 0, 0, control_code_digits, routing_code_topic},
-                                   {6, FieldKind::number, 0, 99, 1, routing_cell_topic}};
+// Row r of a routing table, 8 bytes at 8 r: the control code, then its
+// phone book cell. The last row has no code, only the cell for all other
+// numbers.
+CellTable routing_cells() {
+  CellTable cells;
+  for (int r = 1; r <= routing_rows; ++r) {
+    if (r < routing_rows)
+      cells.push_back({1, r, {8 * r, FieldKind::digits, 0, 0, control_code_digits, routing_code_topic},
+                       format("Коды контроля %d"_cp, r)});
+    cells.push_back({2, r, {8 * r + 6, FieldKind::number, 0, 99, 1, routing_cell_topic},
+                     r < routing_rows ? format("Ячейка %d"_cp, r) : "Остальные, ячейка"_cp});
+  }
+  return cells;
+}
+const CellTable routing_table = routing_cells();
 
 // The table number and its values, as one drawing. True when the user left
 // at a failed read's box.
 bool show_routing_table(const GridCursor& grid, const ExitGroupTables& tables) {
   print_at(78, 3, format("%d", tables.routing_table), COLOR_BOX);
-  FieldDrawing drawing;
-  for (int r = 1; r <= routing_rows; ++r) {
-    const int address = routing_row_address(tables.group, tables.routing_table, r);
-    for (int c = r < routing_rows ? 1 : 2; c <= 2; ++c)
-      show_field_row(grid.cell(c, r), routing_cells[c - 1], address, COLOR_SCREEN);
-  }
-  return drawing.left();
-}
-
-// The last row has no code, only the cell for all other numbers.
-void edit_routing_cell(const GridCursor& grid, const ExitGroupTables& tables) {
-  if (grid.column == 1 && grid.row == routing_rows) return;
-  edit_field_row(grid.current_cell(), routing_cells[grid.column - 1],
-                 routing_row_address(tables.group, tables.routing_table, grid.row));
+  return show_cells(grid, routing_table, routing_table_address(tables.group, tables.routing_table));
 }
 
 // --------------------------------------------------- dial control tables
@@ -167,14 +166,27 @@ constexpr int dial_code_rows = 15;
 constexpr int dial_code_digits = 16;
 
 int dial_table_address(int group, int table) { return exit_group_block(group) + 0x100 + 256 * table; }
+int dial_table_of(const ExitGroupTables& tables) { return dial_table_address(tables.group, tables.dial_table); }
 
-// The control line: the flag, then the six lines under control; a code of
-// the list is row i's digits at 16 i.
-FieldRow control_cell(int column) {
-  if (column == 1) return {0, FieldKind::allowed, 0, 255, 1, control_flag_topic};
-  return {column - 1, FieldKind::line_ref, 0, 255, 1, control_line_topic};
+// The control line: the flag, then the six lines under control.
+CellTable control_line_cells() {
+  CellTable cells{{1, 1, {0, FieldKind::allowed, 0, 255, 1, control_flag_topic}, "Контроль"_cp}};
+  for (int line = 1; line <= 6; ++line)
+    cells.push_back({line + 1, 1, {line, FieldKind::line_ref, 0, 255, 1, control_line_topic},
+                     format("По линиям %d"_cp, line)});
+  return cells;
 }
-FieldRow dial_code_cell(int row) { return {16 * row, FieldKind::digits, 0, 0, dial_code_digits, control_code_topic}; }
+const CellTable control_line = control_line_cells();
+
+// A code of the list is row i's digits at 16 i.
+CellTable dial_code_cells() {
+  CellTable cells;
+  for (int i = 1; i <= dial_code_rows; ++i)
+    cells.push_back({1, i, {16 * i, FieldKind::digits, 0, 0, dial_code_digits, control_code_topic},
+                     format("Коды контроля набора %d"_cp, i)});
+  return cells;
+}
+const CellTable dial_codes = dial_code_cells();
 
 void draw_dial_control_frame() {
   draw_right_table({54, 80});
@@ -184,20 +196,14 @@ void draw_dial_control_frame() {
   print_at_plain(3, 22, "Контроль:            по линиям:"_cp);
 }
 
-// The table number, its codes and its control line (the flag, then the
-// six lines under control), as one drawing. True when the user left at a
-// failed read's box.
+// The table number, its codes and its control line, as one drawing. True
+// when the user left at a failed read's box.
 bool show_dial_table(const GridCursor& codes, const GridCursor& control, const ExitGroupTables& tables) {
   print_at(78, 3, format("%d", tables.dial_table), COLOR_BOX);
-  const int table = dial_table_address(tables.group, tables.dial_table);
   FieldDrawing drawing;
-  for (int i = 1; i <= dial_code_rows; ++i) show_field_row(codes.cell(1, i), dial_code_cell(i), table, COLOR_SCREEN);
-  for (int c = 1; c <= control.column_count(); ++c) show_field_row(control.cell(c, 1), control_cell(c), table, COLOR_SCREEN);
+  show_cells(codes, dial_codes, dial_table_of(tables));
+  show_cells(control, control_line, dial_table_of(tables));
   return drawing.left();
-}
-
-void edit_dial_cell(const GridCursor& grid, FieldRow cell, const ExitGroupTables& tables) {
-  edit_field_row(grid.current_cell(), cell, dial_table_address(tables.group, tables.dial_table));
 }
 
 // Tab in the code list: the control line under the table, until Tab goes
@@ -214,10 +220,8 @@ bool edit_control_line(GridCursor& codes, GridCursor& control, ExitGroupTables& 
                    return left_table;
                  },
                  {handled_key(key::enter,
-                              [&](GridCursor& grid) { edit_dial_cell(grid, control_cell(grid.column), tables); }),
-                  help_key([](const GridCursor& grid) {
-                    return grid.column == 1 ? control_flag_topic : control_line_topic;
-                  }),
+                              [&](GridCursor& grid) { edit_cell(grid, control_line, dial_table_of(tables)); }),
+                  help_key([](const GridCursor& grid) { return cell_at(grid, control_line)->field.level; }),
                   {key::tab, [](GridCursor&) { return KeyResult::leave; }},
                   {key::esc,
                    [&](GridCursor&) {
@@ -232,35 +236,8 @@ bool edit_control_line(GridCursor& codes, GridCursor& control, ExitGroupTables& 
   return left_table;
 }
 
-}  // namespace
-
-// The hints stand from the start; only the sub-screens cover them.
-void edit_exit_groups() {
-  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
-  ExitGroupTables tables;
-  draw_exit_code_frame();
-  hint_move_edit();
-  hint_group_keys();
-  hint_help_key();
-  const auto sub_screen = [&](void (*edit)(ExitGroupTables&)) {
-    return [&tables, edit](GridCursor&) {
-      edit(tables);
-      hint_group_keys();
-      hint_help_key();
-    };
-  };
-  FieldPage page{exit_code_grid(),
-                 nullptr,
-                 [&](const GridCursor& grid) { return show_exit_group(grid, tables.group); },
-                 {handled_key(key::enter, [&](GridCursor& grid) { edit_exit_cell(grid, tables.group); }),
-                  help_key([](const GridCursor& grid) { return exit_columns[grid.column - 1].field.level; }),
-                  handled_key(key::f1, sub_screen(edit_group_routing)),
-                  handled_key(key::f2, sub_screen(edit_group_dial_control))},
-                 // Home and End too; a new group starts at cell 1,1.
-                 {&tables.group, [] { return exit_group_count; }, true, true}};
-  run_field_page(page);
-}
-
+// F1 and F2 draw at the right of the exit code table (the dial control
+// table also below it) and erase exactly their own area on Esc.
 void edit_group_routing(ExitGroupTables& tables) {
   draw_right_table({54, 71, 80});
   print_at(55, 3, " Таблица маршрутизации   "_cp, COLOR_BOX);
@@ -272,7 +249,11 @@ void edit_group_routing(ExitGroupTables& tables) {
   FieldPage page{GridCursor({60, 74}, spaced(8, routing_rows)),
                  nullptr,
                  [&](const GridCursor& grid) { return show_routing_table(grid, tables); },
-                 {handled_key(key::enter, [&](GridCursor& grid) { edit_routing_cell(grid, tables); }),
+                 {handled_key(key::enter,
+                              [&](GridCursor& grid) {
+                                const int table = routing_table_address(tables.group, tables.routing_table);
+                                edit_cell(grid, routing_table, table);
+                              }),
                   help_key([](const GridCursor& grid) {
                     return grid.column == 1 ? routing_code_topic : routing_cell_topic;
                   })},
@@ -293,7 +274,7 @@ void edit_group_dial_control(ExitGroupTables& tables) {
                   nullptr,
                   [&](const GridCursor& grid) { return show_dial_table(grid, control, tables); },
                   {handled_key(key::enter,
-                               [&](GridCursor& grid) { edit_dial_cell(grid, dial_code_cell(grid.row), tables); }),
+                               [&](GridCursor& grid) { edit_cell(grid, dial_codes, dial_table_of(tables)); }),
                    help_key(control_code_topic),
                    {key::tab,
                     [&](GridCursor& grid) {
@@ -306,55 +287,52 @@ void edit_group_dial_control(ExitGroupTables& tables) {
   erase_box(1, 21, 51, 1);
 }
 
-// ---------------------------------------------------------------- listing
-
-namespace {
-
-void list_exit_code_table(KarvelListing& listing, int group, const std::string& section) {
-  for (int r = 1; r <= exit_code_rows; ++r) {
-    for (int c = 1; c <= 9; ++c) {
-      const ExitColumn& column = exit_columns[c - 1];
-      listing.add_row(section, {"Код "_cp + trimmed(exit_codes[r - 1]) + ", " + column.heading, ""}, column.field,
-                      exit_cell_base(group, c, r), column.field.level);
-    }
-  }
-}
-
-void list_group_routing(KarvelListing& listing, int group, const std::string& section) {
-  for (int table = 1; table <= exit_routing_table_count; ++table) {
-    const std::string table_section = section + format("Таблица маршрутизации %d"_cp, table);
-    for (int r = 1; r <= routing_rows; ++r) {
-      const int address = routing_row_address(group, table, r);
-      if (r < routing_rows)
-        listing.add_row(table_section, {format("Коды контроля %d"_cp, r), ""}, routing_cells[0], address,
-                        routing_code_topic);
-      const std::string cell = r < routing_rows ? format("Ячейка %d"_cp, r) : "Остальные, ячейка"_cp;
-      listing.add_row(table_section, {cell, ""}, routing_cells[1], address, routing_cell_topic);
-    }
-  }
-}
-
-void list_group_dial_control(KarvelListing& listing, int group, const std::string& section) {
-  for (int table = 1; table <= exit_dial_table_count; ++table) {
-    const std::string table_section = section + format("Таблица контроля набора %d"_cp, table);
-    const int address = dial_table_address(group, table);
-    listing.add_row(table_section, {"Контроль"_cp, ""}, control_cell(1), address, control_flag_topic);
-    for (int line = 1; line <= 6; ++line)
-      listing.add_row(table_section, {format("По линиям %d"_cp, line), ""}, control_cell(line + 1), address,
-                      control_line_topic);
-    for (int i = 1; i <= dial_code_rows; ++i)
-      listing.add_row(table_section, {format("Коды контроля набора %d"_cp, i), ""}, dial_code_cell(i), address,
-                      control_code_topic);
-  }
-}
-
 }  // namespace
+
+
+// The hints stand from the start; only the sub-screens cover them.
+void edit_exit_groups() {
+  if (!enter_station_screen(ScreenNeeds::station_or_file)) return;
+  ExitGroupTables tables;
+  draw_exit_code_frame();
+  hint_move_edit();
+  hint_group_keys();
+  hint_help_key();
+  const auto sub_screen = [&](void (*edit)(ExitGroupTables&)) {
+    return [&tables, edit](GridCursor&) {
+      edit(tables);
+      hint_group_keys();
+      hint_help_key();
+    };
+  };
+  FieldPage page{exit_code_grid(),
+                 nullptr,
+                 [&](const GridCursor& grid) { return show_exit_group(grid, tables.group); },
+                 {handled_key(key::enter,
+                              [&](GridCursor& grid) {
+                                edit_cell(grid, exit_code_table, exit_group_block(tables.group));
+                              }),
+                  help_key([](const GridCursor& grid) { return exit_columns[grid.column - 1].field.level; }),
+                  handled_key(key::f1, sub_screen(edit_group_routing)),
+                  handled_key(key::f2, sub_screen(edit_group_dial_control))},
+                 // Home and End too; a new group starts at cell 1,1.
+                 {&tables.group, [] { return exit_group_count; }, true, true}};
+  run_field_page(page);
+}
+
+// ---------------------------------------------------------------- listing
 
 void list_exit_groups(KarvelListing& listing) {
   for (int group = 1; group <= exit_group_count; ++group) {
     const std::string section = format("Группа выхода %d"_cp, group) + " / ";
-    list_exit_code_table(listing, group, section + "Таблица разрешений выхода в город"_cp);
-    list_group_routing(listing, group, section);
-    list_group_dial_control(listing, group, section);
+    listing.add_cells(section + "Таблица разрешений выхода в город"_cp, exit_code_table, exit_group_block(group));
+    for (int table = 1; table <= exit_routing_table_count; ++table)
+      listing.add_cells(section + format("Таблица маршрутизации %d"_cp, table), routing_table,
+                        routing_table_address(group, table));
+    for (int table = 1; table <= exit_dial_table_count; ++table) {
+      const std::string table_section = section + format("Таблица контроля набора %d"_cp, table);
+      listing.add_cells(table_section, control_line, dial_table_address(group, table));
+      listing.add_cells(table_section, dial_codes, dial_table_address(group, table));
+    }
   }
 }

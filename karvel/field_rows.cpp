@@ -1,11 +1,10 @@
 #include "karvel/field_rows.h"
 
-#include "editors/field_editors.h"
-#include "link/link.h"
 #include <algorithm>
 
 #include "editors/field_editors.h"
 #include "facts/station_facts.h"
+#include "link/link.h"
 #include "settings/catalogue.h"
 #include "toolkit/screen.h"
 
@@ -32,6 +31,7 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
     case FieldKind::port_bus: return show_port_bus(at, address, colour);
     case FieldKind::allowed: return show_allowed(at, address, colour);
     case FieldKind::line_ref: return show_line_ref(at, address, colour);
+    case FieldKind::port_ref: return show_port_ref(at, address, colour);
     case FieldKind::digits: return show_digits(at, address, colour, row.width, dial_digit_map);
     case FieldKind::text: return show_text(at, address, colour, row.width);
   }
@@ -55,16 +55,27 @@ int edit_field_row(ScreenPos at, const FieldRow& row, int base) {
     case FieldKind::hold_sound: return guarded([&] { return edit_hold_sound(at, address); });
     case FieldKind::allowed: return guarded([&] { return edit_allowed(at, address); });
     case FieldKind::line_ref: return guarded([&] { return edit_line_ref(at, address); });
+    case FieldKind::port_ref: return guarded([&] { return edit_port_ref(at, address); });
     case FieldKind::digits: return guarded([&] { return edit_digits(at, address, row.width, dial_digit_map); });
     case FieldKind::text: return guarded([&] { return edit_text(at, address, row.width); });
     default: return link_ok;
   }
 }
 
-bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base) {
+bool show_cells(const GridCursor& grid, const CellTable& cells, int base) {
   FieldDrawing drawing;
-  for (int r = 1; r <= count; ++r) show_field_row(grid.cell(1, r), rows[r - 1], base, COLOR_SCREEN);
+  for (const TableCell& cell : cells) show_field_row(grid.cell(cell.column, cell.row), cell.field, base, COLOR_SCREEN);
   return drawing.left();
+}
+
+const TableCell* cell_at(const GridCursor& grid, const CellTable& cells) {
+  for (const TableCell& cell : cells)
+    if (cell.column == grid.column && cell.row == grid.row) return &cell;
+  return nullptr;
+}
+
+void edit_cell(const GridCursor& grid, const CellTable& cells, int base) {
+  if (const TableCell* cell = cell_at(grid, cells)) edit_field_row(grid.current_cell(), cell->field, base);
 }
 
 int field_row_size(const FieldRow& row) {
@@ -97,6 +108,7 @@ std::string listed_row_value(const FieldRow& row, const std::uint8_t* bytes, con
     case FieldKind::port_bus: return listed(field_text::port_bus(v), v <= 1);
     case FieldKind::allowed: return listed(field_text::allowed(v), v <= 1);
     case FieldKind::line_ref: return listed(field_text::line_ref(v, counts), v <= counts.city_lines);
+    case FieldKind::port_ref: return listed(field_text::port_ref(v, counts), v <= counts.ports);
     case FieldKind::digits:
       return listed(field_text::digits(bytes, size, dial_digit_map),
                     std::all_of(bytes, bytes + size, [](std::uint8_t b) { return digit_known(dial_digit_map, b); }),

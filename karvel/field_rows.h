@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/field_texts.h"
 #include "toolkit/screen.h"
@@ -23,6 +24,7 @@ enum class FieldKind {
   port_bus,    // shown only
   allowed,     // forbidden or allowed
   line_ref,    // a city line 1..city_line_count, or none
+  port_ref,    // a port 1..port_count, or none
   digits,      // `width` dialled digits
   text,        // `width` characters
 };
@@ -58,9 +60,27 @@ int show_field_row(ScreenPos at, const FieldRow& row, int base, std::uint8_t col
 // Loads the row's protection level, then runs its editor. Returns the
 // editor's result (0 for rows without one).
 int edit_field_row(ScreenPos at, const FieldRow& row, int base);
-// Shows every row of a one-column grid in the screen colour, as one
+
+// A cell of a table that draws, edits and lists itself from its records:
+// its place in the page's grid, its field at the table's base and the name
+// the configuration listing gives it, with the unit of its value.
+struct TableCell {
+  int column;
+  int row;
+  FieldRow field;
+  std::string label;
+  std::string unit = "";
+};
+using CellTable = std::vector<TableCell>;
+
+// Shows every cell in the screen colour, in the table's order, as one
 // FieldDrawing. True when the user left at a failed read's box with Esc.
-bool show_all_rows(const GridCursor& grid, const FieldRow* rows, int count, int base);
+bool show_cells(const GridCursor& grid, const CellTable& cells, int base);
+// The cell under the grid's cursor, or null where the table has none.
+const TableCell* cell_at(const GridCursor& grid, const CellTable& cells);
+// Enter on the grid's cell: its field's editor (a place without a cell
+// does nothing).
+void edit_cell(const GridCursor& grid, const CellTable& cells, int base);
 
 // The bytes a row's field holds, and its value as the configuration listing
 // gives it: the text show_field_row prints for those bytes, with the unit,

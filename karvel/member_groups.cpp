@@ -17,6 +17,11 @@ void normalise_members(std::uint8_t (&places)[group_places], int free_place, int
   std::copy(packed, packed + group_places, places);
 }
 
+namespace {
+
+// Reads the 16 places at `address`, packs them for the station's port count
+// and writes them back. Returns the status of the failing read or write, or
+// 0; after a failed read nothing is written.
 int normalise_group(int address, int free_place) {
   int status = link_read_block_alike(address, group_places);
   if (status != link_ok) return status;
@@ -26,6 +31,8 @@ int normalise_group(int address, int free_place) {
   for (int i = 0; i < group_places; ++i) link_buffer[i] = places[i];
   return link_write_block(address, group_places);
 }
+
+}  // namespace
 
 GridCursor member_grid() { return GridCursor(spaced(9, group_places, 4), spaced(7, 4, 5)); }
 

@@ -24,11 +24,6 @@ inline constexpr int free_answer_group_place = 0;  // routing table and pickup g
 // wherever it stands, and a repeat keeps only its first appearance.
 void normalise_members(std::uint8_t (&places)[group_places], int free_place, int last_port);
 
-// Reads the 16 places at `address`, packs them for the station's port count
-// and writes them back. Returns the status of the failing read or write, or
-// 0; after a failed read nothing is written.
-int normalise_group(int address, int free_place);
-
 // The 16 x 4 grid of members on the strips: columns 9, 13, .. 69, rows 7,
 // 12, 17, 22. Column c of row g is place c of the row's list.
 GridCursor member_grid();

@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr int parameter_name_width = 50;
+
 struct NamedParameter {
   int number;
   const char* name;

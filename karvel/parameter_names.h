@@ -6,5 +6,4 @@
 
 #include <string>
 
-constexpr int parameter_name_width = 50;
 const std::string& parameter_names(int n);

@@ -92,8 +92,8 @@ bool read_port_entries(PhoneBookList& list) {
 }
 
 void draw_list_frame() {
-  draw_ruled_lines({{4, 15, 65, Rule::twin}, {6, 15, 65, Rule::twin}, {23, 15, 65, Rule::twin}},
-                   {{15, 4, 23, Rule::twin}, {26, 4, 23, Rule::single}, {65, 4, 23, Rule::twin}});
+  draw_ruled_lines({across_line(4, 15, 65, true), across_line(6, 15, 65, true), across_line(23, 15, 65, true),
+                    down_line(15, 4, 23, true), down_line(26, 4, 23, false), down_line(65, 4, 23, true)});
   print_at_plain(18, 5, "Ячейка"_cp);
   print_at_plain(42, 5, "Номер"_cp);
 }

@@ -9,8 +9,6 @@
 #include "karvel/context_help.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
 #include "toolkit/field_page.h"
@@ -18,7 +16,6 @@
 
 namespace {
 
-constexpr int pickup_groups_address = facts::karvel_pickup_groups;
 constexpr int groups_per_page = 4;
 constexpr int page_count = 4;
 constexpr int pickup_parameter = 165;
@@ -26,7 +23,7 @@ constexpr int pickup_topic = 66;
 const bool help_registered = register_help_topics("pickup groups", {pickup_topic});
 
 int group_number(int page, int row) { return groups_per_page * (page - 1) + row; }
-int group_address(int group) { return pickup_groups_address + group_places * (group - 1); }
+int group_address(int group) { return facts::karvel_pickup_groups + group_places * (group - 1); }
 int strip_row(int row) { return 5 + 5 * (row - 1); }
 
 void draw_page_frame() {

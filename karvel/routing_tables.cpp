@@ -6,13 +6,13 @@
 #include "facts/karvel_memory.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
+#include "karvel/field_rows.h"
 #include "karvel/member_groups.h"
 #include "karvel/screens.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
-#include "toolkit/hints.h"
 #include "toolkit/field_page.h"
+#include "toolkit/hints.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -32,23 +32,26 @@ int answer_group_address(int table, int group) {
 int book_cell_address(int table) { return facts::karvel_routing_book_cell_address(table); }
 int ringing_time_address(int table, int group) { return facts::karvel_routing_ringing_time_address(table, group); }
 
-const ScreenPos book_cell_at{75, 22};
+GridCursor book_cell_grid() { return GridCursor({75}, {22}); }
+
+// The ringing time of each answer group and the table's phone book cell,
+// at their absolute addresses. Neither loads a protection level.
+CellTable ringing_times(int table) {
+  CellTable cells;
+  for (int g = 1; g <= answer_groups; ++g)
+    cells.push_back({1, g, {ringing_time_address(table, g), FieldKind::number, 1, last_ringing_time},
+                     format("Время вызова %d"_cp, g), "Сек."_cp});
+  return cells;
+}
+CellTable book_cell(int table) {
+  return {{1, 1, {book_cell_address(table), FieldKind::number, 0, last_book_cell}, "Ячейка"_cp}};
+}
 
 // The time column at the left, outlined in single lines: a header two
 // rows high and 14 wide over a column 6 wide.
 void draw_time_column() {
-  draw_frame(1, 3, 14, 3, boxch::horizontal);
-  draw_frame(6, 5, 14, 5, boxch::horizontal);
-  draw_frame(1, 4, 1, 22, boxch::vertical);
-  draw_frame(6, 6, 6, 22, boxch::vertical);
-  draw_frame(1, 23, 6, 23, boxch::horizontal);
-  put_at(14, 4, boxch::vertical);
-  put_at(1, 3, boxch::top_left);
-  put_at(14, 3, boxch::top_right);
-  put_at(6, 5, boxch::top_left);
-  put_at(14, 5, boxch::bottom_right);
-  put_at(1, 23, boxch::bottom_left);
-  put_at(6, 23, boxch::bottom_right);
+  draw_ruled_lines({across_line(3, 1, 14, false), across_line(5, 6, 14, false), across_line(23, 1, 6, false),
+                    down_line(1, 3, 23, false), down_line(6, 5, 23, false), down_line(14, 3, 5, false)});
   print_at_plain(2, 4, "Время вызова"_cp);
   print_at(15, 4, "<=TAB", COLOR_BOX);
   print_at_plain(2, 5, "Сек."_cp);
@@ -70,42 +73,22 @@ bool show_routing_table(const GridCursor& members, const GridCursor& times, int 
   print_at_plain(52, 2, format("%2d", table));
   FieldDrawing drawing;
   for (int g = 1; g <= answer_groups; ++g) show_member_row(members, g, answer_group_address(table, g));
-  for (int g = 1; g <= answer_groups; ++g) show_number(times.cell(1, g), ringing_time_address(table, g), COLOR_SCREEN);
-  show_number(book_cell_at, book_cell_address(table), COLOR_SCREEN);
+  show_cells(times, ringing_times(table), 0);
+  show_cells(book_cell_grid(), book_cell(table), 0);
   return drawing.left();
 }
 
-
-// F4: the table's phone book cell. No access level is loaded here.
-void book_cell_mode(int table) {
-  FieldPage cell{GridCursor({book_cell_at.column}, {book_cell_at.row}),
+// Tab: the ringing times, one per answer group, until Tab or Esc goes back
+// to the members; F4: the table's phone book cell, until Esc.
+void cell_mode(GridCursor& grid, const CellTable& cells, int topic, bool tab_leaves) {
+  FieldPage page{grid,
                  nullptr,
                  nothing_to_show,
-                 {handled_key(key::enter,
-                              [table](GridCursor&) {
-                                edit_number(book_cell_at, book_cell_address(table), 0, last_book_cell);
-                              }),
-                  help_key(cell_topic)},
+                 {handled_key(key::enter, [&cells](GridCursor& cell) { edit_cell(cell, cells, 0); }), help_key(topic)},
                  {}};
-  run_field_page(cell);
-}
-
-// Tab: the ringing times, one per answer group; Tab or Esc goes back to
-// the members. No access level is loaded here.
-void ringing_time_mode(GridCursor& times, int table) {
-  FieldPage page{times,
-                 nullptr,
-                 nothing_to_show,
-                 {{key::tab, [](GridCursor&) { return KeyResult::leave; }},
-                  handled_key(key::enter,
-                              [table](GridCursor& grid) {
-                                edit_number(grid.current_cell(), ringing_time_address(table, grid.row), 1,
-                                            last_ringing_time);
-                              }),
-                  help_key(time_topic)},
-                 {}};
+  if (tab_leaves) page.keys.push_back({key::tab, [](GridCursor&) { return KeyResult::leave; }});
   run_field_page(page);
-  times = page.grid;
+  grid = page.grid;
 }
 
 }  // namespace
@@ -130,8 +113,13 @@ void edit_routing_tables() {
                                              free_answer_group_place);
                                }),
                    help_key(routing_topic),
-                   handled_key(key::f4, [&](GridCursor&) { book_cell_mode(table); }),
-                   handled_key(key::tab, [&](GridCursor&) { ringing_time_mode(times, table); })},
+                   handled_key(key::f4,
+                               [&](GridCursor&) {
+                                 GridCursor cell = book_cell_grid();
+                                 cell_mode(cell, book_cell(table), cell_topic, false);
+                               }),
+                   handled_key(key::tab,
+                               [&](GridCursor&) { cell_mode(times, ringing_times(table), time_topic, true); })},
                   {&table, [] { return routing_table_count; }}};
   run_field_page(frame);
 }
@@ -142,10 +130,7 @@ void list_routing_tables(KarvelListing& listing) {
     for (int g = 1; g <= answer_groups; ++g)
       listing.add_members(section, format("Группа ответа %d"_cp, g), routing_topic, answer_group_address(table, g),
                           free_answer_group_place);
-    // Neither the ringing times nor the cell load a protection level.
-    for (int g = 1; g <= answer_groups; ++g)
-      listing.add_row(section, {format("Время вызова %d"_cp, g), "Сек."_cp}, {ringing_time_address(table, g), FieldKind::number},
-                      0, 0);
-    listing.add_row(section, {"Ячейка"_cp, ""}, {book_cell_address(table), FieldKind::number}, 0, 0);
+    listing.add_cells(section, ringing_times(table), 0);
+    listing.add_cells(section, book_cell(table), 0);
   }
 }

@@ -3,14 +3,12 @@
 #include "karvel/station_settings.h"
 
 #include <algorithm>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "editors/field_editors.h"
 #include "editors/screen_entry.h"
 #include "facts/karvel_memory.h"
-#include "facts/station_facts.h"
 #include "karvel/call_handling_pages.h"
 #include "karvel/catalogue.h"
 #include "karvel/context_help.h"
@@ -18,49 +16,49 @@
 #include "karvel/parameter_names.h"
 #include "karvel/screens.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/box_menu.h"
 #include "toolkit/field_page.h"
 #include "toolkit/hints.h"
 #include "toolkit/number_prompt.h"
+#include "toolkit/ruled_lines.h"
 #include "toolkit/screen.h"
 
 namespace {
 
 // The identity page: four texts of 8 station bytes each. The time shows
-// hh:mm, the characters at positions 0, 1, 2, 4 and 5, without the
+// hh:mm, the characters at positions 0..2 and 4..5, without the
 // separator's twin.
 struct IdentityLine {
   const char* label;
   int address;
   int row;
-  std::vector<int> shown;  // the positions shown
+  std::vector<ImageSpan> shown;  // the runs of positions shown
 };
 const IdentityLine identity_lines[4] = {
-    {"Идентификационный номер станции.........."_cp, facts::karvel_identity_address, 4, {0, 1, 2, 3, 4, 5, 6, 7}},
-    {"Версия программного обеспечения.........."_cp, facts::karvel_version_address, 5, {0, 1, 2, 3, 4, 5, 6, 7}},
-    {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address, 6, {0, 1, 2, 3, 4, 5, 6, 7}},
-    {"Время создания программного обеспечения.."_cp, facts::karvel_time_address, 7, {0, 1, 2, 4, 5}},
+    {"Идентификационный номер станции.........."_cp, facts::karvel_identity_address, 4, {{0, 8}}},
+    {"Версия программного обеспечения.........."_cp, facts::karvel_version_address, 5, {{0, 8}}},
+    {"Дата создания программного обеспечения..."_cp, facts::karvel_date_address, 6, {{0, 8}}},
+    {"Время создания программного обеспечения.."_cp, facts::karvel_time_address, 7, {{0, 3}, {4, 2}}},
 };
 
-// The shown bytes of a line, of the 8 read into the link buffer.
+// The shown bytes of a line, of the 8 read.
 std::vector<std::uint8_t> shown_bytes(const IdentityLine& line, const int* read) {
   std::vector<std::uint8_t> bytes;
-  for (int position : line.shown) bytes.push_back(static_cast<std::uint8_t>(read[position]));
+  for (const ImageSpan& run : line.shown)
+    for (int i = run.offset; i < run.offset + run.size; ++i) bytes.push_back(static_cast<std::uint8_t>(read[i]));
   return bytes;
 }
 
-// Station bytes shown as characters: control bytes would move the cursor,
-// so they show as blanks.
-std::string as_characters(const IdentityLine& line) {
-  const std::vector<std::uint8_t> bytes = shown_bytes(line, link_buffer);
-  return field_text::characters(bytes.data(), static_cast<int>(bytes.size()));
+// The shown bytes as the listing gives them: a text of their count.
+FieldRow shown_text(const std::vector<std::uint8_t>& bytes) {
+  return {0, FieldKind::text, 0, 255, static_cast<int>(bytes.size())};
 }
 
 // The station's engineers read four service bytes on the identity page:
 // Insert, then the two service letters in either case. Any other key
 // starts the sequence again.
+constexpr char identity_service_keys[2] = {'S', 'V'};
 constexpr int service_keys_typed = 3;
 
 int next_service_step(int step, int k, int scan) {
@@ -229,17 +227,9 @@ bool draw_hardware_page(const GridCursor& grid) {
   print_at_plain(10, 3, "Соответствие внутренних портов станции номерам абонентов"_cp);
   print_at_plain(10, 5, "  Порт     Номер     Порт     Номер     Порт     Номер"_cp);
   for (int r = 1; r <= 16; ++r) print_at_plain(10, 6 + r, format("%5d .....%13d .....%13d .....", r, r + 16, r + 32));
-  draw_frame(10, 4, 65, 23, boxch::d_horizontal);
-  draw_frame(28, 5, 28, 22, boxch::d_vertical);
-  draw_frame(47, 5, 47, 22, boxch::d_vertical);
-  draw_frame(11, 6, 64, 6, boxch::horizontal);
-  for (int column : {28, 47}) {
-    put_at(column, 4, boxch::d_t_down);
-    put_at(column, 23, boxch::d_t_up);
-    put_at(column, 6, 0xD7);  // ╫
-  }
-  put_at(10, 6, 0xC7);  // ╟
-  put_at(65, 6, 0xB6);  // ╢
+  draw_ruled_lines({across_line(4, 10, 65, true), across_line(6, 10, 65, false), across_line(23, 10, 65, true),
+                    down_line(10, 4, 23, true), down_line(28, 4, 23, true), down_line(47, 4, 23, true),
+                    down_line(65, 4, 23, true)});
   FieldDrawing drawing;
   for (int p = 1; p <= hardware_ports; ++p) show_hardware_cell(grid, p);
   return drawing.left();
@@ -279,7 +269,17 @@ void change_hardware_number(const GridCursor& grid, int p) {
 // -------------------------------------------------------- logical numbers
 
 // Column c, row r holds the port of logical number 99 + 20 (c - 1) + r.
-int logical_address(int column, int row) { return facts::karvel_logical_number_address(column, row); }
+CellTable logical_cells() {
+  CellTable cells;
+  for (int c = 1; c <= 5; ++c)
+    for (int r = 1; r <= facts::karvel_logical_column_rows; ++r)
+      cells.push_back({c, r,
+                       {facts::karvel_logical_number_address(c, r), FieldKind::port_ref, 0, 255, 1,
+                        logical_numbers_topic},
+                       format("Номер %d"_cp, 99 + facts::karvel_logical_column_rows * (c - 1) + r)});
+  return cells;
+}
+const CellTable logical_numbers = logical_cells();
 
 // True when the user left at a failed read's box.
 bool draw_logical_page(const GridCursor& grid) {
@@ -288,16 +288,11 @@ bool draw_logical_page(const GridCursor& grid) {
   print_at_plain(7, 3, "Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт   Номер  Порт"_cp);
   for (int r = 1; r <= 20; ++r)
     print_at_plain(7, 3 + r, format("%3d ..%11d ..%11d ..%11d ..%11d ..", 99 + r, 119 + r, 139 + r, 159 + r, 179 + r));
-  draw_frame(5, 2, 75, 24, boxch::d_horizontal);
-  for (int column : {19, 33, 47, 61}) {
-    draw_frame(column, 3, column, 23, boxch::vertical);
-    put_at(column, 2, boxch::t_down_double);
-    put_at(column, 24, boxch::t_up_double);
-  }
-  FieldDrawing drawing;
-  for (int c = 1; c <= 5; ++c)
-    for (int r = 1; r <= 20; ++r) show_port_ref(grid.cell(c, r), logical_address(c, r), COLOR_SCREEN);
-  return drawing.left();
+  std::vector<RuledLine> lines{across_line(2, 5, 75, true), across_line(24, 5, 75, true), down_line(5, 2, 24, true),
+                               down_line(75, 2, 24, true)};
+  for (int column : {19, 33, 47, 61}) lines.push_back(down_line(column, 2, 24, false));
+  draw_ruled_lines(lines);
+  return show_cells(grid, logical_numbers, 0);
 }
 
 // ------------------------------------------------------------ access codes
@@ -368,7 +363,9 @@ void show_identity_page() {
   for (const IdentityLine& line : identity_lines) {
     print_at_plain(4, line.row, line.label);
     if (drawing_read_block(line.address, facts::karvel_text_size) != link_ok) continue;
-    put_text(as_characters(line));
+    // Control bytes would move the cursor, so they show as blanks.
+    const std::vector<std::uint8_t> bytes = shown_bytes(line, link_buffer);
+    put_text(field_text::characters(bytes.data(), static_cast<int>(bytes.size())));
   }
   if (drawing.left()) return;
   int service_step = 0;
@@ -421,12 +418,8 @@ void edit_logical_numbers() {
   FieldPage page{GridCursor(spaced(15, 5, 14), spaced(4, 20)),
                  nullptr,
                  draw_logical_page,
-                 {help_key(logical_numbers_topic), handled_key(key::enter,
-                                                               [](GridCursor& grid) {
-                                                                 load_access_level(190);
-                                                                 edit_port_ref(grid.current_cell(),
-                                                                               logical_address(grid.column, grid.row));
-                                                               })},
+                 {help_key(logical_numbers_topic),
+                  handled_key(key::enter, [](GridCursor& grid) { edit_cell(grid, logical_numbers, 0); })},
                  {}};
   run_field_page(page);
 }
@@ -490,31 +483,15 @@ void edit_protection_levels() {
 
 namespace {
 
-// Consecutive shown positions of an identity line as runs of station bytes.
-std::vector<ImageSpan> identity_spans(const IdentityLine& line) {
-  std::vector<ImageSpan> spans;
-  for (int position : line.shown) {
-    if (!spans.empty() && spans.back().offset + spans.back().size == line.address + position)
-      ++spans.back().size;
-    else
-      spans.push_back({line.address + position, 1});
-  }
-  return spans;
-}
-
-bool all_characters(const std::vector<std::uint8_t>& bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b >= 32; });
-}
-
 void list_identity(KarvelListing& listing, const std::string& section) {
   for (const IdentityLine& line : identity_lines) {
     int read[facts::karvel_text_size];
     for (int i = 0; i < facts::karvel_text_size; ++i) read[i] = listing.byte(line.address + i);
     const std::vector<std::uint8_t> bytes = shown_bytes(line, read);
-    const int count = static_cast<int>(bytes.size());
-    listing.add(section, listed_label(line.label).label, 0, identity_spans(line),
-                listed_value(field_text::characters(bytes.data(), count), "", all_characters(bytes), bytes.data(),
-                             count, true));
+    std::vector<ImageSpan> spans;
+    for (const ImageSpan& run : line.shown) spans.push_back({line.address + run.offset, run.size});
+    listing.add(section, listed_label(line.label).label, 0, spans,
+                listed_row_value(shown_text(bytes), bytes.data(), "", listing.counts()));
   }
 }
 
@@ -543,14 +520,7 @@ void list_numbering(KarvelListing& listing) {
     listing.add(hardware, format("Порт %d"_cp, p), 99, hardware_address(p), 1,
                 listed_value(field_text::subscriber_ref(v, 3, listing.counts()), "", v >= 1 && v <= ports, &v, 1));
   }
-  const std::string logical = menu_entry_name(settings_menu.text(3 + 1));
-  for (int c = 1; c <= 5; ++c) {
-    for (int r = 1; r <= facts::karvel_logical_column_rows; ++r) {
-      const std::uint8_t v = static_cast<std::uint8_t>(listing.byte(logical_address(c, r)));
-      listing.add(logical, format("Номер %d"_cp, 99 + facts::karvel_logical_column_rows * (c - 1) + r), 190,
-                  logical_address(c, r), 1, listed_value(field_text::port_ref(v, listing.counts()), "", v <= ports, &v, 1));
-    }
-  }
+  listing.add_cells(menu_entry_name(settings_menu.text(3 + 1)), logical_numbers, 0);
 }
 
 void list_access(KarvelListing& listing) {

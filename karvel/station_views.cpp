@@ -143,9 +143,9 @@ bool draw_row(const StateTable& table, const TableRow& row) {
 
 // The channels' single rule on row 2 starts right of their double column.
 void draw_table_frame() {
-  draw_ruled_lines({{2, 1, 65, Rule::twin}, {4, 1, 80, Rule::twin}, {17, 1, 65, Rule::twin}, {19, 1, 65, Rule::twin},
-                    {2, 66, 80, Rule::single}},
-                   {{8, 2, 25, Rule::twin}, {65, 1, 25, Rule::twin}});
+  draw_ruled_lines({across_line(2, 1, 65, true), across_line(4, 1, 80, true), across_line(17, 1, 65, true),
+                    across_line(19, 1, 65, true), across_line(2, 66, 80, false), down_line(8, 2, 25, true),
+                    down_line(65, 1, 25, true)});
 }
 
 void draw_table_titles() {

@@ -1,6 +1,6 @@
 // The screen frames on their own: the typed-number prompt, the digit string
 // editor's modes, the box menu's actions, a page's key table and paging, the
-// scrolling list, the ruled lines and the entry guard.
+// scrolling list, the entry guard and the ruled lines.
 #include <gtest/gtest.h>
 
 #include "editors/screen_entry.h"
@@ -89,6 +89,10 @@ TEST_F(Frames, DigitStringMayStandPastItsLastPlaceWhereTypingDoesNothing) {
   edit_digit_string(field);  // each digit pushes the rest on; the last falls off
   EXPECT_EQ(test::text_at(10, 5, 4), "7182");
   EXPECT_EQ(codes[3], 2);
+  field.enter_only = true;
+  keys({key::extended, key::right, key::esc, key::backspace, '5', key::enter});
+  EXPECT_EQ(edit_digit_string(field), key::enter);  // Esc and Backspace changed nothing
+  EXPECT_EQ(test::text_at(10, 5, 4), "7518");
 }
 
 int chosen = 0;
@@ -246,15 +250,18 @@ TEST_F(Frames, TypedNumberCanStayPastItsMaximumUntilEnter) {
   EXPECT_EQ(test::text_at(10, 5, 4), "300 ");
 }
 
-// Joints of every kind of meeting: corners, a tee and a cross of double
-// lines, a single column through them, lone ends drawn as the line.
-TEST_F(Frames, RuledLinesJoinWhereTheyMeet) {
-  draw_ruled_lines({{1, 1, 5, Rule::twin}, {3, 1, 6, Rule::twin}, {5, 1, 5, Rule::twin}},
-                   {{1, 1, 5, Rule::twin}, {3, 1, 5, Rule::single}, {5, 1, 5, Rule::twin}});
-  EXPECT_EQ(test::utf8_at(1, 1, 5), "╔═╤═╗");
-  EXPECT_EQ(test::utf8_at(1, 2, 5), "║ │ ║");
-  EXPECT_EQ(test::utf8_at(1, 3, 6), "╠═╪═╬═");
-  EXPECT_EQ(test::utf8_at(1, 5, 5), "╚═╧═╝");
+TEST_F(Frames, RuledLinesJoinWhereTheyMeetAndStayOnTheScreen) {
+  // A double box with a double and a single divider; a single line starts on
+  // the box's lower edge, and one runs off the screen.
+  draw_ruled_lines({across_line(1, 1, 7, true), across_line(3, 1, 7, false), across_line(5, 1, 7, true),
+                    down_line(1, 1, 5, true), down_line(4, 1, 5, true), down_line(7, 1, 5, true),
+                    down_line(2, 5, 6, false), across_line(25, 78, 85, false)});
+  EXPECT_EQ(test::utf8_at(1, 1, 7), "╔══╦══╗");
+  EXPECT_EQ(test::utf8_at(1, 2, 7), "║  ║  ║");
+  EXPECT_EQ(test::utf8_at(1, 3, 7), "╟──╫──╢");
+  EXPECT_EQ(test::utf8_at(1, 5, 7), "╚╤═╩══╝");
+  EXPECT_EQ(test::utf8_at(1, 6, 2), " │");
+  EXPECT_EQ(test::utf8_at(78, 25, 3), "───");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "karvel/exit_groups.h"
 #include "karvel/internal_ports.h"
 #include "karvel/screens.h"
 #include "settings/program_profile.h"

@@ -1,17 +1,14 @@
 // Distribution of incoming city calls by day or by night: for each city
 // line three groups of up to four subscribers, groups 2 and 3 with a delay.
-#include <algorithm>
 #include <string>
 
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
-#include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -27,18 +24,15 @@ GridCursor distribution_grid() {
   return GridCursor({51, 59, 67, 75, 43}, {8, 9, 10, 12, 13, 14, 16, 17, 18, 20, 21, 22});
 }
 
-int subscribers() { return link_state.subscriber_count; }
-
 int row_line(int row) { return (row - 1) / 3 + 1; }
 int row_group(int row) { return (row - 1) % 3 + 1; }
 int record_group(int period, int row) { return (period == 2 ? facts::tomrik_group::distribution_night : facts::tomrik_group::distribution_day) + row_group(row) - 1; }
 // The 1-based data byte of the delay record for a group 2 or 3 row.
 int delay_position(int period, int row) { return (period - 1) * 2 + row_group(row) - 1; }
 
-std::string subscriber_text(int code) { return code == 0 ? std::string("Нет"_cp) : fit_cell(format("%3d", code + 10), 3); }
 int next_subscriber(int code) {
   int next = code + 1;
-  return next > subscribers() ? 0 : next;
+  return next > link_state.subscriber_count ? 0 : next;
 }
 
 // The delay cell is one digit wide.
@@ -47,6 +41,13 @@ int next_delay(int v) { return v >= 0 && v < 9 ? v + 1 : 0; }
 
 const CellRule delay_rule{delay_text, next_delay};
 
+// Fills the places N+1..count with 0 and sets the length to count, so a
+// record the station sent short never carries stale buffer bytes.
+void table_fit_length(int count) {
+  for (int i = table_record[0] + 1; i <= count; ++i) table_record[i] = 0;
+  table_record[0] = count;
+}
+
 void draw_frame_lines() { draw_table_frame({{5, 7, 23}, {1, 28, 37, 48, 80}, {56, 64, 72}, {11, 15, 19}}); }
 
 // A record the station sent short is written with all four places, the
@@ -54,24 +55,13 @@ void draw_frame_lines() { draw_table_frame({{5, 7, 23}, {1, 28, 37, 48, 80}, {56
 void draw_places(const GridCursor& grid, int row, std::uint8_t colour) {
   if (table_record[0] == 0) return;
   for (int p = 1; p <= places; ++p)
-    print_at(grid.cell(p, row), subscriber_text(table_has_byte(p) ? table_record[p] : 0), colour);
+    print_at(grid.cell(p, row), member_text(table_has_byte(p) ? table_record[p] : 0), colour);
 }
-
-int read_places(int period, int row) { return table_read(record_group(period, row), row_line(row)); }
 
 int redraw_places(const GridCursor& grid, int period, int row) {
-  if (int status = read_places(period, row); status != link_ok) return status;
+  if (int status = table_read(record_group(period, row), row_line(row)); status != link_ok) return status;
   draw_places(grid, row, COLOR_SCREEN);
   return link_ok;
-}
-
-// Equal subscribers keep only their first place; then the members close up
-// to the front, so the group never starts with an empty place.
-void tidy_places(int* code) {
-  for (int a = 0; a < places; ++a)
-    for (int b = a + 1; b < places; ++b)
-      if (code[a] == code[b]) code[b] = 0;
-  close_gaps(code, places);
 }
 
 // Edits the place under the cursor in the current row; Enter writes the
@@ -82,8 +72,8 @@ int edit_place(GridCursor& grid, int period) {
                       [&] {
                         table_fit_length(places);
                         auto next = [](int, int code) { return next_subscriber(code); };
-                        if (!edit_group_place(grid, &table_record[1], places, next, subscriber_text)) return false;
-                        tidy_places(&table_record[1]);
+                        if (!edit_group_place(grid, &table_record[1], places, next, member_text)) return false;
+                        tidy_members(&table_record[1], places);
                         return true;
                       },
                       [&] { draw_places(grid, row, COLOR_SCREEN); }});
@@ -147,15 +137,9 @@ void list_call_distribution(TomrikListing& listing, int period) {
       const int row = 3 * (line - 1) + group;
       const std::uint8_t* codes = listing.record_bytes(record_group(period, row), line, 1, places);
       if (!codes) continue;
-      int tidy[places];
-      std::copy(codes, codes + places, tidy);
-      tidy_places(tidy);
-      std::string shown;
-      for (int p = 0; p < places; ++p) shown += (p ? ", " : "") + trimmed(subscriber_text(codes[p]));
-      const bool exact = std::equal(codes, codes + places, tidy) &&
-                         std::all_of(codes, codes + places, [&](std::uint8_t c) { return c <= listing.subscribers(); });
       const std::string label = format("Группа %d"_cp, group);
-      listing.add(section, label, record_group(period, row), line, 1, places, listed_value(shown, "", exact, codes, places));
+      listing.add(section, label, record_group(period, row), line, 1, places,
+                  listed_members(codes, places, listing.subscribers()));
       if (group > 1)
         listing.add_byte(section, label + ", " + "Задержка"_cp, delay_group, line, delay_position(period, row),
                          delay_text);

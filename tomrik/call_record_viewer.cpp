@@ -1,6 +1,7 @@
 // The viewer of the call records in "tarif.dat": sixteen rows at a time,
 // filtered by subscriber, city line and the beginning of the number, with a
 // text report of the filtered list.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +13,7 @@
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
 #include "toolkit/hints.h"
+#include "toolkit/digit_string.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
 
@@ -20,66 +22,47 @@ namespace {
 constexpr int rows = 16;
 constexpr int pattern_column = 34;
 
-// What the viewer holds while it runs: the open file, the records on the
-// page and where the cursor is.
+// What the viewer holds while it runs: the open file, the numbers of the
+// records on the page and where the cursor is.
 struct ViewerState {
   std::FILE* file = nullptr;
-  CallRecord slots[rows + 2];  // 0: backward search and report, 1..16 rows, 17 look-ahead
   int record_of_row[rows + 1] = {};
   int cursor_row = 1;
   int current = 1;
 };
 
-// Without a connection the station's counts are unknown; the filter then
-// offers the model's full range.
-int subscriber_limit() { return link_state.subscriber_count > 0 ? link_state.subscriber_count : 16; }
-int line_limit() { return link_state.city_line_count > 0 ? link_state.city_line_count : 4; }
+constexpr int filter_columns[2] = {46, 62};  // the filter's subscriber and line, on row 2
+
+// The largest subscriber or line of the filter. Without a connection the
+// station's counts are unknown; the filter then offers the model's full range.
+int filter_limit(int index) {
+  if (index == 0) return link_state.subscriber_count > 0 ? link_state.subscriber_count : 16;
+  return link_state.city_line_count > 0 ? link_state.city_line_count : 4;
+}
 
 // ------------------------------------------------------------------ screen
 
-void draw_frame_lines() {
-  draw_table_frame({{5, 7, 24}, {3, 78}, {13, 21, 32, 43, 54}});
-  print_at_plain(5, 6, "Абонент"_cp);
-  print_at_plain(15, 6, "Линия"_cp);
-  print_at_plain(25, 6, "Дата"_cp);
-  print_at_plain(36, 6, "Время"_cp);
-  print_at_plain(45, 6, "Длительн"_cp);
-  print_at_plain(63, 6, "Номер"_cp);
+// A filter's subscriber (shown as code + 10) or line, "Все" for 0.
+std::string filter_number(int index, const char* pattern) {
+  const int value = record_filter.bytes[index];
+  return value == 0 ? std::string("Все"_cp) : format(pattern, index == 0 ? value + 10 : value);
 }
+std::string filter_text(int index) { return " " + filter_number(index, "%3d") + " "; }
 
-std::string subscriber_text() {
-  int code = record_filter.bytes[0];
-  return code == 0 ? " Все "_cp : format(" %3d ", code + 10);
-}
-
-std::string line_text() {
-  int line = record_filter.bytes[1];
-  return line == 0 ? " Все "_cp : format(" %3d ", line);
-}
+// The number pattern keeps the typed digits, "*", "#" and "?" (any one
+// character); an empty place is 0.
+int pattern_code(int k) { return (k >= '0' && k <= '9') || k == '*' || k == '#' || k == '?' ? k : -1; }
+char pattern_char(int code) { return code == 0 ? ' ' : static_cast<char>(code); }
 
 std::string pattern_text() {
   std::string s;
-  for (int i = 0; i < pattern_places; ++i) {
-    std::uint8_t b = record_filter.bytes[number_first + i];
-    s.push_back(b == 0 ? ' ' : static_cast<char>(b));
-  }
+  for (int i = 0; i < pattern_places; ++i) s.push_back(pattern_char(record_filter.bytes[number_first + i]));
   return s;
 }
 
 void draw_filter_values() {
-  print_at(46, 2, subscriber_text(), COLOR_BOX);
-  print_at(62, 2, line_text(), COLOR_BOX);
+  for (int index : {0, 1}) print_at(filter_columns[index], 2, filter_text(index), COLOR_BOX);
   print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
-}
-
-void draw_screen() {
-  set_colour(COLOR_SCREEN);
-  clear_screen();
-  print_at_plain(12, 2, "Информация о разговорах абонента: "_cp);
-  print_at_plain(53, 2, "по линии: "_cp);
-  print_at_plain(12, 4, "По городскому номеру: "_cp);
-  draw_frame_lines();
-  draw_filter_values();
 }
 
 // On screen the number shows every printable byte as stored, but for the
@@ -105,21 +88,34 @@ std::string three_numbers(const std::uint8_t* b, char separator) {
   return two_places("%02d", b[0]) + separator + two_places("%02d", b[1]) + separator + two_places("%02d", b[2]);
 }
 
-// The columns of a row: where each starts, its width and its text of a
-// record's bytes.
+// The columns of a row: where each starts, its width, its text of a
+// record's bytes, and its heading above the table with where that starts.
 struct RecordColumn {
   int x;
   int width;
   std::string (*text)(const std::uint8_t* b);
+  int heading_x;
+  const char* heading;
 };
 const RecordColumn record_columns[] = {
-    {8, 2, [](const std::uint8_t* b) { return two_places("%2d", b[0] + 10); }},
-    {17, 2, [](const std::uint8_t* b) { return two_places("%2d", b[1]); }},
-    {23, 8, [](const std::uint8_t* b) { return three_numbers(b + 2, '-'); }},
-    {34, 8, [](const std::uint8_t* b) { return three_numbers(b + 5, ':'); }},
-    {45, 8, [](const std::uint8_t* b) { return three_numbers(b + 8, ':'); }},
-    {56, call_record_size - number_first, number_text},
+    {8, 2, [](const std::uint8_t* b) { return two_places("%2d", b[0] + 10); }, 5, "Абонент"_cp},
+    {17, 2, [](const std::uint8_t* b) { return two_places("%2d", b[1]); }, 15, "Линия"_cp},
+    {23, 8, [](const std::uint8_t* b) { return three_numbers(b + 2, '-'); }, 25, "Дата"_cp},
+    {34, 8, [](const std::uint8_t* b) { return three_numbers(b + 5, ':'); }, 36, "Время"_cp},
+    {45, 8, [](const std::uint8_t* b) { return three_numbers(b + 8, ':'); }, 45, "Длительн"_cp},
+    {56, call_record_size - number_first, number_text, 63, "Номер"_cp},
 };
+
+void draw_screen() {
+  set_colour(COLOR_SCREEN);
+  clear_screen();
+  print_at_plain(12, 2, "Информация о разговорах абонента: "_cp);
+  print_at_plain(53, 2, "по линии: "_cp);
+  print_at_plain(12, 4, "По городскому номеру: "_cp);
+  draw_table_frame({{5, 7, 24}, {3, 78}, {13, 21, 32, 43, 54}});
+  for (const RecordColumn& c : record_columns) print_at_plain(c.heading_x, 6, c.heading);
+  draw_filter_values();
+}
 
 // A row without a record (or with an empty one) is blank.
 void draw_row(int row, const CallRecord* r) {
@@ -132,43 +128,23 @@ void draw_row(int row, const CallRecord* r) {
 // Returns false when Esc ended the viewer.
 bool filter_input() {
   hint_record_filter();
-  struct Stepper {
-    int index;
-    int column;
-    int (*limit)();
-    std::string (*text)();
-  };
-  for (const Stepper& s : {Stepper{0, 46, subscriber_limit, subscriber_text}, Stepper{1, 62, line_limit, line_text}}) {
-    std::uint8_t& value = record_filter.bytes[s.index];
-    goto_xy(s.column + 1, 2);
+  for (int index : {0, 1}) {
+    const int column = filter_columns[index];
+    std::uint8_t& value = record_filter.bytes[index];
+    goto_xy(column + 1, 2);
     const int k = read_space_steps([&] {
-      value = value + 1 > s.limit() ? 0 : value + 1;
-      print_at(s.column, 2, s.text(), COLOR_BOX);
-      goto_xy(s.column + 1, 2);
+      value = value + 1 > filter_limit(index) ? 0 : value + 1;
+      print_at(column, 2, filter_text(index), COLOR_BOX);
+      goto_xy(column + 1, 2);
     });
     if (k == key::esc) return false;
   }
   std::uint8_t* pattern = record_filter.bytes + number_first;
-  int p = 0;
-  for (;;) {
-    goto_xy(pattern_column + p, 4);
-    int k = read_key();
-    if (k == key::enter) break;
-    if (k == key::extended) {
-      int scan = read_key();
-      if (scan == key::right && p < pattern_places - 1 && pattern[p] != 0) ++p;
-      if (scan == key::left && p > 0) --p;
-      if (scan == key::del) {
-        for (int i = p; i < pattern_places - 1; ++i) pattern[i] = pattern[i + 1];
-        pattern[pattern_places - 1] = 0;
-      }
-    } else if ((k >= '0' && k <= '9') || k == '*' || k == '#' || k == '?') {
-      for (int i = pattern_places - 1; i > p; --i) pattern[i] = pattern[i - 1];
-      pattern[p] = static_cast<std::uint8_t>(k);
-      if (p < pattern_places - 1) ++p;
-    }
-    print_at(pattern_column, 4, pattern_text(), COLOR_BOX);
-  }
+  int codes[pattern_places];
+  std::copy_n(pattern, pattern_places, codes);
+  edit_digit_string({{pattern_column, 4}, codes, pattern_places, pattern_code, pattern_char,
+                     DigitTyping::insert_always, false, RightStep::off_a_code, true});
+  std::copy_n(codes, pattern_places, pattern);
   hint_record_browse();
   return true;
 }
@@ -186,36 +162,28 @@ RecordRead read_record(const ViewerState& viewer, int n, CallRecord& out) {
   return result;
 }
 
-int search_forward(ViewerState& viewer, int n, int slot) {
+// The number of the first record from n on that the filter passes, that
+// record in `found`; 0 when the file has none.
+int search_forward(const ViewerState& viewer, int n, CallRecord& found) {
   for (;; ++n) {
     print_at_plain(57, 25, std::string(22, ' '));
-    CallRecord r;
-    if (read_record(viewer, n, r) != RecordRead::ok) {
-      viewer.slots[slot] = CallRecord();
-      return 0;
-    }
-    if (call_record_matches(r, record_filter)) {
-      viewer.slots[slot] = r;
-      return n;
-    }
+    if (read_record(viewer, n, found) != RecordRead::ok) return 0;
+    if (call_record_matches(found, record_filter)) return n;
   }
 }
 
-int search_backward(ViewerState& viewer, int n) {
+int search_backward(const ViewerState& viewer, int n) {
   for (; n >= 1; --n) {
     CallRecord r;
     if (read_record(viewer, n, r) != RecordRead::ok) return 0;
-    if (call_record_matches(r, record_filter)) {
-      viewer.slots[0] = r;
-      return n;
-    }
+    if (call_record_matches(r, record_filter)) return n;
   }
   return 0;
 }
 
-void clear_page(ViewerState& viewer) {
-  for (int row = 1; row <= rows; ++row) {
-    viewer.slots[row] = CallRecord();
+// Rows `first`..16 hold no record and are blank.
+void clear_rows(ViewerState& viewer, int first) {
+  for (int row = first; row <= rows; ++row) {
     viewer.record_of_row[row] = 0;
     draw_row(row, nullptr);
   }
@@ -223,16 +191,13 @@ void clear_page(ViewerState& viewer) {
 
 void fill_page(ViewerState& viewer, int row, int n) {
   for (int r = row; r <= rows; ++r) {
-    int found = search_forward(viewer, n, r);
+    CallRecord record;
+    int found = search_forward(viewer, n, record);
     if (found == 0) {
-      for (int rest = r; rest <= rows; ++rest) {
-        viewer.record_of_row[rest] = 0;
-        viewer.slots[rest] = CallRecord();
-        draw_row(rest, nullptr);
-      }
+      clear_rows(viewer, r);
       return;
     }
-    draw_row(r, &viewer.slots[r]);
+    draw_row(r, &record);
     viewer.record_of_row[r] = found;
     viewer.cursor_row = r;
     n = found + 1;
@@ -240,7 +205,7 @@ void fill_page(ViewerState& viewer, int row, int n) {
 }
 
 void refill_from_start(ViewerState& viewer) {
-  clear_page(viewer);
+  clear_rows(viewer, 1);
   viewer.cursor_row = 1;
   fill_page(viewer, 1, 1);
   if (viewer.record_of_row[viewer.cursor_row]) viewer.current = viewer.record_of_row[viewer.cursor_row];
@@ -255,11 +220,9 @@ std::string read_file_name() {
   print_at(9, 13, std::string(25, ' '), COLOR_SELECT);
   goto_xy(9, 13);
   for (;;) {
-    int k = read_key();
-    if (k == key::extended) {
-      read_key();
-      continue;
-    }
+    int scan;
+    const int k = read_plain_key(scan);
+    if (k == key::extended) continue;  // no arrow or function key is part of a name
     if (k == key::esc) return "";
     if (k == key::enter || k == key::space) {
       if (!name.empty()) return name;
@@ -308,22 +271,18 @@ void put_line(std::FILE* f, const std::string& text) {
 void write_report(const ViewerState& viewer) {
   std::FILE* report = ask_report_file();
   if (!report) return;
-  const std::uint8_t* f = record_filter.bytes;
   put_line(report, "");
-  put_line(report, "          Информация о разговорах абонента: "_cp +
-                       (f[0] == 0 ? std::string("Все"_cp) : format("%d", f[0] + 10)) + "   по линии: "_cp +
-                       (f[1] == 0 ? std::string("Все"_cp) : format("%d", f[1])));
+  put_line(report, "          Информация о разговорах абонента: "_cp + filter_number(0, "%d") + "   по линии: "_cp +
+                       filter_number(1, "%d"));
   put_line(report, "");
-  put_line(report, std::string("   Абонент   "_cp) + "Линия     "_cp + "Дата      "_cp + "Время   "_cp +
-                       "Длительн  "_cp + "Номер телефона"_cp);
+  put_line(report, "   Абонент   Линия     Дата      Время   Длительн  Номер телефона"_cp);
   for (int n = 1;; ++n) {
     CallRecord r;
     if (read_record(viewer, n, r) != RecordRead::ok) break;
     if (!call_record_matches(r, record_filter)) continue;
     const std::uint8_t* b = r.bytes;
-    std::string line = "     " + format("%2d", b[0] + 10) + "         " + format("%d", b[1]) + "    " +
-                       format("%02d-%02d-%02d", b[2], b[3], b[4]) + "  " + format("%02d:%02d:%02d", b[5], b[6], b[7]) +
-                       "  " + format("%02d:%02d:%02d", b[8], b[9], b[10]) + "  ";
+    std::string line = format("     %2d         %d    %02d-%02d-%02d  %02d:%02d:%02d  %02d:%02d:%02d  ", b[0] + 10, b[1],
+                              b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10]);
     for (int i = number_first; i < call_record_size; ++i)
       if (char c = number_character(b[i])) line.push_back(c);
     put_line(report, line);
@@ -381,7 +340,7 @@ void browse(ViewerState& viewer) {
     } else if (scan == key::down) {
       if (row < rows) {
         if (viewer.record_of_row[row + 1]) ++row;
-      } else if (search_forward(viewer, viewer.current + 1, rows + 1)) {
+      } else if (CallRecord next; search_forward(viewer, viewer.current + 1, next)) {
         fill_page(viewer, 1, viewer.record_of_row[2]);
         row = rows;
       }

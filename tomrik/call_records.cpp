@@ -49,18 +49,13 @@ TimeOfDay time_at(const CallRecord& r, int place) { return {r.bytes[place], r.by
 
 }  // namespace
 
-CallRecord call_record_of(const std::uint8_t* bytes, int length) {
+CallRecord downloaded_call_record(const std::uint8_t* bytes, int length) {
   CallRecord r;
   std::copy_n(bytes, std::clamp(length, 0, call_record_size), r.bytes);
-  return r;
-}
-
-CallRecord with_duration(const CallRecord& kept) {
-  CallRecord r = kept;
-  TimeOfDay length = call_duration(time_at(kept, record_start), time_at(kept, record_duration));
-  r.bytes[record_duration] = static_cast<std::uint8_t>(length.hours);
-  r.bytes[record_duration + 1] = static_cast<std::uint8_t>(length.minutes);
-  r.bytes[record_duration + 2] = static_cast<std::uint8_t>(length.seconds);
+  TimeOfDay call_length = call_duration(time_at(r, record_start), time_at(r, record_duration));
+  r.bytes[record_duration] = static_cast<std::uint8_t>(call_length.hours);
+  r.bytes[record_duration + 1] = static_cast<std::uint8_t>(call_length.minutes);
+  r.bytes[record_duration + 2] = static_cast<std::uint8_t>(call_length.seconds);
   return r;
 }
 

@@ -36,12 +36,10 @@ struct TimeOfDay {
 // The length of a call from its start to its end within one day: a call
 // across midnight borrows the day, and the date plays no part.
 TimeOfDay call_duration(const TimeOfDay& start, const TimeOfDay& end);
-// The file's record of a call the storage device sent as `length` bytes: a
-// shorter one has zeros in the rest, a longer one gives its first 32.
-CallRecord call_record_of(const std::uint8_t* bytes, int length);
-// A record as the station keeps it, its end time in the duration's place,
-// made the file's: the duration there instead.
-CallRecord with_duration(const CallRecord& kept);
+// The file's record of a call the storage device sent as `length` bytes (a
+// shorter one has zeros in the rest, a longer one gives its first 32): the
+// end time the station keeps in the duration's place made the duration.
+CallRecord downloaded_call_record(const std::uint8_t* bytes, int length);
 
 // "tarif.dat" opened to add records at its end, or to read them; nullptr
 // when it cannot be.

@@ -7,7 +7,6 @@
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
@@ -74,11 +73,6 @@ char code_char(int code) {
   return c ? c : ' ';
 }
 
-int typed_code(int k) {
-  const int code = facts::dial_code(k);
-  return code < 0 ? facts::dial_empty : code;
-}
-
 constexpr int code_row = 5;
 constexpr int hold_row = 12;
 constexpr int code_group = groups::long_distance_code;
@@ -134,11 +128,6 @@ void draw_row_value(const GridCursor& grid, int line, int row, std::uint8_t colo
   }
 }
 
-int read_row(int line, int row) {
-  const LineRow& r = rows[row - 1];
-  return table_read(r.group, line + r.index_offset);
-}
-
 // The table's frame: the values' frame stands on the frame of the whole
 // table, whose top edge it shares as a line between.
 void draw_frame_lines() {
@@ -165,8 +154,9 @@ bool type_long_distance_code(ScreenPos at) {
       table_record[0] = 4;
       return true;
     }
-    int code = typed_code(k);
-    if (code != 0 && held < 4) {
+    // A key that is no digit has no code (-1).
+    const int code = facts::dial_code(k);
+    if (code > 0 && held < 4) {
       table_record[1 + held] = code;
       print_at(at.column + held, at.row, std::string(1, code_char(code)), COLOR_BOX);
       ++held;
@@ -192,7 +182,7 @@ int edit_cell(const GridCursor& grid) {
 int show_lines(const GridCursor& grid) {
   for (int l = 1; l <= line_count(); ++l) {
     for (int r = 1; r <= 12; ++r) {
-      if (int status = read_row(l, r); status != link_ok) return status;
+      if (int status = table_read(rows[r - 1].group, l + rows[r - 1].index_offset); status != link_ok) return status;
       draw_row_value(grid, l, r, COLOR_SCREEN);
     }
   }

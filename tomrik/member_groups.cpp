@@ -9,12 +9,10 @@
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
 #include "tomrik/table_screens.h"
-#include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
 namespace {
@@ -41,8 +39,6 @@ struct MemberTable {
 int places_of(const MemberTable& t, int group) {
   return t.wide_from != 0 && group >= t.wide_from ? most_places : t.places_default;
 }
-
-std::string member_text(int code) { return code == 0 ? "Нет"_cp : fit_cell(format("%3d", code + 10), 3); }
 
 int read_group(MemberTable& t, int group) {
   int status = table_read(t.record_group, group);
@@ -148,25 +144,14 @@ void call_groups_screen() {
 
 namespace {
 
-// Each group of a table as one setting: its members as the row shows them;
-// exact while they stand closed up in front, each once, each a subscriber.
+// Each group of a table as one setting.
 void list_member_table(TomrikListing& listing, const std::string& section, const MemberTable& t) {
   for (int group = 1; group <= t.group_count; ++group) {
     const int places = places_of(t, group);
     const std::uint8_t* codes = listing.record_bytes(t.record_group, group, 1, places);
     if (!codes) continue;
-    std::array<int, most_places> closed{};
-    std::copy(codes, codes + places, closed.begin());
-    close_gaps(closed.data(), places);
-    bool exact = std::equal(codes, codes + places, closed.begin());
-    std::string shown;
-    for (int p = 0; p < places; ++p) {
-      shown += (p ? ", " : "") + trimmed(member_text(codes[p]));
-      exact = exact && codes[p] <= listing.subscribers() &&
-              (codes[p] == 0 || std::count(codes, codes + places, codes[p]) == 1);
-    }
     listing.add(section, format("Группа %d"_cp, group), t.record_group, group, 1, places,
-                listed_value(shown, "", exact, codes, places));
+                listed_members(codes, places, listing.subscribers()));
   }
 }
 

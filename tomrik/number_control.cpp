@@ -10,7 +10,6 @@
 #include "facts/digits.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
@@ -46,8 +45,12 @@ std::string code_text(const Code* codes) {
   return text;
 }
 
-// A code the text tells: an empty place or a digit.
-bool known_code(int code) { return code == facts::dial_empty || facts::dial_char(code) != 0; }
+// Four codes as the tables list them: exact when the text tells each, an
+// empty place or a digit.
+std::string listed_code(const std::uint8_t* codes) {
+  auto known = [](int code) { return code == facts::dial_empty || facts::dial_char(code) != 0; };
+  return listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known), codes, code_places, true);
+}
 
 // A digit of these codes; "#" cannot be typed.
 int typed_digit(int k) { return (k >= '0' && k <= '9') || k == '*' ? facts::dial_code(k) : -1; }
@@ -62,52 +65,39 @@ bool edit_digits(ScreenPos at, int* codes) {
 // ---------------------------------------------------------- number control
 
 // Grid column l is city line l.
-class NumberControl {
- public:
-  explicit NumberControl(int list) : base_(list == 1 ? forbidden_base : 0) {}
+const GridCursor number_grid{{16, 34, 52, 70}, spaced(first_row_y, table_rows)};
 
-  void run() {
-    run_table_page(grid_, [this](const GridCursor&) { return fill(); },
-                   {{key::enter, [this](GridCursor& grid) {
-                      return grid.column > line_count() ? KeyResult::handled : after_link(edit_cell(grid.column, grid.row));
-                    }}});
-  }
+// The record of (line, row) in the list whose first record is `base`.
+int number_index(int base, int line, int row) { return base + (line - 1) * table_rows + (row - 1); }
 
- private:
-  int fill() {
-    for (int row = 1; row <= table_rows; ++row) {
-      print_at(4, row + 7, format("%2d", row), COLOR_SCREEN);
-      for (int line = 1; line <= line_count(); ++line) {
-        if (int status = table_read(number_group, index(line, row)); status != link_ok) return status;
-        draw_cell(line, row, COLOR_SCREEN);
-      }
+// Draws the record just read; one of another length than four codes shows
+// blank.
+void draw_number(int line, int row, std::uint8_t colour) {
+  const ScreenPos at = number_grid.cell(line, row);
+  if (table_is_length(code_places))
+    print_at(at, code_text(table_record + 1), colour);
+  else
+    print_at(at, std::string(code_places, ' '), COLOR_SCREEN);
+}
+
+int fill_numbers(int base) {
+  for (int row = 1; row <= table_rows; ++row) {
+    print_at(4, row + 7, format("%2d", row), COLOR_SCREEN);
+    for (int line = 1; line <= line_count(); ++line) {
+      if (int status = table_read(number_group, number_index(base, line, row)); status != link_ok) return status;
+      draw_number(line, row, COLOR_SCREEN);
     }
-    return link_ok;
   }
+  return link_ok;
+}
 
-  int index(int line, int row) const { return base_ + (line - 1) * table_rows + (row - 1); }
-
-  // Draws the record just read; one of another length than four codes
-  // shows blank.
-  void draw_cell(int line, int row, std::uint8_t colour) {
-    const ScreenPos at = grid_.cell(line, row);
-    if (table_is_length(code_places))
-      print_at(at, code_text(table_record + 1), colour);
-    else
-      print_at(at, std::string(code_places, ' '), COLOR_SCREEN);
-  }
-
-  // Only a record of four codes is edited and written back: nothing of
-  // another length is cut or padded into one.
-  int edit_cell(int line, int row) {
-    return edit_record({number_group, index(line, row), nullptr,
-                        [&] { return table_is_length(code_places) && edit_digits(grid_.cell(line, row), table_record + 1); },
-                        [&] { draw_cell(line, row, COLOR_SCREEN); }});
-  }
-
-  int base_;
-  const GridCursor grid_{{16, 34, 52, 70}, spaced(first_row_y, table_rows)};
-};
+// Only a record of four codes is edited and written back: nothing of
+// another length is cut or padded into one.
+int edit_number(int base, int line, int row) {
+  return edit_record({number_group, number_index(base, line, row), nullptr,
+                      [&] { return table_is_length(code_places) && edit_digits(number_grid.cell(line, row), table_record + 1); },
+                      [&] { draw_number(line, row, COLOR_SCREEN); }});
+}
 
 void draw_number_control_frame(int list) {
   draw_table_frame({{4, 7, 24}, {1, 8, 80}, {26, 44, 62}});
@@ -134,69 +124,56 @@ const char* const path_code_heading = "  Код набора после кома
 const char* const path_exit_heading[2] = {"  Выход "_cp, "на  линию"_cp};
 
 // Grid column 1 is the code; columns 2..5 the exits 1..4.
-class Command8Paths {
- public:
-  void run() {
-    run_table_page(grid_, [this](const GridCursor&) { return fill(); },
-                   {{key::enter, [this](GridCursor& grid) {
-                      return grid.column > line_count() + 1 ? KeyResult::handled : after_link(edit_cell(grid));
-                    }}});
-  }
+const GridCursor paths_grid{{15, 38, 50, 62, 74}, spaced(first_row_y, table_rows)};
 
- private:
-  int fill() {
-    for (int row = 1; row <= table_rows; ++row) {
-      if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
-      draw_row(row, COLOR_SCREEN);
-    }
-    return link_ok;
-  }
+void draw_exit(int exit, int row, std::uint8_t colour) {
+  print_at(paths_grid.cell(exit + 1, row), path_exit_text(table_record[code_places + exit], line_count()), colour);
+}
 
-  static std::string exit_text(int line) { return path_exit_text(line, line_count()); }
-
-  void draw_code(int row, std::uint8_t colour) { print_at(grid_.cell(1, row), code_text(table_record + 1), colour); }
-  void draw_exit(int exit, int row, std::uint8_t colour) {
-    print_at(grid_.cell(exit + 1, row), exit_text(table_record[code_places + exit]), colour);
+// Draws the record just read; one of another length than eight bytes shows
+// blank.
+void draw_path(int row, std::uint8_t colour) {
+  if (!table_is_length(path_bytes)) {
+    print_at(paths_grid.cell(1, row), std::string(code_places, ' '), COLOR_SCREEN);
+    for (int exit = 1; exit <= line_count(); ++exit) print_at(paths_grid.cell(exit + 1, row), " ", COLOR_SCREEN);
+    return;
   }
-  // Draws the record just read; one of another length than eight bytes
-  // shows blank.
-  void draw_row(int row, std::uint8_t colour) {
-    if (!table_is_length(path_bytes)) {
-      print_at(grid_.cell(1, row), std::string(code_places, ' '), COLOR_SCREEN);
-      for (int exit = 1; exit <= line_count(); ++exit) print_at(grid_.cell(exit + 1, row), " ", COLOR_SCREEN);
-      return;
-    }
-    draw_code(row, colour);
-    for (int exit = 1; exit <= line_count(); ++exit) draw_exit(exit, row, colour);
-  }
+  print_at(paths_grid.cell(1, row), code_text(table_record + 1), colour);
+  for (int exit = 1; exit <= line_count(); ++exit) draw_exit(exit, row, colour);
+}
 
-  // Only a record of eight bytes is edited and written back.
-  int edit_cell(const GridCursor& grid) {
-    const int column = grid.column, row = grid.row;
-    auto edit = [&] {
-      if (!table_is_length(path_bytes)) return false;
-      return column == 1 ? edit_digits(grid_.cell(1, row), table_record + 1) : edit_exit(grid, column - 1);
-    };
-    return edit_record({paths_group, row - 1, nullptr, edit, [&] { draw_row(row, COLOR_SCREEN); }});
+int fill_paths() {
+  for (int row = 1; row <= table_rows; ++row) {
+    if (int status = table_read(paths_group, row - 1); status != link_ok) return status;
+    draw_path(row, COLOR_SCREEN);
   }
+  return link_ok;
+}
 
-  // Space steps the exit's line through none, 1 .. L and back to none.
-  bool edit_exit(const GridCursor& grid, int exit) {
-    hint_edit_value();
-    int& line = table_record[code_places + exit];
-    auto draw = [&] {
-      draw_exit(exit, grid.row, COLOR_BOX);
-      grid_goto(grid);
-    };
-    draw();
-    return read_space_steps([&] {
-             line = line >= 0 && line < line_count() ? line + 1 : 0;
-             draw();
-           }) == key::enter;
-  }
+// Space steps the exit's line through none, 1 .. L and back to none.
+bool edit_exit(const GridCursor& grid, int exit) {
+  hint_edit_value();
+  int& line = table_record[code_places + exit];
+  auto draw = [&] {
+    draw_exit(exit, grid.row, COLOR_BOX);
+    grid_goto(grid);
+  };
+  draw();
+  return read_space_steps([&] {
+           line = line >= 0 && line < line_count() ? line + 1 : 0;
+           draw();
+         }) == key::enter;
+}
 
-  const GridCursor grid_{{15, 38, 50, 62, 74}, spaced(first_row_y, table_rows)};
-};
+// Only a record of eight bytes is edited and written back.
+int edit_path(const GridCursor& grid) {
+  const int column = grid.column, row = grid.row;
+  auto edit = [&] {
+    if (!table_is_length(path_bytes)) return false;
+    return column == 1 ? edit_digits(paths_grid.cell(1, row), table_record + 1) : edit_exit(grid, column - 1);
+  };
+  return edit_record({paths_group, row - 1, nullptr, edit, [&] { draw_path(row, COLOR_SCREEN); }});
+}
 
 void draw_command8_frame() {
   draw_table_frame({{4, 7, 24}, {1, 32, 80}, {44, 56, 68}});
@@ -213,13 +190,22 @@ void draw_command8_frame() {
 void number_control_screen(int list) {
   clear_screen();
   draw_number_control_frame(list);
-  if (enter_station_screen(ScreenNeeds::station, false)) NumberControl(list).run();
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
+  const int base = list == 1 ? forbidden_base : 0;
+  run_table_page(number_grid, [base](const GridCursor&) { return fill_numbers(base); },
+                 {{key::enter, [base](GridCursor& grid) {
+                    return grid.column > line_count() ? KeyResult::handled : after_link(edit_number(base, grid.column, grid.row));
+                  }}});
 }
 
 void command8_paths_screen() {
   clear_screen();
   draw_command8_frame();
-  if (enter_station_screen(ScreenNeeds::station, false)) Command8Paths().run();
+  if (!enter_station_screen(ScreenNeeds::station, false)) return;
+  run_table_page(paths_grid, [](const GridCursor&) { return fill_paths(); },
+                 {{key::enter, [](GridCursor& grid) {
+                    return grid.column > line_count() + 1 ? KeyResult::handled : after_link(edit_path(grid));
+                  }}});
 }
 
 void list_number_control(TomrikListing& listing, int list) {
@@ -227,12 +213,10 @@ void list_number_control(TomrikListing& listing, int list) {
   for (int line = 1; line <= listing.lines(); ++line) {
     const std::string section = tomrik_menu_name(3, list == 1 ? 5 : 4) + " / " + format("Линия %d"_cp, line);
     for (int row = 1; row <= table_rows; ++row) {
-      const int index = base + (line - 1) * table_rows + (row - 1);
+      const int index = number_index(base, line, row);
       const std::uint8_t* codes = listing.record_bytes(number_group, index, 1, code_places);
       if (!codes) continue;
-      listing.add(section, format("Строка %d"_cp, row), number_group, index, 1, code_places,
-                  listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known_code), codes,
-                               code_places, true));
+      listing.add(section, format("Строка %d"_cp, row), number_group, index, 1, code_places, listed_code(codes));
     }
   }
 }
@@ -242,9 +226,7 @@ void list_command8_paths(TomrikListing& listing) {
     const std::string section = tomrik_menu_name(3, 6) + " / " + format("Строка %d"_cp, row);
     const int index = row - 1;
     if (const std::uint8_t* codes = listing.record_bytes(paths_group, index, 1, code_places))
-      listing.add(section, trimmed(path_code_heading), paths_group, index, 1, code_places,
-                  listed_value(code_text(codes), "", std::all_of(codes, codes + code_places, known_code), codes,
-                               code_places, true));
+      listing.add(section, trimmed(path_code_heading), paths_group, index, 1, code_places, listed_code(codes));
     // The heading's two lines as one, its blanks single.
     std::string exit = trimmed(path_exit_heading[0]) + " " + trimmed(path_exit_heading[1]);
     exit.erase(std::unique(exit.begin(), exit.end(), [](char a, char b) { return a == ' ' && b == ' '; }), exit.end());

@@ -11,7 +11,6 @@
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
@@ -24,6 +23,11 @@ namespace {
 
 constexpr int first_row = 8;  // subscriber k on row k + 7
 constexpr int absent = -1;
+
+// Prints each subscriber's telephone number (code + 10, "%2d") at `column`.
+void draw_subscriber_numbers(int column) {
+  for (int k = 1; k <= subscriber_count(); ++k) print_at(column, first_row + k - 1, format("%2d", k + 10), COLOR_SCREEN);
+}
 
 template <int Bit>
 std::string permission_text(int v) {
@@ -62,8 +66,7 @@ struct BitTable {
   int group;
   GridCursor grid;
   int columns;              // the columns in use
-  const int* column_bit;    // the bit of column c at column_bit[c - 1]
-  const CellRule* rules;    // the cell text and Space of column c
+  const CellRule* rules;    // the cell text and Space (which flips its bit) of column c
   int all_bits;             // F2 and F3 toggle between 0 and this
   int kept_bits;            // what a column write keeps of the rest
   bool table_to_column_1;   // F3 also puts the cursor on column 1
@@ -71,7 +74,8 @@ struct BitTable {
   int last_read = 0;
 };
 
-int column_mask(const BitTable& t, int column) { return 1 << t.column_bit[column - 1]; }
+// A column's bit: what its Space makes of a clear byte.
+int column_mask(const CellRule* rules, int column) { return rules[column - 1].next(0); }
 
 bool row_present(const BitTable& t, int k) { return t.value[k] != absent; }
 
@@ -122,7 +126,7 @@ int choose_working_value(int& working, int flip, Draw draw) {
 // holds them. The column starts out showing the bit of the record read
 // last, not the cursor's row: after a fill that is subscriber 1's.
 int set_column(BitTable& t, GridCursor& grid) {
-  const int column = grid.column, mask = column_mask(t, column);
+  const int column = grid.column, mask = column_mask(t.rules, column);
   int working = t.last_read;
   int k = choose_working_value(working, mask, [&](int v) {
     for (int r = 1; r <= subscriber_count(); ++r) draw_cell(t, column, r, v, COLOR_BOX);
@@ -139,37 +143,36 @@ int set_column(BitTable& t, GridCursor& grid) {
   return fill_table(t);
 }
 
-// F2: one subscriber's bits all set or all clear.
+// F2 and F3: the bits of the subscribers first..last all set or all clear.
+int write_rows(BitTable& t, int first, int last) {
+  int working = 0;
+  int k = choose_working_value(working, t.all_bits, [&](int v) {
+    for (int r = first; r <= last; ++r) draw_row(t, r, v, COLOR_BOX);
+  });
+  if (k != key::enter) return 0;
+  for (int r = first; r <= last; ++r) {
+    if (!row_present(t, r)) continue;
+    table_record[0] = 1;
+    table_record[1] = working;
+    if (int status = link_write_record(table_record, t.group, r)) return status;
+  }
+  return 0;
+}
+
+// F2: one subscriber's bits.
 int set_row(BitTable& t, GridCursor& grid) {
   const int row = grid.row;
   if (!row_present(t, row)) return 0;
-  int working = 0;
-  int k = choose_working_value(working, t.all_bits, [&](int v) { draw_row(t, row, v, COLOR_BOX); });
-  if (k == key::enter) {
-    table_record[0] = 1;
-    table_record[1] = working;
-    if (int status = link_write_record(table_record, t.group, row)) return status;
-  }
+  if (int status = write_rows(t, row, row)) return status;
   grid.column = 1;
   if (int status = read_row(t, row)) return status;
   draw_row(t, row, t.value[row], COLOR_SCREEN);
   return 0;
 }
 
-// F3: every subscriber's bits all set or all clear.
+// F3: every subscriber's bits.
 int set_table(BitTable& t, GridCursor& grid) {
-  int working = 0;
-  int k = choose_working_value(working, t.all_bits, [&](int v) {
-    for (int r = 1; r <= subscriber_count(); ++r) draw_row(t, r, v, COLOR_BOX);
-  });
-  if (k == key::enter) {
-    for (int r = 1; r <= subscriber_count(); ++r) {
-      if (!row_present(t, r)) continue;
-      table_record[0] = 1;
-      table_record[1] = working;
-      if (int status = link_write_record(table_record, t.group, r)) return status;
-    }
-  }
+  if (int status = write_rows(t, 1, subscriber_count())) return status;
   grid.row = 1;
   if (t.table_to_column_1) grid.column = 1;
   return fill_table(t);
@@ -193,13 +196,12 @@ void run_bit_table(BitTable& t) {
       return after_link(write(t, grid));
     });
   };
-  FieldPage page{t.grid, [] { hint_bulk_keys(), hint_fields(); }, [&t](const GridCursor&) { return failed_read(fill_table(t)); },
+  run_table_page(t.grid, [&t](const GridCursor&) { return fill_table(t); },
                  {{key::enter, on_subscriber(edit_bit, true)},
                   {key::f1, on_subscriber(set_column, true)},
                   {key::f2, on_subscriber(set_row, false)},
                   {key::f3, on_subscriber(set_table, false)}},
-                 {}};
-  run_field_page(page);
+                 [] { hint_bulk_keys(), hint_fields(); });
 }
 
 struct PermissionTitle {
@@ -237,11 +239,10 @@ void permission_table_screen(int group) {
   draw_table_frame({{4, 7, 24}, {1, 8, 80}, {26, 44, 62}});
   print_at(2, 5, " Номер"_cp, COLOR_SCREEN);
   print_at(2, 6, " Абон."_cp, COLOR_SCREEN);
-  static const int line_bit[4] = {0, 1, 2, 3};
-  BitTable t{group, GridCursor({16, 34, 52, 70}, spaced(first_row, 16)), line_count(), line_bit, permission_rules,
+  BitTable t{group, GridCursor({16, 34, 52, 70}, spaced(first_row, 16)), line_count(), permission_rules,
              0x0F, 0xFF, true};
   for (int l = 1; l <= t.columns; ++l) print_at(14 + 18 * (l - 1), 6, format("Линия %d"_cp, l), COLOR_SCREEN);
-  draw_subscriber_numbers(4, first_row);
+  draw_subscriber_numbers(4);
   run_bit_table(t);
 }
 
@@ -253,9 +254,8 @@ void tariffing_modes_screen() {
   print_at(2, 6, " Абонента"_cp, COLOR_SCREEN);
   print_at(16, 6, tariff_headings[0], COLOR_SCREEN);
   print_at(50, 6, tariff_headings[1], COLOR_SCREEN);
-  static const int charge_bit[2] = {1, 0};
-  BitTable t{facts::tomrik_group::tariffing, GridCursor({26, 60}, spaced(first_row, 16)), 2, charge_bit, tariff_rules, 0x03, tariff_bits, false};
-  draw_subscriber_numbers(6, first_row);
+  BitTable t{facts::tomrik_group::tariffing, GridCursor({26, 60}, spaced(first_row, 16)), 2, tariff_rules, 0x03, tariff_bits, false};
+  draw_subscriber_numbers(6);
   run_bit_table(t);
 }
 
@@ -264,7 +264,7 @@ namespace {
 // A subscriber's byte of bits as one setting: each column's heading and the
 // text of its bit, the bits the columns do not show kept clear.
 void list_bits(TomrikListing& listing, const std::string& section, int group, const std::vector<std::string>& headings,
-               const int* column_bit, const CellRule* rules) {
+               const CellRule* rules) {
   for (int k = 1; k <= listing.subscribers(); ++k) {
     const std::uint8_t* b = listing.record_bytes(group, k, 1, 1);
     if (!b) continue;
@@ -272,7 +272,7 @@ void list_bits(TomrikListing& listing, const std::string& section, int group, co
     int shown_bits = 0;
     for (std::size_t c = 0; c < headings.size(); ++c) {
       shown += (c ? ", " : "") + headings[c] + ": " + trimmed(rules[c].text(*b));
-      shown_bits |= 1 << column_bit[c];
+      shown_bits |= column_mask(rules, static_cast<int>(c) + 1);
     }
     listing.add(section, subscriber_section(k), group, k, 1, 1, listed_value(shown, "", (*b & ~shown_bits) == 0, b, 1));
   }
@@ -287,13 +287,11 @@ void list_permission_table(TomrikListing& listing, int group) {
   // The tables stand in the programming menu from its sixth entry on, in
   // the order of their titles.
   std::vector<std::string> headings;
-  static const int line_bit[4] = {0, 1, 2, 3};
   for (int l = 1; l <= listing.lines(); ++l) headings.push_back(format("Линия %d"_cp, l));
-  list_bits(listing, tomrik_menu_name(2, 6 + entry), group, headings, line_bit, permission_rules);
+  list_bits(listing, tomrik_menu_name(2, 6 + entry), group, headings, permission_rules);
 }
 
 void list_tariffing_modes(TomrikListing& listing) {
-  static const int charge_bit[2] = {1, 0};
   list_bits(listing, tomrik_menu_name(2, 13), facts::tomrik_group::tariffing,
-            {tariff_headings[0], tariff_headings[1]}, charge_bit, tariff_rules);
+            {tariff_headings[0], tariff_headings[1]}, tariff_rules);
 }

@@ -58,13 +58,13 @@ char book_char(int code) {
   return shifted < ' ' ? ' ' : static_cast<char>(shifted);
 }
 
-// The code a typed key stands for in a number, 0 for a key that is none.
+// The code a typed key stands for in a number, -1 for a key that is none.
 int book_code(int k) {
   if (const int code = facts::dial_code(k); code > 0) return code;
   switch (k) {
     case 'P': case 'p': return pause_code;
     case 'T': case 't': return t_code;
-    default: return 0;
+    default: return -1;
   }
 }
 
@@ -78,8 +78,7 @@ std::string codes_text(const int* codes, int count) {
 // inserted at the cursor.
 bool edit_book_line(ScreenPos at, int* codes, int count) {
   hint_text_edit();
-  auto code_of = [](int k) { return book_code(k) > 0 ? book_code(k) : -1; };
-  return edit_digit_string({at, codes, count, code_of, book_char, DigitTyping::insert, true}) == key::enter;
+  return edit_digit_string({at, codes, count, book_code, book_char, DigitTyping::insert, true}) == key::enter;
 }
 
 // ------------------------------------------------------------- phone books
@@ -175,10 +174,7 @@ class PhoneBook {
       }
     }
     grid.row = 1;
-    for (int n = 1; n <= book_entries; ++n) {
-      if (int status = show_entry(n); status != link_ok) return status;
-    }
-    return link_ok;
+    return fill();
   }
 
   int group_;

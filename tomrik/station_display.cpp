@@ -32,21 +32,7 @@
 
 namespace {
 
-// The event codes, with their parameter bytes p1, p2, p3.
-enum EventCode {
-  off_hook = facts::tomrik_event::off_hook,          // subscriber p1
-  on_hook = facts::tomrik_event::on_hook,           // subscriber p1
-  line_seized = facts::tomrik_event::line_seized,       // line p1
-  line_released = facts::tomrik_event::line_released,     // line p1
-  internal_call = facts::tomrik_event::internal_call,     // subscriber p2 called by subscriber p1
-  city_call = facts::tomrik_event::city_call,         // subscriber p2 called from line p1
-  stop_ringing = facts::tomrik_event::stop_ringing,      // subscriber p1
-  ring_from_city = facts::tomrik_event::ring_from_city,    // line p1
-  line_on_hold = facts::tomrik_event::line_on_hold,      // line p1 held by subscriber p2
-  subscriber_held = facts::tomrik_event::subscriber_held,   // subscriber p1 held by subscriber p2
-  connection = facts::tomrik_event::connection,        // the parties in the bits of p1..p3, the channel in p1's high half
-  city_call_starts = facts::tomrik_event::city_call_starts,  // subscriber p1 on line p2; p3 digit codes follow
-};
+using namespace facts::tomrik_event;
 
 enum Mode { no_mode, internal_ringing, city_ringing, internal_talk, city_talk, conference, on_hold };
 
@@ -89,8 +75,6 @@ struct DisplayFiles {
 
 // ------------------------------------------------------------ call records
 
-std::uint8_t byte_of(int value) { return static_cast<std::uint8_t>(value & 0xFF); }
-
 // A dialled digit code as the character the call record keeps.
 char digit_character(int code) {
   const char c = facts::dial_char(code);
@@ -116,7 +100,7 @@ CallRecord finished_call(const CallUnderWay& call, int line, const std::tm& end)
   CallRecord r;
   const int fields[] = {call.subscriber, line,        call.day,     call.month,     call.year,     call.hour,
                         call.minute,     call.second, length.hours, length.minutes, length.seconds};
-  for (int i = 0; i < number_first; ++i) r.bytes[i] = byte_of(fields[i]);
+  for (int i = 0; i < number_first; ++i) r.bytes[i] = static_cast<std::uint8_t>(fields[i] & 0xFF);
   std::copy_n(call.digits, call.digit_count, r.bytes + number_first);
   return r;
 }
@@ -129,8 +113,6 @@ void record_call(int line, DisplayFiles& files) {
 }
 
 // ------------------------------------------------------------------ events
-
-void free_party(PartyState& p) { p = PartyState{}; }
 
 void hang_up(PartyState& s) {
   s.busy = 0;
@@ -213,108 +195,116 @@ bool call_start_fits(const int* p) {
   return true;
 }
 
+// What an event's bytes p1 and p2 name.
+enum class Names { nothing, subscriber, line };
+
+bool names_fit(Names names, int value) {
+  if (names == Names::nothing) return true;
+  return names == Names::subscriber ? station_subscriber(value) : station_line(value);
+}
+
+// An event whose bytes name one party or two: what each names, and its log
+// line with p1 and p2 in their places (p2 first when `called_first`).
+struct PartyEvent {
+  int code;
+  Names p1, p2;
+  const char* log;
+  bool called_first = false;
+};
+const PartyEvent party_events[] = {
+    {off_hook, Names::subscriber, Names::nothing, "Внутренняя линия %d занята"_cp},
+    {on_hook, Names::subscriber, Names::nothing, "Внутренняя линия %d освободилась"_cp},
+    {line_seized, Names::line, Names::nothing, "Городская линия %d занята"_cp},
+    {line_released, Names::line, Names::nothing, "Городская линия %d освободилась"_cp},
+    {internal_call, Names::subscriber, Names::subscriber, "Вызов абонента %d абонентом %d"_cp, true},
+    {city_call, Names::line, Names::subscriber, "Вызов абонента %d из гор. линии %d"_cp, true},
+    {stop_ringing, Names::subscriber, Names::nothing, "Выключить звонок внутреннему абоненту %d"_cp},
+    {ring_from_city, Names::line, Names::nothing, "Звонок из города по линии %d"_cp},
+    {line_on_hold, Names::line, Names::subscriber, "Городская линия %d на удержании абонентом %d"_cp},
+    {subscriber_held, Names::subscriber, Names::subscriber, "Абонент %d на удержании абонентом %d"_cp},
+};
+
+const PartyEvent* party_event(int code) {
+  for (const PartyEvent& e : party_events)
+    if (e.code == code) return &e;
+  return nullptr;
+}
+
 // Whether the event names only what the tables show. p[0] is the code,
 // p[1..] its bytes.
 bool event_fits(const int* p) {
-  switch (p[0]) {
-    case off_hook:
-    case on_hook:
-    case stop_ringing: return station_subscriber(p[1]);
-    case line_seized:
-    case line_released:
-    case ring_from_city: return station_line(p[1]);
-    case internal_call:
-    case subscriber_held: return station_subscriber(p[1]) && station_subscriber(p[2]);
-    case city_call:
-    case line_on_hold: return station_line(p[1]) && station_subscriber(p[2]);
-    case connection: return connection_fits(p[1], p[2], p[3]);
-    case city_call_starts: return call_start_fits(p);
-    default: return true;
-  }
+  if (const PartyEvent* e = party_event(p[0])) return names_fit(e->p1, p[1]) && names_fit(e->p2, p[2]);
+  if (p[0] == connection) return connection_fits(p[1], p[2], p[3]);
+  if (p[0] == city_call_starts) return call_start_fits(p);
+  return true;
 }
 
-// The parameter bytes that follow an event's code.
-int parameter_count(const int* p) {
-  switch (p[0]) {
-    case internal_call:
-    case city_call:
-    case line_on_hold:
-    case subscriber_held: return 2;
-    case connection: return 3;
-    case city_call_starts: return 3 + std::clamp(p[3], 0, 255);
-    default: return p[0] >= off_hook && p[0] <= city_call_starts ? 1 : 0;
-  }
+// The log line of an event that fits; empty for an event that has none.
+std::string event_log(const int* p) {
+  if (const PartyEvent* e = party_event(p[0]))
+    return e->called_first ? format(e->log, p[2], p[1]) : format(e->log, p[1], p[2]);
+  if (p[0] == connection) return connection_log(connection_parties(p[1], p[2], p[3]));
+  return {};
 }
 
 // The log line of an event that was not applied: its code and bytes.
 std::string refused_event_log(const int* p) {
   std::string text = format("Событие %d не отображено:"_cp, p[0]);
-  for (int i = 1; i <= parameter_count(p); ++i) text += format(" %d", p[i]);
+  int count = facts::event_length(facts::Model::tomrik, p[0]);
+  if (p[0] == facts::tomrik_counted_event) count += std::clamp(p[facts::tomrik_counted_event_byte], 0, 255);
+  for (int i = 1; i <= count; ++i) text += format(" %d", p[i]);
   return text;
 }
 
 // ------------------------------------------------------------ state change
 
-// Puts an event that fits into the state; returns its log line, empty for
-// an event that has none. p[0] is the code, p[1..] its bytes.
-std::string apply_event(const int* p, DisplayFiles& files) {
+// Puts an event that fits into the state. p[0] is the code, p[1..] its
+// bytes.
+void apply_event(const int* p, DisplayFiles& files) {
+  PartyState *s1 = subscriber(p[1]), *s2 = subscriber(p[2]), *l1 = city_line(p[1]);
   switch (p[0]) {
     case off_hook:
-      if (PartyState* s = subscriber(p[1])) s->busy = 1, s->mode = no_mode;
-      return format("Внутренняя линия %d занята"_cp, p[1]);
+      if (s1) s1->busy = 1, s1->mode = no_mode;
+      break;
     case on_hook:
-      if (PartyState* s = subscriber(p[1])) hang_up(*s);
-      return format("Внутренняя линия %d освободилась"_cp, p[1]);
+      if (s1) hang_up(*s1);
+      break;
     case line_seized:
-      if (PartyState* l = city_line(p[1])) l->busy = 1;
-      return format("Городская линия %d занята"_cp, p[1]);
+      if (l1) l1->busy = 1;
+      break;
     case line_released:
-      if (PartyState* l = city_line(p[1])) {
-        free_party(*l);
+      if (l1) {
+        *l1 = PartyState{};
         record_call(p[1], files);
       }
-      return format("Городская линия %d освободилась"_cp, p[1]);
-    case internal_call: {
-      PartyState *caller = subscriber(p[1]), *called = subscriber(p[2]);
-      if (caller && called) {
-        called->mode = internal_ringing, called->peer = p[1];
-        caller->mode = internal_ringing, caller->peer = p[2];
+      break;
+    case internal_call:
+      if (s1 && s2) {
+        s2->mode = internal_ringing, s2->peer = p[1];
+        s1->mode = internal_ringing, s1->peer = p[2];
       }
-      return format("Вызов абонента %d абонентом %d"_cp, p[2], p[1]);
-    }
-    case city_call: {
-      PartyState* called = subscriber(p[2]);
-      if (called && city_line(p[1])) called->mode = city_ringing, called->peer = p[1];
-      return format("Вызов абонента %d из гор. линии %d"_cp, p[2], p[1]);
-    }
+      break;
+    case city_call:
+      if (s2 && l1) s2->mode = city_ringing, s2->peer = p[1];
+      break;
     case stop_ringing:
-      if (PartyState* s = subscriber(p[1])) s->mode = s->peer = 0;
-      return format("Выключить звонок внутреннему абоненту %d"_cp, p[1]);
+      if (s1) s1->mode = s1->peer = 0;
+      break;
     case ring_from_city:
-      if (PartyState* l = city_line(p[1])) l->mode = city_ringing;
-      return format("Звонок из города по линии %d"_cp, p[1]);
-    case line_on_hold: {
-      PartyState *line = city_line(p[1]), *holder = subscriber(p[2]);
-      if (line && holder) holder->mode = holder->peer = 0, line->mode = on_hold;
-      return format("Городская линия %d на удержании абонентом %d"_cp, p[1], p[2]);
-    }
-    case subscriber_held: {
-      PartyState *held = subscriber(p[1]), *holder = subscriber(p[2]);
-      if (held && holder) holder->mode = holder->peer = 0, held->mode = on_hold;
-      return format("Абонент %d на удержании абонентом %d"_cp, p[1], p[2]);
-    }
-    case connection: {
-      Parties list = connection_parties(p[1], p[2], p[3]);
-      connect(list, p[1] / 16);
-      return connection_log(list);
-    }
-    case city_call_starts: {
-      CallUnderWay* call = call_on(p[2]);
-      if (call && subscriber(p[1])) start_call(*call, p[1], p + 4, p[3], platform::local_now());
-      return {};
-    }
-    default:
-      return {};
+      if (l1) l1->mode = city_ringing;
+      break;
+    case line_on_hold:
+      if (l1 && s2) s2->mode = s2->peer = 0, l1->mode = on_hold;
+      break;
+    case subscriber_held:
+      if (s1 && s2) s2->mode = s2->peer = 0, s1->mode = on_hold;
+      break;
+    case connection:  // the channel in p1's high half
+      connect(connection_parties(p[1], p[2], p[3]), p[1] / 16);
+      break;
+    case city_call_starts:
+      if (CallUnderWay* call = call_on(p[2]); call && s1) start_call(*call, p[1], p + 4, p[3], platform::local_now());
+      break;
   }
 }
 
@@ -327,28 +317,12 @@ void log_event(const std::string& text, std::FILE* log) {
 
 // ------------------------------------------------------------------- table
 
-std::string subscriber_mode_text(int mode) {
-  switch (mode) {
-    case internal_ringing: return "Вн. вызов"_cp;
-    case city_ringing: return "Гор вызов"_cp;
-    case internal_talk: return "Вн. связь"_cp;
-    case city_talk: return "Гор связь"_cp;
-    case conference: return "Конференц"_cp;
-    case on_hold: return "На удерж."_cp;
-    default: return std::string(9, ' ');
-  }
-}
-
-std::string line_mode_text(int mode) {
-  switch (mode) {
-    case city_ringing: return "Вызов    "_cp;
-    case internal_talk:
-    case city_talk: return "Связь    "_cp;
-    case conference: return "Конференц"_cp;
-    case on_hold: return "На удерж."_cp;
-    default: return std::string(9, ' ');
-  }
-}
+// The mode column's text of each mode, in the order of Mode.
+using ModeTexts = const char* [7];
+const ModeTexts subscriber_modes = {"         ", "Вн. вызов"_cp, "Гор вызов"_cp, "Вн. связь"_cp,
+                                    "Гор связь"_cp, "Конференц"_cp, "На удерж."_cp};
+const ModeTexts line_modes = {"         ", "         ", "Вызов    "_cp, "Связь    "_cp,
+                              "Связь    "_cp, "Конференц"_cp, "На удерж."_cp};
 
 // Whom a subscriber talks to or is rung by. A peer that the mode does not
 // name is left blank, so no earlier peer stays standing.
@@ -382,17 +356,17 @@ struct PartyRows {
   int number_shift;  // subscriber code k shows as k + 10
   const char* busy;
   const char* free;
-  std::string (*mode)(int mode);
+  const ModeTexts& modes;
   std::string (*peer)(const PartyState& party);
 };
-const PartyRows subscriber_rows{first_subscriber_row, 10, "Занят   "_cp, "Свободен"_cp, subscriber_mode_text, subscriber_peer_text};
-const PartyRows line_rows{first_line_row, 0, "Занята  "_cp, "Свободна"_cp, line_mode_text, line_peer_text};
+const PartyRows subscriber_rows{first_subscriber_row, 10, "Занят   "_cp, "Свободен"_cp, subscriber_modes, subscriber_peer_text};
+const PartyRows line_rows{first_line_row, 0, "Занята  "_cp, "Свободна"_cp, line_modes, line_peer_text};
 
 void draw_party_row(const PartyRows& rows, const PartyState& s, int n) {
   const int row = rows.first_row + n - 1;
   print_at_plain(1, row, format("  %2d", n + rows.number_shift));
   print_at_plain(10, row, s.busy ? rows.busy : rows.free);
-  print_at_plain(22, row, rows.mode(s.mode));
+  print_at_plain(22, row, s.mode >= no_mode && s.mode <= on_hold ? rows.modes[s.mode] : rows.modes[no_mode]);
   print_at_plain(34, row, rows.peer(s));
   draw_channel_bar(row, s);
 }
@@ -441,7 +415,8 @@ void station_display_screen() {
       log_event(refused_event_log(frame), files.log);
       continue;
     }
-    log_event(apply_event(frame, files), files.log);
+    apply_event(frame, files);
+    log_event(event_log(frame), files.log);
     // The first table replaces whatever a file's message left on the screen.
     if (!drawn) clear_screen();
     drawn = true;

@@ -97,7 +97,7 @@ struct StorageScreen {
   DownloadedCalls file;
   InputMode mode = InputMode::menu;
   int selected = 0;
-  int asked = 0;  // the item a Y/N answer is for
+  StorageOperation asked = StorageOperation::read_calls;  // what a Y answer starts
   int edit_column = 0, edit_row = 0;
   bool times_shown = false;  // the day/night box is on the screen
   bool leave = false;
@@ -114,14 +114,11 @@ struct StorageScreen {
   void show_times() {
     times_shown = true;
     draw_box(18, 3, 42, 2);
-    print_at(20, 4,
-             " Время включения ночного режима  "_cp + two_digits(day_night_times[0]) + ":" +
-                 two_digits(day_night_times[1]) + " ",
-             COLOR_BOX);
-    print_at(20, 5,
-             " Время отключения ночного режима "_cp + two_digits(day_night_times[2]) + ":" +
-                 two_digits(day_night_times[3]),
-             COLOR_BOX);
+    const char* const captions[2] = {" Время включения ночного режима  "_cp, " Время отключения ночного режима "_cp};
+    for (int row = 0; row < 2; ++row) {
+      const int* time = day_night_times + 2 * row;
+      print_at(20, 4 + row, captions[row] + two_digits(time[0]) + ":" + two_digits(time[1]), COLOR_BOX);
+    }
     if (mode == InputMode::times) paint_field(COLOR_SELECT);
   }
 
@@ -135,7 +132,7 @@ struct StorageScreen {
                       "            Текущая читаемая запись:                   "_cp);
         break;
       case StorageNews::call_received:
-        file.add(with_duration(call_record_of(exchange.call(), exchange.call_length())));
+        file.add(downloaded_call_record(exchange.call(), exchange.call_length()));
         print_at(54, 21, format("%4d", exchange.calls()), COLOR_BOX);
         break;
       case StorageNews::download_finished:
@@ -182,17 +179,17 @@ struct StorageScreen {
   static const MenuEntry menu[8];
   static void draw_item(int i, std::uint8_t colour) { print_at(13, 9 + i, menu[i].text, colour); }
 
-  void ask(int item, const char* first, const char* second) {
+  void ask(StorageOperation operation, const char* first, const char* second) {
     message_lines(first, second);
-    asked = item;
+    asked = operation;
     mode = InputMode::yes_no;
   }
   void ask_download() {
-    ask(0, "      Вы уверены в необходимости чтения информации     "_cp,
+    ask(StorageOperation::read_calls, "      Вы уверены в необходимости чтения информации     "_cp,
         "           о соединениях из устройства?   Y/N          "_cp);
   }
   void ask_clearing() {
-    ask(1, "     Вы уверены в необходимости очистки информации     "_cp,
+    ask(StorageOperation::clear_calls, "     Вы уверены в необходимости очистки информации     "_cp,
         "           о соединениях в устройстве?   Y/N           "_cp);
   }
   void read_clock() { exchange.start(StorageOperation::read_clock); }
@@ -221,7 +218,7 @@ struct StorageScreen {
 
   void answer_key(int k) {
     if (key::is_yes(k))
-      exchange.start(asked == 0 ? StorageOperation::read_calls : StorageOperation::clear_calls);
+      exchange.start(asked);
     else
       message_lines(cancelled_text, blank_line);
     mode = InputMode::menu;

@@ -3,11 +3,10 @@
 // the station-wide permission to switch between day and night mode, under
 // F1.
 #include <string>
+#include <vector>
 
 #include "editors/screen_entry.h"
 #include "facts/tomrik_records.h"
-#include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "tomrik/catalogue.h"
 #include "tomrik/screens.h"
@@ -93,27 +92,26 @@ struct SettingColumn {
   CellRule rule;
 };
 
-const SettingColumn page1_columns[] = {
-    {facts::tomrik_group::intrusion, {12, 11}, {"Разр."_cp, "вмешат."_cp}, {yes_no_text, next_yes_no}},
-    {facts::tomrik_group::notification, {24, 23}, {"Разр."_cp, "уведомл."_cp}, {yes_no_text, next_yes_no}},
-    {facts::tomrik_group::day_night_transfer, {34, 34}, {"Разр. пер."_cp, "День/Ночь"_cp}, {yes_no_text, next_yes_no}},
-    {facts::tomrik_group::search_start, {46, 47}, {"Лин. нач."_cp, "поиска"_cp}, {search_start_text, next_search_start}},
-    {facts::tomrik_group::hot_line, {59, 60}, {"Горячая"_cp, "линия"_cp}, {hot_line_text, next_hot_line}},
-    {facts::tomrik_group::flash_time, {70, 70}, {"Длитеьн."_cp, "ФЛЭШ (Мс)"_cp}, {flash_text, next_flash}},
-};
-const SettingColumn page2_columns[] = {
-    {facts::tomrik_group::tone_dialling, {12, 10}, {"Разр."_cp, "Тон.набор"_cp}, {yes_no_text, next_yes_no}},
+// Page 1 carries the station-wide setting under F1.
+struct SettingsPage {
+  std::vector<SettingColumn> columns;
+  bool day_night;
 };
 
-struct SettingsPage {
-  const SettingColumn* columns;
-  int column_count;
-  bool day_night;  // the station-wide setting under F1
+const SettingsPage settings_pages[2] = {
+    {{{facts::tomrik_group::intrusion, {12, 11}, {"Разр."_cp, "вмешат."_cp}, {yes_no_text, next_yes_no}},
+      {facts::tomrik_group::notification, {24, 23}, {"Разр."_cp, "уведомл."_cp}, {yes_no_text, next_yes_no}},
+      {facts::tomrik_group::day_night_transfer, {34, 34}, {"Разр. пер."_cp, "День/Ночь"_cp}, {yes_no_text, next_yes_no}},
+      {facts::tomrik_group::search_start, {46, 47}, {"Лин. нач."_cp, "поиска"_cp}, {search_start_text, next_search_start}},
+      {facts::tomrik_group::hot_line, {59, 60}, {"Горячая"_cp, "линия"_cp}, {hot_line_text, next_hot_line}},
+      {facts::tomrik_group::flash_time, {70, 70}, {"Длитеьн."_cp, "ФЛЭШ (Мс)"_cp}, {flash_text, next_flash}}},
+     true},
+    {{{facts::tomrik_group::tone_dialling, {12, 10}, {"Разр."_cp, "Тон.набор"_cp}, {yes_no_text, next_yes_no}}}, false},
 };
 
 GridCursor settings_grid(const SettingsPage& page) {
   const int all_x[6] = {13, 25, 37, 46, 58, 71};
-  return GridCursor(std::vector<int>(all_x, all_x + page.column_count), spaced(first_row, 16));
+  return GridCursor(std::vector<int>(all_x, all_x + page.columns.size()), spaced(first_row, 16));
 }
 
 RecordCell setting_cell(const SettingsPage& page, int column, int subscriber) {
@@ -126,15 +124,15 @@ void draw_page(const SettingsPage& page) {
   print_at(26, 2, "Установки внутренних абонентов"_cp, COLOR_SCREEN);
   print_at(3, 4, "Номер"_cp, COLOR_SCREEN);
   print_at(3, 5, "абон."_cp, COLOR_SCREEN);
-  for (int c = 0; c < page.column_count; ++c)
+  for (const SettingColumn& column : page.columns)
     for (int line = 0; line < 2; ++line)
-      print_at(page.columns[c].heading_x[line], 4 + line, page.columns[c].heading[line], COLOR_SCREEN);
+      print_at(column.heading_x[line], 4 + line, column.heading[line], COLOR_SCREEN);
 }
 
 // Column by column, every subscriber's value; a record of another length
 // than one byte stays blank.
 int fill_page(const SettingsPage& page, const GridCursor& grid) {
-  for (int c = 1; c <= page.column_count; ++c) {
+  for (int c = 1; c <= static_cast<int>(page.columns.size()); ++c) {
     for (int k = 1; k <= subscriber_count(); ++k) {
       print_at(4, first_row + k - 1, format("%2d", k + 10), COLOR_SCREEN);
       const RecordCell cell = setting_cell(page, c, k);
@@ -157,14 +155,12 @@ int show_day_night(bool& shown) {
   return status;
 }
 
-SettingsPage settings_page(int number) {
-  return number == 2 ? SettingsPage{page2_columns, 1, false} : SettingsPage{page1_columns, 6, true};
-}
+const SettingsPage& settings_page(int number) { return settings_pages[number == 2 ? 1 : 0]; }
 
 }  // namespace
 
 void subscriber_settings_screen(int page_number) {
-  const SettingsPage page = settings_page(page_number);
+  const SettingsPage& page = settings_page(page_number);
   draw_page(page);
   if (!enter_station_screen(ScreenNeeds::station, false)) return;
   bool day_night = false;
@@ -181,18 +177,19 @@ void subscriber_settings_screen(int page_number) {
                    }},
                   {key::f1, [&](GridCursor&) {
                      if (!day_night) return KeyResult::handled;
-                     return after_link(edit_record_at(day_night_at, {day_night_group, 1, 1, 1}, day_night_rule));
+                     // A grid of one cell: the value stands outside the table.
+                     const GridCursor value_at({day_night_at.column}, {day_night_at.row});
+                     return after_link(edit_table_cell(value_at, {day_night_group, 1, 1, 1}, day_night_rule));
                    }}});
 }
 
 void list_subscriber_settings(TomrikListing& listing, int page_number) {
-  const SettingsPage page = settings_page(page_number);
+  const SettingsPage& page = settings_page(page_number);
   const std::string menu = tomrik_menu_name(2, page_number == 2 ? 5 : 4);
   if (page.day_night)
     listing.add_byte(menu, day_night_label, day_night_group, 1, 1, day_night_text);
   for (int k = 1; k <= listing.subscribers(); ++k) {
-    for (int c = 0; c < page.column_count; ++c) {
-      const SettingColumn& column = page.columns[c];
+    for (const SettingColumn& column : page.columns) {
       const std::string label = std::string(column.heading[0]) + " " + column.heading[1];
       if (column.group == facts::tomrik_group::hot_line)
         listing.add_byte(menu + " / " + subscriber_section(k), label, column.group, k, 1,

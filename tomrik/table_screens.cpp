@@ -1,6 +1,3 @@
-// read_plain_key (one key; an extended key comes back as 0) is shared with
-// the transfers.
-#include "settings/transfer_frame.h"
 #include "tomrik/table_screens.h"
 
 #include <algorithm>
@@ -8,6 +5,8 @@
 #include "facts/station_facts.h"
 #include "link/link.h"
 #include "link/link_screens.h"
+#include "platform/cp866.h"
+#include "settings/catalogue.h"
 #include "toolkit/hints.h"
 #include "toolkit/number_prompt.h"
 #include "toolkit/screen.h"
@@ -20,10 +19,11 @@ KeyResult after_link(int status) {
   return KeyResult::leave;
 }
 
-bool failed_read(int status) { return after_link(status) == KeyResult::leave; }
-
-void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys) {
-  FieldPage page{grid, hint_fields, [&](const GridCursor& g) { return failed_read(show(g)); }, std::move(keys), {}};
+void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys,
+                    std::function<void()> hints) {
+  // The show is true (after the box) when a read failed.
+  auto failed_read = [](int status) { return after_link(status) == KeyResult::leave; };
+  FieldPage page{grid, std::move(hints), [&](const GridCursor& g) { return failed_read(show(g)); }, std::move(keys), {}};
   run_field_page(page);
 }
 
@@ -78,21 +78,31 @@ bool table_has_byte(int position) { return position >= 1 && position <= table_re
 
 bool table_is_length(int length) { return table_record[0] == length; }
 
-void table_fit_length(int count) {
-  for (int i = table_record[0] + 1; i <= count; ++i) table_record[i] = 0;
-  table_record[0] = count;
-}
-
 int line_count() { return std::clamp(link_state.city_line_count, 0, facts::tomrik_max_lines); }
 
 int subscriber_count() { return std::clamp(link_state.subscriber_count, 0, facts::tomrik_max_subscribers); }
 
-void draw_subscriber_numbers(int column, int first_row) {
-  for (int k = 1; k <= subscriber_count(); ++k) print_at(column, first_row + k - 1, format("%2d", k + 10), COLOR_SCREEN);
-}
-
 void close_gaps(int* code, int count) {
   std::stable_partition(code, code + std::max(count, 0), [](int c) { return c != 0; });
+}
+
+void tidy_members(int* code, int count) {
+  for (int a = 0; a < count; ++a)
+    for (int b = a + 1; b < count; ++b)
+      if (code[a] == code[b]) code[b] = 0;
+  close_gaps(code, count);
+}
+
+std::string member_text(int code) { return code == 0 ? "Нет"_cp : fit_cell(format("%3d", code + 10), 3); }
+
+std::string listed_members(const std::uint8_t* codes, int places, int subscribers) {
+  std::vector<int> tidy(codes, codes + places);
+  tidy_members(tidy.data(), places);
+  std::string shown;
+  for (int p = 0; p < places; ++p) shown += (p ? ", " : "") + trimmed(member_text(codes[p]));
+  const bool exact = std::equal(codes, codes + places, tidy.begin()) &&
+                     std::all_of(codes, codes + places, [&](std::uint8_t c) { return c <= subscribers; });
+  return listed_value(shown, "", exact, codes, places);
 }
 
 namespace {
@@ -139,55 +149,41 @@ bool table_holds(const RecordCell& cell) {
 
 namespace {
 
-// Where an edited value is drawn: at its place by the rule's text, or by
-// the screen's own drawing on the grid.
-struct ValuePlace {
-  ScreenPos at;
-  const GridCursor* grid = nullptr;
-  CellDraw draw = nullptr;
-};
-
-void draw_value(const ValuePlace& place, int value, const CellRule& rule, std::uint8_t colour) {
-  if (place.draw)
-    place.draw(*place.grid, value, colour);
+// Draws an edited value at the grid's current cell: by the rule's text, or
+// by the screen's own drawing.
+void draw_value(const GridCursor& grid, CellDraw draw, int value, const CellRule& rule, std::uint8_t colour) {
+  if (draw)
+    draw(grid, value, colour);
   else
-    show_record_cell(place.at, table_record, value, rule, colour);
-  goto_xy(place.at);
+    show_record_cell(grid.current_cell(), table_record, value, rule, colour);
+  goto_xy(grid.current_cell());
 }
 
 // Space steps the value by the rule; Enter writes it unless it is past the
 // rule's highest.
-bool edit_value_at(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
+bool edit_value_at(const GridCursor& grid, CellDraw draw, const RecordCell& cell, const CellRule& rule) {
   hint_edit_value();
   int& value = table_record[cell.position];
-  draw_value(place, value, rule, COLOR_BOX);
+  draw_value(grid, draw, value, rule, COLOR_BOX);
   int k;
-  if (place.draw) {
+  if (draw) {
     k = read_space_steps([&] {
       value = rule.next(value) & 0xFF;
-      draw_value(place, value, rule, COLOR_BOX);
+      draw_value(grid, draw, value, rule, COLOR_BOX);
     });
   } else {
-    k = edit_record_cell(place.at, table_record, value, rule);
+    k = edit_record_cell(grid.current_cell(), table_record, value, rule);
     value &= 0xFF;
   }
   return k == key::enter && value <= rule.highest;
 }
 
-int edit_value(const ValuePlace& place, const RecordCell& cell, const CellRule& rule) {
-  return edit_record({cell.group, cell.index, [&] { return table_holds(cell); },
-                      [&] { return edit_value_at(place, cell, rule); },
-                      [&] {
-                        if (table_holds(cell)) draw_value(place, table_record[cell.position], rule, COLOR_SCREEN);
-                      }});
-}
-
 }  // namespace
 
 int edit_table_cell(const GridCursor& grid, const RecordCell& cell, const CellRule& rule, CellDraw draw) {
-  return edit_value({grid.current_cell(), &grid, draw}, cell, rule);
-}
-
-int edit_record_at(ScreenPos at, const RecordCell& cell, const CellRule& rule) {
-  return edit_value({at, nullptr, nullptr}, cell, rule);
+  return edit_record({cell.group, cell.index, [&] { return table_holds(cell); },
+                      [&] { return edit_value_at(grid, draw, cell, rule); },
+                      [&] {
+                        if (table_holds(cell)) draw_value(grid, draw, table_record[cell.position], rule, COLOR_SCREEN);
+                      }});
 }

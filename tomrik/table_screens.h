@@ -12,6 +12,7 @@
 
 #include "editors/field_editors.h"
 #include "toolkit/field_page.h"
+#include "toolkit/hints.h"
 #include "toolkit/screen.h"
 
 // Element 0 the data length N, elements 1..N the data bytes.
@@ -20,12 +21,12 @@ extern int table_record[256];
 // A page's link status as the page takes it: a failed exchange shows the
 // link's box and ends the page.
 KeyResult after_link(int status);
-// The same for a page's show: true (after the box) when a read failed.
-bool failed_read(int status);
 
-// A table page of the tomrik screens: the usual hint line, the grid's keys
-// from the table, every value shown by `show`. Link failures end it.
-void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys);
+// A table page of the tomrik screens: the hint line (the usual one unless
+// told), the grid's keys from the table, every value shown by `show`. Link
+// failures end it.
+void run_table_page(GridCursor grid, std::function<int(const GridCursor&)> show, std::vector<PageKey> keys,
+                    std::function<void()> hints = hint_fields);
 
 // A key of such a page that acts, then shows again what it changed: the
 // page goes on unless either fails.
@@ -63,24 +64,29 @@ bool table_has_byte(int position);
 // it, so no byte beyond what the station sent is ever taken.
 bool table_is_length(int length);
 
-// Fills the places N+1..count with 0 and sets the length to count, so a
-// record the station sent short never carries stale buffer bytes.
-void table_fit_length(int count);
-
 // The city lines a table shows: the station's count, at most four.
 int line_count();
 // The subscribers a table shows: the station's count, at most the sixteen
 // rows the tables have.
 int subscriber_count();
 
-// Prints each subscriber's telephone number (code + 10, "%2d") at `column`,
-// subscriber k on row first_row + k - 1.
-void draw_subscriber_numbers(int column, int first_row);
-
 // Moves the members (non-zero codes) to the front in their order and the
 // empty places (0) behind them, so a list never starts with a gap while it
 // has members: 0, 0, 3, 4 becomes 3, 4, 0, 0.
 void close_gaps(int* code, int count);
+
+// Equal subscribers keep only their first place; then the members close up
+// to the front, so a group never starts with an empty place.
+void tidy_members(int* code, int count);
+
+// A place of a group of subscribers: "Нет" when empty (0), else the
+// subscriber's telephone number (code + 10).
+std::string member_text(int code);
+
+// A group of subscriber codes for the catalogue, as its row shows them:
+// exact while the members stand closed up in front, each once, each one of
+// the station's `subscribers`.
+std::string listed_members(const std::uint8_t* codes, int places, int subscribers);
 
 // A table's ruled frame, all double lines but the single inner ones.
 // `rows` are the double horizontal lines, the first the top edge and the last
@@ -116,5 +122,3 @@ bool table_holds(const RecordCell& cell);
 // show_record_cell, for rows shown in more than one cell.
 using CellDraw = void (*)(const GridCursor& grid, int value, std::uint8_t colour);
 int edit_table_cell(const GridCursor& grid, const RecordCell& cell, const CellRule& rule, CellDraw draw = nullptr);
-// The same for a value shown at a place of its own, outside the grid.
-int edit_record_at(ScreenPos at, const RecordCell& cell, const CellRule& rule);

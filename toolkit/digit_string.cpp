@@ -72,11 +72,11 @@ int edit_digit_string(const DigitString& field, const DigitKeyWatch& on_key) {
     int scan;
     const int k = read_plain_key(scan);
     if (on_key) on_key(k, scan, cursor.place());
-    if (k == key::enter || k == key::esc) return k;
+    if (k == key::enter || (k == key::esc && !field.enter_only)) return k;
     if (field.count < 1) continue;
     if (k == key::extended)
       cursor.extended(scan);
-    else if (k == key::backspace)
+    else if (k == key::backspace && !field.enter_only)
       cursor.backspace();
     else if (const int code = field.code_of(k); code >= 0)
       cursor.type(code);

@@ -32,6 +32,8 @@ struct DigitString {
   DigitTyping typing = DigitTyping::overwrite;
   bool past_last = false;
   RightStep right = RightStep::off_a_code;
+  // Only Enter ends the editing; Esc and Backspace change nothing.
+  bool enter_only = false;
 };
 
 // Draws the string in COLOR_BOX and edits it until Enter or Esc, which it

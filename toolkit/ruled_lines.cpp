@@ -1,64 +1,57 @@
 #include "toolkit/ruled_lines.h"
 
+#include <array>
 #include <cstdint>
-#include <map>
-#include <utility>
+#include <iterator>
 
 #include "toolkit/screen.h"
 
 namespace {
 
-// What reaches a place from each side: 0 nothing, 1 a single line, 2 a
-// double one.
-struct Arms {
-  int up = 0, down = 0, left = 0, right = 0;
-  bool operator==(const Arms&) const = default;
-};
+// The arms of a cell: up, down, left, right; 0 none, 1 single, 2 double.
+using Arms = std::array<int, 4>;
+enum Arm { arm_up, arm_down, arm_left, arm_right };
+constexpr int columns = 80, rows = 25;
 
-struct Glyph {
-  std::uint8_t code;
-  Arms arms;
-};
+// The CP866 line characters from 0xB3 on, each by its arms in the order
+// up, down, left, right.
+constexpr const char* joint_arms[] = {
+    "1100", "1110", "1120", "2210", "0210", "0120", "2220", "2200", "0220", "2020", "2010", "1020", "0110", "1001",
+    "1011", "0111", "1101", "0011", "1111", "1102", "2201", "2002", "0202", "2022", "0222", "2202", "0022", "2222",
+    "1022", "2011", "0122", "0211", "2001", "1002", "0102", "0201", "2211", "1122", "1010", "0101"};
+constexpr std::uint8_t first_joint = 0xB3;
 
-// The CP866 joints and corners by the lines that meet in them.
-constexpr Glyph joints[] = {
-    {0xB4, {1, 1, 1, 0}}, {0xB5, {1, 1, 2, 0}}, {0xB6, {2, 2, 1, 0}}, {0xB7, {0, 2, 1, 0}}, {0xB8, {0, 1, 2, 0}},
-    {0xB9, {2, 2, 2, 0}}, {0xBB, {0, 2, 2, 0}}, {0xBC, {2, 0, 2, 0}}, {0xBD, {2, 0, 1, 0}}, {0xBE, {1, 0, 2, 0}},
-    {0xBF, {0, 1, 1, 0}}, {0xC0, {1, 0, 0, 1}}, {0xC1, {1, 0, 1, 1}}, {0xC2, {0, 1, 1, 1}}, {0xC3, {1, 1, 0, 1}},
-    {0xC5, {1, 1, 1, 1}}, {0xC6, {1, 1, 0, 2}}, {0xC7, {2, 2, 0, 1}}, {0xC8, {2, 0, 0, 2}}, {0xC9, {0, 2, 0, 2}},
-    {0xCA, {2, 0, 2, 2}}, {0xCB, {0, 2, 2, 2}}, {0xCC, {2, 2, 0, 2}}, {0xCE, {2, 2, 2, 2}}, {0xCF, {1, 0, 2, 2}},
-    {0xD0, {2, 0, 1, 1}}, {0xD1, {0, 1, 2, 2}}, {0xD2, {0, 2, 1, 1}}, {0xD3, {2, 0, 0, 1}}, {0xD4, {1, 0, 0, 2}},
-    {0xD5, {0, 1, 0, 2}}, {0xD6, {0, 2, 0, 1}}, {0xD7, {2, 2, 1, 1}}, {0xD8, {1, 1, 2, 2}}, {0xD9, {1, 0, 1, 0}},
-    {0xDA, {0, 1, 0, 1}},
-};
-
-int weight(Rule rule) { return rule == Rule::twin ? 2 : 1; }
-
-std::uint8_t glyph_of(const Arms& a) {
-  const int across = a.left > a.right ? a.left : a.right, down = a.up > a.down ? a.up : a.down;
-  if (down == 0) return across == 2 ? boxch::d_horizontal : boxch::horizontal;
-  if (across == 0) return down == 2 ? boxch::d_vertical : boxch::vertical;
-  for (const Glyph& g : joints)
-    if (g.arms == a) return g.code;
-  // Lines of two kinds meeting head on have no joint: the one across stays.
-  return across == 2 ? boxch::d_horizontal : boxch::horizontal;
+// A line's end with nothing joining it keeps the line's own character.
+std::uint8_t joint(const Arms& arms) {
+  for (std::size_t i = 0; i < std::size(joint_arms); ++i) {
+    bool same = true;
+    for (int a = 0; a < 4; ++a) same = same && joint_arms[i][a] - '0' == arms[a];
+    if (same) return static_cast<std::uint8_t>(first_joint + i);
+  }
+  if (arms[arm_left] || arms[arm_right])
+    return arms[arm_left] == 2 || arms[arm_right] == 2 ? boxch::d_horizontal : boxch::horizontal;
+  return arms[arm_up] == 2 || arms[arm_down] == 2 ? boxch::d_vertical : boxch::vertical;
 }
 
 }  // namespace
 
-void draw_ruled_lines(std::initializer_list<RuledLine> across, std::initializer_list<RuledLine> down) {
-  std::map<std::pair<int, int>, Arms> places;  // by (row, column)
-  for (const RuledLine& line : across)
-    for (int x = line.from; x <= line.to; ++x) {
-      Arms& arms = places[{line.at, x}];
-      if (x > line.from) arms.left = weight(line.rule);
-      if (x < line.to) arms.right = weight(line.rule);
+void draw_ruled_lines(const std::vector<RuledLine>& lines) {
+  std::vector<Arms> arms(columns * rows, Arms{0, 0, 0, 0});
+  std::vector<bool> ruled(columns * rows, false);
+  const auto mark = [&](int column, int row, Arm arm, bool on, int style) {
+    if (column < 1 || column > columns || row < 1 || row > rows) return;
+    ruled[(row - 1) * columns + column - 1] = true;
+    if (on) arms[(row - 1) * columns + column - 1][arm] = style;
+  };
+  for (const RuledLine& line : lines) {
+    if (line.from >= line.to) continue;
+    const int style = line.double_line ? 2 : 1;
+    for (int i = line.from; i <= line.to; ++i) {
+      const int column = line.vertical ? line.at : i, row = line.vertical ? i : line.at;
+      mark(column, row, line.vertical ? arm_up : arm_left, i > line.from, style);
+      mark(column, row, line.vertical ? arm_down : arm_right, i < line.to, style);
     }
-  for (const RuledLine& line : down)
-    for (int y = line.from; y <= line.to; ++y) {
-      Arms& arms = places[{y, line.at}];
-      if (y > line.from) arms.up = weight(line.rule);
-      if (y < line.to) arms.down = weight(line.rule);
-    }
-  for (const auto& [place, arms] : places) put_at(place.second, place.first, glyph_of(arms));
+  }
+  for (int cell = 0; cell < columns * rows; ++cell)
+    if (ruled[cell]) put_at(cell % columns + 1, cell / columns + 1, joint(arms[cell]));
 }

@@ -1,19 +1,23 @@
 #pragma once
-// A frame of box-drawing lines given as its lines: each line is drawn and
-// every place where lines meet gets the joint of the lines that reach it
-// from above, below, the left and the right, single or double alike.
+// The lines of a ruled table, single or double, drawn as one set: where
+// lines meet or end on one another, the box character that joins them
+// stands, so a table is given by its lines alone.
 
-#include <initializer_list>
+#include <vector>
 
-enum class Rule { single, twin };
-
-// A line along row (or column) `at` from `from` to `to`, both included,
-// at least two places long.
 struct RuledLine {
-  int at, from, to;
-  Rule rule;
+  bool vertical;
+  int at;           // the row of a horizontal line, the column of a vertical one
+  int from, to;     // the columns (rows) it runs over, both included
+  bool double_line;
 };
 
-// Draws the lines across (rows) and down (columns) in the current colour.
-// A line's end that meets no other line is drawn as the line itself.
-void draw_ruled_lines(std::initializer_list<RuledLine> across, std::initializer_list<RuledLine> down);
+inline RuledLine across_line(int row, int from, int to, bool double_line) {
+  return {false, row, from, to, double_line};
+}
+inline RuledLine down_line(int column, int from, int to, bool double_line) {
+  return {true, column, from, to, double_line};
+}
+
+// Cells off the screen are left out; a line needs two cells at least.
+void draw_ruled_lines(const std::vector<RuledLine>& lines);

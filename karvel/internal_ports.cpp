@@ -30,16 +30,9 @@ namespace {
 
 int last_port() { return link_state.port_count; }
 
-int ask_other_port(int port) {
-  // Esc in this prompt keeps the port and the editor's page item: the user
-  // stays on the page.
-  const int item = port_editor.page_item;
-  port_editor.page_item = 1;
-  const int chosen = ask_port_number();
-  const bool cancelled = port_editor.page_item == 0;
-  port_editor.page_item = item;
-  return cancelled ? port : chosen;
-}
+// Esc in this prompt keeps the port and the editor's page item: the user
+// stays on the page.
+int ask_other_port(int port) { return ask_port_aside({port_editor.current, 1}, port); }
 
 // The port the pages edit and the keys that change it, for every page of
 // the port's block.
@@ -261,6 +254,15 @@ int ask_port_number() {
   set_colour(COLOR_SCREEN);
   close_modal_window();
   return typed.key == key::enter ? typed.value : port_editor.current;
+}
+
+int ask_port_aside(const BlockEditorState& start, int on_esc) {
+  const BlockEditorState saved = port_editor;
+  port_editor = start;
+  const int chosen = ask_port_number();
+  const bool cancelled = port_editor.page_item == 0;
+  port_editor = saved;
+  return cancelled ? on_esc : chosen;
 }
 
 int port_switch_keys(int port, int key_code) {

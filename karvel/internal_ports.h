@@ -21,6 +21,9 @@ inline int port_block(int port) { return facts::karvel_block_address(port); }
 // The port prompt: the chosen port, or the current one after Esc (which
 // also clears the page item).
 int ask_port_number();
+// The port prompt run from `start` while the editor's own state is kept as
+// it was: the port chosen, or `on_esc` after Esc.
+int ask_port_aside(const BlockEditorState& start, int on_esc);
 // PgUp, PgDn, Home, End and F9 (the port prompt) applied to a port;
 // returns the new port.
 int port_switch_keys(int port, int key_code);

@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "editors/field_editors.h"
-#include "karvel/internal_ports.h"
 #include "platform/cp866.h"
 #include "toolkit/screen.h"
 
@@ -79,14 +78,5 @@ StateBytes buffer_bytes() {
 }
 
 bool read_live(int address, int count) { return drawing_read_block(address, count) == link_ok; }
-
-int ask_view_port() {
-  BlockEditorState saved = port_editor;
-  port_editor = BlockEditorState{};
-  int port = ask_port_number();
-  bool cancelled = port_editor.page_item == 0;
-  port_editor = saved;
-  return cancelled ? 0 : port;
-}
 
 }  // namespace monitor

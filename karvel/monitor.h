@@ -45,8 +45,4 @@ std::string line_state_name(int code);
 // left in link_buffer is no value to show.
 bool read_live(int address, int count);
 
-// The port prompt of the port editor for a view: the port chosen, or 0
-// after Esc. The port editor's own state is left as it was.
-int ask_view_port();
-
 }  // namespace monitor

@@ -271,7 +271,7 @@ void show_board(BoardShown& shown) {
 void subscriber_view() {
   if (!enter_station_screen(ScreenNeeds::station)) return;
   draw_subscriber_labels();
-  int port = monitor::ask_view_port();
+  int port = ask_port_aside({}, 0);
   if (port == 0) return;
   run_live_view(500, subscriber_help_topic, [&](int scan) { port = port_switch_keys(port, scan); },
                 [&] { show_subscriber(port); });

@@ -11,6 +11,7 @@
 #include "facts/events.h"
 #include "facts/key_frames.h"
 #include "facts/station_facts.h"
+#include "karvel/internal_ports.h"
 #include "karvel/monitor.h"
 #include "karvel/screens.h"
 #include "link/link.h"
@@ -367,7 +368,7 @@ void print_events_until_esc() {
 
 void station_view_table() {
   if (!enter_station_screen(ScreenNeeds::station)) return;
-  int first_port = monitor::ask_view_port();
+  int first_port = ask_port_aside({}, 0);
   if (first_port == 0) return;
   draw_table_frame();
   draw_table_titles();

@@ -76,7 +76,16 @@ std::string row_label(const RowPage& page, int row) {
   return std::string(1, static_cast<char>('a' + row - 1)) + "/" + std::string(page.dotted_width - 2, '.');
 }
 
-void print_row_labels(const RowPage& page) {
+// A row's field with its protection level.
+FieldRow row_field(const RowPage& page, int row) {
+  FieldRow field = page.rows[row - 1].field;
+  field.level = row_level(page, row);
+  return field;
+}
+
+// The title on row 2, the rows' labels and units.
+void draw_row_page(const RowPage& page) {
+  print_at_plain(page.title_column, 2, page.title);
   for (int r = 1; r <= 16; ++r) {
     print_at_plain(page.label_column, 3 + r, row_label(page, r));
     if (page.rows[r - 1].unit) print_at_plain(row_unit_column, 3 + r, page.rows[r - 1].unit);
@@ -93,8 +102,7 @@ void run_row_page(const RowPage& page, const BlockChoice& choice) {
   // The page menu's number stands on row 2 too; it must not show through
   // past the end of the title.
   print_at_plain(1, 2, std::string(79, ' '));
-  print_at_plain(page.title_column, 2, page.title);
-  print_row_labels(page);
+  draw_row_page(page);
   GridCursor grid({row_value_column}, spaced(4, 16));
   BlockPage frame{
       {62, 2},
@@ -103,8 +111,7 @@ void run_row_page(const RowPage& page, const BlockChoice& choice) {
       [&](const GridCursor& g) { return row_topic(page, g.row); },
       [&](const GridCursor& g, int number, int block) {
         const PageRow& row = page.rows[g.row - 1];
-        FieldRow field = row.field;
-        field.level = row_level(page, g.row);
+        const FieldRow field = row_field(page, g.row);
         if (row.edit) {
           if (field.level) load_access_level(field.level);
           row.edit(g.current_cell(), number, block + field.address);
@@ -119,8 +126,7 @@ void run_row_page(const RowPage& page, const BlockChoice& choice) {
 void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
                            const std::function<void(const GridCursor& grid)>& show_more) {
   clear_screen();
-  print_at_plain(page.title_column, 2, page.title);
-  print_row_labels(page);
+  draw_row_page(page);
   FieldPage frame{GridCursor({row_value_column}, spaced(4, 16)),
                   [] {
                     hint_edit_page();
@@ -136,8 +142,7 @@ void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
                   {}};
   frame.keys.push_back(help_key([&](const GridCursor& g) { return row_topic(page, g.row); }));
   frame.keys.push_back(handled_key(key::enter, [&](GridCursor& g) {
-    FieldRow field = page.rows[g.row - 1].field;
-    field.level = row_level(page, g.row);
+    const FieldRow field = row_field(page, g.row);
     if (field.kind == FieldKind::number) hint_digits_enter();
     edit_field_row(g.current_cell(), field, 0);
   }));

@@ -42,7 +42,8 @@ struct RowPage {
   int dotted_width = 54;
 };
 
-// The page under the frame above; values at column 60, units at 65.
+// The page in the frame of a block's pages (its number, the block-switching
+// keys, F10 and Enter); values at column 60, units at 65.
 void run_row_page(const RowPage& page, const BlockChoice& choice);
 // A page of rows of station-wide fields, with no block: the screen is
 // cleared for it, its hints are the edit page's. F10 shows the row's topic,

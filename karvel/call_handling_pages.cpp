@@ -158,11 +158,11 @@ std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages) {
 }
 
 void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block,
-                   int first_row, bool own_level) {
+                   int first_row, bool own_level, int last_row) {
   std::vector<std::string> screen_labels;
   for (int r = 1; r <= 16; ++r) screen_labels.push_back(row_label(page, r));
   std::vector<ListedLabel> labels = listed_labels(screen_labels);
-  for (int r = first_row; r <= 16; ++r) {
+  for (int r = first_row; r <= last_row; ++r) {
     if (page.rows[r - 1].unit) labels[r - 1].unit = page.rows[r - 1].unit;
     listing.add_row(section, labels[r - 1], page.rows[r - 1].field, block, own_level ? row_level(page, r) : 0);
   }
@@ -220,7 +220,7 @@ void show_mode_names(const GridCursor& grid) {
   const int current = drawing_read_block(current_mode_address, 1) == link_ok ? link_buffer[0] & 0xFF : -1;
   for (int m = 0; m < station_modes; ++m) {
     std::uint8_t colour = m == current ? COLOR_BOX : COLOR_SCREEN;
-    show_text(grid.cell(m + 1, mode_names_row), mode_name_address(m), colour, 8);
+    show_text(grid.cell(m + 1, mode_names_row), facts::karvel_mode_name_address(m), colour, 8);
   }
 }
 
@@ -233,8 +233,6 @@ const VariantRow* variant_at(const VariantsPage& page, int row) {
 int mode_base(const VariantsPage& page, int block, int column) { return block + page.mode_step * (column - 1); }
 
 }  // namespace
-
-int mode_name_address(int mode) { return facts::karvel_mode_name_address(mode); }
 
 void run_variants_page(const VariantsPage& page, const BlockChoice& choice) {
   print_at_plain(page.blank_from, 2, std::string(page.blank_width, ' '));

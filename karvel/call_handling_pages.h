@@ -54,10 +54,10 @@ void run_settings_row_page(const RowPage& page, std::vector<PageKey> keys,
                            const std::function<void(const GridCursor& grid)>& show_more);
 // The help topics F10 shows on the pages.
 std::vector<int> row_page_topics(std::initializer_list<const RowPage*> pages);
-// The page's rows of a block from `first_row` on as settings of the
+// The page's rows `first_row`..`last_row` of a block as settings of the
 // section; `own_level` false lists them with no protection level.
 void list_row_page(KarvelListing& listing, const RowPage& page, const std::string& section, int block,
-                   int first_row = 1, bool own_level = true);
+                   int first_row = 1, bool own_level = true, int last_row = 16);
 
 // ------------------------------------------------------- general-call groups
 
@@ -104,5 +104,3 @@ void run_variants_page(const VariantsPage& page, const BlockChoice& choice);
 std::vector<int> variants_topics(const VariantsPage& page);
 // Every row of a block in each station mode as settings of the section.
 void list_variants(KarvelListing& listing, const VariantsPage& page, const std::string& section, int block);
-// Where station mode `mode`'s 8-byte name is held.
-int mode_name_address(int mode);

@@ -77,14 +77,10 @@ void edit_melody() {
 
 void list_melody(KarvelListing& listing) {
   const std::string section = karvel_menu_name(edit_melody);
-  // The names are the computer's, from "name.mld"; one that cannot be read
-  // leaves them empty, as a new installation has them.
-  MelodyNameFile names;
-  names.read_only();
+  const ListedMelodies melodies;
   const std::uint8_t melody = static_cast<std::uint8_t>(listing.byte(melody_address));
-  const bool known = melody_known(melody);
-  const std::string shown = known ? trimmed(format("%2d.", melody + 1)) + " " + names.shown(melody) : "";
-  listing.add(section, trimmed(melody_label), 0, melody_address, 1, listed_value(shown, "", known, &melody, 1, true));
+  listing.add(section, trimmed(melody_label), 0, melody_address, 1,
+              listed_value(melodies.text(melody), "", melody_known(melody), &melody, 1, true));
   const std::uint8_t stored = static_cast<std::uint8_t>(listing.byte(volume_address));
   const int level = volume_level(stored);
   listing.add(section, trimmed(melody_volume_label), 0, volume_address, 1,

@@ -153,7 +153,9 @@ int read_mode(int& mode) {
   return status;
 }
 
-void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) { show_text(at, mode_name_address(mode), colour, 8); }
+void show_mode_name(ScreenPos at, int mode, std::uint8_t colour) {
+  show_text(at, facts::karvel_mode_name_address(mode), colour, 8);
+}
 
 // A mode that could not be read shows blanks.
 void show_current_mode(ScreenPos at, std::uint8_t colour) {
@@ -191,7 +193,7 @@ void edit_mode_name(ScreenPos at) {
   int mode = 0;
   if (read_mode(mode) != link_ok) return;
   load_access_level(80);
-  edit_text(at, mode_name_address(mode), 8);
+  edit_text(at, facts::karvel_mode_name_address(mode), 8);
 }
 
 // ------------------------------------------------------ hardware numbers
@@ -496,20 +498,21 @@ void list_identity(KarvelListing& listing, const std::string& section) {
 }
 
 // The mode row shows the name of the mode its byte names.
-void list_mode(KarvelListing& listing, const std::string& section, const ListedLabel& label) {
+void list_mode(KarvelListing& listing, const std::string& section) {
+  const std::string label = listed_label(general_page.rows[mode_row - 1].label).label;
   const int mode = listing.byte(facts::karvel_mode_address);
   const std::uint8_t byte = static_cast<std::uint8_t>(mode);
   const bool named = mode < facts::karvel_mode_count;
-  const int name = mode_name_address(named ? mode : 0);
+  const int name = facts::karvel_mode_name_address(named ? mode : 0);
   const std::uint8_t* name_bytes = listing.bytes(name, facts::karvel_mode_name_size);
   const std::string shown = named ? field_text::characters(name_bytes, facts::karvel_mode_name_size) : "";
   std::vector<ImageSpan> reads;
   if (named) reads.push_back({name, facts::karvel_mode_name_size});
-  listing.add(section, label.label, 93, {{facts::karvel_mode_address, 1}}, listed_value(shown, "", named, &byte, 1, true),
+  listing.add(section, label, 93, {{facts::karvel_mode_address, 1}}, listed_value(shown, "", named, &byte, 1, true),
               reads);
   for (int m = 0; m < facts::karvel_mode_count; ++m)
     listing.add_row(section, {format("Название режима %d"_cp, m + 1), ""},
-                    {mode_name_address(m), FieldKind::text, 0, 255, facts::karvel_mode_name_size}, 0, 80);
+                    {facts::karvel_mode_name_address(m), FieldKind::text, 0, 255, facts::karvel_mode_name_size}, 0, 80);
 }
 
 void list_numbering(KarvelListing& listing) {
@@ -544,17 +547,11 @@ void list_access(KarvelListing& listing) {
 
 void list_station_settings(KarvelListing& listing) {
   list_identity(listing, menu_entry_name(settings_menu.text(0 + 1)));
+  // The mode row stands between the page's other rows.
   const std::string general = menu_entry_name(settings_menu.text(1 + 1));
-  std::vector<std::string> screen_labels;
-  for (const PageRow& row : general_page.rows) screen_labels.push_back(row.label);
-  const std::vector<ListedLabel> labels = listed_labels(screen_labels);
-  for (int r = 1; r <= 16; ++r) {
-    const FieldRow& field = general_page.rows[r - 1].field;
-    if (r == mode_row)
-      list_mode(listing, general, labels[r - 1]);
-    else
-      listing.add_row(general, labels[r - 1], field, 0, field.level);
-  }
+  list_row_page(listing, general_page, general, 0, 1, true, mode_row - 1);
+  list_mode(listing, general);
+  list_row_page(listing, general_page, general, 0, mode_row + 1);
   list_numbering(listing);
   list_access(listing);
 }

@@ -5,6 +5,7 @@
 
 #include "editors/field_editors.h"
 #include "platform/cp866.h"
+#include "settings/catalogue.h"
 #include "toolkit/hints.h"
 
 namespace {
@@ -14,6 +15,8 @@ constexpr ScreenPos volume_label_at{10, 11};
 constexpr ScreenPos melody_number_at{35, 8};
 constexpr ScreenPos melody_name_at{40, 8};
 constexpr ScreenPos volume_bar_at{40, 11};
+
+std::string melody_number(int melody) { return format("%2d.", melody + 1); }
 
 // What one visit works with.
 struct MelodyScreen {
@@ -68,7 +71,7 @@ struct MelodyScreen {
   // for it.
   void draw_melody(int melody, std::uint8_t number_colour, std::uint8_t name_colour) {
     const bool known = melody_known(melody);
-    print_at(melody_number_at, known ? format("%2d.", melody + 1) : std::string(3, ' '), number_colour);
+    print_at(melody_number_at, known ? melody_number(melody) : std::string(3, ' '), number_colour);
     print_at(melody_name_at, known ? names.shown(melody) : std::string(MelodyNameFile::slot_size, ' '),
              name_colour);
   }
@@ -211,4 +214,8 @@ struct MelodyScreen {
 void run_melody_screen(const MelodyScreenLook& look, MelodyStation& station) {
   MelodyScreen screen{look, station, {}};
   screen.run();
+}
+
+std::string ListedMelodies::text(int melody) const {
+  return melody_known(melody) ? trimmed(melody_number(melody)) + " " + names_.shown(melody) : std::string();
 }

@@ -6,7 +6,10 @@
 // else that differs between the programs (texts, the bar's characters, the
 // name editor's rules, help) is told in MelodyScreenLook.
 
+#include <string>
+
 #include "editors/melody_name_editor.h"
+#include "editors/melody_names.h"
 #include "platform/cp866.h"
 #include "toolkit/screen.h"
 
@@ -71,3 +74,16 @@ struct MelodyScreenLook {
 };
 
 void run_melody_screen(const MelodyScreenLook& look, MelodyStation& station);
+
+// The melodies as the listings name them, numbered as the screen shows them
+// ("4. name"); "" for a byte that names none. The names are the computer's,
+// from "name.mld"; one that cannot be read leaves them empty, as a new
+// installation has them.
+class ListedMelodies {
+ public:
+  ListedMelodies() { names_.read_only(); }
+  std::string text(int melody) const;
+
+ private:
+  MelodyNameFile names_;
+};

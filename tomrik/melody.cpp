@@ -61,13 +61,9 @@ void melody_screen() {
 
 void list_melody(TomrikListing& listing) {
   const std::string section = tomrik_menu_name(2, 16);
-  // The names are the computer's, from "name.mld"; one that cannot be read
-  // leaves them empty, as a new installation has them.
-  MelodyNameFile names;
-  names.read_only();
-  listing.add_byte(section, trimmed(melody_label), melody_group, 1, 1, [&](int melody) {
-    return melody_known(melody) ? trimmed(format("%2d.", melody + 1)) + " " + names.shown(melody) : std::string();
-  });
+  const ListedMelodies melodies;
+  listing.add_byte(section, trimmed(melody_label), melody_group, 1, 1,
+                   [&](int melody) { return melodies.text(melody); });
   // The level comes from the low four bits; the form an edit stores is the
   // one the level alone tells.
   if (const std::uint8_t* stored = listing.record_bytes(volume_group, 1, 1, 1)) {

@@ -137,8 +137,7 @@ constexpr int mode_row = 5;
 constexpr int identity_topic = 91, hardware_numbers_topic = 99, logical_numbers_topic = 190;
 
 const bool help_registered = register_help_topics("station-wide settings", [] {
-  std::vector<int> topics;
-  for (const PageRow& row : general_page.rows) topics.push_back(row.topic);
+  std::vector<int> topics = row_page_topics({&general_page});
   for (int topic : {identity_topic, hardware_numbers_topic, logical_numbers_topic}) topics.push_back(topic);
   return topics;
 }());

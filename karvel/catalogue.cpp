@@ -20,6 +20,19 @@ std::string place_of(int address, int size) {
   return text;
 }
 
+// The members a strip shows for a list's 16 places, as one text: each shown
+// port, in place order, joined by ", ".
+std::string member_list_text(const std::uint8_t* places, const FieldCounts& counts) {
+  std::string text;
+  for (int c = 0; c < group_places; ++c) {
+    const std::string shown = trimmed(field_text::port_ref(places[c], counts));
+    if (shown.empty()) continue;
+    if (!text.empty()) text += ", ";
+    text += shown;
+  }
+  return text;
+}
+
 std::string identity_text(const std::uint8_t* image) {
   std::string text;
   for (int i = 0; i < facts::karvel_identity_size; ++i) text.push_back(image[i] < 32 ? ' ' : static_cast<char>(image[i]));

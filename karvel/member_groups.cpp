@@ -4,7 +4,6 @@
 
 #include "editors/field_editors.h"
 #include "link/link.h"
-#include "settings/catalogue.h"
 
 void normalise_members(std::uint8_t (&places)[group_places], int free_place, int last_port) {
   std::uint8_t packed[group_places];
@@ -51,15 +50,4 @@ int edit_member(const GridCursor& grid, int address, int parameter, int free_pla
   if (status == 0) show_member_row(grid, grid.row, address);
   grid_goto(grid);
   return status;
-}
-
-std::string member_list_text(const std::uint8_t* places, const FieldCounts& counts) {
-  std::string text;
-  for (int c = 0; c < group_places; ++c) {
-    const std::string shown = trimmed(field_text::port_ref(places[c], counts));
-    if (shown.empty()) continue;
-    if (!text.empty()) text += ", ";
-    text += shown;
-  }
-  return text;
 }

@@ -10,9 +10,6 @@
 
 #include <cstdint>
 
-#include <string>
-
-#include "toolkit/field_texts.h"
 #include "toolkit/screen.h"
 
 inline constexpr int group_places = 16;
@@ -39,7 +36,3 @@ int show_member_row(const GridCursor& grid, int row, int address);
 // no list is rewritten without the access code. The cursor stays on its
 // cell. Returns the editor's or the normaliser's status.
 int edit_member(const GridCursor& grid, int address, int parameter, int free_place);
-
-// The members a strip shows for a list's 16 places, as one text: each shown
-// port, in place order, joined by ", ".
-std::string member_list_text(const std::uint8_t* places, const FieldCounts& counts);

@@ -29,7 +29,6 @@ constexpr int last_book_cell = 99;
 int answer_group_address(int table, int group) {
   return facts::karvel_routing_answer_group_address(table, group, group_places);
 }
-int book_cell_address(int table) { return facts::karvel_routing_book_cell_address(table); }
 int ringing_time_address(int table, int group) { return facts::karvel_routing_ringing_time_address(table, group); }
 
 GridCursor book_cell_grid() { return GridCursor({75}, {22}); }
@@ -44,7 +43,7 @@ CellTable ringing_times(int table) {
   return cells;
 }
 CellTable book_cell(int table) {
-  return {{1, 1, {book_cell_address(table), FieldKind::number, 0, last_book_cell}, "Ячейка"_cp}};
+  return {{1, 1, {facts::karvel_routing_book_cell_address(table), FieldKind::number, 0, last_book_cell}, "Ячейка"_cp}};
 }
 
 // The time column at the left, outlined in single lines: a header two

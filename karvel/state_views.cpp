@@ -14,7 +14,6 @@
 #include "karvel/monitor.h"
 #include "karvel/screens.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "toolkit/hints.h"
 #include "toolkit/screen.h"
@@ -184,6 +183,8 @@ struct ShownText {
     shown.reset();
     print_at_plain(column, row, std::string(width, ' '));
   }
+  // `text` of a failed read is no value and is not shown.
+  void show_if_read(bool read, const std::string& text) { read ? show(text) : forget(); }
 };
 
 void draw_board_labels() {
@@ -251,19 +252,14 @@ void show_board(BoardShown& shown) {
   const bool read = monitor::read_live(facts::karvel_board_block, 4);
   const int flags = link_buffer[0] & 0xFF, worker = link_buffer[1] & 0xFF;
   for (std::size_t i = 0; i < shown.flags.size(); ++i)
-    if (read)
-      shown.flags[i].show(board_flag_rows[i].text(flags, worker));
-    else
-      shown.flags[i].forget();
-  for (int k = 0; k < facts::karvel_board_channel_count; ++k)
-    if (monitor::read_live(facts::karvel_board_channels + facts::karvel_board_channel_step * k, 1))
-      shown.channels[k].show(board_channel_text(link_buffer[0] & 0xFF));
-    else
-      shown.channels[k].forget();
-  if (monitor::read_live(facts::karvel_board_queue, 8))
-    shown.queue.show(board_queue_text(buffer_bytes()));
-  else
-    shown.queue.forget();
+    shown.flags[i].show_if_read(read, board_flag_rows[i].text(flags, worker));
+  for (int k = 0; k < facts::karvel_board_channel_count; ++k) {
+    const bool channel_read =
+        monitor::read_live(facts::karvel_board_channels + facts::karvel_board_channel_step * k, 1);
+    shown.channels[k].show_if_read(channel_read, board_channel_text(link_buffer[0] & 0xFF));
+  }
+  const bool queue_read = monitor::read_live(facts::karvel_board_queue, 8);
+  shown.queue.show_if_read(queue_read, board_queue_text(buffer_bytes()));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "editors/event_poll.h"
 #include "editors/field_editors.h"
 #include "editors/screen_entry.h"
 #include "facts/events.h"
@@ -15,7 +16,6 @@
 #include "karvel/monitor.h"
 #include "karvel/screens.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "platform/files.h"
 #include "toolkit/hints.h"
@@ -312,8 +312,7 @@ std::string event_text(const int* frame) {
   if (code == connection_event)
     return format("\r\nСоединение: %02X %02X %02X "_cp, byte(1), byte(2), byte(3)) +
            format("%02X %02X %02X %02X.", byte(4), byte(5), byte(6), byte(7));
-  for (const EventMessage& m : event_messages)
-    if (m.code == code) return format(m.text, byte(1), byte(2));
+  if (const EventMessage* m = event_kind(event_messages, code)) return format(m->text, byte(1), byte(2));
   return format("\r\nНеизвестная команда: %02X"_cp, code);
 }
 
@@ -355,15 +354,6 @@ bool open_trace(std::FILE*& file) {
   return read_plain_key(scan) != key::esc;
 }
 
-void print_events_until_esc() {
-  LinkSilenceNote silence;
-  for (;;) {
-    LinkResult result = link_poll_event(link_buffer);
-    if (result == link_interrupted) return;
-    if (result == link_ok) put_text(event_text(link_buffer));
-  }
-}
-
 }  // namespace
 
 void station_view_table() {
@@ -384,9 +374,7 @@ void station_view_log() {
   link_state.trace_flag = 0;
   clear_screen();
   if (choice == LogChoice::yes && !open_trace(trace)) return;
-  link_state.key_frames = event_log_keys;
-  print_events_until_esc();
-  link_state.key_frames = nullptr;
+  poll_events_until_esc(link_buffer, [](const int* event) { put_text(event_text(event)); }, event_log_keys);
   link_state.trace_flag = 0;
   if (trace) std::fclose(trace);
 }

@@ -15,12 +15,12 @@
 #include <ctime>
 #include <string>
 
+#include "editors/event_poll.h"
 #include "editors/screen_entry.h"
 #include "facts/digits.h"
 #include "facts/events.h"
 #include "facts/station_facts.h"
 #include "link/link.h"
-#include "link/link_screens.h"
 #include "platform/cp866.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -224,16 +224,10 @@ const PartyEvent party_events[] = {
     {subscriber_held, Names::subscriber, Names::subscriber, "Абонент %d на удержании абонентом %d"_cp},
 };
 
-const PartyEvent* party_event(int code) {
-  for (const PartyEvent& e : party_events)
-    if (e.code == code) return &e;
-  return nullptr;
-}
-
 // Whether the event names only what the tables show. p[0] is the code,
 // p[1..] its bytes.
 bool event_fits(const int* p) {
-  if (const PartyEvent* e = party_event(p[0])) return names_fit(e->p1, p[1]) && names_fit(e->p2, p[2]);
+  if (const PartyEvent* e = event_kind(party_events, p[0])) return names_fit(e->p1, p[1]) && names_fit(e->p2, p[2]);
   if (p[0] == connection) return connection_fits(p[1], p[2], p[3]);
   if (p[0] == city_call_starts) return call_start_fits(p);
   return true;
@@ -241,7 +235,7 @@ bool event_fits(const int* p) {
 
 // The log line of an event that fits; empty for an event that has none.
 std::string event_log(const int* p) {
-  if (const PartyEvent* e = party_event(p[0]))
+  if (const PartyEvent* e = event_kind(party_events, p[0]))
     return e->called_first ? format(e->log, p[2], p[1]) : format(e->log, p[1], p[2]);
   if (p[0] == connection) return connection_log(connection_parties(p[1], p[2], p[3]));
   return {};
@@ -406,22 +400,18 @@ void station_display_screen() {
   files.calls = opened_or_said(open_call_records_for_appending(), "Ошибка открытия файла тарификации."_cp);
   int frame[event_frame_size] = {};
   bool drawn = false;
-  LinkSilenceNote silence;
-  for (;;) {
-    LinkResult status = link_poll_event(frame);
-    if (status == link_interrupted) break;
-    if (status != link_ok) continue;  // a failed poll is not shown; polling goes on
-    if (!event_fits(frame)) {
-      log_event(refused_event_log(frame), files.log);
-      continue;
+  poll_events_until_esc(frame, [&](const int* event) {
+    if (!event_fits(event)) {
+      log_event(refused_event_log(event), files.log);
+      return;
     }
-    apply_event(frame, files);
-    log_event(event_log(frame), files.log);
+    apply_event(event, files);
+    log_event(event_log(event), files.log);
     // The first table replaces whatever a file's message left on the screen.
     if (!drawn) clear_screen();
     drawn = true;
     draw_table();
-  }
+  });
   if (files.log) std::fclose(files.log);
   if (files.calls) std::fclose(files.calls);
 }

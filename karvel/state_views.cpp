@@ -229,11 +229,11 @@ const BoardFlagRow board_flag_rows[4] = {
 // What the board view shows now.
 struct BoardShown {
   std::vector<ShownText> flags, channels;  // flags by row of board_flag_rows
-  ShownText queue{16, 16, 40};
+  ShownText queue{16, 16, 40, {}};
 
   BoardShown() {
-    for (const BoardFlagRow& row : board_flag_rows) flags.push_back({34, row.row, row.width});
-    for (int k = 0; k < facts::karvel_board_channel_count; ++k) channels.push_back({10 + 25 * k, 12, 12});
+    for (const BoardFlagRow& row : board_flag_rows) flags.push_back({34, row.row, row.width, {}});
+    for (int k = 0; k < facts::karvel_board_channel_count; ++k) channels.push_back({10 + 25 * k, 12, 12, {}});
   }
 };
 
